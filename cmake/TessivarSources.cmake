@@ -1,0 +1,15 @@
+# Collects the sources of the given folders: FOLDER/*.cpp into the logic library,
+# FOLDER/ui/*.cpp into the windows library. main.cpp files are left to their executables.
+function(tessivar_collect_sources core_out gui_out)
+  set(core "")
+  set(gui "")
+  foreach(folder IN LISTS ARGN)
+    file(GLOB folder_core CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp ${CMAKE_SOURCE_DIR}/${folder}/*.h)
+    file(GLOB folder_gui CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/ui/*.cpp ${CMAKE_SOURCE_DIR}/${folder}/ui/*.h)
+    list(APPEND core ${folder_core})
+    list(APPEND gui ${folder_gui})
+  endforeach()
+  list(FILTER core EXCLUDE REGEX "/main\\.cpp$")
+  set(${core_out} ${core} PARENT_SCOPE)
+  set(${gui_out} ${gui} PARENT_SCOPE)
+endfunction()
