@@ -10,10 +10,6 @@ void useTemporaryUserFolders();
 
 }  // namespace tessivar::test
 
-// QTEST_MAIN with the user's folders isolated first.
-#define TESSIVAR_TEST_MAIN(TestObject)            \
-  int main(int argc, char *argv[])                \
-  {                                               \
-    tessivar::test::useTemporaryUserFolders();    \
-    QTEST_MAIN_IMPL(TestObject)                   \
-  }
+// QTEST_MAIN with the user's folders isolated before the application object exists.
+#define TESSIVAR_TEST_MAIN(TestObject) \
+  QTEST_MAIN_WRAPPER(TestObject, tessivar::test::useTemporaryUserFolders(); QTEST_MAIN_SETUP())

@@ -1,0 +1,99 @@
+#include "settings_store.h"
+
+#include "app/product.h"
+#include "app/setting_conversions.h"
+
+#include <QSettings>
+
+namespace tessivar {
+
+namespace {
+const QString group = QStringLiteral("Settings");
+}
+
+SettingsStore::SettingsStore()
+    : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                            product::organisationName(), product::applicationName()))
+{
+}
+
+SettingsStore::SettingsStore(const QString &iniFile)
+    : settings_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat))
+{
+}
+
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::read(const QString &name, const QString &defaultText) const
+{
+  const QVariant value = settings_->value(group + QLatin1Char('/') + name);
+  return value.isValid() ? value.toString() : defaultText;
+}
+
+void SettingsStore::write(const QString &name, const QString &value)
+{
+  settings_->setValue(group + QLatin1Char('/') + name, value);
+  settings_->sync();
+}
+
+bool SettingsStore::contains(SettingKey key) const
+{
+  return settings_->contains(group + QLatin1Char('/') + settingName(key));
+}
+
+QString SettingsStore::text(SettingKey key) const { return read(settingName(key), settingDefault(key)); }
+
+std::optional<qint32> SettingsStore::wholeNumber(SettingKey key) const
+{
+  return conversions::toWholeNumber(text(key));
+}
+
+std::optional<bool> SettingsStore::truth(SettingKey key) const { return conversions::toTruth(text(key)); }
+
+std::optional<float> SettingsStore::twips(SettingKey key, float computedDefault) const
+{
+  if (!contains(key)) return computedDefault;
+  return conversions::toTwips(text(key));
+}
+
+std::optional<float> SettingsStore::twips(SettingKey key) const { return conversions::toTwips(text(key)); }
+
+std::optional<bool> SettingsStore::ticked(SettingKey key) const
+{
+  const auto state = wholeNumber(key);
+  if (!state) return std::nullopt;
+  return *state == 1;
+}
+
+QString SettingsStore::siteHost() const
+{
+  const QString stored = text(SettingKey::SiteHost).trimmed();
+  return stored.isEmpty() ? product::defaultSiteHost() : stored;
+}
+
+void SettingsStore::setText(SettingKey key, const QString &value) { write(settingName(key), value); }
+
+void SettingsStore::setWholeNumber(SettingKey key, qint64 value) { setText(key, QString::number(value)); }
+
+void SettingsStore::setTruth(SettingKey key, bool value) { setText(key, conversions::fromTruth(value)); }
+
+void SettingsStore::setTwips(SettingKey key, float value) { setText(key, conversions::fromTwips(value)); }
+
+void SettingsStore::setTicked(SettingKey key, bool value)
+{
+  setText(key, conversions::fromCheckState(value));
+}
+
+void SettingsStore::remove(SettingKey key)
+{
+  settings_->remove(group + QLatin1Char('/') + settingName(key));
+  settings_->sync();
+}
+
+QString SettingsStore::preset(int slot) const { return read(presetKeyName(slot), presetDefault()); }
+
+void SettingsStore::setPreset(int slot, const QString &value) { write(presetKeyName(slot), value); }
+
+QString SettingsStore::fileName() const { return settings_->fileName(); }
+
+}  // namespace tessivar

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "app/setting_key.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QSettings;
+
+namespace tessivar {
+
+// The program's per-user store of named text values (organisation "Tessivar", application
+// "Tessivar! Broadcast", group "Settings"). Every read supplies the key's default; every write
+// stores text and reaches the disk at once. Typed reads return no value when the stored text
+// does not convert, so the caller keeps what is in force.
+class SettingsStore final
+{
+public:
+  // The user's own store.
+  SettingsStore();
+  // A store kept in the given INI file (tests and tools).
+  explicit SettingsStore(const QString &iniFile);
+  ~SettingsStore();
+  SettingsStore(const SettingsStore &) = delete;
+  SettingsStore &operator=(const SettingsStore &) = delete;
+
+  bool contains(SettingKey key) const;
+  // The stored text, or the key's default text when absent.
+  QString text(SettingKey key) const;
+  std::optional<qint32> wholeNumber(SettingKey key) const;
+  std::optional<bool> truth(SettingKey key) const;
+  // Geometry in twips; computedDefault stands in when the key is absent (window positions).
+  std::optional<float> twips(SettingKey key, float computedDefault) const;
+  std::optional<float> twips(SettingKey key) const;
+  // A check box key: ticked only when its value is exactly 1. Unconvertible text gives no value.
+  std::optional<bool> ticked(SettingKey key) const;
+  // The maker's web site host: "SiteHost", or the built-in host when that is empty.
+  QString siteHost() const;
+
+  void setText(SettingKey key, const QString &value);
+  void setWholeNumber(SettingKey key, qint64 value);
+  void setTruth(SettingKey key, bool value);
+  void setTwips(SettingKey key, float value);
+  void setTicked(SettingKey key, bool value);
+  void remove(SettingKey key);
+
+  QString preset(int slot) const;
+  void setPreset(int slot, const QString &value);
+
+  QString fileName() const;
+
+private:
+  QString read(const QString &name, const QString &defaultText) const;
+  void write(const QString &name, const QString &value);
+
+  std::unique_ptr<QSettings> settings_;
+};
+
+}  // namespace tessivar
