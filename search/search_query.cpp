@@ -1,0 +1,161 @@
+#include "search/search_query.h"
+
+#include "search/search_history.h"
+
+#include <initializer_list>
+
+namespace tessivar {
+
+namespace {
+
+constexpr auto clientVersion = QStringView(u"3.7");
+
+struct SpeedName
+{
+  QStringView name;
+  int limit;
+};
+
+constexpr std::array<SpeedName, 6> speedNames{{
+    {u"Phone Modem 28.8", 28},
+    {u"Phone Modem 33.6", 33},
+    {u"Phone Modem 56k", 56},
+    {u"ISDN 64k", 64},
+    {u"ISDN 128k", 128},
+    {u"Cable/DSL", 300},
+}};
+
+// Joins the pieces into one text with a single allocation.
+QString join(std::initializer_list<QStringView> pieces)
+{
+  qsizetype size = 0;
+  for (QStringView piece : pieces) size += piece.size();
+  QString text;
+  text.reserve(size);
+  for (QStringView piece : pieces) text.append(piece);
+  return text;
+}
+
+QString searchAddressStart(QStringView dataServer, QStringView limits)
+{
+  return join({u"http://", dataServer, u"/tessivar37.asp?V=", clientVersion, u"&P=T", limits});
+}
+
+}  // namespace
+
+const std::array<FormatFlag, 13> &formatFlags()
+{
+  static const std::array<FormatFlag, 13> flags{{
+      {"chkRA", "RA=1&", &FormatBoxes::chkRA},
+      {"chkMA", "MA=1&", &FormatBoxes::chkMA},
+      {"chkRV", "RV=1&", &FormatBoxes::chkRV},
+      {"chkNA", "NA=1&", &FormatBoxes::chkNA},
+      {"chkNV", "NV=1&", &FormatBoxes::chkNV},
+      {"chkNF", "NAF=1&", &FormatBoxes::chkNF},
+      {"chkAV", "AV=1&", &FormatBoxes::chkAV},
+      {"chkAVF", "MPEGF=1&", &FormatBoxes::chkAVF},
+      {"chkWA", "WA=1&", &FormatBoxes::chkWA},
+      {"chkXDM", "SW=1&", &FormatBoxes::chkXDM},
+      {"chkWAVF", "WAVF=1&", &FormatBoxes::chkWAVF},
+      {"chkMAF", "MP3F=1&", &FormatBoxes::chkMAF},
+      {"chkMPEG", "MPEG=1&", &FormatBoxes::chkMPEG},
+  }};
+  return flags;
+}
+
+QString emptyKeywordsMessage()
+{
+  return QStringLiteral("Please enter keyword(s) for search.");
+}
+
+QString prepareKeywordText(const QString &text)
+{
+  QString prepared = text;
+  prepared.replace(u' ', u'+');
+  return prepared;
+}
+
+std::optional<int> speedLimit(QStringView connectionSpeed)
+{
+  for (const SpeedName &speed : speedNames) {
+    if (speed.name == connectionSpeed) return speed.limit;
+  }
+  return std::nullopt;
+}
+
+QString speedParameter(QStringView connectionSpeed)
+{
+  return join({u"&SPD=", QString::number(speedLimit(connectionSpeed).value_or(0))});
+}
+
+QString formatGroup(const FormatBoxes &boxes, SearchMode mode, int genreFormatCode,
+                    QStringView connectionSpeed)
+{
+  QString group = QStringLiteral("&F=1&");
+  for (const FormatFlag &flag : formatFlags()) {
+    if (boxes.*flag.box == 1) group += QLatin1StringView(flag.parameter);
+  }
+  group.chop(1);
+  if (mode != SearchMode::Archive) group += QStringView(u"&LIVE=1");
+  if (genreFormatCode != -1) group += join({u"&FMT=", QString::number(genreFormatCode)});
+  group += speedParameter(connectionSpeed);
+  return group;
+}
+
+QString limitsGroup(int minBitRate, int minLength)
+{
+  QString group;
+  if (minBitRate != 0) group += join({u"&MBPS=", QString::number(minBitRate)});
+  // Seconds in 64 bits: a huge number of minutes must not wrap around.
+  if (minLength != 0) group += join({u"&MT=", QString::number(qint64{minLength} * 60)});
+  return group;
+}
+
+QString keywordSearchAddress(QStringView dataServer, QStringView limits, QStringView keywordText,
+                             QStringView formats)
+{
+  return join({searchAddressStart(dataServer, limits), u"&T1=", keywordText, formats});
+}
+
+QString listAllAddress(QStringView dataServer, QStringView limits, QStringView formats)
+{
+  return join({searchAddressStart(dataServer, limits), u"&T1=ALL&", formats});
+}
+
+QString browseAddress(QStringView dataServer, QStringView letter, int page)
+{
+  return join({u"http://", dataServer, u"/browse/ra_", letter, u"_", QString::number(page), u".asp"});
+}
+
+SearchQuery buildSearchQuery(const SearchInput &input, const SearchHistory &history)
+{
+  SearchQuery query;
+  if (input.keywordText.isEmpty() && input.kind != SearchRequestKind::Browse) {
+    query.outcome = SearchOutcome::EmptyKeywords;
+    return query;
+  }
+  query.outcome = SearchOutcome::Ready;
+
+  const QString formats =
+      formatGroup(input.formats, input.mode, input.genreFormatCode, input.connectionSpeed);
+  query.preparedKeywordText = prepareKeywordText(input.keywordText);
+  if (history.accepts(query.preparedKeywordText, input.genreFormatCode))
+    query.historyEntry = query.preparedKeywordText;
+
+  switch (input.kind) {
+    case SearchRequestKind::Browse:
+      query.address = browseAddress(input.dataServer, input.letter, input.page);
+      break;
+    case SearchRequestKind::ListAll:
+      query.address =
+          listAllAddress(input.dataServer, limitsGroup(input.minBitRate, input.minLength), formats);
+      break;
+    case SearchRequestKind::Keyword:
+      query.address = keywordSearchAddress(input.dataServer, limitsGroup(input.minBitRate, input.minLength),
+                                           query.preparedKeywordText, formats);
+      break;
+  }
+  return query;
+}
+
+}  // namespace tessivar

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <array>
+#include <optional>
+
+namespace tessivar {
+
+class SearchHistory;
+
+// The three kinds of request RunSearch builds.
+enum class SearchRequestKind { Keyword, ListAll, Browse };
+
+// Which search-mode option is selected: optLive, optArch or optLib.
+enum class SearchMode { Live, Archive, Library };
+
+// The 13 format check boxes, by their setting keys. A box counts as ticked only when its value
+// is exactly 1.
+struct FormatBoxes
+{
+  int chkRA = 0;
+  int chkMA = 0;
+  int chkRV = 0;
+  int chkNA = 0;
+  int chkNV = 0;
+  int chkNF = 0;
+  int chkAV = 0;
+  int chkAVF = 0;
+  int chkWA = 0;
+  int chkXDM = 0;
+  int chkWAVF = 0;
+  int chkMAF = 0;
+  int chkMPEG = 0;
+};
+
+// One format box: its setting key, the parameter it adds to the address, and its member.
+struct FormatFlag
+{
+  const char *key;
+  const char *parameter;  // ends in '&'
+  int FormatBoxes::*box;
+};
+
+// The 13 boxes in the order their parameters are appended.
+const std::array<FormatFlag, 13> &formatFlags();
+
+// The window's state that a search address is built from.
+struct SearchInput
+{
+  QString keywordText;  // the search box's text as it stands
+  SearchRequestKind kind = SearchRequestKind::Keyword;
+  QString letter;       // browse pages only
+  int page = 0;         // browse pages only
+  int genreFormatCode = -1;
+  SearchMode mode = SearchMode::Live;
+  FormatBoxes formats;
+  QString connectionSpeed;
+  int minBitRate = 0;   // kbps, 0 = off; from a text box use wholeNumberValue()
+  int minLength = 0;    // minutes, 0 = off
+  QString dataServer;   // host, optionally host:port
+};
+
+enum class SearchOutcome {
+  Ready,          // address holds the request
+  EmptyKeywords,  // refused: show emptyKeywordsMessage() and touch nothing else
+};
+
+struct SearchQuery
+{
+  SearchOutcome outcome = SearchOutcome::EmptyKeywords;
+  QString address;                    // the whole GET address, "http://" included
+  QString preparedKeywordText;        // to write back into the search box
+  std::optional<QString> historyEntry;  // to append to the search box's list, when set
+};
+
+// The refusal's text (error icon, application title).
+QString emptyKeywordsMessage();
+
+// RunSearch's address, the prepared box text and the history decision for the window's state.
+SearchQuery buildSearchQuery(const SearchInput &input, const SearchHistory &history);
+
+// Blanks to "+"; nothing else is escaped.
+QString prepareKeywordText(const QString &text);
+
+// "&F=1&..." with the ticked boxes, then LIVE (unless archive mode), FMT (unless -1), SPD.
+QString formatGroup(const FormatBoxes &boxes, SearchMode mode, int genreFormatCode,
+                    QStringView connectionSpeed);
+
+// "&MBPS=..." and "&MT=..." (seconds) for the non-zero limits; possibly empty.
+QString limitsGroup(int minBitRate, int minLength);
+
+// The speed limit of a connection name (exact compare): 28, 33, 56, 64, 128 or 300; none for
+// any other name ("All Connections", empty).
+std::optional<int> speedLimit(QStringView connectionSpeed);
+
+// "&SPD=" followed by the speed limit, 0 when the name has none.
+QString speedParameter(QStringView connectionSpeed);
+
+QString keywordSearchAddress(QStringView dataServer, QStringView limits, QStringView keywordText,
+                             QStringView formats);
+QString listAllAddress(QStringView dataServer, QStringView limits, QStringView formats);
+QString browseAddress(QStringView dataServer, QStringView letter, int page);
+
+}  // namespace tessivar
