@@ -1,0 +1,190 @@
+#include "dialogs/setup_state.h"
+
+#include "app/settings_store.h"
+#include "search/number_value.h"
+
+namespace tessivar {
+
+namespace {
+
+// A stored box state: 0, 1 or 2 (grey); any other text leaves the state in force.
+void readBox(const SettingsStore &store, SettingKey key, int &state)
+{
+  const auto value = store.wholeNumber(key);
+  if (value && *value >= 0 && *value <= 2) state = *value;
+}
+
+std::size_t playerIndex(SetupPlayer player) { return static_cast<std::size_t>(player); }
+
+}  // namespace
+
+const std::array<SetupFormatBox, 13> &setupFormatBoxes()
+{
+  static const std::array<SetupFormatBox, 13> boxes{{
+      {SettingKey::ChkRA, "chkRA", "RealPlayer (Audio)", false, &FormatBoxes::chkRA},
+      {SettingKey::ChkRV, "chkRV", "RealPlayer (Video)", false, &FormatBoxes::chkRV},
+      {SettingKey::ChkXDM, "chkXDM", "Xing Streaming Audio/Video", false, &FormatBoxes::chkXDM},
+      {SettingKey::ChkNA, "chkNA", "Microsoft Media (Audio)", false, &FormatBoxes::chkNA},
+      {SettingKey::ChkNV, "chkNV", "Microsoft Media (Video)", false, &FormatBoxes::chkNV},
+      {SettingKey::ChkMA, "chkMA", "MP3 Audio", false, &FormatBoxes::chkMA},
+      {SettingKey::ChkWA, "chkWA", "WAV (Audio)", true, &FormatBoxes::chkWA},
+      {SettingKey::ChkAV, "chkAV", "AVI (Video)", true, &FormatBoxes::chkAV},
+      {SettingKey::ChkMPEG, "chkMPEG", "MPEG (Video)", true, &FormatBoxes::chkMPEG},
+      {SettingKey::ChkNF, "chkNF", "Microsoft Media FTP Links", true, &FormatBoxes::chkNF},
+      {SettingKey::ChkMAF, "chkMAF", "MP3 Audio FTP Links", true, &FormatBoxes::chkMAF},
+      {SettingKey::ChkAVF, "chkAVF", "MPEG Video  FTP Links", true, &FormatBoxes::chkAVF},
+      {SettingKey::ChkWAVF, "chkWAVF", "WAV Audio FTP Links", true, &FormatBoxes::chkWAVF},
+  }};
+  return boxes;
+}
+
+const std::array<SettingKey, 13> &setupFormatStoreOrder()
+{
+  static const std::array<SettingKey, 13> order{
+      SettingKey::ChkRA,   SettingKey::ChkNA,  SettingKey::ChkMA,   SettingKey::ChkRV, SettingKey::ChkNV,
+      SettingKey::ChkMPEG, SettingKey::ChkAVF, SettingKey::ChkWAVF, SettingKey::ChkMAF, SettingKey::ChkNF,
+      SettingKey::ChkWA,   SettingKey::ChkAV,  SettingKey::ChkXDM,
+  };
+  return order;
+}
+
+const QStringList &connectionChoices()
+{
+  static const QStringList choices{
+      QStringLiteral("Phone Modem 28.8"), QStringLiteral("Phone Modem 33.6"), QStringLiteral("Phone Modem 56k"),
+      QStringLiteral("ISDN 64k"),         QStringLiteral("ISDN 128k"),        QStringLiteral("Cable/DSL"),
+      QStringLiteral("All Connections"),
+  };
+  return choices;
+}
+
+SetupState::SetupState(SettingsStore &store, QObject *parent) : QObject(parent), store_(store)
+{
+  // A freshly made holder shows the boxes' own defaults until it is loaded.
+  for (const SetupFormatBox &box : setupFormatBoxes()) {
+    formats.*box.box = settingDefault(box.key) == QStringLiteral("1") ? 1 : 0;
+  }
+}
+
+void SetupState::load()
+{
+  connectionSpeed = store_.text(SettingKey::ConSpeed);
+  proxyHostText_ = store_.text(SettingKey::ProxyHost);
+  proxyPortText_ = store_.text(SettingKey::ProxyPort);
+  setBitRateText(store_.text(SettingKey::MinBPS));
+  setLengthText(store_.text(SettingKey::MinT));
+  for (const SetupFormatBox &box : setupFormatBoxes()) readBox(store_, box.key, formats.*box.box);
+  int tray = chkTray ? 1 : 0;
+  int brow = chkBrow ? 1 : 0;
+  readBox(store_, SettingKey::Tray, tray);
+  readBox(store_, SettingKey::ChkBrow, brow);
+  chkTray = tray == 1;
+  chkBrow = brow == 1;
+  emit changed();
+}
+
+void SetupState::loadProxy()
+{
+  proxyHost = store_.text(SettingKey::ProxyHost);
+  if (const auto port = store_.wholeNumber(SettingKey::ProxyPort)) proxyPort = *port;
+  emit changed();
+}
+
+QString SetupState::playerPath(SetupPlayer player) const { return playerPaths_[playerIndex(player)]; }
+
+void SetupState::setPlayerPath(SetupPlayer player, const QString &path)
+{
+  playerPaths_[playerIndex(player)] = path;
+  emit changed();
+}
+
+QString SetupState::setBitRateText(const QString &text)
+{
+  bitRateText_ = numberValue(text) == 0 ? QString() : text;
+  minBitRate = wholeNumberValue(bitRateText_);
+  emit changed();
+  return bitRateText_;
+}
+
+void SetupState::setLengthText(const QString &text)
+{
+  lengthText_ = text;
+  minLength = wholeNumberValue(text);
+  emit changed();
+}
+
+void SetupState::pickConnection(const QString &choice)
+{
+  if (choice == QStringLiteral("Select Connection")) return;
+  connectionSpeed = choice;
+  emit changed();
+}
+
+void SetupState::setTray(bool ticked)
+{
+  chkTray = ticked;
+  store_.setTicked(SettingKey::Tray, ticked);
+  emit changed();
+}
+
+void SetupState::setBrow(bool ticked)
+{
+  chkBrow = ticked;
+  store_.setTicked(SettingKey::ChkBrow, ticked);
+  emit changed();
+}
+
+void SetupState::setFormatBox(SettingKey key, int state)
+{
+  for (const SetupFormatBox &box : setupFormatBoxes()) {
+    if (box.key == key) {
+      formats.*box.box = state;
+      emit changed();
+      return;
+    }
+  }
+}
+
+int SetupState::formatBox(SettingKey key) const
+{
+  for (const SetupFormatBox &box : setupFormatBoxes()) {
+    if (box.key == key) return formats.*box.box;
+  }
+  return 0;
+}
+
+bool SetupState::proxyEdited() const
+{
+  return proxyHostText_ != store_.text(SettingKey::ProxyHost) ||
+         proxyPortText_ != store_.text(SettingKey::ProxyPort);
+}
+
+void SetupState::store()
+{
+  if (proxyEdited()) {
+    store_.setText(SettingKey::ProxyHost, proxyHostText_);
+    store_.setText(SettingKey::ProxyPort, proxyPortText_);
+    proxyHost = proxyHostText_;
+    proxyPort = wholeNumberValue(proxyPortText_.trimmed());
+  }
+  store_.setText(SettingKey::MinBPS, bitRateText_);
+  store_.setText(SettingKey::MinT, lengthText_);
+  for (SettingKey key : setupFormatStoreOrder()) store_.setWholeNumber(key, formatBox(key));
+  store_.setText(SettingKey::Real, realPlayerCommand());
+  store_.setText(SettingKey::StreamWorks, streamWorksCommand());
+  store_.setText(SettingKey::Netshow, mediaPlayerCommand());
+  store_.setText(SettingKey::ConSpeed, connectionSpeed);
+  emit changed();
+}
+
+QString SetupState::playerName(SetupPlayer player)
+{
+  switch (player) {
+  case SetupPlayer::Real: return QStringLiteral("RealAudio Player");
+  case SetupPlayer::Media: return QStringLiteral("Windows Media Player");
+  case SetupPlayer::StreamWorks: return QStringLiteral("StreamWorks Player");
+  }
+  return {};
+}
+
+}  // namespace tessivar

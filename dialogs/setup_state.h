@@ -1,0 +1,125 @@
+#pragma once
+
+#include "app/setting_key.h"
+#include "search/search_query.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace tessivar {
+
+class SettingsStore;
+
+// The players whose program paths the setup dialog shows, one per player tab.
+enum class SetupPlayer { Real, Media, StreamWorks };
+
+// Indexes of the setup dialog's tabs.
+namespace setup_tab {
+inline constexpr int formats = 0;
+inline constexpr int real = 1;
+inline constexpr int winamp = 2;
+inline constexpr int media = 3;
+inline constexpr int streamWorks = 4;
+inline constexpr int proxy = 5;
+inline constexpr int options = 6;
+inline constexpr int count = 7;
+}  // namespace setup_tab
+
+// One format check box: its setting key, caption, and whether it only applies to archive searches.
+struct SetupFormatBox
+{
+  SettingKey key;
+  const char *objectName;
+  const char *caption;
+  bool archiveOnly;
+  int FormatBoxes::*box;
+};
+
+// The 13 format boxes in the order the dialog shows them.
+const std::array<SetupFormatBox, 13> &setupFormatBoxes();
+// The 13 format keys in the order OK stores them.
+const std::array<SettingKey, 13> &setupFormatStoreOrder();
+// The connection list's entries, in order.
+const QStringList &connectionChoices();
+
+// The live holder of the setup choices for the whole run: the format boxes, the two options, the
+// search limits, the player paths, the proxy in force and the last tab shown. The setup dialog is
+// a view over it; the main window and the search read it.
+class SetupState final : public QObject
+{
+  Q_OBJECT
+  Q_DISABLE_COPY_MOVE(SetupState)
+
+public:
+  explicit SetupState(SettingsStore &store, QObject *parent = nullptr);
+
+  // The dialog's load: connection speed, proxy box texts, limit boxes (through their change
+  // rules), the 13 format boxes, "Tray" and "ChkBrow". Player paths, the proxy in force and the
+  // last tab are left alone.
+  void load();
+  // Start-up: the proxy in force from "ProxyHost" and "ProxyPort". An unconvertible port keeps
+  // the port in force.
+  void loadProxy();
+
+  // --- values in force ---
+  FormatBoxes formats;
+  QString connectionSpeed;
+  int minBitRate = 0;  // kbps, 0 = no limit
+  int minLength = 0;   // minutes, 0 = no limit
+  bool chkTray = false;
+  bool chkBrow = false;
+  QString proxyHost;
+  int proxyPort = 1080;
+  int lastSetupTab = setup_tab::formats;
+
+  QString playerPath(SetupPlayer player) const;
+  void setPlayerPath(SetupPlayer player, const QString &path);
+  QString realPlayerCommand() const { return playerPath(SetupPlayer::Real); }
+  QString mediaPlayerCommand() const { return playerPath(SetupPlayer::Media); }
+  QString streamWorksCommand() const { return playerPath(SetupPlayer::StreamWorks); }
+
+  // --- the dialog's box texts, with their change rules ---
+  QString bitRateText() const { return bitRateText_; }
+  QString lengthText() const { return lengthText_; }
+  QString proxyHostText() const { return proxyHostText_; }
+  QString proxyPortText() const { return proxyPortText_; }
+  // A text whose number value is 0 empties the box; minBitRate follows. Returns the box's text.
+  QString setBitRateText(const QString &text);
+  // minLength follows the text; an empty box gives 0.
+  void setLengthText(const QString &text);
+  void setProxyHostText(const QString &text) { proxyHostText_ = text; }
+  void setProxyPortText(const QString &text) { proxyPortText_ = text; }
+
+  // A pick from the connection list; "Select Connection" is ignored.
+  void pickConnection(const QString &choice);
+  // The two options are stored at once.
+  void setTray(bool ticked);
+  void setBrow(bool ticked);
+  void setFormatBox(SettingKey key, int state);
+  int formatBox(SettingKey key) const;
+
+  // True when the proxy boxes differ from the stored proxy (the restart message is due).
+  bool proxyEdited() const;
+  // OK: the proxy (when edited, also put in force), the limits, the format boxes, the player
+  // paths and the connection speed, in that order.
+  void store();
+
+  // Players' names on the file dialog, by tab.
+  static QString playerName(SetupPlayer player);
+
+signals:
+  void changed();
+
+private:
+  SettingsStore &store_;
+  std::array<QString, 3> playerPaths_;
+  QString bitRateText_;
+  QString lengthText_;
+  QString proxyHostText_;
+  QString proxyPortText_;
+};
+
+}  // namespace tessivar
