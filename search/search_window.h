@@ -11,7 +11,8 @@ namespace tessivar {
 class ResultTableModel;
 
 // Everything a search run reads from or does to the main window. The main window implements it;
-// the run (SearchRun) drives it. All calls come on the user-interface thread.
+// the run (SearchRun) drives it. All calls come on the user-interface thread. The run itself
+// empties both result models when it starts and sorts resultsModel() when the page has ended.
 class SearchWindow
 {
 public:
@@ -22,7 +23,6 @@ public:
   // Puts the window into the searching state, in this order:
   //  - hide lblADDR; disable frameLib;
   //  - arrow-with-hourglass pointer for the application and for MSHResults;
-  //  - clear MSHResults and MSHResults2 to their empty state (header plus one empty row);
   //  - stop repainting MSHResults (rows keep arriving; it is repainted on unlock);
   //  - disable the toolbar buttons "Setup", "Play", "Record", "Website" and "Scan";
   //  - the toolbar's Search button: tooltip "Stop Search", caption "Stop", the stop artwork;
@@ -92,10 +92,6 @@ public:
   // The models behind MSHResults and MSHResults2; never null while the window exists.
   virtual ResultTableModel *resultsModel() = 0;
   virtual ResultTableModel *relatedModel() = 0;
-
-  // Sorts every data row of MSHResults on column as text, ascending, case-sensitive, without
-  // repainting in between.
-  virtual void sortResultsAsText(int column) = 0;
 
   // Result pre-verification of the rows in MSHResults; awaited by a run outside the LIVE mode
   // when it has results. Until pre-verification exists: co_return at once.
