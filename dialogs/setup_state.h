@@ -72,7 +72,7 @@ public:
   bool chkTray = false;
   bool chkBrow = false;
   QString proxyHost;
-  int proxyPort = 1080;
+  int proxyPort = 0;  // until loadProxy(); an unconvertible stored port keeps it
   int lastSetupTab = setup_tab::formats;
 
   QString playerPath(SetupPlayer player) const;
