@@ -1,0 +1,17 @@
+#include "platform/http_transfer.h"
+
+namespace tessivar {
+
+HttpTransfer::HttpTransfer(QObject *parent) : QObject(parent)
+{
+}
+
+HttpTransfer::~HttpTransfer() = default;
+
+bool HttpTransfer::isIdle() const
+{
+  return connectionStateText() == QStringLiteral("Disconnected") &&
+         protocolStateText() == QStringLiteral("Base");
+}
+
+}  // namespace tessivar

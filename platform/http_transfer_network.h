@@ -1,0 +1,75 @@
+#pragma once
+
+#include "platform/http_transfer.h"
+#include "platform/http_transfer_headers.h"
+
+#include <QPointer>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class QNetworkRequest;
+class QTimer;
+
+namespace tessivar {
+
+// HttpTransfer over QNetworkAccessManager. Each object owns its own manager, so proxy settings
+// never leak from one window's transfer into another's. Destroying a busy object abandons its
+// transfer without delivering further events (waitForFinished() then reports Cancelled).
+class NetworkHttpTransfer final : public HttpTransfer {
+  Q_OBJECT
+  Q_DISABLE_COPY_MOVE(NetworkHttpTransfer)
+
+public:
+  explicit NetworkHttpTransfer(QObject *parent = nullptr);
+  ~NetworkHttpTransfer() override;
+
+  quint64 requestDocument(const QString &address, const QByteArray &extraHeaderLines = {}) override;
+  [[nodiscard]] bool isBusy() const override;
+  [[nodiscard]] QString connectionStateText() const override;
+  [[nodiscard]] QString protocolStateText() const override;
+  void cancel() override;
+  void setProxy(bool enabled, const QString &host, int port) override;
+  void setTimeout(std::chrono::milliseconds timeout) override;
+  void setFollowRedirects(bool follow) override;
+  [[nodiscard]] QByteArray responseHeaders() const override;
+  [[nodiscard]] TransferOutcome lastOutcome() const override;
+
+private:
+  enum class Phase { Idle, Requesting, Receiving };
+  struct Problem {
+    int number = 0;
+    QString details;
+  };
+
+  [[nodiscard]] Problem checkRequest(const QString &address, const QByteArray &extraHeaderLines,
+                                     QNetworkRequest *request) const;
+  void startReply(const QNetworkRequest &request);
+  void failSoon(const Problem &problem);
+  void onMetaDataChanged();
+  void onReadyRead();
+  void onFinished();
+  void onTimeout();
+  bool beginDocument();
+  bool deliverData();
+  void dropReply();
+  void finish(TransferOutcome::Kind kind, int errorNumber, const QString &details);
+  [[nodiscard]] bool stillRunning(quint64 serial, const QPointer<NetworkHttpTransfer> &self) const;
+  void restartTimeout();
+
+  QNetworkAccessManager *m_manager = nullptr;
+  QTimer *m_timeoutTimer = nullptr;
+  QPointer<QNetworkReply> m_reply;
+  Phase m_phase = Phase::Idle;
+  quint64 m_serial = 0;
+  bool m_begun = false;
+  int m_httpStatus = 0;
+  QByteArray m_headers;
+  TransferOutcome m_last;
+  bool m_proxyEnabled = false;
+  QString m_proxyHost;
+  int m_proxyPort = 0;
+  std::chrono::milliseconds m_timeout{0};
+  bool m_followRedirects = false;
+};
+
+}  // namespace tessivar
