@@ -1,0 +1,88 @@
+#pragma once
+
+#include "search/result_layout.h"
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QString>
+
+#include <array>
+#include <vector>
+
+namespace tessivar {
+
+// The rows of a result grid (MSHResults, and MSHResults2 for related results): ten columns of
+// text per row, a status picture for column 0 of the archive layout and an optional text colour
+// per cell. The model holds data rows only: model row r is grid row r + 1 (grid row 0 is the
+// header), and a view shows an empty grid when there are none.
+//
+// Roles: Qt::DisplayRole/Qt::EditRole give the cell text, Qt::ForegroundRole a QBrush when a
+// colour was set, Qt::TextAlignmentRole left and vertically centred, StatusPictureRole (column 0)
+// the picture number of the small icon list: NoPicture, Picture1 or Picture2.
+class ResultTableModel final : public QAbstractTableModel
+{
+  Q_OBJECT
+  Q_DISABLE_COPY_MOVE(ResultTableModel)
+
+public:
+  static constexpr int ColumnCount = 10;
+  enum Role { StatusPictureRole = Qt::UserRole + 1 };
+  enum StatusPicture { NoPicture = 0, Picture1 = 1, Picture2 = 2 };
+  enum class SortKind { Text, Numeric };
+
+  // One data row: the ten cell texts stored one after another in one string.
+  struct Row
+  {
+    QString text;
+    std::array<int, ColumnCount> ends{};
+    int picture = NoPicture;
+    std::vector<QColor> colors;  // one per column once any is set
+
+    static Row fromCells(const std::array<QStringView, ColumnCount> &cells, int picture = NoPicture);
+    QStringView cell(int column) const;
+    void setCell(int column, QStringView value);
+  };
+
+  explicit ResultTableModel(QObject *parent = nullptr);
+  ~ResultTableModel() override;
+
+  int rowCount(const QModelIndex &parent = {}) const override;
+  int columnCount(const QModelIndex &parent = {}) const override;
+  QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+  bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex &index) const override;
+  bool removeRows(int row, int count, const QModelIndex &parent = {}) override;
+  // Sorts every row on the column as case-sensitive text.
+  void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+
+  // Header texts: "Station", "Format", "Location", "Speed Kb/s" (live) or "", "Len", "BPS",
+  // "Title" (archive) in columns 0-3; columns 4-9 have none.
+  static QString headerText(ResultLayout layout, int column);
+  void setColumnLayout(ResultLayout layout);
+  ResultLayout columnLayout() const { return m_layout; }
+
+  void clear();
+  void setRowCount(int rows);  // new rows are empty
+  QString text(int row, int column) const;  // empty outside the rows
+  void setText(int row, int column, const QString &text);
+  int statusPicture(int row) const;
+  void setStatusPicture(int row, int picture);
+  QColor textColor(int row, int column) const;  // invalid when none was set
+  void setTextColor(int row, int column, const QColor &color);
+  const Row &row(int row) const { return m_rows.at(std::size_t(row)); }
+  void setRow(int row, Row data);
+  void appendRows(std::vector<Row> rows);
+
+  // Stable sort of every row on one column: as case-sensitive text, or by the number value of
+  // the text ("56k" is 56, text without a leading number is 0).
+  void sortRows(int column, Qt::SortOrder order, SortKind kind);
+
+private:
+  bool validCell(int row, int column) const;
+
+  std::vector<Row> m_rows;
+  ResultLayout m_layout = ResultLayout::Live;
+};
+
+}  // namespace tessivar
