@@ -1,0 +1,295 @@
+#include "platform/station_list.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace tessivar {
+
+namespace {
+
+// A list file larger than this is not a list this program wrote.
+constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
+
+// The first free name of "<path>.unreadable", "<path>.unreadable.1", ...
+QString freeBackupName(const QString &path)
+{
+  const QString base = path + QStringLiteral(".unreadable");
+  QString candidate = base;
+  for (int n = 1; QFileInfo::exists(candidate); ++n)
+    candidate = base + QLatin1Char('.') + QString::number(n);
+  return candidate;
+}
+
+}  // namespace
+
+StationList::StationList(QObject *parent) : QAbstractListModel(parent)
+{
+}
+
+StationList::~StationList() = default;
+
+int StationList::count() const
+{
+  return static_cast<int>(m_items.size());
+}
+
+bool StationList::contains(int index) const
+{
+  return index >= 0 && index < m_items.size();
+}
+
+int StationList::currentIndex() const
+{
+  return m_current;
+}
+
+void StationList::setCurrentIndex(int index)
+{
+  const int next = contains(index) ? index : -1;
+  if (next == m_current)
+    return;
+  m_current = next;
+  emit currentIndexChanged(m_current);
+}
+
+bool StationList::isSelected(int index) const
+{
+  return contains(index) && m_items.at(index).selected;
+}
+
+void StationList::setSelected(int index, bool selected)
+{
+  if (!contains(index) || m_items.at(index).selected == selected)
+    return;
+  m_items[index].selected = selected;
+  changeSelection(index, index);
+}
+
+int StationList::selectedCount() const
+{
+  return static_cast<int>(std::count_if(m_items.cbegin(), m_items.cend(),
+                                        [](const Item &item) { return item.selected; }));
+}
+
+void StationList::selectAll()
+{
+  bool changed = false;
+  for (Item &item : m_items) {
+    changed = changed || !item.selected;
+    item.selected = true;
+  }
+  if (changed)
+    changeSelection(0, count() - 1);
+}
+
+void StationList::clearSelection()
+{
+  bool changed = false;
+  for (Item &item : m_items) {
+    changed = changed || item.selected;
+    item.selected = false;
+  }
+  if (changed)
+    changeSelection(0, count() - 1);
+}
+
+void StationList::changeSelection(int first, int last)
+{
+  emit dataChanged(index(first), index(last), {SelectedRole});
+  emit selectionChanged();
+}
+
+int StationList::insert(int position, const QString &text, const QString &secondText, int number)
+{
+  if (position < -1 || position > count())
+    return -1;
+  const int at = position == -1 ? count() : position;
+  beginInsertRows({}, at, at);
+  m_items.insert(at, Item{{text, secondText, number}, false});
+  endInsertRows();
+  if (m_current >= at) {
+    ++m_current;
+    emit currentIndexChanged(m_current);
+  }
+  return at;
+}
+
+bool StationList::remove(int position)
+{
+  if (!contains(position))
+    return false;
+  const bool wasSelected = m_items.at(position).selected;
+  beginRemoveRows({}, position, position);
+  m_items.removeAt(position);
+  endRemoveRows();
+  if (m_current == position) {
+    m_current = -1;
+    emit currentIndexChanged(m_current);
+  } else if (m_current > position) {
+    --m_current;
+    emit currentIndexChanged(m_current);
+  }
+  if (wasSelected)
+    emit selectionChanged();
+  return true;
+}
+
+void StationList::clear()
+{
+  if (m_items.isEmpty())
+    return;
+  const bool hadSelection = selectedCount() > 0;
+  beginResetModel();
+  m_items.clear();
+  endResetModel();
+  if (m_current != -1) {
+    m_current = -1;
+    emit currentIndexChanged(m_current);
+  }
+  if (hadSelection)
+    emit selectionChanged();
+}
+
+QString StationList::text(int index) const
+{
+  return contains(index) ? m_items.at(index).entry.text : QString();
+}
+
+QString StationList::secondText(int index) const
+{
+  return contains(index) ? m_items.at(index).entry.secondText : QString();
+}
+
+int StationList::number(int index) const
+{
+  return contains(index) ? m_items.at(index).entry.number : 0;
+}
+
+QList<ListEntry> StationList::entries() const
+{
+  QList<ListEntry> result;
+  result.reserve(m_items.size());
+  for (const Item &item : m_items)
+    result.append(item.entry);
+  return result;
+}
+
+int StationList::find(const QString &value, Column column, int from) const
+{
+  for (int i = std::max(from, 0); i < count(); ++i) {
+    const ListEntry &entry = m_items.at(i).entry;
+    if ((column == Column::DisplayText ? entry.text : entry.secondText) == value)
+      return i;
+  }
+  return -1;
+}
+
+ListFileResult StationList::saveToFile(const QString &path)
+{
+  if (path.isEmpty())
+    return {false, QStringLiteral("No file name given.")};
+
+  // Never replace a file that could not be read with this list without keeping a copy of it:
+  // it may hold entries this list does not.
+  QString keptCopy;
+  const QString absolute = QFileInfo(path).absoluteFilePath();
+  if (!m_unreadablePath.isEmpty() && absolute == m_unreadablePath && QFileInfo::exists(path)) {
+    keptCopy = freeBackupName(path);
+    if (!QFile::copy(path, keptCopy)) {
+      return {false, QStringLiteral("%1 was not saved: it could not be read earlier, and a copy of it "
+                                    "could not be kept as %2.")
+                         .arg(path, keptCopy)};
+    }
+  }
+
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly))
+    return {false, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString())};
+  const QByteArray bytes = encodeListFile(entries());
+  if (file.write(bytes) != bytes.size() || !file.commit())
+    return {false, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString())};
+
+  if (absolute == m_unreadablePath)
+    m_unreadablePath.clear();
+  if (!keptCopy.isEmpty())
+    return {true, QStringLiteral("The earlier unreadable file was kept as %1.").arg(keptCopy)};
+  return {true, {}};
+}
+
+ListFileResult StationList::loadFromFile(const QString &path)
+{
+  const QFileInfo info(path);
+  if (path.isEmpty() || !info.exists())
+    return {false, QStringLiteral("%1 does not exist.").arg(path)};
+
+  const auto unreadable = [this, &info, &path](const QString &why) {
+    m_unreadablePath = info.absoluteFilePath();
+    return ListFileResult{false, QStringLiteral("Cannot read %1: %2").arg(path, why)};
+  };
+  if (!info.isFile())
+    return unreadable(QStringLiteral("it is not a file."));
+  if (info.size() > kMaxFileSize)
+    return unreadable(QStringLiteral("it is too large to be a list."));
+
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return unreadable(file.errorString());
+  const QByteArray bytes = file.read(kMaxFileSize + 1);
+  if (file.error() != QFileDevice::NoError)
+    return unreadable(file.errorString());
+  if (bytes.size() > kMaxFileSize)
+    return unreadable(QStringLiteral("it is too large to be a list."));
+
+  QString error;
+  const auto decoded = decodeListFile(bytes, &error);
+  if (!decoded)
+    return unreadable(error);
+
+  beginResetModel();
+  m_items.clear();
+  m_items.reserve(decoded->size());
+  for (const ListEntry &entry : *decoded)
+    m_items.append(Item{entry, false});
+  endResetModel();
+  if (m_current != -1) {
+    m_current = -1;
+    emit currentIndexChanged(m_current);
+  }
+  emit selectionChanged();
+  if (m_unreadablePath == info.absoluteFilePath())
+    m_unreadablePath.clear();
+  return {true, {}};
+}
+
+int StationList::rowCount(const QModelIndex &parent) const
+{
+  return parent.isValid() ? 0 : count();
+}
+
+QVariant StationList::data(const QModelIndex &index, int role) const
+{
+  if (!index.isValid() || index.parent().isValid() || !contains(index.row()))
+    return {};
+  const Item &item = m_items.at(index.row());
+  switch (role) {
+  case Qt::DisplayRole:
+  case Qt::EditRole: return item.entry.text;
+  case Qt::ToolTipRole:
+  case SecondTextRole: return item.entry.secondText;
+  case NumberRole: return item.entry.number;
+  case SelectedRole: return item.selected;
+  default: return {};
+  }
+}
+
+QHash<int, QByteArray> StationList::roleNames() const
+{
+  QHash<int, QByteArray> names = QAbstractListModel::roleNames();
+  names.insert(SecondTextRole, QByteArrayLiteral("secondText"));
+  names.insert(NumberRole, QByteArrayLiteral("number"));
+  names.insert(SelectedRole, QByteArrayLiteral("selected"));
+  return names;
+}
+
+}  // namespace tessivar
