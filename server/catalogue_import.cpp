@@ -1,0 +1,404 @@
+#include "server/catalogue_import.h"
+
+#include "server/csv_reader.h"
+#include "server/format_family.h"
+#include "server/genre_synonyms.h"
+#include "server/page_text.h"
+#include "server/playlist_reader.h"
+#include "server/sqlite_db.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+
+namespace tessivar::directory {
+
+namespace {
+
+constexpr std::size_t maxUrlLength = 2000;
+
+constexpr const char *upsertSql = R"sql(
+INSERT INTO entries (kind, url_key, url, name, format, family, location, state, country, genre, homepage,
+                     bitrate, duration, show_id, initial)
+VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)
+ON CONFLICT (url_key) DO UPDATE SET
+  kind = excluded.kind, url = excluded.url, name = excluded.name, format = excluded.format,
+  family = excluded.family, location = excluded.location, state = excluded.state, country = excluded.country,
+  genre = excluded.genre, homepage = excluded.homepage, bitrate = excluded.bitrate,
+  duration = excluded.duration, show_id = excluded.show_id, initial = excluded.initial
+WHERE entries.kind IS NOT excluded.kind OR entries.url IS NOT excluded.url OR entries.name IS NOT excluded.name
+  OR entries.format IS NOT excluded.format OR entries.family IS NOT excluded.family
+  OR entries.location IS NOT excluded.location OR entries.state IS NOT excluded.state
+  OR entries.country IS NOT excluded.country OR entries.genre IS NOT excluded.genre
+  OR entries.homepage IS NOT excluded.homepage OR entries.bitrate IS NOT excluded.bitrate
+  OR entries.duration IS NOT excluded.duration OR entries.show_id IS NOT excluded.show_id
+  OR entries.initial IS NOT excluded.initial
+)sql";
+
+struct NewEntry
+{
+  EntryKind kind = EntryKind::Radio;
+  std::string url;
+  std::string name;
+  std::string codec;
+  std::string state;
+  std::string country;
+  std::string genre;
+  std::string homepage;
+  std::int64_t bitrate = 0;
+  std::int64_t duration = 0;
+  std::int64_t showId = 0;
+};
+
+// Blanks and control characters collapsed to single blanks, trimmed.
+std::string clean(const std::string &text)
+{
+  std::string out;
+  bool blank = false;
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F || c == ' ') {
+      blank = !out.empty();
+      continue;
+    }
+    if (blank)
+      out.push_back(' ');
+    blank = false;
+    out.push_back(c);
+  }
+  return out;
+}
+
+std::int64_t wholeNumber(const std::string &text)
+{
+  const std::string value = clean(text);
+  if (value.empty() || value.size() > 9 ||
+      !std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); }))
+    return 0;
+  return std::stoll(value);
+}
+
+bool containsWholeWord(const QString &text, const QString &word)
+{
+  qsizetype from = 0;
+  while (true) {
+    const qsizetype at = text.indexOf(word, from, Qt::CaseInsensitive);
+    if (at < 0)
+      return false;
+    const qsizetype end = at + word.size();
+    if ((at == 0 || !text[at - 1].isLetterOrNumber()) && (end == text.size() || !text[end].isLetterOrNumber()))
+      return true;
+    from = at + 1;
+  }
+}
+
+// Adds the genres a station's name states outright ("Jazz FM") to its genre tags.
+std::string genreWithNameGenres(const std::string &name, const std::string &genre)
+{
+  const QString title = QString::fromStdString(name);
+  QString tags = QString::fromStdString(genre);
+  for (const auto &word : genresFromNames()) {
+    const QString genreWord = QString::fromStdString(word);
+    if (containsWholeWord(title, genreWord) && !containsWholeWord(tags, genreWord))
+      tags = tags.isEmpty() ? genreWord : tags + u',' + genreWord;
+  }
+  return tags.toStdString();
+}
+
+// The letter or digit a title is browsed under, upper case and without accents; empty when none.
+std::string browseInitial(const std::string &name)
+{
+  const QString title = QString::fromStdString(name);
+  for (QChar c : title) {
+    if (!c.isLetterOrNumber())
+      continue;
+    QChar base = c;
+    const QString decomposed = c.decomposition();
+    if (!decomposed.isEmpty())
+      base = decomposed.front();
+    const char16_t unit = base.toUpper().unicode();
+    if ((unit >= u'A' && unit <= u'Z') || (unit >= u'0' && unit <= u'9'))
+      return std::string(1, static_cast<char>(unit));
+    return {};
+  }
+  return {};
+}
+
+std::string locationText(const std::string &state, const std::string &country)
+{
+  if (!state.empty() && !country.empty() && state != country)
+    return state + ", " + country;
+  return country.empty() ? state : country;
+}
+
+std::string hostOf(const std::string &url)
+{
+  const auto scheme = url.find("://");
+  if (scheme == std::string::npos)
+    return url;
+  const auto begin = scheme + 3;
+  return url.substr(begin, url.find_first_of("/?#", begin) - begin);
+}
+
+class EntryWriter
+{
+public:
+  explicit EntryWriter(Database &db) : db_(db), transaction_(db) {}
+
+  void add(NewEntry entry, ImportCount &count)
+  {
+    ++count.read;
+    entry.url = clean(entry.url);
+    entry.name = clean(entry.name);
+    const std::string key = streamKey(entry.url);
+    if (key.empty() || entry.url.size() > maxUrlLength || !isValidUtf8(entry.url) || !isValidUtf8(entry.name)) {
+      ++count.skipped;
+      return;
+    }
+    if (entry.name.empty())
+      entry.name = hostOf(entry.url);
+    for (std::string *text : {&entry.state, &entry.country, &entry.genre, &entry.homepage, &entry.codec}) {
+      *text = clean(*text);
+      if (!isValidUtf8(*text))
+        text->clear();
+    }
+    if (entry.kind != EntryKind::Clip)
+      entry.genre = genreWithNameGenres(entry.name, entry.genre);
+    const FormatGuess format = classifyFormat(entry.kind, entry.codec, entry.url);
+
+    auto statement = db_.query(upsertSql);
+    statement->bind(1, static_cast<std::int64_t>(entry.kind))
+        .bind(2, key)
+        .bind(3, entry.url)
+        .bind(4, entry.name)
+        .bind(5, format.formatText)
+        .bind(6, static_cast<std::int64_t>(format.family))
+        .bind(7, locationText(entry.state, entry.country))
+        .bind(8, entry.state)
+        .bind(9, entry.country)
+        .bind(10, entry.genre)
+        .bind(11, entry.homepage)
+        .bind(12, entry.bitrate)
+        .bind(13, entry.duration)
+        .bind(15, browseInitial(entry.name));
+    if (entry.showId != 0)
+      statement->bind(14, entry.showId);
+    else
+      statement->bindNull(14);
+    statement->run();
+    ++count.accepted;
+  }
+
+  std::int64_t showId(const std::string &title)
+  {
+    const std::string name = clean(title);
+    if (name.empty() || !isValidUtf8(name))
+      return 0;
+    {
+      auto insert = db_.query("INSERT INTO shows (title) VALUES (?1) ON CONFLICT (title) DO NOTHING");
+      insert->bind(1, name).run();
+    }
+    auto select = db_.query("SELECT id FROM shows WHERE title = ?1");
+    select->bind(1, name);
+    return select->step() ? select->integer(0) : 0;
+  }
+
+  void finish()
+  {
+    transaction_.commit();
+    db_.execute("INSERT INTO entry_text (entry_text) VALUES ('optimize')");
+  }
+
+private:
+  Database &db_;
+  Transaction transaction_;
+};
+
+std::ifstream openFile(const std::string &path)
+{
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    throw std::runtime_error("cannot read " + path);
+  return in;
+}
+
+CsvReader csvWithColumns(std::istream &in, const std::string &path, std::initializer_list<const char *> required)
+{
+  CsvReader reader(in);
+  for (const char *column : required) {
+    if (!reader.hasColumn(column))
+      throw std::runtime_error(path + ": no column \"" + column + "\"");
+  }
+  return reader;
+}
+
+// show_id -> title and url -> show_id from the files beside a clips file, when they exist.
+std::map<std::string, std::string> clipShows(const std::string &clipsPath)
+{
+  namespace fs = std::filesystem;
+  const fs::path clips(clipsPath);
+  const fs::path folder = clips.parent_path();
+  const std::string stem = clips.stem().string();
+  const fs::path provenancePath = folder / (stem + "_provenance.csv");
+  const fs::path showsPath = folder / (stem + "_shows.csv");
+  std::map<std::string, std::string> showByUrl;
+  if (!fs::exists(provenancePath) || !fs::exists(showsPath))
+    return showByUrl;
+
+  std::map<std::string, std::string> titleById;
+  {
+    auto in = openFile(showsPath.string());
+    CsvReader shows = csvWithColumns(in, showsPath.string(), {"show_id", "show_title"});
+    while (auto row = shows.next())
+      titleById[shows.field(*row, "show_id")] = shows.field(*row, "show_title");
+  }
+  auto in = openFile(provenancePath.string());
+  CsvReader provenance = csvWithColumns(in, provenancePath.string(), {"url", "show_id"});
+  while (auto row = provenance.next()) {
+    const auto title = titleById.find(provenance.field(*row, "show_id"));
+    if (title != titleById.end())
+      showByUrl[provenance.field(*row, "url")] = title->second;
+  }
+  return showByUrl;
+}
+
+}  // namespace
+
+std::string streamKey(const std::string &url)
+{
+  const auto scheme = url.find("://");
+  if (scheme == std::string::npos || scheme == 0)
+    return {};
+  std::string schemeName = url.substr(0, scheme);
+  std::transform(schemeName.begin(), schemeName.end(), schemeName.begin(),
+                 [](unsigned char c) { return std::tolower(c); });
+  const auto hostBegin = scheme + 3;
+  const auto hostEnd = std::min(url.find_first_of("/?#", hostBegin), url.size());
+  std::string host = url.substr(hostBegin, hostEnd - hostBegin);
+  if (host.empty())
+    return {};
+  std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) { return std::tolower(c); });
+  if ((schemeName == "http" && host.size() > 3 && host.compare(host.size() - 3, 3, ":80") == 0))
+    host.resize(host.size() - 3);
+  else if (schemeName == "https" && host.size() > 4 && host.compare(host.size() - 4, 4, ":443") == 0)
+    host.resize(host.size() - 4);
+  std::string rest = url.substr(hostEnd);
+  rest = rest.substr(0, rest.find('#'));
+  const auto query = rest.find('?');
+  std::string path = rest.substr(0, query);
+  while (!path.empty() && path.back() == '/')
+    path.pop_back();
+  return host + path + (query == std::string::npos ? std::string() : rest.substr(query));
+}
+
+ImportCount importStations(Database &db, const std::string &path)
+{
+  auto in = openFile(path);
+  CsvReader csv = csvWithColumns(in, path, {"name", "stream_url"});
+  EntryWriter writer(db);
+  ImportCount count;
+  while (auto row = csv.next()) {
+    NewEntry entry;
+    entry.kind = EntryKind::Radio;
+    entry.name = csv.field(*row, "name");
+    entry.url = csv.field(*row, "stream_url");
+    entry.homepage = csv.field(*row, "homepage");
+    entry.genre = csv.field(*row, "tags");
+    entry.country = csv.field(*row, "country");
+    entry.state = csv.field(*row, "state");
+    entry.codec = csv.field(*row, "codec");
+    entry.bitrate = wholeNumber(csv.field(*row, "bitrate"));
+    writer.add(std::move(entry), count);
+  }
+  writer.finish();
+  return count;
+}
+
+ImportCount importTelevision(Database &db, const std::string &path)
+{
+  auto in = openFile(path);
+  CsvReader csv = csvWithColumns(in, path, {"name", "stream_url"});
+  EntryWriter writer(db);
+  ImportCount count;
+  while (auto row = csv.next()) {
+    NewEntry entry;
+    entry.kind = EntryKind::Television;
+    entry.name = csv.field(*row, "name");
+    entry.url = csv.field(*row, "stream_url");
+    entry.homepage = csv.field(*row, "homepage");
+    entry.genre = csv.field(*row, "category");
+    entry.country = csv.field(*row, "country");
+    writer.add(std::move(entry), count);
+  }
+  writer.finish();
+  return count;
+}
+
+ImportCount importClips(Database &db, const std::string &path)
+{
+  const auto showByUrl = clipShows(path);
+  auto in = openFile(path);
+  CsvReader csv = csvWithColumns(in, path, {"title", "url"});
+  EntryWriter writer(db);
+  ImportCount count;
+  while (auto row = csv.next()) {
+    NewEntry entry;
+    entry.kind = EntryKind::Clip;
+    entry.name = csv.field(*row, "title");
+    entry.url = csv.field(*row, "url");
+    entry.duration = wholeNumber(csv.field(*row, "duration_seconds"));
+    entry.bitrate = wholeNumber(csv.field(*row, "bitrate"));
+    entry.homepage = csv.field(*row, "homepage");
+    std::string show = csv.field(*row, "show");
+    if (show.empty()) {
+      const auto found = showByUrl.find(entry.url);
+      if (found != showByUrl.end())
+        show = found->second;
+    }
+    const std::string tags = csv.field(*row, "tags");
+    entry.genre = show.empty() ? tags : (tags.empty() ? clean(show) : clean(show) + "," + tags);
+    entry.showId = writer.showId(show);
+    writer.add(std::move(entry), count);
+  }
+  writer.finish();
+  return count;
+}
+
+namespace {
+
+ImportCount importPlaylist(Database &db, const std::vector<PlaylistItem> &items)
+{
+  EntryWriter writer(db);
+  ImportCount count;
+  for (const auto &item : items) {
+    NewEntry entry;
+    entry.kind = EntryKind::Radio;
+    entry.name = item.name;
+    entry.url = item.url;
+    entry.genre = item.genre;
+    writer.add(std::move(entry), count);
+  }
+  writer.finish();
+  return count;
+}
+
+}  // namespace
+
+ImportCount importM3u(Database &db, const std::string &path)
+{
+  auto in = openFile(path);
+  return importPlaylist(db, readM3u(in));
+}
+
+ImportCount importPls(Database &db, const std::string &path)
+{
+  auto in = openFile(path);
+  return importPlaylist(db, readPls(in));
+}
+
+}  // namespace tessivar::directory

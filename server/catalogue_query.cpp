@@ -1,0 +1,318 @@
+#include "server/catalogue_query.h"
+
+#include "server/format_family.h"
+#include "server/sqlite_db.h"
+
+#include <QSet>
+#include <QStringList>
+
+#include <algorithm>
+#include <limits>
+#include <map>
+
+namespace tessivar::directory {
+
+namespace {
+
+#define ENTRY_COLUMNS                                                                                   \
+  "e.id, e.kind, e.family, e.url, e.name, e.format, e.location, e.state, e.country, e.genre, e.homepage, " \
+  "e.bitrate, e.duration, e.show_id, e.check_failed"
+
+#define ENTRY_FILTER                                                                                    \
+  "((?1 >> e.kind) & 1) = 1 AND ((?2 >> e.family) & 1) = 1 AND (?3 = 0 OR e.bitrate <= ?3)"          \
+  " AND (?4 = 0 OR e.kind <> 2 OR e.bitrate >= ?4) AND (?5 = 0 OR e.kind <> 2 OR e.duration >= ?5)"
+
+constexpr const char *searchByIndexSql = "SELECT " ENTRY_COLUMNS
+                                         " FROM entry_text JOIN entries e ON e.id = entry_text.rowid"
+                                         " WHERE entry_text MATCH ?6 AND " ENTRY_FILTER;
+constexpr const char *searchByScanSql = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE " ENTRY_FILTER;
+constexpr const char *listAllSql =
+    "SELECT " ENTRY_COLUMNS " FROM entries e WHERE " ENTRY_FILTER " ORDER BY e.name COLLATE NOCASE, e.id";
+constexpr const char *browseSql = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.kind = 2 AND e.initial = ?1"
+                                  " ORDER BY e.name COLLATE NOCASE, e.id LIMIT ?2 OFFSET ?3";
+constexpr const char *browseCountSql = "SELECT count(*) FROM entries WHERE kind = 2 AND initial = ?1";
+constexpr const char *entryByIdSql = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.id = ?1";
+constexpr const char *sameShowSql =
+    "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.show_id = ?1 AND e.kind = 2 LIMIT 500";
+constexpr const char *relatedByIndexSql = "SELECT " ENTRY_COLUMNS
+                                          " FROM entry_text JOIN entries e ON e.id = entry_text.rowid"
+                                          " WHERE entry_text MATCH ?1 AND e.kind = 2 ORDER BY rank LIMIT 2000";
+constexpr const char *nextStationSql = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.kind = 0 AND e.id > ?1"
+                                       " AND ((?2 >> e.family) & 1) = 1 AND (?3 = 0 OR e.bitrate <= ?3)"
+                                       " ORDER BY e.id LIMIT 1";
+
+CatalogueEntry readEntry(const Statement &row)
+{
+  CatalogueEntry entry;
+  entry.id = row.integer(0);
+  entry.kind = static_cast<int>(row.integer(1));
+  entry.family = static_cast<int>(row.integer(2));
+  entry.url = row.text(3);
+  entry.name = row.text(4);
+  entry.format = row.text(5);
+  entry.location = row.text(6);
+  entry.state = row.text(7);
+  entry.country = row.text(8);
+  entry.genre = row.text(9);
+  entry.homepage = row.text(10);
+  entry.bitrate = row.integer(11);
+  entry.duration = row.integer(12);
+  entry.showId = row.integer(13);
+  entry.checkFailed = row.integer(14) != 0;
+  return entry;
+}
+
+void bindFilter(Statement &statement, const EntryFilter &filter)
+{
+  statement.bind(1, static_cast<std::int64_t>(filter.kinds))
+      .bind(2, static_cast<std::int64_t>(filter.families))
+      .bind(3, filter.maxBitrate)
+      .bind(4, filter.minBitrate)
+      .bind(5, filter.minSeconds);
+}
+
+QString toQString(const std::string &text)
+{
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+struct Ranked
+{
+  int score = 0;
+  QString sortName;
+  CatalogueEntry entry;
+};
+
+void sortRanked(std::vector<Ranked> &ranked)
+{
+  std::sort(ranked.begin(), ranked.end(), [](const Ranked &a, const Ranked &b) {
+    if (a.score != b.score)
+      return a.score > b.score;
+    const int byName = QString::compare(a.sortName, b.sortName, Qt::CaseInsensitive);
+    if (byName != 0)
+      return byName < 0;
+    return a.entry.id < b.entry.id;
+  });
+}
+
+std::vector<CatalogueEntry> takeEntries(std::vector<Ranked> &ranked, std::size_t limit)
+{
+  std::vector<CatalogueEntry> out;
+  const std::size_t count = std::min(limit, ranked.size());
+  out.reserve(count);
+  for (std::size_t i = 0; i < count; ++i)
+    out.push_back(std::move(ranked[i].entry));
+  return out;
+}
+
+QStringList titleWords(const QString &title)
+{
+  static const QSet<QString> stopWords{QStringLiteral("this"),    QStringLiteral("that"),
+                                       QStringLiteral("with"),    QStringLiteral("from"),
+                                       QStringLiteral("your"),    QStringLiteral("what"),
+                                       QStringLiteral("have"),    QStringLiteral("about"),
+                                       QStringLiteral("episode"), QStringLiteral("part"),
+                                       QStringLiteral("show"),    QStringLiteral("podcast"),
+                                       QStringLiteral("the"),     QStringLiteral("and")};
+  QStringList words;
+  QString current;
+  auto finish = [&] {
+    const QString word = current.toLower();
+    if (word.size() >= 4 && !stopWords.contains(word) && !words.contains(word) && words.size() < 8)
+      words << word;
+    current.clear();
+  };
+  for (QChar c : title) {
+    if (c.isLetterOrNumber())
+      current.append(c);
+    else
+      finish();
+  }
+  finish();
+  return words;
+}
+
+QStringList tagList(const QString &genre)
+{
+  QStringList tags;
+  for (const QString &tag : genre.split(u',')) {
+    const QString cleaned = tag.trimmed().toLower();
+    if (cleaned.size() >= 3 && !tags.contains(cleaned) && tags.size() < 8)
+      tags << cleaned;
+  }
+  return tags;
+}
+
+QString quotedTerm(const QString &text)
+{
+  QString out = text;
+  out.replace(u'"', QStringLiteral("\"\""));
+  return u'"' + out + u'"';
+}
+
+bool containsWord(const QString &text, const QString &word)
+{
+  qsizetype from = 0;
+  while (true) {
+    const qsizetype at = text.indexOf(word, from, Qt::CaseInsensitive);
+    if (at < 0)
+      return false;
+    const qsizetype end = at + word.size();
+    if ((at == 0 || !text[at - 1].isLetterOrNumber()) && (end == text.size() || !text[end].isLetterOrNumber()))
+      return true;
+    from = at + 1;
+  }
+}
+
+}  // namespace
+
+std::vector<CatalogueEntry> searchCatalogue(Database &db, const SearchExpression &expression, SearchScope scope,
+                                            const EntryFilter &filter, std::size_t limit)
+{
+  if (expression.empty() || filter.kinds == 0 || filter.families == 0)
+    return {};
+  const std::string match = fullTextQuery(expression, scope);
+  auto statement = db.query(match.empty() ? searchByScanSql : searchByIndexSql);
+  bindFilter(*statement, filter);
+  if (!match.empty())
+    statement->bind(6, match);
+
+  std::vector<Ranked> ranked;
+  while (statement->step()) {
+    CatalogueEntry entry = readEntry(*statement);
+    EntryText text{toQString(entry.name), toQString(entry.format), toQString(entry.location),
+                   toQString(entry.genre)};
+    const int score = relevance(expression, scope, text);
+    if (score > 0)
+      ranked.push_back({score, std::move(text.name), std::move(entry)});
+  }
+  sortRanked(ranked);
+  return takeEntries(ranked, limit);
+}
+
+std::vector<CatalogueEntry> listAll(Database &db, const EntryFilter &filter)
+{
+  std::vector<CatalogueEntry> entries;
+  auto statement = db.query(listAllSql);
+  bindFilter(*statement, filter);
+  while (statement->step())
+    entries.push_back(readEntry(*statement));
+  return entries;
+}
+
+BrowsePage browseClips(Database &db, char initial, std::int64_t page)
+{
+  const std::string letter(1, initial);
+  BrowsePage result;
+  std::int64_t total = 0;
+  {
+    auto count = db.query(browseCountSql);
+    count->bind(1, letter);
+    if (count->step())
+      total = count->integer(0);
+  }
+  result.totalPages = std::max<std::int64_t>(1, (total + browsePageSize - 1) / browsePageSize);
+  const std::int64_t index = std::max<std::int64_t>(page, 1) - 1;
+  if (index >= result.totalPages)
+    return result;
+  auto rows = db.query(browseSql);
+  rows->bind(1, letter).bind(2, browsePageSize).bind(3, index * browsePageSize);
+  while (rows->step())
+    result.entries.push_back(readEntry(*rows));
+  return result;
+}
+
+std::vector<CatalogueEntry> relatedClips(Database &db, std::int64_t id, std::uint32_t families)
+{
+  std::optional<CatalogueEntry> item;
+  {
+    auto statement = db.query(entryByIdSql);
+    statement->bind(1, id);
+    if (statement->step())
+      item = readEntry(*statement);
+  }
+  if (!item || families == 0)
+    return {};
+
+  const QStringList words = titleWords(toQString(item->name));
+  const QStringList tags = tagList(toQString(item->genre));
+  std::map<std::int64_t, CatalogueEntry> candidates;
+  if (item->showId != 0) {
+    auto statement = db.query(sameShowSql);
+    statement->bind(1, item->showId);
+    while (statement->step()) {
+      CatalogueEntry entry = readEntry(*statement);
+      candidates.emplace(entry.id, std::move(entry));
+    }
+  }
+  QStringList groups;
+  if (!words.isEmpty()) {
+    QStringList terms;
+    for (const QString &word : words)
+      terms << quotedTerm(word);
+    groups << QStringLiteral("name : (") + terms.join(QStringLiteral(" OR ")) + u')';
+  }
+  if (!tags.isEmpty()) {
+    QStringList terms;
+    for (const QString &tag : tags)
+      terms << quotedTerm(tag);
+    groups << QStringLiteral("genre : (") + terms.join(QStringLiteral(" OR ")) + u')';
+  }
+  if (!groups.isEmpty()) {
+    auto statement = db.query(relatedByIndexSql);
+    statement->bind(1, groups.join(QStringLiteral(" OR ")).toStdString());
+    while (statement->step()) {
+      CatalogueEntry entry = readEntry(*statement);
+      candidates.emplace(entry.id, std::move(entry));
+    }
+  }
+
+  std::vector<Ranked> ranked;
+  for (auto &[candidateId, entry] : candidates) {
+    if (candidateId == item->id || (families & familyBit(static_cast<FormatFamily>(entry.family))) == 0)
+      continue;
+    const QString name = toQString(entry.name);
+    int score = (item->showId != 0 && entry.showId == item->showId) ? 10 : 0;
+    const QStringList theirTags = tagList(toQString(entry.genre));
+    for (const QString &tag : tags)
+      score += theirTags.contains(tag) ? 3 : 0;
+    for (const QString &word : words)
+      score += containsWord(name, word) ? 1 : 0;
+    if (score > 0)
+      ranked.push_back({score, name, std::move(entry)});
+  }
+  sortRanked(ranked);
+  return takeEntries(ranked, maxRelatedResults);
+}
+
+ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t families, std::int64_t maxBitrate,
+                     std::int64_t after)
+{
+  ScanStep step;
+  if (style.empty()) {
+    for (const std::int64_t from : {after, std::int64_t{0}}) {
+      auto statement = db.query(nextStationSql);
+      statement->bind(1, from).bind(2, static_cast<std::int64_t>(families)).bind(3, maxBitrate);
+      if (statement->step()) {
+        step.styleHasStations = true;
+        if (from == after)
+          step.station = readEntry(*statement);
+        break;
+      }
+    }
+    return step;
+  }
+  EntryFilter filter;
+  filter.kinds = 1u << static_cast<int>(EntryKind::Radio);
+  filter.families = families;
+  filter.maxBitrate = maxBitrate;
+  auto stations = searchCatalogue(db, style, SearchScope::GenreOnly, filter, std::numeric_limits<std::size_t>::max());
+  step.styleHasStations = !stations.empty();
+  for (auto &station : stations) {
+    if (station.id > after && (!step.station || station.id < step.station->id))
+      step.station = std::move(station);
+  }
+  return step;
+}
+
+}  // namespace tessivar::directory

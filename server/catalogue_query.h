@@ -1,0 +1,58 @@
+#pragma once
+
+#include "server/catalogue_entry.h"
+#include "server/search_expression.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace tessivar::directory {
+
+class Database;
+
+// Which entries a request may see.
+struct EntryFilter
+{
+  std::uint32_t kinds = 0;    // bit per EntryKind
+  std::uint32_t families = 0; // bit per FormatFamily
+  std::int64_t maxBitrate = 0; // entries above it are left out; 0 = no limit; unknown rates pass
+  std::int64_t minBitrate = 0; // clips below it, or of unknown rate, are left out; 0 = off
+  std::int64_t minSeconds = 0; // clips shorter, or of unknown length, are left out; 0 = off
+};
+
+constexpr std::size_t maxSearchResults = 250;
+constexpr std::int64_t browsePageSize = 100;
+constexpr std::size_t maxRelatedResults = 50;
+
+// The entries matching the expression, most relevant first, at most limit of them.
+std::vector<CatalogueEntry> searchCatalogue(Database &db, const SearchExpression &expression,
+                                            SearchScope scope, const EntryFilter &filter, std::size_t limit);
+
+// Every entry the filter lets through, by name.
+std::vector<CatalogueEntry> listAll(Database &db, const EntryFilter &filter);
+
+struct BrowsePage
+{
+  std::vector<CatalogueEntry> entries;
+  std::int64_t totalPages = 1;
+};
+
+// The clips whose title starts with the letter or digit (case-insensitive); page 0 and 1 are the first.
+BrowsePage browseClips(Database &db, char initial, std::int64_t page);
+
+// Clips related to the item: the same show, shared tags and title words; never the item itself.
+std::vector<CatalogueEntry> relatedClips(Database &db, std::int64_t id, std::uint32_t families);
+
+struct ScanStep
+{
+  std::optional<CatalogueEntry> station; // the station after the position, if any
+  bool styleHasStations = false;         // whether the style has any station at all
+};
+
+// The scanner's walk: the first radio station of the style (all stations when style is empty)
+// whose number is above the position.
+ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t families,
+                     std::int64_t maxBitrate, std::int64_t after);
+
+}  // namespace tessivar::directory

@@ -1,0 +1,85 @@
+#include "server/catalogue_schema.h"
+
+#include "server/sqlite_db.h"
+
+namespace tessivar::directory {
+
+namespace {
+
+// kind: 0 radio station, 1 television channel, 2 on-demand clip.
+// family: see format_family.h. check_failed: 1 when the stream failed the last check.
+constexpr const char *schema = R"sql(
+CREATE TABLE IF NOT EXISTS shows (
+  id INTEGER PRIMARY KEY,
+  title TEXT NOT NULL UNIQUE
+);
+CREATE TABLE IF NOT EXISTS entries (
+  id INTEGER PRIMARY KEY,
+  kind INTEGER NOT NULL,
+  url_key TEXT NOT NULL UNIQUE,
+  url TEXT NOT NULL,
+  name TEXT NOT NULL,
+  format TEXT NOT NULL DEFAULT '',
+  family INTEGER NOT NULL DEFAULT 0,
+  location TEXT NOT NULL DEFAULT '',
+  state TEXT NOT NULL DEFAULT '',
+  country TEXT NOT NULL DEFAULT '',
+  genre TEXT NOT NULL DEFAULT '',
+  homepage TEXT NOT NULL DEFAULT '',
+  bitrate INTEGER NOT NULL DEFAULT 0,
+  duration INTEGER NOT NULL DEFAULT 0,
+  show_id INTEGER REFERENCES shows(id),
+  initial TEXT NOT NULL DEFAULT '',
+  check_failed INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX IF NOT EXISTS entries_by_kind_name ON entries(kind, name COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS entries_by_initial ON entries(kind, initial, name COLLATE NOCASE, id);
+CREATE INDEX IF NOT EXISTS entries_by_show ON entries(show_id);
+CREATE VIRTUAL TABLE IF NOT EXISTS entry_text USING fts5(
+  name, format, location, genre, content='entries', content_rowid='id', tokenize='trigram');
+CREATE TRIGGER IF NOT EXISTS entries_text_insert AFTER INSERT ON entries BEGIN
+  INSERT INTO entry_text(rowid, name, format, location, genre)
+    VALUES (new.id, new.name, new.format, new.location, new.genre);
+END;
+CREATE TRIGGER IF NOT EXISTS entries_text_delete AFTER DELETE ON entries BEGIN
+  INSERT INTO entry_text(entry_text, rowid, name, format, location, genre)
+    VALUES ('delete', old.id, old.name, old.format, old.location, old.genre);
+END;
+CREATE TRIGGER IF NOT EXISTS entries_text_update AFTER UPDATE ON entries BEGIN
+  INSERT INTO entry_text(entry_text, rowid, name, format, location, genre)
+    VALUES ('delete', old.id, old.name, old.format, old.location, old.genre);
+  INSERT INTO entry_text(rowid, name, format, location, genre)
+    VALUES (new.id, new.name, new.format, new.location, new.genre);
+END;
+CREATE TABLE IF NOT EXISTS search_counts (
+  term TEXT PRIMARY KEY,
+  searches INTEGER NOT NULL
+) WITHOUT ROWID;
+CREATE TABLE IF NOT EXISTS signups (
+  email TEXT PRIMARY KEY COLLATE NOCASE,
+  name TEXT NOT NULL,
+  program TEXT NOT NULL,
+  signed_up TEXT NOT NULL
+);
+)sql";
+
+}  // namespace
+
+std::unique_ptr<Database> openCatalogue(const std::string &path)
+{
+  auto db = std::make_unique<Database>(path);
+  db->execute("PRAGMA journal_mode=WAL");
+  db->execute("PRAGMA synchronous=NORMAL");
+  db->execute("PRAGMA foreign_keys=ON");
+  db->execute(schema);
+  return db;
+}
+
+std::unique_ptr<Database> openReader(const std::string &path)
+{
+  auto db = std::make_unique<Database>(path);
+  db->execute("PRAGMA query_only=1");
+  return db;
+}
+
+}  // namespace tessivar::directory

@@ -1,0 +1,197 @@
+#include "server/command_line.h"
+
+#include "server/catalogue_import.h"
+#include "server/catalogue_schema.h"
+#include "server/http_server.h"
+#include "server/sqlite_db.h"
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <pthread.h>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace tessivar::directory {
+
+namespace {
+
+constexpr const char *usage =
+    "Usage:\n"
+    "  tessivar-directory import --db FILE [--stations CSV] [--tv CSV] [--clips CSV] [--m3u FILE]... [--pls FILE]...\n"
+    "  tessivar-directory serve --db FILE [--listen ADDRESS] [--port N] [--site-host HOST[:PORT]]\n"
+    "                           [--data-host HOST[:PORT]] [--min-version VERSION] [--threads N] [--quiet]\n"
+    "\n"
+    "import loads a catalogue; loading a file again updates its entries (the stream address is the key).\n"
+    "serve answers the directory's requests; --port 0 picks a free port. The first line on standard\n"
+    "output is \"Listening on ADDRESS:PORT\"; then one access-log line per request unless --quiet.\n";
+
+struct Arguments
+{
+  std::multimap<std::string, std::string> values;
+  std::vector<std::string> flags;
+};
+
+// --name value pairs; names listed in switches take no value.
+bool parseArguments(int argc, char **argv, const std::vector<std::string> &known,
+                    const std::vector<std::string> &switches, Arguments &out)
+{
+  for (int i = 2; i < argc; ++i) {
+    const std::string name = argv[i];
+    if (std::find(switches.begin(), switches.end(), name) != switches.end()) {
+      out.flags.push_back(name);
+      continue;
+    }
+    if (std::find(known.begin(), known.end(), name) == known.end()) {
+      std::fprintf(stderr, "tessivar-directory: unknown option %s\n", name.c_str());
+      return false;
+    }
+    if (i + 1 >= argc) {
+      std::fprintf(stderr, "tessivar-directory: %s needs a value\n", name.c_str());
+      return false;
+    }
+    out.values.emplace(name, argv[++i]);
+  }
+  return true;
+}
+
+std::string single(const Arguments &arguments, const std::string &name, const std::string &fallback = {})
+{
+  const auto found = arguments.values.find(name);
+  return found == arguments.values.end() ? fallback : found->second;
+}
+
+int runImport(int argc, char **argv)
+{
+  Arguments arguments;
+  if (!parseArguments(argc, argv, {"--db", "--stations", "--tv", "--clips", "--m3u", "--pls"}, {}, arguments))
+    return 2;
+  const std::string database = single(arguments, "--db");
+  if (database.empty()) {
+    std::fprintf(stderr, "tessivar-directory: import needs --db FILE\n%s", usage);
+    return 2;
+  }
+  using Importer = ImportCount (*)(Database &, const std::string &);
+  const std::vector<std::pair<std::string, Importer>> kinds{{"--stations", importStations},
+                                                            {"--tv", importTelevision},
+                                                            {"--clips", importClips},
+                                                            {"--m3u", importM3u},
+                                                            {"--pls", importPls}};
+  try {
+    auto db = openCatalogue(database);
+    for (const auto &[option, importer] : kinds) {
+      const auto range = arguments.values.equal_range(option);
+      for (auto it = range.first; it != range.second; ++it) {
+        const ImportCount count = importer(*db, it->second);
+        std::printf("%s: %lld read, %lld imported, %lld skipped\n", it->second.c_str(),
+                    static_cast<long long>(count.read), static_cast<long long>(count.accepted),
+                    static_cast<long long>(count.skipped));
+      }
+    }
+    auto total = db->query("SELECT count(*) FROM entries");
+    if (total->step())
+      std::printf("%s: %lld entries\n", database.c_str(), static_cast<long long>(total->integer(0)));
+  } catch (const std::exception &error) {
+    std::fprintf(stderr, "tessivar-directory: import failed: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}
+
+bool parsePort(const std::string &text, int low, int high, int &out)
+{
+  try {
+    std::size_t used = 0;
+    const int value = std::stoi(text, &used);
+    if (used != text.size() || value < low || value > high)
+      return false;
+    out = value;
+    return true;
+  } catch (const std::exception &) {
+    return false;
+  }
+}
+
+int runServe(int argc, char **argv)
+{
+  Arguments arguments;
+  if (!parseArguments(argc, argv,
+                      {"--db", "--listen", "--port", "--site-host", "--data-host", "--min-version", "--threads"},
+                      {"--quiet"}, arguments))
+    return 2;
+  ServerOptions options;
+  options.database = single(arguments, "--db");
+  options.listen = single(arguments, "--listen", "127.0.0.1");
+  options.service.siteHost = single(arguments, "--site-host");
+  options.service.dataHost = single(arguments, "--data-host");
+  options.service.minVersion = single(arguments, "--min-version", "3.7");
+  options.accessLog = arguments.flags.empty();
+  if (options.database.empty()) {
+    std::fprintf(stderr, "tessivar-directory: serve needs --db FILE\n%s", usage);
+    return 2;
+  }
+  if (!parsePort(single(arguments, "--port", "8437"), 0, 65535, options.port) ||
+      !parsePort(single(arguments, "--threads", "0"), 0, 1024, options.threads)) {
+    std::fprintf(stderr, "tessivar-directory: --port takes 0 to 65535, --threads 0 to 1024\n");
+    return 2;
+  }
+  if (!std::filesystem::exists(options.database)) {
+    std::fprintf(stderr, "tessivar-directory: no catalogue at %s; load one with import first\n",
+                 options.database.c_str());
+    return 1;
+  }
+
+  // SIGINT and SIGTERM are taken by one thread that stops the server; no other thread sees them.
+  sigset_t stopSignals;
+  sigemptyset(&stopSignals);
+  sigaddset(&stopSignals, SIGINT);
+  sigaddset(&stopSignals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+  try {
+    HttpServer server(options);
+    const int port = server.bind();
+    if (port < 0) {
+      std::fprintf(stderr, "tessivar-directory: cannot listen on %s:%d\n", options.listen.c_str(), options.port);
+      return 1;
+    }
+    std::printf("Listening on %s:%d\n", options.listen.c_str(), port);
+    std::fflush(stdout);
+
+    std::thread signalWatcher([&server, stopSignals] {
+      int signal = 0;
+      sigwait(&stopSignals, &signal);
+      server.stop();
+    });
+    const bool served = server.serve();
+    pthread_kill(signalWatcher.native_handle(), SIGTERM); // wakes the watcher if no signal came
+    signalWatcher.join();
+    std::fprintf(stderr, "tessivar-directory: stopped\n");
+    return served ? 0 : 1;
+  } catch (const std::exception &error) {
+    std::fprintf(stderr, "tessivar-directory: %s\n", error.what());
+    return 1;
+  }
+}
+
+}  // namespace
+
+int runCommandLine(int argc, char **argv)
+{
+  const std::string command = argc > 1 ? argv[1] : "";
+  if (command == "import")
+    return runImport(argc, argv);
+  if (command == "serve")
+    return runServe(argc, argv);
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::printf("%s", usage);
+    return 0;
+  }
+  std::fprintf(stderr, "%s", usage);
+  return 2;
+}
+
+}  // namespace tessivar::directory

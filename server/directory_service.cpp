@@ -1,0 +1,285 @@
+#include "server/directory_service.h"
+
+#include "server/catalogue_query.h"
+#include "server/format_family.h"
+#include "server/page_text.h"
+#include "server/result_page.h"
+#include "server/site_pages.h"
+#include "server/sqlite_db.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+#include <vector>
+
+namespace tessivar::directory {
+
+namespace {
+
+constexpr std::size_t maxSearchTextBytes = 1024;
+constexpr std::int64_t maxRate = 100000;        // kbps
+constexpr std::int64_t maxSeconds = 100000000;
+constexpr std::int64_t maxPosition = 999999999999999999;
+constexpr std::int64_t maxBrowsePage = 1000000;
+
+const std::vector<std::string> &directoryParams()
+{
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> list{"V",       "P",  "T1", "F",   "LIVE", "FMT", "SPD", "MBPS", "MT",
+                                  "RELATED", "ID", "GS", "UNK", "LS",   "STYLE"};
+    for (const char *const *flag = formatFlagNames(); *flag; ++flag)
+      list.emplace_back(*flag);
+    return list;
+  }();
+  return names;
+}
+
+std::uint32_t tickedFamilies(const RequestParams &params)
+{
+  std::uint32_t families = 0;
+  for (const char *const *flag = formatFlagNames(); *flag; ++flag) {
+    if (params.isOne(*flag))
+      families |= familiesForFlag(*flag);
+  }
+  return families;
+}
+
+std::optional<std::vector<int>> versionParts(const std::string &text)
+{
+  std::vector<int> parts;
+  std::string current;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || text[i] == '.') {
+      if (current.empty() || current.size() > 6)
+        return std::nullopt;
+      parts.push_back(std::stoi(current));
+      current.clear();
+    } else if (std::isdigit(static_cast<unsigned char>(text[i]))) {
+      current.push_back(text[i]);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return parts;
+}
+
+Reply plainText(std::string body)
+{
+  return {200, "text/plain; charset=utf-8", std::move(body)};
+}
+
+bool isHostChar(char c)
+{
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == ':' || c == '[' || c == ']';
+}
+
+constexpr std::uint32_t kindBit(EntryKind kind)
+{
+  return 1u << static_cast<int>(kind);
+}
+
+}  // namespace
+
+bool versionBelow(const std::string &version, const std::string &minimum)
+{
+  const auto have = versionParts(version);
+  const auto need = versionParts(minimum);
+  if (!have)
+    return true;
+  if (!need)
+    return false;
+  const std::size_t length = std::max(have->size(), need->size());
+  for (std::size_t i = 0; i < length; ++i) {
+    const int a = i < have->size() ? (*have)[i] : 0;
+    const int b = i < need->size() ? (*need)[i] : 0;
+    if (a != b)
+      return a < b;
+  }
+  return false;
+}
+
+DirectoryService::DirectoryService(const std::string &databasePath, ServiceSettings settings)
+    : settings_(std::move(settings)), readers_(databasePath), writer_(databasePath), stats_(writer_)
+{
+}
+
+DirectoryService::~DirectoryService() = default;
+
+std::string DirectoryService::hostFor(const std::string &configured, const std::string &requestHost) const
+{
+  if (!configured.empty())
+    return configured;
+  const bool usable = !requestHost.empty() && requestHost.size() <= 255 &&
+                      std::all_of(requestHost.begin(), requestHost.end(), isHostChar);
+  return usable ? requestHost : std::string("127.0.0.1");
+}
+
+Reply DirectoryService::redirect(const std::string &requestHost) const
+{
+  return {200, "text/html; charset=utf-8",
+          hostFor(settings_.dataHost, requestHost) +
+              "<HTML><HEAD><TITLE>Tessivar</TITLE></HEAD><BODY>Tessivar directory</BODY></HTML>\r\n"};
+}
+
+Reply DirectoryService::versionCheck(const Params &raw) const
+{
+  RequestParams params(raw, {"VER", "P", "V"});
+  if (!params.error().empty())
+    return badRequest(params.error());
+  const auto version = params.text("V");
+  return plainText(!version || versionBelow(*version, settings_.minVersion) ? "Version NO" : "Version OK");
+}
+
+Reply DirectoryService::directory(const Params &raw)
+{
+  RequestParams params(raw, directoryParams());
+  if (!params.error().empty())
+    return badRequest(params.error());
+  Reply reply;
+  if (params.isOne("RELATED"))
+    reply = related(params);
+  else if (params.isOne("GS"))
+    reply = scan(params);
+  else
+    reply = search(params);
+  if (!params.error().empty())
+    return badRequest(params.error());
+  return reply;
+}
+
+Reply DirectoryService::search(RequestParams &params)
+{
+  const std::string text = params.text("T1").value_or(std::string());
+  const bool live = params.isOne("LIVE");
+  const std::int64_t genreCode = params.number("FMT", 1000, 0);
+  EntryFilter filter;
+  filter.kinds = live ? (kindBit(EntryKind::Radio) | kindBit(EntryKind::Television)) : kindBit(EntryKind::Clip);
+  filter.maxBitrate = params.number("SPD", maxRate);
+  filter.minBitrate = params.number("MBPS", maxRate);
+  filter.minSeconds = params.number("MT", maxSeconds);
+  if (params.text("F")) {
+    filter.families = tickedFamilies(params);
+    if (params.isOne("UNK") || params.isOne("MA"))
+      filter.families |= familyBit(FormatFamily::Unknown);
+  } else {
+    filter.families = allFamilies;
+  }
+  if (text.size() > maxSearchTextBytes)
+    return badRequest("The search text is too long.");
+  if (!params.error().empty())
+    return {};
+
+  const PageLayout layout = live ? PageLayout::Live : PageLayout::Archive;
+  auto db = readers_.acquire();
+  if (text == "ALL")
+    return {200, "text/html; charset=utf-8", renderResultPage(listAll(*db, filter), layout)};
+
+  const SearchScope scope = (genreCode == 1 || genreCode == 2) ? SearchScope::GenreOnly : SearchScope::AllFields;
+  const SearchExpression expression = parseSearchText(text, scope);
+  stats_.count(text);
+  return {200, "text/html; charset=utf-8",
+          renderResultPage(searchCatalogue(*db, expression, scope, filter, maxSearchResults), layout)};
+}
+
+Reply DirectoryService::related(RequestParams &params)
+{
+  const std::int64_t id = params.number("ID", maxPosition, 0);
+  const std::uint32_t families = tickedFamilies(params);
+  if (!params.error().empty())
+    return {};
+  auto db = readers_.acquire();
+  return {200, "text/html; charset=utf-8", renderResultPage(relatedClips(*db, id, families), PageLayout::Archive)};
+}
+
+Reply DirectoryService::scan(RequestParams &params)
+{
+  const std::string style = params.text("STYLE").value_or(std::string());
+  const std::int64_t position = params.number("LS", maxPosition, 0);
+  const std::int64_t maxBitrate = params.number("SPD", maxRate);
+  if (style.size() > maxSearchTextBytes)
+    return badRequest("The style is too long.");
+  if (!params.error().empty())
+    return {};
+  std::uint32_t families = allFamilies & ~familyBit(FormatFamily::Unknown);
+  if (params.isOne("UNK"))
+    families = allFamilies;
+
+  const SearchExpression expression = parseSearchText(style, SearchScope::GenreOnly);
+  if (!style.empty() && expression.empty())
+    return plainText("ERROR<BR>");
+  auto db = readers_.acquire();
+  const ScanStep step = nextStation(*db, expression, families, maxBitrate, position);
+  if (step.station)
+    return plainText(renderScanAnswer(*step.station));
+  return plainText(step.styleHasStations ? "EXCEPTION OC" : "ERROR<BR>");
+}
+
+Reply DirectoryService::browse(const std::string &letter, const std::string &page)
+{
+  const bool letterOk = letter.size() == 1 && std::isalnum(static_cast<unsigned char>(letter[0]));
+  const bool pageOk = !page.empty() && page.size() <= 7 &&
+                      std::all_of(page.begin(), page.end(), [](unsigned char c) { return std::isdigit(c); });
+  if (!letterOk)
+    return badRequest("Browse pages exist for the letters A to Z and the digits 0 to 9.");
+  if (!pageOk || std::stoll(page) > maxBrowsePage)
+    return badRequest("The page number must be a whole number from 0 to " + std::to_string(maxBrowsePage) + ".");
+  const char initial = static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])));
+  auto db = readers_.acquire();
+  const BrowsePage result = browseClips(*db, initial, std::stoll(page));
+  return {200, "text/html; charset=utf-8", renderResultPage(result.entries, PageLayout::Archive, result.totalPages)};
+}
+
+Reply DirectoryService::topTen()
+{
+  auto db = readers_.acquire();
+  return {200, "text/html; charset=utf-8", topTenPage(stats_.top(*db, 10))};
+}
+
+Reply DirectoryService::signUp(const Params &raw)
+{
+  RequestParams params(raw, {"Email", "Name", "Program"});
+  if (!params.error().empty())
+    return badRequest(params.error());
+  const std::string email = params.text("Email").value_or(std::string());
+  std::string name = params.text("Name").value_or(std::string());
+  const std::string program = params.text("Program").value_or(std::string());
+  const auto hasControl = [](const std::string &text) {
+    return std::any_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; });
+  };
+  name.erase(0, name.find_first_not_of(' '));
+  name.erase(name.find_last_not_of(' ') + 1);
+  if (email.find('@') == std::string::npos || email.size() > 254 || hasControl(email))
+    return badRequest("Invalid e-mail address.");
+  if (name.empty() || name.size() > 200 || hasControl(name))
+    return badRequest("Invalid name.");
+  if (program.size() > 100 || hasControl(program))
+    return badRequest("Invalid program name.");
+  writer_.write([&](Database &db) {
+    auto statement = db.query("INSERT INTO signups (email, name, program, signed_up)"
+                              " VALUES (?1, ?2, ?3, strftime('%Y-%m-%dT%H:%M:%SZ', 'now'))"
+                              " ON CONFLICT (email) DO UPDATE SET name = excluded.name, program = excluded.program,"
+                              " signed_up = excluded.signed_up");
+    statement->bind(1, email).bind(2, name).bind(3, program).run();
+  });
+  return {200, "text/html; charset=utf-8", signupThanksPage(name)};
+}
+
+Reply DirectoryService::page(const std::string &path, const std::string &requestHost) const
+{
+  const auto html = sitePage(path, hostFor(settings_.siteHost, requestHost));
+  if (!html)
+    return notFound();
+  return {200, "text/html; charset=utf-8", *html};
+}
+
+Reply DirectoryService::notFound()
+{
+  return {404, "text/html; charset=utf-8", notFoundPage()};
+}
+
+Reply DirectoryService::badRequest(const std::string &reason)
+{
+  return {400, "text/html; charset=utf-8", badRequestPage(reason)};
+}
+
+}  // namespace tessivar::directory

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "server/connection_pool.h"
+#include "server/request_params.h"
+#include "server/search_stats.h"
+#include "server/writer_connection.h"
+
+#include <string>
+
+namespace tessivar::directory {
+
+struct Reply
+{
+  int status = 200;
+  std::string contentType = "text/html; charset=utf-8";
+  std::string body;
+};
+
+struct ServiceSettings
+{
+  std::string dataHost;        // what /redirect35.asp names; empty = the host the request was sent to
+  std::string siteHost;        // the web site's host[:port] for links; empty = the request's host
+  std::string minVersion = "3.7";
+};
+
+// Every endpoint's answer, apart from HTTP itself. Safe to call from many threads at once.
+class DirectoryService
+{
+public:
+  DirectoryService(const std::string &databasePath, ServiceSettings settings);
+  ~DirectoryService();
+  DirectoryService(const DirectoryService &) = delete;
+  DirectoryService &operator=(const DirectoryService &) = delete;
+
+  Reply redirect(const std::string &requestHost) const;
+  Reply versionCheck(const Params &params) const;
+  Reply directory(const Params &params);   // /tessivar37.asp: search, list all, related, scanner
+  Reply browse(const std::string &letter, const std::string &page);
+  Reply topTen();
+  Reply signUp(const Params &params);
+  Reply page(const std::string &path, const std::string &requestHost) const;
+  static Reply notFound();
+  static Reply badRequest(const std::string &reason);
+
+private:
+  Reply search(RequestParams &params);
+  Reply related(RequestParams &params);
+  Reply scan(RequestParams &params);
+  std::string hostFor(const std::string &configured, const std::string &requestHost) const;
+
+  ServiceSettings settings_;
+  ConnectionPool readers_;
+  WriterConnection writer_;
+  SearchStats stats_;
+};
+
+// True when version (like "3.7") is below minimum; a version that is not dotted numbers counts as below.
+bool versionBelow(const std::string &version, const std::string &minimum);
+
+}  // namespace tessivar::directory

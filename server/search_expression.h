@@ -1,0 +1,57 @@
+#pragma once
+
+#include <QString>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tessivar::directory {
+
+// One word of a search text with its marks:
+//   "^" before or after a word: a word boundary on that side (no letter or digit beside it);
+//   "$" after a word: the match ends the field (for the genre field: ends one of its tags);
+//   "`" before a word: the match starts the field (for the genre field: starts one of its tags).
+// Every other character, "-", "/" and "'" included, is matched literally.
+struct WordPattern
+{
+  QString core;
+  bool fieldStart = false;
+  bool wordStart = false;
+  bool wordEnd = false;
+  bool fieldEnd = false;
+};
+
+using Alternative = std::vector<WordPattern>;
+
+enum class SearchScope {
+  AllFields, // name, format, location and genre
+  GenreOnly, // the genre field alone, with the category synonyms applied
+};
+
+// A parsed search text: commas separate alternatives, "+" and blanks separate words; an entry
+// matches when every word of at least one alternative matches one of the searched fields.
+struct SearchExpression
+{
+  std::vector<Alternative> alternatives;
+  bool empty() const { return alternatives.empty(); }
+};
+
+SearchExpression parseSearchText(std::string_view text, SearchScope scope);
+
+// The full-text query that finds every candidate of the expression, or an empty text when some
+// alternative has no word long enough for the index and the catalogue must be scanned instead.
+std::string fullTextQuery(const SearchExpression &expression, SearchScope scope);
+
+struct EntryText
+{
+  QString name;
+  QString format;
+  QString location;
+  QString genre; // tags separated by commas
+};
+
+// 0 when the entry does not match; otherwise higher means more relevant.
+int relevance(const SearchExpression &expression, SearchScope scope, const EntryText &entry);
+
+}  // namespace tessivar::directory

@@ -1,0 +1,18 @@
+#include "server/writer_connection.h"
+
+#include "server/catalogue_schema.h"
+#include "server/sqlite_db.h"
+
+namespace tessivar::directory {
+
+WriterConnection::WriterConnection(const std::string &path) : db_(openCatalogue(path)) {}
+
+WriterConnection::~WriterConnection() = default;
+
+void WriterConnection::write(const std::function<void(Database &)> &work)
+{
+  const std::lock_guard lock(mutex_);
+  work(*db_);
+}
+
+}  // namespace tessivar::directory
