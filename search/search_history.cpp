@@ -1,14 +1,21 @@
 #include "search/search_history.h"
 
+#include "search/search_query.h"
+
 #include <utility>
 
 namespace tessivar {
 
 SearchHistory::SearchHistory(QStringList entries) : m_entries(std::move(entries)) {}
 
+QString SearchHistory::entryForm(QStringView text)
+{
+  return prepareKeywordText(text.trimmed().toString());
+}
+
 QString SearchHistory::comparisonKey(QStringView text)
 {
-  return text.trimmed().toString().toUpper();
+  return entryForm(text).toUpper();
 }
 
 bool SearchHistory::contains(QStringView text) const
@@ -25,10 +32,10 @@ bool SearchHistory::accepts(QStringView text, int genreFormatCode) const
   return genreFormatCode == -1 && !contains(text);
 }
 
-bool SearchHistory::record(const QString &text, int genreFormatCode)
+bool SearchHistory::record(QStringView text, int genreFormatCode)
 {
   if (!accepts(text, genreFormatCode)) return false;
-  m_entries.append(text);
+  m_entries.append(entryForm(text));
   return true;
 }
 

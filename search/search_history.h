@@ -7,9 +7,10 @@
 namespace tessivar {
 
 // The search box's drop-down list: the texts searched since the program started.
-// Entries are compared trimmed and upper-cased; genre searches (format code other than -1)
-// never enter. An empty text is an entry like any other, so a browse request made with an
-// empty box adds one empty entry the first time and none after that.
+// A text enters in its entry form: trimmed, blanks turned into "+". Texts are compared in that
+// form upper-cased, so "jazz " matches an entry "Jazz" and "big band" matches "big+band".
+// Genre searches (format code other than -1) never enter. An empty text is an entry like any
+// other: a browse request made with an empty box adds one empty entry the first time only.
 class SearchHistory
 {
 public:
@@ -18,16 +19,18 @@ public:
 
   const QStringList &entries() const { return m_entries; }
 
-  // Whether an entry equals text, both trimmed and upper-cased.
+  // Whether an entry matches text, both compared by comparisonKey().
   bool contains(QStringView text) const;
   // Whether record() would append text.
   bool accepts(QStringView text, int genreFormatCode) const;
-  // Appends text when accepts() says so; returns whether it was appended.
-  bool record(const QString &text, int genreFormatCode);
+  // Appends entryForm(text) when accepts() says so; returns whether it was appended.
+  bool record(QStringView text, int genreFormatCode);
 
   void clear() { m_entries.clear(); }
 
-  // The form in which entries are compared.
+  // Trimmed, blanks turned into "+": the form a text is listed in.
+  static QString entryForm(QStringView text);
+  // The entry form upper-cased: the form texts are compared in.
   static QString comparisonKey(QStringView text);
 
 private:

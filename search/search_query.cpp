@@ -139,8 +139,9 @@ SearchQuery buildSearchQuery(const SearchInput &input, const SearchHistory &hist
   const QString formats =
       formatGroup(input.formats, input.mode, input.genreFormatCode, input.connectionSpeed);
   query.preparedKeywordText = prepareKeywordText(input.keywordText);
-  if (history.accepts(query.preparedKeywordText, input.genreFormatCode))
-    query.historyEntry = query.preparedKeywordText;
+  // Compared before the blanks turn into "+", so leading and trailing blanks do not count.
+  if (history.accepts(input.keywordText, input.genreFormatCode))
+    query.historyEntry = SearchHistory::entryForm(input.keywordText);
 
   switch (input.kind) {
     case SearchRequestKind::Browse:

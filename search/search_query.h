@@ -72,7 +72,8 @@ struct SearchQuery
   SearchOutcome outcome = SearchOutcome::EmptyKeywords;
   QString address;                    // the whole GET address, "http://" included
   QString preparedKeywordText;        // to write back into the search box
-  std::optional<QString> historyEntry;  // to append to the search box's list, when set
+  // The entry to append to the search box's list, when set (see SearchHistory::record).
+  std::optional<QString> historyEntry;
 };
 
 // The refusal's text (error icon, application title).
