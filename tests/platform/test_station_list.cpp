@@ -1,9 +1,11 @@
 #include "platform/station_list.h"
+#include "platform/station_list_selection.h"
 #include "support/test_environment.h"
 
 #include <QAbstractItemModelTester>
 #include <QDir>
 #include <QFile>
+#include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -54,6 +56,7 @@ private slots:
   void selectionAndCurrentIndex();
   void findMatchesExactly();
   void actsAsListModel();
+  void followsViewSelection();
   void saveAndLoadRoundTripEveryText();
   void damagedFilesLeaveListAlone_data();
   void damagedFilesLeaveListAlone();
@@ -166,6 +169,34 @@ void TestStationList::actsAsListModel()
   list.remove(0);
   list.selectAll();
   list.clear();
+}
+
+void TestStationList::followsViewSelection()
+{
+  StationList list;
+  for (int i = 0; i < 4; ++i)
+    list.insert(-1, QString::number(i), {});
+  list.setSelected(3, true);
+  QItemSelectionModel view(&list);
+  new StationListSelection(&list, &view);
+  QVERIFY(view.isRowSelected(3, {}));
+
+  // What the user picks in the view is what the list reports.
+  view.select(list.index(1), QItemSelectionModel::ClearAndSelect);
+  view.setCurrentIndex(list.index(1), QItemSelectionModel::Select);
+  QCOMPARE(list.selectedCount(), 1);
+  QVERIFY(list.isSelected(1));
+  QCOMPARE(list.currentIndex(), 1);
+
+  // And what the program changes in the list shows in the view.
+  list.selectAll();
+  QCOMPARE(view.selectedRows().size(), 4);
+  list.clearSelection();
+  QVERIFY(!view.hasSelection());
+  list.setCurrentIndex(2);
+  QCOMPARE(view.currentIndex().row(), 2);
+  list.remove(0);
+  QCOMPARE(view.currentIndex().row(), 1);
 }
 
 void TestStationList::saveAndLoadRoundTripEveryText()
