@@ -72,7 +72,7 @@ NetworkHttpTransfer::Problem NetworkHttpTransfer::checkRequest(const QString &ad
                                                                const QByteArray &extraHeaderLines,
                                                                QNetworkRequest *request) const
 {
-  const QUrl url(address.trimmed(), QUrl::StrictMode);
+  const QUrl url(address.trimmed(), QUrl::TolerantMode);
   if (!url.isValid() || url.isRelative())
     return {transfer_error::InvalidUrl, QStringLiteral("Not an absolute address: %1").arg(address)};
   const QString scheme = url.scheme().toLower();

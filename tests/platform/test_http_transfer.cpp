@@ -420,12 +420,14 @@ void TestHttpTransfer::goesThroughProxy()
   EventLog log(transfer);
 
   transfer.setProxy(true, QStringLiteral("127.0.0.1"), proxy.port());
-  transfer.requestDocument(address(server, QStringLiteral("/reg.asp?VER=1")));
+  transfer.requestDocument(address(server, QStringLiteral("/reg.asp?VER=1&K=M\u00fcller+\"x\"")));
   QTRY_VERIFY_WITH_TIMEOUT(!log.outcomes.isEmpty(), 15000);
   QCOMPARE(log.outcomes.first().kind, TransferOutcome::Kind::Completed);
   QCOMPARE(log.body, QByteArray("via proxy"));
   QCOMPARE(server.requests().size(), 1);
   QVERIFY2(server.requests().first().contains("Via: 1.1 " + test::ProxyFixture::viaName()),
+           server.requests().first().constData());
+  QVERIFY2(server.requests().first().startsWith("GET /reg.asp?VER=1&K=M%C3%BCller+%22x%22 HTTP/1.1\r\n"),
            server.requests().first().constData());
   QVERIFY2(proxy.log().contains("/reg.asp?VER=1"), proxy.log().constData());
 
