@@ -174,7 +174,7 @@ void ResultPageParser::extract(QByteArrayView block)
     }
     m_progressValue = clampToInt(m_buffer.size() - m_parsed);
     consumeAnchor(open, close);
-    m_parsed = close + 1;  // the rest starts with "/A>", as the document's text after the anchor
+    m_parsed = close + 1;  // the unparsed text goes on with the closing tag's "/A>"
   }
 
   flushRows();
