@@ -76,10 +76,6 @@ private slots:
     row("pls", "http://a.example/a.pls", "MP3", Real, "R");
     row("m3u with makeasx", "http://makeasx.example/a.m3u", "MP3", Media, "R");
     row("wav with makeasx", "http://makeasx.example/a.wav", "WAV Audio", Media, "R");
-    row("smil", "http://a.example/a.smil", "RealAudio", Real, "R");
-    row("wax", "http://a.example/a.wax", "Microsoft Media", Media, "N");
-    row("mpeg", "http://a.example/a.mpeg", "MPEG Video", Real, "R");
-    row("m1v", "http://a.example/a.m1v", "MPEG Video", Real, "R");
   }
 
   void classification()
