@@ -36,6 +36,7 @@ std::optional<std::vector<std::string>> CsvReader::readRecord()
   std::vector<std::string> fields;
   std::string current;
   bool quoted = false;
+  bool fieldQuoted = false;
   bool any = false;
   char c = 0;
   while (in_.get(c)) {
@@ -53,9 +54,11 @@ std::optional<std::vector<std::string>> CsvReader::readRecord()
       }
       continue;
     }
-    if (c == '"') {
-      quoted = true;
+    if (c == '"' && current.empty() && !fieldQuoted) {
+      quoted = true; // only a quote that opens a field starts quoting; elsewhere it is a character
+      fieldQuoted = true;
     } else if (c == ',') {
+      fieldQuoted = false;
       fields.push_back(std::move(current));
       current.clear();
     } else if (c == '\r') {
