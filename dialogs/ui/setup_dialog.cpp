@@ -1,0 +1,457 @@
+#include "dialogs/ui/setup_dialog.h"
+
+#include "app/app_services.h"
+#include "app/product.h"
+#include "app/settings_store.h"
+#include "dialogs/setup_state.h"
+#include "dialogs/ui/artwork.h"
+#include "platform/prompter.h"
+#include "platform/shell_opener.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+namespace tessivar {
+
+namespace {
+
+const char *const playerTabProperty = "playerTab";
+const char *const indexProperty = "index";
+
+QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent, bool wrap = false)
+{
+  auto *label = new QLabel(text, parent);
+  label->setObjectName(name);
+  label->setWordWrap(wrap);
+  return label;
+}
+
+bool isPlayerTab(int tab)
+{
+  return tab == setup_tab::real || tab == setup_tab::media || tab == setup_tab::streamWorks;
+}
+
+SetupPlayer playerOfTab(int tab)
+{
+  if (tab == setup_tab::media) return SetupPlayer::Media;
+  if (tab == setup_tab::streamWorks) return SetupPlayer::StreamWorks;
+  return SetupPlayer::Real;
+}
+
+// True for a typed character a number box refuses: anything printable but a digit.
+bool refusedInNumberBox(const QKeyEvent &key)
+{
+  const QString text = key.text();
+  if (text.isEmpty()) return false;  // arrows, Delete, Home and the like
+  for (const QChar c : text) {
+    if (c == QChar(8)) continue;          // Backspace
+    if (c >= u'0' && c <= u'9') continue;
+    if (!c.isPrint()) continue;           // control characters (Ctrl+C, Ctrl+V, Tab, Enter)
+    return true;
+  }
+  return false;
+}
+
+struct PlayerTexts
+{
+  const char *logoName;
+  const char *first;
+  const char *second;
+};
+
+PlayerTexts playerTexts(int tab)
+{
+  switch (tab) {
+  case setup_tab::media:
+    return {"pMicro",
+            "Windows Media Player plays Microsoft Media audio and video streams (ASF, WMA and WMV) as well as "
+            "MP3, WAV, AVI and MPEG files.",
+            "Version 7 or later is recommended; earlier versions may not play every live broadcast."};
+  case setup_tab::streamWorks:
+    return {"pXing",
+            "The Xing StreamWorks player plays StreamWorks audio and video broadcasts.",
+            "A number of stations broadcast only in this format; install the player to hear them."};
+  default:
+    return {"pReal",
+            "RealPlayer plays RealAudio and RealVideo streams, the format most live radio stations in the "
+            "directory broadcast in.",
+            "The free edition of RealPlayer is all you need to listen to stations and watch RealVideo clips."};
+  }
+}
+
+}  // namespace
+
+SetupDialog::SetupDialog(SetupState &state, AppServices &services, SearchMode mode, QWidget *parent)
+    : QDialog(parent), state_(state), services_(services)
+{
+  setObjectName(QStringLiteral("frmSetup"));
+  setWindowTitle(QStringLiteral("Tessivar! Broadcast - Setup"));
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+  chooseFile = [this](const QString &caption, const QString &folder, const QString &filter) {
+    return QFileDialog::getOpenFileName(this, caption, folder, filter);
+  };
+
+  SSTab1 = new QTabWidget(this);
+  SSTab1->setObjectName(QStringLiteral("SSTab1"));
+  SSTab1->addTab(buildFormatTab(), QStringLiteral("Select Format"));
+  SSTab1->addTab(buildPlayerTab(setup_tab::real), QStringLiteral("RealPlayer"));
+  auto *winamp = new QWidget(SSTab1);
+  winamp->setObjectName(QStringLiteral("tabWinamp"));
+  SSTab1->addTab(winamp, QStringLiteral("Winamp"));
+  SSTab1->addTab(buildPlayerTab(setup_tab::media), QStringLiteral("Microsoft Media"));
+  SSTab1->addTab(buildPlayerTab(setup_tab::streamWorks), QStringLiteral("Streamworks"));
+  SSTab1->addTab(buildProxyTab(), QStringLiteral("Proxy Settings"));
+  SSTab1->addTab(buildOptionsTab(), QStringLiteral("Options"));
+
+  cmdOK = new QPushButton(QStringLiteral("&OK"), this);
+  cmdOK->setObjectName(QStringLiteral("cmdOK"));
+  cmdOK->setDefault(true);
+  connect(cmdOK, &QPushButton::clicked, this, &SetupDialog::accept);
+
+  auto *bottom = new QHBoxLayout;
+  bottom->addWidget(buildPlayerFrame(), 1);
+  bottom->addStretch(0);
+  bottom->addWidget(cmdOK, 0, Qt::AlignBottom);
+
+  auto *layout = new QVBoxLayout(this);
+  layout->addWidget(SSTab1, 1);
+  layout->addLayout(bottom);
+  setMinimumSize(520, 430);
+
+  load(mode);
+  connect(SSTab1, &QTabWidget::currentChanged, this, &SetupDialog::onTabChanged);
+  selectTab(state_.lastSetupTab);
+}
+
+SetupDialog::~SetupDialog() = default;
+
+QWidget *SetupDialog::buildFormatTab()
+{
+  auto *tab = new QWidget(SSTab1);
+  tab->setObjectName(QStringLiteral("tabFormat"));
+  auto *layout = new QVBoxLayout(tab);
+  layout->addWidget(makeLabel(QStringLiteral("Label11"),
+                              QStringLiteral("Select Formats to Include in Search Results..."), tab));
+
+  auto *boxes = new QGridLayout;
+  int general = 0;
+  int archive = 0;
+  for (const SetupFormatBox &format : setupFormatBoxes()) {
+    auto *box = new QCheckBox(QString::fromLatin1(format.caption), tab);
+    box->setObjectName(QString::fromLatin1(format.objectName));
+    if (format.archiveOnly) {
+      boxes->addWidget(box, archive++, 1);
+    } else {
+      boxes->addWidget(box, general++, 0);
+    }
+    formatBoxes_.append(box);
+    const SettingKey key = format.key;
+    connect(box, &QCheckBox::stateChanged, this, [this, key](int state) {
+      state_.setFormatBox(key, state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0);
+    });
+  }
+  boxes->setColumnStretch(0, 1);
+  boxes->setColumnStretch(1, 1);
+  layout->addLayout(boxes);
+  layout->addStretch(1);
+
+  auto *limits = new QHBoxLayout;
+  limits->addWidget(makeLabel(QStringLiteral("Label5"), QStringLiteral("Only show entries above"), tab));
+  txtB = new QLineEdit(tab);
+  txtB->setObjectName(QStringLiteral("txtB"));
+  txtB->setFixedWidth(56);
+  txtB->installEventFilter(this);
+  limits->addWidget(txtB);
+  limits->addWidget(makeLabel(QStringLiteral("Label6"), QStringLiteral("kbps"), tab));
+  txtT = new QLineEdit(tab);
+  txtT->setObjectName(QStringLiteral("txtT"));
+  txtT->setFixedWidth(56);
+  txtT->installEventFilter(this);
+  limits->addSpacing(12);
+  limits->addWidget(txtT);
+  Label16 = makeLabel(QStringLiteral("Label16"), QStringLiteral("minutes"), tab);
+  limits->addWidget(Label16);
+  limits->addStretch(1);
+  layout->addLayout(limits);
+
+  connect(txtB, &QLineEdit::textChanged, this, &SetupDialog::onBitRateChanged);
+  connect(txtT, &QLineEdit::textChanged, this, [this](const QString &text) { state_.setLengthText(text); });
+  return tab;
+}
+
+QWidget *SetupDialog::buildPlayerTab(int tabIndex)
+{
+  const PlayerTexts texts = playerTexts(tabIndex);
+  auto *tab = new QWidget(SSTab1);
+  tab->setObjectName(QStringLiteral("tabPlayer%1").arg(tabIndex));
+  auto *layout = new QVBoxLayout(tab);
+
+  auto *logo = new QLabel(tab);
+  logo->setObjectName(QString::fromLatin1(texts.logoName));
+  logo->setAccessibleName(QString::fromLatin1(texts.logoName));
+  logo->setCursor(Qt::PointingHandCursor);
+  logo->setProperty(playerTabProperty, tabIndex);
+  logo->installEventFilter(this);
+  const auto kind = tabIndex == setup_tab::media         ? artwork::PlayerLogo::Media
+                    : tabIndex == setup_tab::streamWorks ? artwork::PlayerLogo::StreamWorks
+                                                         : artwork::PlayerLogo::Real;
+  logo->setPixmap(artwork::playerLogo(kind));
+  if (tabIndex == setup_tab::real) pReal = logo;
+  if (tabIndex == setup_tab::media) pMicro = logo;
+  if (tabIndex == setup_tab::streamWorks) pXing = logo;
+  layout->addWidget(logo, 0, Qt::AlignLeft);
+
+  layout->addWidget(makeLabel(QStringLiteral("lblAbout%1_0").arg(tabIndex), QString::fromUtf8(texts.first), tab, true));
+  layout->addWidget(makeLabel(QStringLiteral("lblAbout%1_1").arg(tabIndex), QString::fromUtf8(texts.second), tab, true));
+  auto *hint = makeLabel(QStringLiteral("lblLogo"),
+                         QStringLiteral("Single Click the Logo to Visit Player Website and Download Player. "), tab, true);
+  hint->setProperty(indexProperty, tabIndex == setup_tab::real ? 0 : tabIndex - 1);
+  layout->addWidget(hint);
+  layout->addStretch(1);
+  return tab;
+}
+
+QWidget *SetupDialog::buildProxyTab()
+{
+  auto *tab = new QWidget(SSTab1);
+  tab->setObjectName(QStringLiteral("tabProxy"));
+  auto *layout = new QVBoxLayout(tab);
+  layout->addWidget(makeLabel(QStringLiteral("Label14"),
+                              QStringLiteral("If your Internet connection requires a firewall/proxy, please enter that "
+                                             "information here so that you may access the Internet with Tessivar! "
+                                             "Broadcast."),
+                              tab, true));
+  auto *form = new QGridLayout;
+  form->addWidget(makeLabel(QStringLiteral("Label9"), QStringLiteral("Address"), tab), 0, 0);
+  txtHost = new QLineEdit(tab);
+  txtHost->setObjectName(QStringLiteral("txtHost"));
+  form->addWidget(txtHost, 0, 1);
+  form->addWidget(makeLabel(QStringLiteral("Label10"), QStringLiteral("Port"), tab), 1, 0);
+  txtPort = new QLineEdit(tab);
+  txtPort->setObjectName(QStringLiteral("txtPort"));
+  txtPort->setFixedWidth(72);
+  txtPort->installEventFilter(this);
+  form->addWidget(txtPort, 1, 1, Qt::AlignLeft);
+  form->setColumnStretch(1, 1);
+  layout->addLayout(form);
+  layout->addStretch(1);
+
+  connect(txtHost, &QLineEdit::textChanged, this, [this](const QString &text) { state_.setProxyHostText(text); });
+  connect(txtPort, &QLineEdit::textChanged, this, [this](const QString &text) { state_.setProxyPortText(text); });
+  return tab;
+}
+
+QWidget *SetupDialog::buildOptionsTab()
+{
+  auto *tab = new QWidget(SSTab1);
+  tab->setObjectName(QStringLiteral("tabOptions"));
+  auto *layout = new QVBoxLayout(tab);
+  auto *speedRow = new QHBoxLayout;
+  speedRow->addWidget(makeLabel(QStringLiteral("Label12"), QStringLiteral("Optimize results for"), tab));
+  comboB = new QComboBox(tab);
+  comboB->setObjectName(QStringLiteral("comboB"));
+  // Editable only so that it can show a stored name that is not in the list; typing is refused.
+  comboB->setEditable(true);
+  comboB->lineEdit()->setReadOnly(true);
+  comboB->setInsertPolicy(QComboBox::NoInsert);
+  comboB->installEventFilter(this);
+  comboB->lineEdit()->installEventFilter(this);
+  comboB->setMinimumWidth(180);
+  speedRow->addWidget(comboB);
+  speedRow->addStretch(1);
+  layout->addLayout(speedRow);
+  layout->addWidget(makeLabel(QStringLiteral("Label13"),
+                              QStringLiteral("Please select your connection type so that your Tessivar! Broadcast "
+                                             "experience may be the most enjoyable and useful.  Please note that by "
+                                             "optimizing for higher connection speeds beyond your connection may result "
+                                             "in skipping or inability to play streams."),
+                              tab, true));
+  layout->addSpacing(8);
+  chkTray = new QCheckBox(QStringLiteral("Minimize to System Tray"), tab);
+  chkTray->setObjectName(QStringLiteral("chkTray"));
+  layout->addWidget(chkTray);
+  chkBrow = new QCheckBox(QStringLiteral("Open Mini-Browser on Preview"), tab);
+  chkBrow->setObjectName(QStringLiteral("chkBrow"));
+  layout->addWidget(chkBrow);
+  layout->addStretch(1);
+
+  connect(comboB, &QComboBox::activated, this, [this](int index) { state_.pickConnection(comboB->itemText(index)); });
+  connect(chkTray, &QCheckBox::clicked, this, [this](bool ticked) { state_.setTray(ticked); });
+  connect(chkBrow, &QCheckBox::clicked, this, [this](bool ticked) { state_.setBrow(ticked); });
+  return tab;
+}
+
+QFrame *SetupDialog::buildPlayerFrame()
+{
+  FrameL = new QFrame(this);
+  FrameL->setObjectName(QStringLiteral("FrameL"));
+  FrameL->setFrameShape(QFrame::StyledPanel);
+  auto *layout = new QHBoxLayout(FrameL);
+  lblPlay = makeLabel(QStringLiteral("lblPlay"), QStringLiteral("Player Location"), FrameL);
+  layout->addWidget(lblPlay);
+  txtCMD = new QLineEdit(FrameL);
+  txtCMD->setObjectName(QStringLiteral("txtCMD"));
+  layout->addWidget(txtCMD, 1);
+  cmdBrowse = new QPushButton(QStringLiteral("&Browse"), FrameL);
+  cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
+  cmdBrowse->setAutoDefault(false);
+  layout->addWidget(cmdBrowse);
+  connect(txtCMD, &QLineEdit::textChanged, this, &SetupDialog::onPathEdited);
+  connect(cmdBrowse, &QPushButton::clicked, this, &SetupDialog::onBrowse);
+  return FrameL;
+}
+
+void SetupDialog::load(SearchMode mode)
+{
+  const bool archive = mode == SearchMode::Archive;
+  txtT->setEnabled(archive);
+  Label16->setEnabled(archive);
+  for (int i = 0; i < formatBoxes_.size(); ++i) {
+    if (setupFormatBoxes()[static_cast<std::size_t>(i)].archiveOnly) formatBoxes_[i]->setEnabled(archive);
+  }
+
+  comboB->addItems(connectionChoices());
+  FrameL->hide();
+  while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+
+  state_.load();
+  comboB->setEditText(state_.connectionSpeed);
+  txtHost->setText(state_.proxyHostText());
+  txtPort->setText(state_.proxyPortText());
+  txtB->setText(state_.bitRateText());
+  txtT->setText(state_.lengthText());
+  for (int i = 0; i < formatBoxes_.size(); ++i) {
+    const int value = state_.formatBox(setupFormatBoxes()[static_cast<std::size_t>(i)].key);
+    formatBoxes_[i]->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+  }
+  chkTray->setChecked(state_.chkTray);
+  chkBrow->setChecked(state_.chkBrow);
+
+  SSTab1->setTabEnabled(setup_tab::winamp, false);
+}
+
+void SetupDialog::selectTab(int index)
+{
+  if (index < 0 || index >= setup_tab::count || !SSTab1->isTabEnabled(index)) return;
+  if (SSTab1->currentIndex() == index) {
+    onTabChanged(index);
+  } else {
+    SSTab1->setCurrentIndex(index);
+  }
+}
+
+void SetupDialog::onTabChanged(int index)
+{
+  cmdBrowse->show();
+  txtCMD->show();
+  lblPlay->show();
+  if (isPlayerTab(index)) {
+    playerTabShown_ = index;
+    txtCMD->setText(state_.playerPath(playerOfTab(index)));
+    FrameL->show();
+  } else {
+    cmdBrowse->hide();
+    txtCMD->hide();
+    lblPlay->hide();
+    FrameL->hide();
+  }
+  state_.lastSetupTab = index;
+}
+
+void SetupDialog::onPathEdited(const QString &text)
+{
+  const int tab = SSTab1->currentIndex();
+  if (isPlayerTab(tab)) state_.setPlayerPath(playerOfTab(tab), text);
+}
+
+void SetupDialog::onBitRateChanged(const QString &text)
+{
+  const QString kept = state_.setBitRateText(text);
+  if (kept != text) txtB->setText(kept);
+}
+
+QString SetupDialog::playerFileFilter(SetupPlayer player)
+{
+  // Programs carry no common file name ending here, so the filter names the player and lists all files.
+  return SetupState::playerName(player) + QStringLiteral(" (*)");
+}
+
+void SetupDialog::onBrowse()
+{
+  if (!isPlayerTab(playerTabShown_)) return;
+  const SetupPlayer player = playerOfTab(playerTabShown_);
+  const QString chosen =
+      chooseFile(SetupState::playerName(player), QCoreApplication::applicationDirPath(), playerFileFilter(player));
+  if (chosen.isEmpty()) return;
+  txtCMD->setText(chosen);
+}
+
+void SetupDialog::openLogoLink(QObject *logo)
+{
+  const QString site = QStringLiteral("http://") + services_.settings.siteHost();
+  QString target;
+  if (logo == pReal) target = site + QStringLiteral("/real.htm");
+  if (logo == pMicro) target = site + QStringLiteral("/microsoft.htm");
+  // The StreamWorks installer is offered from the maker's own site.
+  if (logo == pXing) target = site + QStringLiteral("/streamworks_player31.exe");
+  if (target.isEmpty()) return;
+
+  QApplication::setOverrideCursor(Qt::BusyCursor);
+  const bool opened = services_.shell.open(target);
+  QApplication::restoreOverrideCursor();
+  if (!opened) {
+    services_.prompter.ask(PromptIcon::None, product::applicationTitle(),
+                           QStringLiteral("Error Executing Application or File Not Found"));
+  }
+}
+
+bool SetupDialog::eventFilter(QObject *watched, QEvent *event)
+{
+  if (event->type() == QEvent::KeyPress) {
+    const auto &key = static_cast<const QKeyEvent &>(*event);
+    if (watched == txtB || watched == txtT || watched == txtPort) return refusedInNumberBox(key);
+    if ((watched == comboB || watched == comboB->lineEdit()) && !key.text().isEmpty() && key.text().at(0).isPrint()) {
+      return true;
+    }
+  }
+  if (event->type() == QEvent::MouseButtonRelease && (watched == pReal || watched == pMicro || watched == pXing)) {
+    const auto &mouse = static_cast<const QMouseEvent &>(*event);
+    if (mouse.button() == Qt::LeftButton) {
+      openLogoLink(watched);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void SetupDialog::accept()
+{
+  if (state_.proxyEdited()) {
+    services_.prompter.ask(PromptIcon::Information, product::applicationTitle(),
+                           QStringLiteral("Please restart application after setting proxy information."));
+  }
+  state_.store();
+  QDialog::accept();
+}
+
+void SetupDialog::reject()
+{
+  // Closing without OK drops the unsaved choices: the next use reads the stored ones.
+  state_.load();
+  QDialog::reject();
+}
+
+}  // namespace tessivar
