@@ -1,17 +1,233 @@
 #pragma once
 
+#include "app/app_services.h"
+#include "app/ui/main_menus.h"
+#include "app/ui/twips_geometry.h"
+#include "results/results_layout.h"
+#include "search/search_window.h"
+
+#include <QList>
 #include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QProgressBar;
+class QRadioButton;
+class QTimer;
+class QFrame;
 
 namespace tessivar {
 
-class MainWindow final : public QMainWindow
+class BrowseBar;
+class HttpTransfer;
+class MainToolbar;
+class PresetBar;
+class ResultTableModel;
+class ResultsGrid;
+class SearchRun;
+class SetupState;
+class TrayIcon;
+
+// The program's main window frmMain: menus, toolbar, search box and mode options, presets,
+// browse bar, the two result grids, status bar, progress bar and tray icon. It owns the window's
+// HTTP transfer (HTTP1), the search run, the setup choices in force and the result models, and
+// implements what a search run does to the window. Commands whose work lives elsewhere are
+// announced through the signals below.
+class MainWindow final : public QMainWindow, public SearchWindow
 {
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(MainWindow)
 
 public:
+  // transfer: the window's HTTP transfer; a network transfer is made when none is given. The
+  // window takes ownership of it.
+  explicit MainWindow(const AppServices &services, HttpTransfer *transfer = nullptr, QWidget *parent = nullptr);
+  // A window over the user's own settings store, real message boxes and the desktop's open.
   explicit MainWindow(QWidget *parent = nullptr);
   ~MainWindow() override;
+
+  // --- start-up ---------------------------------------------------------------------------------
+  // Reads the stored settings into the window (tray icon, proxy, options, last search, presets,
+  // setup choices, grid tool tip, browse bar). After it has run, closing the window saves.
+  void GetSettings();
+  // Whether GetSettings has completed: a window closed before that writes nothing.
+  bool hasStarted() const { return started_; }
+  // "Tessivar! Broadcast v3.7".
+  void setCaption();
+  // The layout routine, run on every resize: tray rule, minimum size, grid columns for the
+  // current mode, the first row selected.
+  void layoutWindow();
+  // The window's geometry in twips of the screen's logical resolution.
+  double screenDpi() const;
+  TwipsRect geometryTwips() const;
+  TwipsRect normalGeometryTwips() const;
+  void setGeometryTwips(const TwipsRect &geometry);
+  // The available area of the window's screen, in twips.
+  TwipsRect screenTwips() const;
+  void setDataServer(const QString &host) { dataServer_ = host; }
+
+  // --- parts and shared state -------------------------------------------------------------------
+  const AppServices &services() const { return services_; }
+  SetupState &setupState() { return *setup_; }
+  SearchRun &searchRun() { return *searchRun_; }
+  HttpTransfer &transfer() { return *transfer_; }
+  TrayIcon &trayIcon() { return *tray_; }
+  ResultsGrid *resultsGrid() const { return results_; }
+  ResultsGrid *relatedGrid() const { return related_; }
+  MainToolbar *toolbar() const { return toolbar_; }
+  const MainMenus &menus() const { return menus_; }
+  BrowseBar *browseBar() const { return frameLib_; }
+  PresetBar *presetBar() const { return frameSide_; }
+  QComboBox *searchBox() const { return txtSearch_; }
+  QString statusText(int panel) const;
+
+  // lScanActive: the scanner window is open; toolbar clicks are refused meanwhile.
+  bool isScanActive() const { return scanActive_; }
+  void setScanActive(bool active) { scanActive_ = active; }
+  // preVerifyBusy: result pre-verification runs; grid clicks and double-clicks are refused.
+  bool isPreVerifyBusy() const { return preVerifyBusy_; }
+  void setPreVerifyBusy(bool busy) { preVerifyBusy_ = busy; }
+  // ActiveGrid: 1 when MSHResults last took the focus, 2 when MSHResults2 did.
+  int activeGrid() const { return activeGrid_; }
+  // lblV "Pre-verifying Files" with its blink (TimerFlash), shown while pre-verification runs.
+  void showPreVerifying(bool on);
+  // A side window (web, scanner, bookmarks, setup, about, ...) closed when this window closes.
+  void registerSideWindow(QWidget *window);
+  // The mode switch of the option buttons: grids emptied, frames and menus for the mode.
+  void switchMode(SearchMode mode);
+  // Status panel 1: the format of MSHResults' current row + " Stream"; nothing for an empty URL.
+  void showStreamFormat();
+  // Opens a page of the maker's site (or any address) with the desktop, reporting a failure.
+  bool openAddress(const QString &address);
+
+  // --- SearchWindow -----------------------------------------------------------------------------
+  void lockForSearch() override;
+  void setSearchBoxEnabled(bool enabled) override;
+  void unlockAfterSearch() override;
+  bool isUnloading() const override { return unloading_; }
+  void setStatusText(int panel, const QString &text) override;
+  void setResultsCaption(const QString &text) override;
+  void showTotalPages(const QString &totalPages) override;
+  int progressMaximum() const override;
+  void setProgressMaximum(int maximum) override;
+  void setProgressValue(int value) override;
+  QString searchText() const override;
+  void setSearchText(const QString &text) override;
+  SearchHistory searchHistory() const override;
+  void addSearchHistoryEntry(const QString &text) override;
+  SearchMode searchMode() const override;
+  FormatBoxes formatBoxes() const override;
+  QString connectionSpeed() const override;
+  int minBitRate() const override;
+  int minLength() const override;
+  QString dataServer() const override { return dataServer_; }
+  ResultTableModel *resultsModel() override { return resultsModel_; }
+  ResultTableModel *relatedModel() override { return relatedModel_; }
+  QCoro::Task<> preVerify() override;
+
+public slots:
+  // TimerFlash's tick: lblV red for 1000 ms, then green for 200 ms.
+  void flashTick();
+
+signals:
+  // Commands whose work lives in other parts of the program.
+  void setupRequested(bool modal);
+  void copyLinkRequested();
+  void findRequested();
+  void findNextRequested();
+  void playlistRequested();
+  void visitStreamWebsiteRequested();
+  void recordRequested();
+  void scanRequested();
+  void emailLinkRequested();
+  void showBookmarksRequested();
+  void addBookmarksRequested();
+  void quickHelpRequested();
+  void aboutRequested();
+  // A "&Select Format" entry other than "Live Television", by its control name ("menuJazz",
+  // "menuAll", ...).
+  void genreSearchRequested(const QString &menuName);
+  // launchURL(url, name, true): a row double-clicked, "Play", "&Play Stream".
+  void playRequested(const QString &url, const QString &name);
+  // Related grid: several selected rows to play as a playlist (grid row numbers).
+  void relatedPlaylistRequested(const QList<int> &rows);
+  // A result row clicked: related results (main grid), or the web site preview (mini-browser).
+  void relatedResultsRequested(int row);
+  void websitePreviewRequested(const QString &url);
+  // The mode option buttons were switched (after the window has followed).
+  void modeSwitched(tessivar::SearchMode mode);
+
+protected:
+  void closeEvent(QCloseEvent *event) override;
+  void resizeEvent(QResizeEvent *event) override;
+  void changeEvent(QEvent *event) override;
+
+private:
+  struct OwnServices;
+
+  void init(HttpTransfer *transfer);
+  void buildControls();
+  void buildStatusBar();
+  void buildTimers();
+  void connectMenus();
+  void connectToolbar();
+  void connectGrids();
+  void onToolbarButton(const QString &caption);
+  bool refuseWhileScanning();
+  void applyTrayRule();
+  void restoreFromTray();
+  void holdMinimumSize();
+  void loadPresetNames();
+  void startSearchFromBox();
+  void saveOnExit();
+  void SaveSettings();
+  void closeSideWindows();
+  void setBusyPointer(bool busy);
+
+  std::unique_ptr<OwnServices> own_;  // only when the window made its own services
+  AppServices services_;
+  std::unique_ptr<SetupState> setup_;
+  HttpTransfer *transfer_ = nullptr;
+  SearchRun *searchRun_ = nullptr;
+  ResultTableModel *resultsModel_ = nullptr;
+  ResultTableModel *relatedModel_ = nullptr;
+  results_layout::SortDirection sortOrder_;
+
+  MainMenus menus_;
+  MainToolbar *toolbar_ = nullptr;
+  QFrame *frameTop_ = nullptr;
+  QLabel *label3_ = nullptr;
+  QComboBox *txtSearch_ = nullptr;
+  QRadioButton *optLive_ = nullptr;
+  QRadioButton *optArch_ = nullptr;
+  QRadioButton *optLib_ = nullptr;
+  PresetBar *frameSide_ = nullptr;
+  BrowseBar *frameLib_ = nullptr;
+  QLabel *lblSearch_ = nullptr;
+  QLabel *lblSearch2_ = nullptr;
+  QLabel *lblADDR_ = nullptr;
+  QLabel *lblV_ = nullptr;
+  QLabel *lblMove_ = nullptr;
+  QLabel *picSplash_ = nullptr;
+  ResultsGrid *results_ = nullptr;
+  ResultsGrid *related_ = nullptr;
+  QWidget *relatedArea_ = nullptr;
+  QList<QLabel *> panels_;
+  QProgressBar *progbar_ = nullptr;
+  QTimer *timerFlash_ = nullptr;
+  TrayIcon *tray_ = nullptr;
+  QList<QPointer<QWidget>> sideWindows_;
+
+  QString dataServer_;
+  bool started_ = false;
+  bool unloading_ = false;
+  bool scanActive_ = false;
+  bool preVerifyBusy_ = false;
+  bool busyPointer_ = false;
+  int activeGrid_ = 1;
 };
 
 }  // namespace tessivar

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QGroupBox>
+#include <QList>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tessivar {
+
+// The browse bar frameLib ("Select Letter to Browse "): the 36 letter and digit labels Label1,
+// the page buttons cmdP ("Previous", "Next"), the page box txtPage with lblP and cmdGo, and the
+// page label lblBrowse. Controls are placed in twips of the screen's logical resolution.
+class BrowseBar final : public QGroupBox
+{
+  Q_OBJECT
+  Q_DISABLE_COPY_MOVE(BrowseBar)
+
+public:
+  static constexpr int labelCount = 36;
+
+  // Where letter label `index` stands, in twips: 30 + 220 × index for "A" to "Z",
+  // 220 × (index + 1) for "0" to "9"; every label 255 wide, 250 from the top.
+  static int labelLeftTwips(int index);
+  static constexpr int labelTopTwips = 250;
+  static constexpr int labelWidthTwips = 255;
+  // "A" to "Z" for 0 to 25, "0" to "9" for 26 to 35.
+  static QString labelCaption(int index);
+
+  explicit BrowseBar(QWidget *parent = nullptr);
+  ~BrowseBar() override;
+
+  // Places every control for the given logical resolution (dots per inch).
+  void layOut(double dpi);
+
+  QLabel *letterLabel(int index) const { return labels_.value(index); }
+  QPushButton *pageButton(int index) const { return index == 0 ? previous_ : index == 1 ? next_ : nullptr; }
+  QPushButton *goButton() const { return go_; }
+  QLineEdit *pageBox() const { return page_; }
+  QLabel *pageLabel() const { return browse_; }
+
+  // CurrentPage and TotalPages of the letter being browsed.
+  int currentPage() const { return currentPage_; }
+  void setCurrentPage(int page) { currentPage_ = page; }
+  QString totalPages() const { return totalPages_; }
+  // Keeps the page count and writes "Current Page : (" + CurrentPage + " of " + total + ")".
+  void showTotalPages(const QString &totalPages);
+
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
+signals:
+  void letterClicked(int index);
+  void pageButtonClicked(int index);  // 0 "Previous", 1 "Next"
+  void goClicked();
+
+private:
+  QList<QLabel *> labels_;
+  QPushButton *previous_ = nullptr;
+  QPushButton *next_ = nullptr;
+  QPushButton *go_ = nullptr;
+  QLineEdit *page_ = nullptr;
+  QLabel *pageCaption_ = nullptr;
+  QLabel *browse_ = nullptr;
+  int currentPage_ = 0;
+  QString totalPages_;
+  double dpi_ = 96.0;
+};
+
+}  // namespace tessivar

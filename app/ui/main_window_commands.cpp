@@ -1,0 +1,109 @@
+// The main window's menu and toolbar commands.
+#include "main_window.h"
+
+#include "app/product.h"
+#include "app/shell_open.h"
+#include "app/site_links.h"
+#include "app/ui/main_toolbar.h"
+#include "platform/prompter.h"
+#include "results/ui/results_grid.h"
+#include "search/search_run.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QToolButton>
+
+namespace tessivar {
+
+bool MainWindow::openAddress(const QString &address)
+{
+  return shellOpen(services_.shell, services_.prompter, address);
+}
+
+void MainWindow::connectMenus()
+{
+  const MainMenus &m = menus_;
+  const auto on = [this](QAction *action, auto handler) { connect(action, &QAction::triggered, this, handler); };
+  const auto site = [this](SiteLink link) { return [this, link] { openAddress(siteLink(services_.settings, link)); }; };
+
+  on(m.menuSetup, [this] { emit setupRequested(false); });
+  on(m.menuAdd, site(SiteLink::AddStation));
+  on(m.menuStartStation, site(SiteLink::StartStation));
+  on(m.menuExit, [this] { close(); });
+
+  on(m.menuCopy, [this] { emit copyLinkRequested(); });
+  on(m.menuFind, [this] { emit findRequested(); });
+  on(m.menuFindNext, [this] { emit findNextRequested(); });
+
+  on(m.menuStart, [this] { auto run = searchRun_->startSearch(); });
+  on(m.menuStop, [this] { searchRun_->stopSearch(); });
+  on(m.menuPlay, [this] { results_->playRow(); });
+  on(m.menuPlaylist, [this] { emit playlistRequested(); });
+  on(m.menuVisitStr, [this] { emit visitStreamWebsiteRequested(); });
+  on(m.menuRecord, [this] { emit recordRequested(); });
+  on(m.menuScan, [this] { emit scanRequested(); });
+  on(m.menuViewT, [this] {
+    openAddress(QStringLiteral("http://") + dataServer_ + QStringLiteral("/top10.asp?P=") + product::productCode());
+  });
+  on(m.menuEmail, [this] { emit emailLinkRequested(); });
+  on(m.menuShotBookmarks, [this] { emit showBookmarksRequested(); });
+  on(m.menuAddB, [this] { emit addBookmarksRequested(); });
+  on(m.menuDownload, site(SiteLink::DownloadMedia));
+
+  for (QAction *genre : m.genreActions) {
+    if (genre == m.menuTV) {
+      on(genre, site(SiteLink::LiveTelevision));
+    } else {
+      on(genre, [this, genre] { emit genreSearchRequested(genre->objectName()); });
+    }
+  }
+
+  on(m.menuQuickHelp, [this] { emit quickHelpRequested(); });
+  on(m.menuDemo, site(SiteLink::OnlineDemo));
+  on(m.menuSupport, site(SiteLink::Support));
+  on(m.menuVisit, site(SiteLink::VisitMaker));
+  on(m.menuAbout, [this] { emit aboutRequested(); });
+}
+
+void MainWindow::connectToolbar()
+{
+  toolbar_->setClickGuard([this] { return refuseWhileScanning(); });
+  connect(toolbar_, &MainToolbar::buttonClicked, this, &MainWindow::onToolbarButton);
+  connect(toolbar_, &MainToolbar::addBookmarkChosen, this, &MainWindow::addBookmarksRequested);
+  connect(toolbar_, &MainToolbar::showBookmarksChosen, this, &MainWindow::showBookmarksRequested);
+}
+
+bool MainWindow::refuseWhileScanning()
+{
+  if (!scanActive_) return false;
+  services_.prompter.ask(PromptIcon::Critical, product::applicationTitle(),
+                         QStringLiteral("Please close station scanning window."));
+  return true;
+}
+
+void MainWindow::onToolbarButton(const QString &caption)
+{
+  if (caption == QStringLiteral("Setup")) {
+    emit setupRequested(true);
+  } else if (caption == QStringLiteral("Search")) {
+    auto run = searchRun_->startSearch();
+  } else if (caption == QStringLiteral("Stop")) {
+    searchRun_->stopSearch();
+  } else if (caption == QStringLiteral("Play")) {
+    results_->playRow();
+  } else if (caption == QStringLiteral("Record")) {
+    emit recordRequested();
+  } else if (caption == QStringLiteral("Website")) {
+    emit visitStreamWebsiteRequested();
+  } else if (caption == QStringLiteral("Scan")) {
+    emit scanRequested();
+  } else if (caption == QStringLiteral("Bookmarks")) {
+    emit showBookmarksRequested();
+  } else if (caption == QStringLiteral("Email Link")) {
+    emit emailLinkRequested();
+  }
+}
+
+void MainWindow::startSearchFromBox() { auto run = searchRun_->SearchFromBox(); }
+
+}  // namespace tessivar

@@ -1,0 +1,190 @@
+// What a search does to the main window, the mode options and the result grids' requests.
+#include "main_window.h"
+
+#include "app/ui/artwork.h"
+#include "app/ui/browse_bar.h"
+#include "app/ui/main_toolbar.h"
+#include "app/ui/preset_bar.h"
+#include "dialogs/setup_state.h"
+#include "results/result_table_model.h"
+#include "results/stream_format.h"
+#include "results/ui/results_grid.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProgressBar>
+#include <QRadioButton>
+
+namespace tessivar {
+
+void MainWindow::connectGrids()
+{
+  const auto layoutNow = [this] { return results_layout::layoutForMode(searchMode()); };
+  for (ResultsGrid *grid : {results_, related_}) {
+    grid->setLayoutSource(layoutNow);
+    grid->setPreVerifyBusySource([this] { return preVerifyBusy_; });
+    grid->setMiniBrowserSource([this] { return setup_->chkBrow; });
+    grid->setStatusPictures(artwork::ownIcon(artwork::Picture::StatusLive),
+                            artwork::ownIcon(artwork::Picture::StatusFile));
+    connect(grid, &ResultsGrid::streamFormatCheckRequested, this, &MainWindow::showStreamFormat);
+    connect(grid, &ResultsGrid::statusLinkChanged, this, [this](const QString &text) { setStatusText(3, text); });
+    connect(grid, &ResultsGrid::playRequested, this, &MainWindow::playRequested);
+    connect(grid, &ResultsGrid::websitePreviewRequested, this, &MainWindow::websitePreviewRequested);
+  }
+  connect(results_, &ResultsGrid::gridFocused, this, [this] { activeGrid_ = 1; });
+  connect(related_, &ResultsGrid::gridFocused, this, [this] { activeGrid_ = 2; });
+  connect(results_, &ResultsGrid::relatedResultsRequested, this, &MainWindow::relatedResultsRequested);
+  connect(related_, &ResultsGrid::playlistRequested, this, &MainWindow::relatedPlaylistRequested);
+  connect(results_, &ResultsGrid::presetDragStarted, lblMove_, &QLabel::setText);
+
+  connect(txtSearch_->lineEdit(), &QLineEdit::returnPressed, this, &MainWindow::startSearchFromBox);
+  connect(txtSearch_, &QComboBox::activated, this, &MainWindow::startSearchFromBox);
+  const auto modeOption = [this](QRadioButton *option, SearchMode mode) {
+    connect(option, &QRadioButton::clicked, this, [this, mode](bool checked) {
+      if (checked) switchMode(mode);
+    });
+  };
+  modeOption(optLive_, SearchMode::Live);
+  modeOption(optArch_, SearchMode::Archive);
+  modeOption(optLib_, SearchMode::Library);
+}
+
+void MainWindow::switchMode(SearchMode mode)
+{
+  QRadioButton *option = mode == SearchMode::Live ? optLive_ : mode == SearchMode::Archive ? optArch_ : optLib_;
+  option->setChecked(true);
+  for (int panel = 1; panel <= 3; ++panel) setStatusText(panel, QString());
+  resultsModel_->clear();
+  if (mode == SearchMode::Archive) {
+    relatedModel_->clear();
+    related_->show();
+    relatedArea_->show();
+  }
+  menus_.menuPlaylist->setVisible(mode != SearchMode::Live);
+  frameLib_->setVisible(mode == SearchMode::Library);
+  frameSide_->setVisible(mode == SearchMode::Live);
+  setResultsCaption(QStringLiteral("  Search Results (0)"));
+  if (mode == SearchMode::Live) {
+    label3_->setText(QStringLiteral("Enter Station Name, Format, Region or Keywords"));
+  } else if (mode == SearchMode::Archive) {
+    label3_->setText(QStringLiteral("Enter Keywords (Subject, Band Name, Person, etc)"));
+  }
+  layoutWindow();
+  menus_.menuSelect->menuAction()->setEnabled(mode == SearchMode::Live);
+  emit modeSwitched(mode);
+}
+
+void MainWindow::showStreamFormat()
+{
+  const QString url = results_->currentCell(results_layout::streamUrlColumn(results_->currentLayout()));
+  if (url.isEmpty()) return;
+  setStatusText(1, streamFormatName(url) + QStringLiteral(" Stream"));
+}
+
+// --- SearchWindow ----------------------------------------------------------------------------
+
+void MainWindow::setBusyPointer(bool busy)
+{
+  if (busy == busyPointer_) return;
+  busyPointer_ = busy;
+  if (busy) {
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+  } else {
+    QGuiApplication::restoreOverrideCursor();
+  }
+}
+
+void MainWindow::lockForSearch()
+{
+  lblADDR_->hide();
+  frameLib_->setEnabled(false);
+  setBusyPointer(true);
+  results_->showBusyPointer(true);
+  results_->setRedraw(false);
+  toolbar_->setSearchLockedButtonsEnabled(false);
+  toolbar_->showSearchRunning(true);
+  menus_.menuStop->setEnabled(true);
+  menus_.menuStart->setEnabled(false);
+  menus_.menuScan->setEnabled(false);
+  txtSearch_->setEnabled(false);
+  optArch_->setEnabled(false);
+  optLive_->setEnabled(false);
+  optLib_->setEnabled(false);
+}
+
+void MainWindow::setSearchBoxEnabled(bool enabled) { txtSearch_->setEnabled(enabled); }
+
+void MainWindow::unlockAfterSearch()
+{
+  optArch_->setEnabled(true);
+  optLive_->setEnabled(true);
+  optLib_->setEnabled(true);
+  toolbar_->showSearchRunning(false);
+  toolbar_->setSearchLockedButtonsEnabled(true);
+  menus_.menuStop->setEnabled(false);
+  menus_.menuStart->setEnabled(true);
+  menus_.menuScan->setEnabled(true);
+  setBusyPointer(false);
+  results_->showBusyPointer(false);
+  results_->setRedraw(true);
+  frameLib_->setEnabled(true);
+  layoutWindow();
+}
+
+void MainWindow::setStatusText(int panel, const QString &text)
+{
+  if (panel >= 1 && panel <= panels_.size()) panels_.at(panel - 1)->setText(text);
+}
+
+void MainWindow::setResultsCaption(const QString &text) { lblSearch2_->setText(text); }
+
+void MainWindow::showTotalPages(const QString &totalPages) { frameLib_->showTotalPages(totalPages); }
+
+int MainWindow::progressMaximum() const { return progbar_->maximum(); }
+
+void MainWindow::setProgressMaximum(int maximum) { progbar_->setMaximum(std::max(maximum, progbar_->minimum())); }
+
+void MainWindow::setProgressValue(int value)
+{
+  progbar_->setValue(std::clamp(value, progbar_->minimum(), progbar_->maximum()));
+}
+
+QString MainWindow::searchText() const { return txtSearch_->currentText(); }
+
+void MainWindow::setSearchText(const QString &text) { txtSearch_->setEditText(text); }
+
+SearchHistory MainWindow::searchHistory() const
+{
+  QStringList entries;
+  for (int index = 0; index < txtSearch_->count(); ++index) entries << txtSearch_->itemText(index);
+  return SearchHistory(entries);
+}
+
+void MainWindow::addSearchHistoryEntry(const QString &text)
+{
+  // Adding to an empty list would make the new entry the box's text.
+  const QString typed = txtSearch_->currentText();
+  txtSearch_->addItem(text);
+  txtSearch_->setEditText(typed);
+}
+
+SearchMode MainWindow::searchMode() const
+{
+  if (optArch_->isChecked()) return SearchMode::Archive;
+  if (optLib_->isChecked()) return SearchMode::Library;
+  return SearchMode::Live;
+}
+
+FormatBoxes MainWindow::formatBoxes() const { return setup_->formats; }
+QString MainWindow::connectionSpeed() const { return setup_->connectionSpeed; }
+int MainWindow::minBitRate() const { return setup_->minBitRate; }
+int MainWindow::minLength() const { return setup_->minLength; }
+
+QCoro::Task<> MainWindow::preVerify() { co_return; }
+
+}  // namespace tessivar

@@ -1,0 +1,224 @@
+// Start-up settings, layout, geometry, tray icon, the pre-verification blink and closing.
+#include "main_window.h"
+
+#include "app/product.h"
+#include "app/settings_store.h"
+#include "app/ui/browse_bar.h"
+#include "app/ui/preset_bar.h"
+#include "app/ui/tray_icon.h"
+#include "dialogs/setup_state.h"
+#include "platform/http_transfer.h"
+#include "results/ui/results_grid.h"
+#include "search/search_run.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace tessivar {
+
+namespace {
+
+const QColor flashRed(255, 0, 0);
+const QColor flashGreen(0, 255, 0);
+
+}  // namespace
+
+// --- start-up --------------------------------------------------------------------------------
+
+void MainWindow::setCaption() { setWindowTitle(product::mainWindowCaption()); }
+
+void MainWindow::GetSettings()
+{
+  SettingsStore &store = services_.settings;
+
+  tray_->hide();
+  tray_->setIcon(windowIcon());
+  tray_->setToolTip(product::trayToolTip());
+
+  setup_->loadProxy();
+
+  // Each option that reads true is selected in turn, so the last of them wins; none at all
+  // leaves the live mode.
+  SearchMode mode = SearchMode::Live;
+  if (store.truth(SettingKey::OptLive).value_or(true)) mode = SearchMode::Live;
+  if (store.truth(SettingKey::OptArch).value_or(false)) mode = SearchMode::Archive;
+  if (store.truth(SettingKey::OptLib).value_or(false)) mode = SearchMode::Library;
+  switchMode(mode);
+
+  setSearchText(store.text(SettingKey::LastSearch));
+  loadPresetNames();
+  transfer_->setProxy(!setup_->proxyHost.isEmpty(), setup_->proxyHost, setup_->proxyPort);
+  setup_->load();
+  const QString playHint = results_layout::gridToolTip(setup_->chkBrow);
+  results_->setToolTip(playHint);
+  related_->setToolTip(playHint);
+  frameLib_->layOut(screenDpi());
+  started_ = true;
+}
+
+void MainWindow::loadPresetNames()
+{
+  for (int slot = 0; slot < presetSlotCount; ++slot) {
+    const QString stored = services_.settings.preset(slot);
+    const qsizetype separator = stored.indexOf(presetSeparator);
+    if (separator > 0) frameSide_->setPresetName(slot, stored.left(separator));
+  }
+}
+
+// --- layout and geometry ---------------------------------------------------------------------
+
+void MainWindow::layoutWindow()
+{
+  applyTrayRule();
+  if (!isMinimized()) {
+    holdMinimumSize();
+    const bool archive = searchMode() != SearchMode::Live;
+    relatedArea_->setVisible(archive);
+    if (archive) related_->setFixedHeight(static_cast<int>(results_layout::relatedGridShare * height()));
+    results_->applyColumnLayout();
+    related_->applyColumnLayout();
+  }
+  results_->selectFirstRow();
+}
+
+void MainWindow::holdMinimumSize()
+{
+  const double dpi = screenDpi();
+  const int width = std::max(this->width(), twipsToPixels(results_layout::minimumWindowWidth, dpi));
+  const int height = std::max(this->height(), twipsToPixels(results_layout::minimumWindowHeight, dpi));
+  if (width != this->width() || height != this->height()) resize(width, height);
+}
+
+double MainWindow::screenDpi() const { return logicalDpi(this); }
+
+TwipsRect MainWindow::geometryTwips() const { return pixelsToTwips(geometry(), screenDpi()); }
+
+TwipsRect MainWindow::normalGeometryTwips() const
+{
+  const QRect normal = normalGeometry();
+  return pixelsToTwips(normal.isValid() ? normal : geometry(), screenDpi());
+}
+
+void MainWindow::setGeometryTwips(const TwipsRect &geometry)
+{
+  setGeometry(twipsToPixels(geometry, screenDpi()));
+}
+
+TwipsRect MainWindow::screenTwips() const
+{
+  const QScreen *current = screen();
+  return current != nullptr ? pixelsToTwips(current->geometry(), screenDpi()) : TwipsRect{};
+}
+
+void MainWindow::resizeEvent(QResizeEvent *event)
+{
+  QMainWindow::resizeEvent(event);
+  layoutWindow();
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::WindowStateChange) layoutWindow();
+}
+
+// --- tray icon -------------------------------------------------------------------------------
+
+void MainWindow::applyTrayRule()
+{
+  if (tray_ == nullptr || services_.settings.text(SettingKey::Tray) != QStringLiteral("1")) return;
+  if (isMinimized()) {
+    // Without a tray the window stays on the task bar: nothing could bring it back otherwise.
+    if (!tray_->isAvailable()) return;
+    tray_->show();
+    hide();
+  } else {
+    tray_->hide();
+  }
+}
+
+void MainWindow::restoreFromTray()
+{
+  setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+  if (isHidden()) show();
+  layoutWindow();
+}
+
+// --- pre-verification blink ------------------------------------------------------------------
+
+void MainWindow::showPreVerifying(bool on)
+{
+  lblV_->setVisible(on);
+  if (on) {
+    timerFlash_->start();
+  } else {
+    timerFlash_->stop();
+  }
+}
+
+void MainWindow::flashTick()
+{
+  QPalette colours = lblV_->palette();
+  const bool red = colours.color(QPalette::WindowText) == flashRed;
+  colours.setColor(QPalette::WindowText, red ? flashGreen : flashRed);
+  lblV_->setPalette(colours);
+  timerFlash_->setInterval(red ? 200 : 1000);
+}
+
+// --- closing ---------------------------------------------------------------------------------
+
+void MainWindow::registerSideWindow(QWidget *window)
+{
+  if (window != nullptr) sideWindows_ << QPointer<QWidget>(window);
+}
+
+void MainWindow::closeSideWindows()
+{
+  const QList<QPointer<QWidget>> windows = sideWindows_;
+  for (const QPointer<QWidget> &window : windows) {
+    if (!window.isNull()) window->close();
+  }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+  event->accept();
+  if (unloading_) return;
+  unloading_ = true;
+  searchRun_->stopSearch();
+  transfer_->cancel();
+  timerFlash_->stop();
+  closeSideWindows();
+  saveOnExit();
+  tray_->hide();
+}
+
+void MainWindow::saveOnExit()
+{
+  // A start that never completed has nothing of its own to save; the stored values stay.
+  if (!started_) return;
+  SettingsStore &store = services_.settings;
+  const TwipsRect normal = normalGeometryTwips();
+  store.setTwips(SettingKey::Top, static_cast<float>(normal.top));
+  store.setTwips(SettingKey::Left, static_cast<float>(normal.left));
+  store.setTwips(SettingKey::Width, static_cast<float>(normal.width));
+  store.setTwips(SettingKey::Height, static_cast<float>(normal.height));
+  store.setText(SettingKey::ProxyHost, setup_->proxyHost);
+  store.setText(SettingKey::ProxyPort, QString::number(setup_->proxyPort));
+  SaveSettings();
+}
+
+void MainWindow::SaveSettings()
+{
+  SettingsStore &store = services_.settings;
+  store.setTruth(SettingKey::OptLive, optLive_->isChecked());
+  store.setTruth(SettingKey::OptArch, optArch_->isChecked());
+  store.setTruth(SettingKey::OptLib, optLib_->isChecked());
+  store.setText(SettingKey::LastSearch, searchText());
+}
+
+}  // namespace tessivar
