@@ -1,0 +1,164 @@
+// Importing catalogues: CSV layouts, M3U and PLS lists, the starter catalogue and the shared data files.
+#include "directory_fixture.h"
+#include "test_environment.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <sqlite3.h>
+
+using tessivar::test::DirectoryFixture;
+
+namespace {
+
+// The first column of the first row of a query on the catalogue, -1 on failure.
+qint64 scalar(const QString &database, const char *sql)
+{
+  sqlite3 *db = nullptr;
+  qint64 value = -1;
+  if (sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+      value = sqlite3_column_int64(statement, 0);
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return value;
+}
+
+QString text(const QString &database, const char *sql)
+{
+  sqlite3 *db = nullptr;
+  QString value;
+  if (sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+      value = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return value;
+}
+
+}  // namespace
+
+class TestCatalogueImport : public QObject
+{
+  Q_OBJECT
+
+private slots:
+  void duplicatesAndBadRowsInOneFile()
+  {
+    DirectoryFixture directory;
+    const QString csv = directory.writeFile(QStringLiteral("s.csv"), "name,stream_url,codec,bitrate,tags\r\n"
+                                                                     "One,http://a.example.test/live/,MP3,128,\r\n"
+                                                                     "One again,HTTP://A.example.test:80/live,MP3,64,\r\n"
+                                                                     "No address,,MP3,,\r\n"
+                                                                     "No scheme,a.example.test/x,MP3,,\r\n"
+                                                                     "\"Multi\r\nline\",http://b.example.test/s,AAC,abc,\"x,y\"\r\n");
+    QByteArray output;
+    QCOMPARE(DirectoryFixture::run({QStringLiteral("import"), QStringLiteral("--db"), directory.database(),
+                                    QStringLiteral("--stations"), csv},
+                                   &output),
+             0);
+    QVERIFY2(output.contains("5 read, 3 imported, 2 skipped"), output.constData());
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries"), 2);
+    // The later row with the same address updated the entry.
+    QCOMPARE(text(directory.database(), "SELECT name FROM entries WHERE url_key = 'a.example.test/live'"),
+             QStringLiteral("One again"));
+    QCOMPARE(text(directory.database(), "SELECT name FROM entries WHERE url_key = 'b.example.test/s'"),
+             QStringLiteral("Multi line"));
+    QCOMPARE(scalar(directory.database(), "SELECT bitrate FROM entries WHERE url_key = 'b.example.test/s'"), 0);
+  }
+
+  void playlists()
+  {
+    DirectoryFixture directory;
+    const QString m3u = directory.writeFile(QStringLiteral("list.m3u"),
+                                            "#EXTM3U\n#EXTINF:-1 group-title=\"Jazz, Blues\",Night Jazz\n"
+                                            "http://m.example.test/night.mp3\n\n# a comment\nhttp://m.example.test/bare\n");
+    const QString pls = directory.writeFile(QStringLiteral("list.pls"),
+                                            "[playlist]\nNumberOfEntries=2\nFile1=http://p.example.test/one.aac\n"
+                                            "Title1=Pls One\nLength1=-1\nTitle2=No file\nfile3=http://p.example.test/3\n");
+    QVERIFY(directory.import({QStringLiteral("--m3u"), m3u, QStringLiteral("--pls"), pls}));
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries"), 4);
+    QCOMPARE(text(directory.database(), "SELECT genre FROM entries WHERE name = 'Night Jazz'"),
+             QStringLiteral("Jazz, Blues"));
+    QCOMPARE(text(directory.database(), "SELECT name FROM entries WHERE url = 'http://m.example.test/bare'"),
+             QStringLiteral("m.example.test"));
+    QCOMPARE(text(directory.database(), "SELECT name FROM entries WHERE url = 'http://p.example.test/one.aac'"),
+             QStringLiteral("Pls One"));
+  }
+
+  void unreadableFileFailsWithoutChanges()
+  {
+    DirectoryFixture directory;
+    QByteArray output;
+    QCOMPARE(DirectoryFixture::run({QStringLiteral("import"), QStringLiteral("--db"), directory.database(),
+                                    QStringLiteral("--stations"), directory.folder() + QStringLiteral("/missing.csv")},
+                                   &output),
+             1);
+    const QString wrong = directory.writeFile(QStringLiteral("wrong.csv"), "title,link\nx,y\n");
+    QCOMPARE(DirectoryFixture::run({QStringLiteral("import"), QStringLiteral("--db"), directory.database(),
+                                    QStringLiteral("--stations"), wrong},
+                                   &output),
+             1);
+    QVERIFY(output.contains("no column"));
+    QCOMPARE(DirectoryFixture::run({QStringLiteral("import")}, &output), 2);
+    QCOMPARE(DirectoryFixture::run({QStringLiteral("serve"), QStringLiteral("--db"),
+                                    directory.folder() + QStringLiteral("/none.db")},
+                                   &output),
+             1);
+  }
+
+  void starterCatalogue()
+  {
+    DirectoryFixture directory;
+    const QString folder = QStringLiteral(TESSIVAR_SOURCE_DIR "/server/catalogue/");
+    const QStringList options{QStringLiteral("--stations"), folder + QStringLiteral("stations.csv"),
+                              QStringLiteral("--tv"),       folder + QStringLiteral("tv.csv"),
+                              QStringLiteral("--clips"),    folder + QStringLiteral("clips.csv")};
+    QVERIFY(directory.import(options));
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries WHERE kind = 0"), 30);
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries WHERE kind = 1"), 3);
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries WHERE kind = 2"), 24);
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries WHERE family = 0"), 0);
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM shows"), 5);
+    QVERIFY(directory.import(options));
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries"), 57);
+  }
+
+  void sharedDataFiles()
+  {
+    const QString folder = QStringLiteral(TESSIVAR_SHARED_DATA_DIR);
+    if (!QFileInfo::exists(folder + QStringLiteral("/stations.csv")))
+      QSKIP("the shared catalogue files are not on this machine");
+    DirectoryFixture directory;
+    const QStringList options{QStringLiteral("--stations"), folder + QStringLiteral("/stations.csv"),
+                              QStringLiteral("--tv"),       folder + QStringLiteral("/tv.csv"),
+                              QStringLiteral("--clips"),    folder + QStringLiteral("/clips.csv")};
+    QByteArray output;
+    QCOMPARE(DirectoryFixture::run(QStringList{QStringLiteral("import"), QStringLiteral("--db"), directory.database()} +
+                                       options,
+                                   &output),
+             0);
+    QVERIFY(output.contains("stations.csv: 20000 read, 20000 imported, 0 skipped"));
+    QVERIFY(output.contains("tv.csv: 14322 read, 14322 imported, 0 skipped"));
+    QVERIFY(output.contains("clips.csv: 13539 read, 13539 imported, 0 skipped"));
+    const qint64 total = scalar(directory.database(), "SELECT count(*) FROM entries");
+    // A few addresses appear in two files; each is one entry.
+    QVERIFY(total > 47800 && total <= 47861);
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries WHERE kind = 2"), 13539);
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries WHERE kind = 2 AND show_id IS NULL"), 0);
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM shows"), 614);
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entry_text WHERE entry_text MATCH 'jazz'"),
+             scalar(directory.database(), "SELECT count(*) FROM entries WHERE name LIKE '%jazz%' OR genre LIKE '%jazz%'"
+                                          " OR location LIKE '%jazz%' OR format LIKE '%jazz%'"));
+    QVERIFY(directory.import(options));
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries"), total);
+    QCOMPARE(scalar(directory.database(), "SELECT max(id) FROM entries"), total); // nothing deleted and re-added
+  }
+};
+
+TESSIVAR_TEST_MAIN(TestCatalogueImport)
+#include "test_catalogue_import.moc"
