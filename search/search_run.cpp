@@ -9,10 +9,10 @@
 #include "search/search_query.h"
 #include "search/search_window.h"
 
-#include <QCoroSignal>
 #include <QTimer>
 
 #include <algorithm>
+#include <utility>
 
 namespace tessivar {
 
@@ -62,6 +62,20 @@ QString connectingErrorMessage()
 
 }  // namespace
 
+// Awaits the next change of the shared transfer state. The waiter is resumed from the event loop,
+// never from inside the transfer event or the setter that caused the change.
+class SearchRun::NextChange
+{
+public:
+  explicit NextChange(SearchRun &run) : m_run(run) {}
+  bool await_ready() const noexcept { return false; }
+  void await_suspend(std::coroutine_handle<> waiter) { m_run.m_waiters.push_back(waiter); }
+  void await_resume() const noexcept {}
+
+private:
+  SearchRun &m_run;
+};
+
 SearchRun::SearchRun(SearchWindow &window, HttpTransfer &transfer, Prompter &prompter,
                      QObject *parent)
     : QObject(parent), m_window(window), m_transfer(transfer), m_prompter(prompter),
@@ -97,6 +111,7 @@ SearchRun::SearchRun(SearchWindow &window, HttpTransfer &transfer, Prompter &pro
   connect(&m_transfer, &HttpTransfer::errorOccurred, this,
           [this](int number, const QString &) { onTransferError(number); });
   connect(&m_transfer, &HttpTransfer::finishedAny, this, &SearchRun::transferStateChanged);
+  connect(this, &SearchRun::transferStateChanged, this, &SearchRun::scheduleWake);
 
   m_timer1 = new QTimer(this);
   m_timer1->setObjectName(QStringLiteral("Timer1"));
@@ -282,10 +297,27 @@ QCoro::Task<> SearchRun::waitForTransfer()
   // The transfer is idle again before its closing event arrives, so "not busy" ends the wait
   // also when the transfer ended without End or an error (cancelled by a newer request).
   while (m_transferGuard && m_transfer.isBusy() && !m_stopRequested && !m_transferDone && m_transferError == 0) {
-    co_await qCoro(this, &SearchRun::transferStateChanged);
+    co_await NextChange(*this);
     if (!self)
       co_return;
   }
+}
+
+void SearchRun::scheduleWake()
+{
+  if (m_waiters.empty() || m_wakeScheduled)
+    return;
+  m_wakeScheduled = true;
+  QTimer::singleShot(0, this, [this] {
+    m_wakeScheduled = false;
+    const std::vector<std::coroutine_handle<>> waiters = std::exchange(m_waiters, {});
+    const QPointer<SearchRun> self(this);
+    for (const std::coroutine_handle<> waiter : waiters) {
+      if (!self)
+        return;  // the run went away while an earlier waiter ran; the rest never resume
+      waiter.resume();
+    }
+  });
 }
 
 // --- Shared state -------------------------------------------------------------------------------

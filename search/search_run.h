@@ -9,6 +9,9 @@
 
 #include <QCoroTask>
 
+#include <coroutine>
+#include <vector>
+
 class QTimer;
 
 namespace tessivar {
@@ -93,6 +96,9 @@ signals:
   void searchFinished();
 
 private:
+  class NextChange;
+
+  void scheduleWake();
 
   void onDocumentOutput(DocumentState state, const QByteArray &block);
   void onTransferError(int number);
@@ -112,6 +118,10 @@ private:
 
   QTimer *m_timer1 = nullptr;
   QTimer *m_timer2 = nullptr;
+
+  // Coroutines waiting in waitForTransfer(), resumed from the event loop after a change.
+  std::vector<std::coroutine_handle<>> m_waiters;
+  bool m_wakeScheduled = false;
 
   bool m_searching = false;
   int m_genreFormatCode = -1;

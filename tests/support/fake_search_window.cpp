@@ -1,0 +1,61 @@
+#include "fake_search_window.h"
+
+namespace tessivar::test {
+
+FakeSearchWindow::FakeSearchWindow(QObject *parent) : QObject(parent) {}
+
+FakeSearchWindow::~FakeSearchWindow() = default;
+
+void FakeSearchWindow::lockForSearch()
+{
+  locked = true;
+  searchBoxEnabled = false;
+  log << QStringLiteral("lock");
+}
+
+void FakeSearchWindow::setSearchBoxEnabled(bool enabled)
+{
+  searchBoxEnabled = enabled;
+  log << (enabled ? QStringLiteral("searchBox:on") : QStringLiteral("searchBox:off"));
+}
+
+void FakeSearchWindow::unlockAfterSearch()
+{
+  locked = false;
+  log << QStringLiteral("unlock");
+}
+
+void FakeSearchWindow::setStatusText(int panel, const QString &value)
+{
+  if (panel >= 1 && panel <= 3)
+    statusPanels[std::size_t(panel)] = value;
+}
+
+void FakeSearchWindow::setResultsCaption(const QString &value) { resultsCaption = value; }
+
+void FakeSearchWindow::showTotalPages(const QString &totalPages) { totalPagesShown << totalPages; }
+
+QCoro::Task<> FakeSearchWindow::preVerify()
+{
+  ++preVerifyCalls;
+  rowsAtPreVerify << results.rowCount();
+  log << QStringLiteral("preVerify");
+  co_return;
+}
+
+FormatBoxes FakeSearchWindow::defaultFormats()
+{
+  FormatBoxes boxes;
+  boxes.chkRA = 1;
+  boxes.chkMA = 1;
+  boxes.chkRV = 1;
+  boxes.chkNA = 1;
+  boxes.chkNV = 1;
+  boxes.chkAV = 1;
+  boxes.chkWA = 1;
+  boxes.chkXDM = 1;
+  boxes.chkMPEG = 1;
+  return boxes;
+}
+
+}  // namespace tessivar::test

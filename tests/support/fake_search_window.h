@@ -1,0 +1,79 @@
+#pragma once
+
+#include "results/result_table_model.h"
+#include "search/search_window.h"
+
+#include <QObject>
+#include <QStringList>
+
+#include <array>
+
+namespace tessivar::test {
+
+// A main window as a search run sees it: every call is recorded in log, every value is a
+// public member a test may set or read.
+class FakeSearchWindow final : public QObject, public SearchWindow
+{
+  Q_OBJECT
+  Q_DISABLE_COPY_MOVE(FakeSearchWindow)
+
+public:
+  explicit FakeSearchWindow(QObject *parent = nullptr);
+  ~FakeSearchWindow() override;
+
+  void lockForSearch() override;
+  void setSearchBoxEnabled(bool enabled) override;
+  void unlockAfterSearch() override;
+  bool isUnloading() const override { return unloading; }
+  void setStatusText(int panel, const QString &text) override;
+  void setResultsCaption(const QString &text) override;
+  void showTotalPages(const QString &totalPages) override;
+  int progressMaximum() const override { return progressMax; }
+  void setProgressMaximum(int maximum) override { progressMax = maximum; }
+  void setProgressValue(int value) override { progressValue = value; }
+  QString searchText() const override { return text; }
+  void setSearchText(const QString &value) override { text = value; }
+  SearchHistory searchHistory() const override { return SearchHistory(history); }
+  void addSearchHistoryEntry(const QString &entry) override { history << entry; }
+  SearchMode searchMode() const override { return mode; }
+  FormatBoxes formatBoxes() const override { return formats; }
+  QString connectionSpeed() const override { return speed; }
+  int minBitRate() const override { return bitRate; }
+  int minLength() const override { return length; }
+  QString dataServer() const override { return server; }
+  ResultTableModel *resultsModel() override { return &results; }
+  ResultTableModel *relatedModel() override { return &related; }
+  QCoro::Task<> preVerify() override;
+
+  // The eight player formats and the MPEG box ticked, the four FTP-link boxes clear.
+  static FormatBoxes defaultFormats();
+
+  // The window's state.
+  bool locked = false;
+  bool searchBoxEnabled = true;
+  bool unloading = false;
+  std::array<QString, 4> statusPanels;  // 1 to 3
+  QString resultsCaption;
+  QStringList totalPagesShown;
+  int progressMax = 0;
+  int progressValue = 0;
+  QString text;
+  QStringList history;
+  SearchMode mode = SearchMode::Live;
+  FormatBoxes formats = defaultFormats();
+  QString speed = QStringLiteral("All Connections");
+  int bitRate = 0;
+  int length = 0;
+  QString server;
+  ResultTableModel results;
+  ResultTableModel related;
+  int preVerifyCalls = 0;
+  // Row counts of the results model seen when pre-verification began.
+  QList<int> rowsAtPreVerify;
+
+  // "lock", "unlock", "searchBox:on"/"searchBox:off", "preVerify" in the order they happened;
+  // tests may append their own entries (e.g. the prompts).
+  QStringList log;
+};
+
+}  // namespace tessivar::test
