@@ -216,6 +216,10 @@ QCoro::Task<> SearchRun::RunSearch(bool listAll, bool browse, QString letter, in
 
   if (!self)
     co_return;
+  // A stop set elsewhere (the scanner closing) ends the wait without cancelling: no transfer
+  // outlives its run.
+  if (m_stopRequested && m_transferGuard && !m_transfer.isIdle())
+    m_transfer.cancel();
   // The window is closing: leave it as it is.
   if (windowGone())
     co_return finishClosing();

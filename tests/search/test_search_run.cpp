@@ -373,6 +373,56 @@ private slots:
     QVERIFY(!run->clockTimer()->isActive());
   }
 
+  void closingDuringPreVerificationLeavesTheWindowAlone()
+  {
+    window->mode = SearchMode::Library;
+    window->holdPreVerify = true;
+    servePage(pageStart + archiveAnchor("Owl", 65) + pageEnd);
+    QSignalSpy started(window.get(), &FakeSearchWindow::preVerifyStarted);
+    QSignalSpy finished(run.get(), &SearchRun::searchFinished);
+    window->text = QStringLiteral("owl");
+    run->RunSearch(false, false, QString(), 0);
+    QVERIFY(started.wait(10000));
+
+    window->unloading = true;
+    run->stopSearch();
+    window->releasePreVerify();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(window->locked);
+    QVERIFY(prompter->prompts.isEmpty());
+  }
+
+  void stopSetElsewhereStillEndsTheTransfer()
+  {
+    server->setScript({HttpTestServer::send(HttpTestServer::head(200, "OK", 5000)), HttpTestServer::hold()});
+    QSignalSpy finished(run.get(), &SearchRun::searchFinished);
+    window->text = QStringLiteral("any");
+    run->RunSearch(false, false, QString(), 0);
+    QTRY_COMPARE(server->requests().size(), 1);
+    QVERIFY(!transfer->isIdle());
+
+    run->setStopRequested(true);
+    QVERIFY(finished.wait(10000));
+    QVERIFY(prompter->prompts.isEmpty());
+    verifyIdleAfterRun();
+  }
+
+  void windowDestroyedDuringARun()
+  {
+    server->setScript({HttpTestServer::hold()});
+    QSignalSpy finished(run.get(), &SearchRun::searchFinished);
+    window->text = QStringLiteral("any");
+    run->RunSearch(false, false, QString(), 0);
+    QTRY_COMPARE(server->requests().size(), 1);
+
+    window.reset();
+    run->stopSearch();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(prompter->prompts.isEmpty());
+    QVERIFY(transfer->isIdle());
+    QVERIFY(!run->clockTimer()->isActive());
+  }
+
   void clockAndIdleCounter()
   {
     QCOMPARE(searchClockText(0), QStringLiteral("00:00"));

@@ -1,5 +1,7 @@
 #include "fake_search_window.h"
 
+#include <QCoroSignal>
+
 namespace tessivar::test {
 
 FakeSearchWindow::FakeSearchWindow(QObject *parent) : QObject(parent) {}
@@ -40,7 +42,9 @@ QCoro::Task<> FakeSearchWindow::preVerify()
   ++preVerifyCalls;
   rowsAtPreVerify << results.rowCount();
   log << QStringLiteral("preVerify");
-  co_return;
+  emit preVerifyStarted();
+  if (holdPreVerify)
+    co_await qCoro(this, &FakeSearchWindow::preVerifyReleased);
 }
 
 FormatBoxes FakeSearchWindow::defaultFormats()

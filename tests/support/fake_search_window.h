@@ -68,12 +68,19 @@ public:
   ResultTableModel results;
   ResultTableModel related;
   int preVerifyCalls = 0;
+  // When set, pre-verification lasts until releasePreVerify().
+  bool holdPreVerify = false;
+  void releasePreVerify() { emit preVerifyReleased(); }
   // Row counts of the results model seen when pre-verification began.
   QList<int> rowsAtPreVerify;
 
   // "lock", "unlock", "searchBox:on"/"searchBox:off", "preVerify" in the order they happened;
   // tests may append their own entries (e.g. the prompts).
   QStringList log;
+
+signals:
+  void preVerifyReleased();
+  void preVerifyStarted();
 };
 
 }  // namespace tessivar::test
