@@ -150,6 +150,11 @@ HttpServer::HttpServer(ServerOptions options) : impl_(std::make_unique<Impl>(std
                           ? impl_->options.threads
                           : static_cast<int>(std::max(16u, std::thread::hardware_concurrency() * 4));
   impl_->server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
+  // SO_REUSEADDR only: without SO_REUSEPORT a port another server holds is refused, not shared.
+  impl_->server.set_socket_options([](int sock) {
+    int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   impl_->server.set_keep_alive_max_count(1000);
   impl_->server.set_keep_alive_timeout(5);
   impl_->server.set_read_timeout(10);
