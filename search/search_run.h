@@ -102,7 +102,6 @@ private:
 
   void onDocumentOutput(DocumentState state, const QByteArray &block);
   void onTransferError(int number);
-  void reportEmptyResult();
   bool windowExists() const;
   // The window has gone or is closing.
   bool windowGone() const;
