@@ -90,7 +90,7 @@ QPixmap splashPicture()
 
 QPixmap playerLogo(PlayerLogo player)
 {
-  constexpr int width = 150;
+  constexpr int width = 176;
   constexpr int height = 64;
   QPixmap logo(width, height);
   logo.fill(Qt::transparent);

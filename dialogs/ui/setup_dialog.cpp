@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -106,6 +107,7 @@ SetupDialog::SetupDialog(SetupState &state, AppServices &services, SearchMode mo
 
   SSTab1 = new QTabWidget(this);
   SSTab1->setObjectName(QStringLiteral("SSTab1"));
+  SSTab1->setUsesScrollButtons(false);
   SSTab1->addTab(buildFormatTab(), QStringLiteral("Select Format"));
   SSTab1->addTab(buildPlayerTab(setup_tab::real), QStringLiteral("RealPlayer"));
   auto *winamp = new QWidget(SSTab1);
@@ -124,12 +126,12 @@ SetupDialog::SetupDialog(SetupState &state, AppServices &services, SearchMode mo
   auto *bottom = new QHBoxLayout;
   bottom->addWidget(buildPlayerFrame(), 1);
   bottom->addStretch(0);
-  bottom->addWidget(cmdOK, 0, Qt::AlignBottom);
+  bottom->addWidget(cmdOK, 0, Qt::AlignVCenter);
 
   auto *layout = new QVBoxLayout(this);
   layout->addWidget(SSTab1, 1);
   layout->addLayout(bottom);
-  setMinimumSize(520, 430);
+  setMinimumSize(qMax(600, SSTab1->tabBar()->sizeHint().width() + 40), 440);
 
   load(mode);
   connect(SSTab1, &QTabWidget::currentChanged, this, &SetupDialog::onTabChanged);
