@@ -56,6 +56,7 @@ ResultsGrid::ResultsGrid(Kind kind, results_layout::SortDirection &sortDirection
   header->setHighlightSections(false);
   header->setStretchLastSection(false);
   header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setMinimumSectionSize(8);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   setItemDelegateForColumn(0, new StatusPictureDelegate(this));
 
