@@ -47,6 +47,7 @@ quint64 NetworkHttpTransfer::requestDocument(const QString &address, const QByte
   m_phase = Phase::Requesting;
   m_begun = false;
   m_httpStatus = 0;
+  m_bodyBytes = 0;
   m_headers.clear();
 
   QNetworkRequest request;
@@ -255,11 +256,26 @@ bool NetworkHttpTransfer::deliverData()
   if (block.isEmpty())
     return true;
   restartTimeout();
+  m_bodyBytes += block.size();
   const quint64 serial = m_serial;
   QPointer<NetworkHttpTransfer> self(this);
   emit documentOutput(DocumentState::Data, block);
   return stillRunning(serial, self);
 }
+
+namespace {
+
+// True when the answer announced a plain (not re-encoded) body length that did not arrive whole.
+bool endedShort(const QNetworkReply &reply, qint64 bodyBytes)
+{
+  if (!reply.rawHeader("Content-Encoding").isEmpty())
+    return false;
+  bool ok = false;
+  const qint64 announced = reply.header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
+  return ok && bodyBytes < announced;
+}
+
+}  // namespace
 
 void NetworkHttpTransfer::onFinished()
 {
@@ -267,8 +283,14 @@ void NetworkHttpTransfer::onFinished()
     return;
   if (!deliverData())
     return;
-  const QNetworkReply::NetworkError error = m_reply->error();
-  const QString details = m_reply->errorString();
+  QNetworkReply::NetworkError error = m_reply->error();
+  QString details = m_reply->errorString();
+  if (error == QNetworkReply::NoError && endedShort(*m_reply, m_bodyBytes)) {
+    // The server closed the connection before the whole announced body arrived: a dropped
+    // connection, not a finished page.
+    error = QNetworkReply::RemoteHostClosedError;
+    details = QStringLiteral("Connection closed after %1 of the announced bytes").arg(m_bodyBytes);
+  }
   dropReply();
   // An answer with an error status (404, 403, 500...) is still a document: its page goes to the
   // caller, which recognises error pages by their text.

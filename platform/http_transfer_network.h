@@ -63,6 +63,7 @@ private:
   quint64 m_serial = 0;
   bool m_begun = false;
   int m_httpStatus = 0;
+  qint64 m_bodyBytes = 0;  // body bytes delivered for the current transfer
   QByteArray m_headers;
   TransferOutcome m_last;
   bool m_proxyEnabled = false;

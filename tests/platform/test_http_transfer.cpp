@@ -170,11 +170,12 @@ void TestHttpTransfer::errorStatusPagesAreDocuments()
 
 void TestHttpTransfer::connectionFailuresGiveTheirNumbers_data()
 {
-  QTest::addColumn<int>("script");  // 0 reset at once, 1 reset in the body, 2 garbage, 3 refused, 4 bad name
+  QTest::addColumn<int>("script");  // 0 reset at once, 1 reset in the body, 2 garbage, 3 refused, 4 bad name, 5 closed early
   QTest::addColumn<int>("number");
   QTest::addColumn<bool>("begun");
   QTest::newRow("reset before the answer") << 0 << transfer_error::ConnectionReset << false;
   QTest::newRow("reset inside the body") << 1 << transfer_error::ConnectionReset << true;
+  QTest::newRow("closed inside the body") << 5 << transfer_error::ConnectionReset << true;
   // Qt drops a connection whose answer is not HTTP and reports it as closed.
   QTest::newRow("not HTTP") << 2 << transfer_error::ConnectionReset << false;
   QTest::newRow("refused") << 3 << transfer_error::CannotConnect << false;
@@ -198,6 +199,10 @@ void TestHttpTransfer::connectionFailuresGiveTheirNumbers()
   case 2: server.setScript({Server::send("SPAM SPAM SPAM\r\n\r\n"), Server::hold()}); break;
   case 3: target = QStringLiteral("http://127.0.0.1:%1/").arg(test::ProxyFixture::freePort()); break;
   case 4: target = QStringLiteral("http://no-such-host.invalid/"); break;
+  case 5:
+    server.setScript({Server::send(Server::head(200, "OK", 1000) + QByteArray(100, 'x')), Server::pause(100),
+                      Server::close()});
+    break;
   }
   NetworkHttpTransfer transfer;
   EventLog log(transfer);
