@@ -135,7 +135,12 @@ void MainWindow::applyTrayRule()
     // Without a tray the window stays on the task bar: nothing could bring it back otherwise.
     if (!tray_->isAvailable()) return;
     tray_->show();
-    hide();
+    // Hidden once the minimising has finished: showing a minimised window would undo it.
+    QMetaObject::invokeMethod(
+        this, [this] {
+          if (isMinimized() && tray_->isShown()) hide();
+        },
+        Qt::QueuedConnection);
   } else {
     tray_->hide();
   }

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "app/app_services.h"
+#include "app/settings_store.h"
+#include "app/ui/main_window.h"
+#include "support/fake_prompter.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace tessivar::test {
+
+// A main window over a settings file of its own, a recording prompter and shell opener.
+struct MainWindowFixture
+{
+  QTemporaryDir folder;
+  std::unique_ptr<SettingsStore> settings =
+      std::make_unique<SettingsStore>(folder.filePath(QStringLiteral("settings.ini")));
+  FakePrompter prompter;
+  FakeShellOpener shell;
+  AppServices services{*settings, prompter, shell};
+  std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>(services);
+
+  template<typename T> T *find(const QString &name) const { return window->findChild<T *>(name); }
+};
+
+}  // namespace tessivar::test
