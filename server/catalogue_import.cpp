@@ -210,6 +210,7 @@ public:
 
   void finish()
   {
+    db_.execute("UPDATE catalogue_state SET generation = generation + 1");
     transaction_.commit();
     db_.execute("INSERT INTO entry_text (entry_text) VALUES ('optimize')");
   }

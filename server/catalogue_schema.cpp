@@ -8,6 +8,8 @@ namespace {
 
 // kind: 0 radio station, 1 television channel, 2 on-demand clip.
 // family: see format_family.h. check_failed: 1 when the stream failed the last check.
+// catalogue_state.generation: raised by every change to entries (imports, stream checks), so the
+// server's answer cache knows when its answers are out of date.
 constexpr const char *schema = R"sql(
 CREATE TABLE IF NOT EXISTS shows (
   id INTEGER PRIMARY KEY,
@@ -51,6 +53,11 @@ CREATE TRIGGER IF NOT EXISTS entries_text_update AFTER UPDATE ON entries BEGIN
   INSERT INTO entry_text(rowid, name, format, location, genre)
     VALUES (new.id, new.name, new.format, new.location, new.genre);
 END;
+CREATE TABLE IF NOT EXISTS catalogue_state (
+  id INTEGER PRIMARY KEY CHECK (id = 1),
+  generation INTEGER NOT NULL
+);
+INSERT OR IGNORE INTO catalogue_state (id, generation) VALUES (1, 0);
 CREATE TABLE IF NOT EXISTS search_counts (
   term TEXT PRIMARY KEY,
   searches INTEGER NOT NULL

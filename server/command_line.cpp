@@ -23,7 +23,7 @@ constexpr const char *usage =
     "Usage:\n"
     "  tessivar-directory import --db FILE [--stations CSV] [--tv CSV] [--clips CSV] [--m3u FILE]... [--pls FILE]...\n"
     "  tessivar-directory serve --db FILE [--listen ADDRESS] [--port N] [--site-host HOST[:PORT]]\n"
-    "                           [--data-host HOST[:PORT]] [--min-version VERSION] [--threads N] [--quiet]\n"
+    "                           [--data-host HOST[:PORT]] [--min-version VERSION] [--threads N] [--cache-mb N] [--quiet]\n"
     "\n"
     "import loads a catalogue; loading a file again updates its entries (the stream address is the key).\n"
     "serve answers the directory's requests; --port 0 picks a free port. The first line on standard\n"
@@ -119,7 +119,8 @@ int runServe(int argc, char **argv)
 {
   Arguments arguments;
   if (!parseArguments(argc, argv,
-                      {"--db", "--listen", "--port", "--site-host", "--data-host", "--min-version", "--threads"},
+                      {"--db", "--listen", "--port", "--site-host", "--data-host", "--min-version", "--threads",
+                       "--cache-mb"},
                       {"--quiet"}, arguments))
     return 2;
   ServerOptions options;
@@ -129,15 +130,18 @@ int runServe(int argc, char **argv)
   options.service.dataHost = single(arguments, "--data-host");
   options.service.minVersion = single(arguments, "--min-version", "3.7");
   options.accessLog = arguments.flags.empty();
+  int cacheMegabytes = 64;
   if (options.database.empty()) {
     std::fprintf(stderr, "tessivar-directory: serve needs --db FILE\n%s", usage);
     return 2;
   }
   if (!parsePort(single(arguments, "--port", "8437"), 0, 65535, options.port) ||
-      !parsePort(single(arguments, "--threads", "0"), 0, 1024, options.threads)) {
-    std::fprintf(stderr, "tessivar-directory: --port takes 0 to 65535, --threads 0 to 1024\n");
+      !parsePort(single(arguments, "--threads", "0"), 0, 1024, options.threads) ||
+      !parsePort(single(arguments, "--cache-mb", "64"), 0, 65536, cacheMegabytes)) {
+    std::fprintf(stderr, "tessivar-directory: --port takes 0 to 65535, --threads 0 to 1024, --cache-mb 0 to 65536\n");
     return 2;
   }
+  options.service.cacheBytes = static_cast<std::size_t>(cacheMegabytes) << 20;
   if (!std::filesystem::exists(options.database)) {
     std::fprintf(stderr, "tessivar-directory: no catalogue at %s; load one with import first\n",
                  options.database.c_str());

@@ -99,8 +99,27 @@ bool versionBelow(const std::string &version, const std::string &minimum)
 }
 
 DirectoryService::DirectoryService(const std::string &databasePath, ServiceSettings settings)
-    : settings_(std::move(settings)), readers_(databasePath), writer_(databasePath), stats_(writer_)
+    : settings_(std::move(settings)), readers_(databasePath), writer_(databasePath), stats_(writer_),
+      cache_(settings_.cacheBytes)
 {
+}
+
+Reply DirectoryService::cached(const std::string &key, const std::function<Reply()> &produce)
+{
+  std::int64_t generation = 0;
+  {
+    auto db = readers_.acquire();
+    auto statement = db->query("SELECT generation FROM catalogue_state WHERE id = 1");
+    if (statement->step())
+      generation = statement->integer(0);
+  }
+  const std::string fullKey = std::to_string(generation) + '\n' + key;
+  if (auto reply = cache_.find(fullKey))
+    return *reply;
+  Reply reply = produce();
+  if (reply.status == 200)
+    cache_.store(fullKey, reply);
+  return reply;
 }
 
 DirectoryService::~DirectoryService() = default;
@@ -135,15 +154,30 @@ Reply DirectoryService::directory(const Params &raw)
   RequestParams params(raw, directoryParams());
   if (!params.error().empty())
     return badRequest(params.error());
-  Reply reply;
-  if (params.isOne("RELATED"))
-    reply = related(params);
-  else if (params.isOne("GS"))
-    reply = scan(params);
-  else
-    reply = search(params);
-  if (!params.error().empty())
-    return badRequest(params.error());
+  const bool isSearch = !params.isOne("RELATED") && !params.isOne("GS");
+  // The answer depends on the known parameters alone, so they make the cache key.
+  std::string key = "directory";
+  for (const auto &name : directoryParams()) {
+    if (const auto value = params.text(name))
+      key += '\n' + name + '=' + *value;
+  }
+  Reply reply = cached(key, [&] {
+    Reply answer;
+    if (params.isOne("RELATED"))
+      answer = related(params);
+    else if (params.isOne("GS"))
+      answer = scan(params);
+    else
+      answer = search(params);
+    if (!params.error().empty())
+      return badRequest(params.error());
+    return answer;
+  });
+  if (isSearch && reply.status == 200) {
+    const std::string text = params.text("T1").value_or(std::string());
+    if (text != "ALL")
+      stats_.count(text);
+  }
   return reply;
 }
 
@@ -176,7 +210,6 @@ Reply DirectoryService::search(RequestParams &params)
 
   const SearchScope scope = (genreCode == 1 || genreCode == 2) ? SearchScope::GenreOnly : SearchScope::AllFields;
   const SearchExpression expression = parseSearchText(text, scope);
-  stats_.count(text);
   return {200, "text/html; charset=utf-8",
           renderResultPage(searchCatalogue(*db, expression, scope, filter, maxSearchResults), layout)};
 }
@@ -224,9 +257,12 @@ Reply DirectoryService::browse(const std::string &letter, const std::string &pag
   if (!pageOk || std::stoll(page) > maxBrowsePage)
     return badRequest("The page number must be a whole number from 0 to " + std::to_string(maxBrowsePage) + ".");
   const char initial = static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])));
-  auto db = readers_.acquire();
-  const BrowsePage result = browseClips(*db, initial, std::stoll(page));
-  return {200, "text/html; charset=utf-8", renderResultPage(result.entries, PageLayout::Archive, result.totalPages)};
+  const std::int64_t number = std::stoll(page);
+  return cached("browse\n" + std::string(1, initial) + '\n' + std::to_string(number), [&]() -> Reply {
+    auto db = readers_.acquire();
+    const BrowsePage result = browseClips(*db, initial, number);
+    return {200, "text/html; charset=utf-8", renderResultPage(result.entries, PageLayout::Archive, result.totalPages)};
+  });
 }
 
 Reply DirectoryService::topTen()

@@ -2,9 +2,11 @@
 
 #include "server/connection_pool.h"
 #include "server/request_params.h"
+#include "server/response_cache.h"
 #include "server/search_stats.h"
 #include "server/writer_connection.h"
 
+#include <functional>
 #include <string>
 
 namespace tessivar::directory {
@@ -21,6 +23,7 @@ struct ServiceSettings
   std::string dataHost;        // what /redirect35.asp names; empty = the host the request was sent to
   std::string siteHost;        // the web site's host[:port] for links; empty = the request's host
   std::string minVersion = "3.7";
+  std::size_t cacheBytes = 64u << 20; // rendered answers kept for repeated requests; 0 = none
 };
 
 // Every endpoint's answer, apart from HTTP itself. Safe to call from many threads at once.
@@ -47,11 +50,14 @@ private:
   Reply related(RequestParams &params);
   Reply scan(RequestParams &params);
   std::string hostFor(const std::string &configured, const std::string &requestHost) const;
+  // The cached answer for key under the catalogue's current generation, or the one produce() makes.
+  Reply cached(const std::string &key, const std::function<Reply()> &produce);
 
   ServiceSettings settings_;
   ConnectionPool readers_;
   WriterConnection writer_;
   SearchStats stats_;
+  ResponseCache cache_;
 };
 
 // True when version (like "3.7") is below minimum; a version that is not dotted numbers counts as below.

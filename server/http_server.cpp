@@ -155,6 +155,7 @@ HttpServer::HttpServer(ServerOptions options) : impl_(std::make_unique<Impl>(std
     int yes = 1;
     setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   });
+  impl_->server.set_tcp_nodelay(true); // headers and body go out at once, not after a delayed ACK
   impl_->server.set_keep_alive_max_count(1000);
   impl_->server.set_keep_alive_timeout(5);
   impl_->server.set_read_timeout(10);

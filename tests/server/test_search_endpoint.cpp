@@ -149,10 +149,20 @@ private slots:
     QCOMPARE(reggae.first(), QStringLiteral("Ska Beat Radio"));
   }
 
+  void importWhileServingIsSeenAtOnce()
+  {
+    // Answers are cached; an import makes the cached ones stale.
+    QCOMPARE(live("T1=newcomer&F=1&MA=1&LIVE=1"), QStringList{});
+    const QString csv = directory_.writeFile(QStringLiteral("new.csv"), "name,stream_url,codec\n"
+                                                                          "Newcomer Radio,http://new.example.test/s.mp3,MP3\n");
+    QVERIFY(directory_.import({QStringLiteral("--stations"), csv}));
+    QCOMPARE(live("T1=newcomer&F=1&MA=1&LIVE=1"), QStringList{QStringLiteral("Newcomer Radio")});
+  }
+
   void listAllReturnsEveryLiveEntryOrEveryClip()
   {
     const auto all = live("T1=ALL&&F=1&RA=1&MA=1&NA=1&MPEG=1&LIVE=1&SPD=0");
-    QCOMPARE(all.size(), 12);
+    QCOMPARE(all.size(), 12 + (all.contains(QStringLiteral("Newcomer Radio")) ? 1 : 0));
     QVERIFY(all.contains(QStringLiteral("News 24 Live")));
     QCOMPARE(live("T1=ALL&&F=1&MA=1&WA=1&AV=1&NV=1&SPD=0").size(), 7);
     QCOMPARE(live("T1=ALL&&F=1&LIVE=1&SPD=0").size(), 0);
