@@ -191,9 +191,11 @@ void MainWindow::buildControls()
   lblSearch2_ = makeLabel(QStringLiteral("lblSearch2"), QStringLiteral("  Search Results"), central);
   styleCaptionBar(lblSearch2_);
   lblV_ = makeLabel(QStringLiteral("lblV"), QStringLiteral("Pre-verifying Files"), central);
-  styleCaptionBar(lblV_);
-  lblV_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  lblV_->setContentsMargins(0, 0, 8, 0);
+  QFont verifyFont = lblV_->font();
+  verifyFont.setBold(true);
+  lblV_->setFont(verifyFont);
+  lblV_->setAlignment(Qt::AlignCenter);
+  lblV_->setContentsMargins(10, 0, 10, 0);
   lblV_->hide();
   captionRow->addWidget(lblSearch2_, 1);
   captionRow->addWidget(lblV_);

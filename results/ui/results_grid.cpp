@@ -48,6 +48,11 @@ ResultsGrid::ResultsGrid(Kind kind, results_layout::SortDirection &sortDirection
   setSortingEnabled(false);
   setWordWrap(false);
   setTabKeyNavigation(false);
+  setTextElideMode(Qt::ElideNone);
+  // The grid's own 8-point type, which the column widths in twips are made for.
+  QFont gridFont = font();
+  gridFont.setPointSize(8);
+  setFont(gridFont);
   verticalHeader()->hide();
   verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
   QHeaderView *header = horizontalHeader();
