@@ -4,6 +4,8 @@
 #include "app/ui/browse_bar.h"
 #include "app/ui/main_toolbar.h"
 #include "app/ui/preset_bar.h"
+#include "results/result_table_model.h"
+#include "results/ui/results_grid.h"
 #include "search/search_run.h"
 #include "support/test_environment.h"
 
@@ -300,6 +302,35 @@ private slots:
     QTest::keyClick(box, Qt::Key_Return);  // empty box: refused with a message
     QCOMPARE(f->prompter.texts(), QStringList{QStringLiteral("Please enter search text.")});
     QCOMPARE(box->count(), 0);  // Enter adds nothing to the list by itself
+  }
+
+  void movingInTheGridShowsTheFormatAndLink()
+  {
+    MainWindow &window = *f->window;
+    window.show();
+    ResultTableModel *model = window.resultsModel();
+    model->setRowCount(2);
+    model->setText(0, 0, QStringLiteral("Alpha"));
+    model->setText(0, 4, QStringLiteral("http://a.example/live.ram"));
+    model->setText(0, 5, QStringLiteral("http://a.example/"));
+    model->setText(1, 0, QStringLiteral("Bravo"));
+    model->setText(1, 4, QStringLiteral("http://b.example/show.asx"));
+    model->setText(1, 5, QStringLiteral("http://b.example/"));
+    ResultsGrid *grid = window.resultsGrid();
+    grid->setFocus();
+    grid->selectRows(1, 1);
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(window.statusText(1), QStringLiteral("Microsoft Media Stream"));
+    QCOMPARE(window.statusText(3), QStringLiteral("http://b.example/"));
+    QTest::keyClick(grid, Qt::Key_Home);
+    QCOMPARE(window.statusText(1), QStringLiteral("RealAudio Stream"));
+
+    QSignalSpy plays(&window, &MainWindow::playRequested);
+    window.menus().menuPlay->trigger();
+    QCOMPARE(plays.size(), 1);
+    QCOMPARE(plays.at(0).at(0).toString(), QStringLiteral("http://a.example/live.ram"));
+    window.toolbar()->item(5)->click();
+    QCOMPARE(plays.size(), 2);
   }
 
   void theModeOptionsSwitchFramesAndMenus()
