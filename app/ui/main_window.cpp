@@ -223,6 +223,7 @@ void MainWindow::buildControls()
 
   // Hidden helpers: the drag label of the presets and the splash picture kept for the About window.
   lblMove_ = makeLabel(QStringLiteral("lblMove"), QString(), central);
+  lblMove_->setAccessibleName(QStringLiteral("lblMove"));
   lblMove_->hide();
   picSplash_ = makeLabel(QStringLiteral("picSplash"), QString(), central);
   picSplash_->setAccessibleName(QStringLiteral("picSplash"));

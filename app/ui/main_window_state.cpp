@@ -159,7 +159,11 @@ void MainWindow::showPreVerifying(bool on)
 {
   lblV_->setVisible(on);
   if (on) {
-    timerFlash_->start();
+    // Red for a second first, then green for a fifth, in turn.
+    QPalette colours = lblV_->palette();
+    colours.setColor(QPalette::WindowText, flashRed);
+    lblV_->setPalette(colours);
+    timerFlash_->start(1000);
   } else {
     timerFlash_->stop();
   }

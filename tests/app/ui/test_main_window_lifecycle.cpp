@@ -178,12 +178,14 @@ private slots:
     window.showPreVerifying(true);
     QVERIFY(label->isVisible());
     QVERIFY(timer->isActive());
-    window.flashTick();
     QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     QCOMPARE(timer->interval(), 1000);
     window.flashTick();
     QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 255, 0));
     QCOMPARE(timer->interval(), 200);
+    window.flashTick();
+    QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QCOMPARE(timer->interval(), 1000);
     window.showPreVerifying(false);
     QVERIFY(!label->isVisible());
     QVERIFY(!timer->isActive());
