@@ -48,6 +48,7 @@ void MainWindow::GetSettings()
   if (store.truth(SettingKey::OptArch).value_or(false)) mode = SearchMode::Archive;
   if (store.truth(SettingKey::OptLib).value_or(false)) mode = SearchMode::Library;
   switchMode(mode);
+  setStatusText(1, QStringLiteral("Ready"));
 
   setSearchText(store.text(SettingKey::LastSearch));
   loadPresetNames();

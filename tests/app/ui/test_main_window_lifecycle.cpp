@@ -44,6 +44,7 @@ private slots:
     window.GetSettings();
     QVERIFY(window.hasStarted());
     QCOMPARE(window.searchMode(), SearchMode::Archive);
+    QCOMPARE(window.statusText(1), QStringLiteral("Ready"));
     QVERIFY(!f->find<QWidget>(QStringLiteral("frameSide"))->isVisibleTo(&window));
     QCOMPARE(window.searchText(), QStringLiteral("blue+note"));
     QCOMPARE(f->find<QToolButton>(QStringLiteral("pPreset2"))->toolTip(), QStringLiteral("Jazz FM"));
