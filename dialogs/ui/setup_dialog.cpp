@@ -94,7 +94,7 @@ PlayerTexts playerTexts(int tab)
 
 }  // namespace
 
-SetupDialog::SetupDialog(SetupState &state, AppServices &services, SearchMode mode, QWidget *parent)
+SetupDialog::SetupDialog(SetupState &state, const AppServices &services, SearchMode mode, QWidget *parent)
     : QDialog(parent), state_(state), services_(services)
 {
   setObjectName(QStringLiteral("frmSetup"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/app_services.h"
 #include "search/search_query.h"
 
 #include <QDialog>
@@ -16,7 +17,6 @@ class QTabWidget;
 
 namespace tessivar {
 
-struct AppServices;
 class SetupState;
 enum class SetupPlayer;
 
@@ -30,7 +30,7 @@ class SetupDialog final : public QDialog
   Q_DISABLE_COPY_MOVE(SetupDialog)
 
 public:
-  SetupDialog(SetupState &state, AppServices &services, SearchMode mode, QWidget *parent = nullptr);
+  SetupDialog(SetupState &state, const AppServices &services, SearchMode mode, QWidget *parent = nullptr);
   ~SetupDialog() override;
 
   // Shows the given tab (callers choose a tab before showing the dialog).
@@ -64,7 +64,7 @@ private:
   void openLogoLink(QObject *logo);
 
   SetupState &state_;
-  AppServices &services_;
+  AppServices services_;
   int playerTabShown_ = -1;
 
   QTabWidget *SSTab1 = nullptr;

@@ -1,0 +1,127 @@
+#include "app/ui/startup.h"
+
+#include "app/product.h"
+#include "app/server_discovery.h"
+#include "app/settings_store.h"
+#include "app/ui/main_window.h"
+#include "dialogs/setup_state.h"
+#include "dialogs/ui/setup_dialog.h"
+#include "dialogs/ui/splash_window.h"
+#include "platform/prompter.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPointer>
+#include <QScreen>
+
+#include <qcoro/qcorosignal.h>
+
+namespace tessivar {
+
+bool isSmallFonts()
+{
+  // Qt turns a desktop's larger font resolution into a device pixel ratio over 96 logical dots
+  // per inch; the desktop's own setting is the product of the two.
+  const QScreen *screen = QGuiApplication::primaryScreen();
+  return screen != nullptr && screen->logicalDotsPerInchX() * screen->devicePixelRatio() == 96.0;
+}
+
+QString smallFontsWarning()
+{
+  return QStringLiteral(
+      "Warning, this application may not visually function correctly with Large or non-small fonts selected in "
+      "Windows");
+}
+
+TwipsRect startupGeometry(const SettingsStore &store, const TwipsRect &screen, const TwipsRect &current)
+{
+  TwipsRect place = current;
+  if (const auto width = store.twips(SettingKey::Width)) place.width = *width;
+  if (const auto height = store.twips(SettingKey::Height)) place.height = *height;
+
+  const double centredTop = screen.top + (screen.height - place.height) / 2;
+  const double centredLeft = screen.left + (screen.width - place.width) / 2;
+  if (const auto top = store.twips(SettingKey::Top, static_cast<float>(centredTop))) place.top = *top;
+  if (const auto left = store.twips(SettingKey::Left, static_cast<float>(centredLeft))) place.left = *left;
+
+  // A window whose corner lies off the screen moves to the middle; one only partly off stays.
+  if (place.top < screen.top || place.top > screen.top + screen.height) place.top = screen.top + screen.height / 2;
+  if (place.left > screen.left + screen.width || place.left < screen.left) {
+    place.left = screen.left + screen.width / 2;
+  }
+  return place;
+}
+
+namespace {
+
+// The setup dialog over the main window's choices, on the given tab.
+SetupDialog *makeSetupDialog(MainWindow &window, QWidget *parent)
+{
+  auto *dialog = new SetupDialog(window.setupState(), window.services(), window.searchMode(), parent);
+  dialog->setAttribute(Qt::WA_DeleteOnClose);
+  return dialog;
+}
+
+}  // namespace
+
+QCoro::Task<bool> runStartup(MainWindow &window)
+{
+  QPointer<MainWindow> guard(&window);
+  const AppServices services = window.services();
+
+  if (!isSmallFonts()) {
+    services.prompter.ask(PromptIcon::Critical, product::applicationTitle(), smallFontsWarning());
+  }
+
+  SplashWindow splash;
+  ClientReg reg(services.settings, services.prompter);
+  QObject::connect(&reg, &ClientReg::statusChanged, &splash, &SplashWindow::setStatus);
+  reg.configureProxy = [&window] {
+    SetupDialog *dialog = makeSetupDialog(window, nullptr);
+    dialog->selectTab(setup_tab::proxy);
+    dialog->exec();
+  };
+
+  splash.show();
+  co_await qCoro(&splash, &SplashWindow::checksDue);
+  const QString dataServer = co_await reg.getServerInfo();
+  if (!guard) co_return false;
+  if (!dataServer.isEmpty()) {
+    if (auto *picture = window.findChild<QLabel *>(QStringLiteral("picSplash"))) picture->setPixmap(splash.picture());
+  }
+  splash.close();
+  if (dataServer.isEmpty()) co_return false;
+  window.setDataServer(dataServer);
+
+  // The mailing-list offer and the quick help of the first runs join here.
+
+  window.setCaption();
+  window.setGeometryTwips(startupGeometry(services.settings, window.screenTwips(), window.geometryTwips()));
+  window.layoutWindow();
+  window.GetSettings();
+  co_return true;
+}
+
+void connectSetupDialog(MainWindow &window)
+{
+  auto modeless = std::make_shared<QPointer<SetupDialog>>();
+  QObject::connect(&window, &MainWindow::setupRequested, &window, [&window, modeless](bool modal) {
+    if (modal) {
+      SetupDialog *dialog = makeSetupDialog(window, &window);
+      window.registerSideWindow(dialog);
+      dialog->exec();
+      return;
+    }
+    if (!modeless->isNull()) {
+      (*modeless)->raise();
+      (*modeless)->activateWindow();
+      return;
+    }
+    SetupDialog *dialog = makeSetupDialog(window, &window);
+    *modeless = dialog;
+    window.registerSideWindow(dialog);
+    dialog->show();
+  });
+}
+
+}  // namespace tessivar

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "app/ui/twips_geometry.h"
+
+#include <QString>
+
+#include <qcoro/qcorotask.h>
+
+namespace tessivar {
+
+class MainWindow;
+class SettingsStore;
+
+// True when the screen's logical resolution is exactly 96 dots per inch (before Qt's scaling).
+bool isSmallFonts();
+// The warning shown when it is not.
+QString smallFontsWarning();
+
+// The main window's place at start-up, in twips: the stored size ("Width", "Height") and place
+// ("Top", "Left", centred on the screen when absent); a top or left outside the screen moves to
+// the screen's middle. A stored value that does not read as a number keeps the one in `current`.
+TwipsRect startupGeometry(const SettingsStore &store, const TwipsRect &screen, const TwipsRect &current);
+
+// Start-up of the main window: the display check, the splash window while the data server is
+// found and the version checked, then the caption, the geometry, the layout and GetSettings.
+// True when the window may be shown. False when no data server was found or the version is out of
+// date; nothing has been written over the stored settings then, and the caller ends the program.
+QCoro::Task<bool> runStartup(MainWindow &window);
+
+// Opens the setup dialog when the main window asks for it: modally, or as a single modeless
+// window that is brought forward when asked again.
+void connectSetupDialog(MainWindow &window);
+
+}  // namespace tessivar

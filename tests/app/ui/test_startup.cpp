@@ -1,0 +1,228 @@
+#include "app/ui/startup.h"
+
+#include "app/app_services.h"
+#include "app/settings_store.h"
+#include "app/ui/main_window.h"
+#include "dialogs/ui/splash_window.h"
+#include "support/fake_prompter.h"
+#include "support/test_environment.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QProcess>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+
+using namespace tessivar;
+using tessivar::test::FakePrompter;
+using tessivar::test::FakeShellOpener;
+
+namespace {
+
+// Answers every request with the same short page.
+class FixedPageServer final : public QObject
+{
+public:
+  QByteArray body = "Version OK";
+  int requests = 0;
+
+  bool listen()
+  {
+    connect(&server_, &QTcpServer::newConnection, this, [this] {
+      while (QTcpSocket *socket = server_.nextPendingConnection()) {
+        connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+          if (!socket->peek(4096).contains("\r\n\r\n")) return;
+          socket->readAll();
+          ++requests;
+          socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " + QByteArray::number(body.size()) +
+                        "\r\n\r\n" + body);
+          socket->disconnectFromHost();
+        });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+      }
+    });
+    return server_.listen(QHostAddress::LocalHost);
+  }
+  QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
+
+private:
+  QTcpServer server_;
+};
+
+constexpr double screenWidth = 19200;   // 1280 pixels at 96 dpi
+constexpr double screenHeight = 15360;  // 1024 pixels
+
+}  // namespace
+
+class TestStartup final : public QObject
+{
+  Q_OBJECT
+
+private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<SettingsStore> store_;
+  FakePrompter prompter_;
+  FakeShellOpener shell_;
+
+  TwipsRect place(const TwipsRect &current = {0, 0, 4000, 3000})
+  {
+    return startupGeometry(*store_, TwipsRect{0, 0, screenWidth, screenHeight}, current);
+  }
+
+  // Runs the start-up of a new main window, firing the splash's timer at once.
+  bool start(MainWindow &window)
+  {
+    bool done = false;
+    bool started = false;
+    QCoro::connect(runStartup(window), this, [&](bool result) {
+      started = result;
+      done = true;
+    });
+    [&] {
+      QTRY_VERIFY(findSplash() != nullptr);
+      findSplash()->onTimer1();
+      QTRY_VERIFY_WITH_TIMEOUT(done, 15000);
+    }();
+    return started;
+  }
+
+  static SplashWindow *findSplash()
+  {
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+      if (auto *splash = qobject_cast<SplashWindow *>(widget); splash && splash->isVisible()) return splash;
+    }
+    return nullptr;
+  }
+
+private slots:
+  void init()
+  {
+    dir_ = std::make_unique<QTemporaryDir>();
+    store_ = std::make_unique<SettingsStore>(dir_->filePath(QStringLiteral("settings.ini")));
+    store_->setText(SettingKey::SiteHost, QStringLiteral("site.test"));
+    prompter_ = FakePrompter();
+  }
+
+  void firstRunIsCentredFromTheDefaultSize()
+  {
+    const TwipsRect first = place();
+    QCOMPARE(first.width, 1000.0);
+    QCOMPARE(first.height, 1000.0);
+    QCOMPARE(first.left, (screenWidth - 1000) / 2);
+    QCOMPARE(first.top, (screenHeight - 1000) / 2);
+  }
+
+  void storedPlaceIsCorrectedOnlyWhenOffScreen_data()
+  {
+    QTest::addColumn<QString>("top");
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<double>("expectedTop");
+    QTest::addColumn<double>("expectedLeft");
+    QTest::newRow("on screen") << u"300"_qs << u"450.5"_qs << 300.0 << 450.5;
+    QTest::newRow("top above") << u"-200"_qs << u"450"_qs << screenHeight / 2 << 450.0;
+    QTest::newRow("top below") << u"15361"_qs << u"450"_qs << screenHeight / 2 << 450.0;
+    QTest::newRow("left beyond") << u"300"_qs << u"19201"_qs << 300.0 << screenWidth / 2;
+    QTest::newRow("left before") << u"300"_qs << u"-1"_qs << 300.0 << screenWidth / 2;
+    QTest::newRow("partly off stays") << u"15000"_qs << u"19000"_qs << 15000.0 << 19000.0;
+    QTest::newRow("unreadable keeps") << u"high"_qs << u""_qs << 100.0 << 200.0;
+  }
+
+  void storedPlaceIsCorrectedOnlyWhenOffScreen()
+  {
+    QFETCH(QString, top);
+    QFETCH(QString, left);
+    QFETCH(double, expectedTop);
+    QFETCH(double, expectedLeft);
+    store_->setText(SettingKey::Top, top);
+    store_->setText(SettingKey::Left, left);
+    store_->setText(SettingKey::Width, u"12000"_qs);
+    store_->setText(SettingKey::Height, u"wide"_qs);
+    const TwipsRect stored = place({200, 100, 4000, 3000});
+    QCOMPARE(stored.width, 12000.0);
+    QCOMPARE(stored.height, 3000.0);  // unreadable: the size in force stays
+    QCOMPARE(stored.top, expectedTop);
+    QCOMPARE(stored.left, expectedLeft);
+  }
+
+  void successfulStartFillsTheWindow()
+  {
+    FixedPageServer server;
+    QVERIFY(server.listen());
+    store_->setText(SettingKey::LastQueryServer, server.hostPort());
+    store_->setText(SettingKey::LastSearch, u"jazz"_qs);
+    const AppServices services{*store_, prompter_, shell_};
+    MainWindow window(services);
+
+    QVERIFY(start(window));
+    QCOMPARE(window.dataServer(), server.hostPort());
+    QCOMPARE(window.windowTitle(), u"Tessivar! Broadcast v3.7"_qs);
+    QVERIFY(window.hasStarted());
+    QCOMPARE(window.searchText(), u"jazz"_qs);
+    QVERIFY(!window.findChild<QLabel *>(u"picSplash"_qs)->pixmap().isNull());
+    QVERIFY(findSplash() == nullptr);
+    QCOMPARE(server.requests, 1);
+    if (isSmallFonts()) QVERIFY(prompter_.prompts.isEmpty());
+    // The layout raised the window to its least size.
+    const TwipsRect geometry = window.geometryTwips();
+    QVERIFY(geometry.width >= 9500 - 15);
+    QVERIFY(geometry.height >= 5595 - 15);
+  }
+
+  void failedStartWritesNothing()
+  {
+    FixedPageServer server;
+    server.body = "Version NO";
+    QVERIFY(server.listen());
+    store_->setText(SettingKey::LastQueryServer, server.hostPort());
+    store_->setText(SettingKey::Width, u"12345"_qs);
+    store_->setText(SettingKey::LastSearch, u"jazz"_qs);
+    const AppServices services{*store_, prompter_, shell_};
+    {
+      MainWindow window(services);
+      QVERIFY(!start(window));
+      QVERIFY(!window.hasStarted());
+      QVERIFY(!window.isVisible());
+      window.close();
+    }
+    QVERIFY(prompter_.texts().contains(u"This version is out of date and may not function correctly."_qs));
+    QCOMPARE(store_->text(SettingKey::Width), u"12345"_qs);
+    QCOMPARE(store_->text(SettingKey::LastSearch), u"jazz"_qs);
+    QVERIFY(!store_->contains(SettingKey::OptLive));
+    QVERIFY(!store_->contains(SettingKey::Top));
+  }
+
+  void realDirectoryAnswersTheVersionCheck()
+  {
+    const QString directory = QStringLiteral(TESSIVAR_BIN_DIR "/tessivar-directory");
+    if (!QFile::exists(directory)) QSKIP("tessivar-directory is not built");
+    const QString db = dir_->filePath(u"catalogue.db"_qs);
+    QCOMPARE(QProcess::execute(directory, {u"import"_qs, u"--db"_qs, db}), 0);
+
+    for (const QString &minimum : {u"3.7"_qs, u"3.8"_qs}) {
+      QProcess server;
+      server.start(directory, {u"serve"_qs, u"--db"_qs, db, u"--listen"_qs, u"127.0.0.1"_qs, u"--port"_qs, u"0"_qs,
+                               u"--min-version"_qs, minimum, u"--quiet"_qs});
+      QVERIFY(server.waitForStarted());
+      QTRY_VERIFY(server.canReadLine());
+      const QString line = QString::fromLatin1(server.readLine()).trimmed();
+      QVERIFY2(line.startsWith(u"Listening on "_qs), qPrintable(line));
+      const QString host = line.mid(13);
+      store_->setText(SettingKey::LastQueryServer, host);
+      prompter_ = FakePrompter();
+      const AppServices services{*store_, prompter_, shell_};
+      MainWindow window(services);
+      const bool started = start(window);
+      server.terminate();
+      server.waitForFinished();
+      QCOMPARE(started, minimum == u"3.7"_qs);
+      QCOMPARE(prompter_.texts().contains(u"This version is out of date and may not function correctly."_qs), !started);
+    }
+  }
+};
+
+TESSIVAR_TEST_MAIN(TestStartup)
+#include "test_startup.moc"
