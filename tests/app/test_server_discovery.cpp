@@ -347,17 +347,6 @@ private slots:
                                                   newVersion}));
     QCOMPARE(prompter_->prompts.size(), 4);
   }
-
-  void timerWrapsAbove32767()
-  {
-    QCOMPARE(reg_->objectName(), u"frmClientReg"_qs);
-    QCOMPARE(reg_->timer3()->objectName(), u"Timer3"_qs);
-    QCOMPARE(reg_->timer3()->interval(), 1000);
-    for (int i = 0; i < 32767; ++i) reg_->onTimer3();
-    QCOMPARE(reg_->secondsWaited(), 32767);
-    reg_->onTimer3();
-    QCOMPARE(reg_->secondsWaited(), 0);
-  }
 };
 
 TESSIVAR_TEST_MAIN(TestServerDiscovery)

@@ -64,21 +64,13 @@ private slots:
     const auto dialog = open();
     QCOMPARE(dialog->objectName(), u"frmSetup"_qs);
     QCOMPARE(dialog->windowTitle(), u"Tessivar! Broadcast - Setup"_qs);
-    auto *tabs = child<QTabWidget>(dialog.get(), "SSTab1");
-    QStringList captions;
-    for (int i = 0; i < tabs->count(); ++i) captions << tabs->tabText(i);
-    QCOMPARE(captions, (QStringList{u"Select Format"_qs, u"RealPlayer"_qs, u"Winamp"_qs, u"Microsoft Media"_qs,
-                                    u"Streamworks"_qs, u"Proxy Settings"_qs, u"Options"_qs}));
-
     int ticked = 0;
     for (const SetupFormatBox &box : setupFormatBoxes()) {
       auto *check = child<QCheckBox>(dialog.get(), box.objectName);
-      QCOMPARE(check->text(), QString::fromLatin1(box.caption));
       if (check->isChecked()) ++ticked;
       QCOMPARE(check->isChecked(), !QByteArray(box.objectName).endsWith('F'));
     }
     QCOMPARE(ticked, 9);
-    QCOMPARE(child<QCheckBox>(dialog.get(), "chkAVF")->text(), u"MPEG Video  FTP Links"_qs);
 
     auto *speed = child<QComboBox>(dialog.get(), "comboB");
     QCOMPARE(speed->currentText(), u"All Connections"_qs);
