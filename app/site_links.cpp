@@ -17,6 +17,7 @@ QString sitePath(SiteLink link)
   case SiteLink::VisitMaker: return QStringLiteral("/about.asp?P=") + product::productCode();
   case SiteLink::RealPlayerPage: return QStringLiteral("/real.htm");
   case SiteLink::MediaPlayerPage: return QStringLiteral("/microsoft.htm");
+  case SiteLink::StreamWorksInstaller: return QStringLiteral("/streamworks_player31.exe");
   case SiteLink::RecorderPage: return QStringLiteral("/total.htm");
   case SiteLink::ProductPage: return QStringLiteral("/tessivar.htm");
   }

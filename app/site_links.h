@@ -17,6 +17,7 @@ enum class SiteLink {
   VisitMaker,       // "&Visit Halvorne"
   RealPlayerPage,   // RealPlayer download page
   MediaPlayerPage,  // Windows Media Player download page
+  StreamWorksInstaller,  // the StreamWorks player's installer
   RecorderPage,     // Total Recorder information page
   ProductPage,      // the product's own page (quick help logo)
 };

@@ -3,10 +3,11 @@
 #include "app/app_services.h"
 #include "app/product.h"
 #include "app/settings_store.h"
+#include "app/shell_open.h"
+#include "app/site_links.h"
 #include "dialogs/setup_state.h"
 #include "dialogs/ui/artwork.h"
 #include "platform/prompter.h"
-#include "platform/shell_opener.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,6 +24,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
+
+#include <optional>
 
 namespace tessivar {
 
@@ -403,21 +406,12 @@ void SetupDialog::onBrowse()
 
 void SetupDialog::openLogoLink(QObject *logo)
 {
-  const QString site = QStringLiteral("http://") + services_.settings.siteHost();
-  QString target;
-  if (logo == pReal) target = site + QStringLiteral("/real.htm");
-  if (logo == pMicro) target = site + QStringLiteral("/microsoft.htm");
   // The StreamWorks installer is offered from the maker's own site.
-  if (logo == pXing) target = site + QStringLiteral("/streamworks_player31.exe");
-  if (target.isEmpty()) return;
-
-  QApplication::setOverrideCursor(Qt::BusyCursor);
-  const bool opened = services_.shell.open(target);
-  QApplication::restoreOverrideCursor();
-  if (!opened) {
-    services_.prompter.ask(PromptIcon::None, product::applicationTitle(),
-                           QStringLiteral("Error Executing Application or File Not Found"));
-  }
+  std::optional<SiteLink> link;
+  if (logo == pReal) link = SiteLink::RealPlayerPage;
+  if (logo == pMicro) link = SiteLink::MediaPlayerPage;
+  if (logo == pXing) link = SiteLink::StreamWorksInstaller;
+  if (link) shellOpen(services_.shell, services_.prompter, siteLink(services_.settings, *link));
 }
 
 bool SetupDialog::eventFilter(QObject *watched, QEvent *event)
