@@ -1,6 +1,6 @@
 // Hostile and malformed requests get a clear answer, never a crash or a storage error; searches run side by side.
-#include "directory_fixture.h"
-#include "test_environment.h"
+#include "support/directory_fixture.h"
+#include "support/test_environment.h"
 
 #include <QTcpSocket>
 

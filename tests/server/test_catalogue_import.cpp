@@ -1,6 +1,6 @@
 // Importing catalogues: CSV layouts, M3U and PLS lists, the starter catalogue and the shared data files.
-#include "directory_fixture.h"
-#include "test_environment.h"
+#include "support/directory_fixture.h"
+#include "support/test_environment.h"
 
 #include <QDir>
 #include <QFileInfo>

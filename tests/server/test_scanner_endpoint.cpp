@@ -1,6 +1,6 @@
 // The scanner's one-station-at-a-time walk (GS=1) and its answer format.
-#include "directory_fixture.h"
-#include "test_environment.h"
+#include "support/directory_fixture.h"
+#include "support/test_environment.h"
 
 using tessivar::test::DirectoryFixture;
 

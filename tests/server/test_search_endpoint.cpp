@@ -1,6 +1,6 @@
 // Keyword search, list all and the result page's format, against a small catalogue.
-#include "directory_fixture.h"
-#include "test_environment.h"
+#include "support/directory_fixture.h"
+#include "support/test_environment.h"
 
 using tessivar::test::anchorsOf;
 using tessivar::test::DirectoryFixture;

@@ -1,6 +1,6 @@
 // Discovery, version check, browse pages, related clips, top ten, sign-up and the static pages.
-#include "directory_fixture.h"
-#include "test_environment.h"
+#include "support/directory_fixture.h"
+#include "support/test_environment.h"
 
 #include <sqlite3.h>
 
