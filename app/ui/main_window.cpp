@@ -172,7 +172,7 @@ void MainWindow::buildControls()
   optLib_->setObjectName(QStringLiteral("optLib"));
   optLib_->setToolTip(clipTip);
   optLive_->setChecked(true);
-  top->addWidget(label3_, 0, 0);
+  top->addWidget(label3_, 0, 0, 1, 4);
   top->addWidget(txtSearch_, 1, 0);
   top->addWidget(optLive_, 1, 1);
   top->addWidget(optArch_, 1, 2);

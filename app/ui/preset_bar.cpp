@@ -67,6 +67,7 @@ PresetBar::PresetBar(QWidget *parent) : QFrame(parent)
   QFont bold = caption_->font();
   bold.setBold(true);
   caption_->setFont(bold);
+  caption_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
   row->addWidget(caption_);
   for (int index = 0; index < buttonCount; ++index) {
     auto *presetButton = new PresetButton(index, this);
