@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/catalogue_snapshot.h"
 #include "server/connection_pool.h"
 #include "server/request_params.h"
 #include "server/response_cache.h"
@@ -46,18 +47,21 @@ public:
   static Reply badRequest(const std::string &reason);
 
 private:
-  Reply search(RequestParams &params);
+  Reply search(RequestParams &params, std::int64_t generation);
   Reply related(RequestParams &params);
-  Reply scan(RequestParams &params);
+  Reply scan(RequestParams &params, std::int64_t generation);
   std::string hostFor(const std::string &configured, const std::string &requestHost) const;
-  // The cached answer for key under the catalogue's current generation, or the one produce() makes.
-  Reply cached(const std::string &key, const std::function<Reply()> &produce);
+  std::int64_t generation();
+  bool caching() const { return settings_.cacheBytes > 0; }
+  // The cached answer for key under the catalogue's generation, or the one produce() makes.
+  Reply cached(std::int64_t generation, const std::string &key, const std::function<Reply()> &produce);
 
   ServiceSettings settings_;
   ConnectionPool readers_;
   WriterConnection writer_;
   SearchStats stats_;
   ResponseCache cache_;
+  SnapshotHolder snapshots_;
 };
 
 // True when version (like "3.7") is below minimum; a version that is not dotted numbers counts as below.

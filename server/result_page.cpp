@@ -8,11 +8,6 @@ namespace tessivar::directory {
 
 namespace {
 
-std::string speedText(std::int64_t bitrate)
-{
-  return bitrate > 0 ? std::to_string(bitrate) + "k" : std::string("0");
-}
-
 std::string orUnknown(std::string text)
 {
   return text.empty() ? std::string("Unknown") : text;
@@ -33,44 +28,72 @@ std::string scanField(std::string_view text)
 
 }  // namespace
 
+void appendAnchorText(std::string &out, const CatalogueEntry &entry, PageLayout layout)
+{
+  const auto appendOrUnknown = [&out](std::string_view text) {
+    const std::size_t before = out.size();
+    appendSafeField(out, text);
+    if (out.size() == before)
+      out += "Unknown";
+  };
+  appendOrUnknown(entry.name);
+  out += "**";
+  appendSafeField(out, entry.format);
+  out += "&&";
+  appendOrUnknown(entry.location);
+  out += "^^";
+  if (entry.bitrate > 0) {
+    out += std::to_string(entry.bitrate);
+    out += 'k';
+  } else {
+    out += '0';
+  }
+  out += "$$";
+  if (layout == PageLayout::Archive) {
+    out += std::to_string(entry.duration);
+    out += "~~";
+    out += std::to_string(entry.id);
+    out += "~$~$";
+  }
+  out += entry.checkFailed ? '1' : '0';
+  out += "@@";
+  appendSafeAddress(out, entry.homepage);
+}
+
 std::string anchorText(const CatalogueEntry &entry, PageLayout layout)
 {
-  std::string text = orUnknown(safeField(entry.name));
-  text += "**";
-  text += safeField(entry.format);
-  text += "&&";
-  text += orUnknown(safeField(entry.location));
-  text += "^^";
-  text += speedText(entry.bitrate);
-  text += "$$";
-  if (layout == PageLayout::Archive) {
-    text += std::to_string(entry.duration);
-    text += "~~";
-    text += std::to_string(entry.id);
-    text += "~$~$";
-  }
-  text += entry.checkFailed ? "1" : "0";
-  text += "@@";
-  text += safeAddress(entry.homepage);
+  std::string text;
+  appendAnchorText(text, entry, layout);
   return text;
+}
+
+std::string renderResultPage(const std::vector<const CatalogueEntry *> &entries, PageLayout layout,
+                             std::optional<std::int64_t> totalPages)
+{
+  std::string page;
+  page.reserve(128 + entries.size() * 160);
+  page += "<HTML><HEAD><TITLE>Tessivar Directory</TITLE></HEAD><BODY>\r\n";
+  if (totalPages)
+    page += "&&&&TOTALPAGES:" + std::to_string(*totalPages) + "<BR>\r\n";
+  for (const CatalogueEntry *entry : entries) {
+    page += "<A HREF=\"";
+    appendSafeAddress(page, entry->url);
+    page += "\">";
+    appendAnchorText(page, *entry, layout);
+    page += "</A><BR>\r\n";
+  }
+  page += "</BODY></HTML>\r\n";
+  return page;
 }
 
 std::string renderResultPage(const std::vector<CatalogueEntry> &entries, PageLayout layout,
                              std::optional<std::int64_t> totalPages)
 {
-  std::string page = "<HTML><HEAD><TITLE>Tessivar Directory</TITLE></HEAD><BODY>\r\n";
-  page.reserve(page.size() + entries.size() * 200);
-  if (totalPages)
-    page += "&&&&TOTALPAGES:" + std::to_string(*totalPages) + "<BR>\r\n";
-  for (const auto &entry : entries) {
-    page += "<A HREF=\"";
-    page += safeAddress(entry.url);
-    page += "\">";
-    page += anchorText(entry, layout);
-    page += "</A><BR>\r\n";
-  }
-  page += "</BODY></HTML>\r\n";
-  return page;
+  std::vector<const CatalogueEntry *> pointers;
+  pointers.reserve(entries.size());
+  for (const auto &entry : entries)
+    pointers.push_back(&entry);
+  return renderResultPage(pointers, layout, totalPages);
 }
 
 std::string renderScanAnswer(const CatalogueEntry &station)

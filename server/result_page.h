@@ -19,9 +19,13 @@ enum class PageLayout {
 // double quote as the start of the next address.
 std::string renderResultPage(const std::vector<CatalogueEntry> &entries, PageLayout layout,
                              std::optional<std::int64_t> totalPages = std::nullopt);
+std::string renderResultPage(const std::vector<const CatalogueEntry *> &entries, PageLayout layout,
+                             std::optional<std::int64_t> totalPages = std::nullopt);
 
 // One anchor's text, without the tag.
 std::string anchorText(const CatalogueEntry &entry, PageLayout layout);
+// The same, appended to out.
+void appendAnchorText(std::string &out, const CatalogueEntry &entry, PageLayout layout);
 
 // The scanner's answer for one station: position@@@@website@@@@name@@@@url@@@@format@@@@state@@@@country@@@@rate<BR>
 std::string renderScanAnswer(const CatalogueEntry &station);
