@@ -299,9 +299,9 @@ ScanStep nextStation(Database &db, const CatalogueSnapshot &snapshot, const Sear
   const auto stations =
       snapshot.search(style, SearchScope::GenreOnly, filter, std::numeric_limits<std::size_t>::max());
   step.styleHasStations = !stations.empty();
-  for (const CatalogueEntry *station : stations) {
-    if (station->id > after && (!step.station || station->id < step.station->id))
-      step.station = *station;
+  for (const SnapshotEntry *station : stations) {
+    if (station->entry.id > after && (!step.station || station->entry.id < step.station->id))
+      step.station = station->entry;
   }
   return step;
 }

@@ -68,7 +68,10 @@ std::shared_ptr<const CatalogueSnapshot> CatalogueSnapshot::load(Database &db)
     snapshot->allFields_.add(index, location);
     snapshot->allFields_.add(index, genre);
     snapshot->genreField_.add(index, genre);
-    items.push_back({std::move(entry), prepareEntryText(name, format, location, genre), 0});
+    snapshot->facts_.push_back({entry.bitrate, entry.duration, 0, static_cast<std::uint8_t>(entry.kind),
+                                static_cast<std::uint8_t>(entry.family)});
+    PageEntry page = pageEntry(entry);
+    items.push_back({std::move(entry), std::move(page), prepareEntryText(name, format, location, genre)});
     names.push_back(name);
   }
 
@@ -79,33 +82,31 @@ std::shared_ptr<const CatalogueSnapshot> CatalogueSnapshot::load(Database &db)
     return order != 0 ? order < 0 : items[a].entry.id < items[b].entry.id;
   });
   for (std::uint32_t rank = 0; rank < byName.size(); ++rank)
-    items[byName[rank]].nameOrder = rank;
+    snapshot->facts_[byName[rank]].nameOrder = rank;
   return snapshot;
 }
 
-bool CatalogueSnapshot::passes(const Item &item, const EntryFilter &filter) const
+bool CatalogueSnapshot::passes(const Facts &facts, const EntryFilter &filter)
 {
-  const CatalogueEntry &entry = item.entry;
-  const bool isClip = entry.kind == static_cast<int>(EntryKind::Clip);
-  return ((filter.kinds >> entry.kind) & 1u) != 0 && ((filter.families >> entry.family) & 1u) != 0 &&
-         (filter.maxBitrate == 0 || entry.bitrate <= filter.maxBitrate) &&
-         (filter.minBitrate == 0 || !isClip || entry.bitrate >= filter.minBitrate) &&
-         (filter.minSeconds == 0 || !isClip || entry.duration >= filter.minSeconds);
+  const bool isClip = facts.kind == static_cast<int>(EntryKind::Clip);
+  return ((filter.kinds >> facts.kind) & 1u) != 0 && ((filter.families >> facts.family) & 1u) != 0 &&
+         (filter.maxBitrate == 0 || facts.bitrate <= filter.maxBitrate) &&
+         (filter.minBitrate == 0 || !isClip || facts.bitrate >= filter.minBitrate) &&
+         (filter.minSeconds == 0 || !isClip || facts.duration >= filter.minSeconds);
 }
 
-std::vector<const CatalogueEntry *> CatalogueSnapshot::search(const SearchExpression &expression,
-                                                              SearchScope scope, const EntryFilter &filter,
-                                                              std::size_t limit) const
+std::vector<const SnapshotEntry *> CatalogueSnapshot::search(const SearchExpression &expression,
+                                                             SearchScope scope, const EntryFilter &filter,
+                                                             std::size_t limit) const
 {
   if (expression.empty() || filter.kinds == 0 || filter.families == 0 || limit == 0)
     return {};
   const TrigramIndex &index = scope == SearchScope::GenreOnly ? genreField_ : allFields_;
   std::vector<Scored> scored;
   const auto score = [&](const Alternative &alternative, std::uint32_t at) {
-    const Item &item = items_[at];
-    if (!passes(item, filter))
+    if (!passes(facts_[at], filter))
       return;
-    if (const int points = alternativeScore(alternative, scope, item.text); points > 0)
+    if (const int points = alternativeScore(alternative, scope, items_[at].text); points > 0)
       scored.push_back({at, points});
   };
   for (const Alternative &alternative : expression.alternatives) {
@@ -131,14 +132,14 @@ std::vector<const CatalogueEntry *> CatalogueSnapshot::search(const SearchExpres
   const auto better = [this](const Scored &a, const Scored &b) {
     if (a.score != b.score)
       return a.score > b.score;
-    return items_[a.item].nameOrder < items_[b.item].nameOrder;
+    return facts_[a.item].nameOrder < facts_[b.item].nameOrder;
   };
   const std::size_t count = std::min(limit, scored.size());
   std::partial_sort(scored.begin(), scored.begin() + static_cast<std::ptrdiff_t>(count), scored.end(), better);
-  std::vector<const CatalogueEntry *> found;
+  std::vector<const SnapshotEntry *> found;
   found.reserve(count);
   for (std::size_t i = 0; i < count; ++i)
-    found.push_back(&items_[scored[i].item].entry);
+    found.push_back(&items_[scored[i].item]);
   return found;
 }
 

@@ -2,6 +2,7 @@
 
 #include "server/catalogue_entry.h"
 #include "server/catalogue_query.h"
+#include "server/result_page.h"
 #include "server/search_expression.h"
 #include "server/trigram_index.h"
 
@@ -14,9 +15,17 @@ namespace tessivar::directory {
 
 class Database;
 
+// One entry of a snapshot: as stored, as a result page shows it, and as searches match it.
+struct SnapshotEntry
+{
+  CatalogueEntry entry;
+  PageEntry page;
+  EntryText text;
+};
+
 // The whole catalogue at one generation, in memory, ready for keyword searches: the searched
-// fields prepared for matching, trigram indexes over them and every entry's place in name order.
-// Each search is computed on it when asked; nothing about answers is kept.
+// fields prepared for matching, trigram indexes over them, every entry's place in name order and
+// its texts made safe for a result page. Each search is computed on it when asked; no answer is kept.
 class CatalogueSnapshot
 {
 public:
@@ -27,21 +36,25 @@ public:
 
   // The entries matching the expression that the filter lets through, most relevant first, then
   // by name (case-insensitive) and number; at most limit of them. They live as long as the snapshot.
-  std::vector<const CatalogueEntry *> search(const SearchExpression &expression, SearchScope scope,
+  std::vector<const SnapshotEntry *> search(const SearchExpression &expression, SearchScope scope,
                                              const EntryFilter &filter, std::size_t limit) const;
 
 private:
-  struct Item
+  // What the filter and the ranking read, apart from the items so that a search touches little memory.
+  struct Facts
   {
-    CatalogueEntry entry;
-    EntryText text;
+    std::int64_t bitrate = 0;
+    std::int64_t duration = 0;
     std::uint32_t nameOrder = 0;
+    std::uint8_t kind = 0;
+    std::uint8_t family = 0;
   };
 
-  bool passes(const Item &item, const EntryFilter &filter) const;
+  static bool passes(const Facts &facts, const EntryFilter &filter);
 
   std::int64_t generation_ = 0;
-  std::vector<Item> items_; // by entry number
+  std::vector<SnapshotEntry> items_; // by entry number
+  std::vector<Facts> facts_; // the same order
   TrigramIndex allFields_;  // name, format, location and genre
   TrigramIndex genreField_;
 };

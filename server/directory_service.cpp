@@ -223,8 +223,10 @@ Reply DirectoryService::search(RequestParams &params, std::int64_t generation)
   const SearchScope scope = (genreCode == 1 || genreCode == 2) ? SearchScope::GenreOnly : SearchScope::AllFields;
   const SearchExpression expression = parseSearchText(text, scope);
   const auto snapshot = snapshots_.current(*db, generation);
-  return {200, "text/html; charset=utf-8",
-          renderResultPage(snapshot->search(expression, scope, filter, maxSearchResults), layout)};
+  std::vector<const PageEntry *> found;
+  for (const SnapshotEntry *entry : snapshot->search(expression, scope, filter, maxSearchResults))
+    found.push_back(&entry->page);
+  return {200, "text/html; charset=utf-8", renderResultPage(found, layout)};
 }
 
 Reply DirectoryService::related(RequestParams &params)

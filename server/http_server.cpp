@@ -73,10 +73,12 @@ const char *statusText(int status)
   }
 }
 
-void send(httplib::Response &response, const Reply &reply)
+void send(httplib::Response &response, Reply reply)
 {
   response.status = reply.status;
-  response.set_content(reply.body, reply.contentType.c_str());
+  response.body = std::move(reply.body); // what set_content does, without copying the page
+  response.headers.erase("Content-Type");
+  response.set_header("Content-Type", reply.contentType);
 }
 
 }  // namespace

@@ -26,21 +26,13 @@ std::string scanField(std::string_view text)
   return field;
 }
 
-}  // namespace
-
-void appendAnchorText(std::string &out, const CatalogueEntry &entry, PageLayout layout)
+void appendAnchorText(std::string &out, const PageEntry &entry, PageLayout layout)
 {
-  const auto appendOrUnknown = [&out](std::string_view text) {
-    const std::size_t before = out.size();
-    appendSafeField(out, text);
-    if (out.size() == before)
-      out += "Unknown";
-  };
-  appendOrUnknown(entry.name);
+  out += entry.name;
   out += "**";
-  appendSafeField(out, entry.format);
+  out += entry.format;
   out += "&&";
-  appendOrUnknown(entry.location);
+  out += entry.location;
   out += "^^";
   if (entry.bitrate > 0) {
     out += std::to_string(entry.bitrate);
@@ -57,17 +49,26 @@ void appendAnchorText(std::string &out, const CatalogueEntry &entry, PageLayout 
   }
   out += entry.checkFailed ? '1' : '0';
   out += "@@";
-  appendSafeAddress(out, entry.homepage);
+  out += entry.homepage;
+}
+
+}  // namespace
+
+PageEntry pageEntry(const CatalogueEntry &entry)
+{
+  return {safeAddress(entry.url),      orUnknown(safeField(entry.name)), safeField(entry.format),
+          orUnknown(safeField(entry.location)), safeAddress(entry.homepage), entry.id,
+          entry.bitrate,                entry.duration,                   entry.checkFailed};
 }
 
 std::string anchorText(const CatalogueEntry &entry, PageLayout layout)
 {
   std::string text;
-  appendAnchorText(text, entry, layout);
+  appendAnchorText(text, pageEntry(entry), layout);
   return text;
 }
 
-std::string renderResultPage(const std::vector<const CatalogueEntry *> &entries, PageLayout layout,
+std::string renderResultPage(const std::vector<const PageEntry *> &entries, PageLayout layout,
                              std::optional<std::int64_t> totalPages)
 {
   std::string page;
@@ -75,9 +76,9 @@ std::string renderResultPage(const std::vector<const CatalogueEntry *> &entries,
   page += "<HTML><HEAD><TITLE>Tessivar Directory</TITLE></HEAD><BODY>\r\n";
   if (totalPages)
     page += "&&&&TOTALPAGES:" + std::to_string(*totalPages) + "<BR>\r\n";
-  for (const CatalogueEntry *entry : entries) {
+  for (const PageEntry *entry : entries) {
     page += "<A HREF=\"";
-    appendSafeAddress(page, entry->url);
+    page += entry->url;
     page += "\">";
     appendAnchorText(page, *entry, layout);
     page += "</A><BR>\r\n";
@@ -89,10 +90,12 @@ std::string renderResultPage(const std::vector<const CatalogueEntry *> &entries,
 std::string renderResultPage(const std::vector<CatalogueEntry> &entries, PageLayout layout,
                              std::optional<std::int64_t> totalPages)
 {
-  std::vector<const CatalogueEntry *> pointers;
+  std::vector<PageEntry> pages;
+  pages.reserve(entries.size());
+  std::vector<const PageEntry *> pointers;
   pointers.reserve(entries.size());
   for (const auto &entry : entries)
-    pointers.push_back(&entry);
+    pointers.push_back(&pages.emplace_back(pageEntry(entry)));
   return renderResultPage(pointers, layout, totalPages);
 }
 

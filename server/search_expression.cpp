@@ -158,11 +158,17 @@ int matchTags(const WordPattern &word, const std::vector<FieldText> &tags)
 
 int wordScore(const WordPattern &word, SearchScope scope, const EntryText &entry)
 {
-  const int genre = matchTags(word, entry.tags) * 4;
   if (scope == SearchScope::GenreOnly)
-    return genre;
-  return std::max({matchIn(word, entry.name) * 8, genre, matchIn(word, entry.location) * 2,
-                   matchIn(word, entry.format)});
+    return matchTags(word, entry.tags) * 4;
+  // The best field counts; a field whose most cannot beat the best so far is not looked at.
+  int best = matchIn(word, entry.name) * 8; // up to 32
+  if (best < 16)
+    best = std::max(best, matchTags(word, entry.tags) * 4); // up to 16
+  if (best < 8)
+    best = std::max(best, matchIn(word, entry.location) * 2); // up to 8
+  if (best < 4)
+    best = std::max(best, matchIn(word, entry.format)); // up to 4
+  return best;
 }
 
 }  // namespace

@@ -46,7 +46,15 @@ void intersect(std::vector<std::uint32_t> &sorted, const std::vector<std::uint32
   auto from = other.begin();
   auto out = sorted.begin();
   for (const std::uint32_t item : sorted) {
-    from = std::lower_bound(from, other.end(), item);
+    // Galloping: widen the step until it passes the item, then search that stretch.
+    std::ptrdiff_t step = 1;
+    auto to = from;
+    while (other.end() - to > step && *(to + step) < item) {
+      to += step;
+      step *= 2;
+    }
+    const auto limit = other.end() - to > step ? to + step + 1 : other.end();
+    from = std::lower_bound(to, limit, item);
     if (from == other.end())
       break;
     if (*from == item)
