@@ -1,5 +1,6 @@
 #include "server/http_server.h"
 
+#include "server/access_log.h"
 #include "server/site_pages.h"
 
 #include <httplib.h>
@@ -47,18 +48,15 @@ std::string loggedTarget(const httplib::Request &request)
   return out;
 }
 
-void writeAccessLog(const httplib::Request &request, const httplib::Response &response)
+std::string accessLogLine(const httplib::Request &request, const httplib::Response &response)
 {
   char when[32];
   const std::time_t now = std::time(nullptr);
   std::tm utc{};
   gmtime_r(&now, &utc);
   std::strftime(when, sizeof when, "%d/%b/%Y:%H:%M:%S +0000", &utc);
-  const std::string line = request.remote_addr + " - - [" + when + "] \"" + request.method + " " +
-                           loggedTarget(request) + "\" " + std::to_string(response.status) + " " +
-                           std::to_string(response.body.size()) + "\n";
-  std::fwrite(line.data(), 1, line.size(), stdout);
-  std::fflush(stdout);
+  return request.remote_addr + " - - [" + when + "] \"" + request.method + " " + loggedTarget(request) + "\" " +
+         std::to_string(response.status) + " " + std::to_string(response.body.size()) + "\n";
 }
 
 const char *statusText(int status)
@@ -137,12 +135,17 @@ struct HttpServer::Impl
                              "text/html; charset=utf-8");
       }
     });
-    if (options.accessLog)
-      server.set_logger(writeAccessLog);
+    if (options.accessLog) {
+      log = std::make_unique<AccessLog>();
+      server.set_logger([this](const httplib::Request &request, const httplib::Response &response) {
+        log->write(accessLogLine(request, response));
+      });
+    }
   }
 
   ServerOptions options;
   DirectoryService service;
+  std::unique_ptr<AccessLog> log; // outlives the server's threads
   httplib::Server server;
 };
 

@@ -1,0 +1,87 @@
+// Keyword searches computed on the server's in-memory catalogue, with the answer cache off:
+// case folding beyond ASCII, words too short for the trigram index, the order of results
+// found by several alternatives, and imports seen by the next search.
+#include "support/directory_fixture.h"
+#include "support/test_environment.h"
+
+using tessivar::test::DirectoryFixture;
+using tessivar::test::namesOf;
+
+class TestSearchSnapshot : public QObject
+{
+  Q_OBJECT
+
+private:
+  DirectoryFixture directory_;
+
+  QStringList live(const QByteArray &query)
+  {
+    const auto answer = directory_.get("/tessivar37.asp?V=3.7&P=T&F=1&MA=1&LIVE=1&" + query);
+    if (answer.status != 200)
+      qWarning("status %d for %s", answer.status, query.constData());
+    return namesOf(answer.body);
+  }
+
+private slots:
+  void initTestCase()
+  {
+    // U+212A KELVIN SIGN folds to "k"; "Ä" and "Ü" fold to "ä" and "ü".
+    const QString csv = directory_.writeFile(
+        QStringLiteral("stations.csv"),
+        QStringLiteral("name,stream_url,tags,country,codec,bitrate\n"
+                       "MÜNCHEN Welle,http://m.example.test/s.mp3,pop,Germany,MP3,128\n"
+                       "\u212Aelvin Radio,http://k.example.test/s.mp3,science,Norway,MP3,64\n"
+                       "ÄRZTE Funk,http://a.example.test/s.mp3,punk,Germany,MP3,128\n"
+                       "Harbour Jazz,http://h.example.test/s.mp3,blues,Ireland,MP3,128\n"
+                       "Blue Note,http://b.example.test/s.mp3,jazz,France,MP3,128\n"
+                       "beta Swing,http://bs.example.test/s.mp3,swing,Spain,MP3,128\n"
+                       "Alpha Swing,http://as.example.test/s.mp3,swing,Spain,MP3,128\n"
+                       "Radio FM Nord,http://fm.example.test/s.mp3,rock,Norway,MP3,128\n")
+            .toUtf8());
+    QVERIFY(directory_.import({QStringLiteral("--stations"), csv}));
+    QVERIFY(directory_.start({QStringLiteral("--cache-mb"), QStringLiteral("0")}));
+  }
+
+  void caseFoldingReachesBeyondAscii()
+  {
+    QCOMPARE(live("T1=m%C3%BCnchen"), QStringList{QStringLiteral("MÜNCHEN Welle")});
+    QCOMPARE(live("T1=%C3%A4rzte+funk"), QStringList{QStringLiteral("ÄRZTE Funk")});
+    QCOMPARE(live("T1=kelvin"), QStringList{QStringLiteral("\u212Aelvin Radio")});
+    QCOMPARE(live("T1=^kelvin^+radio"), QStringList{QStringLiteral("\u212Aelvin Radio")});
+  }
+
+  void wordsTooShortForTheIndexAreStillSearched()
+  {
+    QCOMPARE(live("T1=fm"), QStringList{QStringLiteral("Radio FM Nord")});
+    QCOMPARE(live("T1=^fm^+nord"), QStringList{QStringLiteral("Radio FM Nord")});
+    QCOMPARE(live("T1=%C3%BC"), QStringList{QStringLiteral("MÜNCHEN Welle")});
+    QCOMPARE(live("T1=zz").size(), 2);       // Harbour Jazz by name, Blue Note by its tag "jazz"
+    QCOMPARE(live("T1=qqq"), QStringList{}); // a trigram no entry holds
+  }
+
+  void orderIsBestAlternativeThenNameIgnoringCase()
+  {
+    // Harbour Jazz: "jazz" as a word of its name (24) beats Blue Note's tag "jazz" (16); the
+    // "blues" alternative finds Harbour Jazz's tag, which does not lower its best score.
+    QCOMPARE(live("T1=blues,jazz"), (QStringList{QStringLiteral("Harbour Jazz"), QStringLiteral("Blue Note")}));
+    // Equal scores come by name, case ignored: "Alpha" before "beta".
+    QCOMPARE(live("T1=swing&FMT=2"), (QStringList{QStringLiteral("Alpha Swing"), QStringLiteral("beta Swing")}));
+  }
+
+  void importIsSeenByTheNextSearch()
+  {
+    QCOMPARE(live("T1=lighthouse"), QStringList{});
+    const QString csv = directory_.writeFile(QStringLiteral("more.csv"),
+                                             "name,stream_url,codec\n"
+                                             "Lighthouse Radio,http://l.example.test/s.mp3,MP3\n"
+                                             "Harbour Lights,http://h.example.test/s.mp3,MP3\n");
+    QVERIFY(directory_.import({QStringLiteral("--stations"), csv}));
+    QCOMPARE(live("T1=lighthouse"), QStringList{QStringLiteral("Lighthouse Radio")});
+    // The same address renamed: the new name is found, the old one no more.
+    QCOMPARE(live("T1=harbour"), QStringList{QStringLiteral("Harbour Lights")});
+    QCOMPARE(live("T1=blues,jazz"), QStringList{QStringLiteral("Blue Note")});
+  }
+};
+
+TESSIVAR_TEST_MAIN(TestSearchSnapshot)
+#include "test_search_snapshot.moc"
