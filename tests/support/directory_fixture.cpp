@@ -2,7 +2,11 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
+
+#include <sys/socket.h>
 
 namespace tessivar::test {
 
@@ -121,6 +125,182 @@ Ancient Rome Lecture,http://clips.example.test/rome.avi,3600,800,,history,
 kite flying basics,http://clips.example.test/kite.wmv,120,300,,hobby,
 )");
   return import({QStringLiteral("--stations"), stations, QStringLiteral("--tv"), tv, QStringLiteral("--clips"), clips});
+}
+
+// One client connection of the relay and its connection to the directory.
+class DirectoryRelay::Connection final : public QObject
+{
+public:
+  Connection(DirectoryRelay &relay, QTcpSocket *client)
+      : QObject(client), relay_(relay), mode_(relay.mode_), anchors_(relay.anchors_), blockSize_(relay.blockSize_),
+        client_(client)
+  {
+    connect(client_, &QTcpSocket::readyRead, this, [this] { onClientData(); });
+    connect(client_, &QTcpSocket::disconnected, client_, &QObject::deleteLater);
+  }
+
+  bool isHeld() const { return held_; }
+
+  void release()
+  {
+    released_ = true;
+    held_ = false;
+    pump();
+  }
+
+private:
+  void onClientData()
+  {
+    request_ += client_->readAll();
+    if (upstream_ != nullptr) {
+      upstream_->write(request_);
+      request_.clear();
+      return;
+    }
+    const qsizetype headEnd = request_.indexOf("\r\n\r\n");
+    if (headEnd < 0) return;
+    QList<QByteArray> lines = request_.left(headEnd).split('\n');
+    const QByteArray body = request_.mid(headEnd + 4);
+    request_.clear();
+    for (QByteArray &line : lines) line = line.trimmed();
+    relay_.requestLines_ << lines.value(0);
+
+    // "GET http://host:port/path HTTP/1.1" becomes "GET /path HTTP/1.1".
+    QList<QByteArray> parts = lines.value(0).split(' ');
+    if (parts.size() == 3 && parts[1].startsWith("http://")) {
+      const qsizetype pathStart = parts[1].indexOf('/', 7);
+      parts[1] = pathStart < 0 ? QByteArray("/") : parts[1].mid(pathStart);
+    }
+    QByteArray head = parts.join(' ') + "\r\n";
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+      const QByteArray name = lines[i].left(lines[i].indexOf(':')).trimmed().toLower();
+      // The answer stays uncompressed, so the relay can find the anchors in it.
+      if (name == "connection" || name == "proxy-connection" || name == "keep-alive" || name == "accept-encoding") {
+        continue;
+      }
+      head += lines[i] + "\r\n";
+    }
+    head += "Connection: close\r\n\r\n";
+
+    upstream_ = new QTcpSocket(this);
+    connect(upstream_, &QTcpSocket::readyRead, this, [this] {
+      answer_ += upstream_->readAll();
+      pump();
+    });
+    connect(upstream_, &QTcpSocket::disconnected, this, [this] {
+      answer_ += upstream_->readAll();
+      upstreamDone_ = true;
+      pump();
+    });
+    connect(upstream_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
+      upstreamDone_ = true;
+      pump();
+    });
+    upstream_->connectToHost(QStringLiteral("127.0.0.1"), relay_.directoryPort_);
+    upstream_->write(head + body);
+  }
+
+  // Where the answer stops: after the given number of "</A>" (once that much has arrived), for a
+  // held answer until release().
+  qsizetype stopPoint() const
+  {
+    if (mode_ == Mode::Pass || (mode_ == Mode::HoldAfterAnchors && released_)) return answer_.size();
+    qsizetype at = 0;
+    for (int found = 0; found < anchors_; ++found) {
+      const qsizetype next = answer_.indexOf("</A>", at);
+      if (next < 0) return upstreamDone_ ? answer_.size() : -1;
+      at = next + 4;
+    }
+    return at;
+  }
+
+  void pump()
+  {
+    if (pumpScheduled_ || finished_ || client_->state() != QAbstractSocket::ConnectedState) return;
+    const qsizetype stop = stopPoint();
+    if (stop < 0) return;  // the stop point has not arrived yet
+    if (sent_ < stop) {
+      const qsizetype size = mode_ == Mode::Pass ? stop - sent_ : std::min<qsizetype>(blockSize_, stop - sent_);
+      client_->write(answer_.mid(sent_, size));
+      client_->flush();
+      sent_ += size;
+      // The next block goes in a later turn of the event loop, so the client reads them apart.
+      pumpScheduled_ = true;
+      QTimer::singleShot(mode_ == Mode::Pass ? 0 : 2, this, [this] {
+        pumpScheduled_ = false;
+        pump();
+      });
+      return;
+    }
+    if (mode_ != Mode::Pass && !released_) {
+      held_ = true;
+      return;
+    }
+    if (mode_ == Mode::DropAfterAnchors) {
+      finished_ = true;
+      // A zero linger time makes the close send a reset instead of a normal end.
+      const linger hard{1, 0};
+      ::setsockopt(static_cast<int>(client_->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+      client_->abort();
+      return;
+    }
+    if (upstreamDone_ && sent_ == answer_.size()) {
+      finished_ = true;
+      client_->disconnectFromHost();
+    }
+  }
+
+  DirectoryRelay &relay_;
+  const Mode mode_;
+  const int anchors_;
+  const int blockSize_;
+  QTcpSocket *client_;
+  QTcpSocket *upstream_ = nullptr;
+  QByteArray request_;
+  QByteArray answer_;
+  qsizetype sent_ = 0;
+  bool upstreamDone_ = false;
+  bool released_ = false;
+  bool held_ = false;
+  bool pumpScheduled_ = false;
+  bool finished_ = false;
+};
+
+DirectoryRelay::DirectoryRelay(quint16 directoryPort)
+    : directoryPort_(directoryPort), server_(std::make_unique<QTcpServer>())
+{
+  QObject::connect(server_.get(), &QTcpServer::newConnection, server_.get(), [this] {
+    while (QTcpSocket *client = server_->nextPendingConnection()) connections_ << new Connection(*this, client);
+  });
+}
+
+DirectoryRelay::~DirectoryRelay() = default;
+
+bool DirectoryRelay::listen() { return server_->listen(QHostAddress::LocalHost); }
+
+quint16 DirectoryRelay::port() const { return server_->serverPort(); }
+
+void DirectoryRelay::setMode(Mode mode, int anchors, int blockSize)
+{
+  mode_ = mode;
+  anchors_ = anchors;
+  blockSize_ = blockSize;
+}
+
+void DirectoryRelay::release()
+{
+  for (const QPointer<Connection> &connection : connections_) {
+    if (connection) connection->release();
+  }
+}
+
+int DirectoryRelay::heldAnswers() const
+{
+  int held = 0;
+  for (const QPointer<Connection> &connection : connections_) {
+    if (connection && connection->isHeld()) ++held;
+  }
+  return held;
 }
 
 QList<Anchor> anchorsOf(const QByteArray &page)

@@ -1,13 +1,17 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QMap>
+#include <QPointer>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
+
+class QTcpServer;
 
 namespace tessivar::test {
 
@@ -48,6 +52,46 @@ private:
   QTemporaryDir dir_;
   std::unique_ptr<QProcess> server_;
   quint16 port_ = 0;
+};
+
+// An HTTP relay in the test process in front of a directory: every request it receives, as a proxy
+// (absolute address, whatever host it names) or directly (origin form), goes to the directory's
+// port on 127.0.0.1, one request per connection. The answer is passed on whole, or in small
+// blocks up to the end of a given number of result anchors, where it waits for release(): then it
+// goes on to its end (HoldAfterAnchors) or the connection is reset (DropAfterAnchors).
+class DirectoryRelay
+{
+public:
+  enum class Mode { Pass, HoldAfterAnchors, DropAfterAnchors };
+
+  explicit DirectoryRelay(quint16 directoryPort);
+  ~DirectoryRelay();
+  DirectoryRelay(const DirectoryRelay &) = delete;
+  DirectoryRelay &operator=(const DirectoryRelay &) = delete;
+
+  bool listen();
+  quint16 port() const;
+
+  // For the connections that follow.
+  void setMode(Mode mode, int anchors = 0, int blockSize = 64);
+  // Lets every waiting answer go on (or be cut off).
+  void release();
+  // Answers waiting at their hold point right now.
+  int heldAnswers() const;
+  // The request lines received, as the client sent them.
+  QList<QByteArray> requestLines() const { return requestLines_; }
+
+private:
+  class Connection;
+  friend class Connection;
+
+  quint16 directoryPort_;
+  std::unique_ptr<QTcpServer> server_;
+  Mode mode_ = Mode::Pass;
+  int anchors_ = 0;
+  int blockSize_ = 64;
+  QList<QByteArray> requestLines_;
+  QList<QPointer<Connection>> connections_;
 };
 
 // The anchors of a result page: address and anchor text.
