@@ -1,6 +1,5 @@
 #include "server/catalogue_query.h"
 
-#include "server/catalogue_snapshot.h"
 #include "server/format_family.h"
 #include "server/sqlite_db.h"
 
@@ -23,8 +22,10 @@ namespace {
   "((?1 >> e.kind) & 1) = 1 AND ((?2 >> e.family) & 1) = 1 AND (?3 = 0 OR e.bitrate <= ?3)"          \
   " AND (?4 = 0 OR e.kind <> 2 OR e.bitrate >= ?4) AND (?5 = 0 OR e.kind <> 2 OR e.duration >= ?5)"
 
-constexpr const char *generationSql = "SELECT generation FROM catalogue_state WHERE id = 1";
-constexpr const char *allEntriesSql = "SELECT " ENTRY_COLUMNS " FROM entries e ORDER BY e.id";
+constexpr const char *searchByIndexSql = "SELECT " ENTRY_COLUMNS
+                                         " FROM entry_text JOIN entries e ON e.id = entry_text.rowid"
+                                         " WHERE entry_text MATCH ?6 AND " ENTRY_FILTER;
+constexpr const char *searchByScanSql = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE " ENTRY_FILTER;
 constexpr const char *listAllSql =
     "SELECT " ENTRY_COLUMNS " FROM entries e WHERE " ENTRY_FILTER " ORDER BY e.name COLLATE NOCASE, e.id";
 constexpr const char *browseSql = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.kind = 2 AND e.initial = ?1"
@@ -165,19 +166,28 @@ bool containsWord(const QString &text, const QString &word)
 
 }  // namespace
 
-std::int64_t catalogueGeneration(Database &db)
+std::vector<CatalogueEntry> searchCatalogue(Database &db, const SearchExpression &expression, SearchScope scope,
+                                            const EntryFilter &filter, std::size_t limit)
 {
-  auto statement = db.query(generationSql);
-  return statement->step() ? statement->integer(0) : 0;
-}
+  if (expression.empty() || filter.kinds == 0 || filter.families == 0)
+    return {};
+  const std::string match = fullTextQuery(expression, scope);
+  auto statement = db.query(match.empty() ? searchByScanSql : searchByIndexSql);
+  bindFilter(*statement, filter);
+  if (!match.empty())
+    statement->bind(6, match);
 
-std::vector<CatalogueEntry> allEntries(Database &db)
-{
-  std::vector<CatalogueEntry> entries;
-  auto statement = db.query(allEntriesSql);
-  while (statement->step())
-    entries.push_back(readEntry(*statement));
-  return entries;
+  std::vector<Ranked> ranked;
+  while (statement->step()) {
+    CatalogueEntry entry = readEntry(*statement);
+    EntryText text{toQString(entry.name), toQString(entry.format), toQString(entry.location),
+                   toQString(entry.genre)};
+    const int score = relevance(expression, scope, text);
+    if (score > 0)
+      ranked.push_back({score, std::move(text.name), std::move(entry)});
+  }
+  sortRanked(ranked);
+  return takeEntries(ranked, limit);
 }
 
 std::vector<CatalogueEntry> listAll(Database &db, const EntryFilter &filter)
@@ -275,8 +285,8 @@ std::vector<CatalogueEntry> relatedClips(Database &db, std::int64_t id, std::uin
   return takeEntries(ranked, maxRelatedResults);
 }
 
-ScanStep nextStation(Database &db, const CatalogueSnapshot &snapshot, const SearchExpression &style,
-                     std::uint32_t families, std::int64_t maxBitrate, std::int64_t after)
+ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t families, std::int64_t maxBitrate,
+                     std::int64_t after)
 {
   ScanStep step;
   if (style.empty()) {
@@ -296,12 +306,11 @@ ScanStep nextStation(Database &db, const CatalogueSnapshot &snapshot, const Sear
   filter.kinds = 1u << static_cast<int>(EntryKind::Radio);
   filter.families = families;
   filter.maxBitrate = maxBitrate;
-  const auto stations =
-      snapshot.search(style, SearchScope::GenreOnly, filter, std::numeric_limits<std::size_t>::max());
+  auto stations = searchCatalogue(db, style, SearchScope::GenreOnly, filter, std::numeric_limits<std::size_t>::max());
   step.styleHasStations = !stations.empty();
-  for (const SnapshotEntry *station : stations) {
-    if (station->entry.id > after && (!step.station || station->entry.id < step.station->id))
-      step.station = station->entry;
+  for (auto &station : stations) {
+    if (station.id > after && (!step.station || station.id < step.station->id))
+      step.station = std::move(station);
   }
   return step;
 }

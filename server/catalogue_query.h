@@ -9,7 +9,6 @@
 
 namespace tessivar::directory {
 
-class CatalogueSnapshot;
 class Database;
 
 // Which entries a request may see.
@@ -26,11 +25,9 @@ constexpr std::size_t maxSearchResults = 250;
 constexpr std::int64_t browsePageSize = 100;
 constexpr std::size_t maxRelatedResults = 50;
 
-// The catalogue's generation: every change to its entries raises it.
-std::int64_t catalogueGeneration(Database &db);
-
-// Every entry, by number.
-std::vector<CatalogueEntry> allEntries(Database &db);
+// The entries matching the expression, most relevant first, at most limit of them.
+std::vector<CatalogueEntry> searchCatalogue(Database &db, const SearchExpression &expression,
+                                            SearchScope scope, const EntryFilter &filter, std::size_t limit);
 
 // Every entry the filter lets through, by name.
 std::vector<CatalogueEntry> listAll(Database &db, const EntryFilter &filter);
@@ -54,8 +51,8 @@ struct ScanStep
 };
 
 // The scanner's walk: the first radio station of the style (all stations when style is empty)
-// whose number is above the position. Styles are matched on the snapshot.
-ScanStep nextStation(Database &db, const CatalogueSnapshot &snapshot, const SearchExpression &style,
-                     std::uint32_t families, std::int64_t maxBitrate, std::int64_t after);
+// whose number is above the position.
+ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t families,
+                     std::int64_t maxBitrate, std::int64_t after);
 
 }  // namespace tessivar::directory

@@ -102,25 +102,17 @@ DirectoryService::DirectoryService(const std::string &databasePath, ServiceSetti
     : settings_(std::move(settings)), readers_(databasePath), writer_(databasePath), stats_(writer_),
       cache_(settings_.cacheBytes)
 {
-  // Load the search snapshot now rather than in the first search; a failure here is met again,
-  // and answered, by the requests.
-  try {
+}
+
+Reply DirectoryService::cached(const std::string &key, const std::function<Reply()> &produce)
+{
+  std::int64_t generation = 0;
+  {
     auto db = readers_.acquire();
-    snapshots_.current(*db, catalogueGeneration(*db));
-  } catch (const DatabaseError &) {
+    auto statement = db->query("SELECT generation FROM catalogue_state WHERE id = 1");
+    if (statement->step())
+      generation = statement->integer(0);
   }
-}
-
-std::int64_t DirectoryService::generation()
-{
-  auto db = readers_.acquire();
-  return catalogueGeneration(*db);
-}
-
-Reply DirectoryService::cached(std::int64_t generation, const std::string &key, const std::function<Reply()> &produce)
-{
-  if (!caching())
-    return produce();
   const std::string fullKey = std::to_string(generation) + '\n' + key;
   if (auto reply = cache_.find(fullKey))
     return *reply;
@@ -164,23 +156,19 @@ Reply DirectoryService::directory(const Params &raw)
     return badRequest(params.error());
   const bool isSearch = !params.isOne("RELATED") && !params.isOne("GS");
   // The answer depends on the known parameters alone, so they make the cache key.
-  std::string key;
-  if (caching()) {
-    key = "directory";
-    for (const auto &name : directoryParams()) {
-      if (const auto value = params.text(name))
-        key += '\n' + name + '=' + *value;
-    }
+  std::string key = "directory";
+  for (const auto &name : directoryParams()) {
+    if (const auto value = params.text(name))
+      key += '\n' + name + '=' + *value;
   }
-  const std::int64_t generationNow = generation();
-  Reply reply = cached(generationNow, key, [&] {
+  Reply reply = cached(key, [&] {
     Reply answer;
     if (params.isOne("RELATED"))
       answer = related(params);
     else if (params.isOne("GS"))
-      answer = scan(params, generationNow);
+      answer = scan(params);
     else
-      answer = search(params, generationNow);
+      answer = search(params);
     if (!params.error().empty())
       return badRequest(params.error());
     return answer;
@@ -193,7 +181,7 @@ Reply DirectoryService::directory(const Params &raw)
   return reply;
 }
 
-Reply DirectoryService::search(RequestParams &params, std::int64_t generation)
+Reply DirectoryService::search(RequestParams &params)
 {
   const std::string text = params.text("T1").value_or(std::string());
   const bool live = params.isOne("LIVE");
@@ -222,11 +210,8 @@ Reply DirectoryService::search(RequestParams &params, std::int64_t generation)
 
   const SearchScope scope = (genreCode == 1 || genreCode == 2) ? SearchScope::GenreOnly : SearchScope::AllFields;
   const SearchExpression expression = parseSearchText(text, scope);
-  const auto snapshot = snapshots_.current(*db, generation);
-  std::vector<const PageEntry *> found;
-  for (const SnapshotEntry *entry : snapshot->search(expression, scope, filter, maxSearchResults))
-    found.push_back(&entry->page);
-  return {200, "text/html; charset=utf-8", renderResultPage(found, layout)};
+  return {200, "text/html; charset=utf-8",
+          renderResultPage(searchCatalogue(*db, expression, scope, filter, maxSearchResults), layout)};
 }
 
 Reply DirectoryService::related(RequestParams &params)
@@ -239,7 +224,7 @@ Reply DirectoryService::related(RequestParams &params)
   return {200, "text/html; charset=utf-8", renderResultPage(relatedClips(*db, id, families), PageLayout::Archive)};
 }
 
-Reply DirectoryService::scan(RequestParams &params, std::int64_t generation)
+Reply DirectoryService::scan(RequestParams &params)
 {
   const std::string style = params.text("STYLE").value_or(std::string());
   const std::int64_t position = params.number("LS", maxPosition, 0);
@@ -256,8 +241,7 @@ Reply DirectoryService::scan(RequestParams &params, std::int64_t generation)
   if (!style.empty() && expression.empty())
     return plainText("ERROR<BR>");
   auto db = readers_.acquire();
-  const auto snapshot = snapshots_.current(*db, generation);
-  const ScanStep step = nextStation(*db, *snapshot, expression, families, maxBitrate, position);
+  const ScanStep step = nextStation(*db, expression, families, maxBitrate, position);
   if (step.station)
     return plainText(renderScanAnswer(*step.station));
   return plainText(step.styleHasStations ? "EXCEPTION OC" : "ERROR<BR>");
@@ -274,7 +258,7 @@ Reply DirectoryService::browse(const std::string &letter, const std::string &pag
     return badRequest("The page number must be a whole number from 0 to " + std::to_string(maxBrowsePage) + ".");
   const char initial = static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])));
   const std::int64_t number = std::stoll(page);
-  return cached(caching() ? generation() : 0, "browse\n" + std::string(1, initial) + '\n' + std::to_string(number), [&]() -> Reply {
+  return cached("browse\n" + std::string(1, initial) + '\n' + std::to_string(number), [&]() -> Reply {
     auto db = readers_.acquire();
     const BrowsePage result = browseClips(*db, initial, number);
     return {200, "text/html; charset=utf-8", renderResultPage(result.entries, PageLayout::Archive, result.totalPages)};

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "server/catalogue_snapshot.h"
 #include "server/connection_pool.h"
 #include "server/request_params.h"
 #include "server/response_cache.h"
@@ -47,21 +46,18 @@ public:
   static Reply badRequest(const std::string &reason);
 
 private:
-  Reply search(RequestParams &params, std::int64_t generation);
+  Reply search(RequestParams &params);
   Reply related(RequestParams &params);
-  Reply scan(RequestParams &params, std::int64_t generation);
+  Reply scan(RequestParams &params);
   std::string hostFor(const std::string &configured, const std::string &requestHost) const;
-  std::int64_t generation();
-  bool caching() const { return settings_.cacheBytes > 0; }
-  // The cached answer for key under the catalogue's generation, or the one produce() makes.
-  Reply cached(std::int64_t generation, const std::string &key, const std::function<Reply()> &produce);
+  // The cached answer for key under the catalogue's current generation, or the one produce() makes.
+  Reply cached(const std::string &key, const std::function<Reply()> &produce);
 
   ServiceSettings settings_;
   ConnectionPool readers_;
   WriterConnection writer_;
   SearchStats stats_;
   ResponseCache cache_;
-  SnapshotHolder snapshots_;
 };
 
 // True when version (like "3.7") is below minimum; a version that is not dotted numbers counts as below.

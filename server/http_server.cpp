@@ -71,12 +71,10 @@ const char *statusText(int status)
   }
 }
 
-void send(httplib::Response &response, Reply reply)
+void send(httplib::Response &response, const Reply &reply)
 {
   response.status = reply.status;
-  response.body = std::move(reply.body); // what set_content does, without copying the page
-  response.headers.erase("Content-Type");
-  response.set_header("Content-Type", reply.contentType);
+  response.set_content(reply.body, reply.contentType.c_str());
 }
 
 }  // namespace

@@ -26,49 +26,7 @@ std::string breakMarkers(std::string text)
   return out;
 }
 
-// True when a field needs none of safeField's changes: no quote, bracket, control or marker
-// character, and no blank at either end.
-bool fieldIsClean(std::string_view text)
-{
-  if (!text.empty() && (text.front() == ' ' || text.back() == ' '))
-    return false;
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x20 || byte == 0x7F || c == '"' || c == '<' || c == '>' || isMarkerChar(c))
-      return false;
-  }
-  return true;
-}
-
-// True when an address needs none of safeAddress's changes.
-bool addressIsClean(std::string_view url)
-{
-  for (const char c : url) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte <= 0x20 || byte >= 0x7F || c == '"' || c == '<' || c == '>' || c == '\'' || c == '`' ||
-        isMarkerChar(c))
-      return false;
-  }
-  return true;
-}
-
 }  // namespace
-
-void appendSafeField(std::string &out, std::string_view text)
-{
-  if (fieldIsClean(text))
-    out += text;
-  else
-    out += safeField(text);
-}
-
-void appendSafeAddress(std::string &out, std::string_view url)
-{
-  if (addressIsClean(url))
-    out += url;
-  else
-    out += safeAddress(url);
-}
 
 bool isValidUtf8(std::string_view text)
 {

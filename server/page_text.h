@@ -13,14 +13,10 @@ bool isValidUtf8(std::string_view text);
 // one so no marker ("**", "&&", "^^", "$$", "~~", "~$~$", "@@") can form, and marker characters at
 // either end are dropped so none can join the marker beside the field.
 std::string safeField(std::string_view text);
-// The same, appended to out.
-void appendSafeField(std::string &out, std::string_view text);
 
 // An address made safe for HREF="..." and the fields: blanks, quotes, angle brackets, control and
 // non-ASCII bytes are percent-encoded, and doubled marker characters are broken up the same way.
 std::string safeAddress(std::string_view url);
-// The same, appended to out.
-void appendSafeAddress(std::string &out, std::string_view url);
 
 // Text for HTML element content.
 std::string htmlEscape(std::string_view text);

@@ -8,6 +8,11 @@ namespace tessivar::directory {
 
 namespace {
 
+std::string speedText(std::int64_t bitrate)
+{
+  return bitrate > 0 ? std::to_string(bitrate) + "k" : std::string("0");
+}
+
 std::string orUnknown(std::string text)
 {
   return text.empty() ? std::string("Unknown") : text;
@@ -26,77 +31,46 @@ std::string scanField(std::string_view text)
   return field;
 }
 
-void appendAnchorText(std::string &out, const PageEntry &entry, PageLayout layout)
-{
-  out += entry.name;
-  out += "**";
-  out += entry.format;
-  out += "&&";
-  out += entry.location;
-  out += "^^";
-  if (entry.bitrate > 0) {
-    out += std::to_string(entry.bitrate);
-    out += 'k';
-  } else {
-    out += '0';
-  }
-  out += "$$";
-  if (layout == PageLayout::Archive) {
-    out += std::to_string(entry.duration);
-    out += "~~";
-    out += std::to_string(entry.id);
-    out += "~$~$";
-  }
-  out += entry.checkFailed ? '1' : '0';
-  out += "@@";
-  out += entry.homepage;
-}
-
 }  // namespace
-
-PageEntry pageEntry(const CatalogueEntry &entry)
-{
-  return {safeAddress(entry.url),      orUnknown(safeField(entry.name)), safeField(entry.format),
-          orUnknown(safeField(entry.location)), safeAddress(entry.homepage), entry.id,
-          entry.bitrate,                entry.duration,                   entry.checkFailed};
-}
 
 std::string anchorText(const CatalogueEntry &entry, PageLayout layout)
 {
-  std::string text;
-  appendAnchorText(text, pageEntry(entry), layout);
-  return text;
-}
-
-std::string renderResultPage(const std::vector<const PageEntry *> &entries, PageLayout layout,
-                             std::optional<std::int64_t> totalPages)
-{
-  std::string page;
-  page.reserve(128 + entries.size() * 160);
-  page += "<HTML><HEAD><TITLE>Tessivar Directory</TITLE></HEAD><BODY>\r\n";
-  if (totalPages)
-    page += "&&&&TOTALPAGES:" + std::to_string(*totalPages) + "<BR>\r\n";
-  for (const PageEntry *entry : entries) {
-    page += "<A HREF=\"";
-    page += entry->url;
-    page += "\">";
-    appendAnchorText(page, *entry, layout);
-    page += "</A><BR>\r\n";
+  std::string text = orUnknown(safeField(entry.name));
+  text += "**";
+  text += safeField(entry.format);
+  text += "&&";
+  text += orUnknown(safeField(entry.location));
+  text += "^^";
+  text += speedText(entry.bitrate);
+  text += "$$";
+  if (layout == PageLayout::Archive) {
+    text += std::to_string(entry.duration);
+    text += "~~";
+    text += std::to_string(entry.id);
+    text += "~$~$";
   }
-  page += "</BODY></HTML>\r\n";
-  return page;
+  text += entry.checkFailed ? "1" : "0";
+  text += "@@";
+  text += safeAddress(entry.homepage);
+  return text;
 }
 
 std::string renderResultPage(const std::vector<CatalogueEntry> &entries, PageLayout layout,
                              std::optional<std::int64_t> totalPages)
 {
-  std::vector<PageEntry> pages;
-  pages.reserve(entries.size());
-  std::vector<const PageEntry *> pointers;
-  pointers.reserve(entries.size());
-  for (const auto &entry : entries)
-    pointers.push_back(&pages.emplace_back(pageEntry(entry)));
-  return renderResultPage(pointers, layout, totalPages);
+  std::string page = "<HTML><HEAD><TITLE>Tessivar Directory</TITLE></HEAD><BODY>\r\n";
+  page.reserve(page.size() + entries.size() * 200);
+  if (totalPages)
+    page += "&&&&TOTALPAGES:" + std::to_string(*totalPages) + "<BR>\r\n";
+  for (const auto &entry : entries) {
+    page += "<A HREF=\"";
+    page += safeAddress(entry.url);
+    page += "\">";
+    page += anchorText(entry, layout);
+    page += "</A><BR>\r\n";
+  }
+  page += "</BODY></HTML>\r\n";
+  return page;
 }
 
 std::string renderScanAnswer(const CatalogueEntry &station)

@@ -14,29 +14,10 @@ enum class PageLayout {
   Archive, // name**format&&location^^speed$$seconds~~id~$~$flag@@website
 };
 
-// An entry as a result page shows it: its texts made safe for the page, "Unknown" for a missing
-// name or location.
-struct PageEntry
-{
-  std::string url;
-  std::string name;
-  std::string format;
-  std::string location;
-  std::string homepage;
-  std::int64_t id = 0;
-  std::int64_t bitrate = 0;
-  std::int64_t duration = 0;
-  bool checkFailed = false;
-};
-
-PageEntry pageEntry(const CatalogueEntry &entry);
-
 // A result page: one anchor per entry, and the total-pages marker when totalPages is given. The
 // page holds no double quote outside the anchors' addresses, since the client takes the next
 // double quote as the start of the next address.
 std::string renderResultPage(const std::vector<CatalogueEntry> &entries, PageLayout layout,
-                             std::optional<std::int64_t> totalPages = std::nullopt);
-std::string renderResultPage(const std::vector<const PageEntry *> &entries, PageLayout layout,
                              std::optional<std::int64_t> totalPages = std::nullopt);
 
 // One anchor's text, without the tag.

@@ -16,8 +16,6 @@ namespace tessivar::directory {
 struct WordPattern
 {
   QString core;
-  std::string asciiLower; // core in ASCII lower case, when core is all ASCII
-  bool ascii = false;
   bool fieldStart = false;
   bool wordStart = false;
   bool wordEnd = false;
@@ -41,33 +39,19 @@ struct SearchExpression
 
 SearchExpression parseSearchText(std::string_view text, SearchScope scope);
 
-// One searched field, trimmed, kept ready for matching: all-ASCII fields are matched byte by byte
-// on their lower-case copy, the others with Unicode case folding.
-struct FieldText
-{
-  QString text;
-  std::string asciiLower; // text in ASCII lower case, when text is all ASCII
-  bool ascii = false;
-};
-
-FieldText prepareField(QStringView text);
+// The full-text query that finds every candidate of the expression, or an empty text when some
+// alternative has no word long enough for the index and the catalogue must be scanned instead.
+std::string fullTextQuery(const SearchExpression &expression, SearchScope scope);
 
 struct EntryText
 {
-  FieldText name;
-  FieldText format;
-  FieldText location;
-  std::vector<FieldText> tags; // the genre field, split at commas
+  QString name;
+  QString format;
+  QString location;
+  QString genre; // tags separated by commas
 };
 
-EntryText prepareEntryText(const QString &name, const QString &format, const QString &location,
-                           const QString &genre);
-
-// 0 when the entry does not match the alternative (some word matches no field); otherwise the sum
-// of its words' scores.
-int alternativeScore(const Alternative &alternative, SearchScope scope, const EntryText &entry);
-
-// 0 when the entry does not match; otherwise higher means more relevant (its best alternative).
+// 0 when the entry does not match; otherwise higher means more relevant.
 int relevance(const SearchExpression &expression, SearchScope scope, const EntryText &entry);
 
 }  // namespace tessivar::directory

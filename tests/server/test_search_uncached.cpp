@@ -1,13 +1,13 @@
-// Keyword searches computed on the server's in-memory catalogue, with the answer cache off:
-// case folding beyond ASCII, words too short for the trigram index, the order of results
-// found by several alternatives, and imports seen by the next search.
+// Keyword searches computed for every request, with the answer cache off: case folding beyond
+// ASCII, words too short for the trigram index, the order of results found by several
+// alternatives, and imports seen by the next search.
 #include "support/directory_fixture.h"
 #include "support/test_environment.h"
 
 using tessivar::test::DirectoryFixture;
 using tessivar::test::namesOf;
 
-class TestSearchSnapshot : public QObject
+class TestSearchUncached : public QObject
 {
   Q_OBJECT
 
@@ -83,5 +83,5 @@ private slots:
   }
 };
 
-TESSIVAR_TEST_MAIN(TestSearchSnapshot)
-#include "test_search_snapshot.moc"
+TESSIVAR_TEST_MAIN(TestSearchUncached)
+#include "test_search_uncached.moc"
