@@ -33,8 +33,9 @@ Alaska Public Radio,http://alaska.example.test/stream.mp3,,news,United States,Al
 Two Tone Ska,http://twotone.example.test/stream.mp3,,ska,United Kingdom,,MP3,128
 )";
 
-const QString retrievingError = u"Error retrieving data, Please check your Internet connection or contact "_qs +
-                                product::supportEmail() + u" for system status."_qs;
+const QString retrievingError =
+    u"Error retrieving data, Please check your Internet connection or contact "_qs + product::supportEmail() +
+    u" for system status."_qs;
 const QString connectingError =
     u"Error connecting to Halvorne. If this problem persists, please contact "_qs + product::supportEmail();
 
@@ -44,7 +45,7 @@ class TestEndToEndFailures final : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   DirectoryFixture directory_;
   std::unique_ptr<DirectoryRelay> relay_;
   std::unique_ptr<test::MainWindowFixture> f;
@@ -89,14 +90,15 @@ private:
     auto *searchButton = f->find<QToolButton>(u"toolSearch"_qs);
     QCOMPARE(searchButton->text(), u"Search"_qs);
     QCOMPARE(searchButton->toolTip(), u"Start Search"_qs);
-    for (const QString &button : {u"toolSetup"_qs, u"toolPlay"_qs, u"toolRecord"_qs, u"toolWebsite"_qs, u"toolScan"_qs})
+    for (const QString &button :
+         {u"toolSetup"_qs, u"toolPlay"_qs, u"toolRecord"_qs, u"toolWebsite"_qs, u"toolScan"_qs})
       QVERIFY2(f->find<QToolButton>(button)->isEnabled(), qPrintable(button));
     QVERIFY(window().browseBar()->isEnabled());
     QCOMPARE(window().statusText(1), u"Done"_qs);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
   }
 
-private slots:
+ private slots:
   void initTestCase()
   {
     QVERIFY(directory_.import({u"--stations"_qs, directory_.writeFile(u"stations.csv"_qs, stationsCsv)}));
@@ -146,7 +148,8 @@ private slots:
 
     relay_->release();  // the connection is reset in the middle of the page
     QVERIFY(finished.wait(30000));
-    QCOMPARE(shown(), (QStringList{critical(u"Tessivar"_qs, retrievingError), critical(u"Tessivar"_qs, connectingError)}));
+    QCOMPARE(shown(), (QStringList{critical(u"Tessivar"_qs, retrievingError),
+                                   critical(u"Tessivar"_qs, connectingError)}));
     QCOMPARE(grid()->dataRowCount(), 2);
     QCOMPARE(f->find<QLabel>(u"lblSearch2"_qs)->text(), u"  Search Results (2)"_qs);
     verifyUnlocked();
@@ -162,7 +165,8 @@ private slots:
     }
     window().setDataServer(u"127.0.0.1:%1"_qs.arg(freePort));
     QVERIFY(search(u"ska"_qs));
-    QCOMPARE(shown(), (QStringList{critical(u"Tessivar"_qs, retrievingError), critical(u"Tessivar"_qs, connectingError)}));
+    QCOMPARE(shown(), (QStringList{critical(u"Tessivar"_qs, retrievingError),
+                                   critical(u"Tessivar"_qs, connectingError)}));
     QCOMPARE(grid()->dataRowCount(), 0);
     verifyUnlocked();
 

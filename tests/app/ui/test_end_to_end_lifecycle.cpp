@@ -35,7 +35,7 @@ class TestEndToEndLifecycle final : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   DirectoryFixture directory_;
   DirectoryFixture outdatedDirectory_;  // answers "Version NO" to 3.7
   std::unique_ptr<QTemporaryDir> folder_;
@@ -88,9 +88,12 @@ private:
     return finished.wait(30000);
   }
 
-  static bool near(const QString &stored, double expected) { return qAbs(stored.toDouble() - expected) < 0.01; }
+  static bool near(const QString &stored, double expected)
+  {
+    return qAbs(stored.toDouble() - expected) < 0.01;
+  }
 
-private slots:
+ private slots:
   void initTestCase()
   {
     QVERIFY(directory_.importSampleCatalogue());
@@ -170,7 +173,8 @@ private slots:
     // The host found stays for the next start; nothing of the window is written.
     QCOMPARE(store_->text(SettingKey::LastQueryServer), u"127.0.0.1"_qs);
     QCOMPARE(store_->text(SettingKey::LastSearch), u"kept"_qs);
-    for (SettingKey key : {SettingKey::Top, SettingKey::Left, SettingKey::Width, SettingKey::Height, SettingKey::OptLive})
+    for (SettingKey key :
+         {SettingKey::Top, SettingKey::Left, SettingKey::Width, SettingKey::Height, SettingKey::OptLive})
       QVERIFY2(!store_->contains(key), qPrintable(settingName(key)));
   }
 
@@ -224,9 +228,11 @@ private slots:
     QCOMPARE(again.resultsGrid()->model()->headerData(1, Qt::Horizontal).toString(), u"Len"_qs);
     const TwipsRect restored = again.geometryTwips();
     const double pixel = 1440.0 / again.screenDpi();
-    QVERIFY2(qAbs(restored.top - placed.top) <= pixel && qAbs(restored.left - placed.left) <= pixel &&
-                 qAbs(restored.width - placed.width) <= pixel && qAbs(restored.height - placed.height) <= pixel,
-             qPrintable(u"%1 %2 %3 %4"_qs.arg(restored.top).arg(restored.left).arg(restored.width).arg(restored.height)));
+    QVERIFY2(
+        qAbs(restored.top - placed.top) <= pixel && qAbs(restored.left - placed.left) <= pixel &&
+            qAbs(restored.width - placed.width) <= pixel && qAbs(restored.height - placed.height) <= pixel,
+        qPrintable(
+            u"%1 %2 %3 %4"_qs.arg(restored.top).arg(restored.left).arg(restored.width).arg(restored.height)));
     QCOMPARE(shown(), QStringList());
   }
 };

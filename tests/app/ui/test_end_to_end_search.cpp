@@ -47,10 +47,11 @@ Jazz Session One,http://clips.example.test/one.mp3,600,128,http://clips.example.
 Garden Talk Weekly,http://clips.example.test/garden.mp3,1800,64,,"gardening,talk",Garden Hour
 )";
 
-const QStringList jazzStations{u"Acid Jazz Cafe"_qs, u"Jazz FM London"_qs,     u"Jazz TV"_qs,
-                               u"Smooth Jazz Lounge"_qs, u"Zebra Radio"_qs, u"blue note jazz"_qs};
-const QStringList liveEntries{u"Acid Jazz Cafe"_qs, u"Jazz FM London"_qs, u"Jazz TV"_qs,    u"Smooth Jazz Lounge"_qs,
-                              u"Talk Radio One"_qs, u"Techno Base"_qs,    u"Zebra Radio"_qs, u"blue note jazz"_qs};
+const QStringList jazzStations{u"Acid Jazz Cafe"_qs,     u"Jazz FM London"_qs, u"Jazz TV"_qs,
+                               u"Smooth Jazz Lounge"_qs, u"Zebra Radio"_qs,    u"blue note jazz"_qs};
+const QStringList liveEntries{u"Acid Jazz Cafe"_qs,     u"Jazz FM London"_qs, u"Jazz TV"_qs,
+                              u"Smooth Jazz Lounge"_qs, u"Talk Radio One"_qs, u"Techno Base"_qs,
+                              u"Zebra Radio"_qs,        u"blue note jazz"_qs};
 
 }  // namespace
 
@@ -58,7 +59,7 @@ class TestEndToEndSearch final : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   DirectoryFixture directory_;
   std::unique_ptr<DirectoryRelay> relay_;
   std::unique_ptr<test::MainWindowFixture> f;
@@ -104,7 +105,7 @@ private:
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
   }
 
-private slots:
+ private slots:
   void initTestCase()
   {
     QVERIFY(directory_.import({u"--stations"_qs, directory_.writeFile(u"stations.csv"_qs, stationsCsv),
@@ -183,7 +184,8 @@ private slots:
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
 
     QCOMPARE(headers(), (QStringList{QString(), u"Len"_qs, u"BPS"_qs, u"Title"_qs}));
-    QCOMPARE(column(3), (QStringList{u"Jazz Session One"_qs, u"Jazz Session Two"_qs, u"after hours jazz"_qs}));
+    QCOMPARE(column(3),
+             (QStringList{u"Jazz Session One"_qs, u"Jazz Session Two"_qs, u"after hours jazz"_qs}));
     QCOMPARE(column(1), (QStringList{u"[10:0]"_qs, u"[1:5]"_qs, u"[??:??]"_qs}));
     QCOMPARE(column(2).constFirst(), u"128k"_qs);
     QCOMPARE(column(5).constFirst(), u"http://clips.example.test/one.mp3"_qs);
