@@ -3,11 +3,35 @@
 #include "search/result_number.h"
 
 #include <QBrush>
+#include <QStringDecoder>
 
 #include <algorithm>
+#include <cstring>
+#include <limits>
 #include <numeric>
 
 namespace tessivar {
+
+namespace {
+
+// Rows are stored in blocks of this size; a row larger than a quarter of it gets its own.
+constexpr qsizetype kBlockSize = 1 << 20;
+
+// A cell's text. A byte order mark at its start is part of the text, not a marker to drop.
+QString decode(QByteArrayView bytes)
+{
+  if (!bytes.startsWith("\xef\xbb\xbf"))
+    return QString::fromUtf8(bytes);
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  return decoder.decode(bytes);
+}
+
+std::uint16_t columnBit(int column)
+{
+  return std::uint16_t(1u << unsigned(column));
+}
+
+}  // namespace
 
 ResultTableModel::Row ResultTableModel::Row::fromCells(const std::array<QStringView, ColumnCount> &cells,
                                                        int picture)
@@ -33,28 +57,85 @@ QStringView ResultTableModel::Row::cell(int column) const
   return QStringView(text).sliced(begin, ends[std::size_t(column)] - begin);
 }
 
-void ResultTableModel::Row::setCell(int column, QStringView value)
-{
-  if (column < 0 || column >= ColumnCount)
-    return;
-  std::array<QString, ColumnCount> copies;
-  std::array<QStringView, ColumnCount> cells;
-  for (int c = 0; c < ColumnCount; ++c) {
-    copies[std::size_t(c)] = c == column ? value.toString() : cell(c).toString();
-    cells[std::size_t(c)] = copies[std::size_t(c)];
-  }
-  Row rebuilt = fromCells(cells, picture);
-  text = std::move(rebuilt.text);
-  ends = rebuilt.ends;
-}
-
 ResultTableModel::ResultTableModel(QObject *parent) : QAbstractTableModel(parent) {}
 
 ResultTableModel::~ResultTableModel() = default;
 
+char *ResultTableModel::allocate(qsizetype size)
+{
+  if (size > kBlockSize / 4) {
+    m_blocks.push_back(std::unique_ptr<char[]>(new char[std::size_t(size)]));
+    return m_blocks.back().get();
+  }
+  if (size > m_freeSize) {
+    m_blocks.push_back(std::unique_ptr<char[]>(new char[std::size_t(kBlockSize)]));
+    m_free = m_blocks.back().get();
+    m_freeSize = kBlockSize;
+  }
+  char *at = m_free;
+  m_free += size;
+  m_freeSize -= size;
+  return at;
+}
+
+ResultTableModel::Slot ResultTableModel::makeSlot(const Utf8Cells &cells, int picture)
+{
+  Slot slot;
+  slot.picture = picture;
+  qsizetype total = 0;
+  for (const QByteArrayView cell : cells)
+    total += cell.size();
+  if (total > qsizetype(std::numeric_limits<std::uint32_t>::max())) {
+    // Too long for the block offsets: kept as text instead.
+    Extras &more = extras(slot);
+    for (int column = 0; column < ColumnCount; ++column)
+      more.edited[std::size_t(column)] = QString::fromUtf8(cells[std::size_t(column)]);
+    more.editedColumns = std::uint16_t((1u << ColumnCount) - 1);
+    return slot;
+  }
+  char *out = total ? allocate(total) : nullptr;
+  slot.bytes = out;
+  std::uint32_t end = 0;
+  for (int column = 0; column < ColumnCount; ++column) {
+    const QByteArrayView cell = cells[std::size_t(column)];
+    if (!cell.isEmpty())
+      std::memcpy(out + end, cell.data(), std::size_t(cell.size()));
+    end += std::uint32_t(cell.size());
+    slot.ends[std::size_t(column)] = end;
+  }
+  return slot;
+}
+
+QByteArrayView ResultTableModel::bytes(const Slot &slot, int column)
+{
+  if (!slot.bytes)
+    return {};
+  const std::uint32_t begin = column == 0 ? 0 : slot.ends[std::size_t(column - 1)];
+  return QByteArrayView(slot.bytes + begin, qsizetype(slot.ends[std::size_t(column)] - begin));
+}
+
+bool ResultTableModel::edited(const Slot &slot, int column)
+{
+  return slot.extras && (slot.extras->editedColumns & columnBit(column));
+}
+
+QString ResultTableModel::cellText(const Slot &slot, int column)
+{
+  if (edited(slot, column))
+    return slot.extras->edited[std::size_t(column)];
+  return decode(bytes(slot, column));
+}
+
+ResultTableModel::Extras &ResultTableModel::extras(Slot &slot)
+{
+  if (!slot.extras)
+    slot.extras = std::make_unique<Extras>();
+  return *slot.extras;
+}
+
 int ResultTableModel::rowCount(const QModelIndex &parent) const
 {
-  return parent.isValid() ? 0 : int(m_rows.size());
+  return parent.isValid() ? 0 : m_visible;
 }
 
 int ResultTableModel::columnCount(const QModelIndex &parent) const
@@ -64,26 +145,26 @@ int ResultTableModel::columnCount(const QModelIndex &parent) const
 
 bool ResultTableModel::validCell(int row, int column) const
 {
-  return row >= 0 && row < int(m_rows.size()) && column >= 0 && column < ColumnCount;
+  return row >= 0 && row < m_visible && column >= 0 && column < ColumnCount;
 }
 
 QVariant ResultTableModel::data(const QModelIndex &index, int role) const
 {
   if (!index.isValid() || !validCell(index.row(), index.column()))
     return {};
-  const Row &r = m_rows[std::size_t(index.row())];
+  const Slot &slot = m_rows[std::size_t(index.row())];
   switch (role) {
   case Qt::DisplayRole:
   case Qt::EditRole:
-    return r.cell(index.column()).toString();
-  case Qt::ForegroundRole:
-    if (r.colors.empty() || !r.colors[std::size_t(index.column())].isValid())
-      return {};
-    return QBrush(r.colors[std::size_t(index.column())]);
+    return cellText(slot, index.column());
+  case Qt::ForegroundRole: {
+    const QColor color = textColor(index.row(), index.column());
+    return color.isValid() ? QVariant(QBrush(color)) : QVariant();
+  }
   case Qt::TextAlignmentRole:
     return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
   case StatusPictureRole:
-    return index.column() == 0 ? QVariant(r.picture) : QVariant();
+    return index.column() == 0 ? QVariant(slot.picture) : QVariant();
   default:
     return {};
   }
@@ -128,10 +209,11 @@ Qt::ItemFlags ResultTableModel::flags(const QModelIndex &index) const
 
 bool ResultTableModel::removeRows(int row, int count, const QModelIndex &parent)
 {
-  if (parent.isValid() || row < 0 || count <= 0 || row > int(m_rows.size()) - count)
+  if (parent.isValid() || row < 0 || count <= 0 || row > m_visible - count)
     return false;
   beginRemoveRows({}, row, row + count - 1);
   m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
+  m_visible -= count;
   endRemoveRows();
   return true;
 }
@@ -160,40 +242,50 @@ void ResultTableModel::setColumnLayout(ResultLayout layout)
 
 void ResultTableModel::clear()
 {
-  if (m_rows.empty())
-    return;
-  beginResetModel();
+  const bool hadRows = m_visible > 0;
+  if (hadRows)
+    beginResetModel();
   m_rows.clear();
   m_rows.shrink_to_fit();
-  endResetModel();
+  m_visible = 0;
+  m_blocks.clear();
+  m_free = nullptr;
+  m_freeSize = 0;
+  if (hadRows)
+    endResetModel();
 }
 
 void ResultTableModel::setRowCount(int rows)
 {
   rows = std::max(rows, 0);
-  const int current = int(m_rows.size());
+  const int current = m_visible;
   if (rows < current) {
     removeRows(rows, current - rows);
   } else if (rows > current) {
     beginInsertRows({}, current, rows - 1);
-    m_rows.resize(std::size_t(rows));
+    std::vector<Slot> empty(std::size_t(rows - current));
+    m_rows.insert(m_rows.begin() + current, std::make_move_iterator(empty.begin()),
+                  std::make_move_iterator(empty.end()));
+    m_visible = rows;
     endInsertRows();
   }
 }
 
 QString ResultTableModel::text(int row, int column) const
 {
-  return validCell(row, column) ? m_rows[std::size_t(row)].cell(column).toString() : QString();
+  return validCell(row, column) ? cellText(m_rows[std::size_t(row)], column) : QString();
 }
 
 void ResultTableModel::setText(int row, int column, const QString &text)
 {
   if (!validCell(row, column))
     return;
-  Row &r = m_rows[std::size_t(row)];
-  if (r.cell(column) == text)
+  Slot &slot = m_rows[std::size_t(row)];
+  if (cellText(slot, column) == text)
     return;
-  r.setCell(column, text);
+  Extras &more = extras(slot);
+  more.edited[std::size_t(column)] = text;
+  more.editedColumns |= columnBit(column);
   const QModelIndex changed = index(row, column);
   emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
 }
@@ -214,74 +306,149 @@ void ResultTableModel::setStatusPicture(int row, int picture)
 
 QColor ResultTableModel::textColor(int row, int column) const
 {
-  if (!validCell(row, column) || m_rows[std::size_t(row)].colors.empty())
+  if (!validCell(row, column))
     return {};
-  return m_rows[std::size_t(row)].colors[std::size_t(column)];
+  const Slot &slot = m_rows[std::size_t(row)];
+  if (!slot.extras || slot.extras->colors.empty())
+    return {};
+  return slot.extras->colors[std::size_t(column)];
 }
 
 void ResultTableModel::setTextColor(int row, int column, const QColor &color)
 {
   if (!validCell(row, column))
     return;
-  Row &r = m_rows[std::size_t(row)];
-  if (r.colors.empty()) {
+  Slot &slot = m_rows[std::size_t(row)];
+  if (!slot.extras || slot.extras->colors.empty()) {
     if (!color.isValid())
       return;
-    r.colors.resize(ColumnCount);
+    extras(slot).colors.resize(ColumnCount);
   }
-  r.colors[std::size_t(column)] = color;
+  slot.extras->colors[std::size_t(column)] = color;
   const QModelIndex changed = index(row, column);
   emit dataChanged(changed, changed, {Qt::ForegroundRole});
 }
 
-void ResultTableModel::setRow(int row, Row data)
+void ResultTableModel::setRow(int row, const Row &data)
 {
-  if (row < 0 || row >= int(m_rows.size()))
+  if (row < 0 || row >= m_visible)
     return;
-  m_rows[std::size_t(row)] = std::move(data);
-  emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+  std::array<QByteArray, ColumnCount> texts;
+  Utf8Cells cells;
+  for (int column = 0; column < ColumnCount; ++column) {
+    texts[std::size_t(column)] = data.cell(column).toUtf8();
+    cells[std::size_t(column)] = texts[std::size_t(column)];
+  }
+  writeRow(row, cells, data.picture);
+  if (!data.colors.empty()) {
+    extras(m_rows[std::size_t(row)]).colors = data.colors;
+    extras(m_rows[std::size_t(row)]).colors.resize(ColumnCount);
+  }
 }
 
 void ResultTableModel::appendRows(std::vector<Row> rows)
 {
-  if (rows.empty())
+  for (const Row &data : rows) {
+    std::array<QByteArray, ColumnCount> texts;
+    Utf8Cells cells;
+    for (int column = 0; column < ColumnCount; ++column) {
+      texts[std::size_t(column)] = data.cell(column).toUtf8();
+      cells[std::size_t(column)] = texts[std::size_t(column)];
+    }
+    Slot slot = makeSlot(cells, data.picture);
+    if (!data.colors.empty()) {
+      extras(slot).colors = data.colors;
+      extras(slot).colors.resize(ColumnCount);
+    }
+    m_rows.push_back(std::move(slot));
+  }
+  commitRows();
+}
+
+void ResultTableModel::writeRow(int row, const Utf8Cells &cells, int picture)
+{
+  if (row < 0)
     return;
-  const int first = int(m_rows.size());
-  beginInsertRows({}, first, first + int(rows.size()) - 1);
-  m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+  if (row < m_visible) {
+    m_rows[std::size_t(row)] = makeSlot(cells, picture);
+    emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
+    return;
+  }
+  if (std::size_t(row) < m_rows.size()) {
+    m_rows[std::size_t(row)] = makeSlot(cells, picture);
+    return;
+  }
+  if (m_rows.size() == m_rows.capacity())
+    m_rows.reserve(std::max<std::size_t>(1024, m_rows.size() * 2));
+  m_rows.resize(std::size_t(row));
+  m_rows.push_back(makeSlot(cells, picture));
+}
+
+void ResultTableModel::commitRows()
+{
+  const int staged = stagedRowCount();
+  if (staged <= 0)
+    return;
+  beginInsertRows({}, m_visible, m_visible + staged - 1);
+  m_visible += staged;
   endInsertRows();
 }
 
 void ResultTableModel::sortRows(int column, Qt::SortOrder order, SortKind kind)
 {
-  if (column < 0 || column >= ColumnCount || m_rows.size() < 2)
+  if (column < 0 || column >= ColumnCount || m_visible < 2)
     return;
-  const std::size_t count = m_rows.size();
+  const std::size_t count = std::size_t(m_visible);
   std::vector<std::size_t> permutation(count);
   std::iota(permutation.begin(), permutation.end(), std::size_t(0));
   const bool ascending = order == Qt::AscendingOrder;
   if (kind == SortKind::Numeric) {
     std::vector<double> keys(count);
-    for (std::size_t i = 0; i < count; ++i)
-      keys[i] = resultNumberValue(m_rows[i].cell(column));
+    for (std::size_t i = 0; i < count; ++i) {
+      const Slot &slot = m_rows[i];
+      keys[i] = edited(slot, column) ? resultNumberValue(QStringView(slot.extras->edited[std::size_t(column)]))
+                                     : resultNumberValue(bytes(slot, column));
+    }
     std::stable_sort(permutation.begin(), permutation.end(), [&](std::size_t a, std::size_t b) {
       return ascending ? keys[a] < keys[b] : keys[b] < keys[a];
     });
   } else {
+    // Cells are compared as the texts they stand for. UTF-8 bytes give the same order as long
+    // as the first difference is between two ASCII characters; anything else is decoded.
+    const auto compare = [&](const Slot &a, const Slot &b) {
+      if (!edited(a, column) && !edited(b, column)) {
+        const QByteArrayView x = bytes(a, column);
+        const QByteArrayView y = bytes(b, column);
+        const qsizetype n = std::min(x.size(), y.size());
+        const auto [xi, yi] = std::mismatch(x.begin(), x.begin() + n, y.begin());
+        const qsizetype at = xi - x.begin();
+        if (at < n) {
+          if (((*xi | *yi) & 0x80) == 0)
+            return *xi < *yi ? -1 : 1;
+        } else if (x.size() == y.size()) {
+          return 0;
+        } else if (n == 0 || ((n == x.size() ? x : y)[n - 1] & 0x80) == 0) {
+          return x.size() < y.size() ? -1 : 1;
+        }
+      }
+      return QString::compare(cellText(a, column), cellText(b, column), Qt::CaseSensitive);
+    };
     std::stable_sort(permutation.begin(), permutation.end(), [&](std::size_t a, std::size_t b) {
-      const int compared = m_rows[a].cell(column).compare(m_rows[b].cell(column), Qt::CaseSensitive);
+      const int compared = compare(m_rows[a], m_rows[b]);
       return ascending ? compared < 0 : compared > 0;
     });
   }
 
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-  std::vector<Row> sorted;
-  sorted.reserve(count);
+  std::vector<Slot> sorted;
+  sorted.reserve(m_rows.size());
   std::vector<int> newPosition(count);
   for (std::size_t i = 0; i < count; ++i) {
     newPosition[permutation[i]] = int(i);
     sorted.push_back(std::move(m_rows[permutation[i]]));
   }
+  for (std::size_t i = count; i < m_rows.size(); ++i)
+    sorted.push_back(std::move(m_rows[i]));
   m_rows = std::move(sorted);
   const QModelIndexList before = persistentIndexList();
   QModelIndexList after;

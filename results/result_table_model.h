@@ -3,10 +3,13 @@
 #include "search/result_layout.h"
 
 #include <QAbstractTableModel>
+#include <QByteArrayView>
 #include <QColor>
 #include <QString>
 
 #include <array>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace tessivar {
@@ -15,6 +18,9 @@ namespace tessivar {
 // text per row, a status picture for column 0 of the archive layout and an optional text colour
 // per cell. The model holds data rows only: model row r is grid row r + 1 (grid row 0 is the
 // header), and a view shows an empty grid when there are none.
+//
+// Rows are kept as UTF-8 in large shared blocks, one block holding many rows, and a cell is
+// turned into a QString when it is asked for; cells changed through setText are kept as given.
 //
 // Roles: Qt::DisplayRole/Qt::EditRole give the cell text, Qt::ForegroundRole a QBrush when a
 // colour was set, Qt::TextAlignmentRole left and vertically centred, StatusPictureRole (column 0)
@@ -30,6 +36,9 @@ public:
   enum StatusPicture { NoPicture = 0, Picture1 = 1, Picture2 = 2 };
   enum class SortKind { Text, Numeric };
 
+  // The ten cells of a row as UTF-8.
+  using Utf8Cells = std::array<QByteArrayView, ColumnCount>;
+
   // One data row: the ten cell texts stored one after another in one string.
   struct Row
   {
@@ -40,7 +49,6 @@ public:
 
     static Row fromCells(const std::array<QStringView, ColumnCount> &cells, int picture = NoPicture);
     QStringView cell(int column) const;
-    void setCell(int column, QStringView value);
   };
 
   explicit ResultTableModel(QObject *parent = nullptr);
@@ -70,18 +78,50 @@ public:
   void setStatusPicture(int row, int picture);
   QColor textColor(int row, int column) const;  // invalid when none was set
   void setTextColor(int row, int column, const QColor &color);
-  const Row &row(int row) const { return m_rows.at(std::size_t(row)); }
-  void setRow(int row, Row data);
+  void setRow(int row, const Row &data);
   void appendRows(std::vector<Row> rows);
+
+  // Writing many rows at once, as the page parser does. writeRow(row, ...) replaces a row below
+  // rowCount() at once; a row at or past it is staged, after empty staged rows where there is a
+  // gap. Staged rows are not part of the model until commitRows() inserts them all with one
+  // notification; clear() drops them.
+  void writeRow(int row, const Utf8Cells &cells, int picture);
+  int stagedRowCount() const { return int(m_rows.size()) - m_visible; }
+  void commitRows();
 
   // Stable sort of every row on one column: as case-sensitive text, or by the number value of
   // the text ("56k" is 56, text without a leading number is 0).
   void sortRows(int column, Qt::SortOrder order, SortKind kind);
 
 private:
-  bool validCell(int row, int column) const;
+  // What a row has beyond its UTF-8 cells: cells changed since, and text colours.
+  struct Extras
+  {
+    std::array<QString, ColumnCount> edited;
+    std::uint16_t editedColumns = 0;
+    std::vector<QColor> colors;  // one per column once any is set
+  };
+  struct Slot
+  {
+    const char *bytes = nullptr;
+    std::array<std::uint32_t, ColumnCount> ends{};
+    int picture = NoPicture;
+    std::unique_ptr<Extras> extras;
+  };
 
-  std::vector<Row> m_rows;
+  bool validCell(int row, int column) const;
+  Slot makeSlot(const Utf8Cells &cells, int picture);
+  char *allocate(qsizetype size);
+  static QByteArrayView bytes(const Slot &slot, int column);
+  static bool edited(const Slot &slot, int column);
+  static QString cellText(const Slot &slot, int column);
+  static Extras &extras(Slot &slot);
+
+  std::vector<Slot> m_rows;  // the rows of the model, then the staged rows
+  int m_visible = 0;
+  std::vector<std::unique_ptr<char[]>> m_blocks;
+  char *m_free = nullptr;
+  qsizetype m_freeSize = 0;
   ResultLayout m_layout = ResultLayout::Live;
 };
 

@@ -4,53 +4,74 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace tessivar {
 
 namespace {
 
-bool isDigit(QChar c)
+template <typename Char>
+unsigned code(Char c)
 {
-  return c >= u'0' && c <= u'9';
+  if constexpr (sizeof(Char) == 1)
+    return static_cast<unsigned char>(c);
+  else
+    return c.unicode();
 }
 
-bool isBlank(QChar c)
+template <typename Char>
+bool isDigit(Char c)
 {
-  return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n';
+  return code(c) - '0' <= 9u;
 }
 
-}  // namespace
+template <typename Char>
+bool isBlank(Char c)
+{
+  const unsigned u = code(c);
+  return u == ' ' || u == '\t' || u == '\r' || u == '\n';
+}
 
-double resultNumberValue(QStringView text)
+// Integers of up to 15 digits are exact in a double; longer ones and fractions go through
+// from_chars, which rounds correctly.
+constexpr int kExactDigits = 15;
+
+template <typename Char>
+double numberValue(const Char *text, qsizetype n)
 {
   qsizetype i = 0;
-  const qsizetype n = text.size();
   while (i < n && isBlank(text[i]))
     ++i;
   bool negative = false;
-  if (i < n && (text[i] == u'+' || text[i] == u'-')) {
-    negative = text[i] == u'-';
+  if (i < n && (code(text[i]) == '+' || code(text[i]) == '-')) {
+    negative = code(text[i]) == '-';
     ++i;
+  }
+  const qsizetype first = i;
+  std::uint64_t whole = 0;
+  while (i < n && isDigit(text[i])) {
+    whole = whole * 10 + (code(text[i]) - '0');
+    ++i;
+  }
+  const bool fraction = i + 1 < n && code(text[i]) == '.' && isDigit(text[i + 1]);
+  if (!fraction && i - first <= kExactDigits) {
+    if (i == first)
+      return 0;
+    const double value = double(whole);
+    return negative ? -value : value;
   }
   QVarLengthArray<char, 64> digits;
-  bool anyDigit = false;
-  while (i < n && isDigit(text[i])) {
-    digits.append(char(text[i].unicode()));
-    anyDigit = true;
-    ++i;
-  }
-  if (i + 1 < n && text[i] == u'.' && isDigit(text[i + 1])) {
+  for (qsizetype j = first; j < i; ++j)
+    digits.append(char(code(text[j])));
+  if (fraction) {
     digits.append('.');
     ++i;
     while (i < n && isDigit(text[i])) {
-      digits.append(char(text[i].unicode()));
-      anyDigit = true;
+      digits.append(char(code(text[i])));
       ++i;
     }
   }
-  if (!anyDigit)
-    return 0;
   double value = 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   Q_UNUSED(end);
@@ -59,24 +80,50 @@ double resultNumberValue(QStringView text)
   return negative ? -value : value;
 }
 
-qsizetype writeShortestNumber(double value, QChar *out)
+}  // namespace
+
+double resultNumberValue(QStringView text)
 {
-  char buffer[32];
+  return numberValue(text.data(), text.size());
+}
+
+double resultNumberValue(QByteArrayView text)
+{
+  return numberValue(text.data(), text.size());
+}
+
+qsizetype writeShortestNumber(double value, char *out)
+{
   if (value == 0)
     value = 0;  // no "-0"
-  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+  // Small whole numbers are the common case; their shortest form is plain digits.
+  if (value > -100000 && value < 100000 && value == std::trunc(value)) {
+    int whole = int(value);
+    qsizetype n = 0;
+    if (whole < 0) {
+      out[n++] = '-';
+      whole = -whole;
+    }
+    char digits[8];
+    int count = 0;
+    do {
+      digits[count++] = char('0' + whole % 10);
+      whole /= 10;
+    } while (whole);
+    while (count)
+      out[n++] = digits[--count];
+    return n;
+  }
+  const auto [end, error] = std::to_chars(out, out + kNumberTextCapacity, value);
   if (error != std::errc())
     return 0;
-  const qsizetype length = end - buffer;
-  for (qsizetype i = 0; i < length; ++i)
-    out[i] = QLatin1Char(buffer[i]);
-  return length;
+  return end - out;
 }
 
 QString shortestNumberText(double value)
 {
-  QChar buffer[32];
-  return QString(buffer, writeShortestNumber(value, buffer));
+  char buffer[kNumberTextCapacity];
+  return QString::fromLatin1(buffer, writeShortestNumber(value, buffer));
 }
 
 }  // namespace tessivar

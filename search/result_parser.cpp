@@ -1,11 +1,15 @@
 #include "search/result_parser.h"
 
+#include "search/result_number.h"
 #include "search/result_row.h"
 #include "search/station_record.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 #include <utility>
 
 namespace tessivar {
@@ -14,6 +18,7 @@ namespace {
 
 constexpr QByteArrayView kTotalPagesMarker = "&&&&TOTALPAGES:";
 constexpr QByteArrayView kBreak = "<BR>";
+constexpr QByteArrayView kByteOrderMark = "\xef\xbb\xbf";
 constexpr qsizetype kOpenLength = 6;   // "A HREF"
 constexpr qsizetype kCloseLength = 4;  // "</A>"
 // While the "<BR>" after the page count has not arrived, at most this much of the text after the
@@ -30,39 +35,68 @@ int clampToInt(qsizetype value)
   return int(std::min<qsizetype>(value, INT_MAX));
 }
 
-// First "A HREF" (any letter case) starting at or after from.
-qsizetype scanOpen(const QByteArray &buffer, qsizetype from)
+bool isTagStart(const char *p)
 {
-  const char *data = buffer.constData();
-  const qsizetype last = buffer.size() - 5;  // last position of the blank
-  qsizetype i = from + 1;
-  while (i <= last) {
-    const void *hit = std::memchr(data + i, ' ', std::size_t(last - i + 1));
-    if (!hit)
-      return -1;
-    const qsizetype j = static_cast<const char *>(hit) - data;
-    if (lower(data[j - 1]) == 'a' && lower(data[j + 1]) == 'h' && lower(data[j + 2]) == 'r'
-        && lower(data[j + 3]) == 'e' && lower(data[j + 4]) == 'f')
-      return j - 1;
-    i = j + 1;
+  return (p[0] == ' ' && lower(p[1]) == 'h') || (p[0] == '<' && p[1] == '/');
+}
+
+// First i in [from, last) where a blank is followed by an h or H (the middle of "A HREF") or
+// "</" starts (a closing tag); -1 when there is none. Reads data[last].
+qsizetype findTagStart(const char *data, qsizetype from, qsizetype last)
+{
+  qsizetype i = from;
+#ifdef __SSE2__
+  const __m128i blank = _mm_set1_epi8(' ');
+  const __m128i h = _mm_set1_epi8('h');
+  const __m128i caseBit = _mm_set1_epi8(0x20);
+  const __m128i less = _mm_set1_epi8('<');
+  const __m128i slash = _mm_set1_epi8('/');
+  for (; i + 16 <= last; i += 16) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i + 1));
+    const __m128i open = _mm_and_si128(_mm_cmpeq_epi8(here, blank), _mm_cmpeq_epi8(_mm_or_si128(next, caseBit), h));
+    const __m128i close = _mm_and_si128(_mm_cmpeq_epi8(here, less), _mm_cmpeq_epi8(next, slash));
+    const int mask = _mm_movemask_epi8(_mm_or_si128(open, close));
+    if (mask)
+      return i + qsizetype(__builtin_ctz(unsigned(mask)));
+  }
+#endif
+  for (; i < last; ++i) {
+    if (isTagStart(data + i))
+      return i;
   }
   return -1;
 }
 
-// First "</A>" (any letter case) starting at or after from.
-qsizetype scanClose(const QByteArray &buffer, qsizetype from)
+// First "&&&&TOTALPAGES:" starting at or after from, -1 when there is none. The marker's "&" and
+// "T" four bytes apart are rare enough on a page to look for first.
+qsizetype findTotalPagesMarker(QByteArrayView buffer, qsizetype from)
 {
-  const char *data = buffer.constData();
-  const qsizetype last = buffer.size() - kCloseLength;
+  const char *data = buffer.data();
+  const qsizetype length = kTotalPagesMarker.size();
+  const qsizetype last = buffer.size() - length;  // last possible start
   qsizetype i = from;
-  while (i <= last) {
-    const void *hit = std::memchr(data + i, '<', std::size_t(last - i + 1));
-    if (!hit)
-      return -1;
-    const qsizetype j = static_cast<const char *>(hit) - data;
-    if (data[j + 1] == '/' && lower(data[j + 2]) == 'a' && data[j + 3] == '>')
-      return j;
-    i = j + 1;
+  const auto matches = [&](qsizetype at) {
+    return std::memcmp(data + at, kTotalPagesMarker.data(), std::size_t(length)) == 0;
+  };
+#ifdef __SSE2__
+  const __m128i amp = _mm_set1_epi8('&');
+  const __m128i t = _mm_set1_epi8('T');
+  for (; i + 16 <= last; i += 16) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
+    const __m128i ahead = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i + 4));
+    unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, amp), _mm_cmpeq_epi8(ahead, t))));
+    while (mask) {
+      const qsizetype at = i + qsizetype(__builtin_ctz(mask));
+      if (matches(at))
+        return at;
+      mask &= mask - 1;
+    }
+  }
+#endif
+  for (; i <= last; ++i) {
+    if (data[i] == '&' && matches(i))
+      return i;
   }
   return -1;
 }
@@ -70,6 +104,11 @@ qsizetype scanClose(const QByteArray &buffer, qsizetype from)
 const char *findByte(const char *begin, const char *end, char c)
 {
   return begin < end ? static_cast<const char *>(std::memchr(begin, c, std::size_t(end - begin))) : nullptr;
+}
+
+QByteArrayView withoutByteOrderMark(QByteArrayView text)
+{
+  return text.startsWith(kByteOrderMark) ? text.sliced(kByteOrderMark.size()) : text;
 }
 
 }  // namespace
@@ -97,6 +136,11 @@ ResultPageParser::ResultPageParser(ResultTableModel *results, ResultTableModel *
 
 ResultPageParser::~ResultPageParser() = default;
 
+void ResultPageParser::setConnectionSpeed(const QString &connectionSpeed)
+{
+  m_speedLimit = connectionSpeedLimit(connectionSpeed);
+}
+
 ResultLayout ResultPageParser::currentLayout() const
 {
   return m_layoutSource ? m_layoutSource() : m_layout;
@@ -104,43 +148,23 @@ ResultLayout ResultPageParser::currentLayout() const
 
 void ResultPageParser::beginDocument()
 {
+  flushRows();
   m_buffer.clear();
   m_parsed = 0;
-  m_open = {};
-  m_close = {};
+  m_scanned = 0;
+  m_open = -1;
+  m_openedAgain = 0;
   m_totalPagesScanned = 0;
   m_totalPagesStart = -1;
   m_breakScanned = 0;
   m_totalPagesComplete = false;
   m_totalPagesAnnounced = false;
-  m_pending.clear();
-  m_pendingTarget = nullptr;
   m_malformedAnchors = 0;
 }
 
 QByteArray ResultPageParser::responseBuffer() const
 {
   return m_buffer.sliced(m_parsed);
-}
-
-qsizetype ResultPageParser::findOpen(qsizetype from)
-{
-  if (m_open.found >= from)
-    return m_open.found;
-  const qsizetype start = std::max(from, m_open.scannedTo);
-  m_open.found = scanOpen(m_buffer, start);
-  m_open.scannedTo = m_open.found >= 0 ? m_open.found : std::max(start, m_buffer.size() - (kOpenLength - 1));
-  return m_open.found;
-}
-
-qsizetype ResultPageParser::findClose(qsizetype from)
-{
-  if (m_close.found >= from)
-    return m_close.found;
-  const qsizetype start = std::max(from, m_close.scannedTo);
-  m_close.found = scanClose(m_buffer, start);
-  m_close.scannedTo = m_close.found >= 0 ? m_close.found : std::max(start, m_buffer.size() - (kCloseLength - 1));
-  return m_close.found;
 }
 
 void ResultPageParser::extract(QByteArrayView block)
@@ -159,22 +183,41 @@ void ResultPageParser::extract(QByteArrayView block)
     m_progressMaximum = clampToInt(m_buffer.size() - m_parsed + 1);
   scanTotalPages();
 
+  // One pass over the new bytes finds both kinds of tag. An "A HREF" that opens again before a
+  // "</A>" closes it was never closed; a "</A>" with no open tag before it is stray text.
   while (!m_stopRequested) {
-    qsizetype open = findOpen(m_parsed);
-    if (open < 0)
+    const char *data = m_buffer.constData();
+    const qsizetype size = m_buffer.size();
+    const qsizetype at = findTagStart(data, m_scanned, size - 1);
+    if (at < 0) {
+      m_scanned = std::max(m_scanned, size - 1);
       break;
-    const qsizetype close = findClose(open + kOpenLength);
-    if (close < 0)
-      break;
-    // An anchor that opens again before it closes: the earlier tag was never closed.
-    for (qsizetype next = findOpen(open + kOpenLength); next >= 0 && next < close;
-         next = findOpen(open + kOpenLength)) {
-      ++m_malformedAnchors;
-      open = next;
     }
-    m_progressValue = clampToInt(m_buffer.size() - m_parsed);
-    consumeAnchor(open, close);
-    m_parsed = close + 1;  // the unparsed text goes on with the closing tag's "/A>"
+    if (data[at] == ' ') {
+      if (size - at < kOpenLength - 1) {
+        m_scanned = at;  // wait for the rest of the tag
+        break;
+      }
+      m_scanned = at + 1;
+      if (at == 0 || lower(data[at - 1]) != 'a' || lower(data[at + 2]) != 'r' || lower(data[at + 3]) != 'e'
+          || lower(data[at + 4]) != 'f')
+        continue;
+      if (m_open >= 0)
+        ++m_openedAgain;
+      m_open = at - 1;
+      continue;
+    }
+    if (size - at < kCloseLength) {
+      m_scanned = at;
+      break;
+    }
+    m_scanned = at + 1;
+    if (lower(data[at + 2]) != 'a' || data[at + 3] != '>' || m_open < 0)
+      continue;
+    m_malformedAnchors += std::exchange(m_openedAgain, 0);
+    m_progressValue = clampToInt(size - m_parsed);
+    consumeAnchor(std::exchange(m_open, -1), at);
+    m_parsed = at + 1;  // the unparsed text goes on with the closing tag's "/A>"
   }
 
   flushRows();
@@ -203,34 +246,27 @@ void ResultPageParser::consumeAnchor(qsizetype open, qsizetype close)
     ++m_malformedAnchors;
     return;
   }
-  const QByteArrayView address(raw, addressEnd - raw);
-  const QByteArrayView text(tagEnd + 1, end - (tagEnd + 1));
-
-  const qsizetype needed = m_decoder.requiredSpace(address.size()) + m_decoder.requiredSpace(text.size());
-  if (m_scratch.capacity() < needed)
-    m_scratch.reserve(needed * 2);
-  m_scratch.resize(needed);
-  QChar *begin = m_scratch.data();
-  QChar *addressOut = m_decoder.appendToBuffer(begin, address);
-  QChar *textOut = m_decoder.appendToBuffer(addressOut, text);
-  addRow(QStringView(begin, addressOut), QStringView(addressOut, textOut));
+  // The address and the text are read as two separate UTF-8 texts: a byte order mark at the
+  // start of either is not part of it.
+  addRow(withoutByteOrderMark(QByteArrayView(raw, addressEnd - raw)),
+         withoutByteOrderMark(QByteArrayView(tagEnd + 1, end - (tagEnd + 1))));
 }
 
 bool ResultPageParser::AddResultRow(QStringView address, QStringView text)
 {
-  const bool added = addRow(address, text);
+  const bool added = addRow(address.toUtf8(), text.toUtf8());
   flushRows();
   if (!m_extracting)
     publish();
   return added;
 }
 
-bool ResultPageParser::addRow(QStringView address, QStringView text)
+bool ResultPageParser::addRow(QByteArrayView address, QByteArrayView text)
 {
   ResultTableModel *target = m_relatedMode ? m_related.data() : m_results.data();
   const ResultLayout layout = currentLayout();
   const StationRecord record = splitStationRecord(address, text, layout);
-  if (exceedsConnectionSpeed(record.SpeedText, m_connectionSpeed))
+  if (m_speedLimit && resultNumberValue(record.SpeedText) > *m_speedLimit)
     return false;
   ++m_resultCount;
   m_countChanged = true;
@@ -238,12 +274,14 @@ bool ResultPageParser::addRow(QStringView address, QStringView text)
   // Captions count the rows before this one is added.
   const int mainRows = gridRows(m_results);
   if ((mainRows - 1) % 10 == 0)
-    m_searchCaption = searchResultsCaption(mainRows - 1);
+    m_searchCaption = mainRows - 1;
   const int relatedRows = gridRows(m_related);
   if (relatedRows > 2)
-    m_relatedCaption = relatedResultsCaption(relatedRows - 1);
+    m_relatedCaption = relatedRows - 1;
 
-  writeRow(target, m_resultCount - 1, buildResultRow(record, layout));
+  ResultTableModel::Utf8Cells cells;
+  const int picture = buildResultCells(record, layout, cells, m_scratch);
+  writeRow(target, m_resultCount - 1, cells, picture);
   return true;
 }
 
@@ -251,36 +289,25 @@ int ResultPageParser::gridRows(const ResultTableModel *model) const
 {
   if (!model)
     return 2;
-  const qsizetype pending = model == m_pendingTarget ? qsizetype(m_pending.size()) : 0;
-  return clampToInt(std::max<qsizetype>(2, model->rowCount() + pending + 1));
+  return clampToInt(std::max<qsizetype>(2, qsizetype(model->rowCount()) + model->stagedRowCount() + 1));
 }
 
-void ResultPageParser::writeRow(ResultTableModel *target, int row, ResultTableModel::Row data)
+void ResultPageParser::writeRow(ResultTableModel *target, int row, const ResultTableModel::Utf8Cells &cells,
+                                int picture)
 {
   if (!target || row < 0)
     return;
   if (m_pendingTarget && m_pendingTarget != target)
     flushRows();
-  if (row < target->rowCount()) {
-    target->setRow(row, std::move(data));
-    return;
-  }
-  const std::size_t slot = std::size_t(row - target->rowCount());
-  m_pendingTarget = target;
-  if (slot < m_pending.size()) {
-    m_pending[slot] = std::move(data);
-    return;
-  }
-  m_pending.resize(slot);
-  m_pending.push_back(std::move(data));
+  if (row >= target->rowCount())
+    m_pendingTarget = target;
+  target->writeRow(row, cells, picture);
 }
 
 void ResultPageParser::flushRows()
 {
-  if (m_pendingTarget && !m_pending.empty()
-      && (m_pendingTarget == m_results.data() || m_pendingTarget == m_related.data()))
-    m_pendingTarget->appendRows(std::move(m_pending));
-  m_pending.clear();
+  if (m_pendingTarget && (m_pendingTarget == m_results.data() || m_pendingTarget == m_related.data()))
+    m_pendingTarget->commitRows();
   m_pendingTarget = nullptr;
 }
 
@@ -288,7 +315,7 @@ void ResultPageParser::scanTotalPages()
 {
   if (m_totalPagesStart < 0) {
     const qsizetype start = m_totalPagesScanned;
-    const qsizetype marker = QByteArrayView(m_buffer).indexOf(kTotalPagesMarker, start);
+    const qsizetype marker = findTotalPagesMarker(m_buffer, start);
     if (marker < 0) {
       m_totalPagesScanned = std::max(start, m_buffer.size() - (kTotalPagesMarker.size() - 1));
       return;
@@ -323,10 +350,9 @@ void ResultPageParser::compact()
     return;
   m_buffer.remove(0, drop);
   m_parsed -= drop;
-  for (Finder *finder : {&m_open, &m_close}) {
-    finder->found = finder->found >= drop ? finder->found - drop : -1;
-    finder->scannedTo = std::max<qsizetype>(0, finder->scannedTo - drop);
-  }
+  m_scanned = std::max<qsizetype>(0, m_scanned - drop);
+  if (m_open >= 0)
+    m_open -= drop;  // an open tag is never before the unparsed text
   m_totalPagesScanned = std::max<qsizetype>(0, m_totalPagesScanned - drop);
   if (m_totalPagesStart >= 0) {
     if (m_totalPagesComplete)
@@ -342,10 +368,10 @@ void ResultPageParser::publish()
   emit progressChanged(m_progressMaximum, m_progressValue);
   if (std::exchange(m_countChanged, false))
     emit resultCountChanged(m_resultCount);
-  if (const std::optional<QString> caption = std::exchange(m_searchCaption, std::nullopt))
-    emit searchCaptionChanged(*caption);
-  if (const std::optional<QString> caption = std::exchange(m_relatedCaption, std::nullopt))
-    emit relatedCaptionChanged(*caption);
+  if (const std::optional<int> count = std::exchange(m_searchCaption, std::nullopt))
+    emit searchCaptionChanged(searchResultsCaption(*count));
+  if (const std::optional<int> count = std::exchange(m_relatedCaption, std::nullopt))
+    emit relatedCaptionChanged(relatedResultsCaption(*count));
   if (std::exchange(m_totalPagesChanged, false)) {
     emit totalPagesChanged(m_totalPages);
     emit browseLabelChanged(browseLabelText(m_currentPage, m_totalPages));

@@ -2,16 +2,15 @@
 
 #include "results/result_table_model.h"
 #include "search/result_layout.h"
+#include "search/result_row.h"
 
 #include <QByteArray>
 #include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QStringDecoder>
 
 #include <functional>
 #include <optional>
-#include <vector>
 
 namespace tessivar {
 
@@ -48,7 +47,7 @@ public:
 
   void setLayout(ResultLayout layout) { m_layout = layout; }
   void setLayoutSource(std::function<ResultLayout()> source) { m_layoutSource = std::move(source); }
-  void setConnectionSpeed(const QString &connectionSpeed) { m_connectionSpeed = connectionSpeed; }
+  void setConnectionSpeed(const QString &connectionSpeed);
   void setRelatedMode(bool related) { m_relatedMode = related; }
   bool relatedMode() const { return m_relatedMode; }
   void setCurrentPage(int page) { m_currentPage = page; }
@@ -83,19 +82,11 @@ signals:
   void progressChanged(int maximum, int value);   // progbar
 
 private:
-  struct Finder
-  {
-    qsizetype found = -1;
-    qsizetype scannedTo = 0;
-  };
-
   ResultLayout currentLayout() const;
-  qsizetype findOpen(qsizetype from);
-  qsizetype findClose(qsizetype from);
   void scanTotalPages();
   void consumeAnchor(qsizetype open, qsizetype close);
-  bool addRow(QStringView address, QStringView text);
-  void writeRow(ResultTableModel *target, int row, ResultTableModel::Row data);
+  bool addRow(QByteArrayView address, QByteArrayView text);
+  void writeRow(ResultTableModel *target, int row, const ResultTableModel::Utf8Cells &cells, int picture);
   int gridRows(const ResultTableModel *model) const;
   void flushRows();
   void compact();
@@ -105,24 +96,23 @@ private:
   QPointer<ResultTableModel> m_related;
   ResultLayout m_layout = ResultLayout::Live;
   std::function<ResultLayout()> m_layoutSource;
-  QString m_connectionSpeed;
+  std::optional<double> m_speedLimit;  // of the connection speed
   bool m_relatedMode = false;
   int m_currentPage = 0;
   bool m_stopRequested = false;
 
   QByteArray m_buffer;  // the page from the first byte not yet dropped
   qsizetype m_parsed = 0;  // start of the unparsed text in m_buffer
-  Finder m_open;
-  Finder m_close;
+  qsizetype m_scanned = 0;  // tags are sought from here on
+  qsizetype m_open = -1;  // the latest "A HREF" not yet closed
+  int m_openedAgain = 0;  // tags opened again before m_open, malformed once a close comes
   qsizetype m_totalPagesScanned = 0;
   qsizetype m_totalPagesStart = -1;  // first byte of the page count, -1 until the marker is seen
   qsizetype m_breakScanned = 0;
   bool m_totalPagesComplete = false;
-  QStringDecoder m_decoder{QStringDecoder::Utf8, QStringDecoder::Flag::Stateless};
-  QString m_scratch;
+  ResultRowScratch m_scratch;
 
-  ResultTableModel *m_pendingTarget = nullptr;
-  std::vector<ResultTableModel::Row> m_pending;
+  ResultTableModel *m_pendingTarget = nullptr;  // the model holding staged rows
 
   bool m_extracting = false;
   int m_resultCount = 0;
@@ -130,8 +120,8 @@ private:
   bool m_totalPagesAnnounced = false;  // announced for the current document
   // What changed since the last publish().
   bool m_countChanged = false;
-  std::optional<QString> m_searchCaption;
-  std::optional<QString> m_relatedCaption;
+  std::optional<int> m_searchCaption;
+  std::optional<int> m_relatedCaption;
   bool m_totalPagesChanged = false;
   int m_progressMaximum = 0;
   int m_progressValue = 0;

@@ -3,129 +3,192 @@
 #include "search/result_number.h"
 #include "search/station_record.h"
 
+#include <QString>
+#include <QStringDecoder>
+
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace tessivar {
 
 namespace {
 
-constexpr QStringView kUnknown = u"Unknown";
+constexpr QByteArrayView kUnknown = "Unknown";
 
-QStringView trimmedOrUnknown(QStringView text)
+QByteArrayView trimmedOrUnknown(QByteArrayView text)
 {
-  const QStringView trimmed = text.trimmed();
+  const QByteArrayView trimmed = trimmedText(text);
   return trimmed.isEmpty() ? kUnknown : trimmed;
 }
 
-// Cleans a location; the result views either location or storage.
-QStringView cleanLocationView(QStringView location, QString &storage)
+void replaceAll(std::string &text, std::string_view from, std::string_view to)
 {
-  QStringView text = location.trimmed();
-  if (text == u",")
-    return kUnknown;
-  if (text.startsWith(u',')) {
-    text = text.sliced(1).trimmed();
+  std::size_t at = text.find(from);
+  if (at == std::string::npos)
+    return;
+  std::string result;
+  result.reserve(text.size());
+  std::size_t done = 0;
+  for (; at != std::string::npos; at = text.find(from, done)) {
+    result.append(text, done, at - done);
+    result.append(to);
+    done = at + from.size();
   }
-  if (text.endsWith(u',')) {
-    text = text.first(text.indexOf(u',')).trimmed();
-  }
-  if (!text.contains(u"Unknown, "))
-    return text;
-  storage = text.toString();
-  storage.replace(QStringLiteral("Unknown, Internet"), QStringLiteral("Internet Based"));
-  storage.replace(QStringLiteral("Unknown, Unknown"), QStringLiteral("Unknown"));
-  storage.remove(QStringLiteral("Unknown, "));
-  return QStringView(storage).trimmed();
+  result.append(text, done, std::string::npos);
+  text = std::move(result);
 }
 
-// Writes "[m:s]" or "[??:??]" into out (at least 48 characters); returns the length.
-qsizetype writeLengthText(QStringView seconds, QChar *out)
+// Cleans a location; the result views either location or storage.
+QByteArrayView cleanLocationView(QByteArrayView location, std::string &storage)
+{
+  QByteArrayView text = trimmedText(location);
+  if (text == ",")
+    return kUnknown;
+  if (text.startsWith(','))
+    text = trimmedText(text.sliced(1));
+  if (text.endsWith(','))
+    text = trimmedText(text.first(text.indexOf(',')));
+  if (!text.contains("Unknown, "))
+    return text;
+  if (std::any_of(text.begin(), text.end(), [](char c) { return c & 0x80; })) {
+    // Removing text can join the bytes on either side into a character that neither side was
+    // alone: replace in the decoded text.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QString decoded = decoder.decode(text);
+    decoded.replace(QStringLiteral("Unknown, Internet"), QStringLiteral("Internet Based"));
+    decoded.replace(QStringLiteral("Unknown, Unknown"), QStringLiteral("Unknown"));
+    decoded.remove(QStringLiteral("Unknown, "));
+    const QByteArray encoded = decoded.toUtf8();
+    storage.assign(encoded.constData(), std::size_t(encoded.size()));
+  } else {
+    storage.assign(text.data(), std::size_t(text.size()));
+    replaceAll(storage, "Unknown, Internet", "Internet Based");
+    replaceAll(storage, "Unknown, Unknown", "Unknown");
+    replaceAll(storage, "Unknown, ", "");
+  }
+  return trimmedText(QByteArrayView(storage.data(), qsizetype(storage.size())));
+}
+
+// Writes "[m:s]" or "[??:??]" into out (at least 48 bytes); returns the length.
+qsizetype writeLengthText(QByteArrayView seconds, char *out)
 {
   const double value = resultNumberValue(seconds);
   // Negative or absurd lengths are as unknown as a missing one.
   if (!(value > 0) || value > 1e15) {
-    const QStringView unknown = u"[??:??]";
-    std::copy(unknown.begin(), unknown.end(), out);
-    return unknown.size();
+    std::memcpy(out, "[??:??]", 7);
+    return 7;
   }
   const double whole = std::floor(value);
   qsizetype n = 0;
-  out[n++] = u'[';
+  out[n++] = '[';
   n += writeShortestNumber(std::floor(whole / 60), out + n);
-  out[n++] = u':';
+  out[n++] = ':';
   n += writeShortestNumber(std::fmod(whole, 60), out + n);
-  out[n++] = u']';
+  out[n++] = ']';
   return n;
+}
+
+bool isPlaylistExtension(QByteArrayView address)
+{
+  static constexpr const char16_t *kExtensions[] = {u".MP3", u".PLS", u".M3U"};
+  const bool ascii = address.size() >= 4 && (address[address.size() - 1] & 0x80) == 0
+      && (address[address.size() - 2] & 0x80) == 0 && (address[address.size() - 3] & 0x80) == 0
+      && (address[address.size() - 4] & 0x80) == 0;
+  if (ascii) {
+    const QByteArrayView extension = address.last(4);
+    for (const char16_t *candidate : kExtensions) {
+      bool same = true;
+      for (int i = 0; i < 4 && same; ++i) {
+        const char c = extension[i];
+        same = (c >= 'a' && c <= 'z' ? char(c - 32) : c) == char(candidate[i]);
+      }
+      if (same)
+        return true;
+    }
+    return false;
+  }
+  // Characters beyond ASCII may still fold to these letters (a long s is an s).
+  const QString decoded = QString::fromUtf8(address);
+  const QStringView extension = decoded.size() >= 4 ? QStringView(decoded).last(4) : QStringView(decoded);
+  for (const char16_t *candidate : kExtensions) {
+    if (extension.compare(QStringView(candidate), Qt::CaseInsensitive) == 0)
+      return true;
+  }
+  return false;
+}
+
+// The speed as shown, in storage.
+QByteArrayView shownSpeed(const StationRecord &record, std::string &storage)
+{
+  if (!record.SpeedGetsK)
+    return record.SpeedText;
+  storage.assign(record.SpeedText.data(), std::size_t(record.SpeedText.size()));
+  storage.push_back('k');
+  return QByteArrayView(storage.data(), qsizetype(storage.size()));
 }
 
 }  // namespace
 
-QString cleanLocation(QStringView location)
+QByteArray cleanLocation(QByteArrayView location)
 {
-  QString storage;
-  return cleanLocationView(location, storage).toString();
+  std::string storage;
+  return cleanLocationView(location, storage).toByteArray();
 }
 
-QString lengthText(QStringView seconds)
+QByteArray lengthText(QByteArrayView seconds)
 {
-  QChar buffer[48];
-  return QString(buffer, writeLengthText(seconds, buffer));
+  char buffer[48];
+  return QByteArray(buffer, writeLengthText(seconds, buffer));
 }
 
-ResultTableModel::Row buildResultRow(const StationRecord &record, ResultLayout layout)
+int buildResultCells(const StationRecord &record, ResultLayout layout, ResultTableModel::Utf8Cells &cells,
+                     ResultRowScratch &scratch)
 {
-  std::array<QStringView, ResultTableModel::ColumnCount> cells{};
-  QChar numberBuffer[32];
-  const QStringView speed = record.SpeedText;
+  cells = {};
+  const QByteArrayView speed = shownSpeed(record, scratch.speed);
 
   if (layout == ResultLayout::Archive) {
     int picture = ResultTableModel::NoPicture;
-    const QStringView extension = record.StreamURL.size() >= 4 ? record.StreamURL.last(4) : record.StreamURL;
-    const bool playlistFile = extension.compare(u".MP3", Qt::CaseInsensitive) == 0
-        || extension.compare(u".PLS", Qt::CaseInsensitive) == 0
-        || extension.compare(u".M3U", Qt::CaseInsensitive) == 0;
-    if (record.StatusFlag == u"0" || playlistFile) {
+    if (record.StatusFlag == "0" || isPlaylistExtension(record.StreamURL)) {
       picture = ResultTableModel::Picture1;
-      cells[7] = u"0";
-    } else if (record.StatusFlag == u"1") {
+      cells[7] = "0";
+    } else if (record.StatusFlag == "1") {
       picture = ResultTableModel::Picture2;
-      cells[7] = u"1";
+      cells[7] = "1";
     } else {
-      cells[0] = u"?";
+      cells[0] = "?";
     }
-    QChar lengthBuffer[48];
-    cells[1] = QStringView(lengthBuffer, writeLengthText(record.LengthSeconds, lengthBuffer));
+    cells[1] = QByteArrayView(scratch.length, writeLengthText(record.LengthSeconds, scratch.length));
     cells[2] = speed;
     cells[3] = record.StationName;
-    QChar idBuffer[16];
-    cells[4] = QStringView(idBuffer, writeShortestNumber(record.ItemID, idBuffer));
+    cells[4] = QByteArrayView(scratch.id, writeShortestNumber(record.ItemID, scratch.id));
     cells[5] = record.StreamURL;
     cells[6] = record.WebsiteURL;
-    const qsizetype k = speed.indexOf(u'k');
+    const qsizetype k = speed.indexOf('k');
     if (k >= 0)
-      cells[8] = QStringView(numberBuffer, writeShortestNumber(resultNumberValue(speed.first(k)), numberBuffer));
+      cells[8] = QByteArrayView(scratch.number, writeShortestNumber(resultNumberValue(speed.first(k)), scratch.number));
     cells[9] = record.LengthSeconds;
-    return ResultTableModel::Row::fromCells(cells, picture);
+    return picture;
   }
 
-  QString locationStorage;
   cells[0] = trimmedOrUnknown(record.StationName);
   cells[1] = trimmedOrUnknown(record.FormatText);
-  cells[2] = cleanLocationView(record.Location, locationStorage);
-  const QStringView trimmedSpeed = speed.trimmed();
-  cells[3] = trimmedSpeed.isEmpty() || trimmedSpeed == u"0k" ? kUnknown : trimmedSpeed;
-  QStringView address = record.StreamURL;
-  while (!address.isEmpty() && (address.front() == u'"' || address.front() == u' '))
+  cells[2] = cleanLocationView(record.Location, scratch.location);
+  const QByteArrayView trimmedSpeed = trimmedText(speed);
+  cells[3] = trimmedSpeed.isEmpty() || trimmedSpeed == "0k" ? kUnknown : trimmedSpeed;
+  QByteArrayView address = record.StreamURL;
+  while (!address.isEmpty() && (address.front() == '"' || address.front() == ' '))
     address = address.sliced(1);
-  while (!address.isEmpty() && (address.back() == u'"' || address.back() == u' '))
+  while (!address.isEmpty() && (address.back() == '"' || address.back() == ' '))
     address.chop(1);
-  cells[4] = address.trimmed();
+  cells[4] = trimmedText(address);
   cells[5] = record.WebsiteURL;
   const double speedValue = resultNumberValue(speed);
-  cells[8] = speedValue == 0 || speed == u"?bps"
-      ? QStringView(u"5000")
-      : QStringView(numberBuffer, writeShortestNumber(speedValue, numberBuffer));
-  return ResultTableModel::Row::fromCells(cells);
+  cells[8] = speedValue == 0 || speed == "?bps"
+      ? QByteArrayView("5000")
+      : QByteArrayView(scratch.number, writeShortestNumber(speedValue, scratch.number));
+  return ResultTableModel::NoPicture;
 }
 
 }  // namespace tessivar

@@ -2,72 +2,159 @@
 
 #include "search/result_number.h"
 
+#include <cstring>
+
 namespace tessivar {
 
 namespace {
 
-// Finds a marker by its first character, which QStringView looks for quickly.
-qsizetype findMarker(QStringView text, QStringView marker)
+const char *findByte(const char *begin, const char *end, char c)
 {
-  qsizetype from = 0;
-  while (true) {
-    const qsizetype at = text.indexOf(marker.front(), from);
-    if (at < 0 || at + marker.size() > text.size())
+  return begin < end ? static_cast<const char *>(std::memchr(begin, c, std::size_t(end - begin))) : nullptr;
+}
+
+// Position of a two- or four-character marker in text, -1 when it is missing.
+qsizetype findMarker(QByteArrayView text, QByteArrayView marker)
+{
+  const char *begin = text.data();
+  const char *end = begin + text.size();
+  const char *from = begin;
+  while (const char *at = findByte(from, end, marker.front())) {
+    if (end - at < marker.size())
       return -1;
-    if (text.sliced(at, marker.size()) == marker)
-      return at;
+    if (std::memcmp(at + 1, marker.data() + 1, std::size_t(marker.size() - 1)) == 0)
+      return at - begin;
     from = at + 1;
   }
+  return -1;
 }
 
 // The text up to the marker, leaving rest just behind it; empty with rest unchanged when the
 // marker is missing.
-QStringView takeUpTo(QStringView &rest, QStringView marker)
+QByteArrayView takeUpTo(QByteArrayView &rest, QByteArrayView marker)
 {
   const qsizetype at = findMarker(rest, marker);
   if (at < 0)
     return {};
-  const QStringView field = rest.first(at);
+  const QByteArrayView field = rest.first(at);
   rest = rest.sliced(at + marker.size());
   return field;
 }
 
+constexpr QByteArrayView kUnknown = "Unknown";
+
+// Normalises raw into shown (+ "k" when appendK).
+void normalise(QByteArrayView raw, QByteArrayView &shown, bool &appendK)
+{
+  if (resultNumberValue(raw) == 0 || raw == "0") {
+    shown = kUnknown;
+    appendK = false;
+    return;
+  }
+  shown = raw;
+  appendK = !raw.endsWith('k');
+}
+
+// Length of the white space character that starts at p, 0 when there is none.
+qsizetype spaceAt(const unsigned char *p, const unsigned char *end)
+{
+  const unsigned c = p[0];
+  if (c == ' ' || (c >= 0x09 && c <= 0x0d))
+    return 1;
+  if (c < 0xc2 || end - p < 2)
+    return 0;
+  if (c == 0xc2)
+    return p[1] == 0x85 || p[1] == 0xa0 ? 2 : 0;
+  if (end - p < 3)
+    return 0;
+  const unsigned b = p[1];
+  const unsigned d = p[2];
+  switch (c) {
+  case 0xe1:  // U+1680
+    return b == 0x9a && d == 0x80 ? 3 : 0;
+  case 0xe2:  // U+2000-U+200A, U+2028, U+2029, U+202F, U+205F
+    if (b == 0x80)
+      return (d >= 0x80 && d <= 0x8a) || d == 0xa8 || d == 0xa9 || d == 0xaf ? 3 : 0;
+    return b == 0x81 && d == 0x9f ? 3 : 0;
+  case 0xe3:  // U+3000
+    return b == 0x80 && d == 0x80 ? 3 : 0;
+  default:
+    return 0;
+  }
+}
+
+// Length of the white space character that ends at end, 0 when there is none.
+qsizetype spaceBefore(const unsigned char *begin, const unsigned char *end)
+{
+  const unsigned c = end[-1];
+  if (c == ' ' || (c >= 0x09 && c <= 0x0d))
+    return 1;
+  if (c < 0x80)
+    return 0;
+  if (end - begin >= 2 && end[-2] == 0xc2)
+    return c == 0x85 || c == 0xa0 ? 2 : 0;
+  if (end - begin >= 3 && end[-3] >= 0xe1 && end[-3] <= 0xe3)
+    return spaceAt(end - 3, end) == 3 ? 3 : 0;
+  return 0;
+}
+
 }  // namespace
 
-QString normaliseSpeed(QStringView speed)
+QByteArrayView trimmedText(QByteArrayView text)
 {
-  if (resultNumberValue(speed) == 0 || speed == u"0")
-    return QStringLiteral("Unknown");
-  if (speed.endsWith(u'k'))
-    return speed.toString();
-  QString text;
-  text.reserve(speed.size() + 1);
-  text.append(speed);
-  text.append(u'k');
+  const auto *begin = reinterpret_cast<const unsigned char *>(text.data());
+  const auto *end = begin + text.size();
+  while (begin < end) {
+    const qsizetype n = spaceAt(begin, end);
+    if (!n)
+      break;
+    begin += n;
+  }
+  while (begin < end) {
+    const qsizetype n = spaceBefore(begin, end);
+    if (!n)
+      break;
+    end -= n;
+  }
+  return QByteArrayView(reinterpret_cast<const char *>(begin), end - begin);
+}
+
+QByteArray StationRecord::speed() const
+{
+  QByteArray text = SpeedText.toByteArray();
+  if (SpeedGetsK)
+    text.append('k');
   return text;
 }
 
-StationRecord splitStationRecord(QStringView address, QStringView text, ResultLayout layout)
+QByteArray normaliseSpeed(QByteArrayView speed)
+{
+  StationRecord record;
+  normalise(speed, record.SpeedText, record.SpeedGetsK);
+  return record.speed();
+}
+
+StationRecord splitStationRecord(QByteArrayView address, QByteArrayView text, ResultLayout layout)
 {
   StationRecord record;
   record.StreamURL = address;
-  const qsizetype stars = findMarker(text, u"**");
+  const qsizetype stars = findMarker(text, "**");
   if (stars < 0) {
     record.StationName = text;
     return record;
   }
-  record.StationName = text.first(stars).trimmed();
-  QStringView rest = text.sliced(stars + 2);
-  record.FormatText = takeUpTo(rest, u"&&");
-  record.Location = takeUpTo(rest, u"^^");
-  const qsizetype dollars = findMarker(rest, u"$$");
-  record.SpeedText = normaliseSpeed(dollars < 0 ? QStringView() : rest.first(dollars));
+  record.StationName = trimmedText(text.first(stars));
+  QByteArrayView rest = text.sliced(stars + 2);
+  record.FormatText = takeUpTo(rest, "&&");
+  record.Location = takeUpTo(rest, "^^");
+  const qsizetype dollars = findMarker(rest, "$$");
+  normalise(dollars < 0 ? QByteArrayView() : rest.first(dollars), record.SpeedText, record.SpeedGetsK);
   if (dollars < 0)
     return record;
   rest = rest.sliced(dollars + 2);
   if (layout == ResultLayout::Archive) {
-    record.LengthSeconds = takeUpTo(rest, u"~~");
-    const qsizetype idEnd = findMarker(rest, u"~$~$");
+    record.LengthSeconds = takeUpTo(rest, "~~");
+    const qsizetype idEnd = findMarker(rest, "~$~$");
     if (idEnd >= 0) {
       const double id = resultNumberValue(rest.first(idEnd));
       if (id >= -2147483648.0 && id <= 2147483647.0)
@@ -75,7 +162,7 @@ StationRecord splitStationRecord(QStringView address, QStringView text, ResultLa
       rest = rest.sliced(idEnd + 4);
     }
   }
-  const qsizetype at = findMarker(rest, u"@@");
+  const qsizetype at = findMarker(rest, "@@");
   if (at >= 0) {
     record.StatusFlag = rest.first(at);
     record.WebsiteURL = rest.sliced(at + 2);

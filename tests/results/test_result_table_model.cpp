@@ -39,6 +39,8 @@ private slots:
   void textSortIsCaseSensitiveAndStable();
   void numericSort();
   void sortMovesPersistentIndexes();
+  void stagedRowsArriveTogether();
+  void textBeyondAscii();
 };
 
 void TestResultTableModel::cellsAndRoles()
@@ -147,6 +149,65 @@ void TestResultTableModel::sortMovesPersistentIndexes()
   QCOMPARE(b.row(), 1);
   QCOMPARE(b.data().toString(), u"b"_qs);
   QCOMPARE(model.textColor(1, 0), QColor(Qt::green));  // colours travel with their row
+}
+
+void TestResultTableModel::stagedRowsArriveTogether()
+{
+  ResultTableModel model;
+  QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+  QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+  ResultTableModel::Utf8Cells cells{};
+  cells[0] = "first";
+  model.writeRow(0, cells, ResultTableModel::Picture2);
+  cells[0] = "third";
+  model.writeRow(2, cells, ResultTableModel::NoPicture);  // row 1 is staged empty
+  QCOMPARE(model.rowCount(), 0);
+  QCOMPARE(model.stagedRowCount(), 3);
+  QCOMPARE(model.text(0, 0), QString());
+  model.commitRows();
+  QCOMPARE(inserted.size(), 1);
+  QCOMPARE(inserted.at(0).at(1).toInt(), 0);
+  QCOMPARE(inserted.at(0).at(2).toInt(), 2);
+  QCOMPARE(column(model, 0), (QStringList{u"first"_qs, {}, u"third"_qs}));
+  QCOMPARE(model.statusPicture(0), 2);
+
+  // A row below the count is replaced at once, colours and all.
+  model.setTextColor(1, 0, Qt::red);
+  cells[0] = "second";
+  model.writeRow(1, cells, ResultTableModel::Picture1);
+  QCOMPARE(model.text(1, 0), u"second"_qs);
+  QVERIFY(!model.textColor(1, 0).isValid());
+  QCOMPARE(changed.size(), 2);
+
+  cells[0] = "dropped";
+  model.writeRow(3, cells, ResultTableModel::NoPicture);
+  model.clear();
+  model.commitRows();
+  QCOMPARE(model.rowCount(), 0);
+  QCOMPARE(inserted.size(), 1);
+}
+
+void TestResultTableModel::textBeyondAscii()
+{
+  ResultTableModel model;
+  const QByteArray zurich = "Z\xc3\xbcrich";
+  const QByteArray marked = "\xef\xbb\xbfmarked";
+  const QByteArray tilde = "\xef\xbd\x9e";         // U+FF5E
+  const QByteArray note = "\xf0\x9f\x8e\xb5";      // U+1F3B5, a surrogate pair in UTF-16
+  for (const QByteArray &text : {zurich, marked, tilde, note}) {
+    ResultTableModel::Utf8Cells cells{};
+    cells[0] = text;
+    cells[1] = "x";
+    model.writeRow(model.rowCount() + model.stagedRowCount(), cells, ResultTableModel::NoPicture);
+  }
+  model.commitRows();
+  QCOMPARE(model.text(0, 0), u"Zürich"_qs);
+  QCOMPARE(model.data(model.index(1, 0)).toString(), u"\uFEFFmarked"_qs);  // the mark is text here
+  model.setText(0, 1, u"changed \U0001F3B5"_qs);
+  // Text order is that of QString: a surrogate pair comes before U+FF5E.
+  model.sortRows(0, Qt::AscendingOrder, ResultTableModel::SortKind::Text);
+  QCOMPARE(column(model, 0), (QStringList{u"Zürich"_qs, u"\U0001F3B5"_qs, u"\uFEFFmarked"_qs, u"\uFF5E"_qs}));
+  QCOMPARE(model.text(0, 1), u"changed \U0001F3B5"_qs);
 }
 
 TESSIVAR_TEST_MAIN(TestResultTableModel)
