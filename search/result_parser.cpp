@@ -18,7 +18,6 @@ namespace {
 
 constexpr QByteArrayView kTotalPagesMarker = "&&&&TOTALPAGES:";
 constexpr QByteArrayView kBreak = "<BR>";
-constexpr QByteArrayView kByteOrderMark = "\xef\xbb\xbf";
 constexpr qsizetype kOpenLength = 6;   // "A HREF"
 constexpr qsizetype kCloseLength = 4;  // "</A>"
 // While the "<BR>" after the page count has not arrived, at most this much of the text after the
@@ -108,7 +107,7 @@ const char *findByte(const char *begin, const char *end, char c)
 
 QByteArrayView withoutByteOrderMark(QByteArrayView text)
 {
-  return text.startsWith(kByteOrderMark) ? text.sliced(kByteOrderMark.size()) : text;
+  return text.size() >= 3 && text[0] == '\xef' && text[1] == '\xbb' && text[2] == '\xbf' ? text.sliced(3) : text;
 }
 
 }  // namespace
@@ -237,11 +236,12 @@ void ResultPageParser::consumeAnchor(qsizetype open, qsizetype close)
   }
   const char *raw = quote + 1;
   const char *tagEnd = findByte(raw, end, '>');
-  const char *addressEnd = findByte(raw, end, '<');
+  // The address ends at the first '<' or double quote, whichever comes first.
+  const char *addressEnd = findByte(raw, end, '"');
   if (!addressEnd)
     addressEnd = end;
-  if (const char *addressQuote = findByte(raw, addressEnd, '"'))
-    addressEnd = addressQuote;
+  if (const char *less = findByte(raw, addressEnd, '<'))
+    addressEnd = less;
   if (!tagEnd || tagEnd + 1 == end || addressEnd == raw) {
     ++m_malformedAnchors;
     return;

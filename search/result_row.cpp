@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <string_view>
 
 namespace tessivar {
 
@@ -22,34 +23,41 @@ QByteArrayView trimmedOrUnknown(QByteArrayView text)
   return trimmed.isEmpty() ? kUnknown : trimmed;
 }
 
-void replaceAll(std::string &text, std::string_view from, std::string_view to)
+// Replaces every from in text, left to right; text and to are ASCII here.
+void replaceAll(std::string &text, std::string_view from, std::string_view to, std::string &spare)
 {
   std::size_t at = text.find(from);
   if (at == std::string::npos)
     return;
-  std::string result;
-  result.reserve(text.size());
+  spare.clear();
   std::size_t done = 0;
   for (; at != std::string::npos; at = text.find(from, done)) {
-    result.append(text, done, at - done);
-    result.append(to);
+    spare.append(text, done, at - done);
+    spare.append(to);
     done = at + from.size();
   }
-  result.append(text, done, std::string::npos);
-  text = std::move(result);
+  spare.append(text, done, std::string::npos);
+  text.swap(spare);
+}
+
+// True when text holds "Unknown, ".
+bool hasUnknownPrefix(QByteArrayView text)
+{
+  constexpr std::string_view kPrefix = "Unknown, ";
+  return std::string_view(text.data(), std::size_t(text.size())).find(kPrefix) != std::string_view::npos;
 }
 
 // Cleans a location; the result views either location or storage.
-QByteArrayView cleanLocationView(QByteArrayView location, std::string &storage)
+QByteArrayView cleanLocationView(QByteArrayView location, std::string &storage, std::string &spare)
 {
   QByteArrayView text = trimmedText(location);
-  if (text == ",")
+  if (sameBytes(text, ","))
     return kUnknown;
-  if (text.startsWith(','))
+  if (!text.isEmpty() && text.front() == ',')
     text = trimmedText(text.sliced(1));
-  if (text.endsWith(','))
+  if (!text.isEmpty() && text.back() == ',')
     text = trimmedText(text.first(text.indexOf(',')));
-  if (!text.contains("Unknown, "))
+  if (!hasUnknownPrefix(text))
     return text;
   if (std::any_of(text.begin(), text.end(), [](char c) { return c & 0x80; })) {
     // Removing text can join the bytes on either side into a character that neither side was
@@ -63,9 +71,9 @@ QByteArrayView cleanLocationView(QByteArrayView location, std::string &storage)
     storage.assign(encoded.constData(), std::size_t(encoded.size()));
   } else {
     storage.assign(text.data(), std::size_t(text.size()));
-    replaceAll(storage, "Unknown, Internet", "Internet Based");
-    replaceAll(storage, "Unknown, Unknown", "Unknown");
-    replaceAll(storage, "Unknown, ", "");
+    replaceAll(storage, "Unknown, Internet", "Internet Based", spare);
+    replaceAll(storage, "Unknown, Unknown", "Unknown", spare);
+    replaceAll(storage, "Unknown, ", "", spare);
   }
   return trimmedText(QByteArrayView(storage.data(), qsizetype(storage.size())));
 }
@@ -133,7 +141,8 @@ QByteArrayView shownSpeed(const StationRecord &record, std::string &storage)
 QByteArray cleanLocation(QByteArrayView location)
 {
   std::string storage;
-  return cleanLocationView(location, storage).toByteArray();
+  std::string spare;
+  return cleanLocationView(location, storage, spare).toByteArray();
 }
 
 QByteArray lengthText(QByteArrayView seconds)
@@ -150,10 +159,10 @@ int buildResultCells(const StationRecord &record, ResultLayout layout, ResultTab
 
   if (layout == ResultLayout::Archive) {
     int picture = ResultTableModel::NoPicture;
-    if (record.StatusFlag == "0" || isPlaylistExtension(record.StreamURL)) {
+    if (sameBytes(record.StatusFlag, "0") || isPlaylistExtension(record.StreamURL)) {
       picture = ResultTableModel::Picture1;
       cells[7] = "0";
-    } else if (record.StatusFlag == "1") {
+    } else if (sameBytes(record.StatusFlag, "1")) {
       picture = ResultTableModel::Picture2;
       cells[7] = "1";
     } else {
@@ -174,9 +183,9 @@ int buildResultCells(const StationRecord &record, ResultLayout layout, ResultTab
 
   cells[0] = trimmedOrUnknown(record.StationName);
   cells[1] = trimmedOrUnknown(record.FormatText);
-  cells[2] = cleanLocationView(record.Location, scratch.location);
+  cells[2] = cleanLocationView(record.Location, scratch.location, scratch.spare);
   const QByteArrayView trimmedSpeed = trimmedText(speed);
-  cells[3] = trimmedSpeed.isEmpty() || trimmedSpeed == "0k" ? kUnknown : trimmedSpeed;
+  cells[3] = trimmedSpeed.isEmpty() || sameBytes(trimmedSpeed, "0k") ? kUnknown : trimmedSpeed;
   QByteArrayView address = record.StreamURL;
   while (!address.isEmpty() && (address.front() == '"' || address.front() == ' '))
     address = address.sliced(1);
@@ -185,7 +194,7 @@ int buildResultCells(const StationRecord &record, ResultLayout layout, ResultTab
   cells[4] = trimmedText(address);
   cells[5] = record.WebsiteURL;
   const double speedValue = resultNumberValue(speed);
-  cells[8] = speedValue == 0 || speed == "?bps"
+  cells[8] = speedValue == 0 || sameBytes(speed, "?bps")
       ? QByteArrayView("5000")
       : QByteArrayView(scratch.number, writeShortestNumber(speedValue, scratch.number));
   return ResultTableModel::NoPicture;

@@ -18,6 +18,7 @@ struct ResultRowScratch
 {
   std::string speed;
   std::string location;
+  std::string spare;
   char length[48] = {};
   char number[32] = {};
   char id[32] = {};

@@ -8,23 +8,20 @@ namespace tessivar {
 
 namespace {
 
-const char *findByte(const char *begin, const char *end, char c)
-{
-  return begin < end ? static_cast<const char *>(std::memchr(begin, c, std::size_t(end - begin))) : nullptr;
-}
-
-// Position of a two- or four-character marker in text, -1 when it is missing.
+// Position of a two- or four-character marker in text, -1 when it is missing. The fields
+// between markers are short, so a plain loop beats a library call per marker.
 qsizetype findMarker(QByteArrayView text, QByteArrayView marker)
 {
+  if (text.size() < marker.size())
+    return -1;
   const char *begin = text.data();
-  const char *end = begin + text.size();
-  const char *from = begin;
-  while (const char *at = findByte(from, end, marker.front())) {
-    if (end - at < marker.size())
-      return -1;
-    if (std::memcmp(at + 1, marker.data() + 1, std::size_t(marker.size() - 1)) == 0)
+  const char *end = begin + text.size() - (marker.size() - 1);
+  const char first = marker[0];
+  const char second = marker[1];
+  for (const char *at = begin; at < end; ++at) {
+    if (at[0] == first && at[1] == second
+        && (marker.size() == 2 || std::memcmp(at + 2, marker.data() + 2, std::size_t(marker.size() - 2)) == 0))
       return at - begin;
-    from = at + 1;
   }
   return -1;
 }
@@ -46,13 +43,13 @@ constexpr QByteArrayView kUnknown = "Unknown";
 // Normalises raw into shown (+ "k" when appendK).
 void normalise(QByteArrayView raw, QByteArrayView &shown, bool &appendK)
 {
-  if (resultNumberValue(raw) == 0 || raw == "0") {
+  if (resultNumberValue(raw) == 0 || sameBytes(raw, "0")) {
     shown = kUnknown;
     appendK = false;
     return;
   }
   shown = raw;
-  appendK = !raw.endsWith('k');
+  appendK = raw.back() != 'k';  // not empty: its number is not 0
 }
 
 // Length of the white space character that starts at p, 0 when there is none.
@@ -102,6 +99,11 @@ qsizetype spaceBefore(const unsigned char *begin, const unsigned char *end)
 
 QByteArrayView trimmedText(QByteArrayView text)
 {
+  // Most texts start and end with a visible ASCII character.
+  if (text.isEmpty()
+      || (static_cast<unsigned char>(text.front()) - 0x21u < 0x5fu
+          && static_cast<unsigned char>(text.back()) - 0x21u < 0x5fu))
+    return text;
   const auto *begin = reinterpret_cast<const unsigned char *>(text.data());
   const auto *end = begin + text.size();
   while (begin < end) {

@@ -6,6 +6,7 @@
 #include <QByteArrayView>
 #include <QStringView>
 
+#include <cstring>
 #include <optional>
 
 namespace tessivar {
@@ -42,6 +43,12 @@ StationRecord splitStationRecord(QByteArrayView address, QByteArrayView text, Re
 // lower-case "k" ("56" -> "56k", "56K" -> "56Kk"); "0", empty text and text without a leading
 // number become "Unknown".
 QByteArray normaliseSpeed(QByteArrayView speed);
+
+// Byte for byte equality, cheap enough to call for every field of every row.
+inline bool sameBytes(QByteArrayView a, QByteArrayView b)
+{
+  return a.size() == b.size() && (a.isEmpty() || std::memcmp(a.data(), b.data(), std::size_t(a.size())) == 0);
+}
 
 // UTF-8 text without the white space at either end, white space being what QChar::isSpace
 // takes (blanks, tabs, line breaks, no-break and other Unicode spaces).
