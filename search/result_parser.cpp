@@ -265,7 +265,8 @@ bool ResultPageParser::addRow(QByteArrayView address, QByteArrayView text)
 {
   ResultTableModel *target = m_relatedMode ? m_related.data() : m_results.data();
   const ResultLayout layout = currentLayout();
-  const StationRecord record = splitStationRecord(address, text, layout);
+  StationRecord &record = m_record;
+  splitStationRecord(address, text, layout, record);
   if (m_speedLimit && resultNumberValue(record.SpeedText) > *m_speedLimit)
     return false;
   ++m_resultCount;
@@ -279,9 +280,8 @@ bool ResultPageParser::addRow(QByteArrayView address, QByteArrayView text)
   if (relatedRows > 2)
     m_relatedCaption = relatedRows - 1;
 
-  ResultTableModel::Utf8Cells cells;
-  const int picture = buildResultCells(record, layout, cells, m_scratch);
-  writeRow(target, m_resultCount - 1, cells, picture);
+  const int picture = buildResultCells(record, layout, m_cells, m_scratch);
+  writeRow(target, m_resultCount - 1, m_cells, picture);
   return true;
 }
 

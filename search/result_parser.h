@@ -3,6 +3,7 @@
 #include "results/result_table_model.h"
 #include "search/result_layout.h"
 #include "search/result_row.h"
+#include "search/station_record.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -111,6 +112,8 @@ private:
   qsizetype m_breakScanned = 0;
   bool m_totalPagesComplete = false;
   ResultRowScratch m_scratch;
+  StationRecord m_record;  // reused from anchor to anchor, like the cells
+  ResultTableModel::Utf8Cells m_cells;
 
   ResultTableModel *m_pendingTarget = nullptr;  // the model holding staged rows
 

@@ -154,19 +154,22 @@ QByteArray lengthText(QByteArrayView seconds)
 int buildResultCells(const StationRecord &record, ResultLayout layout, ResultTableModel::Utf8Cells &cells,
                      ResultRowScratch &scratch)
 {
-  cells = {};
+  // Every cell is written on every path: the cells are reused from row to row.
   const QByteArrayView speed = shownSpeed(record, scratch.speed);
 
   if (layout == ResultLayout::Archive) {
     int picture = ResultTableModel::NoPicture;
     if (sameBytes(record.StatusFlag, "0") || isPlaylistExtension(record.StreamURL)) {
       picture = ResultTableModel::Picture1;
+      cells[0] = QByteArrayView();
       cells[7] = "0";
     } else if (sameBytes(record.StatusFlag, "1")) {
       picture = ResultTableModel::Picture2;
+      cells[0] = QByteArrayView();
       cells[7] = "1";
     } else {
       cells[0] = "?";
+      cells[7] = QByteArrayView();
     }
     cells[1] = QByteArrayView(scratch.length, writeLengthText(record.LengthSeconds, scratch.length));
     cells[2] = speed;
@@ -175,8 +178,9 @@ int buildResultCells(const StationRecord &record, ResultLayout layout, ResultTab
     cells[5] = record.StreamURL;
     cells[6] = record.WebsiteURL;
     const qsizetype k = speed.indexOf('k');
-    if (k >= 0)
-      cells[8] = QByteArrayView(scratch.number, writeShortestNumber(resultNumberValue(speed.first(k)), scratch.number));
+    cells[8] = k >= 0
+        ? QByteArrayView(scratch.number, writeShortestNumber(resultNumberValue(speed.first(k)), scratch.number))
+        : QByteArrayView();
     cells[9] = record.LengthSeconds;
     return picture;
   }
@@ -193,6 +197,9 @@ int buildResultCells(const StationRecord &record, ResultLayout layout, ResultTab
     address.chop(1);
   cells[4] = trimmedText(address);
   cells[5] = record.WebsiteURL;
+  cells[6] = QByteArrayView();
+  cells[7] = QByteArrayView();
+  cells[9] = QByteArrayView();
   const double speedValue = resultNumberValue(speed);
   cells[8] = speedValue == 0 || sameBytes(speed, "?bps")
       ? QByteArrayView("5000")

@@ -25,7 +25,7 @@ struct ResultRowScratch
 };
 
 // The cells of one result in the given layout, as UTF-8 views of the record's text, fixed
-// texts and scratch; returns the status picture.
+// texts and scratch; returns the status picture. Every cell is written.
 //   live:    0 name (or "Unknown"), 1 format (or "Unknown"), 2 cleaned location, 3 speed (or
 //            "Unknown"), 4 address without outer quotes and blanks, 5 website, 8 numeric speed
 //            ("5000" when unknown)

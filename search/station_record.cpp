@@ -136,14 +136,16 @@ QByteArray normaliseSpeed(QByteArrayView speed)
   return record.speed();
 }
 
-StationRecord splitStationRecord(QByteArrayView address, QByteArrayView text, ResultLayout layout)
+void splitStationRecord(QByteArrayView address, QByteArrayView text, ResultLayout layout, StationRecord &record)
 {
-  StationRecord record;
+  // Every field is written on every path: the record is reused from row to row.
   record.StreamURL = address;
   const qsizetype stars = findMarker(text, "**");
   if (stars < 0) {
+    record = StationRecord();
+    record.StreamURL = address;
     record.StationName = text;
-    return record;
+    return;
   }
   record.StationName = trimmedText(text.first(stars));
   QByteArrayView rest = text.sliced(stars + 2);
@@ -151,8 +153,12 @@ StationRecord splitStationRecord(QByteArrayView address, QByteArrayView text, Re
   record.Location = takeUpTo(rest, "^^");
   const qsizetype dollars = findMarker(rest, "$$");
   normalise(dollars < 0 ? QByteArrayView() : rest.first(dollars), record.SpeedText, record.SpeedGetsK);
+  record.LengthSeconds = QByteArrayView();
+  record.ItemID = 0;
+  record.StatusFlag = QByteArrayView();
+  record.WebsiteURL = QByteArrayView();
   if (dollars < 0)
-    return record;
+    return;
   rest = rest.sliced(dollars + 2);
   if (layout == ResultLayout::Archive) {
     record.LengthSeconds = takeUpTo(rest, "~~");
@@ -169,6 +175,12 @@ StationRecord splitStationRecord(QByteArrayView address, QByteArrayView text, Re
     record.StatusFlag = rest.first(at);
     record.WebsiteURL = rest.sliced(at + 2);
   }
+}
+
+StationRecord splitStationRecord(QByteArrayView address, QByteArrayView text, ResultLayout layout)
+{
+  StationRecord record;
+  splitStationRecord(address, text, layout, record);
   return record;
 }
 

@@ -38,6 +38,8 @@ struct StationRecord
 // Splits an anchor's text. A marker that is missing leaves the field before it empty and the
 // following fields are looked for from the same place; the website is only what follows "@@".
 StationRecord splitStationRecord(QByteArrayView address, QByteArrayView text, ResultLayout layout);
+// The same into a record that is reused for many anchors.
+void splitStationRecord(QByteArrayView address, QByteArrayView text, ResultLayout layout, StationRecord &record);
 
 // A speed field as shown: a non-zero number gets a "k" appended unless it already ends in a
 // lower-case "k" ("56" -> "56k", "56K" -> "56Kk"); "0", empty text and text without a leading
