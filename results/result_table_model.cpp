@@ -30,7 +30,10 @@ QString decode(QByteArrayView bytes)
 // save a library call for each.
 void copyCell(char *out, const char *in, std::size_t n)
 {
-  if (n >= 16 && n <= 32) {
+  if (n > 32 && n <= 64) {
+    std::memcpy(out, in, 32);
+    std::memcpy(out + n - 32, in + n - 32, 32);
+  } else if (n >= 16 && n <= 32) {
     std::memcpy(out, in, 16);
     std::memcpy(out + n - 16, in + n - 16, 16);
   } else if (n >= 8 && n < 16) {
@@ -39,7 +42,7 @@ void copyCell(char *out, const char *in, std::size_t n)
   } else if (n >= 4 && n < 8) {
     std::memcpy(out, in, 4);
     std::memcpy(out + n - 4, in + n - 4, 4);
-  } else if (n > 32) {
+  } else if (n > 64) {
     std::memcpy(out, in, n);
   } else {
     for (std::size_t i = 0; i < n; ++i)
@@ -99,20 +102,22 @@ char *ResultTableModel::allocate(qsizetype size)
   return at;
 }
 
-ResultTableModel::Slot ResultTableModel::makeSlot(const Utf8Cells &cells, int picture)
+void ResultTableModel::fillSlot(Slot &slot, const Utf8Cells &cells, int picture)
 {
-  Slot slot;
   slot.picture = picture;
+  slot.extras.reset();
   qsizetype total = 0;
   for (const QByteArrayView cell : cells)
     total += cell.size();
   if (total > qsizetype(std::numeric_limits<std::uint32_t>::max())) {
     // Too long for the block offsets: kept as text instead.
+    slot.bytes = nullptr;
+    slot.ends = {};
     Extras &more = extras(slot);
     for (int column = 0; column < ColumnCount; ++column)
       more.edited[std::size_t(column)] = QString::fromUtf8(cells[std::size_t(column)]);
     more.editedColumns = std::uint16_t((1u << ColumnCount) - 1);
-    return slot;
+    return;
   }
   char *out = total ? allocate(total) : nullptr;
   slot.bytes = out;
@@ -123,7 +128,6 @@ ResultTableModel::Slot ResultTableModel::makeSlot(const Utf8Cells &cells, int pi
     end += std::uint32_t(cell.size());
     slot.ends[std::size_t(column)] = end;
   }
-  return slot;
 }
 
 QByteArrayView ResultTableModel::bytes(const Slot &slot, int column)
@@ -375,7 +379,8 @@ void ResultTableModel::appendRows(std::vector<Row> rows)
       texts[std::size_t(column)] = data.cell(column).toUtf8();
       cells[std::size_t(column)] = texts[std::size_t(column)];
     }
-    Slot slot = makeSlot(cells, data.picture);
+    Slot slot;
+    fillSlot(slot, cells, data.picture);
     if (!data.colors.empty()) {
       extras(slot).colors = data.colors;
       extras(slot).colors.resize(ColumnCount);
@@ -390,18 +395,16 @@ void ResultTableModel::writeRow(int row, const Utf8Cells &cells, int picture)
   if (row < 0)
     return;
   if (row < m_visible) {
-    m_rows[std::size_t(row)] = makeSlot(cells, picture);
+    fillSlot(m_rows[std::size_t(row)], cells, picture);
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
     return;
   }
-  if (std::size_t(row) < m_rows.size()) {
-    m_rows[std::size_t(row)] = makeSlot(cells, picture);
-    return;
+  if (std::size_t(row) >= m_rows.size()) {
+    if (m_rows.capacity() <= std::size_t(row))
+      m_rows.reserve(std::max<std::size_t>({1024, m_rows.size() * 2, std::size_t(row) + 1}));
+    m_rows.resize(std::size_t(row) + 1);
   }
-  if (m_rows.size() == m_rows.capacity())
-    m_rows.reserve(std::max<std::size_t>(1024, m_rows.size() * 2));
-  m_rows.resize(std::size_t(row));
-  m_rows.push_back(makeSlot(cells, picture));
+  fillSlot(m_rows[std::size_t(row)], cells, picture);
 }
 
 void ResultTableModel::commitRows()

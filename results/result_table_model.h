@@ -110,7 +110,7 @@ private:
   };
 
   bool validCell(int row, int column) const;
-  Slot makeSlot(const Utf8Cells &cells, int picture);
+  void fillSlot(Slot &slot, const Utf8Cells &cells, int picture);
   char *allocate(qsizetype size);
   static QByteArrayView bytes(const Slot &slot, int column);
   static bool edited(const Slot &slot, int column);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -81,10 +82,31 @@ qsizetype findTotalPagesMarker(QByteArrayView buffer, qsizetype from)
 #ifdef __SSE2__
   const __m128i amp = _mm_set1_epi8('&');
   const __m128i t = _mm_set1_epi8('T');
+  const auto candidates = [&](qsizetype at) {
+    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + at));
+    const __m128i ahead = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + at + 4));
+    return _mm_and_si128(_mm_cmpeq_epi8(here, amp), _mm_cmpeq_epi8(ahead, t));
+  };
+  // 64 bytes a round, one test for all of them.
+  for (; i + 64 <= last; i += 64) {
+    const __m128i a = candidates(i);
+    const __m128i b = candidates(i + 16);
+    const __m128i c = candidates(i + 32);
+    const __m128i d = candidates(i + 48);
+    if (!_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))))
+      continue;
+    std::uint64_t mask = std::uint64_t(unsigned(_mm_movemask_epi8(a)))
+        | std::uint64_t(unsigned(_mm_movemask_epi8(b))) << 16 | std::uint64_t(unsigned(_mm_movemask_epi8(c))) << 32
+        | std::uint64_t(unsigned(_mm_movemask_epi8(d))) << 48;
+    while (mask) {
+      const qsizetype at = i + qsizetype(__builtin_ctzll(mask));
+      if (matches(at))
+        return at;
+      mask &= mask - 1;
+    }
+  }
   for (; i + 16 <= last; i += 16) {
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
-    const __m128i ahead = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i + 4));
-    unsigned mask = unsigned(_mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(here, amp), _mm_cmpeq_epi8(ahead, t))));
+    unsigned mask = unsigned(_mm_movemask_epi8(candidates(i)));
     while (mask) {
       const qsizetype at = i + qsizetype(__builtin_ctz(mask));
       if (matches(at))
@@ -103,6 +125,37 @@ qsizetype findTotalPagesMarker(QByteArrayView buffer, qsizetype from)
 const char *findByte(const char *begin, const char *end, char c)
 {
   return begin < end ? static_cast<const char *>(std::memchr(begin, c, std::size_t(end - begin))) : nullptr;
+}
+
+// The first '"' or '<' in [begin, end), or end; sets firstGreater to the first '>' before it,
+// if there is one.
+const char *findAddressEnd(const char *begin, const char *end, const char *&firstGreater)
+{
+  const char *p = begin;
+#ifdef __SSE2__
+  const __m128i quote = _mm_set1_epi8('"');
+  const __m128i less = _mm_set1_epi8('<');
+  const __m128i greater = _mm_set1_epi8('>');
+  for (; end - p >= 16; p += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+    const unsigned stops =
+        unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, less))));
+    unsigned greaters = firstGreater ? 0u : unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, greater)));
+    if (stops)
+      greaters &= (1u << __builtin_ctz(stops)) - 1;  // only those before the stop
+    if (greaters)
+      firstGreater = p + __builtin_ctz(greaters);
+    if (stops)
+      return p + __builtin_ctz(stops);
+  }
+#endif
+  for (; p < end; ++p) {
+    if (*p == '"' || *p == '<')
+      return p;
+    if (*p == '>' && !firstGreater)
+      firstGreater = p;
+  }
+  return end;
 }
 
 QByteArrayView withoutByteOrderMark(QByteArrayView text)
@@ -229,19 +282,23 @@ void ResultPageParser::consumeAnchor(qsizetype open, qsizetype close)
 {
   const char *data = m_buffer.constData();
   const char *end = data + close;
-  const char *quote = findByte(data + open + kOpenLength, end, '"');
+  // The address's quote usually follows the tag's name at once.
+  const char *quote = data + open + kOpenLength;
+  for (int step = 0; step < 4 && quote < end && *quote != '"'; ++step)
+    ++quote;
+  if (quote == end || *quote != '"')
+    quote = findByte(quote, end, '"');
   if (!quote) {
     ++m_malformedAnchors;
     return;
   }
   const char *raw = quote + 1;
-  const char *tagEnd = findByte(raw, end, '>');
-  // The address ends at the first '<' or double quote, whichever comes first.
-  const char *addressEnd = findByte(raw, end, '"');
-  if (!addressEnd)
-    addressEnd = end;
-  if (const char *less = findByte(raw, addressEnd, '<'))
-    addressEnd = less;
+  // The address ends at the first '<' or double quote, whichever comes first; the tag at the
+  // first '>', which usually follows the address.
+  const char *tagEnd = nullptr;
+  const char *addressEnd = findAddressEnd(raw, end, tagEnd);
+  if (!tagEnd)
+    tagEnd = findByte(addressEnd, end, '>');
   if (!tagEnd || tagEnd + 1 == end || addressEnd == raw) {
     ++m_malformedAnchors;
     return;
