@@ -20,7 +20,7 @@ constexpr qsizetype kBlockSize = 1 << 20;
 // A cell's text. A byte order mark at its start is part of the text, not a marker to drop.
 QString decode(QByteArrayView bytes)
 {
-  if (!bytes.startsWith("\xef\xbb\xbf"))
+  if (bytes.size() < 3 || bytes[0] != '\xef' || bytes[1] != '\xbb' || bytes[2] != '\xbf')
     return QString::fromUtf8(bytes);
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
   return decoder.decode(bytes);
