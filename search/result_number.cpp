@@ -96,15 +96,15 @@ qsizetype writeShortestNumber(double value, char *out)
 {
   if (value == 0)
     value = 0;  // no "-0"
-  // Small whole numbers are the common case; their shortest form is plain digits.
-  if (value > -100000 && value < 100000 && value == std::trunc(value)) {
-    int whole = int(value);
+  // Whole numbers are the common case; below 10^15 they are exact and their form is their digits.
+  if (value > -1e15 && value < 1e15 && value == std::trunc(value)) {
+    std::int64_t whole = std::int64_t(value);
     qsizetype n = 0;
     if (whole < 0) {
       out[n++] = '-';
       whole = -whole;
     }
-    char digits[8];
+    char digits[20];
     int count = 0;
     do {
       digits[count++] = char('0' + whole % 10);
@@ -114,10 +114,12 @@ qsizetype writeShortestNumber(double value, char *out)
       out[n++] = digits[--count];
     return n;
   }
-  const auto [end, error] = std::to_chars(out, out + kNumberTextCapacity, value);
-  if (error != std::errc())
-    return 0;
-  return end - out;
+  // The shortest digits that read back as the same number, without an exponent: a sort key or
+  // an item number written as "1e+05" would read back as 1.
+  std::to_chars_result written = std::to_chars(out, out + kNumberTextCapacity, value, std::chars_format::fixed);
+  if (written.ec != std::errc())
+    written = std::to_chars(out, out + kNumberTextCapacity, value);
+  return written.ec == std::errc() ? written.ptr - out : 0;
 }
 
 QString shortestNumberText(double value)

@@ -12,11 +12,12 @@ double resultNumberValue(QStringView text);
 // The same for UTF-8 text.
 double resultNumberValue(QByteArrayView text);
 
-// A number in its shortest decimal form: 56 is "56", 28.8 is "28.8".
+// A number in its shortest decimal form, in plain digits: 56 is "56", 28.8 is "28.8", 100000 is
+// "100000" (never "1e+05").
 QString shortestNumberText(double value);
 
-// Room that writeShortestNumber needs.
-constexpr qsizetype kNumberTextCapacity = 32;
+// Room that writeShortestNumber needs: the longest plain form of a double.
+constexpr qsizetype kNumberTextCapacity = 400;
 
 // Writes the shortest decimal form into out (at least kNumberTextCapacity bytes) and returns
 // its length.

@@ -78,7 +78,8 @@ QByteArrayView cleanLocationView(QByteArrayView location, std::string &storage, 
   return trimmedText(QByteArrayView(storage.data(), qsizetype(storage.size())));
 }
 
-// Writes "[m:s]" or "[??:??]" into out (at least 48 bytes); returns the length.
+// Writes "[m:s]" or "[??:??]" into out (at least 2 * kNumberTextCapacity + 3 bytes); returns the
+// length.
 qsizetype writeLengthText(QByteArrayView seconds, char *out)
 {
   const double value = resultNumberValue(seconds);
@@ -147,7 +148,7 @@ QByteArray cleanLocation(QByteArrayView location)
 
 QByteArray lengthText(QByteArrayView seconds)
 {
-  char buffer[48];
+  char buffer[2 * kNumberTextCapacity + 3];
   return QByteArray(buffer, writeLengthText(seconds, buffer));
 }
 

@@ -2,6 +2,7 @@
 
 #include "results/result_table_model.h"
 #include "search/result_layout.h"
+#include "search/result_number.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -19,9 +20,9 @@ struct ResultRowScratch
   std::string speed;
   std::string location;
   std::string spare;
-  char length[48] = {};
-  char number[32] = {};
-  char id[32] = {};
+  char length[2 * kNumberTextCapacity + 3] = {};
+  char number[kNumberTextCapacity] = {};
+  char id[kNumberTextCapacity] = {};
 };
 
 // The cells of one result in the given layout, as UTF-8 views of the record's text, fixed

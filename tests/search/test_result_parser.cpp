@@ -1,4 +1,5 @@
 #include "results/result_table_model.h"
+#include "search/result_number.h"
 #include "search/result_parser.h"
 #include "search/result_row.h"
 #include "search/station_record.h"
@@ -179,6 +180,12 @@ void TestResultParser::archiveColumns()
   // No "k" in the speed column: nothing in the sort column. "Unknown" has one, as its third letter.
   QCOMPARE(archiveRow(u"u"_qs, u"T**F&&L^^$$~~~$~$7@@w"_qs), QStringList{u"?|[??:??]|Unknown|T|0|u|w||0||#0"_qs});
   QCOMPARE(archiveRow(u"u"_qs, u"Bare title"_qs), QStringList{u"?|[??:??]||Bare title|0|u|||||#0"_qs});
+  // Round numbers stay plain digits: an item number or a sort key read back as 1 would be wrong.
+  QCOMPARE(archiveRow(u"u"_qs, u"T**F&&L^^100000$$6000000~~100000~$~$1@@w"_qs),
+           QStringList{u"|[100000:0]|100000k|T|100000|u|w|1|100000|6000000|#2"_qs});
+  QCOMPARE(liveRow(u"u"_qs, u"T**F&&L^^2000000$$1@@w"_qs), QStringList{u"T|F|L|2000000k|u|w|||2000000||#0"_qs});
+  QCOMPARE(shortestNumberText(28.8), u"28.8"_qs);
+  QCOMPARE(shortestNumberText(1e20), u"100000000000000000000"_qs);
 }
 
 void TestResultParser::archiveLength_data()
