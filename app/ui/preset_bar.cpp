@@ -29,6 +29,8 @@ public:
     setCursor(Qt::PointingHandCursor);
     setAcceptDrops(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // At the window's smallest width the ten buttons share what the caption leaves.
+    setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("10")) + 22 + 12);
   }
 
 protected:
@@ -67,7 +69,8 @@ PresetBar::PresetBar(QWidget *parent) : QFrame(parent)
   QFont bold = caption_->font();
   bold.setBold(true);
   caption_->setFont(bold);
-  caption_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+  // Wraps onto two lines rather than being cut when the window is at its narrowest.
+  caption_->setWordWrap(true);
   row->addWidget(caption_);
   for (int index = 0; index < buttonCount; ++index) {
     auto *presetButton = new PresetButton(index, this);
