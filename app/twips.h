@@ -13,4 +13,10 @@ inline int toPixels(double twips, double logicalDpi)
   return static_cast<int>(std::lround(twips * logicalDpi / perInch));
 }
 
+// The fewest whole pixels that cover the given twips (for minimum sizes).
+inline int toPixelsCovering(double twips, double logicalDpi)
+{
+  return static_cast<int>(std::ceil(twips * logicalDpi / perInch - 1e-9));
+}
+
 }  // namespace tessivar::twips

@@ -2,6 +2,7 @@
 
 #include "app/product.h"
 #include "app/settings_store.h"
+#include "app/twips.h"
 #include "app/ui/artwork.h"
 #include "app/ui/browse_bar.h"
 #include "app/ui/main_toolbar.h"
@@ -115,8 +116,8 @@ void MainWindow::init(HttpTransfer *transfer)
   connectGrids();
 
   const double dpi = screenDpi();
-  setMinimumSize(twipsToPixels(results_layout::minimumWindowWidth, dpi),
-                 twipsToPixels(results_layout::minimumWindowHeight, dpi));
+  setMinimumSize(twips::toPixelsCovering(results_layout::minimumWindowWidth, dpi),
+                 twips::toPixelsCovering(results_layout::minimumWindowHeight, dpi));
   resize(twipsToPixels(12000, dpi), twipsToPixels(8400, dpi));
   switchMode(SearchMode::Live);
   setStatusText(1, QStringLiteral("Ready"));

@@ -3,6 +3,7 @@
 
 #include "app/product.h"
 #include "app/settings_store.h"
+#include "app/twips.h"
 #include "app/ui/browse_bar.h"
 #include "app/ui/preset_bar.h"
 #include "app/ui/tray_icon.h"
@@ -89,8 +90,8 @@ void MainWindow::layoutWindow()
 void MainWindow::holdMinimumSize()
 {
   const double dpi = screenDpi();
-  const int width = std::max(this->width(), twipsToPixels(results_layout::minimumWindowWidth, dpi));
-  const int height = std::max(this->height(), twipsToPixels(results_layout::minimumWindowHeight, dpi));
+  const int width = std::max(this->width(), twips::toPixelsCovering(results_layout::minimumWindowWidth, dpi));
+  const int height = std::max(this->height(), twips::toPixelsCovering(results_layout::minimumWindowHeight, dpi));
   if (width != this->width() || height != this->height()) resize(width, height);
 }
 
