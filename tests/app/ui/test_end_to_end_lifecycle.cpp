@@ -7,10 +7,10 @@
 #include "app/ui/main_window.h"
 #include "app/ui/startup.h"
 #include "dialogs/setup_state.h"
-#include "dialogs/ui/splash_window.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
 #include "support/directory_fixture.h"
+#include "startup_driver.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
 
@@ -45,30 +45,7 @@ class TestEndToEndLifecycle final : public QObject
 
   QString settingsFile() const { return folder_->filePath(u"settings.ini"_qs); }
 
-  // Runs the start-up of the window, firing the splash's timer at once instead of after a second.
-  bool start(MainWindow &window)
-  {
-    bool done = false;
-    bool started = false;
-    QCoro::connect(runStartup(window), this, [&](bool result) {
-      started = result;
-      done = true;
-    });
-    [&] {
-      QTRY_VERIFY(visibleSplash() != nullptr);
-      visibleSplash()->onTimer1();
-      QTRY_VERIFY_WITH_TIMEOUT(done, 30000);
-    }();
-    return done && started;
-  }
-
-  static SplashWindow *visibleSplash()
-  {
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-      if (auto *splash = qobject_cast<SplashWindow *>(widget); splash && splash->isVisible()) return splash;
-    }
-    return nullptr;
-  }
+  bool start(MainWindow &window) { return test::runStartupNow(window, this, 30000); }
 
   // The messages shown, without the display check's warning (it depends on the screen).
   QStringList shown() const

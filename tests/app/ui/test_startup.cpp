@@ -3,7 +3,7 @@
 #include "app/app_services.h"
 #include "app/settings_store.h"
 #include "app/ui/main_window.h"
-#include "dialogs/ui/splash_window.h"
+#include "startup_driver.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
 
@@ -73,30 +73,7 @@ private:
     return startupGeometry(*store_, TwipsRect{0, 0, screenWidth, screenHeight}, current);
   }
 
-  // Runs the start-up of a new main window, firing the splash's timer at once.
-  bool start(MainWindow &window)
-  {
-    bool done = false;
-    bool started = false;
-    QCoro::connect(runStartup(window), this, [&](bool result) {
-      started = result;
-      done = true;
-    });
-    [&] {
-      QTRY_VERIFY(findSplash() != nullptr);
-      findSplash()->onTimer1();
-      QTRY_VERIFY_WITH_TIMEOUT(done, 15000);
-    }();
-    return started;
-  }
-
-  static SplashWindow *findSplash()
-  {
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-      if (auto *splash = qobject_cast<SplashWindow *>(widget); splash && splash->isVisible()) return splash;
-    }
-    return nullptr;
-  }
+  bool start(MainWindow &window) { return test::runStartupNow(window, this, 15000); }
 
 private slots:
   void init()
@@ -163,7 +140,7 @@ private slots:
     QVERIFY(window.hasStarted());
     QCOMPARE(window.searchText(), u"jazz"_qs);
     QVERIFY(!window.findChild<QLabel *>(u"picSplash"_qs)->pixmap().isNull());
-    QVERIFY(findSplash() == nullptr);
+    QVERIFY(test::visibleSplash() == nullptr);
     QCOMPARE(server.requests, 1);
     if (isSmallFonts()) QVERIFY(prompter_.prompts.isEmpty());
     // The layout raised the window to its least size.

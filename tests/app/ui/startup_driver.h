@@ -1,0 +1,40 @@
+#pragma once
+
+#include "app/ui/main_window.h"
+#include "app/ui/startup.h"
+#include "dialogs/ui/splash_window.h"
+
+#include <QApplication>
+#include <QTest>
+
+namespace tessivar::test {
+
+// The splash window on screen, if any.
+inline SplashWindow *visibleSplash()
+{
+  const auto widgets = QApplication::topLevelWidgets();
+  for (QWidget *widget : widgets) {
+    if (auto *splash = qobject_cast<SplashWindow *>(widget); splash && splash->isVisible()) return splash;
+  }
+  return nullptr;
+}
+
+// Runs the start-up of the window, firing the splash's timer at once instead of after a second.
+// True when the start-up finished within the time given and let the window show.
+inline bool runStartupNow(MainWindow &window, QObject *context, int timeoutMs)
+{
+  bool done = false;
+  bool started = false;
+  QCoro::connect(runStartup(window), context, [&](bool result) {
+    started = result;
+    done = true;
+  });
+  [&] {
+    QTRY_VERIFY(visibleSplash() != nullptr);
+    visibleSplash()->onTimer1();
+    QTRY_VERIFY_WITH_TIMEOUT(done, timeoutMs);
+  }();
+  return done && started;
+}
+
+}  // namespace tessivar::test
