@@ -1,5 +1,6 @@
 #include "server/catalogue_import.h"
 
+#include "server/catalogue_derived.h"
 #include "server/csv_reader.h"
 #include "server/format_family.h"
 #include "server/genre_synonyms.h"
@@ -30,7 +31,7 @@ ON CONFLICT (url_key) DO UPDATE SET
   kind = excluded.kind, url = excluded.url, name = excluded.name, format = excluded.format,
   family = excluded.family, location = excluded.location, state = excluded.state, country = excluded.country,
   genre = excluded.genre, homepage = excluded.homepage, bitrate = excluded.bitrate,
-  duration = excluded.duration, show_id = excluded.show_id, initial = excluded.initial
+  duration = excluded.duration, show_id = excluded.show_id, initial = excluded.initial, page_head = ''
 WHERE entries.kind IS NOT excluded.kind OR entries.url IS NOT excluded.url OR entries.name IS NOT excluded.name
   OR entries.format IS NOT excluded.format OR entries.family IS NOT excluded.family
   OR entries.location IS NOT excluded.location OR entries.state IS NOT excluded.state
@@ -210,6 +211,7 @@ public:
 
   void finish()
   {
+    refreshDerivedColumns(db_);
     db_.execute("UPDATE catalogue_state SET generation = generation + 1");
     transaction_.commit();
     db_.execute("INSERT INTO entry_text (entry_text) VALUES ('optimize')");

@@ -1,13 +1,13 @@
 #include "server/catalogue_query.h"
 
 #include "server/format_family.h"
+#include "server/result_page.h"
 #include "server/sqlite_db.h"
 
 #include <QSet>
 #include <QStringList>
 
 #include <algorithm>
-#include <limits>
 #include <map>
 
 namespace tessivar::directory {
@@ -22,10 +22,14 @@ namespace {
   "((?1 >> e.kind) & 1) = 1 AND ((?2 >> e.family) & 1) = 1 AND (?3 = 0 OR e.bitrate <= ?3)"          \
   " AND (?4 = 0 OR e.kind <> 2 OR e.bitrate >= ?4) AND (?5 = 0 OR e.kind <> 2 OR e.duration >= ?5)"
 
-constexpr const char *searchByIndexSql = "SELECT " ENTRY_COLUMNS
+// A keyword search reads only what it scores by, then the page texts of the entries it keeps.
+#define MATCH_COLUMNS "e.id, e.name_order, e.fold_name, e.fold_format, e.fold_location, e.fold_genre"
+
+constexpr const char *searchByIndexSql = "SELECT " MATCH_COLUMNS
                                          " FROM entry_text JOIN entries e ON e.id = entry_text.rowid"
                                          " WHERE entry_text MATCH ?6 AND " ENTRY_FILTER;
-constexpr const char *searchByScanSql = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE " ENTRY_FILTER;
+constexpr const char *searchByScanSql = "SELECT " MATCH_COLUMNS " FROM entries e WHERE " ENTRY_FILTER;
+constexpr const char *pageLineSql = "SELECT page_head, page_tail, duration, check_failed FROM entries WHERE id = ?1";
 constexpr const char *listAllSql =
     "SELECT " ENTRY_COLUMNS " FROM entries e WHERE " ENTRY_FILTER " ORDER BY e.name COLLATE NOCASE, e.id";
 constexpr const char *browseSql = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.kind = 2 AND e.initial = ?1"
@@ -75,6 +79,13 @@ QString toQString(const std::string &text)
 {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
+
+struct Match
+{
+  int score = 0;
+  std::int64_t nameOrder = 0;
+  std::int64_t id = 0;
+};
 
 struct Ranked
 {
@@ -166,28 +177,79 @@ bool containsWord(const QString &text, const QString &word)
 
 }  // namespace
 
-std::vector<CatalogueEntry> searchCatalogue(Database &db, const SearchExpression &expression, SearchScope scope,
-                                            const EntryFilter &filter, std::size_t limit)
+namespace {
+
+std::vector<Match> findMatches(Database &db, const SearchExpression &expression, SearchScope scope,
+                               const EntryFilter &filter)
 {
+  std::vector<Match> matches;
   if (expression.empty() || filter.kinds == 0 || filter.families == 0)
-    return {};
+    return matches;
   const std::string match = fullTextQuery(expression, scope);
   auto statement = db.query(match.empty() ? searchByScanSql : searchByIndexSql);
   bindFilter(*statement, filter);
   if (!match.empty())
     statement->bind(6, match);
-
-  std::vector<Ranked> ranked;
   while (statement->step()) {
-    CatalogueEntry entry = readEntry(*statement);
-    EntryText text{toQString(entry.name), toQString(entry.format), toQString(entry.location),
-                   toQString(entry.genre)};
+    const EntryText text{statement->textView(2), statement->textView(3), statement->textView(4),
+                         statement->textView(5)};
     const int score = relevance(expression, scope, text);
     if (score > 0)
-      ranked.push_back({score, std::move(text.name), std::move(entry)});
+      matches.push_back({score, statement->integer(1), statement->integer(0)});
   }
-  sortRanked(ranked);
-  return takeEntries(ranked, limit);
+  return matches;
+}
+
+void keepBest(std::vector<Match> &matches, std::size_t limit)
+{
+  const auto better = [](const Match &a, const Match &b) {
+    if (a.score != b.score)
+      return a.score > b.score;
+    return a.nameOrder != b.nameOrder ? a.nameOrder < b.nameOrder : a.id < b.id;
+  };
+  if (matches.size() > limit) {
+    std::partial_sort(matches.begin(), matches.begin() + static_cast<std::ptrdiff_t>(limit), matches.end(), better);
+    matches.resize(limit);
+  } else {
+    std::sort(matches.begin(), matches.end(), better);
+  }
+}
+
+}  // namespace
+
+std::vector<CatalogueEntry> searchCatalogue(Database &db, const SearchExpression &expression, SearchScope scope,
+                                            const EntryFilter &filter, std::size_t limit)
+{
+  std::vector<Match> matches = findMatches(db, expression, scope, filter);
+  keepBest(matches, limit);
+  std::vector<CatalogueEntry> entries;
+  entries.reserve(matches.size());
+  for (const Match &match : matches) {
+    auto statement = db.query(entryByIdSql);
+    statement->bind(1, match.id);
+    if (statement->step())
+      entries.push_back(readEntry(*statement));
+  }
+  return entries;
+}
+
+std::string searchPage(Database &db, const SearchExpression &expression, SearchScope scope,
+                       const EntryFilter &filter, PageLayout layout, std::size_t limit)
+{
+  std::vector<Match> matches = findMatches(db, expression, scope, filter);
+  keepBest(matches, limit);
+  std::string page = resultPageStart();
+  page.reserve(page.size() + matches.size() * 200 + 32);
+  auto statement = db.query(pageLineSql);
+  for (const Match &match : matches) {
+    statement->bind(1, match.id);
+    if (statement->step())
+      appendResultLine(page, statement->textView(0), statement->textView(1), layout, statement->integer(2),
+                       match.id, statement->integer(3) != 0);
+    statement->reset();
+  }
+  page += resultPageEnd;
+  return page;
 }
 
 std::vector<CatalogueEntry> listAll(Database &db, const EntryFilter &filter)
@@ -306,11 +368,18 @@ ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t 
   filter.kinds = 1u << static_cast<int>(EntryKind::Radio);
   filter.families = families;
   filter.maxBitrate = maxBitrate;
-  auto stations = searchCatalogue(db, style, SearchScope::GenreOnly, filter, std::numeric_limits<std::size_t>::max());
-  step.styleHasStations = !stations.empty();
-  for (auto &station : stations) {
-    if (station.id > after && (!step.station || station.id < step.station->id))
-      step.station = std::move(station);
+  const std::vector<Match> matches = findMatches(db, style, SearchScope::GenreOnly, filter);
+  step.styleHasStations = !matches.empty();
+  std::optional<std::int64_t> next;
+  for (const Match &match : matches) {
+    if (match.id > after && (!next || match.id < *next))
+      next = match.id;
+  }
+  if (next) {
+    auto statement = db.query(entryByIdSql);
+    statement->bind(1, *next);
+    if (statement->step())
+      step.station = readEntry(*statement);
   }
   return step;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "server/catalogue_entry.h"
+#include "server/result_page.h"
 #include "server/search_expression.h"
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace tessivar::directory {
@@ -28,6 +30,10 @@ constexpr std::size_t maxRelatedResults = 50;
 // The entries matching the expression, most relevant first, at most limit of them.
 std::vector<CatalogueEntry> searchCatalogue(Database &db, const SearchExpression &expression,
                                             SearchScope scope, const EntryFilter &filter, std::size_t limit);
+
+// The same search rendered straight into a result page from the catalogue's stored page texts.
+std::string searchPage(Database &db, const SearchExpression &expression, SearchScope scope,
+                       const EntryFilter &filter, PageLayout layout, std::size_t limit);
 
 // Every entry the filter lets through, by name.
 std::vector<CatalogueEntry> listAll(Database &db, const EntryFilter &filter);

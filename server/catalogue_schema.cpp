@@ -1,11 +1,16 @@
 #include "server/catalogue_schema.h"
 
+#include "server/catalogue_derived.h"
 #include "server/sqlite_db.h"
+
+#include <string_view>
 
 namespace tessivar::directory {
 
 namespace {
 
+// page_head, page_tail, fold_* and name_order are derived from the other columns (see
+// catalogue_derived.h); an import clears page_head of every entry it changes and refreshes them.
 // kind: 0 radio station, 1 television channel, 2 on-demand clip.
 // family: see format_family.h. check_failed: 1 when the stream failed the last check.
 // catalogue_state.generation: raised by every change to entries (imports, stream checks), so the
@@ -32,7 +37,14 @@ CREATE TABLE IF NOT EXISTS entries (
   duration INTEGER NOT NULL DEFAULT 0,
   show_id INTEGER REFERENCES shows(id),
   initial TEXT NOT NULL DEFAULT '',
-  check_failed INTEGER NOT NULL DEFAULT 0
+  check_failed INTEGER NOT NULL DEFAULT 0,
+  page_head TEXT NOT NULL DEFAULT '',
+  page_tail TEXT NOT NULL DEFAULT '',
+  fold_name TEXT NOT NULL DEFAULT '',
+  fold_format TEXT NOT NULL DEFAULT '',
+  fold_location TEXT NOT NULL DEFAULT '',
+  fold_genre TEXT NOT NULL DEFAULT '',
+  name_order INTEGER NOT NULL DEFAULT 0
 );
 CREATE INDEX IF NOT EXISTS entries_by_kind_name ON entries(kind, name COLLATE NOCASE);
 CREATE INDEX IF NOT EXISTS entries_by_initial ON entries(kind, initial, name COLLATE NOCASE, id);
@@ -47,7 +59,7 @@ CREATE TRIGGER IF NOT EXISTS entries_text_delete AFTER DELETE ON entries BEGIN
   INSERT INTO entry_text(entry_text, rowid, name, format, location, genre)
     VALUES ('delete', old.id, old.name, old.format, old.location, old.genre);
 END;
-CREATE TRIGGER IF NOT EXISTS entries_text_update AFTER UPDATE ON entries BEGIN
+CREATE TRIGGER IF NOT EXISTS entries_text_update AFTER UPDATE OF name, format, location, genre ON entries BEGIN
   INSERT INTO entry_text(entry_text, rowid, name, format, location, genre)
     VALUES ('delete', old.id, old.name, old.format, old.location, old.genre);
   INSERT INTO entry_text(rowid, name, format, location, genre)
@@ -70,6 +82,48 @@ CREATE TABLE IF NOT EXISTS signups (
 );
 )sql";
 
+// The layout version in PRAGMA user_version: 2 added the derived columns.
+constexpr int layoutVersion = 2;
+
+const char *const derivedColumns[] = {
+    "page_head TEXT NOT NULL DEFAULT ''",     "page_tail TEXT NOT NULL DEFAULT ''",
+    "fold_name TEXT NOT NULL DEFAULT ''",     "fold_format TEXT NOT NULL DEFAULT ''",
+    "fold_location TEXT NOT NULL DEFAULT ''", "fold_genre TEXT NOT NULL DEFAULT ''",
+    "name_order INTEGER NOT NULL DEFAULT 0"};
+
+// A catalogue written by an older build gets the derived columns, filled in, and the narrower
+// update trigger (the derived columns are not indexed text).
+void upgrade(Database &db)
+{
+  std::int64_t version = 0;
+  {
+    auto statement = db.query("PRAGMA user_version");
+    if (statement->step())
+      version = statement->integer(0);
+  }
+  if (version >= layoutVersion)
+    return;
+  Transaction transaction(db);
+  for (const char *column : derivedColumns) {
+    const std::string name(column, std::string_view(column).find(' '));
+    auto present = db.query("SELECT count(*) FROM pragma_table_info('entries') WHERE name = ?1");
+    present->bind(1, name);
+    if (present->step() && present->integer(0) == 0)
+      db.execute(("ALTER TABLE entries ADD COLUMN " + std::string(column)).c_str());
+  }
+  db.execute("DROP TRIGGER IF EXISTS entries_text_update");
+  db.execute(R"sql(
+CREATE TRIGGER entries_text_update AFTER UPDATE OF name, format, location, genre ON entries BEGIN
+  INSERT INTO entry_text(entry_text, rowid, name, format, location, genre)
+    VALUES ('delete', old.id, old.name, old.format, old.location, old.genre);
+  INSERT INTO entry_text(rowid, name, format, location, genre)
+    VALUES (new.id, new.name, new.format, new.location, new.genre);
+END)sql");
+  refreshDerivedColumns(db);
+  db.execute(("PRAGMA user_version = " + std::to_string(layoutVersion)).c_str());
+  transaction.commit();
+}
+
 }  // namespace
 
 std::unique_ptr<Database> openCatalogue(const std::string &path)
@@ -79,6 +133,7 @@ std::unique_ptr<Database> openCatalogue(const std::string &path)
   db->execute("PRAGMA synchronous=NORMAL");
   db->execute("PRAGMA foreign_keys=ON");
   db->execute(schema);
+  upgrade(*db);
   return db;
 }
 
@@ -86,6 +141,8 @@ std::unique_ptr<Database> openReader(const std::string &path)
 {
   auto db = std::make_unique<Database>(path);
   db->execute("PRAGMA query_only=1");
+  // Searches read many rows in scattered order: map the file instead of copying pages.
+  db->execute("PRAGMA mmap_size=268435456");
   return db;
 }
 

@@ -106,6 +106,8 @@ DirectoryService::DirectoryService(const std::string &databasePath, ServiceSetti
 
 Reply DirectoryService::cached(const std::string &key, const std::function<Reply()> &produce)
 {
+  if (!cache_.enabled())
+    return produce();
   std::int64_t generation = 0;
   {
     auto db = readers_.acquire();
@@ -210,8 +212,7 @@ Reply DirectoryService::search(RequestParams &params)
 
   const SearchScope scope = (genreCode == 1 || genreCode == 2) ? SearchScope::GenreOnly : SearchScope::AllFields;
   const SearchExpression expression = parseSearchText(text, scope);
-  return {200, "text/html; charset=utf-8",
-          renderResultPage(searchCatalogue(*db, expression, scope, filter, maxSearchResults), layout)};
+  return {200, "text/html; charset=utf-8", searchPage(*db, expression, scope, filter, layout, maxSearchResults)};
 }
 
 Reply DirectoryService::related(RequestParams &params)

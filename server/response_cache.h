@@ -21,6 +21,7 @@ public:
   ResponseCache(const ResponseCache &) = delete;
   ResponseCache &operator=(const ResponseCache &) = delete;
 
+  bool enabled() const { return maxBytes_ > 0; }
   std::shared_ptr<const Reply> find(const std::string &key);
   void store(const std::string &key, const Reply &reply);
 

@@ -33,9 +33,12 @@ std::string scanField(std::string_view text)
 
 }  // namespace
 
-std::string anchorText(const CatalogueEntry &entry, PageLayout layout)
+std::string resultLineHead(const CatalogueEntry &entry)
 {
-  std::string text = orUnknown(safeField(entry.name));
+  std::string text = "<A HREF=\"";
+  text += safeAddress(entry.url);
+  text += "\">";
+  text += orUnknown(safeField(entry.name));
   text += "**";
   text += safeField(entry.format);
   text += "&&";
@@ -43,33 +46,45 @@ std::string anchorText(const CatalogueEntry &entry, PageLayout layout)
   text += "^^";
   text += speedText(entry.bitrate);
   text += "$$";
-  if (layout == PageLayout::Archive) {
-    text += std::to_string(entry.duration);
-    text += "~~";
-    text += std::to_string(entry.id);
-    text += "~$~$";
-  }
-  text += entry.checkFailed ? "1" : "0";
-  text += "@@";
-  text += safeAddress(entry.homepage);
   return text;
+}
+
+std::string resultLineTail(const CatalogueEntry &entry)
+{
+  return "@@" + safeAddress(entry.homepage) + "</A><BR>\r\n";
+}
+
+void appendResultLine(std::string &page, std::string_view head, std::string_view tail, PageLayout layout,
+                      std::int64_t duration, std::int64_t id, bool checkFailed)
+{
+  page += head;
+  if (layout == PageLayout::Archive) {
+    page += std::to_string(duration);
+    page += "~~";
+    page += std::to_string(id);
+    page += "~$~$";
+  }
+  page += checkFailed ? '1' : '0';
+  page += tail;
+}
+
+std::string resultPageStart(std::optional<std::int64_t> totalPages)
+{
+  std::string page = "<HTML><HEAD><TITLE>Tessivar Directory</TITLE></HEAD><BODY>\r\n";
+  if (totalPages)
+    page += "&&&&TOTALPAGES:" + std::to_string(*totalPages) + "<BR>\r\n";
+  return page;
 }
 
 std::string renderResultPage(const std::vector<CatalogueEntry> &entries, PageLayout layout,
                              std::optional<std::int64_t> totalPages)
 {
-  std::string page = "<HTML><HEAD><TITLE>Tessivar Directory</TITLE></HEAD><BODY>\r\n";
+  std::string page = resultPageStart(totalPages);
   page.reserve(page.size() + entries.size() * 200);
-  if (totalPages)
-    page += "&&&&TOTALPAGES:" + std::to_string(*totalPages) + "<BR>\r\n";
-  for (const auto &entry : entries) {
-    page += "<A HREF=\"";
-    page += safeAddress(entry.url);
-    page += "\">";
-    page += anchorText(entry, layout);
-    page += "</A><BR>\r\n";
-  }
-  page += "</BODY></HTML>\r\n";
+  for (const auto &entry : entries)
+    appendResultLine(page, resultLineHead(entry), resultLineTail(entry), layout, entry.duration, entry.id,
+                     entry.checkFailed);
+  page += resultPageEnd;
   return page;
 }
 

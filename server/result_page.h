@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tessivar::directory {
@@ -20,8 +21,19 @@ enum class PageLayout {
 std::string renderResultPage(const std::vector<CatalogueEntry> &entries, PageLayout layout,
                              std::optional<std::int64_t> totalPages = std::nullopt);
 
-// One anchor's text, without the tag.
-std::string anchorText(const CatalogueEntry &entry, PageLayout layout);
+// The parts of an entry's line that depend on neither the layout nor the check state, kept in the
+// catalogue so a search only joins them: head `<A HREF="URL">name**format&&location^^speed$$`,
+// tail `@@website</A><BR>` and a line break.
+std::string resultLineHead(const CatalogueEntry &entry);
+std::string resultLineTail(const CatalogueEntry &entry);
+
+// Appends one entry's line: head, then `seconds~~id~$~$` in the archive layout, the flag and tail.
+void appendResultLine(std::string &page, std::string_view head, std::string_view tail, PageLayout layout,
+                      std::int64_t duration, std::int64_t id, bool checkFailed);
+
+// What comes before the first line (with the total-pages marker when given) and after the last.
+std::string resultPageStart(std::optional<std::int64_t> totalPages = std::nullopt);
+inline constexpr const char *resultPageEnd = "</BODY></HTML>\r\n";
 
 // The scanner's answer for one station: position@@@@website@@@@name@@@@url@@@@format@@@@state@@@@country@@@@rate<BR>
 std::string renderScanAnswer(const CatalogueEntry &station);

@@ -1,5 +1,6 @@
 #include "server/search_expression.h"
 
+#include "server/folded_text.h"
 #include "server/genre_synonyms.h"
 
 #include <QStringList>
@@ -32,6 +33,7 @@ WordPattern parseWord(QString word)
     word.chop(1);
   }
   pattern.core = word.left(maxWordLength);
+  pattern.folded = foldedText(pattern.core);
   return pattern;
 }
 
@@ -72,55 +74,49 @@ QString synonymKey(const Alternative &alternative)
   return parts.join(u' ');
 }
 
-bool isWordChar(QChar c)
+// How well one word matches the part [begin, end) of a folded field: 0 none, 1 inside, 2 at a
+// boundary, 3 a whole word, +1 at the start.
+int matchIn(const WordPattern &word, std::string_view text, std::size_t begin, std::size_t end, std::size_t at)
 {
-  return c.isLetterOrNumber();
+  const std::size_t after = at + word.folded.size();
+  if (word.fieldStart && at != begin)
+    return 0;
+  if (word.fieldEnd && after != end)
+    return 0;
+  const bool startsWord = at == begin || !letterOrDigitBefore(text, at);
+  const bool endsWord = after == end || !letterOrDigitAt(text, after);
+  if ((word.wordStart && !startsWord) || (word.wordEnd && !endsWord))
+    return 0;
+  return 1 + (startsWord ? 1 : 0) + (endsWord ? 1 : 0) + (at == begin ? 1 : 0);
 }
 
-// How well one word matches one field: 0 none, 1 inside, 2 at a boundary, 3 a whole word, +1 at the start.
-int matchIn(const WordPattern &word, QStringView field)
+// The best match of the word anywhere in the field; for tags, each tag counts as a field of its own.
+int bestMatch(const WordPattern &word, std::string_view field, bool tags)
 {
-  field = field.trimmed();
+  const std::string_view needle = word.folded;
   int best = 0;
-  qsizetype from = 0;
-  while (true) {
-    const qsizetype at = field.indexOf(word.core, from, Qt::CaseInsensitive);
-    if (at < 0)
-      break;
-    from = at + 1;
-    const qsizetype end = at + word.core.size();
-    const bool startsWord = at == 0 || !isWordChar(field[at - 1]);
-    const bool endsWord = end == field.size() || !isWordChar(field[end]);
-    if (word.fieldStart && at != 0)
-      continue;
-    if (word.fieldEnd && end != field.size())
-      continue;
-    if (word.wordStart && !startsWord)
-      continue;
-    if (word.wordEnd && !endsWord)
-      continue;
-    const int score = 1 + (startsWord ? 1 : 0) + (endsWord ? 1 : 0) + (at == 0 ? 1 : 0);
-    best = std::max(best, score);
-  }
-  return best;
-}
-
-int matchTags(const WordPattern &word, QStringView tags)
-{
-  int best = 0;
-  for (QStringView tag : tags.split(u',')) {
-    best = std::max(best, matchIn(word, tag));
+  std::size_t at = field.find(needle);
+  while (at != std::string_view::npos && best < 4) {
+    std::size_t begin = 0;
+    std::size_t end = field.size();
+    if (tags) {
+      const std::size_t comma = field.rfind(',', at);
+      begin = comma == std::string_view::npos ? 0 : comma + 1;
+      end = std::min(field.find(',', at), field.size());
+    }
+    best = std::max(best, matchIn(word, field, begin, end, at));
+    at = field.find(needle, at + 1);
   }
   return best;
 }
 
 int wordScore(const WordPattern &word, SearchScope scope, const EntryText &entry)
 {
-  const int genre = matchTags(word, entry.genre) * 4;
+  const int genre = bestMatch(word, entry.genre, true) * 4;
   if (scope == SearchScope::GenreOnly)
     return genre;
-  return std::max({matchIn(word, entry.name) * 8, genre, matchIn(word, entry.location) * 2,
-                   matchIn(word, entry.format)});
+  return std::max({bestMatch(word, entry.name, false) * 8, genre, bestMatch(word, entry.location, false) * 2,
+                   bestMatch(word, entry.format, false)});
 }
 
 QString quoted(const QString &text)

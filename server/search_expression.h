@@ -16,6 +16,7 @@ namespace tessivar::directory {
 struct WordPattern
 {
   QString core;
+  std::string folded; // core case-folded (see folded_text.h)
   bool fieldStart = false;
   bool wordStart = false;
   bool wordEnd = false;
@@ -43,12 +44,13 @@ SearchExpression parseSearchText(std::string_view text, SearchScope scope);
 // alternative has no word long enough for the index and the catalogue must be scanned instead.
 std::string fullTextQuery(const SearchExpression &expression, SearchScope scope);
 
+// An entry's searched fields as foldedField() and foldedTags() make them.
 struct EntryText
 {
-  QString name;
-  QString format;
-  QString location;
-  QString genre; // tags separated by commas
+  std::string_view name;
+  std::string_view format;
+  std::string_view location;
+  std::string_view genre; // trimmed tags separated by commas
 };
 
 // 0 when the entry does not match; otherwise higher means more relevant.

@@ -81,6 +81,14 @@ std::string Statement::text(int column) const
   return std::string(data, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
+std::string_view Statement::textView(int column) const
+{
+  const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(stmt_, column));
+  if (!data)
+    return {};
+  return std::string_view(data, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
+}
+
 bool Statement::isNull(int column) const
 {
   return sqlite3_column_type(stmt_, column) == SQLITE_NULL;

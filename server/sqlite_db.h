@@ -37,6 +37,7 @@ public:
 
   std::int64_t integer(int column) const;
   std::string text(int column) const;
+  std::string_view textView(int column) const; // valid until the next step() or reset()
   bool isNull(int column) const;
 
 private:

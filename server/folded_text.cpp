@@ -1,0 +1,100 @@
+#include "server/folded_text.h"
+
+#include <QChar>
+#include <QList>
+#include <QString>
+
+namespace tessivar::directory {
+
+namespace {
+
+void appendUtf8(std::string &out, char32_t c)
+{
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+}
+
+// The code point starting at byte i of valid UTF-8.
+char32_t decodeAt(std::string_view text, std::size_t i)
+{
+  const auto c = static_cast<unsigned char>(text[i]);
+  if (c < 0x80)
+    return c;
+  int length = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
+  char32_t value = c & (length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
+  for (int k = 1; k < length && i + static_cast<std::size_t>(k) < text.size(); ++k)
+    value = (value << 6) | (static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0x3F);
+  return value;
+}
+
+bool isBmpLetterOrDigit(char32_t c)
+{
+  return c < 0x10000 && QChar::isLetterOrNumber(c);
+}
+
+}  // namespace
+
+std::string foldedText(QStringView text)
+{
+  std::string out;
+  out.reserve(static_cast<std::size_t>(text.size()));
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    char32_t c = text[i].unicode();
+    if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+      c = QChar::surrogateToUcs4(text[i], text[i + 1]);
+      ++i;
+    }
+    appendUtf8(out, QChar::toCaseFolded(c));
+  }
+  return out;
+}
+
+std::string foldedField(std::string_view utf8)
+{
+  const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  return foldedText(QStringView(text).trimmed());
+}
+
+std::string foldedTags(std::string_view utf8)
+{
+  const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
+  std::string out;
+  bool first = true;
+  for (QStringView tag : QStringView(text).split(u',')) {
+    if (!first)
+      out.push_back(',');
+    first = false;
+    out += foldedText(tag.trimmed());
+  }
+  return out;
+}
+
+bool letterOrDigitBefore(std::string_view text, std::size_t at)
+{
+  if (at == 0)
+    return false;
+  std::size_t start = at - 1;
+  while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
+    --start;
+  return isBmpLetterOrDigit(decodeAt(text, start));
+}
+
+bool letterOrDigitAt(std::string_view text, std::size_t at)
+{
+  return at < text.size() && isBmpLetterOrDigit(decodeAt(text, at));
+}
+
+}  // namespace tessivar::directory

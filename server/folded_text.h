@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QStringView>
+
+#include <string>
+#include <string_view>
+
+namespace tessivar::directory {
+
+// Search texts are compared case-insensitively by folding both sides the same way: each code point
+// through Unicode simple case folding (so a text keeps its length in characters), written as UTF-8.
+// A folded word then matches a folded field exactly where the two match ignoring case.
+std::string foldedText(QStringView text);
+
+// A field as the keyword search sees it: blanks trimmed at both ends, then folded.
+std::string foldedField(std::string_view utf8);
+
+// The genre field as the keyword search sees it: each comma-separated tag trimmed and folded, the
+// tags joined by "," again.
+std::string foldedTags(std::string_view utf8);
+
+// Whether the character of a folded text that ends just before byte `at` (before == true) or starts
+// at byte `at` is a letter or digit of the Basic Multilingual Plane. Characters beyond it count as
+// neither, as they do for the UTF-16 checks elsewhere in the program.
+bool letterOrDigitBefore(std::string_view text, std::size_t at);
+bool letterOrDigitAt(std::string_view text, std::size_t at);
+
+}  // namespace tessivar::directory
