@@ -29,7 +29,9 @@ constexpr const char *searchByIndexSql = "SELECT " MATCH_COLUMNS
                                          " FROM entry_text JOIN entries e ON e.id = entry_text.rowid"
                                          " WHERE entry_text MATCH ?6 AND " ENTRY_FILTER;
 constexpr const char *searchByScanSql = "SELECT " MATCH_COLUMNS " FROM entries e WHERE " ENTRY_FILTER;
-constexpr const char *pageLineSql = "SELECT page_head, page_tail, duration, check_failed FROM entries WHERE id = ?1";
+// The kept entries' page texts in one statement: ?1 is a JSON array of their numbers.
+constexpr const char *pageLinesSql = "SELECT j.key, e.page_head, e.page_tail, e.duration, e.check_failed"
+                                     " FROM json_each(?1) j JOIN entries e ON e.id = j.value";
 constexpr const char *listAllSql =
     "SELECT " ENTRY_COLUMNS " FROM entries e WHERE " ENTRY_FILTER " ORDER BY e.name COLLATE NOCASE, e.id";
 constexpr const char *browseSql = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.kind = 2 AND e.initial = ?1"
@@ -238,16 +240,31 @@ std::string searchPage(Database &db, const SearchExpression &expression, SearchS
 {
   std::vector<Match> matches = findMatches(db, expression, scope, filter);
   keepBest(matches, limit);
-  std::string page = resultPageStart();
-  page.reserve(page.size() + matches.size() * 200 + 32);
-  auto statement = db.query(pageLineSql);
+  std::string ids = "[";
   for (const Match &match : matches) {
-    statement->bind(1, match.id);
-    if (statement->step())
-      appendResultLine(page, statement->textView(0), statement->textView(1), layout, statement->integer(2),
-                       match.id, statement->integer(3) != 0);
-    statement->reset();
+    if (ids.size() > 1)
+      ids += ',';
+    ids += std::to_string(match.id);
   }
+  ids += ']';
+  std::vector<std::string> lines(matches.size());
+  {
+    auto statement = db.query(pageLinesSql);
+    statement->bind(1, ids);
+    while (statement->step()) {
+      const auto at = static_cast<std::size_t>(statement->integer(0));
+      if (at < lines.size())
+        appendResultLine(lines[at], statement->textView(1), statement->textView(2), layout, statement->integer(3),
+                         matches[at].id, statement->integer(4) != 0);
+    }
+  }
+  std::size_t size = 0;
+  for (const auto &line : lines)
+    size += line.size();
+  std::string page = resultPageStart();
+  page.reserve(page.size() + size + 32);
+  for (const auto &line : lines)
+    page += line;
   page += resultPageEnd;
   return page;
 }
