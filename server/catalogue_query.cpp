@@ -26,9 +26,9 @@ namespace {
 #define MATCH_COLUMNS "e.id, e.name_order, e.fold_name, e.fold_format, e.fold_location, e.fold_genre"
 
 constexpr const char *searchByIndexSql = "SELECT " MATCH_COLUMNS
-                                         " FROM entry_text JOIN entries e ON e.id = entry_text.rowid"
+                                         " FROM entry_text JOIN entry_match e ON e.id = entry_text.rowid"
                                          " WHERE entry_text MATCH ?6 AND " ENTRY_FILTER;
-constexpr const char *searchByScanSql = "SELECT " MATCH_COLUMNS " FROM entries e WHERE " ENTRY_FILTER;
+constexpr const char *searchByScanSql = "SELECT " MATCH_COLUMNS " FROM entry_match e WHERE " ENTRY_FILTER;
 // The kept entries' page texts in one statement: ?1 is a JSON array of their numbers.
 constexpr const char *pageLinesSql = "SELECT j.key, e.page_head, e.page_tail, e.duration, e.check_failed"
                                      " FROM json_each(?1) j JOIN entries e ON e.id = j.value";

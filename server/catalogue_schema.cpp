@@ -9,8 +9,9 @@ namespace tessivar::directory {
 
 namespace {
 
-// page_head, page_tail, fold_* and name_order are derived from the other columns (see
-// catalogue_derived.h); an import clears page_head of every entry it changes and refreshes them.
+// entries.page_head, entries.page_tail and the table entry_match (what a keyword search reads for
+// each candidate, in small rows) are derived from the other columns (see catalogue_derived.h); an
+// import clears page_head of every entry it changes and refreshes them.
 // kind: 0 radio station, 1 television channel, 2 on-demand clip.
 // family: see format_family.h. check_failed: 1 when the stream failed the last check.
 // catalogue_state.generation: raised by every change to entries (imports, stream checks), so the
@@ -39,12 +40,19 @@ CREATE TABLE IF NOT EXISTS entries (
   initial TEXT NOT NULL DEFAULT '',
   check_failed INTEGER NOT NULL DEFAULT 0,
   page_head TEXT NOT NULL DEFAULT '',
-  page_tail TEXT NOT NULL DEFAULT '',
-  fold_name TEXT NOT NULL DEFAULT '',
-  fold_format TEXT NOT NULL DEFAULT '',
-  fold_location TEXT NOT NULL DEFAULT '',
-  fold_genre TEXT NOT NULL DEFAULT '',
-  name_order INTEGER NOT NULL DEFAULT 0
+  page_tail TEXT NOT NULL DEFAULT ''
+);
+CREATE TABLE IF NOT EXISTS entry_match (
+  id INTEGER PRIMARY KEY REFERENCES entries(id) ON DELETE CASCADE,
+  kind INTEGER NOT NULL,
+  family INTEGER NOT NULL,
+  bitrate INTEGER NOT NULL,
+  duration INTEGER NOT NULL,
+  name_order INTEGER NOT NULL DEFAULT 0,
+  fold_name TEXT NOT NULL,
+  fold_format TEXT NOT NULL,
+  fold_location TEXT NOT NULL,
+  fold_genre TEXT NOT NULL
 );
 CREATE INDEX IF NOT EXISTS entries_by_kind_name ON entries(kind, name COLLATE NOCASE);
 CREATE INDEX IF NOT EXISTS entries_by_initial ON entries(kind, initial, name COLLATE NOCASE, id);
@@ -82,17 +90,13 @@ CREATE TABLE IF NOT EXISTS signups (
 );
 )sql";
 
-// The layout version in PRAGMA user_version: 2 added the derived columns.
-constexpr int layoutVersion = 2;
+// The layout version in PRAGMA user_version: 3 added the derived columns and entry_match.
+constexpr int layoutVersion = 3;
 
-const char *const derivedColumns[] = {
-    "page_head TEXT NOT NULL DEFAULT ''",     "page_tail TEXT NOT NULL DEFAULT ''",
-    "fold_name TEXT NOT NULL DEFAULT ''",     "fold_format TEXT NOT NULL DEFAULT ''",
-    "fold_location TEXT NOT NULL DEFAULT ''", "fold_genre TEXT NOT NULL DEFAULT ''",
-    "name_order INTEGER NOT NULL DEFAULT 0"};
+const char *const derivedColumns[] = {"page_head TEXT NOT NULL DEFAULT ''", "page_tail TEXT NOT NULL DEFAULT ''"};
 
-// A catalogue written by an older build gets the derived columns, filled in, and the narrower
-// update trigger (the derived columns are not indexed text).
+// A catalogue written by an older build gets the derived columns and entry_match, filled in, and
+// the narrower update trigger (the derived columns are not indexed text).
 void upgrade(Database &db)
 {
   std::int64_t version = 0;
@@ -119,6 +123,7 @@ CREATE TRIGGER entries_text_update AFTER UPDATE OF name, format, location, genre
   INSERT INTO entry_text(rowid, name, format, location, genre)
     VALUES (new.id, new.name, new.format, new.location, new.genre);
 END)sql");
+  db.execute("UPDATE entries SET page_head = ''");
   refreshDerivedColumns(db);
   db.execute(("PRAGMA user_version = " + std::to_string(layoutVersion)).c_str());
   transaction.commit();
