@@ -153,15 +153,39 @@ SearchExpression parseSearchText(std::string_view text, SearchScope scope)
 
 std::string fullTextQuery(const SearchExpression &expression, SearchScope scope)
 {
-  QStringList alternatives;
+  // Each alternative becomes the group of its indexed words. A group whose every word lies inside a
+  // word of another group finds all that group finds ("ska" finds whatever "ska-" finds), so the
+  // other group is left out: fewer phrases for the index to walk, the same candidates.
+  std::vector<QStringList> groups;
   for (const auto &alternative : expression.alternatives) {
     QStringList words;
     for (const auto &word : alternative) {
-      if (word.core.size() >= indexedLength)
-        words << quoted(word.core);
+      if (word.core.size() >= indexedLength && !words.contains(word.core))
+        words << word.core;
     }
     if (words.isEmpty())
       return {};
+    groups.push_back(std::move(words));
+  }
+  const auto implies = [](const QStringList &wider, const QStringList &narrower) {
+    return std::all_of(wider.begin(), wider.end(), [&](const QString &term) {
+      return std::any_of(narrower.begin(), narrower.end(), [&](const QString &w) { return w.contains(term); });
+    });
+  };
+  QStringList alternatives;
+  for (std::size_t i = 0; i < groups.size(); ++i) {
+    bool covered = false;
+    for (std::size_t k = 0; k < groups.size() && !covered; ++k) {
+      if (k == i || !implies(groups[k], groups[i]))
+        continue;
+      // Of two groups that imply each other the first one stays.
+      covered = k < i || !implies(groups[i], groups[k]);
+    }
+    if (covered)
+      continue;
+    QStringList words;
+    for (const QString &word : groups[i])
+      words << quoted(word);
     QString group = u'(' + words.join(QStringLiteral(" AND ")) + u')';
     if (scope == SearchScope::GenreOnly)
       group = QStringLiteral("genre : ") + group;
