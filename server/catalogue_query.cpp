@@ -23,12 +23,15 @@ namespace {
   " AND (?4 = 0 OR e.kind <> 2 OR e.bitrate >= ?4) AND (?5 = 0 OR e.kind <> 2 OR e.duration >= ?5)"
 
 // A keyword search reads only what it scores by, then the page texts of the entries it keeps.
-#define MATCH_COLUMNS "e.id, e.name_order, e.fold_name, e.fold_format, e.fold_location, e.fold_genre"
+// The filter is applied as the rows come (passes()), cheaper than as SQL per candidate.
+#define MATCH_COLUMNS                                                                                   \
+  "e.id, e.name_order, e.fold_name, e.fold_format, e.fold_location, e.fold_genre, e.kind, e.family, e.bitrate," \
+  " e.duration"
 
 constexpr const char *searchByIndexSql = "SELECT " MATCH_COLUMNS
                                          " FROM entry_text JOIN entry_match e ON e.id = entry_text.rowid"
-                                         " WHERE entry_text MATCH ?6 AND " ENTRY_FILTER;
-constexpr const char *searchByScanSql = "SELECT " MATCH_COLUMNS " FROM entry_match e WHERE " ENTRY_FILTER;
+                                         " WHERE entry_text MATCH ?1";
+constexpr const char *searchByScanSql = "SELECT " MATCH_COLUMNS " FROM entry_match e";
 // The kept entries' page texts in one statement: ?1 is a JSON array of their numbers.
 constexpr const char *pageLinesSql = "SELECT j.key, e.page_head, e.page_tail, e.duration, e.check_failed"
                                      " FROM json_each(?1) j JOIN entries e ON e.id = j.value";
@@ -181,6 +184,22 @@ bool containsWord(const QString &text, const QString &word)
 
 namespace {
 
+// ENTRY_FILTER in C++.
+bool passes(const EntryFilter &filter, std::int64_t kind, std::int64_t family, std::int64_t bitrate,
+            std::int64_t duration)
+{
+  if (kind < 0 || kind > 31 || family < 0 || family > 31)
+    return false;
+  if (((filter.kinds >> kind) & 1u) == 0 || ((filter.families >> family) & 1u) == 0)
+    return false;
+  if (filter.maxBitrate != 0 && bitrate > filter.maxBitrate)
+    return false;
+  const bool clip = kind == static_cast<int>(EntryKind::Clip);
+  if (filter.minBitrate != 0 && clip && bitrate < filter.minBitrate)
+    return false;
+  return filter.minSeconds == 0 || !clip || duration >= filter.minSeconds;
+}
+
 std::vector<Match> findMatches(Database &db, const SearchExpression &expression, SearchScope scope,
                                const EntryFilter &filter)
 {
@@ -189,10 +208,11 @@ std::vector<Match> findMatches(Database &db, const SearchExpression &expression,
     return matches;
   const std::string match = fullTextQuery(expression, scope);
   auto statement = db.query(match.empty() ? searchByScanSql : searchByIndexSql);
-  bindFilter(*statement, filter);
   if (!match.empty())
-    statement->bind(6, match);
+    statement->bind(1, match);
   while (statement->step()) {
+    if (!passes(filter, statement->integer(6), statement->integer(7), statement->integer(8), statement->integer(9)))
+      continue;
     const EntryText text{statement->textView(2), statement->textView(3), statement->textView(4),
                          statement->textView(5)};
     const int score = relevance(expression, scope, text);
