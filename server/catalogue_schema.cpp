@@ -97,17 +97,20 @@ const char *const derivedColumns[] = {"page_head TEXT NOT NULL DEFAULT ''", "pag
 
 // A catalogue written by an older build gets the derived columns and entry_match, filled in, and
 // the narrower update trigger (the derived columns are not indexed text).
+std::int64_t storedVersion(Database &db)
+{
+  auto statement = db.query("PRAGMA user_version");
+  return statement->step() ? statement->integer(0) : 0;
+}
+
 void upgrade(Database &db)
 {
-  std::int64_t version = 0;
-  {
-    auto statement = db.query("PRAGMA user_version");
-    if (statement->step())
-      version = statement->integer(0);
-  }
-  if (version >= layoutVersion)
+  if (storedVersion(db) >= layoutVersion)
     return;
   Transaction transaction(db);
+  // Another process (a server and an import started together) may have upgraded it meanwhile.
+  if (storedVersion(db) >= layoutVersion)
+    return;
   for (const char *column : derivedColumns) {
     const std::string name(column, std::string_view(column).find(' '));
     auto present = db.query("SELECT count(*) FROM pragma_table_info('entries') WHERE name = ?1");
