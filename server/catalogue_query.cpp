@@ -239,22 +239,6 @@ void keepBest(std::vector<Match> &matches, std::size_t limit)
 
 }  // namespace
 
-std::vector<CatalogueEntry> searchCatalogue(Database &db, const SearchExpression &expression, SearchScope scope,
-                                            const EntryFilter &filter, std::size_t limit)
-{
-  std::vector<Match> matches = findMatches(db, expression, scope, filter);
-  keepBest(matches, limit);
-  std::vector<CatalogueEntry> entries;
-  entries.reserve(matches.size());
-  for (const Match &match : matches) {
-    auto statement = db.query(entryByIdSql);
-    statement->bind(1, match.id);
-    if (statement->step())
-      entries.push_back(readEntry(*statement));
-  }
-  return entries;
-}
-
 std::string searchPage(Database &db, const SearchExpression &expression, SearchScope scope,
                        const EntryFilter &filter, PageLayout layout, std::size_t limit)
 {

@@ -27,11 +27,8 @@ constexpr std::size_t maxSearchResults = 250;
 constexpr std::int64_t browsePageSize = 100;
 constexpr std::size_t maxRelatedResults = 50;
 
-// The entries matching the expression, most relevant first, at most limit of them.
-std::vector<CatalogueEntry> searchCatalogue(Database &db, const SearchExpression &expression,
-                                            SearchScope scope, const EntryFilter &filter, std::size_t limit);
-
-// The same search rendered straight into a result page from the catalogue's stored page texts.
+// The result page of the entries matching the expression, most relevant first (score, then name),
+// at most limit of them, made from the page texts the catalogue keeps for each entry.
 std::string searchPage(Database &db, const SearchExpression &expression, SearchScope scope,
                        const EntryFilter &filter, PageLayout layout, std::size_t limit);
 
