@@ -165,6 +165,9 @@ std::string fullTextQuery(const SearchExpression &expression, SearchScope scope)
     }
     if (words.isEmpty())
       return {};
+    // FTS5 walks an AND from its first phrase and skips ahead in the others, so the phrase with the
+    // fewest entries should come first; a longer word is usually the rarer one ("germany" before "radio").
+    std::stable_sort(words.begin(), words.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
     groups.push_back(std::move(words));
   }
   const auto implies = [](const QStringList &wider, const QStringList &narrower) {
