@@ -95,14 +95,14 @@ constexpr int layoutVersion = 3;
 
 const char *const derivedColumns[] = {"page_head TEXT NOT NULL DEFAULT ''", "page_tail TEXT NOT NULL DEFAULT ''"};
 
-// A catalogue written by an older build gets the derived columns and entry_match, filled in, and
-// the narrower update trigger (the derived columns are not indexed text).
 std::int64_t storedVersion(Database &db)
 {
   auto statement = db.query("PRAGMA user_version");
   return statement->step() ? statement->integer(0) : 0;
 }
 
+// A catalogue written by an older build gets the derived columns and entry_match, filled in, and
+// the narrower update trigger (the derived columns are not indexed text).
 void upgrade(Database &db)
 {
   if (storedVersion(db) >= layoutVersion)
