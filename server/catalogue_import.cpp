@@ -2,6 +2,7 @@
 
 #include "server/catalogue_derived.h"
 #include "server/csv_reader.h"
+#include "server/folded_text.h"
 #include "server/format_family.h"
 #include "server/genre_synonyms.h"
 #include "server/page_text.h"
@@ -82,20 +83,6 @@ std::int64_t wholeNumber(const std::string &text)
       !std::all_of(value.begin(), value.end(), [](unsigned char c) { return std::isdigit(c); }))
     return 0;
   return std::stoll(value);
-}
-
-bool containsWholeWord(const QString &text, const QString &word)
-{
-  qsizetype from = 0;
-  while (true) {
-    const qsizetype at = text.indexOf(word, from, Qt::CaseInsensitive);
-    if (at < 0)
-      return false;
-    const qsizetype end = at + word.size();
-    if ((at == 0 || !text[at - 1].isLetterOrNumber()) && (end == text.size() || !text[end].isLetterOrNumber()))
-      return true;
-    from = at + 1;
-  }
 }
 
 // Adds the genres a station's name states outright ("Jazz FM") to its genre tags.

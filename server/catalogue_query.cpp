@@ -1,5 +1,6 @@
 #include "server/catalogue_query.h"
 
+#include "server/folded_text.h"
 #include "server/format_family.h"
 #include "server/result_page.h"
 #include "server/sqlite_db.h"
@@ -164,20 +165,6 @@ QString quotedTerm(const QString &text)
   QString out = text;
   out.replace(u'"', QStringLiteral("\"\""));
   return u'"' + out + u'"';
-}
-
-bool containsWord(const QString &text, const QString &word)
-{
-  qsizetype from = 0;
-  while (true) {
-    const qsizetype at = text.indexOf(word, from, Qt::CaseInsensitive);
-    if (at < 0)
-      return false;
-    const qsizetype end = at + word.size();
-    if ((at == 0 || !text[at - 1].isLetterOrNumber()) && (end == text.size() || !text[end].isLetterOrNumber()))
-      return true;
-    from = at + 1;
-  }
 }
 
 }  // namespace
@@ -360,7 +347,7 @@ std::vector<CatalogueEntry> relatedClips(Database &db, std::int64_t id, std::uin
     for (const QString &tag : tags)
       score += theirTags.contains(tag) ? 3 : 0;
     for (const QString &word : words)
-      score += containsWord(name, word) ? 1 : 0;
+      score += containsWholeWord(name, word) ? 1 : 0;
     if (score > 0)
       ranked.push_back({score, name, std::move(entry)});
   }

@@ -97,4 +97,18 @@ bool letterOrDigitAt(std::string_view text, std::size_t at)
   return at < text.size() && isBmpLetterOrDigit(decodeAt(text, at));
 }
 
+bool containsWholeWord(const QString &text, const QString &word)
+{
+  qsizetype from = 0;
+  while (true) {
+    const qsizetype at = text.indexOf(word, from, Qt::CaseInsensitive);
+    if (at < 0)
+      return false;
+    const qsizetype end = at + word.size();
+    if ((at == 0 || !text[at - 1].isLetterOrNumber()) && (end == text.size() || !text[end].isLetterOrNumber()))
+      return true;
+    from = at + 1;
+  }
+}
+
 }  // namespace tessivar::directory

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QStringView>
 
 #include <string>
@@ -24,5 +25,9 @@ std::string foldedTags(std::string_view utf8);
 // neither, as they do for the UTF-16 checks elsewhere in the program.
 bool letterOrDigitBefore(std::string_view text, std::size_t at);
 bool letterOrDigitAt(std::string_view text, std::size_t at);
+
+// Whether word stands in text, ignoring case, as a whole word (no letter or digit right before or
+// after it).
+bool containsWholeWord(const QString &text, const QString &word);
 
 }  // namespace tessivar::directory
