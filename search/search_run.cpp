@@ -211,7 +211,9 @@ QCoro::Task<> SearchRun::RunSearch(bool listAll, bool browse, QString letter, in
   m_timer2->start();
   m_window.setStatusText(3, QString());
 
-  m_transfer.requestDocument(query.address);
+  // A "#" in the keywords would start a fragment, which never leaves the program, and cut off
+  // the rest of the address: it goes out as "%23", which the server reads back as "#".
+  m_transfer.requestDocument(QString(query.address).replace(u'#', QStringLiteral("%23")));
   co_await waitForTransfer();
 
   if (!self)

@@ -317,6 +317,19 @@ private slots:
     QCOMPARE(window->text, QStringLiteral("Jazz"));
   }
 
+  // A "#" typed in the box is part of the keywords: the rest of the address (formats, LIVE,
+  // speed) still reaches the server.
+  void hashInKeywordsKeepsTheRestOfTheAddress()
+  {
+    servePage(pageStart + liveAnchor("Sharp") + pageEnd);
+    QVERIFY(keywordSearch(QStringLiteral("C# minor")));
+    QCOMPARE(server->requests().size(), 1);
+    QVERIFY2(server->requests().first().startsWith("GET /tessivar37.asp?V=3.7&P=T&T1=C%23+minor&F=1&RA=1&"),
+             server->requests().first().constData());
+    QVERIFY2(server->requests().first().contains("&LIVE=1&SPD=0 HTTP/1.1\r\n"), server->requests().first().constData());
+    QCOMPARE(window->text, QStringLiteral("C#+minor"));
+  }
+
   void emptyBoxIsRefusedWithoutTouchingTheWindow()
   {
     window->text.clear();
