@@ -50,8 +50,10 @@ double numberValue(const Char *text, qsizetype n)
   }
   const qsizetype first = i;
   std::uint64_t whole = 0;
+  bool nonZeroWhole = false;
   while (i < n && isDigit(text[i])) {
     whole = whole * 10 + (code(text[i]) - '0');
+    nonZeroWhole = nonZeroWhole || code(text[i]) != '0';
     ++i;
   }
   const bool fraction = i + 1 < n && code(text[i]) == '.' && isDigit(text[i + 1]);
@@ -75,8 +77,9 @@ double numberValue(const Char *text, qsizetype n)
   double value = 0;
   const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
   Q_UNUSED(end);
+  // Out of range is too large with a non-zero whole part, otherwise too small: about 0.
   if (error == std::errc::result_out_of_range)
-    value = std::numeric_limits<double>::max();
+    value = nonZeroWhole ? std::numeric_limits<double>::max() : 0.0;
   return negative ? -value : value;
 }
 

@@ -142,6 +142,11 @@ void TestResultParser::speedFilter()
   QVERIFY(exceedsConnectionSpeed(u"301k", u"Cable/DSL"));
   QVERIFY(!exceedsConnectionSpeed(u"300k", u"Cable/DSL"));
   QVERIFY(!exceedsConnectionSpeed(u"9999k", u"All Connections"));
+  // A fraction too small for a double is about 0, not the largest number there is.
+  const QString tiny = u"0."_qs + QString(400, u'0') + u"1k"_qs;
+  QCOMPARE(resultNumberValue(tiny), 0.0);
+  QVERIFY(!exceedsConnectionSpeed(tiny, u"Phone Modem 28.8"));
+  QCOMPARE(resultNumberValue(QString(400, u'9')), std::numeric_limits<double>::max());
 }
 
 void TestResultParser::liveColumns()
