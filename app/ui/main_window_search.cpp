@@ -43,6 +43,9 @@ void MainWindow::connectGrids()
   connect(results_, &ResultsGrid::presetDragStarted, lblMove_, &QLabel::setText);
 
   connect(txtSearch_->lineEdit(), &QLineEdit::returnPressed, this, &MainWindow::startSearchFromBox);
+  // The box would otherwise report typed text that matches a history entry as a pick from the
+  // list when editing ends (Enter, or the focus moving away), starting a search nobody asked for.
+  disconnect(txtSearch_->lineEdit(), &QLineEdit::editingFinished, txtSearch_, nullptr);
   connect(txtSearch_, &QComboBox::activated, this, &MainWindow::startSearchFromBox);
   const auto modeOption = [this](QRadioButton *option, SearchMode mode) {
     connect(option, &QRadioButton::clicked, this, [this, mode](bool checked) {

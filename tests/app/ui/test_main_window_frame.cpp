@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -302,6 +303,31 @@ private slots:
     QTest::keyClick(box, Qt::Key_Return);  // empty box: refused with a message
     QCOMPARE(f->prompter.texts(), QStringList{QStringLiteral("Please enter search text.")});
     QCOMPARE(box->count(), 0);  // Enter adds nothing to the list by itself
+  }
+
+  void typingAHistoryEntryAndLeavingTheBoxStartsNoSearch()
+  {
+    MainWindow &window = *f->window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));  // focus moves only in the active window
+    QComboBox *box = window.searchBox();
+    window.addSearchHistoryEntry(QStringLiteral("jazz"));
+    window.addSearchHistoryEntry(QStringLiteral("rock"));
+    QSignalSpy picks(box, &QComboBox::activated);
+    box->setFocus();
+    QTest::keyClicks(box->lineEdit(), QStringLiteral("rock"));
+    window.resultsGrid()->setFocus();
+    QCOMPARE(picks.size(), 0);
+    QVERIFY(box->isEnabled());  // no search run has locked the window
+    QCOMPARE(box->currentText(), QStringLiteral("rock"));
+
+    // A pick from the drop-down list still searches.
+    box->showPopup();
+    QTRY_VERIFY(box->view()->isVisible());
+    box->view()->setCurrentIndex(box->model()->index(0, 0));
+    QTest::keyClick(box->view(), Qt::Key_Return);
+    QCOMPARE(picks.size(), 1);
+    QCOMPARE(box->currentText(), QStringLiteral("jazz"));
   }
 
   void movingInTheGridShowsTheFormatAndLink()
