@@ -177,12 +177,14 @@ QWidget *SetupDialog::buildFormatTab()
   limits->addWidget(makeLabel(QStringLiteral("Label5"), QStringLiteral("Only show entries above"), tab));
   txtB = new QLineEdit(tab);
   txtB->setObjectName(QStringLiteral("txtB"));
+  txtB->setAccessibleName(QStringLiteral("Only show entries above (kbps)"));
   txtB->setFixedWidth(56);
   txtB->installEventFilter(this);
   limits->addWidget(txtB);
   limits->addWidget(makeLabel(QStringLiteral("Label6"), QStringLiteral("kbps"), tab));
   txtT = new QLineEdit(tab);
   txtT->setObjectName(QStringLiteral("txtT"));
+  txtT->setAccessibleName(QStringLiteral("Only show entries above (minutes)"));
   txtT->setFixedWidth(56);
   txtT->installEventFilter(this);
   limits->addSpacing(12);
@@ -243,10 +245,12 @@ QWidget *SetupDialog::buildProxyTab()
   form->addWidget(makeLabel(QStringLiteral("Label9"), QStringLiteral("Address"), tab), 0, 0);
   txtHost = new QLineEdit(tab);
   txtHost->setObjectName(QStringLiteral("txtHost"));
+  txtHost->setAccessibleName(QStringLiteral("Address"));
   form->addWidget(txtHost, 0, 1);
   form->addWidget(makeLabel(QStringLiteral("Label10"), QStringLiteral("Port"), tab), 1, 0);
   txtPort = new QLineEdit(tab);
   txtPort->setObjectName(QStringLiteral("txtPort"));
+  txtPort->setAccessibleName(QStringLiteral("Port"));
   txtPort->setFixedWidth(72);
   txtPort->installEventFilter(this);
   form->addWidget(txtPort, 1, 1, Qt::AlignLeft);
@@ -309,6 +313,7 @@ QFrame *SetupDialog::buildPlayerFrame()
   layout->addWidget(lblPlay);
   txtCMD = new QLineEdit(FrameL);
   txtCMD->setObjectName(QStringLiteral("txtCMD"));
+  txtCMD->setAccessibleName(QStringLiteral("Player Location"));
   layout->addWidget(txtCMD, 1);
   cmdBrowse = new QPushButton(QStringLiteral("&Browse"), FrameL);
   cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));

@@ -6,6 +6,7 @@
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
@@ -83,6 +84,16 @@ private slots:
     QVERIFY(!child<QCheckBox>(dialog.get(), "chkBrow")->isChecked());
     QVERIFY(child<QFrame>(dialog.get(), "FrameL")->isHidden());
     QCOMPARE(state_->connectionSpeed, u"All Connections"_qs);
+  }
+
+  void boxesWithoutACaptionOfTheirOwnAreNamedForScreenReaders()
+  {
+    const auto dialog = open();
+    for (const char *name : {"txtB", "txtT", "txtHost", "txtPort", "txtCMD"}) {
+      QAccessibleInterface *box = QAccessible::queryAccessibleInterface(child<QWidget>(dialog.get(), name));
+      QVERIFY(box != nullptr);
+      QVERIFY2(!box->text(QAccessible::Name).isEmpty(), name);
+    }
   }
 
   void archiveOnlyBoxesFollowTheModeAtLoad_data()
