@@ -32,6 +32,9 @@ int main(int argc, char *argv[])
       }
       window.show();
       QApplication::setQuitOnLastWindowClosed(true);
+      // However the program ends (also with the window hidden in the tray when another window
+      // closes last), the main window's closing steps run and save its state; they run once.
+      QObject::connect(qApp, &QCoreApplication::aboutToQuit, &window, [&window] { window.close(); });
     });
   });
   return QApplication::exec();
