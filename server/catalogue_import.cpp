@@ -286,77 +286,78 @@ std::string streamKey(const std::string &url)
   return host + path + (query == std::string::npos ? std::string() : rest.substr(query));
 }
 
-ImportCount importStations(Database &db, const std::string &path)
+namespace {
+
+// Reads a catalogue CSV file: every row becomes one entry, filled from its fields by fill(csv, row, writer, entry).
+template <typename Fill>
+ImportCount importCsvRows(Database &db, const std::string &path, std::initializer_list<const char *> required,
+                          Fill fill)
 {
   auto in = openFile(path);
-  CsvReader csv = csvWithColumns(in, path, {"name", "stream_url"});
+  CsvReader csv = csvWithColumns(in, path, required);
   EntryWriter writer(db);
   ImportCount count;
   while (auto row = csv.next()) {
     NewEntry entry;
-    entry.kind = EntryKind::Radio;
-    entry.name = csv.field(*row, "name");
-    entry.url = csv.field(*row, "stream_url");
-    entry.homepage = csv.field(*row, "homepage");
-    entry.genre = csv.field(*row, "tags");
-    entry.country = csv.field(*row, "country");
-    entry.state = csv.field(*row, "state");
-    entry.codec = csv.field(*row, "codec");
-    entry.bitrate = wholeNumber(csv.field(*row, "bitrate"));
+    fill(csv, *row, writer, entry);
     writer.add(std::move(entry), count);
   }
   writer.finish();
   return count;
 }
 
+}  // namespace
+
+ImportCount importStations(Database &db, const std::string &path)
+{
+  return importCsvRows(db, path, {"name", "stream_url"}, [](const CsvReader &csv, const auto &row, EntryWriter &,
+                                                             NewEntry &entry) {
+    entry.kind = EntryKind::Radio;
+    entry.name = csv.field(row, "name");
+    entry.url = csv.field(row, "stream_url");
+    entry.homepage = csv.field(row, "homepage");
+    entry.genre = csv.field(row, "tags");
+    entry.country = csv.field(row, "country");
+    entry.state = csv.field(row, "state");
+    entry.codec = csv.field(row, "codec");
+    entry.bitrate = wholeNumber(csv.field(row, "bitrate"));
+  });
+}
+
 ImportCount importTelevision(Database &db, const std::string &path)
 {
-  auto in = openFile(path);
-  CsvReader csv = csvWithColumns(in, path, {"name", "stream_url"});
-  EntryWriter writer(db);
-  ImportCount count;
-  while (auto row = csv.next()) {
-    NewEntry entry;
+  return importCsvRows(db, path, {"name", "stream_url"}, [](const CsvReader &csv, const auto &row, EntryWriter &,
+                                                             NewEntry &entry) {
     entry.kind = EntryKind::Television;
-    entry.name = csv.field(*row, "name");
-    entry.url = csv.field(*row, "stream_url");
-    entry.homepage = csv.field(*row, "homepage");
-    entry.genre = csv.field(*row, "category");
-    entry.country = csv.field(*row, "country");
-    writer.add(std::move(entry), count);
-  }
-  writer.finish();
-  return count;
+    entry.name = csv.field(row, "name");
+    entry.url = csv.field(row, "stream_url");
+    entry.homepage = csv.field(row, "homepage");
+    entry.genre = csv.field(row, "category");
+    entry.country = csv.field(row, "country");
+  });
 }
 
 ImportCount importClips(Database &db, const std::string &path)
 {
   const auto showByUrl = clipShows(path);
-  auto in = openFile(path);
-  CsvReader csv = csvWithColumns(in, path, {"title", "url"});
-  EntryWriter writer(db);
-  ImportCount count;
-  while (auto row = csv.next()) {
-    NewEntry entry;
+  return importCsvRows(db, path, {"title", "url"}, [&showByUrl](const CsvReader &csv, const auto &row,
+                                                                EntryWriter &writer, NewEntry &entry) {
     entry.kind = EntryKind::Clip;
-    entry.name = csv.field(*row, "title");
-    entry.url = csv.field(*row, "url");
-    entry.duration = wholeNumber(csv.field(*row, "duration_seconds"));
-    entry.bitrate = wholeNumber(csv.field(*row, "bitrate"));
-    entry.homepage = csv.field(*row, "homepage");
-    std::string show = csv.field(*row, "show");
+    entry.name = csv.field(row, "title");
+    entry.url = csv.field(row, "url");
+    entry.duration = wholeNumber(csv.field(row, "duration_seconds"));
+    entry.bitrate = wholeNumber(csv.field(row, "bitrate"));
+    entry.homepage = csv.field(row, "homepage");
+    std::string show = csv.field(row, "show");
     if (show.empty()) {
       const auto found = showByUrl.find(entry.url);
       if (found != showByUrl.end())
         show = found->second;
     }
-    const std::string tags = csv.field(*row, "tags");
+    const std::string tags = csv.field(row, "tags");
     entry.genre = show.empty() ? tags : (tags.empty() ? clean(show) : clean(show) + "," + tags);
     entry.showId = writer.showId(show);
-    writer.add(std::move(entry), count);
-  }
-  writer.finish();
-  return count;
+  });
 }
 
 namespace {
