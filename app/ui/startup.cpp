@@ -106,15 +106,16 @@ void connectSetupDialog(MainWindow &window)
 {
   auto modeless = std::make_shared<QPointer<SetupDialog>>();
   QObject::connect(&window, &MainWindow::setupRequested, &window, [&window, modeless](bool modal) {
+    // One setup dialog at a time: two over the same values would undo each other's edits.
+    if (!modeless->isNull() && (*modeless)->isVisible()) {
+      (*modeless)->raise();
+      (*modeless)->activateWindow();
+      return;
+    }
     if (modal) {
       SetupDialog *dialog = makeSetupDialog(window, &window);
       window.registerSideWindow(dialog);
       dialog->exec();
-      return;
-    }
-    if (!modeless->isNull()) {
-      (*modeless)->raise();
-      (*modeless)->activateWindow();
       return;
     }
     SetupDialog *dialog = makeSetupDialog(window, &window);

@@ -149,6 +149,30 @@ private slots:
     QVERIFY(geometry.height >= 5595);
   }
 
+  void oneSetupDialogAtATime()
+  {
+    const AppServices services{*store_, prompter_, shell_};
+    MainWindow window(services);
+    connectSetupDialog(window);
+    const auto setupDialogs = [] {
+      int count = 0;
+      const auto widgets = QApplication::topLevelWidgets();
+      for (QWidget *widget : widgets) count += widget->objectName() == u"frmSetup"_qs && widget->isVisible();
+      return count;
+    };
+    emit window.setupRequested(false);
+    QTRY_COMPARE(setupDialogs(), 1);
+    // A modal request while the modeless one is open brings that one forward instead of a second.
+    int seen = -1;
+    QTimer::singleShot(0, &window, [&] {
+      seen = setupDialogs();
+      if (QWidget *modal = QApplication::activeModalWidget()) modal->close();
+    });
+    emit window.setupRequested(true);
+    QTRY_VERIFY(seen != -1);
+    QCOMPARE(seen, 1);
+  }
+
   void failedStartWritesNothing()
   {
     FixedPageServer server;
