@@ -1,46 +1,14 @@
 // Importing catalogues: CSV layouts, M3U and PLS lists, the starter catalogue and the shared data files.
+#include "catalogue_sql.h"
 #include "support/directory_fixture.h"
 #include "support/test_environment.h"
 
 #include <QDir>
 #include <QFileInfo>
 
-#include <sqlite3.h>
-
 using tessivar::test::DirectoryFixture;
-
-namespace {
-
-// The first column of the first row of a query on the catalogue, -1 on failure.
-qint64 scalar(const QString &database, const char *sql)
-{
-  sqlite3 *db = nullptr;
-  qint64 value = -1;
-  if (sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
-      value = sqlite3_column_int64(statement, 0);
-    sqlite3_finalize(statement);
-  }
-  sqlite3_close(db);
-  return value;
-}
-
-QString text(const QString &database, const char *sql)
-{
-  sqlite3 *db = nullptr;
-  QString value;
-  if (sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
-      value = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
-    sqlite3_finalize(statement);
-  }
-  sqlite3_close(db);
-  return value;
-}
-
-}  // namespace
+using tessivar::test::scalar;
+using tessivar::test::text;
 
 class TestCatalogueImport : public QObject
 {

@@ -2,43 +2,16 @@
 // name order) is upgraded when the server opens it, and answers exactly as a freshly imported one;
 // the stream-check flag still reaches the page; variants of one word ("ska", "ska-", "`ska") find
 // the same entries together as apart.
+#include "catalogue_sql.h"
 #include "support/directory_fixture.h"
 #include "support/test_environment.h"
 
-#include <sqlite3.h>
-
 using tessivar::test::DirectoryFixture;
+using tessivar::test::executeOnCatalogue;
+using tessivar::test::scalar;
 using tessivar::test::namesOf;
 
 namespace {
-
-bool execute(const QString &database, const char *sql)
-{
-  sqlite3 *db = nullptr;
-  bool ok = sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK;
-  char *error = nullptr;
-  if (ok && sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-    qWarning("%s", error);
-    ok = false;
-  }
-  sqlite3_free(error);
-  sqlite3_close(db);
-  return ok;
-}
-
-qint64 scalar(const QString &database, const char *sql)
-{
-  sqlite3 *db = nullptr;
-  qint64 value = -1;
-  if (sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
-      value = sqlite3_column_int64(statement, 0);
-    sqlite3_finalize(statement);
-  }
-  sqlite3_close(db);
-  return value;
-}
 
 // The layout of the earlier builds: no derived columns, no entry_match, the update trigger on every column.
 constexpr const char *olderLayout = R"sql(
@@ -78,9 +51,9 @@ private slots:
     DirectoryFixture older;
     QVERIFY(fresh.importSampleCatalogue());
     QVERIFY(older.importSampleCatalogue());
-    QVERIFY(execute(older.database(), olderLayout));
+    QVERIFY(executeOnCatalogue(older.database(), olderLayout));
     for (const DirectoryFixture *directory : {&fresh, &older})
-      QVERIFY(execute(directory->database(), "UPDATE entries SET check_failed = 1 WHERE id = 2"));
+      QVERIFY(executeOnCatalogue(directory->database(), "UPDATE entries SET check_failed = 1 WHERE id = 2"));
     QVERIFY(fresh.start({QStringLiteral("--cache-mb"), QStringLiteral("0")}));
     QVERIFY(older.start({QStringLiteral("--cache-mb"), QStringLiteral("0")}));
 
