@@ -4,7 +4,6 @@
 
 using tessivar::test::anchorsOf;
 using tessivar::test::DirectoryFixture;
-using tessivar::test::namesOf;
 
 class TestSearchEndpoint : public QObject
 {
@@ -13,13 +12,7 @@ class TestSearchEndpoint : public QObject
 private:
   DirectoryFixture directory_;
 
-  QStringList live(const QByteArray &query)
-  {
-    const auto answer = directory_.get("/tessivar37.asp?V=3.7&P=T&" + query);
-    if (answer.status != 200)
-      qWarning("status %d for %s", answer.status, query.constData());
-    return namesOf(answer.body);
-  }
+  QStringList live(const QByteArray &query) { return directory_.namesAt("/tessivar37.asp?V=3.7&P=T&" + query); }
 
 private slots:
   void initTestCase()

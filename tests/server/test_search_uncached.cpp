@@ -5,7 +5,6 @@
 #include "support/test_environment.h"
 
 using tessivar::test::DirectoryFixture;
-using tessivar::test::namesOf;
 
 class TestSearchUncached : public QObject
 {
@@ -14,13 +13,7 @@ class TestSearchUncached : public QObject
 private:
   DirectoryFixture directory_;
 
-  QStringList live(const QByteArray &query)
-  {
-    const auto answer = directory_.get("/tessivar37.asp?V=3.7&P=T&F=1&MA=1&LIVE=1&" + query);
-    if (answer.status != 200)
-      qWarning("status %d for %s", answer.status, query.constData());
-    return namesOf(answer.body);
-  }
+  QStringList live(const QByteArray &query) { return directory_.namesAt("/tessivar37.asp?V=3.7&P=T&F=1&MA=1&LIVE=1&" + query); }
 
 private slots:
   void initTestCase()

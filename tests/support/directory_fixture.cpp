@@ -77,6 +77,14 @@ bool DirectoryFixture::start(const QStringList &extra)
   return port_ != 0;
 }
 
+QStringList DirectoryFixture::namesAt(const QByteArray &target) const
+{
+  const HttpAnswer answer = get(target);
+  if (answer.status != 200)
+    qWarning("status %d for %s", answer.status, target.constData());
+  return namesOf(answer.body);
+}
+
 HttpAnswer DirectoryFixture::get(const QByteArray &target) const
 {
   QTcpSocket socket;

@@ -44,6 +44,8 @@ public:
 
   // GET target ("/path?query", sent byte for byte as given) over HTTP/1.0.
   HttpAnswer get(const QByteArray &target) const;
+  // The result names of the page at target (a warning when it does not answer 200).
+  QStringList namesAt(const QByteArray &target) const;
 
   // The small catalogue the endpoint tests share: stations, a TV channel, clips of two shows.
   bool importSampleCatalogue() const;
