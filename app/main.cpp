@@ -1,7 +1,7 @@
-#include "app/app_services.h"
-#include "app/settings_store.h"
 #include "app/ui/main_window.h"
 #include "app/ui/startup.h"
+#include "base/settings_store.h"
+#include "platform/app_services.h"
 #include "platform/shell_opener.h"
 #include "platform/ui/message_box_prompter.h"
 

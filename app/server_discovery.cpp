@@ -1,7 +1,7 @@
 #include "app/server_discovery.h"
 
-#include "app/product.h"
-#include "app/settings_store.h"
+#include "base/product.h"
+#include "base/settings_store.h"
 #include "platform/http_transfer_network.h"
 #include "platform/prompter.h"
 
@@ -41,8 +41,8 @@ QString redirectAddress(const QString &siteHost)
 
 QString versionAddress(const QString &dataServer)
 {
-  return QStringLiteral("http://") + dataServer + QStringLiteral("/reg.asp?VER=1&P=") + product::productCode() +
-         QStringLiteral("&V=") + product::version();
+  return QStringLiteral("http://") + dataServer + QStringLiteral("/reg.asp?VER=1&P=") +
+         product::productCode() + QStringLiteral("&V=") + product::version();
 }
 
 ClientReg::ClientReg(SettingsStore &store, Prompter &prompter, QObject *parent)
@@ -87,10 +87,14 @@ void ClientReg::notifyProgress()
   // loop, never inside a transfer's event. A wait whose window has gone is not resumed.
   if (!waiting_) return;
   const std::coroutine_handle<> waiting = std::exchange(waiting_, nullptr);
-  QMetaObject::invokeMethod(this, [waiting] { waiting.resume(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this, [waiting] { waiting.resume(); }, Qt::QueuedConnection);
 }
 
-QString ClientReg::replyText() const { return QString::fromLatin1(reply_); }
+QString ClientReg::replyText() const
+{
+  return QString::fromLatin1(reply_);
+}
 
 void ClientReg::applyProxy()
 {
@@ -131,11 +135,13 @@ QCoro::Task<> ClientReg::waitForReply(int seconds)
 ClientReg::Next ClientReg::failureDialogue()
 {
   const QString title = product::applicationTitle();
-  prompter_.ask(PromptIcon::None, title,
-                QStringLiteral("Unable to contact data server, please be sure you are connected to the Internet."));
-  if (prompter_.ask(PromptIcon::None, title,
-                    QStringLiteral("Click OK to retry, Cancel if you running a proxy server or would like to quit"),
-                    PromptButtons::OkCancel) == PromptAnswer::Ok) {
+  prompter_.ask(
+      PromptIcon::None, title,
+      QStringLiteral("Unable to contact data server, please be sure you are connected to the Internet."));
+  if (prompter_.ask(
+          PromptIcon::None, title,
+          QStringLiteral("Click OK to retry, Cancel if you running a proxy server or would like to quit"),
+          PromptButtons::OkCancel) == PromptAnswer::Ok) {
     return Next::Retry;
   }
   if (prompter_.ask(PromptIcon::None, title, QStringLiteral("Would you like to configure proxy information?"),
@@ -156,7 +162,8 @@ void ClientReg::reportOutdated()
   prompter_.ask(PromptIcon::Critical, title,
                 QStringLiteral("This version is out of date and may not function correctly."));
   prompter_.ask(PromptIcon::Information, title,
-                QStringLiteral("Please visit http://") + store_.siteHost() + QStringLiteral(" for the newest version."));
+                QStringLiteral("Please visit http://") + store_.siteHost() +
+                    QStringLiteral(" for the newest version."));
 }
 
 QCoro::Task<QString> ClientReg::getServerInfo()

@@ -33,7 +33,7 @@ class ClientReg final : public QObject
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(ClientReg)
 
-public:
+ public:
   static constexpr int discoverySeconds = 60;
   static constexpr int versionSeconds = 45;
   // Empty version replies in a row before the stored host is dropped and discovery runs again.
@@ -57,17 +57,17 @@ public:
   HttpTransfer &transfer() { return *http_; }
   QTimer *timer3() const { return timer3_; }
 
-public slots:
+ public slots:
   // Timer3's tick: one more second waited.
   void onTimer3();
 
-signals:
+ signals:
   // A status text for the splash window ("Finding Data Servers...", "Done", "Checking Version...").
   void statusChanged(const QString &text);
   // Something a wait watches has changed (a reply block, its end, an error, a second).
   void progressed();
 
-private:
+ private:
   enum class Next { Retry, GiveUp };
   // Suspends a wait until the next progress; resumed from the event loop.
   struct ProgressAwaiter

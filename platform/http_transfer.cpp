@@ -2,9 +2,7 @@
 
 namespace tessivar {
 
-HttpTransfer::HttpTransfer(QObject *parent) : QObject(parent)
-{
-}
+HttpTransfer::HttpTransfer(QObject *parent) : QObject(parent) {}
 
 HttpTransfer::~HttpTransfer() = default;
 

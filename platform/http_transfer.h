@@ -14,7 +14,8 @@ namespace tessivar {
 enum class DocumentState { Begin = 1, Headers = 2, Data = 3, Error = 4, End = 5 };
 
 // How a transfer ended. Every request ends in exactly one outcome, reported by finishedAny().
-struct TransferOutcome {
+struct TransferOutcome
+{
   enum class Kind {
     None,       // no transfer has run yet
     Completed,  // End was delivered (also for 3xx/4xx/5xx answers: their page is the document)
@@ -22,19 +23,20 @@ struct TransferOutcome {
     Cancelled,  // cancel(), a newer request, or the transfer object went away
   };
   Kind kind = Kind::None;
-  int errorNumber = 0;    // non-zero exactly when kind is Failed
-  int httpStatus = 0;     // status code of the answer, 0 when none arrived
-  quint64 transferId = 0; // the id requestDocument() returned
+  int errorNumber = 0;     // non-zero exactly when kind is Failed
+  int httpStatus = 0;      // status code of the answer, 0 when none arrived
+  quint64 transferId = 0;  // the id requestDocument() returned
 };
 
 // An asynchronous HTTP GET that delivers its answer as events on the caller's (UI) thread.
 // One object runs one request at a time. The object is idle again before any closing event
 // (End, errorOccurred, finishedAny) is delivered, so a handler may start the next request.
-class HttpTransfer : public QObject {
+class HttpTransfer : public QObject
+{
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(HttpTransfer)
 
-public:
+ public:
   explicit HttpTransfer(QObject *parent = nullptr);
   ~HttpTransfer() override;
 
@@ -78,7 +80,7 @@ public:
   // The outcome of the most recent finished transfer (Kind::None before the first).
   [[nodiscard]] virtual TransferOutcome lastOutcome() const = 0;
 
-signals:
+ signals:
   // block holds the newly received bytes in state Data and is empty in the other states.
   void documentOutput(tessivar::DocumentState state, const QByteArray &block);
   // A failed connection or transfer; number is one of the numbers in transfer_errors.h.

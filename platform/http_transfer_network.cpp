@@ -18,13 +18,11 @@ const QByteArray kUserAgent = QByteArrayLiteral("Tessivar/" TESSIVAR_VERSION_TEX
 }  // namespace
 
 NetworkHttpTransfer::NetworkHttpTransfer(QObject *parent)
-    : HttpTransfer(parent),
-      m_manager(new QNetworkAccessManager(this)),
-      m_timeoutTimer(new QTimer(this))
+    : HttpTransfer(parent), manager_(new QNetworkAccessManager(this)), timeoutTimer_(new QTimer(this))
 {
-  m_manager->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
-  m_timeoutTimer->setSingleShot(true);
-  connect(m_timeoutTimer, &QTimer::timeout, this, &NetworkHttpTransfer::onTimeout);
+  manager_->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+  timeoutTimer_->setSingleShot(true);
+  connect(timeoutTimer_, &QTimer::timeout, this, &NetworkHttpTransfer::onTimeout);
 }
 
 NetworkHttpTransfer::~NetworkHttpTransfer()
@@ -39,16 +37,16 @@ quint64 NetworkHttpTransfer::requestDocument(const QString &address, const QByte
   TransferOutcome replaced;
   if (replacing) {
     dropReply();
-    replaced = {TransferOutcome::Kind::Cancelled, 0, m_httpStatus, m_serial};
+    replaced = {TransferOutcome::Kind::Cancelled, 0, httpStatus_, serial_};
   }
 
   const QString before = connectionStateText();
-  const quint64 id = ++m_serial;
-  m_phase = Phase::Requesting;
-  m_begun = false;
-  m_httpStatus = 0;
-  m_bodyBytes = 0;
-  m_headers.clear();
+  const quint64 id = ++serial_;
+  phase_ = Phase::Requesting;
+  begun_ = false;
+  httpStatus_ = 0;
+  bodyBytes_ = 0;
+  headers_.clear();
 
   QNetworkRequest request;
   const Problem problem = checkRequest(address, extraHeaderLines, &request);
@@ -59,13 +57,11 @@ quint64 NetworkHttpTransfer::requestDocument(const QString &address, const QByte
 
   QPointer<NetworkHttpTransfer> self(this);
   if (replacing) {
-    m_last = replaced;
+    last_ = replaced;
     emit finishedAny(replaced);
-    if (!self)
-      return id;
+    if (!self) return id;
   }
-  if (m_serial == id && connectionStateText() != before)
-    emit stateChanged();
+  if (serial_ == id && connectionStateText() != before) emit stateChanged();
   return id;
 }
 
@@ -83,34 +79,32 @@ NetworkHttpTransfer::Problem NetworkHttpTransfer::checkRequest(const QString &ad
     return {transfer_error::InvalidUrl, QStringLiteral("No host in address: %1").arg(address)};
 
   const auto headers = parseHeaderLines(extraHeaderLines);
-  if (!headers)
-    return {transfer_error::InvalidHeader, QStringLiteral("Malformed request header line")};
+  if (!headers) return {transfer_error::InvalidHeader, QStringLiteral("Malformed request header line")};
 
-  if (m_proxyEnabled && (m_proxyHost.trimmed().isEmpty() || m_proxyPort < 1 || m_proxyPort > 65535)) {
+  if (proxyEnabled_ && (proxyHost_.trimmed().isEmpty() || proxyPort_ < 1 || proxyPort_ > 65535)) {
     return {transfer_error::CannotConnect,
-            QStringLiteral("Unusable proxy %1:%2").arg(m_proxyHost).arg(m_proxyPort)};
+            QStringLiteral("Unusable proxy %1:%2").arg(proxyHost_).arg(proxyPort_)};
   }
 
   request->setUrl(url);
-  request->setAttribute(QNetworkRequest::RedirectPolicyAttribute,
-                        m_followRedirects ? QNetworkRequest::NoLessSafeRedirectPolicy
-                                          : QNetworkRequest::ManualRedirectPolicy);
+  request->setAttribute(
+      QNetworkRequest::RedirectPolicyAttribute,
+      followRedirects_ ? QNetworkRequest::NoLessSafeRedirectPolicy : QNetworkRequest::ManualRedirectPolicy);
   request->setHeader(QNetworkRequest::UserAgentHeader, kUserAgent);
-  for (const auto &[name, value] : *headers)
-    request->setRawHeader(name, value);
+  for (const auto &[name, value] : *headers) request->setRawHeader(name, value);
   return {};
 }
 
 void NetworkHttpTransfer::startReply(const QNetworkRequest &request)
 {
-  if (m_proxyEnabled) {
-    m_manager->setProxy(QNetworkProxy(QNetworkProxy::HttpProxy, m_proxyHost.trimmed(),
-                                      static_cast<quint16>(m_proxyPort)));
+  if (proxyEnabled_) {
+    manager_->setProxy(
+        QNetworkProxy(QNetworkProxy::HttpProxy, proxyHost_.trimmed(), static_cast<quint16>(proxyPort_)));
   } else {
-    m_manager->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+    manager_->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
   }
-  QNetworkReply *reply = m_manager->get(request);
-  m_reply = reply;
+  QNetworkReply *reply = manager_->get(request);
+  reply_ = reply;
   connect(reply, &QNetworkReply::metaDataChanged, this, &NetworkHttpTransfer::onMetaDataChanged);
   connect(reply, &QNetworkReply::readyRead, this, &NetworkHttpTransfer::onReadyRead);
   connect(reply, &QNetworkReply::finished, this, &NetworkHttpTransfer::onFinished);
@@ -120,92 +114,94 @@ void NetworkHttpTransfer::startReply(const QNetworkRequest &request)
 void NetworkHttpTransfer::failSoon(const Problem &problem)
 {
   // Reported from the event loop, like every other outcome, so the caller's wait sees it.
-  const quint64 serial = m_serial;
+  const quint64 serial = serial_;
   QTimer::singleShot(0, this, [this, serial, problem] {
-    if (m_serial == serial && isBusy())
-      finish(TransferOutcome::Kind::Failed, problem.number, problem.details);
+    if (serial_ == serial && isBusy()) finish(TransferOutcome::Kind::Failed, problem.number, problem.details);
   });
 }
 
 bool NetworkHttpTransfer::isBusy() const
 {
-  return m_phase != Phase::Idle;
+  return phase_ != Phase::Idle;
 }
 
 QString NetworkHttpTransfer::connectionStateText() const
 {
-  switch (m_phase) {
-  case Phase::Idle: return QStringLiteral("Disconnected");
-  case Phase::Requesting: return QStringLiteral("Connecting");
-  case Phase::Receiving: return QStringLiteral("Connected");
+  switch (phase_) {
+    case Phase::Idle:
+      return QStringLiteral("Disconnected");
+    case Phase::Requesting:
+      return QStringLiteral("Connecting");
+    case Phase::Receiving:
+      return QStringLiteral("Connected");
   }
   return QStringLiteral("Disconnected");
 }
 
 QString NetworkHttpTransfer::protocolStateText() const
 {
-  switch (m_phase) {
-  case Phase::Idle: return QStringLiteral("Base");
-  case Phase::Requesting: return QStringLiteral("Requesting");
-  case Phase::Receiving: return QStringLiteral("Receiving");
+  switch (phase_) {
+    case Phase::Idle:
+      return QStringLiteral("Base");
+    case Phase::Requesting:
+      return QStringLiteral("Requesting");
+    case Phase::Receiving:
+      return QStringLiteral("Receiving");
   }
   return QStringLiteral("Base");
 }
 
 void NetworkHttpTransfer::cancel()
 {
-  if (!isBusy())
-    return;
+  if (!isBusy()) return;
   dropReply();
   finish(TransferOutcome::Kind::Cancelled, 0, {});
 }
 
 void NetworkHttpTransfer::setProxy(bool enabled, const QString &host, int port)
 {
-  m_proxyEnabled = enabled;
-  m_proxyHost = host;
-  m_proxyPort = port;
+  proxyEnabled_ = enabled;
+  proxyHost_ = host;
+  proxyPort_ = port;
 }
 
 void NetworkHttpTransfer::setTimeout(std::chrono::milliseconds timeout)
 {
-  m_timeout = timeout.count() > 0 ? timeout : std::chrono::milliseconds{0};
-  if (isBusy())
-    restartTimeout();
+  timeout_ = timeout.count() > 0 ? timeout : std::chrono::milliseconds{0};
+  if (isBusy()) restartTimeout();
 }
 
 void NetworkHttpTransfer::setFollowRedirects(bool follow)
 {
-  m_followRedirects = follow;
+  followRedirects_ = follow;
 }
 
 QByteArray NetworkHttpTransfer::responseHeaders() const
 {
-  return m_headers;
+  return headers_;
 }
 
 TransferOutcome NetworkHttpTransfer::lastOutcome() const
 {
-  return m_last;
+  return last_;
 }
 
 bool NetworkHttpTransfer::stillRunning(quint64 serial, const QPointer<NetworkHttpTransfer> &self) const
 {
-  return self && m_serial == serial && isBusy();
+  return self && serial_ == serial && isBusy();
 }
 
 void NetworkHttpTransfer::restartTimeout()
 {
-  if (m_timeout.count() > 0)
-    m_timeoutTimer->start(m_timeout);
+  if (timeout_.count() > 0)
+    timeoutTimer_->start(timeout_);
   else
-    m_timeoutTimer->stop();
+    timeoutTimer_->stop();
 }
 
 void NetworkHttpTransfer::onMetaDataChanged()
 {
-  if (sender() != m_reply)
-    return;
+  if (sender() != reply_) return;
   beginDocument();
 }
 
@@ -213,36 +209,30 @@ void NetworkHttpTransfer::onMetaDataChanged()
 // Returns false when a handler ended or replaced the transfer.
 bool NetworkHttpTransfer::beginDocument()
 {
-  const QVariant status = m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-  if (!status.isValid())
-    return true;
-  m_httpStatus = status.toInt();
-  m_headers = rawHeaderBlock(m_httpStatus,
-                             m_reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray(),
-                             m_reply->rawHeaderPairs(),
-                             m_reply->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool());
+  const QVariant status = reply_->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+  if (!status.isValid()) return true;
+  httpStatus_ = status.toInt();
+  headers_ = rawHeaderBlock(
+      httpStatus_, reply_->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toByteArray(),
+      reply_->rawHeaderPairs(), reply_->attribute(QNetworkRequest::Http2WasUsedAttribute).toBool());
   restartTimeout();
-  if (m_begun)
-    return true;
-  m_begun = true;
-  m_phase = Phase::Receiving;
+  if (begun_) return true;
+  begun_ = true;
+  phase_ = Phase::Receiving;
 
-  const quint64 serial = m_serial;
+  const quint64 serial = serial_;
   QPointer<NetworkHttpTransfer> self(this);
   emit stateChanged();
-  if (!stillRunning(serial, self))
-    return false;
+  if (!stillRunning(serial, self)) return false;
   emit documentOutput(DocumentState::Begin, {});
-  if (!stillRunning(serial, self))
-    return false;
+  if (!stillRunning(serial, self)) return false;
   emit documentOutput(DocumentState::Headers, {});
   return stillRunning(serial, self);
 }
 
 void NetworkHttpTransfer::onReadyRead()
 {
-  if (sender() != m_reply)
-    return;
+  if (sender() != reply_) return;
   deliverData();
 }
 
@@ -250,14 +240,12 @@ void NetworkHttpTransfer::onReadyRead()
 // transfer.
 bool NetworkHttpTransfer::deliverData()
 {
-  if (!m_begun && !beginDocument())
-    return false;
-  const QByteArray block = m_reply->readAll();
-  if (block.isEmpty())
-    return true;
+  if (!begun_ && !beginDocument()) return false;
+  const QByteArray block = reply_->readAll();
+  if (block.isEmpty()) return true;
   restartTimeout();
-  m_bodyBytes += block.size();
-  const quint64 serial = m_serial;
+  bodyBytes_ += block.size();
+  const quint64 serial = serial_;
   QPointer<NetworkHttpTransfer> self(this);
   emit documentOutput(DocumentState::Data, block);
   return stillRunning(serial, self);
@@ -268,8 +256,7 @@ namespace {
 // True when the answer announced a plain (not re-encoded) body length that did not arrive whole.
 bool endedShort(const QNetworkReply &reply, qint64 bodyBytes)
 {
-  if (!reply.rawHeader("Content-Encoding").isEmpty())
-    return false;
+  if (!reply.rawHeader("Content-Encoding").isEmpty()) return false;
   bool ok = false;
   const qint64 announced = reply.header(QNetworkRequest::ContentLengthHeader).toLongLong(&ok);
   return ok && bodyBytes < announced;
@@ -279,22 +266,20 @@ bool endedShort(const QNetworkReply &reply, qint64 bodyBytes)
 
 void NetworkHttpTransfer::onFinished()
 {
-  if (sender() != m_reply)
-    return;
-  if (!deliverData())
-    return;
-  QNetworkReply::NetworkError error = m_reply->error();
-  QString details = m_reply->errorString();
-  if (error == QNetworkReply::NoError && endedShort(*m_reply, m_bodyBytes)) {
+  if (sender() != reply_) return;
+  if (!deliverData()) return;
+  QNetworkReply::NetworkError error = reply_->error();
+  QString details = reply_->errorString();
+  if (error == QNetworkReply::NoError && endedShort(*reply_, bodyBytes_)) {
     // The server closed the connection before the whole announced body arrived: a dropped
     // connection, not a finished page.
     error = QNetworkReply::RemoteHostClosedError;
-    details = QStringLiteral("Connection closed after %1 of the announced bytes").arg(m_bodyBytes);
+    details = QStringLiteral("Connection closed after %1 of the announced bytes").arg(bodyBytes_);
   }
   dropReply();
   // An answer with an error status (404, 403, 500...) is still a document: its page goes to the
   // caller, which recognises error pages by their text.
-  if (error == QNetworkReply::NoError || (m_httpStatus > 0 && transfer_error::isHttpStatusError(error)))
+  if (error == QNetworkReply::NoError || (httpStatus_ > 0 && transfer_error::isHttpStatusError(error)))
     finish(TransferOutcome::Kind::Completed, 0, {});
   else
     finish(TransferOutcome::Kind::Failed, transfer_error::numberFor(error), details);
@@ -302,23 +287,20 @@ void NetworkHttpTransfer::onFinished()
 
 void NetworkHttpTransfer::onTimeout()
 {
-  if (!isBusy())
-    return;
+  if (!isBusy()) return;
   dropReply();
   finish(TransferOutcome::Kind::Failed, transfer_error::TimedOut,
-         QStringLiteral("No answer within %1 ms").arg(m_timeout.count()));
+         QStringLiteral("No answer within %1 ms").arg(timeout_.count()));
 }
 
 void NetworkHttpTransfer::dropReply()
 {
-  m_timeoutTimer->stop();
-  if (!m_reply)
-    return;
-  QNetworkReply *reply = m_reply;
-  m_reply = nullptr;
+  timeoutTimer_->stop();
+  if (!reply_) return;
+  QNetworkReply *reply = reply_;
+  reply_ = nullptr;
   disconnect(reply, nullptr, this, nullptr);
-  if (reply->isRunning())
-    reply->abort();
+  if (reply->isRunning()) reply->abort();
   reply->deleteLater();
 }
 
@@ -327,25 +309,22 @@ void NetworkHttpTransfer::dropReply()
 // transfer and are skipped, except finishedAny, which every transfer gets exactly once.
 void NetworkHttpTransfer::finish(TransferOutcome::Kind kind, int errorNumber, const QString &details)
 {
-  m_phase = Phase::Idle;
-  m_timeoutTimer->stop();
-  const TransferOutcome outcome{kind, errorNumber, m_httpStatus, m_serial};
-  m_last = outcome;
+  phase_ = Phase::Idle;
+  timeoutTimer_->stop();
+  const TransferOutcome outcome{kind, errorNumber, httpStatus_, serial_};
+  last_ = outcome;
 
-  const quint64 serial = m_serial;
+  const quint64 serial = serial_;
   QPointer<NetworkHttpTransfer> self(this);
-  const auto unchanged = [&] { return self && m_serial == serial; };
+  const auto unchanged = [&] { return self && serial_ == serial; };
 
   if (kind == TransferOutcome::Kind::Completed)
     emit documentOutput(DocumentState::End, {});
-  else if (kind == TransferOutcome::Kind::Failed && m_begun)
+  else if (kind == TransferOutcome::Kind::Failed && begun_)
     emit documentOutput(DocumentState::Error, {});
-  if (kind == TransferOutcome::Kind::Failed && unchanged())
-    emit errorOccurred(errorNumber, details);
-  if (unchanged())
-    emit stateChanged();
-  if (self)
-    emit finishedAny(outcome);
+  if (kind == TransferOutcome::Kind::Failed && unchanged()) emit errorOccurred(errorNumber, details);
+  if (unchanged()) emit stateChanged();
+  if (self) emit finishedAny(outcome);
 }
 
 }  // namespace tessivar

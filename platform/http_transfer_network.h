@@ -15,11 +15,12 @@ namespace tessivar {
 // HttpTransfer over QNetworkAccessManager. Each object owns its own manager, so proxy settings
 // never leak from one window's transfer into another's. Destroying a busy object abandons its
 // transfer without delivering further events (waitForFinished() then reports Cancelled).
-class NetworkHttpTransfer final : public HttpTransfer {
+class NetworkHttpTransfer final : public HttpTransfer
+{
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(NetworkHttpTransfer)
 
-public:
+ public:
   explicit NetworkHttpTransfer(QObject *parent = nullptr);
   ~NetworkHttpTransfer() override;
 
@@ -34,9 +35,10 @@ public:
   [[nodiscard]] QByteArray responseHeaders() const override;
   [[nodiscard]] TransferOutcome lastOutcome() const override;
 
-private:
+ private:
   enum class Phase { Idle, Requesting, Receiving };
-  struct Problem {
+  struct Problem
+  {
     int number = 0;
     QString details;
   };
@@ -56,21 +58,21 @@ private:
   [[nodiscard]] bool stillRunning(quint64 serial, const QPointer<NetworkHttpTransfer> &self) const;
   void restartTimeout();
 
-  QNetworkAccessManager *m_manager = nullptr;
-  QTimer *m_timeoutTimer = nullptr;
-  QPointer<QNetworkReply> m_reply;
-  Phase m_phase = Phase::Idle;
-  quint64 m_serial = 0;
-  bool m_begun = false;
-  int m_httpStatus = 0;
-  qint64 m_bodyBytes = 0;  // body bytes delivered for the current transfer
-  QByteArray m_headers;
-  TransferOutcome m_last;
-  bool m_proxyEnabled = false;
-  QString m_proxyHost;
-  int m_proxyPort = 0;
-  std::chrono::milliseconds m_timeout{0};
-  bool m_followRedirects = false;
+  QNetworkAccessManager *manager_ = nullptr;
+  QTimer *timeoutTimer_ = nullptr;
+  QPointer<QNetworkReply> reply_;
+  Phase phase_ = Phase::Idle;
+  quint64 serial_ = 0;
+  bool begun_ = false;
+  int httpStatus_ = 0;
+  qint64 bodyBytes_ = 0;  // body bytes delivered for the current transfer
+  QByteArray headers_;
+  TransferOutcome last_;
+  bool proxyEnabled_ = false;
+  QString proxyHost_;
+  int proxyPort_ = 0;
+  std::chrono::milliseconds timeout_{0};
+  bool followRedirects_ = false;
 };
 
 }  // namespace tessivar

@@ -11,45 +11,48 @@ namespace {
 
 // Wakes on the transfer's next finishedAny or on its destruction, and resumes the waiting
 // coroutine through the event loop. Copies share one state.
-class FinishedAwaiter {
-public:
-  explicit FinishedAwaiter(HttpTransfer *transfer) : m_state(std::make_shared<State>())
+class FinishedAwaiter
+{
+ public:
+  explicit FinishedAwaiter(HttpTransfer *transfer) : state_(std::make_shared<State>())
   {
-    m_state->transfer = transfer;
+    state_->transfer = transfer;
   }
 
-  bool await_ready() const noexcept { return !m_state->transfer || !m_state->transfer->isBusy(); }
+  bool await_ready() const noexcept { return !state_->transfer || !state_->transfer->isBusy(); }
 
   void await_suspend(std::coroutine_handle<> handle)
   {
-    State *state = m_state.get();
+    State *state = state_.get();
     state->handle = handle;
     state->finished = QObject::connect(state->transfer.data(), &HttpTransfer::finishedAny, &state->context,
                                        [state](const TransferOutcome &outcome) { state->wake(outcome); });
-    state->destroyed = QObject::connect(state->transfer.data(), &QObject::destroyed, &state->context,
-                                        [state] { state->wake({TransferOutcome::Kind::Cancelled, 0, 0, 0}); });
+    state->destroyed =
+        QObject::connect(state->transfer.data(), &QObject::destroyed, &state->context, [state] {
+          state->wake({TransferOutcome::Kind::Cancelled, 0, 0, 0});
+        });
   }
 
   TransferOutcome await_resume() const
   {
-    if (m_state->woken)
-      return m_state->outcome;
-    return m_state->transfer ? m_state->transfer->lastOutcome()
-                             : TransferOutcome{TransferOutcome::Kind::Cancelled, 0, 0, 0};
+    if (state_->woken) return state_->outcome;
+    return state_->transfer ? state_->transfer->lastOutcome()
+                            : TransferOutcome{TransferOutcome::Kind::Cancelled, 0, 0, 0};
   }
 
-private:
-  struct State {
+ private:
+  struct State
+  {
     void wake(const TransferOutcome &result)
     {
-      if (woken)
-        return;
+      if (woken) return;
       woken = true;
       outcome = result;
       QObject::disconnect(finished);
       QObject::disconnect(destroyed);
       const std::coroutine_handle<> waiting = handle;
-      QMetaObject::invokeMethod(&context, [waiting] { waiting.resume(); }, Qt::QueuedConnection);
+      QMetaObject::invokeMethod(
+          &context, [waiting] { waiting.resume(); }, Qt::QueuedConnection);
     }
 
     QPointer<HttpTransfer> transfer;
@@ -61,7 +64,7 @@ private:
     bool woken = false;
   };
 
-  std::shared_ptr<State> m_state;
+  std::shared_ptr<State> state_;
 };
 
 }  // namespace

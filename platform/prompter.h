@@ -12,7 +12,7 @@ enum class PromptAnswer { Ok, Cancel, Yes, No };
 // the user would have been asked.
 class Prompter
 {
-public:
+ public:
   virtual ~Prompter() = default;
   virtual PromptAnswer ask(PromptIcon icon, const QString &title, const QString &text,
                            PromptButtons buttons = PromptButtons::Ok) = 0;

@@ -1,4 +1,4 @@
-#include "shell_opener.h"
+#include "platform/shell_opener.h"
 
 #include <QDesktopServices>
 #include <QUrl>

@@ -8,7 +8,7 @@ namespace tessivar {
 // the desktop could not open it.
 class ShellOpener
 {
-public:
+ public:
   virtual ~ShellOpener() = default;
   virtual bool open(const QString &target) = 0;
 };
@@ -16,7 +16,7 @@ public:
 // The desktop's real opener (QDesktopServices).
 class DesktopShellOpener final : public ShellOpener
 {
-public:
+ public:
   bool open(const QString &target) override;
 };
 

@@ -16,82 +16,75 @@ QString freeBackupName(const QString &path)
 {
   const QString base = path + QStringLiteral(".unreadable");
   QString candidate = base;
-  for (int n = 1; QFileInfo::exists(candidate); ++n)
-    candidate = base + QLatin1Char('.') + QString::number(n);
+  for (int n = 1; QFileInfo::exists(candidate); ++n) candidate = base + QLatin1Char('.') + QString::number(n);
   return candidate;
 }
 
 }  // namespace
 
-StationList::StationList(QObject *parent) : QAbstractListModel(parent)
-{
-}
+StationList::StationList(QObject *parent) : QAbstractListModel(parent) {}
 
 StationList::~StationList() = default;
 
 int StationList::count() const
 {
-  return static_cast<int>(m_items.size());
+  return static_cast<int>(items_.size());
 }
 
 bool StationList::contains(int index) const
 {
-  return index >= 0 && index < m_items.size();
+  return index >= 0 && index < items_.size();
 }
 
 int StationList::currentIndex() const
 {
-  return m_current;
+  return current_;
 }
 
 void StationList::setCurrentIndex(int index)
 {
   const int next = contains(index) ? index : -1;
-  if (next == m_current)
-    return;
-  m_current = next;
-  emit currentIndexChanged(m_current);
+  if (next == current_) return;
+  current_ = next;
+  emit currentIndexChanged(current_);
 }
 
 bool StationList::isSelected(int index) const
 {
-  return contains(index) && m_items.at(index).selected;
+  return contains(index) && items_.at(index).selected;
 }
 
 void StationList::setSelected(int index, bool selected)
 {
-  if (!contains(index) || m_items.at(index).selected == selected)
-    return;
-  m_items[index].selected = selected;
+  if (!contains(index) || items_.at(index).selected == selected) return;
+  items_[index].selected = selected;
   changeSelection(index, index);
 }
 
 int StationList::selectedCount() const
 {
-  return static_cast<int>(std::count_if(m_items.cbegin(), m_items.cend(),
-                                        [](const Item &item) { return item.selected; }));
+  return static_cast<int>(
+      std::count_if(items_.cbegin(), items_.cend(), [](const Item &item) { return item.selected; }));
 }
 
 void StationList::selectAll()
 {
   bool changed = false;
-  for (Item &item : m_items) {
+  for (Item &item : items_) {
     changed = changed || !item.selected;
     item.selected = true;
   }
-  if (changed)
-    changeSelection(0, count() - 1);
+  if (changed) changeSelection(0, count() - 1);
 }
 
 void StationList::clearSelection()
 {
   bool changed = false;
-  for (Item &item : m_items) {
+  for (Item &item : items_) {
     changed = changed || item.selected;
     item.selected = false;
   }
-  if (changed)
-    changeSelection(0, count() - 1);
+  if (changed) changeSelection(0, count() - 1);
 }
 
 void StationList::changeSelection(int first, int last)
@@ -102,99 +95,91 @@ void StationList::changeSelection(int first, int last)
 
 int StationList::insert(int position, const QString &text, const QString &secondText, int number)
 {
-  if (position < -1 || position > count())
-    return -1;
+  if (position < -1 || position > count()) return -1;
   const int at = position == -1 ? count() : position;
   beginInsertRows({}, at, at);
-  m_items.insert(at, Item{{text, secondText, number}, false});
+  items_.insert(at, Item{{text, secondText, number}, false});
   endInsertRows();
-  if (m_current >= at) {
-    ++m_current;
-    emit currentIndexChanged(m_current);
+  if (current_ >= at) {
+    ++current_;
+    emit currentIndexChanged(current_);
   }
   return at;
 }
 
 bool StationList::remove(int position)
 {
-  if (!contains(position))
-    return false;
-  const bool wasSelected = m_items.at(position).selected;
+  if (!contains(position)) return false;
+  const bool wasSelected = items_.at(position).selected;
   beginRemoveRows({}, position, position);
-  m_items.removeAt(position);
+  items_.removeAt(position);
   endRemoveRows();
-  if (m_current == position) {
-    m_current = -1;
-    emit currentIndexChanged(m_current);
-  } else if (m_current > position) {
-    --m_current;
-    emit currentIndexChanged(m_current);
+  if (current_ == position) {
+    current_ = -1;
+    emit currentIndexChanged(current_);
+  } else if (current_ > position) {
+    --current_;
+    emit currentIndexChanged(current_);
   }
-  if (wasSelected)
-    emit selectionChanged();
+  if (wasSelected) emit selectionChanged();
   return true;
 }
 
 void StationList::clear()
 {
-  if (m_items.isEmpty())
-    return;
+  if (items_.isEmpty()) return;
   const bool hadSelection = selectedCount() > 0;
   beginResetModel();
-  m_items.clear();
+  items_.clear();
   endResetModel();
-  if (m_current != -1) {
-    m_current = -1;
-    emit currentIndexChanged(m_current);
+  if (current_ != -1) {
+    current_ = -1;
+    emit currentIndexChanged(current_);
   }
-  if (hadSelection)
-    emit selectionChanged();
+  if (hadSelection) emit selectionChanged();
 }
 
 QString StationList::text(int index) const
 {
-  return contains(index) ? m_items.at(index).entry.text : QString();
+  return contains(index) ? items_.at(index).entry.text : QString();
 }
 
 QString StationList::secondText(int index) const
 {
-  return contains(index) ? m_items.at(index).entry.secondText : QString();
+  return contains(index) ? items_.at(index).entry.secondText : QString();
 }
 
 int StationList::number(int index) const
 {
-  return contains(index) ? m_items.at(index).entry.number : 0;
+  return contains(index) ? items_.at(index).entry.number : 0;
 }
 
 QList<ListEntry> StationList::entries() const
 {
   QList<ListEntry> result;
-  result.reserve(m_items.size());
-  for (const Item &item : m_items)
-    result.append(item.entry);
+  result.reserve(items_.size());
+  for (const Item &item : items_) result.append(item.entry);
   return result;
 }
 
 int StationList::find(const QString &value, Column column, int from) const
 {
   for (int i = std::max(from, 0); i < count(); ++i) {
-    const ListEntry &entry = m_items.at(i).entry;
-    if ((column == Column::DisplayText ? entry.text : entry.secondText) == value)
-      return i;
+    const ListEntry &entry = items_.at(i).entry;
+    if ((column == Column::DisplayText ? entry.text : entry.secondText) == value) return i;
   }
   return -1;
 }
 
 ListFileResult StationList::saveToFile(const QString &path)
 {
-  if (path.isEmpty())
-    return {false, QStringLiteral("No file name given.")};
+  if (path.isEmpty()) return {false, QStringLiteral("No file name given.")};
 
   // Never replace a file that could not be read with this list without keeping a copy of it:
   // it may hold entries this list does not.
   QString keptCopy;
   const QString absolute = QFileInfo(path).absoluteFilePath();
-  if (!m_unreadablePath.isEmpty() && absolute == m_unreadablePath && QFileInfo::exists(path)) {
+  if (!unreadablePath_.isEmpty() && absolute == unreadablePath_ && QFileInfo::exists(path)) {
     keptCopy = freeBackupName(path);
     if (!QFile::copy(path, keptCopy)) {
       return {false, QStringLiteral("%1 was not saved: it could not be read earlier, and a copy of it "
@@ -210,8 +195,7 @@ ListFileResult StationList::saveToFile(const QString &path)
   if (file.write(bytes) != bytes.size() || !file.commit())
     return {false, QStringLiteral("Cannot write %1: %2").arg(path, file.errorString())};
 
-  if (absolute == m_unreadablePath)
-    m_unreadablePath.clear();
+  if (absolute == unreadablePath_) unreadablePath_.clear();
   if (!keptCopy.isEmpty())
     return {true, QStringLiteral("The earlier unreadable file was kept as %1.").arg(keptCopy)};
   return {true, {}};
@@ -220,45 +204,36 @@ ListFileResult StationList::saveToFile(const QString &path)
 ListFileResult StationList::loadFromFile(const QString &path)
 {
   const QFileInfo info(path);
-  if (path.isEmpty() || !info.exists())
-    return {false, QStringLiteral("%1 does not exist.").arg(path)};
+  if (path.isEmpty() || !info.exists()) return {false, QStringLiteral("%1 does not exist.").arg(path)};
 
   const auto unreadable = [this, &info, &path](const QString &why) {
-    m_unreadablePath = info.absoluteFilePath();
+    unreadablePath_ = info.absoluteFilePath();
     return ListFileResult{false, QStringLiteral("Cannot read %1: %2").arg(path, why)};
   };
-  if (!info.isFile())
-    return unreadable(QStringLiteral("it is not a file."));
-  if (info.size() > kMaxFileSize)
-    return unreadable(QStringLiteral("it is too large to be a list."));
+  if (!info.isFile()) return unreadable(QStringLiteral("it is not a file."));
+  if (info.size() > kMaxFileSize) return unreadable(QStringLiteral("it is too large to be a list."));
 
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return unreadable(file.errorString());
+  if (!file.open(QIODevice::ReadOnly)) return unreadable(file.errorString());
   const QByteArray bytes = file.read(kMaxFileSize + 1);
-  if (file.error() != QFileDevice::NoError)
-    return unreadable(file.errorString());
-  if (bytes.size() > kMaxFileSize)
-    return unreadable(QStringLiteral("it is too large to be a list."));
+  if (file.error() != QFileDevice::NoError) return unreadable(file.errorString());
+  if (bytes.size() > kMaxFileSize) return unreadable(QStringLiteral("it is too large to be a list."));
 
   QString error;
   const auto decoded = decodeListFile(bytes, &error);
-  if (!decoded)
-    return unreadable(error);
+  if (!decoded) return unreadable(error);
 
   beginResetModel();
-  m_items.clear();
-  m_items.reserve(decoded->size());
-  for (const ListEntry &entry : *decoded)
-    m_items.append(Item{entry, false});
+  items_.clear();
+  items_.reserve(decoded->size());
+  for (const ListEntry &entry : *decoded) items_.append(Item{entry, false});
   endResetModel();
-  if (m_current != -1) {
-    m_current = -1;
-    emit currentIndexChanged(m_current);
+  if (current_ != -1) {
+    current_ = -1;
+    emit currentIndexChanged(current_);
   }
   emit selectionChanged();
-  if (m_unreadablePath == info.absoluteFilePath())
-    m_unreadablePath.clear();
+  if (unreadablePath_ == info.absoluteFilePath()) unreadablePath_.clear();
   return {true, {}};
 }
 
@@ -269,17 +244,21 @@ int StationList::rowCount(const QModelIndex &parent) const
 
 QVariant StationList::data(const QModelIndex &index, int role) const
 {
-  if (!index.isValid() || index.parent().isValid() || !contains(index.row()))
-    return {};
-  const Item &item = m_items.at(index.row());
+  if (!index.isValid() || index.parent().isValid() || !contains(index.row())) return {};
+  const Item &item = items_.at(index.row());
   switch (role) {
-  case Qt::DisplayRole:
-  case Qt::EditRole: return item.entry.text;
-  case Qt::ToolTipRole:
-  case SecondTextRole: return item.entry.secondText;
-  case NumberRole: return item.entry.number;
-  case SelectedRole: return item.selected;
-  default: return {};
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+      return item.entry.text;
+    case Qt::ToolTipRole:
+    case SecondTextRole:
+      return item.entry.secondText;
+    case NumberRole:
+      return item.entry.number;
+    case SelectedRole:
+      return item.selected;
+    default:
+      return {};
   }
 }
 

@@ -11,11 +11,12 @@ namespace tessivar {
 // A list of entries (display text, second text, whole number) kept in insertion order, with
 // duplicates allowed and any number of entries selected. Positions count from 0; -1 means
 // "none", or "at the end" when inserting. Views show it through the model roles below.
-class StationList final : public QAbstractListModel {
+class StationList final : public QAbstractListModel
+{
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(StationList)
 
-public:
+ public:
   enum Role {
     SecondTextRole = Qt::UserRole + 1,
     NumberRole,
@@ -65,12 +66,13 @@ public:
   [[nodiscard]] QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
   [[nodiscard]] QHash<int, QByteArray> roleNames() const override;
 
-signals:
+ signals:
   void currentIndexChanged(int index);
   void selectionChanged();
 
-private:
-  struct Item {
+ private:
+  struct Item
+  {
     ListEntry entry;
     bool selected = false;
   };
@@ -78,9 +80,9 @@ private:
   [[nodiscard]] bool contains(int index) const;
   void changeSelection(int first, int last);
 
-  QList<Item> m_items;
-  int m_current = -1;
-  QString m_unreadablePath;
+  QList<Item> items_;
+  int current_ = -1;
+  QString unreadablePath_;
 };
 
 }  // namespace tessivar

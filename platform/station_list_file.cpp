@@ -39,12 +39,9 @@ void appendEscaped(QByteArray &out, const QString &text)
 
 int hexDigit(char16_t c)
 {
-  if (c >= u'0' && c <= u'9')
-    return c - u'0';
-  if (c >= u'a' && c <= u'f')
-    return c - u'a' + 10;
-  if (c >= u'A' && c <= u'F')
-    return c - u'A' + 10;
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
   return -1;
 }
 
@@ -58,28 +55,34 @@ std::optional<QString> unescape(const QString &field)
       out += c;
       continue;
     }
-    if (++i >= field.size())
-      return std::nullopt;
+    if (++i >= field.size()) return std::nullopt;
     switch (field.at(i).unicode()) {
-    case u'\\': out += u'\\'; break;
-    case u't': out += u'\t'; break;
-    case u'n': out += u'\n'; break;
-    case u'r': out += u'\r'; break;
-    case u'u': {
-      if (i + 4 >= field.size())
-        return std::nullopt;
-      char16_t code = 0;
-      for (qsizetype k = i + 1; k <= i + 4; ++k) {
-        const int digit = hexDigit(field.at(k).unicode());
-        if (digit < 0)
-          return std::nullopt;
-        code = static_cast<char16_t>(code * 16 + digit);
+      case u'\\':
+        out += u'\\';
+        break;
+      case u't':
+        out += u'\t';
+        break;
+      case u'n':
+        out += u'\n';
+        break;
+      case u'r':
+        out += u'\r';
+        break;
+      case u'u': {
+        if (i + 4 >= field.size()) return std::nullopt;
+        char16_t code = 0;
+        for (qsizetype k = i + 1; k <= i + 4; ++k) {
+          const int digit = hexDigit(field.at(k).unicode());
+          if (digit < 0) return std::nullopt;
+          code = static_cast<char16_t>(code * 16 + digit);
+        }
+        out += QChar(code);
+        i += 4;
+        break;
       }
-      out += QChar(code);
-      i += 4;
-      break;
-    }
-    default: return std::nullopt;
+      default:
+        return std::nullopt;
     }
   }
   return out;
@@ -103,15 +106,13 @@ QByteArray encodeListFile(const QList<ListEntry> &entries)
 std::optional<QList<ListEntry>> decodeListFile(const QByteArray &bytes, QString *error)
 {
   const auto fail = [error](const QString &message) {
-    if (error)
-      *error = message;
+    if (error) *error = message;
     return std::nullopt;
   };
 
   QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   const QString text = decoder.decode(bytes);
-  if (decoder.hasError())
-    return fail(QStringLiteral("The file is not valid UTF-8 text."));
+  if (decoder.hasError()) return fail(QStringLiteral("The file is not valid UTF-8 text."));
 
   QStringList lines = text.split(u'\n');
   if (lines.isEmpty() || lines.first().remove(u'\uFEFF').remove(u'\r') != QString::fromUtf8(kHeader))
@@ -120,8 +121,7 @@ std::optional<QList<ListEntry>> decodeListFile(const QByteArray &bytes, QString 
   QList<ListEntry> entries;
   for (qsizetype n = 1; n < lines.size(); ++n) {
     QString line = lines.at(n);
-    if (line.endsWith(u'\r'))
-      line.chop(1);
+    if (line.endsWith(u'\r')) line.chop(1);
     const QStringList fields = line.split(u'\t');
     if (fields.size() == 2 && fields.at(0) == QString::fromUtf8(kEnd)) {
       bool ok = false;
@@ -142,8 +142,7 @@ std::optional<QList<ListEntry>> decodeListFile(const QByteArray &bytes, QString 
     const int number = fields.at(2).toInt(&ok);
     const auto first = unescape(fields.at(0));
     const auto second = unescape(fields.at(1));
-    if (!ok || !first || !second)
-      return fail(QStringLiteral("Line %1 is damaged.").arg(n + 1));
+    if (!ok || !first || !second) return fail(QStringLiteral("Line %1 is damaged.").arg(n + 1));
     entries.append({*first, *second, number});
   }
   return fail(QStringLiteral("The file is incomplete: its end line is missing."));

@@ -8,7 +8,8 @@
 
 namespace tessivar {
 
-struct ListEntry {
+struct ListEntry
+{
   QString text;
   QString secondText;
   int number = 0;
@@ -17,7 +18,8 @@ struct ListEntry {
 };
 
 // The outcome of saving or loading a list file; message says what went wrong.
-struct ListFileResult {
+struct ListFileResult
+{
   bool ok = false;
   QString message;
 

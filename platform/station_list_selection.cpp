@@ -7,7 +7,7 @@
 namespace tessivar {
 
 StationListSelection::StationListSelection(StationList *list, QItemSelectionModel *selection)
-    : QObject(selection), m_list(list), m_selection(selection)
+    : QObject(selection), list_(list), selection_(selection)
 {
   connect(selection, &QItemSelectionModel::selectionChanged, this, &StationListSelection::takeFromView);
   connect(selection, &QItemSelectionModel::currentChanged, this, &StationListSelection::takeCurrentFromView);
@@ -22,44 +22,38 @@ StationListSelection::~StationListSelection() = default;
 
 void StationListSelection::takeFromView()
 {
-  if (m_syncing || m_selection->model() != m_list)
-    return;
-  m_syncing = true;
-  for (int row = 0; row < m_list->count(); ++row)
-    m_list->setSelected(row, m_selection->isRowSelected(row, {}));
-  m_syncing = false;
+  if (syncing_ || selection_->model() != list_) return;
+  syncing_ = true;
+  for (int row = 0; row < list_->count(); ++row) list_->setSelected(row, selection_->isRowSelected(row, {}));
+  syncing_ = false;
 }
 
 void StationListSelection::takeCurrentFromView()
 {
-  if (m_syncing || m_selection->model() != m_list)
-    return;
-  m_syncing = true;
-  m_list->setCurrentIndex(m_selection->currentIndex().isValid() ? m_selection->currentIndex().row() : -1);
-  m_syncing = false;
+  if (syncing_ || selection_->model() != list_) return;
+  syncing_ = true;
+  list_->setCurrentIndex(selection_->currentIndex().isValid() ? selection_->currentIndex().row() : -1);
+  syncing_ = false;
 }
 
 void StationListSelection::showInView()
 {
-  if (m_syncing || m_selection->model() != m_list)
-    return;
-  m_syncing = true;
+  if (syncing_ || selection_->model() != list_) return;
+  syncing_ = true;
   QItemSelection wanted;
-  for (int row = 0; row < m_list->count(); ++row) {
-    if (m_list->isSelected(row))
-      wanted.select(m_list->index(row), m_list->index(row));
+  for (int row = 0; row < list_->count(); ++row) {
+    if (list_->isSelected(row)) wanted.select(list_->index(row), list_->index(row));
   }
-  m_selection->select(wanted, QItemSelectionModel::ClearAndSelect);
-  m_syncing = false;
+  selection_->select(wanted, QItemSelectionModel::ClearAndSelect);
+  syncing_ = false;
 }
 
 void StationListSelection::showCurrentInView()
 {
-  if (m_syncing || m_selection->model() != m_list)
-    return;
-  m_syncing = true;
-  m_selection->setCurrentIndex(m_list->index(m_list->currentIndex()), QItemSelectionModel::NoUpdate);
-  m_syncing = false;
+  if (syncing_ || selection_->model() != list_) return;
+  syncing_ = true;
+  selection_->setCurrentIndex(list_->index(list_->currentIndex()), QItemSelectionModel::NoUpdate);
+  syncing_ = false;
 }
 
 }  // namespace tessivar

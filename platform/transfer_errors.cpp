@@ -38,8 +38,7 @@ constexpr std::array<std::pair<E, int>, 19> kTable{{
 int numberFor(QNetworkReply::NetworkError error)
 {
   for (const auto &[qtError, number] : kTable) {
-    if (qtError == error)
-      return number;
+    if (qtError == error) return number;
   }
   return InternalError;
 }

@@ -1,6 +1,7 @@
 #include "results/result_table_model.h"
 
-#include "search/result_number.h"
+#include "base/number_text.h"
+#include "base/number_value.h"
 
 #include <QBrush>
 #include <QStringDecoder>
@@ -22,7 +23,8 @@ QString decode(QByteArrayView bytes)
 {
   if (bytes.size() < 3 || bytes[0] != '\xef' || bytes[1] != '\xbb' || bytes[2] != '\xbf')
     return QString::fromUtf8(bytes);
-  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+  QStringDecoder decoder(QStringDecoder::Utf8,
+                         QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
   return decoder.decode(bytes);
 }
 
@@ -45,8 +47,7 @@ void copyCell(char *out, const char *in, std::size_t n)
   } else if (n > 64) {
     std::memcpy(out, in, n);
   } else {
-    for (std::size_t i = 0; i < n; ++i)
-      out[i] = in[i];
+    for (std::size_t i = 0; i < n; ++i) out[i] = in[i];
   }
 }
 
@@ -62,8 +63,7 @@ ResultTableModel::Row ResultTableModel::Row::fromCells(const std::array<QStringV
 {
   Row row;
   qsizetype total = 0;
-  for (const QStringView cell : cells)
-    total += cell.size();
+  for (const QStringView cell : cells) total += cell.size();
   row.text.reserve(total);
   for (int column = 0; column < ColumnCount; ++column) {
     row.text.append(cells[std::size_t(column)]);
@@ -75,8 +75,7 @@ ResultTableModel::Row ResultTableModel::Row::fromCells(const std::array<QStringV
 
 QStringView ResultTableModel::Row::cell(int column) const
 {
-  if (column < 0 || column >= ColumnCount)
-    return {};
+  if (column < 0 || column >= ColumnCount) return {};
   const int begin = column == 0 ? 0 : ends[std::size_t(column - 1)];
   return QStringView(text).sliced(begin, ends[std::size_t(column)] - begin);
 }
@@ -88,17 +87,17 @@ ResultTableModel::~ResultTableModel() = default;
 char *ResultTableModel::allocate(qsizetype size)
 {
   if (size > kBlockSize / 4) {
-    m_blocks.push_back(std::unique_ptr<char[]>(new char[std::size_t(size)]));
-    return m_blocks.back().get();
+    blocks_.push_back(std::unique_ptr<char[]>(new char[std::size_t(size)]));
+    return blocks_.back().get();
   }
-  if (size > m_freeSize) {
-    m_blocks.push_back(std::unique_ptr<char[]>(new char[std::size_t(kBlockSize)]));
-    m_free = m_blocks.back().get();
-    m_freeSize = kBlockSize;
+  if (size > freeSize_) {
+    blocks_.push_back(std::unique_ptr<char[]>(new char[std::size_t(kBlockSize)]));
+    free_ = blocks_.back().get();
+    freeSize_ = kBlockSize;
   }
-  char *at = m_free;
-  m_free += size;
-  m_freeSize -= size;
+  char *at = free_;
+  free_ += size;
+  freeSize_ -= size;
   return at;
 }
 
@@ -107,8 +106,7 @@ void ResultTableModel::fillSlot(Slot &slot, const Utf8Cells &cells, int picture)
   slot.picture = picture;
   slot.extras.reset();
   qsizetype total = 0;
-  for (const QByteArrayView cell : cells)
-    total += cell.size();
+  for (const QByteArrayView cell : cells) total += cell.size();
   if (total > qsizetype(std::numeric_limits<std::uint32_t>::max())) {
     // Too long for the block offsets: kept as text instead.
     slot.bytes = nullptr;
@@ -132,8 +130,7 @@ void ResultTableModel::fillSlot(Slot &slot, const Utf8Cells &cells, int picture)
 
 QByteArrayView ResultTableModel::bytes(const Slot &slot, int column)
 {
-  if (!slot.bytes)
-    return {};
+  if (!slot.bytes) return {};
   const std::uint32_t begin = column == 0 ? 0 : slot.ends[std::size_t(column - 1)];
   return QByteArrayView(slot.bytes + begin, qsizetype(slot.ends[std::size_t(column)] - begin));
 }
@@ -145,21 +142,19 @@ bool ResultTableModel::edited(const Slot &slot, int column)
 
 QString ResultTableModel::cellText(const Slot &slot, int column)
 {
-  if (edited(slot, column))
-    return slot.extras->edited[std::size_t(column)];
+  if (edited(slot, column)) return slot.extras->edited[std::size_t(column)];
   return decode(bytes(slot, column));
 }
 
 ResultTableModel::Extras &ResultTableModel::extras(Slot &slot)
 {
-  if (!slot.extras)
-    slot.extras = std::make_unique<Extras>();
+  if (!slot.extras) slot.extras = std::make_unique<Extras>();
   return *slot.extras;
 }
 
 int ResultTableModel::rowCount(const QModelIndex &parent) const
 {
-  return parent.isValid() ? 0 : m_visible;
+  return parent.isValid() ? 0 : visible_;
 }
 
 int ResultTableModel::columnCount(const QModelIndex &parent) const
@@ -169,51 +164,48 @@ int ResultTableModel::columnCount(const QModelIndex &parent) const
 
 bool ResultTableModel::validCell(int row, int column) const
 {
-  return row >= 0 && row < m_visible && column >= 0 && column < ColumnCount;
+  return row >= 0 && row < visible_ && column >= 0 && column < ColumnCount;
 }
 
 QVariant ResultTableModel::data(const QModelIndex &index, int role) const
 {
-  if (!index.isValid() || !validCell(index.row(), index.column()))
-    return {};
-  const Slot &slot = m_rows[std::size_t(index.row())];
+  if (!index.isValid() || !validCell(index.row(), index.column())) return {};
+  const Slot &slot = rows_[std::size_t(index.row())];
   switch (role) {
-  case Qt::DisplayRole:
-  case Qt::EditRole:
-    return cellText(slot, index.column());
-  case Qt::ForegroundRole: {
-    const QColor color = textColor(index.row(), index.column());
-    return color.isValid() ? QVariant(QBrush(color)) : QVariant();
-  }
-  case Qt::TextAlignmentRole:
-    return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
-  case StatusPictureRole:
-    return index.column() == 0 ? QVariant(slot.picture) : QVariant();
-  default:
-    return {};
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+      return cellText(slot, index.column());
+    case Qt::ForegroundRole: {
+      const QColor color = textColor(index.row(), index.column());
+      return color.isValid() ? QVariant(QBrush(color)) : QVariant();
+    }
+    case Qt::TextAlignmentRole:
+      return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+    case StatusPictureRole:
+      return index.column() == 0 ? QVariant(slot.picture) : QVariant();
+    default:
+      return {};
   }
 }
 
 bool ResultTableModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
-  if (!index.isValid() || !validCell(index.row(), index.column()))
-    return false;
+  if (!index.isValid() || !validCell(index.row(), index.column())) return false;
   switch (role) {
-  case Qt::DisplayRole:
-  case Qt::EditRole:
-    setText(index.row(), index.column(), value.toString());
-    return true;
-  case Qt::ForegroundRole:
-    setTextColor(index.row(), index.column(),
-                 value.canConvert<QBrush>() ? value.value<QBrush>().color() : value.value<QColor>());
-    return true;
-  case StatusPictureRole:
-    if (index.column() != 0)
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+      setText(index.row(), index.column(), value.toString());
+      return true;
+    case Qt::ForegroundRole:
+      setTextColor(index.row(), index.column(),
+                   value.canConvert<QBrush>() ? value.value<QBrush>().color() : value.value<QColor>());
+      return true;
+    case StatusPictureRole:
+      if (index.column() != 0) return false;
+      setStatusPicture(index.row(), value.toInt());
+      return true;
+    default:
       return false;
-    setStatusPicture(index.row(), value.toInt());
-    return true;
-  default:
-    return false;
   }
 }
 
@@ -221,23 +213,21 @@ QVariant ResultTableModel::headerData(int section, Qt::Orientation orientation, 
 {
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= ColumnCount)
     return QAbstractTableModel::headerData(section, orientation, role);
-  return headerText(m_layout, section);
+  return headerText(layout_, section);
 }
 
 Qt::ItemFlags ResultTableModel::flags(const QModelIndex &index) const
 {
-  if (!index.isValid())
-    return Qt::NoItemFlags;
+  if (!index.isValid()) return Qt::NoItemFlags;
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 
 bool ResultTableModel::removeRows(int row, int count, const QModelIndex &parent)
 {
-  if (parent.isValid() || row < 0 || count <= 0 || row > m_visible - count)
-    return false;
+  if (parent.isValid() || row < 0 || count <= 0 || row > visible_ - count) return false;
   beginRemoveRows({}, row, row + count - 1);
-  m_rows.erase(m_rows.begin() + row, m_rows.begin() + row + count);
-  m_visible -= count;
+  rows_.erase(rows_.begin() + row, rows_.begin() + row + count);
+  visible_ -= count;
   endRemoveRows();
   return true;
 }
@@ -251,62 +241,56 @@ QString ResultTableModel::headerText(ResultLayout layout, int column)
 {
   static const std::array<const char16_t *, 4> live{u"Station", u"Format", u"Location", u"Speed Kb/s"};
   static const std::array<const char16_t *, 4> archive{u"", u"Len", u"BPS", u"Title"};
-  if (column < 0 || column > 3)
-    return {};
+  if (column < 0 || column > 3) return {};
   return QString::fromUtf16((layout == ResultLayout::Live ? live : archive)[std::size_t(column)]);
 }
 
 void ResultTableModel::setColumnLayout(ResultLayout layout)
 {
-  if (layout == m_layout)
-    return;
-  m_layout = layout;
+  if (layout == layout_) return;
+  layout_ = layout;
   emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
 }
 
 void ResultTableModel::clear()
 {
-  const bool hadRows = m_visible > 0;
-  if (hadRows)
-    beginResetModel();
-  m_rows.clear();
-  m_rows.shrink_to_fit();
-  m_visible = 0;
-  m_blocks.clear();
-  m_free = nullptr;
-  m_freeSize = 0;
-  if (hadRows)
-    endResetModel();
+  const bool hadRows = visible_ > 0;
+  if (hadRows) beginResetModel();
+  rows_.clear();
+  rows_.shrink_to_fit();
+  visible_ = 0;
+  blocks_.clear();
+  free_ = nullptr;
+  freeSize_ = 0;
+  if (hadRows) endResetModel();
 }
 
 void ResultTableModel::setRowCount(int rows)
 {
   rows = std::max(rows, 0);
-  const int current = m_visible;
+  const int current = visible_;
   if (rows < current) {
     removeRows(rows, current - rows);
   } else if (rows > current) {
     beginInsertRows({}, current, rows - 1);
     std::vector<Slot> empty(std::size_t(rows - current));
-    m_rows.insert(m_rows.begin() + current, std::make_move_iterator(empty.begin()),
-                  std::make_move_iterator(empty.end()));
-    m_visible = rows;
+    rows_.insert(rows_.begin() + current, std::make_move_iterator(empty.begin()),
+                 std::make_move_iterator(empty.end()));
+    visible_ = rows;
     endInsertRows();
   }
 }
 
 QString ResultTableModel::text(int row, int column) const
 {
-  return validCell(row, column) ? cellText(m_rows[std::size_t(row)], column) : QString();
+  return validCell(row, column) ? cellText(rows_[std::size_t(row)], column) : QString();
 }
 
 void ResultTableModel::setText(int row, int column, const QString &text)
 {
-  if (!validCell(row, column))
-    return;
-  Slot &slot = m_rows[std::size_t(row)];
-  if (cellText(slot, column) == text)
-    return;
+  if (!validCell(row, column)) return;
+  Slot &slot = rows_[std::size_t(row)];
+  if (cellText(slot, column) == text) return;
   Extras &more = extras(slot);
   more.edited[std::size_t(column)] = text;
   more.editedColumns |= columnBit(column);
@@ -316,36 +300,31 @@ void ResultTableModel::setText(int row, int column, const QString &text)
 
 int ResultTableModel::statusPicture(int row) const
 {
-  return validCell(row, 0) ? m_rows[std::size_t(row)].picture : int(NoPicture);
+  return validCell(row, 0) ? rows_[std::size_t(row)].picture : int(NoPicture);
 }
 
 void ResultTableModel::setStatusPicture(int row, int picture)
 {
-  if (!validCell(row, 0) || m_rows[std::size_t(row)].picture == picture)
-    return;
-  m_rows[std::size_t(row)].picture = picture;
+  if (!validCell(row, 0) || rows_[std::size_t(row)].picture == picture) return;
+  rows_[std::size_t(row)].picture = picture;
   const QModelIndex changed = index(row, 0);
   emit dataChanged(changed, changed, {StatusPictureRole});
 }
 
 QColor ResultTableModel::textColor(int row, int column) const
 {
-  if (!validCell(row, column))
-    return {};
-  const Slot &slot = m_rows[std::size_t(row)];
-  if (!slot.extras || slot.extras->colors.empty())
-    return {};
+  if (!validCell(row, column)) return {};
+  const Slot &slot = rows_[std::size_t(row)];
+  if (!slot.extras || slot.extras->colors.empty()) return {};
   return slot.extras->colors[std::size_t(column)];
 }
 
 void ResultTableModel::setTextColor(int row, int column, const QColor &color)
 {
-  if (!validCell(row, column))
-    return;
-  Slot &slot = m_rows[std::size_t(row)];
+  if (!validCell(row, column)) return;
+  Slot &slot = rows_[std::size_t(row)];
   if (!slot.extras || slot.extras->colors.empty()) {
-    if (!color.isValid())
-      return;
+    if (!color.isValid()) return;
     extras(slot).colors.resize(ColumnCount);
   }
   slot.extras->colors[std::size_t(column)] = color;
@@ -355,8 +334,7 @@ void ResultTableModel::setTextColor(int row, int column, const QColor &color)
 
 void ResultTableModel::setRow(int row, const Row &data)
 {
-  if (row < 0 || row >= m_visible)
-    return;
+  if (row < 0 || row >= visible_) return;
   std::array<QByteArray, ColumnCount> texts;
   Utf8Cells cells;
   for (int column = 0; column < ColumnCount; ++column) {
@@ -365,8 +343,8 @@ void ResultTableModel::setRow(int row, const Row &data)
   }
   writeRow(row, cells, data.picture);
   if (!data.colors.empty()) {
-    extras(m_rows[std::size_t(row)]).colors = data.colors;
-    extras(m_rows[std::size_t(row)]).colors.resize(ColumnCount);
+    extras(rows_[std::size_t(row)]).colors = data.colors;
+    extras(rows_[std::size_t(row)]).colors.resize(ColumnCount);
   }
 }
 
@@ -385,52 +363,49 @@ void ResultTableModel::appendRows(std::vector<Row> rows)
       extras(slot).colors = data.colors;
       extras(slot).colors.resize(ColumnCount);
     }
-    m_rows.push_back(std::move(slot));
+    rows_.push_back(std::move(slot));
   }
   commitRows();
 }
 
 void ResultTableModel::writeRow(int row, const Utf8Cells &cells, int picture)
 {
-  if (row < 0)
-    return;
-  if (row < m_visible) {
-    fillSlot(m_rows[std::size_t(row)], cells, picture);
+  if (row < 0) return;
+  if (row < visible_) {
+    fillSlot(rows_[std::size_t(row)], cells, picture);
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
     return;
   }
-  if (std::size_t(row) >= m_rows.size()) {
-    if (m_rows.capacity() <= std::size_t(row))
-      m_rows.reserve(std::max<std::size_t>({1024, m_rows.size() * 2, std::size_t(row) + 1}));
-    m_rows.resize(std::size_t(row) + 1);
+  if (std::size_t(row) >= rows_.size()) {
+    if (rows_.capacity() <= std::size_t(row))
+      rows_.reserve(std::max<std::size_t>({1024, rows_.size() * 2, std::size_t(row) + 1}));
+    rows_.resize(std::size_t(row) + 1);
   }
-  fillSlot(m_rows[std::size_t(row)], cells, picture);
+  fillSlot(rows_[std::size_t(row)], cells, picture);
 }
 
 void ResultTableModel::commitRows()
 {
   const int staged = stagedRowCount();
-  if (staged <= 0)
-    return;
-  beginInsertRows({}, m_visible, m_visible + staged - 1);
-  m_visible += staged;
+  if (staged <= 0) return;
+  beginInsertRows({}, visible_, visible_ + staged - 1);
+  visible_ += staged;
   endInsertRows();
 }
 
 void ResultTableModel::sortRows(int column, Qt::SortOrder order, SortKind kind)
 {
-  if (column < 0 || column >= ColumnCount || m_visible < 2)
-    return;
-  const std::size_t count = std::size_t(m_visible);
+  if (column < 0 || column >= ColumnCount || visible_ < 2) return;
+  const std::size_t count = std::size_t(visible_);
   std::vector<std::size_t> permutation(count);
   std::iota(permutation.begin(), permutation.end(), std::size_t(0));
   const bool ascending = order == Qt::AscendingOrder;
   if (kind == SortKind::Numeric) {
     std::vector<double> keys(count);
     for (std::size_t i = 0; i < count; ++i) {
-      const Slot &slot = m_rows[i];
-      keys[i] = edited(slot, column) ? resultNumberValue(QStringView(slot.extras->edited[std::size_t(column)]))
-                                     : resultNumberValue(bytes(slot, column));
+      const Slot &slot = rows_[i];
+      keys[i] = edited(slot, column) ? numberValue(QStringView(slot.extras->edited[std::size_t(column)]))
+                                     : numberValue(bytes(slot, column));
     }
     std::stable_sort(permutation.begin(), permutation.end(), [&](std::size_t a, std::size_t b) {
       return ascending ? keys[a] < keys[b] : keys[b] < keys[a];
@@ -446,8 +421,7 @@ void ResultTableModel::sortRows(int column, Qt::SortOrder order, SortKind kind)
         const auto [xi, yi] = std::mismatch(x.begin(), x.begin() + n, y.begin());
         const qsizetype at = xi - x.begin();
         if (at < n) {
-          if (((*xi | *yi) & 0x80) == 0)
-            return *xi < *yi ? -1 : 1;
+          if (((*xi | *yi) & 0x80) == 0) return *xi < *yi ? -1 : 1;
         } else if (x.size() == y.size()) {
           return 0;
         } else if (n == 0 || ((n == x.size() ? x : y)[n - 1] & 0x80) == 0) {
@@ -457,22 +431,21 @@ void ResultTableModel::sortRows(int column, Qt::SortOrder order, SortKind kind)
       return QString::compare(cellText(a, column), cellText(b, column), Qt::CaseSensitive);
     };
     std::stable_sort(permutation.begin(), permutation.end(), [&](std::size_t a, std::size_t b) {
-      const int compared = compare(m_rows[a], m_rows[b]);
+      const int compared = compare(rows_[a], rows_[b]);
       return ascending ? compared < 0 : compared > 0;
     });
   }
 
   emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
   std::vector<Slot> sorted;
-  sorted.reserve(m_rows.size());
+  sorted.reserve(rows_.size());
   std::vector<int> newPosition(count);
   for (std::size_t i = 0; i < count; ++i) {
     newPosition[permutation[i]] = int(i);
-    sorted.push_back(std::move(m_rows[permutation[i]]));
+    sorted.push_back(std::move(rows_[permutation[i]]));
   }
-  for (std::size_t i = count; i < m_rows.size(); ++i)
-    sorted.push_back(std::move(m_rows[i]));
-  m_rows = std::move(sorted);
+  for (std::size_t i = count; i < rows_.size(); ++i) sorted.push_back(std::move(rows_[i]));
+  rows_ = std::move(sorted);
   const QModelIndexList before = persistentIndexList();
   QModelIndexList after;
   after.reserve(before.size());

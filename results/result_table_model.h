@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/result_layout.h"
+#include "results/result_layout.h"
 
 #include <QAbstractTableModel>
 #include <QByteArrayView>
@@ -30,7 +30,7 @@ class ResultTableModel final : public QAbstractTableModel
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(ResultTableModel)
 
-public:
+ public:
   static constexpr int ColumnCount = 10;
   enum Role { StatusPictureRole = Qt::UserRole + 1 };
   enum StatusPicture { NoPicture = 0, Picture1 = 1, Picture2 = 2 };
@@ -68,10 +68,10 @@ public:
   // "Title" (archive) in columns 0-3; columns 4-9 have none.
   static QString headerText(ResultLayout layout, int column);
   void setColumnLayout(ResultLayout layout);
-  ResultLayout columnLayout() const { return m_layout; }
+  ResultLayout columnLayout() const { return layout_; }
 
   void clear();
-  void setRowCount(int rows);  // new rows are empty
+  void setRowCount(int rows);               // new rows are empty
   QString text(int row, int column) const;  // empty outside the rows
   void setText(int row, int column, const QString &text);
   int statusPicture(int row) const;
@@ -86,14 +86,14 @@ public:
   // gap. Staged rows are not part of the model until commitRows() inserts them all with one
   // notification; clear() drops them.
   void writeRow(int row, const Utf8Cells &cells, int picture);
-  int stagedRowCount() const { return int(m_rows.size()) - m_visible; }
+  int stagedRowCount() const { return int(rows_.size()) - visible_; }
   void commitRows();
 
   // Stable sort of every row on one column: as case-sensitive text, or by the number value of
   // the text ("56k" is 56, text without a leading number is 0).
   void sortRows(int column, Qt::SortOrder order, SortKind kind);
 
-private:
+ private:
   // What a row has beyond its UTF-8 cells: cells changed since, and text colours.
   struct Extras
   {
@@ -117,12 +117,12 @@ private:
   static QString cellText(const Slot &slot, int column);
   static Extras &extras(Slot &slot);
 
-  std::vector<Slot> m_rows;  // the rows of the model, then the staged rows
-  int m_visible = 0;
-  std::vector<std::unique_ptr<char[]>> m_blocks;
-  char *m_free = nullptr;
-  qsizetype m_freeSize = 0;
-  ResultLayout m_layout = ResultLayout::Live;
+  std::vector<Slot> rows_;  // the rows of the model, then the staged rows
+  int visible_ = 0;
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char *free_ = nullptr;
+  qsizetype freeSize_ = 0;
+  ResultLayout layout_ = ResultLayout::Live;
 };
 
 }  // namespace tessivar

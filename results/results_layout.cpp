@@ -1,6 +1,6 @@
-#include "results_layout.h"
+#include "results/results_layout.h"
 
-#include "app/setting_key.h"
+#include "base/setting_key.h"
 
 #include <cmath>
 
@@ -15,7 +15,10 @@ constexpr double archiveRateWidth = 900;
 // The title column leaves room for a bit-rate column of 950 although it is 900 wide.
 constexpr double archiveTitleAllowance = 950 + archiveLengthWidth + archiveIconWidth;
 
-int rounded(double twips) { return static_cast<int>(std::lround(twips)); }
+int rounded(double twips)
+{
+  return static_cast<int>(std::lround(twips));
+}
 
 }  // namespace
 
@@ -29,19 +32,28 @@ int columnWidth(ResultLayout layout, int column, double gridWidth)
   if (layout == ResultLayout::Live) {
     const double shared = gridWidth - liveSpeedWidth;
     switch (column) {
-    case 0: return rounded(0.6 * shared);
-    case 1:
-    case 2: return rounded(0.2 * shared);
-    case 3: return rounded(liveSpeedWidth);
-    default: return 0;
+      case 0:
+        return rounded(0.6 * shared);
+      case 1:
+      case 2:
+        return rounded(0.2 * shared);
+      case 3:
+        return rounded(liveSpeedWidth);
+      default:
+        return 0;
     }
   }
   switch (column) {
-  case 0: return rounded(archiveIconWidth);
-  case 1: return rounded(archiveLengthWidth);
-  case 2: return rounded(archiveRateWidth);
-  case 3: return rounded(gridWidth - archiveTitleAllowance);
-  default: return 0;
+    case 0:
+      return rounded(archiveIconWidth);
+    case 1:
+      return rounded(archiveLengthWidth);
+    case 2:
+      return rounded(archiveRateWidth);
+    case 3:
+      return rounded(gridWidth - archiveTitleAllowance);
+    default:
+      return 0;
   }
 }
 
@@ -57,10 +69,14 @@ SortKey headerSortKey(ResultLayout layout, int clickedColumn)
 {
   if (layout == ResultLayout::Archive) {
     switch (clickedColumn) {
-    case 0: return {7, true};
-    case 1: return {9, true};
-    case 2: return {8, true};
-    default: break;
+      case 0:
+        return {7, true};
+      case 1:
+        return {9, true};
+      case 2:
+        return {8, true};
+      default:
+        break;
     }
   } else if (clickedColumn == 3) {
     return {8, true};
@@ -74,10 +90,22 @@ Qt::SortOrder SortDirection::flip()
   return *order_;
 }
 
-int streamUrlColumn(ResultLayout layout) { return layout == ResultLayout::Live ? 4 : 5; }
-int nameColumn(ResultLayout layout) { return layout == ResultLayout::Live ? 0 : 3; }
-int websiteColumn(ResultLayout layout) { return layout == ResultLayout::Live ? 5 : 6; }
-int resizeSelectionEndColumn(ResultLayout layout) { return layout == ResultLayout::Live ? 4 : 6; }
+int streamUrlColumn(ResultLayout layout)
+{
+  return layout == ResultLayout::Live ? 4 : 5;
+}
+int nameColumn(ResultLayout layout)
+{
+  return layout == ResultLayout::Live ? 0 : 3;
+}
+int websiteColumn(ResultLayout layout)
+{
+  return layout == ResultLayout::Live ? 5 : 6;
+}
+int resizeSelectionEndColumn(ResultLayout layout)
+{
+  return layout == ResultLayout::Live ? 4 : 6;
+}
 
 bool isPreviewableWebsite(const QString &website)
 {
@@ -91,6 +119,9 @@ QString gridToolTip(bool miniBrowserOnPreview)
              : QStringLiteral("Double click item or click PLAY button on toolbar to play.");
 }
 
-QString presetDragPayload(const QString &name, const QString &url) { return name + presetSeparator + url; }
+QString presetDragPayload(const QString &name, const QString &url)
+{
+  return name + presetSeparator + url;
+}
 
 }  // namespace tessivar::results_layout

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "search/result_layout.h"
-#include "search/search_query.h"
+#include "base/search_choices.h"
+#include "results/result_layout.h"
 
 #include <QString>
 #include <Qt>
@@ -49,11 +49,11 @@ SortKey headerSortKey(ResultLayout layout, int clickedColumn);
 // first header click sorts ascending; every further click, on any column, reverses it.
 class SortDirection
 {
-public:
+ public:
   Qt::SortOrder flip();
   std::optional<Qt::SortOrder> current() const { return order_; }
 
-private:
+ private:
   std::optional<Qt::SortOrder> order_;
 };
 

@@ -1,6 +1,8 @@
 #include "search/result_parser.h"
 
-#include "search/result_number.h"
+#include "base/connection_speed.h"
+#include "base/number_text.h"
+#include "base/number_value.h"
 #include "search/result_row.h"
 #include "search/station_record.h"
 
@@ -54,16 +56,15 @@ qsizetype findTagStart(const char *data, qsizetype from, qsizetype last)
   for (; i + 16 <= last; i += 16) {
     const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i));
     const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i *>(data + i + 1));
-    const __m128i open = _mm_and_si128(_mm_cmpeq_epi8(here, blank), _mm_cmpeq_epi8(_mm_or_si128(next, caseBit), h));
+    const __m128i open =
+        _mm_and_si128(_mm_cmpeq_epi8(here, blank), _mm_cmpeq_epi8(_mm_or_si128(next, caseBit), h));
     const __m128i close = _mm_and_si128(_mm_cmpeq_epi8(here, less), _mm_cmpeq_epi8(next, slash));
     const int mask = _mm_movemask_epi8(_mm_or_si128(open, close));
-    if (mask)
-      return i + qsizetype(__builtin_ctz(unsigned(mask)));
+    if (mask) return i + qsizetype(__builtin_ctz(unsigned(mask)));
   }
 #endif
   for (; i < last; ++i) {
-    if (isTagStart(data + i))
-      return i;
+    if (isTagStart(data + i)) return i;
   }
   return -1;
 }
@@ -93,15 +94,14 @@ qsizetype findTotalPagesMarker(QByteArrayView buffer, qsizetype from)
     const __m128i b = candidates(i + 16);
     const __m128i c = candidates(i + 32);
     const __m128i d = candidates(i + 48);
-    if (!_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d))))
-      continue;
-    std::uint64_t mask = std::uint64_t(unsigned(_mm_movemask_epi8(a)))
-        | std::uint64_t(unsigned(_mm_movemask_epi8(b))) << 16 | std::uint64_t(unsigned(_mm_movemask_epi8(c))) << 32
-        | std::uint64_t(unsigned(_mm_movemask_epi8(d))) << 48;
+    if (!_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d)))) continue;
+    std::uint64_t mask = std::uint64_t(unsigned(_mm_movemask_epi8(a))) |
+                         std::uint64_t(unsigned(_mm_movemask_epi8(b))) << 16 |
+                         std::uint64_t(unsigned(_mm_movemask_epi8(c))) << 32 |
+                         std::uint64_t(unsigned(_mm_movemask_epi8(d))) << 48;
     while (mask) {
       const qsizetype at = i + qsizetype(__builtin_ctzll(mask));
-      if (matches(at))
-        return at;
+      if (matches(at)) return at;
       mask &= mask - 1;
     }
   }
@@ -109,15 +109,13 @@ qsizetype findTotalPagesMarker(QByteArrayView buffer, qsizetype from)
     unsigned mask = unsigned(_mm_movemask_epi8(candidates(i)));
     while (mask) {
       const qsizetype at = i + qsizetype(__builtin_ctz(mask));
-      if (matches(at))
-        return at;
+      if (matches(at)) return at;
       mask &= mask - 1;
     }
   }
 #endif
   for (; i <= last; ++i) {
-    if (data[i] == '&' && matches(i))
-      return i;
+    if (data[i] == '&' && matches(i)) return i;
   }
   return -1;
 }
@@ -141,26 +139,22 @@ const char *findAddressEnd(const char *begin, const char *end, const char *&firs
     const unsigned stops =
         unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(bytes, quote), _mm_cmpeq_epi8(bytes, less))));
     unsigned greaters = firstGreater ? 0u : unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, greater)));
-    if (stops)
-      greaters &= (1u << __builtin_ctz(stops)) - 1;  // only those before the stop
-    if (greaters)
-      firstGreater = p + __builtin_ctz(greaters);
-    if (stops)
-      return p + __builtin_ctz(stops);
+    if (stops) greaters &= (1u << __builtin_ctz(stops)) - 1;  // only those before the stop
+    if (greaters) firstGreater = p + __builtin_ctz(greaters);
+    if (stops) return p + __builtin_ctz(stops);
   }
 #endif
   for (; p < end; ++p) {
-    if (*p == '"' || *p == '<')
-      return p;
-    if (*p == '>' && !firstGreater)
-      firstGreater = p;
+    if (*p == '"' || *p == '<') return p;
+    if (*p == '>' && !firstGreater) firstGreater = p;
   }
   return end;
 }
 
 QByteArrayView withoutByteOrderMark(QByteArrayView text)
 {
-  return text.size() >= 3 && text[0] == '\xef' && text[1] == '\xbb' && text[2] == '\xbf' ? text.sliced(3) : text;
+  return text.size() >= 3 && text[0] == '\xef' && text[1] == '\xbb' && text[2] == '\xbf' ? text.sliced(3)
+                                                                                         : text;
 }
 
 }  // namespace
@@ -177,12 +171,12 @@ QString relatedResultsCaption(int count)
 
 QString browseLabelText(int currentPage, const QString &totalPages)
 {
-  return QStringLiteral("Current Page : (") + QString::number(currentPage) + QStringLiteral(" of ") + totalPages
-      + QStringLiteral(")");
+  return QStringLiteral("Current Page : (") + QString::number(currentPage) + QStringLiteral(" of ") +
+         totalPages + QStringLiteral(")");
 }
 
 ResultPageParser::ResultPageParser(ResultTableModel *results, ResultTableModel *related, QObject *parent)
-    : QObject(parent), m_results(results), m_related(related)
+    : QObject(parent), results_(results), related_(related)
 {
 }
 
@@ -190,106 +184,99 @@ ResultPageParser::~ResultPageParser() = default;
 
 void ResultPageParser::setConnectionSpeed(const QString &connectionSpeed)
 {
-  m_speedLimit = connectionSpeedLimit(connectionSpeed);
+  speedLimit_ = speedLimit(connectionSpeed);
 }
 
 ResultLayout ResultPageParser::currentLayout() const
 {
-  return m_layoutSource ? m_layoutSource() : m_layout;
+  return layoutSource_ ? layoutSource_() : layout_;
 }
 
 void ResultPageParser::beginDocument()
 {
   flushRows();
-  m_buffer.clear();
-  m_parsed = 0;
-  m_scanned = 0;
-  m_open = -1;
-  m_openedAgain = 0;
-  m_totalPagesScanned = 0;
-  m_totalPagesStart = -1;
-  m_breakScanned = 0;
-  m_totalPagesComplete = false;
-  m_totalPagesAnnounced = false;
-  m_malformedAnchors = 0;
+  buffer_.clear();
+  parsed_ = 0;
+  scanned_ = 0;
+  open_ = -1;
+  openedAgain_ = 0;
+  totalPagesScanned_ = 0;
+  totalPagesStart_ = -1;
+  breakScanned_ = 0;
+  totalPagesComplete_ = false;
+  totalPagesAnnounced_ = false;
+  malformedAnchors_ = 0;
 }
 
 QByteArray ResultPageParser::responseBuffer() const
 {
-  return m_buffer.sliced(m_parsed);
+  return buffer_.sliced(parsed_);
 }
 
 void ResultPageParser::extract(QByteArrayView block)
 {
-  if (m_stopRequested)
-    return;
-  if (m_progressMaximum < block.size())
-    m_progressMaximum = clampToInt(block.size() + 2);
-  m_progressValue = clampToInt(block.size());
-  m_buffer.append(block);
-  if (m_extracting)
-    return;  // a slot called us from inside the loop below, which goes on with the new bytes
-  m_extracting = true;
+  if (stopRequested_) return;
+  if (progressMaximum_ < block.size()) progressMaximum_ = clampToInt(block.size() + 2);
+  progressValue_ = clampToInt(block.size());
+  buffer_.append(block);
+  if (extracting_) return;  // a slot called us from inside the loop below, which goes on with the new bytes
+  extracting_ = true;
 
-  if (m_progressMaximum < m_buffer.size() - m_parsed)
-    m_progressMaximum = clampToInt(m_buffer.size() - m_parsed + 1);
+  if (progressMaximum_ < buffer_.size() - parsed_)
+    progressMaximum_ = clampToInt(buffer_.size() - parsed_ + 1);
   scanTotalPages();
 
   // One pass over the new bytes finds both kinds of tag. An "A HREF" that opens again before a
   // "</A>" closes it was never closed; a "</A>" with no open tag before it is stray text.
-  while (!m_stopRequested) {
-    const char *data = m_buffer.constData();
-    const qsizetype size = m_buffer.size();
-    const qsizetype at = findTagStart(data, m_scanned, size - 1);
+  while (!stopRequested_) {
+    const char *data = buffer_.constData();
+    const qsizetype size = buffer_.size();
+    const qsizetype at = findTagStart(data, scanned_, size - 1);
     if (at < 0) {
-      m_scanned = std::max(m_scanned, size - 1);
+      scanned_ = std::max(scanned_, size - 1);
       break;
     }
     if (data[at] == ' ') {
       if (size - at < kOpenLength - 1) {
-        m_scanned = at;  // wait for the rest of the tag
+        scanned_ = at;  // wait for the rest of the tag
         break;
       }
-      m_scanned = at + 1;
-      if (at == 0 || lower(data[at - 1]) != 'a' || lower(data[at + 2]) != 'r' || lower(data[at + 3]) != 'e'
-          || lower(data[at + 4]) != 'f')
+      scanned_ = at + 1;
+      if (at == 0 || lower(data[at - 1]) != 'a' || lower(data[at + 2]) != 'r' || lower(data[at + 3]) != 'e' ||
+          lower(data[at + 4]) != 'f')
         continue;
-      if (m_open >= 0)
-        ++m_openedAgain;
-      m_open = at - 1;
+      if (open_ >= 0) ++openedAgain_;
+      open_ = at - 1;
       continue;
     }
     if (size - at < kCloseLength) {
-      m_scanned = at;
+      scanned_ = at;
       break;
     }
-    m_scanned = at + 1;
-    if (lower(data[at + 2]) != 'a' || data[at + 3] != '>' || m_open < 0)
-      continue;
-    m_malformedAnchors += std::exchange(m_openedAgain, 0);
-    m_progressValue = clampToInt(size - m_parsed);
-    consumeAnchor(std::exchange(m_open, -1), at);
-    m_parsed = at + 1;  // the unparsed text goes on with the closing tag's "/A>"
+    scanned_ = at + 1;
+    if (lower(data[at + 2]) != 'a' || data[at + 3] != '>' || open_ < 0) continue;
+    malformedAnchors_ += std::exchange(openedAgain_, 0);
+    progressValue_ = clampToInt(size - parsed_);
+    consumeAnchor(std::exchange(open_, -1), at);
+    parsed_ = at + 1;  // the unparsed text goes on with the closing tag's "/A>"
   }
 
   flushRows();
   compact();
-  m_extracting = false;
+  extracting_ = false;
   publish();
 }
 
 void ResultPageParser::consumeAnchor(qsizetype open, qsizetype close)
 {
-  const char *data = m_buffer.constData();
+  const char *data = buffer_.constData();
   const char *end = data + close;
   // The address's quote usually follows the tag's name at once.
   const char *quote = data + open + kOpenLength;
-  for (int step = 0; step < 4 && quote < end && *quote != '"'; ++step)
-    ++quote;
-  if (quote == end || *quote != '"')
-    quote = findByte(quote, end, '"');
+  for (int step = 0; step < 4 && quote < end && *quote != '"'; ++step) ++quote;
+  if (quote == end || *quote != '"') quote = findByte(quote, end, '"');
   if (!quote) {
-    ++m_malformedAnchors;
+    ++malformedAnchors_;
     return;
   }
   const char *raw = quote + 1;
@@ -297,10 +284,9 @@ void ResultPageParser::consumeAnchor(qsizetype open, qsizetype close)
   // first '>', which usually follows the address.
   const char *tagEnd = nullptr;
   const char *addressEnd = findAddressEnd(raw, end, tagEnd);
-  if (!tagEnd)
-    tagEnd = findByte(addressEnd, end, '>');
+  if (!tagEnd) tagEnd = findByte(addressEnd, end, '>');
   if (!tagEnd || tagEnd + 1 == end || addressEnd == raw) {
-    ++m_malformedAnchors;
+    ++malformedAnchors_;
     return;
   }
   // The address and the text are read as two separate UTF-8 texts: a byte order mark at the
@@ -313,125 +299,111 @@ bool ResultPageParser::AddResultRow(QStringView address, QStringView text)
 {
   const bool added = addRow(address.toUtf8(), text.toUtf8());
   flushRows();
-  if (!m_extracting)
-    publish();
+  if (!extracting_) publish();
   return added;
 }
 
 bool ResultPageParser::addRow(QByteArrayView address, QByteArrayView text)
 {
-  ResultTableModel *target = m_relatedMode ? m_related.data() : m_results.data();
+  ResultTableModel *target = relatedMode_ ? related_.data() : results_.data();
   const ResultLayout layout = currentLayout();
-  StationRecord &record = m_record;
+  StationRecord &record = record_;
   splitStationRecord(address, text, layout, record);
-  if (m_speedLimit && resultNumberValue(record.SpeedText) > *m_speedLimit)
-    return false;
-  ++m_resultCount;
-  m_countChanged = true;
+  if (speedLimit_ && numberValue(record.SpeedText) > *speedLimit_) return false;
+  ++resultCount_;
+  countChanged_ = true;
 
   // Captions count the rows before this one is added.
-  const int mainRows = gridRows(m_results);
-  if ((mainRows - 1) % 10 == 0)
-    m_searchCaption = mainRows - 1;
-  const int relatedRows = gridRows(m_related);
-  if (relatedRows > 2)
-    m_relatedCaption = relatedRows - 1;
+  const int mainRows = gridRows(results_);
+  if ((mainRows - 1) % 10 == 0) searchCaption_ = mainRows - 1;
+  const int relatedRows = gridRows(related_);
+  if (relatedRows > 2) relatedCaption_ = relatedRows - 1;
 
-  const int picture = buildResultCells(record, layout, m_cells, m_scratch);
-  writeRow(target, m_resultCount - 1, m_cells, picture);
+  const int picture = buildResultCells(record, layout, cells_, scratch_);
+  writeRow(target, resultCount_ - 1, cells_, picture);
   return true;
 }
 
 int ResultPageParser::gridRows(const ResultTableModel *model) const
 {
-  if (!model)
-    return 2;
+  if (!model) return 2;
   return clampToInt(std::max<qsizetype>(2, qsizetype(model->rowCount()) + model->stagedRowCount() + 1));
 }
 
 void ResultPageParser::writeRow(ResultTableModel *target, int row, const ResultTableModel::Utf8Cells &cells,
                                 int picture)
 {
-  if (!target || row < 0)
-    return;
-  if (m_pendingTarget && m_pendingTarget != target)
-    flushRows();
-  if (row >= target->rowCount())
-    m_pendingTarget = target;
+  if (!target || row < 0) return;
+  if (pendingTarget_ && pendingTarget_ != target) flushRows();
+  if (row >= target->rowCount()) pendingTarget_ = target;
   target->writeRow(row, cells, picture);
 }
 
 void ResultPageParser::flushRows()
 {
-  if (m_pendingTarget && (m_pendingTarget == m_results.data() || m_pendingTarget == m_related.data()))
-    m_pendingTarget->commitRows();
-  m_pendingTarget = nullptr;
+  if (pendingTarget_ && (pendingTarget_ == results_.data() || pendingTarget_ == related_.data()))
+    pendingTarget_->commitRows();
+  pendingTarget_ = nullptr;
 }
 
 void ResultPageParser::scanTotalPages()
 {
-  if (m_totalPagesStart < 0) {
-    const qsizetype start = m_totalPagesScanned;
-    const qsizetype marker = findTotalPagesMarker(m_buffer, start);
+  if (totalPagesStart_ < 0) {
+    const qsizetype start = totalPagesScanned_;
+    const qsizetype marker = findTotalPagesMarker(buffer_, start);
     if (marker < 0) {
-      m_totalPagesScanned = std::max(start, m_buffer.size() - (kTotalPagesMarker.size() - 1));
+      totalPagesScanned_ = std::max(start, buffer_.size() - (kTotalPagesMarker.size() - 1));
       return;
     }
-    m_totalPagesStart = marker + kTotalPagesMarker.size();
-    m_breakScanned = m_totalPagesStart;
+    totalPagesStart_ = marker + kTotalPagesMarker.size();
+    breakScanned_ = totalPagesStart_;
   }
-  if (m_totalPagesComplete)
-    return;
-  const qsizetype brk = QByteArrayView(m_buffer).indexOf(kBreak, std::max(m_totalPagesStart, m_breakScanned));
+  if (totalPagesComplete_) return;
+  const qsizetype brk = QByteArrayView(buffer_).indexOf(kBreak, std::max(totalPagesStart_, breakScanned_));
   qsizetype end = brk;
   if (brk >= 0) {
-    m_totalPagesComplete = true;
+    totalPagesComplete_ = true;
   } else {
-    m_breakScanned = std::max(m_totalPagesStart, m_buffer.size() - (kBreak.size() - 1));
-    end = std::min(m_buffer.size(), m_totalPagesStart + kPendingTotalPagesLimit);
+    breakScanned_ = std::max(totalPagesStart_, buffer_.size() - (kBreak.size() - 1));
+    end = std::min(buffer_.size(), totalPagesStart_ + kPendingTotalPagesLimit);
   }
-  QString text = QString::fromUtf8(QByteArrayView(m_buffer).sliced(m_totalPagesStart, end - m_totalPagesStart));
-  if (m_totalPagesAnnounced && text == m_totalPages)
-    return;
-  m_totalPages = std::move(text);
-  m_totalPagesAnnounced = true;
-  m_totalPagesChanged = true;
+  QString text = QString::fromUtf8(QByteArrayView(buffer_).sliced(totalPagesStart_, end - totalPagesStart_));
+  if (totalPagesAnnounced_ && text == totalPages_) return;
+  totalPages_ = std::move(text);
+  totalPagesAnnounced_ = true;
+  totalPagesChanged_ = true;
 }
 
 void ResultPageParser::compact()
 {
-  qsizetype drop = m_parsed;
-  if (m_totalPagesStart >= 0 && !m_totalPagesComplete)
-    drop = std::min(drop, m_totalPagesStart);
-  if (drop <= 0 || drop < m_buffer.size() / 2)
-    return;
-  m_buffer.remove(0, drop);
-  m_parsed -= drop;
-  m_scanned = std::max<qsizetype>(0, m_scanned - drop);
-  if (m_open >= 0)
-    m_open -= drop;  // an open tag is never before the unparsed text
-  m_totalPagesScanned = std::max<qsizetype>(0, m_totalPagesScanned - drop);
-  if (m_totalPagesStart >= 0) {
-    if (m_totalPagesComplete)
-      m_totalPagesStart = 0;  // no longer needed, kept non-negative so the marker is not sought again
+  qsizetype drop = parsed_;
+  if (totalPagesStart_ >= 0 && !totalPagesComplete_) drop = std::min(drop, totalPagesStart_);
+  if (drop <= 0 || drop < buffer_.size() / 2) return;
+  buffer_.remove(0, drop);
+  parsed_ -= drop;
+  scanned_ = std::max<qsizetype>(0, scanned_ - drop);
+  if (open_ >= 0) open_ -= drop;  // an open tag is never before the unparsed text
+  totalPagesScanned_ = std::max<qsizetype>(0, totalPagesScanned_ - drop);
+  if (totalPagesStart_ >= 0) {
+    if (totalPagesComplete_)
+      totalPagesStart_ = 0;  // no longer needed, kept non-negative so the marker is not sought again
     else
-      m_totalPagesStart -= drop;
+      totalPagesStart_ -= drop;
   }
-  m_breakScanned = std::max<qsizetype>(0, m_breakScanned - drop);
+  breakScanned_ = std::max<qsizetype>(0, breakScanned_ - drop);
 }
 
 void ResultPageParser::publish()
 {
-  emit progressChanged(m_progressMaximum, m_progressValue);
-  if (std::exchange(m_countChanged, false))
-    emit resultCountChanged(m_resultCount);
-  if (const std::optional<int> count = std::exchange(m_searchCaption, std::nullopt))
+  emit progressChanged(progressMaximum_, progressValue_);
+  if (std::exchange(countChanged_, false)) emit resultCountChanged(resultCount_);
+  if (const std::optional<int> count = std::exchange(searchCaption_, std::nullopt))
     emit searchCaptionChanged(searchResultsCaption(*count));
-  if (const std::optional<int> count = std::exchange(m_relatedCaption, std::nullopt))
+  if (const std::optional<int> count = std::exchange(relatedCaption_, std::nullopt))
     emit relatedCaptionChanged(relatedResultsCaption(*count));
-  if (std::exchange(m_totalPagesChanged, false)) {
-    emit totalPagesChanged(m_totalPages);
-    emit browseLabelChanged(browseLabelText(m_currentPage, m_totalPages));
+  if (std::exchange(totalPagesChanged_, false)) {
+    emit totalPagesChanged(totalPages_);
+    emit browseLabelChanged(browseLabelText(currentPage_, totalPages_));
   }
 }
 

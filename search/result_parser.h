@@ -1,7 +1,7 @@
 #pragma once
 
+#include "results/result_layout.h"
 #include "results/result_table_model.h"
-#include "search/result_layout.h"
 #include "search/result_row.h"
 #include "search/station_record.h"
 
@@ -42,19 +42,19 @@ class ResultPageParser final : public QObject
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(ResultPageParser)
 
-public:
+ public:
   ResultPageParser(ResultTableModel *results, ResultTableModel *related, QObject *parent = nullptr);
   ~ResultPageParser() override;
 
-  void setLayout(ResultLayout layout) { m_layout = layout; }
-  void setLayoutSource(std::function<ResultLayout()> source) { m_layoutSource = std::move(source); }
+  void setLayout(ResultLayout layout) { layout_ = layout; }
+  void setLayoutSource(std::function<ResultLayout()> source) { layoutSource_ = std::move(source); }
   void setConnectionSpeed(const QString &connectionSpeed);
-  void setRelatedMode(bool related) { m_relatedMode = related; }
-  bool relatedMode() const { return m_relatedMode; }
-  void setCurrentPage(int page) { m_currentPage = page; }
+  void setRelatedMode(bool related) { relatedMode_ = related; }
+  bool relatedMode() const { return relatedMode_; }
+  void setCurrentPage(int page) { currentPage_ = page; }
   // While set, extract() ignores its blocks and stops between two anchors.
-  void setStopRequested(bool stop) { m_stopRequested = stop; }
-  bool stopRequested() const { return m_stopRequested; }
+  void setStopRequested(bool stop) { stopRequested_ = stop; }
+  bool stopRequested() const { return stopRequested_; }
 
   // A new document begins: the unparsed text is dropped. Rows, the result count and the total
   // pages stay.
@@ -64,17 +64,17 @@ public:
   // Parses one anchor and writes its row; false when the row was dropped by the speed filter.
   bool AddResultRow(QStringView address, QStringView text);
 
-  int resultCount() const { return m_resultCount; }
-  void setResultCount(int count) { m_resultCount = count; }
-  QString totalPages() const { return m_totalPages; }
+  int resultCount() const { return resultCount_; }
+  void setResultCount(int count) { resultCount_ = count; }
+  QString totalPages() const { return totalPages_; }
   QByteArray responseBuffer() const;
-  int progressMaximum() const { return m_progressMaximum; }
-  int progressValue() const { return m_progressValue; }
+  int progressMaximum() const { return progressMaximum_; }
+  int progressValue() const { return progressValue_; }
   // Anchors that were dropped as malformed (no quoted address, no text, never closed) in this
   // document.
-  int malformedAnchors() const { return m_malformedAnchors; }
+  int malformedAnchors() const { return malformedAnchors_; }
 
-signals:
+ signals:
   void resultCountChanged(int count);
   void searchCaptionChanged(const QString &caption);   // lblSearch2
   void relatedCaptionChanged(const QString &caption);  // lblADDR
@@ -82,7 +82,7 @@ signals:
   void browseLabelChanged(const QString &label);  // lblBrowse
   void progressChanged(int maximum, int value);   // progbar
 
-private:
+ private:
   ResultLayout currentLayout() const;
   void scanTotalPages();
   void consumeAnchor(qsizetype open, qsizetype close);
@@ -93,42 +93,42 @@ private:
   void compact();
   void publish();
 
-  QPointer<ResultTableModel> m_results;
-  QPointer<ResultTableModel> m_related;
-  ResultLayout m_layout = ResultLayout::Live;
-  std::function<ResultLayout()> m_layoutSource;
-  std::optional<double> m_speedLimit;  // of the connection speed
-  bool m_relatedMode = false;
-  int m_currentPage = 0;
-  bool m_stopRequested = false;
+  QPointer<ResultTableModel> results_;
+  QPointer<ResultTableModel> related_;
+  ResultLayout layout_ = ResultLayout::Live;
+  std::function<ResultLayout()> layoutSource_;
+  std::optional<int> speedLimit_;  // of the connection speed
+  bool relatedMode_ = false;
+  int currentPage_ = 0;
+  bool stopRequested_ = false;
 
-  QByteArray m_buffer;  // the page from the first byte not yet dropped
-  qsizetype m_parsed = 0;  // start of the unparsed text in m_buffer
-  qsizetype m_scanned = 0;  // tags are sought from here on
-  qsizetype m_open = -1;  // the latest "A HREF" not yet closed
-  int m_openedAgain = 0;  // tags opened again before m_open, malformed once a close comes
-  qsizetype m_totalPagesScanned = 0;
-  qsizetype m_totalPagesStart = -1;  // first byte of the page count, -1 until the marker is seen
-  qsizetype m_breakScanned = 0;
-  bool m_totalPagesComplete = false;
-  ResultRowScratch m_scratch;
-  StationRecord m_record;  // reused from anchor to anchor, like the cells
-  ResultTableModel::Utf8Cells m_cells;
+  QByteArray buffer_;      // the page from the first byte not yet dropped
+  qsizetype parsed_ = 0;   // start of the unparsed text in buffer_
+  qsizetype scanned_ = 0;  // tags are sought from here on
+  qsizetype open_ = -1;    // the latest "A HREF" not yet closed
+  int openedAgain_ = 0;    // tags opened again before open_, malformed once a close comes
+  qsizetype totalPagesScanned_ = 0;
+  qsizetype totalPagesStart_ = -1;  // first byte of the page count, -1 until the marker is seen
+  qsizetype breakScanned_ = 0;
+  bool totalPagesComplete_ = false;
+  ResultRowScratch scratch_;
+  StationRecord record_;  // reused from anchor to anchor, like the cells
+  ResultTableModel::Utf8Cells cells_;
 
-  ResultTableModel *m_pendingTarget = nullptr;  // the model holding staged rows
+  ResultTableModel *pendingTarget_ = nullptr;  // the model holding staged rows
 
-  bool m_extracting = false;
-  int m_resultCount = 0;
-  QString m_totalPages;
-  bool m_totalPagesAnnounced = false;  // announced for the current document
+  bool extracting_ = false;
+  int resultCount_ = 0;
+  QString totalPages_;
+  bool totalPagesAnnounced_ = false;  // announced for the current document
   // What changed since the last publish().
-  bool m_countChanged = false;
-  std::optional<int> m_searchCaption;
-  std::optional<int> m_relatedCaption;
-  bool m_totalPagesChanged = false;
-  int m_progressMaximum = 0;
-  int m_progressValue = 0;
-  int m_malformedAnchors = 0;
+  bool countChanged_ = false;
+  std::optional<int> searchCaption_;
+  std::optional<int> relatedCaption_;
+  bool totalPagesChanged_ = false;
+  int progressMaximum_ = 0;
+  int progressValue_ = 0;
+  int malformedAnchors_ = 0;
 };
 
 }  // namespace tessivar

@@ -1,6 +1,7 @@
 #include "search/result_row.h"
 
-#include "search/result_number.h"
+#include "base/number_text.h"
+#include "base/number_value.h"
 #include "search/station_record.h"
 
 #include <QString>
@@ -27,8 +28,7 @@ QByteArrayView trimmedOrUnknown(QByteArrayView text)
 void replaceAll(std::string &text, std::string_view from, std::string_view to, std::string &spare)
 {
   std::size_t at = text.find(from);
-  if (at == std::string::npos)
-    return;
+  if (at == std::string::npos) return;
   spare.clear();
   std::size_t done = 0;
   for (; at != std::string::npos; at = text.find(from, done)) {
@@ -51,18 +51,15 @@ bool hasUnknownPrefix(QByteArrayView text)
 QByteArrayView cleanLocationView(QByteArrayView location, std::string &storage, std::string &spare)
 {
   QByteArrayView text = trimmedText(location);
-  if (sameBytes(text, ","))
-    return kUnknown;
-  if (!text.isEmpty() && text.front() == ',')
-    text = trimmedText(text.sliced(1));
-  if (!text.isEmpty() && text.back() == ',')
-    text = trimmedText(text.first(text.indexOf(',')));
-  if (!hasUnknownPrefix(text))
-    return text;
+  if (sameBytes(text, ",")) return kUnknown;
+  if (!text.isEmpty() && text.front() == ',') text = trimmedText(text.sliced(1));
+  if (!text.isEmpty() && text.back() == ',') text = trimmedText(text.first(text.indexOf(',')));
+  if (!hasUnknownPrefix(text)) return text;
   if (std::any_of(text.begin(), text.end(), [](char c) { return c & 0x80; })) {
     // Removing text can join the bytes on either side into a character that neither side was
     // alone: replace in the decoded text.
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder decoder(QStringDecoder::Utf8,
+                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     QString decoded = decoder.decode(text);
     decoded.replace(QStringLiteral("Unknown, Internet"), QStringLiteral("Internet Based"));
     decoded.replace(QStringLiteral("Unknown, Unknown"), QStringLiteral("Unknown"));
@@ -82,7 +79,7 @@ QByteArrayView cleanLocationView(QByteArrayView location, std::string &storage, 
 // length.
 qsizetype writeLengthText(QByteArrayView seconds, char *out)
 {
-  const double value = resultNumberValue(seconds);
+  const double value = numberValue(seconds);
   // Negative or absurd lengths are as unknown as a missing one.
   if (!(value > 0) || value > 1e15) {
     std::memcpy(out, "[??:??]", 7);
@@ -101,9 +98,9 @@ qsizetype writeLengthText(QByteArrayView seconds, char *out)
 bool isPlaylistExtension(QByteArrayView address)
 {
   static constexpr const char16_t *kExtensions[] = {u".MP3", u".PLS", u".M3U"};
-  const bool ascii = address.size() >= 4 && (address[address.size() - 1] & 0x80) == 0
-      && (address[address.size() - 2] & 0x80) == 0 && (address[address.size() - 3] & 0x80) == 0
-      && (address[address.size() - 4] & 0x80) == 0;
+  const bool ascii = address.size() >= 4 && (address[address.size() - 1] & 0x80) == 0 &&
+                     (address[address.size() - 2] & 0x80) == 0 && (address[address.size() - 3] & 0x80) == 0 &&
+                     (address[address.size() - 4] & 0x80) == 0;
   if (ascii) {
     const QByteArrayView extension = address.last(4);
     for (const char16_t *candidate : kExtensions) {
@@ -112,8 +109,7 @@ bool isPlaylistExtension(QByteArrayView address)
         const char c = extension[i];
         same = (c >= 'a' && c <= 'z' ? char(c - 32) : c) == char(candidate[i]);
       }
-      if (same)
-        return true;
+      if (same) return true;
     }
     return false;
   }
@@ -121,8 +117,7 @@ bool isPlaylistExtension(QByteArrayView address)
   const QString decoded = QString::fromUtf8(address);
   const QStringView extension = decoded.size() >= 4 ? QStringView(decoded).last(4) : QStringView(decoded);
   for (const char16_t *candidate : kExtensions) {
-    if (extension.compare(QStringView(candidate), Qt::CaseInsensitive) == 0)
-      return true;
+    if (extension.compare(QStringView(candidate), Qt::CaseInsensitive) == 0) return true;
   }
   return false;
 }
@@ -130,8 +125,7 @@ bool isPlaylistExtension(QByteArrayView address)
 // The speed as shown, in storage.
 QByteArrayView shownSpeed(const StationRecord &record, std::string &storage)
 {
-  if (!record.SpeedGetsK)
-    return record.SpeedText;
+  if (!record.SpeedGetsK) return record.SpeedText;
   storage.assign(record.SpeedText.data(), std::size_t(record.SpeedText.size()));
   storage.push_back('k');
   return QByteArrayView(storage.data(), qsizetype(storage.size()));
@@ -179,9 +173,9 @@ int buildResultCells(const StationRecord &record, ResultLayout layout, ResultTab
     cells[5] = record.StreamURL;
     cells[6] = record.WebsiteURL;
     const qsizetype k = speed.indexOf('k');
-    cells[8] = k >= 0
-        ? QByteArrayView(scratch.number, writeShortestNumber(resultNumberValue(speed.first(k)), scratch.number))
-        : QByteArrayView();
+    cells[8] = k >= 0 ? QByteArrayView(scratch.number,
+                                       writeShortestNumber(numberValue(speed.first(k)), scratch.number))
+                      : QByteArrayView();
     cells[9] = record.LengthSeconds;
     return picture;
   }
@@ -194,17 +188,16 @@ int buildResultCells(const StationRecord &record, ResultLayout layout, ResultTab
   QByteArrayView address = record.StreamURL;
   while (!address.isEmpty() && (address.front() == '"' || address.front() == ' '))
     address = address.sliced(1);
-  while (!address.isEmpty() && (address.back() == '"' || address.back() == ' '))
-    address.chop(1);
+  while (!address.isEmpty() && (address.back() == '"' || address.back() == ' ')) address.chop(1);
   cells[4] = trimmedText(address);
   cells[5] = record.WebsiteURL;
   cells[6] = QByteArrayView();
   cells[7] = QByteArrayView();
   cells[9] = QByteArrayView();
-  const double speedValue = resultNumberValue(speed);
+  const double speedValue = numberValue(speed);
   cells[8] = speedValue == 0 || sameBytes(speed, "?bps")
-      ? QByteArrayView("5000")
-      : QByteArrayView(scratch.number, writeShortestNumber(speedValue, scratch.number));
+                 ? QByteArrayView("5000")
+                 : QByteArrayView(scratch.number, writeShortestNumber(speedValue, scratch.number));
   return ResultTableModel::NoPicture;
 }
 

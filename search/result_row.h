@@ -1,8 +1,8 @@
 #pragma once
 
+#include "base/number_text.h"
+#include "results/result_layout.h"
 #include "results/result_table_model.h"
-#include "search/result_layout.h"
-#include "search/result_number.h"
 
 #include <QByteArray>
 #include <QByteArrayView>

@@ -6,7 +6,7 @@
 
 namespace tessivar {
 
-SearchHistory::SearchHistory(QStringList entries) : m_entries(std::move(entries)) {}
+SearchHistory::SearchHistory(QStringList entries) : entries_(std::move(entries)) {}
 
 QString SearchHistory::entryForm(QStringView text)
 {
@@ -21,7 +21,7 @@ QString SearchHistory::comparisonKey(QStringView text)
 bool SearchHistory::contains(QStringView text) const
 {
   const QString key = comparisonKey(text);
-  for (const QString &entry : m_entries) {
+  for (const QString &entry : entries_) {
     if (comparisonKey(entry) == key) return true;
   }
   return false;
@@ -35,7 +35,7 @@ bool SearchHistory::accepts(QStringView text, int genreFormatCode) const
 bool SearchHistory::record(QStringView text, int genreFormatCode)
 {
   if (!accepts(text, genreFormatCode)) return false;
-  m_entries.append(entryForm(text));
+  entries_.append(entryForm(text));
   return true;
 }
 

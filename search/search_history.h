@@ -13,11 +13,11 @@ namespace tessivar {
 // other: a browse request made with an empty box adds one empty entry the first time only.
 class SearchHistory
 {
-public:
+ public:
   SearchHistory() = default;
   explicit SearchHistory(QStringList entries);
 
-  const QStringList &entries() const { return m_entries; }
+  const QStringList &entries() const { return entries_; }
 
   // Whether an entry matches text, both compared by comparisonKey().
   bool contains(QStringView text) const;
@@ -26,15 +26,15 @@ public:
   // Appends entryForm(text) when accepts() says so; returns whether it was appended.
   bool record(QStringView text, int genreFormatCode);
 
-  void clear() { m_entries.clear(); }
+  void clear() { entries_.clear(); }
 
   // Trimmed, blanks turned into "+": the form a text is listed in.
   static QString entryForm(QStringView text);
   // The entry form upper-cased: the form texts are compared in.
   static QString comparisonKey(QStringView text);
 
-private:
-  QStringList m_entries;
+ private:
+  QStringList entries_;
 };
 
 }  // namespace tessivar

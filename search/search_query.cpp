@@ -1,5 +1,6 @@
 #include "search/search_query.h"
 
+#include "base/connection_speed.h"
 #include "search/search_history.h"
 
 #include <initializer_list>
@@ -9,21 +10,6 @@ namespace tessivar {
 namespace {
 
 constexpr auto clientVersion = QStringView(u"3.7");
-
-struct SpeedName
-{
-  QStringView name;
-  int limit;
-};
-
-constexpr std::array<SpeedName, 6> speedNames{{
-    {u"Phone Modem 28.8", 28},
-    {u"Phone Modem 33.6", 33},
-    {u"Phone Modem 56k", 56},
-    {u"ISDN 64k", 64},
-    {u"ISDN 128k", 128},
-    {u"Cable/DSL", 300},
-}};
 
 // Joins the pieces into one text with a single allocation.
 QString join(std::initializer_list<QStringView> pieces)
@@ -73,14 +59,6 @@ QString prepareKeywordText(const QString &text)
   QString prepared = text;
   prepared.replace(u' ', u'+');
   return prepared;
-}
-
-std::optional<int> speedLimit(QStringView connectionSpeed)
-{
-  for (const SpeedName &speed : speedNames) {
-    if (speed.name == connectionSpeed) return speed.limit;
-  }
-  return std::nullopt;
 }
 
 QString speedParameter(QStringView connectionSpeed)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/search_choices.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -12,28 +14,6 @@ class SearchHistory;
 
 // The three kinds of request RunSearch builds.
 enum class SearchRequestKind { Keyword, ListAll, Browse };
-
-// Which search-mode option is selected: optLive, optArch or optLib.
-enum class SearchMode { Live, Archive, Library };
-
-// The 13 format check boxes, by their setting keys. A box counts as ticked only when its value
-// is exactly 1.
-struct FormatBoxes
-{
-  int chkRA = 0;
-  int chkMA = 0;
-  int chkRV = 0;
-  int chkNA = 0;
-  int chkNV = 0;
-  int chkNF = 0;
-  int chkAV = 0;
-  int chkAVF = 0;
-  int chkWA = 0;
-  int chkXDM = 0;
-  int chkWAVF = 0;
-  int chkMAF = 0;
-  int chkMPEG = 0;
-};
 
 // One format box: its setting key, the parameter it adds to the address, and its member.
 struct FormatFlag
@@ -51,15 +31,15 @@ struct SearchInput
 {
   QString keywordText;  // the search box's text as it stands
   SearchRequestKind kind = SearchRequestKind::Keyword;
-  QString letter;       // browse pages only
-  int page = 0;         // browse pages only
+  QString letter;  // browse pages only
+  int page = 0;    // browse pages only
   int genreFormatCode = -1;
   SearchMode mode = SearchMode::Live;
   FormatBoxes formats;
   QString connectionSpeed;
-  int minBitRate = 0;   // kbps, 0 = off; from a text box use wholeNumberValue()
-  int minLength = 0;    // minutes, 0 = off
-  QString dataServer;   // host, optionally host:port
+  int minBitRate = 0;  // kbps, 0 = off; from a text box use wholeNumberValue()
+  int minLength = 0;   // minutes, 0 = off
+  QString dataServer;  // host, optionally host:port
 };
 
 enum class SearchOutcome {
@@ -70,8 +50,8 @@ enum class SearchOutcome {
 struct SearchQuery
 {
   SearchOutcome outcome = SearchOutcome::EmptyKeywords;
-  QString address;                    // the whole GET address, "http://" included
-  QString preparedKeywordText;        // to write back into the search box
+  QString address;              // the whole GET address, "http://" included
+  QString preparedKeywordText;  // to write back into the search box
   // The entry to append to the search box's list, when set (see SearchHistory::record).
   std::optional<QString> historyEntry;
 };
@@ -91,10 +71,6 @@ QString formatGroup(const FormatBoxes &boxes, SearchMode mode, int genreFormatCo
 
 // "&MBPS=..." and "&MT=..." (seconds) for the non-zero limits; possibly empty.
 QString limitsGroup(int minBitRate, int minLength);
-
-// The speed limit of a connection name (exact compare): 28, 33, 56, 64, 128 or 300; none for
-// any other name ("All Connections", empty).
-std::optional<int> speedLimit(QStringView connectionSpeed);
 
 // "&SPD=" followed by the speed limit, 0 when the name has none.
 QString speedParameter(QStringView connectionSpeed);

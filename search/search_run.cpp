@@ -1,6 +1,6 @@
 #include "search/search_run.h"
 
-#include "app/product.h"
+#include "base/product.h"
 #include "platform/prompter.h"
 #include "results/result_table_model.h"
 #include "search/error_page_check.h"
@@ -20,7 +20,10 @@ namespace {
 
 constexpr int idleTicksWrap = 50000;
 
-QString searchingText() { return QStringLiteral("Searching..."); }
+QString searchingText()
+{
+  return QStringLiteral("Searching...");
+}
 
 ResultLayout layoutFor(SearchMode mode)
 {
@@ -30,11 +33,10 @@ ResultLayout layoutFor(SearchMode mode)
 // The eight boxes whose absence may thin out the results.
 bool allPlayerFormatsSelected(const FormatBoxes &boxes)
 {
-  for (int FormatBoxes::*box : {&FormatBoxes::chkAV, &FormatBoxes::chkWA, &FormatBoxes::chkRA,
-                                &FormatBoxes::chkRV, &FormatBoxes::chkNV, &FormatBoxes::chkNA,
-                                &FormatBoxes::chkXDM, &FormatBoxes::chkMA}) {
-    if (boxes.*box == 0)
-      return false;
+  for (int FormatBoxes::*box :
+       {&FormatBoxes::chkAV, &FormatBoxes::chkWA, &FormatBoxes::chkRA, &FormatBoxes::chkRV,
+        &FormatBoxes::chkNV, &FormatBoxes::chkNA, &FormatBoxes::chkXDM, &FormatBoxes::chkMA}) {
+    if (boxes.*box == 0) return false;
   }
   return true;
 }
@@ -43,21 +45,22 @@ QString emptyResultMessage(const FormatBoxes &boxes)
 {
   QString text = QStringLiteral("No results returned. Try a less specific search. ");
   if (!allPlayerFormatsSelected(boxes))
-    text += QStringLiteral(" **NOTE : Not all player formats are selected, this may cause you "
-                           "receive less results.");
+    text += QStringLiteral(
+        " **NOTE : Not all player formats are selected, this may cause you "
+        "receive less results.");
   return text;
 }
 
 QString retrievingErrorMessage()
 {
-  return QStringLiteral("Error retrieving data, Please check your Internet connection or contact ")
-         + product::supportEmail() + QStringLiteral(" for system status.");
+  return QStringLiteral("Error retrieving data, Please check your Internet connection or contact ") +
+         product::supportEmail() + QStringLiteral(" for system status.");
 }
 
 QString connectingErrorMessage()
 {
-  return QStringLiteral("Error connecting to Halvorne. If this problem persists, please contact ")
-         + product::supportEmail();
+  return QStringLiteral("Error connecting to Halvorne. If this problem persists, please contact ") +
+         product::supportEmail();
 }
 
 }  // namespace
@@ -66,63 +69,54 @@ QString connectingErrorMessage()
 // never from inside the transfer event or the setter that caused the change.
 class SearchRun::NextChange
 {
-public:
-  explicit NextChange(SearchRun &run) : m_run(run) {}
+ public:
+  explicit NextChange(SearchRun &run) : run_(run) {}
   bool await_ready() const noexcept { return false; }
-  void await_suspend(std::coroutine_handle<> waiter) { m_run.m_waiters.push_back(waiter); }
+  void await_suspend(std::coroutine_handle<> waiter) { run_.waiters_.push_back(waiter); }
   void await_resume() const noexcept {}
 
-private:
-  SearchRun &m_run;
+ private:
+  SearchRun &run_;
 };
 
-SearchRun::SearchRun(SearchWindow &window, HttpTransfer &transfer, Prompter &prompter,
-                     QObject *parent)
-    : QObject(parent), m_window(window), m_transfer(transfer), m_prompter(prompter),
-      m_transferGuard(&transfer)
+SearchRun::SearchRun(SearchWindow &window, HttpTransfer &transfer, Prompter &prompter, QObject *parent)
+    : QObject(parent), window_(window), transfer_(transfer), prompter_(prompter), transferGuard_(&transfer)
 {
   // A window that is a QObject is watched, so a run never touches it after it has gone.
-  m_windowGuard = dynamic_cast<QObject *>(&window);
-  m_windowTracked = !m_windowGuard.isNull();
+  windowGuard_ = dynamic_cast<QObject *>(&window);
+  windowTracked_ = !windowGuard_.isNull();
 
-  m_parser = new ResultPageParser(window.resultsModel(), window.relatedModel(), this);
-  m_parser->setLayoutSource([this] {
-    return windowExists() ? layoutFor(m_window.searchMode()) : ResultLayout::Live;
+  parser_ = new ResultPageParser(window.resultsModel(), window.relatedModel(), this);
+  parser_->setLayoutSource(
+      [this] { return windowExists() ? layoutFor(window_.searchMode()) : ResultLayout::Live; });
+  connect(parser_, &ResultPageParser::searchCaptionChanged, this, [this](const QString &caption) {
+    if (windowExists()) window_.setResultsCaption(caption);
   });
-  connect(m_parser, &ResultPageParser::searchCaptionChanged, this,
-          [this](const QString &caption) {
-            if (windowExists())
-              m_window.setResultsCaption(caption);
-          });
-  connect(m_parser, &ResultPageParser::totalPagesChanged, this,
-          [this](const QString &totalPages) {
-            if (windowExists())
-              m_window.showTotalPages(totalPages);
-          });
-  connect(m_parser, &ResultPageParser::progressChanged, this, [this](int maximum, int value) {
-    if (!windowExists())
-      return;
-    if (m_window.progressMaximum() < maximum)
-      m_window.setProgressMaximum(maximum);
-    m_window.setProgressValue(std::min(value, m_window.progressMaximum()));
+  connect(parser_, &ResultPageParser::totalPagesChanged, this, [this](const QString &totalPages) {
+    if (windowExists()) window_.showTotalPages(totalPages);
+  });
+  connect(parser_, &ResultPageParser::progressChanged, this, [this](int maximum, int value) {
+    if (!windowExists()) return;
+    if (window_.progressMaximum() < maximum) window_.setProgressMaximum(maximum);
+    window_.setProgressValue(std::min(value, window_.progressMaximum()));
   });
 
-  connect(&m_transfer, &HttpTransfer::documentOutput, this, &SearchRun::onDocumentOutput);
-  connect(&m_transfer, &HttpTransfer::errorOccurred, this,
+  connect(&transfer_, &HttpTransfer::documentOutput, this, &SearchRun::onDocumentOutput);
+  connect(&transfer_, &HttpTransfer::errorOccurred, this,
           [this](int number, const QString &) { onTransferError(number); });
-  connect(&m_transfer, &HttpTransfer::finishedAny, this, &SearchRun::transferStateChanged);
+  connect(&transfer_, &HttpTransfer::finishedAny, this, &SearchRun::transferStateChanged);
   connect(this, &SearchRun::transferStateChanged, this, &SearchRun::scheduleWake);
 
-  m_timer1 = new QTimer(this);
-  m_timer1->setObjectName(QStringLiteral("Timer1"));
-  m_timer1->setInterval(1000);
-  connect(m_timer1, &QTimer::timeout, this, &SearchRun::idleTick);
-  m_timer1->start();
+  timer1_ = new QTimer(this);
+  timer1_->setObjectName(QStringLiteral("Timer1"));
+  timer1_->setInterval(1000);
+  connect(timer1_, &QTimer::timeout, this, &SearchRun::idleTick);
+  timer1_->start();
 
-  m_timer2 = new QTimer(this);
-  m_timer2->setObjectName(QStringLiteral("Timer2"));
-  m_timer2->setInterval(1000);
-  connect(m_timer2, &QTimer::timeout, this, &SearchRun::clockTick);
+  timer2_ = new QTimer(this);
+  timer2_->setObjectName(QStringLiteral("Timer2"));
+  timer2_->setInterval(1000);
+  connect(timer2_, &QTimer::timeout, this, &SearchRun::clockTick);
 }
 
 SearchRun::~SearchRun() = default;
@@ -131,25 +125,24 @@ SearchRun::~SearchRun() = default;
 
 QCoro::Task<> SearchRun::SearchFromBox()
 {
-  if (m_window.searchText().isEmpty()) {
-    m_prompter.ask(PromptIcon::Information, product::applicationName(),
-                   QStringLiteral("Please enter search text."));
+  if (window_.searchText().isEmpty()) {
+    prompter_.ask(PromptIcon::Information, product::applicationName(),
+                  QStringLiteral("Please enter search text."));
     co_return;
   }
-  m_genreFormatCode = -1;
+  genreFormatCode_ = -1;
   co_await RunSearch(false, false, QString(), 0);
 }
 
 QCoro::Task<> SearchRun::startSearch()
 {
-  m_genreFormatCode = -1;
+  genreFormatCode_ = -1;
   co_await RunSearch(false, false, QString(), 0);
 }
 
 void SearchRun::stopSearch()
 {
-  if (m_transferGuard && !m_transfer.isIdle())
-    m_transfer.cancel();
+  if (transferGuard_ && !transfer_.isIdle()) transfer_.cancel();
   setStopRequested(true);
 }
 
@@ -157,143 +150,126 @@ QCoro::Task<> SearchRun::RunSearch(bool listAll, bool browse, QString letter, in
 {
   // The window's search controls are locked while a run is on, but a genre menu entry is not:
   // one run at a time.
-  if (m_searching)
-    co_return;
+  if (searching_) co_return;
 
   SearchInput input;
-  input.keywordText = m_window.searchText();
+  input.keywordText = window_.searchText();
   input.kind = browse    ? SearchRequestKind::Browse
                : listAll ? SearchRequestKind::ListAll
                          : SearchRequestKind::Keyword;
   input.letter = letter;
   input.page = page;
-  input.genreFormatCode = m_genreFormatCode;
-  input.mode = m_window.searchMode();
-  input.formats = m_window.formatBoxes();
-  input.connectionSpeed = m_window.connectionSpeed();
-  input.minBitRate = m_window.minBitRate();
-  input.minLength = m_window.minLength();
-  input.dataServer = m_window.dataServer();
+  input.genreFormatCode = genreFormatCode_;
+  input.mode = window_.searchMode();
+  input.formats = window_.formatBoxes();
+  input.connectionSpeed = window_.connectionSpeed();
+  input.minBitRate = window_.minBitRate();
+  input.minLength = window_.minLength();
+  input.dataServer = window_.dataServer();
 
-  const SearchQuery query = buildSearchQuery(input, m_window.searchHistory());
+  const SearchQuery query = buildSearchQuery(input, window_.searchHistory());
   if (query.outcome == SearchOutcome::EmptyKeywords) {
-    m_prompter.ask(PromptIcon::Critical, product::applicationTitle(), emptyKeywordsMessage());
+    prompter_.ask(PromptIcon::Critical, product::applicationTitle(), emptyKeywordsMessage());
     co_return;
   }
 
-  m_searching = true;
+  searching_ = true;
   const QPointer<SearchRun> self(this);
 
   // Lock the window.
-  m_window.lockForSearch();
-  m_window.resultsModel()->clear();
-  m_window.relatedModel()->clear();
-  m_window.setStatusText(1, searchingText());
-  m_window.setResultsCaption(searchResultsCaption(0));
+  window_.lockForSearch();
+  window_.resultsModel()->clear();
+  window_.relatedModel()->clear();
+  window_.setStatusText(1, searchingText());
+  window_.setResultsCaption(searchResultsCaption(0));
 
   // The prepared keyword text and the history entry.
-  m_window.setSearchText(query.preparedKeywordText);
-  if (query.historyEntry)
-    m_window.addSearchHistoryEntry(*query.historyEntry);
+  window_.setSearchText(query.preparedKeywordText);
+  if (query.historyEntry) window_.addSearchHistoryEntry(*query.historyEntry);
 
   // Reset the shared state, start the clock. TransferDone is cleared before the request: the
   // transfer may end before the first wait returns.
-  m_stopRequested = false;
-  m_parser->setStopRequested(false);
-  m_parser->setRelatedMode(false);
-  m_parser->setConnectionSpeed(input.connectionSpeed);
-  m_parser->setResultCount(0);
-  m_parser->beginDocument();  // no leftover of an earlier page is taken for this one's
-  m_idleTicks = 0;
-  m_elapsedSeconds = 0;
-  m_transferError = 0;
-  m_transferDone = false;
-  m_timer2->start();
-  m_window.setStatusText(3, QString());
+  stopRequested_ = false;
+  parser_->setStopRequested(false);
+  parser_->setRelatedMode(false);
+  parser_->setConnectionSpeed(input.connectionSpeed);
+  parser_->setResultCount(0);
+  parser_->beginDocument();  // no leftover of an earlier page is taken for this one's
+  idleTicks_ = 0;
+  elapsedSeconds_ = 0;
+  transferError_ = 0;
+  transferDone_ = false;
+  timer2_->start();
+  window_.setStatusText(3, QString());
 
   // A "#" in the keywords would start a fragment, which never leaves the program, and cut off
   // the rest of the address: it goes out as "%23", which the server reads back as "#".
-  m_transfer.requestDocument(QString(query.address).replace(u'#', QStringLiteral("%23")));
+  transfer_.requestDocument(QString(query.address).replace(u'#', QStringLiteral("%23")));
   co_await waitForTransfer();
 
-  if (!self)
-    co_return;
+  if (!self) co_return;
   // A stop set elsewhere (the scanner closing) ends the wait without cancelling: no transfer
   // outlives its run.
-  if (m_stopRequested && m_transferGuard && !m_transfer.isIdle())
-    m_transfer.cancel();
+  if (stopRequested_ && transferGuard_ && !transfer_.isIdle()) transfer_.cancel();
   // The window is closing: leave it as it is.
-  if (windowGone())
-    co_return finishClosing();
+  if (windowGone()) co_return finishClosing();
 
-  m_timer2->stop();
+  timer2_->stop();
 
   // A transfer that ended without its end, an error or a stop was taken over by a newer request
   // on the same transfer: the run ends quietly, like a stopped one.
-  const bool abandoned = !m_transferDone && m_transferError == 0 && !m_stopRequested;
-  const auto stopped = [this, abandoned] { return m_stopRequested || abandoned; };
+  const bool abandoned = !transferDone_ && transferError_ == 0 && !stopRequested_;
+  const auto stopped = [this, abandoned] { return stopRequested_ || abandoned; };
 
   // A stopped run shows no message, so its unfinished tail is not taken for an error page.
-  if (m_transferError == 0 && !stopped()) {
+  if (transferError_ == 0 && !stopped()) {
     if (const auto message = CheckServerErrorPage(responseBuffer())) {
-      m_prompter.ask(PromptIcon::Critical, product::applicationName(), *message);
-      if (!self)
-        co_return;
-      if (windowGone())
-        co_return finishClosing();
+      prompter_.ask(PromptIcon::Critical, product::applicationName(), *message);
+      if (!self) co_return;
+      if (windowGone()) co_return finishClosing();
       setTransferError(-1);
     }
   }
 
   if (resultCount() > 0) {
-    ResultTableModel *results = m_window.resultsModel();
+    ResultTableModel *results = window_.resultsModel();
     if (results->rowCount() > 0) {
-      const int column = m_window.searchMode() == SearchMode::Archive ? 3 : 0;
+      const int column = window_.searchMode() == SearchMode::Archive ? 3 : 0;
       results->sortRows(column, Qt::AscendingOrder, ResultTableModel::SortKind::Text);
     }
-    if (m_window.searchMode() != SearchMode::Live) {
-      co_await m_window.preVerify();
-      if (!self)
-        co_return;
-      if (windowGone())
-        co_return finishClosing();
+    if (window_.searchMode() != SearchMode::Live) {
+      co_await window_.preVerify();
+      if (!self) co_return;
+      if (windowGone()) co_return finishClosing();
     }
-  } else if (m_transferError == 0 && !stopped()) {
-    m_prompter.ask(PromptIcon::Information, product::applicationTitle(),
-                   emptyResultMessage(m_window.formatBoxes()));
-    if (!self)
-      co_return;
-    if (windowGone())
-      co_return finishClosing();
+  } else if (transferError_ == 0 && !stopped()) {
+    prompter_.ask(PromptIcon::Information, product::applicationTitle(),
+                  emptyResultMessage(window_.formatBoxes()));
+    if (!self) co_return;
+    if (windowGone()) co_return finishClosing();
   }
 
-  if (!stopped() && m_transferError != 0) {
-    m_prompter.ask(PromptIcon::Critical, product::applicationTitle(), retrievingErrorMessage());
-    if (!self)
-      co_return;
-    if (windowGone())
-      co_return finishClosing();
+  if (!stopped() && transferError_ != 0) {
+    prompter_.ask(PromptIcon::Critical, product::applicationTitle(), retrievingErrorMessage());
+    if (!self) co_return;
+    if (windowGone()) co_return finishClosing();
   }
 
-  if (m_genreFormatCode != -1)
-    m_window.setSearchText(QString());
+  if (genreFormatCode_ != -1) window_.setSearchText(QString());
 
-  m_window.setSearchBoxEnabled(true);
-  m_window.setProgressValue(0);
-  m_window.setStatusText(1, QStringLiteral("Done"));
-  if (resultCount() >= 1)
-    m_window.setResultsCaption(searchResultsCaption(resultCount()));
+  window_.setSearchBoxEnabled(true);
+  window_.setProgressValue(0);
+  window_.setStatusText(1, QStringLiteral("Done"));
+  if (resultCount() >= 1) window_.setResultsCaption(searchResultsCaption(resultCount()));
 
-  if (!stopped() && m_transferError != 0) {
-    m_prompter.ask(PromptIcon::Critical, product::applicationTitle(), connectingErrorMessage());
-    if (!self)
-      co_return;
-    if (windowGone())
-      co_return finishClosing();
+  if (!stopped() && transferError_ != 0) {
+    prompter_.ask(PromptIcon::Critical, product::applicationTitle(), connectingErrorMessage());
+    if (!self) co_return;
+    if (windowGone()) co_return finishClosing();
   }
 
-  m_window.unlockAfterSearch();
-  m_searching = false;
+  window_.unlockAfterSearch();
+  searching_ = false;
   emit searchFinished();
 }
 
@@ -302,25 +278,22 @@ QCoro::Task<> SearchRun::waitForTransfer()
   const QPointer<SearchRun> self(this);
   // The transfer is idle again before its closing event arrives, so "not busy" ends the wait
   // also when the transfer ended without End or an error (cancelled by a newer request).
-  while (m_transferGuard && m_transfer.isBusy() && !m_stopRequested && !m_transferDone && m_transferError == 0) {
+  while (transferGuard_ && transfer_.isBusy() && !stopRequested_ && !transferDone_ && transferError_ == 0) {
     co_await NextChange(*this);
-    if (!self)
-      co_return;
+    if (!self) co_return;
   }
 }
 
 void SearchRun::scheduleWake()
 {
-  if (m_waiters.empty() || m_wakeScheduled)
-    return;
-  m_wakeScheduled = true;
+  if (waiters_.empty() || wakeScheduled_) return;
+  wakeScheduled_ = true;
   QTimer::singleShot(0, this, [this] {
-    m_wakeScheduled = false;
-    const std::vector<std::coroutine_handle<>> waiters = std::exchange(m_waiters, {});
+    wakeScheduled_ = false;
+    const std::vector<std::coroutine_handle<>> waiters = std::exchange(waiters_, {});
     const QPointer<SearchRun> self(this);
     for (const std::coroutine_handle<> waiter : waiters) {
-      if (!self)
-        return;  // the run went away while an earlier waiter ran; the rest never resume
+      if (!self) return;  // the run went away while an earlier waiter ran; the rest never resume
       waiter.resume();
     }
   });
@@ -330,77 +303,80 @@ void SearchRun::scheduleWake()
 
 void SearchRun::setStopRequested(bool stop)
 {
-  m_stopRequested = stop;
-  m_parser->setStopRequested(stop);
+  stopRequested_ = stop;
+  parser_->setStopRequested(stop);
   emit transferStateChanged();
 }
 
 void SearchRun::setTransferDone(bool done)
 {
-  m_transferDone = done;
+  transferDone_ = done;
   emit transferStateChanged();
 }
 
 void SearchRun::setTransferError(int number)
 {
-  m_transferError = number;
+  transferError_ = number;
   emit transferStateChanged();
 }
 
 void SearchRun::setIdleTicks(int ticks)
 {
-  m_idleTicks = ticks;
+  idleTicks_ = ticks;
   emit transferStateChanged();
 }
 
-int SearchRun::resultCount() const { return m_parser->resultCount(); }
+int SearchRun::resultCount() const
+{
+  return parser_->resultCount();
+}
 
-QString SearchRun::responseBuffer() const { return QString::fromUtf8(m_parser->responseBuffer()); }
+QString SearchRun::responseBuffer() const
+{
+  return QString::fromUtf8(parser_->responseBuffer());
+}
 
 // --- Timers -------------------------------------------------------------------------------------
 
 void SearchRun::idleTick()
 {
-  m_idleTicks += 1;
-  if (m_idleTicks > idleTicksWrap)
-    m_idleTicks = 0;
+  idleTicks_ += 1;
+  if (idleTicks_ > idleTicksWrap) idleTicks_ = 0;
   emit transferStateChanged();
 }
 
 void SearchRun::clockTick()
 {
-  if (windowGone())
-    return;
-  m_window.setStatusText(1, searchingText());
-  m_elapsedSeconds += 1;
-  m_window.setStatusText(2, searchClockText(m_elapsedSeconds));
+  if (windowGone()) return;
+  window_.setStatusText(1, searchingText());
+  elapsedSeconds_ += 1;
+  window_.setStatusText(2, searchClockText(elapsedSeconds_));
 }
 
 // --- Transfer events ----------------------------------------------------------------------------
 
 void SearchRun::onDocumentOutput(DocumentState state, const QByteArray &block)
 {
-  if (m_stopRequested)
-    return;
+  if (stopRequested_) return;
   switch (state) {
-  case DocumentState::Begin:
-    m_parser->beginDocument();
-    m_idleTicks = 0;
-    break;
-  case DocumentState::Headers:
-    m_idleTicks = 0;
-    break;
-  case DocumentState::Data:
-    // The parser moves the progress bar (block length, then the unparsed length).
-    m_idleTicks = 0;
-    m_parser->extract(block);
-    break;
-  case DocumentState::Error:
-    m_transferError = -1;
-    break;
-  case DocumentState::End:
-    m_transferDone = true;
-    break;
+    case DocumentState::Begin:
+      parser_->beginDocument();
+      idleTicks_ = 0;
+      break;
+    case DocumentState::Headers:
+      idleTicks_ = 0;
+      break;
+    case DocumentState::Data:
+      // The parser moves the progress bar (block length, then the unparsed length).
+      idleTicks_ = 0;
+      parser_->extract(block);
+      break;
+    case DocumentState::Error:
+      transferError_ = -1;
+      break;
+    case DocumentState::End:
+      transferDone_ = true;
+      break;
   }
   emit transferStateChanged();
 }
@@ -408,21 +384,26 @@ void SearchRun::onDocumentOutput(DocumentState state, const QByteArray &block)
 void SearchRun::onTransferError(int number)
 {
   // Every error event is the transfer's failure, whatever number it carries.
-  m_transferError = number != 0 ? number : -1;
+  transferError_ = number != 0 ? number : -1;
   emit transferStateChanged();
 }
 
-bool SearchRun::windowExists() const { return !m_windowTracked || !m_windowGuard.isNull(); }
+bool SearchRun::windowExists() const
+{
+  return !windowTracked_ || !windowGuard_.isNull();
+}
 
-bool SearchRun::windowGone() const { return !windowExists() || m_window.isUnloading(); }
+bool SearchRun::windowGone() const
+{
+  return !windowExists() || window_.isUnloading();
+}
 
 // Ends a run whose window is closing: no clock and no transfer outlive it.
 void SearchRun::finishClosing()
 {
-  m_timer2->stop();
-  if (m_transferGuard && !m_transfer.isIdle())
-    m_transfer.cancel();
-  m_searching = false;
+  timer2_->stop();
+  if (transferGuard_ && !transfer_.isIdle()) transfer_.cancel();
+  searching_ = false;
   emit searchFinished();
 }
 

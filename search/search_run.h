@@ -29,9 +29,8 @@ class SearchRun final : public QObject
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(SearchRun)
 
-public:
-  SearchRun(SearchWindow &window, HttpTransfer &transfer, Prompter &prompter,
-            QObject *parent = nullptr);
+ public:
+  SearchRun(SearchWindow &window, HttpTransfer &transfer, Prompter &prompter, QObject *parent = nullptr);
   ~SearchRun() override;
 
   // --- Entry points -----------------------------------------------------------------------------
@@ -49,53 +48,53 @@ public:
   // the window calls. Cancels a running transfer and sets StopRequested.
   void stopSearch();
 
-  bool isSearching() const { return m_searching; }
+  bool isSearching() const { return searching_; }
 
   // GenreFormatCode: -1 = none. The genre shortcuts set it before RunSearch; the search box,
   // "&Start Search" and "&List All Stations" reset it.
-  int genreFormatCode() const { return m_genreFormatCode; }
-  void setGenreFormatCode(int code) { m_genreFormatCode = code; }
+  int genreFormatCode() const { return genreFormatCode_; }
+  void setGenreFormatCode(int code) { genreFormatCode_ = code; }
 
   // --- The shared transfer state of the main window --------------------------------------------
   // Every setter wakes the waits, so a changed flag is seen at once.
 
-  bool stopRequested() const { return m_stopRequested; }        // StopRequested
+  bool stopRequested() const { return stopRequested_; }  // StopRequested
   void setStopRequested(bool stop);
-  bool transferDone() const { return m_transferDone; }          // TransferDone
+  bool transferDone() const { return transferDone_; }  // TransferDone
   void setTransferDone(bool done);
-  int transferError() const { return m_transferError; }         // TransferError, -1 or a number
+  int transferError() const { return transferError_; }  // TransferError, -1 or a number
   void setTransferError(int number);
-  int idleTicks() const { return m_idleTicks; }                 // IdleTicks
+  int idleTicks() const { return idleTicks_; }  // IdleTicks
   void setIdleTicks(int ticks);
-  int elapsedSeconds() const { return m_elapsedSeconds; }       // ElapsedSeconds
-  int resultCount() const;                                      // ResultCount
+  int elapsedSeconds() const { return elapsedSeconds_; }  // ElapsedSeconds
+  int resultCount() const;                                // ResultCount
   // ResponseBuffer: the page text the parser has not consumed yet.
   QString responseBuffer() const;
   // The page parser the transfer's data events feed (extract). Related results switch it to
   // related mode around their own request.
-  ResultPageParser &parser() { return *m_parser; }
+  ResultPageParser &parser() { return *parser_; }
 
   // Waits while the transfer is busy, then until TransferDone, TransferError or StopRequested is
   // set, or the transfer has ended some other way (cancelled by a newer request). For every
   // request on the window's transfer (searches, related results, the description fetch).
   QCoro::Task<> waitForTransfer();
 
-  QTimer *idleTimer() const { return m_timer1; }   // Timer1: 1000 ms, always on
-  QTimer *clockTimer() const { return m_timer2; }  // Timer2: 1000 ms while a search runs
+  QTimer *idleTimer() const { return timer1_; }   // Timer1: 1000 ms, always on
+  QTimer *clockTimer() const { return timer2_; }  // Timer2: 1000 ms while a search runs
 
-public slots:
+ public slots:
   // Timer1's tick: IdleTicks + 1, back to 0 above 50000.
   void idleTick();
   // Timer2's tick: panel 1 "Searching...", ElapsedSeconds + 1, panel 2 the clock text.
   void clockTick();
 
-signals:
+ signals:
   // Any of the shared flags changed or a transfer event arrived; wakes the waits.
   void transferStateChanged();
   // A run has ended, whichever way (also when the window was closing).
   void searchFinished();
 
-private:
+ private:
   class NextChange;
 
   void scheduleWake();
@@ -107,28 +106,28 @@ private:
   bool windowGone() const;
   void finishClosing();
 
-  SearchWindow &m_window;
-  HttpTransfer &m_transfer;
-  Prompter &m_prompter;
-  QPointer<QObject> m_windowGuard;  // the window, when it is a QObject
-  bool m_windowTracked = false;
-  QPointer<HttpTransfer> m_transferGuard;
-  ResultPageParser *m_parser = nullptr;
+  SearchWindow &window_;
+  HttpTransfer &transfer_;
+  Prompter &prompter_;
+  QPointer<QObject> windowGuard_;  // the window, when it is a QObject
+  bool windowTracked_ = false;
+  QPointer<HttpTransfer> transferGuard_;
+  ResultPageParser *parser_ = nullptr;
 
-  QTimer *m_timer1 = nullptr;
-  QTimer *m_timer2 = nullptr;
+  QTimer *timer1_ = nullptr;
+  QTimer *timer2_ = nullptr;
 
   // Coroutines waiting in waitForTransfer(), resumed from the event loop after a change.
-  std::vector<std::coroutine_handle<>> m_waiters;
-  bool m_wakeScheduled = false;
+  std::vector<std::coroutine_handle<>> waiters_;
+  bool wakeScheduled_ = false;
 
-  bool m_searching = false;
-  int m_genreFormatCode = -1;
-  bool m_stopRequested = false;
-  bool m_transferDone = false;
-  int m_transferError = 0;
-  int m_idleTicks = 0;
-  int m_elapsedSeconds = 0;
+  bool searching_ = false;
+  int genreFormatCode_ = -1;
+  bool stopRequested_ = false;
+  bool transferDone_ = false;
+  int transferError_ = 0;
+  int idleTicks_ = 0;
+  int elapsedSeconds_ = 0;
 };
 
 }  // namespace tessivar

@@ -15,7 +15,7 @@ class ResultTableModel;
 // empties both result models when it starts and sorts resultsModel() when the page has ended.
 class SearchWindow
 {
-public:
+ public:
   virtual ~SearchWindow() = default;
 
   // --- Locking --------------------------------------------------------------------------------

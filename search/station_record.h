@@ -1,6 +1,6 @@
 #pragma once
 
-#include "search/result_layout.h"
+#include "results/result_layout.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -39,7 +39,8 @@ struct StationRecord
 // following fields are looked for from the same place; the website is only what follows "@@".
 StationRecord splitStationRecord(QByteArrayView address, QByteArrayView text, ResultLayout layout);
 // The same into a record that is reused for many anchors.
-void splitStationRecord(QByteArrayView address, QByteArrayView text, ResultLayout layout, StationRecord &record);
+void splitStationRecord(QByteArrayView address, QByteArrayView text, ResultLayout layout,
+                        StationRecord &record);
 
 // A speed field as shown: a non-zero number gets a "k" appended unless it already ends in a
 // lower-case "k" ("56" -> "56k", "56K" -> "56Kk"); "0", empty text and text without a leading
@@ -55,10 +56,6 @@ inline bool sameBytes(QByteArrayView a, QByteArrayView b)
 // UTF-8 text without the white space at either end, white space being what QChar::isSpace
 // takes (blanks, tabs, line breaks, no-break and other Unicode spaces).
 QByteArrayView trimmedText(QByteArrayView text);
-
-// The highest speed the user's connection takes: "Phone Modem 28.8" 28, "Phone Modem 33.6" 33,
-// "Phone Modem 56k" 56, "ISDN 64k" 64, "ISDN 128k" 128, "Cable/DSL" 300; none for any other text.
-std::optional<double> connectionSpeedLimit(QStringView connectionSpeed);
 
 // True when a result of this speed is to be dropped for the user's connection.
 bool exceedsConnectionSpeed(QStringView speedText, QStringView connectionSpeed);

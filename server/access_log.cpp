@@ -33,8 +33,7 @@ void AccessLog::write(std::string_view line)
     pending_ += line;
     full = pending_.size() >= blockBytes;
   }
-  if (full)
-    flush();
+  if (full) flush();
 }
 
 void AccessLog::flush()
@@ -45,8 +44,7 @@ void AccessLog::flush()
     const std::lock_guard lock(mutex_);
     block.swap(pending_);
   }
-  if (block.empty())
-    return;
+  if (block.empty()) return;
   std::fwrite(block.data(), 1, block.size(), stdout);
   std::fflush(stdout);
 }

@@ -12,7 +12,7 @@ namespace tessivar::directory {
 // whenever a block fills, and when the log closes. A request never waits for the terminal or pipe.
 class AccessLog
 {
-public:
+ public:
   AccessLog();
   ~AccessLog();
   AccessLog(const AccessLog &) = delete;
@@ -21,11 +21,11 @@ public:
   void write(std::string_view line);
   void flush();
 
-private:
+ private:
   void flushLoop();
 
-  std::mutex output_; // keeps blocks in order; taken before mutex_
-  std::mutex mutex_;  // guards pending_ and stopping_
+  std::mutex output_;  // keeps blocks in order; taken before mutex_
+  std::mutex mutex_;   // guards pending_ and stopping_
   std::condition_variable wake_;
   std::string pending_;
   bool stopping_ = false;

@@ -27,8 +27,9 @@ void refreshDerivedColumns(Database &db)
 {
   std::vector<CatalogueEntry> stale;
   {
-    auto rows = db.query("SELECT id, url, name, format, location, genre, homepage, bitrate, kind, family, duration"
-                         " FROM entries WHERE page_head = ''");
+    auto rows = db.query(
+        "SELECT id, url, name, format, location, genre, homepage, bitrate, kind, family, duration"
+        " FROM entries WHERE page_head = ''");
     while (rows->step()) {
       CatalogueEntry entry;
       entry.id = rows->integer(0);
@@ -50,12 +51,13 @@ void refreshDerivedColumns(Database &db)
       auto update = db.query("UPDATE entries SET page_head = ?2, page_tail = ?3 WHERE id = ?1");
       update->bind(1, entry.id).bind(2, resultLineHead(entry)).bind(3, resultLineTail(entry)).run();
     }
-    auto match = db.query("INSERT INTO entry_match (id, kind, family, bitrate, duration, name_order, fold_name,"
-                          " fold_format, fold_location, fold_genre) VALUES (?1, ?2, ?3, ?4, ?5, 0, ?6, ?7, ?8, ?9)"
-                          " ON CONFLICT (id) DO UPDATE SET kind = excluded.kind, family = excluded.family,"
-                          " bitrate = excluded.bitrate, duration = excluded.duration, fold_name = excluded.fold_name,"
-                          " fold_format = excluded.fold_format, fold_location = excluded.fold_location,"
-                          " fold_genre = excluded.fold_genre");
+    auto match = db.query(
+        "INSERT INTO entry_match (id, kind, family, bitrate, duration, name_order, fold_name,"
+        " fold_format, fold_location, fold_genre) VALUES (?1, ?2, ?3, ?4, ?5, 0, ?6, ?7, ?8, ?9)"
+        " ON CONFLICT (id) DO UPDATE SET kind = excluded.kind, family = excluded.family,"
+        " bitrate = excluded.bitrate, duration = excluded.duration, fold_name = excluded.fold_name,"
+        " fold_format = excluded.fold_format, fold_location = excluded.fold_location,"
+        " fold_genre = excluded.fold_genre");
     match->bind(1, entry.id)
         .bind(2, static_cast<std::int64_t>(entry.kind))
         .bind(3, static_cast<std::int64_t>(entry.family))
@@ -70,7 +72,8 @@ void refreshDerivedColumns(Database &db)
 
   std::vector<Named> named;
   {
-    auto rows = db.query("SELECT e.id, m.name_order, e.name FROM entries e JOIN entry_match m ON m.id = e.id");
+    auto rows =
+        db.query("SELECT e.id, m.name_order, e.name FROM entries e JOIN entry_match m ON m.id = e.id");
     while (rows->step()) {
       const std::string_view name = rows->textView(2);
       named.push_back({rows->integer(0), rows->integer(1),
@@ -83,8 +86,7 @@ void refreshDerivedColumns(Database &db)
   });
   for (std::size_t i = 0; i < named.size(); ++i) {
     const auto order = static_cast<std::int64_t>(i) + 1;
-    if (named[i].order == order)
-      continue;
+    if (named[i].order == order) continue;
     auto update = db.query("UPDATE entry_match SET name_order = ?2 WHERE id = ?1");
     update->bind(1, named[i].id).bind(2, order).run();
   }

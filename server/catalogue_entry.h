@@ -9,8 +9,8 @@ namespace tessivar::directory {
 struct CatalogueEntry
 {
   std::int64_t id = 0;
-  int kind = 0;   // EntryKind
-  int family = 0; // FormatFamily
+  int kind = 0;    // EntryKind
+  int family = 0;  // FormatFamily
   std::string url;
   std::string name;
   std::string format;
@@ -19,9 +19,9 @@ struct CatalogueEntry
   std::string country;
   std::string genre;
   std::string homepage;
-  std::int64_t bitrate = 0;  // kbps, 0 unknown
-  std::int64_t duration = 0; // seconds, 0 unknown
-  std::int64_t showId = 0;   // 0 none
+  std::int64_t bitrate = 0;   // kbps, 0 unknown
+  std::int64_t duration = 0;  // seconds, 0 unknown
+  std::int64_t showId = 0;    // 0 none
   bool checkFailed = false;
 };
 

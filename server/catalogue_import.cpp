@@ -68,8 +68,7 @@ std::string clean(const std::string &text)
       blank = !out.empty();
       continue;
     }
-    if (blank)
-      out.push_back(' ');
+    if (blank) out.push_back(' ');
     blank = false;
     out.push_back(c);
   }
@@ -103,12 +102,10 @@ std::string browseInitial(const std::string &name)
 {
   const QString title = QString::fromStdString(name);
   for (QChar c : title) {
-    if (!c.isLetterOrNumber())
-      continue;
+    if (!c.isLetterOrNumber()) continue;
     QChar base = c;
     const QString decomposed = c.decomposition();
-    if (!decomposed.isEmpty())
-      base = decomposed.front();
+    if (!decomposed.isEmpty()) base = decomposed.front();
     const char16_t unit = base.toUpper().unicode();
     if ((unit >= u'A' && unit <= u'Z') || (unit >= u'0' && unit <= u'9'))
       return std::string(1, static_cast<char>(unit));
@@ -119,23 +116,21 @@ std::string browseInitial(const std::string &name)
 
 std::string locationText(const std::string &state, const std::string &country)
 {
-  if (!state.empty() && !country.empty() && state != country)
-    return state + ", " + country;
+  if (!state.empty() && !country.empty() && state != country) return state + ", " + country;
   return country.empty() ? state : country;
 }
 
 std::string hostOf(const std::string &url)
 {
   const auto scheme = url.find("://");
-  if (scheme == std::string::npos)
-    return url;
+  if (scheme == std::string::npos) return url;
   const auto begin = scheme + 3;
   return url.substr(begin, url.find_first_of("/?#", begin) - begin);
 }
 
 class EntryWriter
 {
-public:
+ public:
   explicit EntryWriter(Database &db) : db_(db), transaction_(db) {}
 
   void add(NewEntry entry, ImportCount &count)
@@ -144,19 +139,17 @@ public:
     entry.url = clean(entry.url);
     entry.name = clean(entry.name);
     const std::string key = streamKey(entry.url);
-    if (key.empty() || entry.url.size() > maxUrlLength || !isValidUtf8(entry.url) || !isValidUtf8(entry.name)) {
+    if (key.empty() || entry.url.size() > maxUrlLength || !isValidUtf8(entry.url) ||
+        !isValidUtf8(entry.name)) {
       ++count.skipped;
       return;
     }
-    if (entry.name.empty())
-      entry.name = hostOf(entry.url);
+    if (entry.name.empty()) entry.name = hostOf(entry.url);
     for (std::string *text : {&entry.state, &entry.country, &entry.genre, &entry.homepage, &entry.codec}) {
       *text = clean(*text);
-      if (!isValidUtf8(*text))
-        text->clear();
+      if (!isValidUtf8(*text)) text->clear();
     }
-    if (entry.kind != EntryKind::Clip)
-      entry.genre = genreWithNameGenres(entry.name, entry.genre);
+    if (entry.kind != EntryKind::Clip) entry.genre = genreWithNameGenres(entry.name, entry.genre);
     const FormatGuess format = classifyFormat(entry.kind, entry.codec, entry.url);
 
     auto statement = db_.query(upsertSql);
@@ -185,8 +178,7 @@ public:
   std::int64_t showId(const std::string &title)
   {
     const std::string name = clean(title);
-    if (name.empty() || !isValidUtf8(name))
-      return 0;
+    if (name.empty() || !isValidUtf8(name)) return 0;
     {
       auto insert = db_.query("INSERT INTO shows (title) VALUES (?1) ON CONFLICT (title) DO NOTHING");
       insert->bind(1, name).run();
@@ -204,7 +196,7 @@ public:
     db_.execute("INSERT INTO entry_text (entry_text) VALUES ('optimize')");
   }
 
-private:
+ private:
   Database &db_;
   Transaction transaction_;
 };
@@ -212,17 +204,16 @@ private:
 std::ifstream openFile(const std::string &path)
 {
   std::ifstream in(path, std::ios::binary);
-  if (!in)
-    throw std::runtime_error("cannot read " + path);
+  if (!in) throw std::runtime_error("cannot read " + path);
   return in;
 }
 
-CsvReader csvWithColumns(std::istream &in, const std::string &path, std::initializer_list<const char *> required)
+CsvReader csvWithColumns(std::istream &in, const std::string &path,
+                         std::initializer_list<const char *> required)
 {
   CsvReader reader(in);
   for (const char *column : required) {
-    if (!reader.hasColumn(column))
-      throw std::runtime_error(path + ": no column \"" + column + "\"");
+    if (!reader.hasColumn(column)) throw std::runtime_error(path + ": no column \"" + column + "\"");
   }
   return reader;
 }
@@ -237,22 +228,19 @@ std::map<std::string, std::string> clipShows(const std::string &clipsPath)
   const fs::path provenancePath = folder / (stem + "_provenance.csv");
   const fs::path showsPath = folder / (stem + "_shows.csv");
   std::map<std::string, std::string> showByUrl;
-  if (!fs::exists(provenancePath) || !fs::exists(showsPath))
-    return showByUrl;
+  if (!fs::exists(provenancePath) || !fs::exists(showsPath)) return showByUrl;
 
   std::map<std::string, std::string> titleById;
   {
     auto in = openFile(showsPath.string());
     CsvReader shows = csvWithColumns(in, showsPath.string(), {"show_id", "show_title"});
-    while (auto row = shows.next())
-      titleById[shows.field(*row, "show_id")] = shows.field(*row, "show_title");
+    while (auto row = shows.next()) titleById[shows.field(*row, "show_id")] = shows.field(*row, "show_title");
   }
   auto in = openFile(provenancePath.string());
   CsvReader provenance = csvWithColumns(in, provenancePath.string(), {"url", "show_id"});
   while (auto row = provenance.next()) {
     const auto title = titleById.find(provenance.field(*row, "show_id"));
-    if (title != titleById.end())
-      showByUrl[provenance.field(*row, "url")] = title->second;
+    if (title != titleById.end()) showByUrl[provenance.field(*row, "url")] = title->second;
   }
   return showByUrl;
 }
@@ -262,16 +250,14 @@ std::map<std::string, std::string> clipShows(const std::string &clipsPath)
 std::string streamKey(const std::string &url)
 {
   const auto scheme = url.find("://");
-  if (scheme == std::string::npos || scheme == 0)
-    return {};
+  if (scheme == std::string::npos || scheme == 0) return {};
   std::string schemeName = url.substr(0, scheme);
   std::transform(schemeName.begin(), schemeName.end(), schemeName.begin(),
                  [](unsigned char c) { return std::tolower(c); });
   const auto hostBegin = scheme + 3;
   const auto hostEnd = std::min(url.find_first_of("/?#", hostBegin), url.size());
   std::string host = url.substr(hostBegin, hostEnd - hostBegin);
-  if (host.empty())
-    return {};
+  if (host.empty()) return {};
   std::transform(host.begin(), host.end(), host.begin(), [](unsigned char c) { return std::tolower(c); });
   if ((schemeName == "http" && host.size() > 3 && host.compare(host.size() - 3, 3, ":80") == 0))
     host.resize(host.size() - 3);
@@ -281,14 +267,14 @@ std::string streamKey(const std::string &url)
   rest = rest.substr(0, rest.find('#'));
   const auto query = rest.find('?');
   std::string path = rest.substr(0, query);
-  while (!path.empty() && path.back() == '/')
-    path.pop_back();
+  while (!path.empty() && path.back() == '/') path.pop_back();
   return host + path + (query == std::string::npos ? std::string() : rest.substr(query));
 }
 
 namespace {
 
-// Reads a catalogue CSV file: every row becomes one entry, filled from its fields by fill(csv, row, writer, entry).
+// Reads a catalogue CSV file: every row becomes one entry, filled from its fields by fill(csv, row, writer,
+// entry).
 template <typename Fill>
 ImportCount importCsvRows(Database &db, const std::string &path, std::initializer_list<const char *> required,
                           Fill fill)
@@ -310,54 +296,54 @@ ImportCount importCsvRows(Database &db, const std::string &path, std::initialize
 
 ImportCount importStations(Database &db, const std::string &path)
 {
-  return importCsvRows(db, path, {"name", "stream_url"}, [](const CsvReader &csv, const auto &row, EntryWriter &,
-                                                             NewEntry &entry) {
-    entry.kind = EntryKind::Radio;
-    entry.name = csv.field(row, "name");
-    entry.url = csv.field(row, "stream_url");
-    entry.homepage = csv.field(row, "homepage");
-    entry.genre = csv.field(row, "tags");
-    entry.country = csv.field(row, "country");
-    entry.state = csv.field(row, "state");
-    entry.codec = csv.field(row, "codec");
-    entry.bitrate = wholeNumber(csv.field(row, "bitrate"));
-  });
+  return importCsvRows(db, path, {"name", "stream_url"},
+                       [](const CsvReader &csv, const auto &row, EntryWriter &, NewEntry &entry) {
+                         entry.kind = EntryKind::Radio;
+                         entry.name = csv.field(row, "name");
+                         entry.url = csv.field(row, "stream_url");
+                         entry.homepage = csv.field(row, "homepage");
+                         entry.genre = csv.field(row, "tags");
+                         entry.country = csv.field(row, "country");
+                         entry.state = csv.field(row, "state");
+                         entry.codec = csv.field(row, "codec");
+                         entry.bitrate = wholeNumber(csv.field(row, "bitrate"));
+                       });
 }
 
 ImportCount importTelevision(Database &db, const std::string &path)
 {
-  return importCsvRows(db, path, {"name", "stream_url"}, [](const CsvReader &csv, const auto &row, EntryWriter &,
-                                                             NewEntry &entry) {
-    entry.kind = EntryKind::Television;
-    entry.name = csv.field(row, "name");
-    entry.url = csv.field(row, "stream_url");
-    entry.homepage = csv.field(row, "homepage");
-    entry.genre = csv.field(row, "category");
-    entry.country = csv.field(row, "country");
-  });
+  return importCsvRows(db, path, {"name", "stream_url"},
+                       [](const CsvReader &csv, const auto &row, EntryWriter &, NewEntry &entry) {
+                         entry.kind = EntryKind::Television;
+                         entry.name = csv.field(row, "name");
+                         entry.url = csv.field(row, "stream_url");
+                         entry.homepage = csv.field(row, "homepage");
+                         entry.genre = csv.field(row, "category");
+                         entry.country = csv.field(row, "country");
+                       });
 }
 
 ImportCount importClips(Database &db, const std::string &path)
 {
   const auto showByUrl = clipShows(path);
-  return importCsvRows(db, path, {"title", "url"}, [&showByUrl](const CsvReader &csv, const auto &row,
-                                                                EntryWriter &writer, NewEntry &entry) {
-    entry.kind = EntryKind::Clip;
-    entry.name = csv.field(row, "title");
-    entry.url = csv.field(row, "url");
-    entry.duration = wholeNumber(csv.field(row, "duration_seconds"));
-    entry.bitrate = wholeNumber(csv.field(row, "bitrate"));
-    entry.homepage = csv.field(row, "homepage");
-    std::string show = csv.field(row, "show");
-    if (show.empty()) {
-      const auto found = showByUrl.find(entry.url);
-      if (found != showByUrl.end())
-        show = found->second;
-    }
-    const std::string tags = csv.field(row, "tags");
-    entry.genre = show.empty() ? tags : (tags.empty() ? clean(show) : clean(show) + "," + tags);
-    entry.showId = writer.showId(show);
-  });
+  return importCsvRows(
+      db, path, {"title", "url"},
+      [&showByUrl](const CsvReader &csv, const auto &row, EntryWriter &writer, NewEntry &entry) {
+        entry.kind = EntryKind::Clip;
+        entry.name = csv.field(row, "title");
+        entry.url = csv.field(row, "url");
+        entry.duration = wholeNumber(csv.field(row, "duration_seconds"));
+        entry.bitrate = wholeNumber(csv.field(row, "bitrate"));
+        entry.homepage = csv.field(row, "homepage");
+        std::string show = csv.field(row, "show");
+        if (show.empty()) {
+          const auto found = showByUrl.find(entry.url);
+          if (found != showByUrl.end()) show = found->second;
+        }
+        const std::string tags = csv.field(row, "tags");
+        entry.genre = show.empty() ? tags : (tags.empty() ? clean(show) : clean(show) + "," + tags);
+        entry.showId = writer.showId(show);
+      });
 }
 
 namespace {

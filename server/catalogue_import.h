@@ -9,9 +9,9 @@ class Database;
 
 struct ImportCount
 {
-  std::int64_t read = 0;     // rows or list items read
-  std::int64_t accepted = 0; // written to the catalogue (new, changed or unchanged)
-  std::int64_t skipped = 0;  // without a usable name or stream address
+  std::int64_t read = 0;      // rows or list items read
+  std::int64_t accepted = 0;  // written to the catalogue (new, changed or unchanged)
+  std::int64_t skipped = 0;   // without a usable name or stream address
 };
 
 // Each loads one file into the catalogue in one transaction; the stream address is the key, so

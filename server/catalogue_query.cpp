@@ -15,18 +15,19 @@ namespace tessivar::directory {
 
 namespace {
 
-#define ENTRY_COLUMNS                                                                                   \
+#define ENTRY_COLUMNS                                                                                      \
   "e.id, e.kind, e.family, e.url, e.name, e.format, e.location, e.state, e.country, e.genre, e.homepage, " \
   "e.bitrate, e.duration, e.show_id, e.check_failed"
 
-#define ENTRY_FILTER                                                                                    \
-  "((?1 >> e.kind) & 1) = 1 AND ((?2 >> e.family) & 1) = 1 AND (?3 = 0 OR e.bitrate <= ?3)"          \
+#define ENTRY_FILTER                                                                        \
+  "((?1 >> e.kind) & 1) = 1 AND ((?2 >> e.family) & 1) = 1 AND (?3 = 0 OR e.bitrate <= ?3)" \
   " AND (?4 = 0 OR e.kind <> 2 OR e.bitrate >= ?4) AND (?5 = 0 OR e.kind <> 2 OR e.duration >= ?5)"
 
 // A keyword search reads only what it scores by, then the page texts of the entries it keeps.
 // The filter is applied as the rows come (passes()), cheaper than as SQL per candidate.
-#define MATCH_COLUMNS                                                                                   \
-  "e.id, e.name_order, e.fold_name, e.fold_format, e.fold_location, e.fold_genre, e.kind, e.family, e.bitrate," \
+#define MATCH_COLUMNS                                                                                 \
+  "e.id, e.name_order, e.fold_name, e.fold_format, e.fold_location, e.fold_genre, e.kind, e.family, " \
+  "e.bitrate,"                                                                                        \
   " e.duration"
 
 constexpr const char *searchByIndexSql = "SELECT " MATCH_COLUMNS
@@ -34,20 +35,24 @@ constexpr const char *searchByIndexSql = "SELECT " MATCH_COLUMNS
                                          " WHERE entry_text MATCH ?1";
 constexpr const char *searchByScanSql = "SELECT " MATCH_COLUMNS " FROM entry_match e";
 // The kept entries' page texts in one statement: ?1 is a JSON array of their numbers.
-constexpr const char *pageLinesSql = "SELECT j.key, e.page_head, e.page_tail, e.duration, e.check_failed"
-                                     " FROM json_each(?1) j JOIN entries e ON e.id = j.value";
+constexpr const char *pageLinesSql =
+    "SELECT j.key, e.page_head, e.page_tail, e.duration, e.check_failed"
+    " FROM json_each(?1) j JOIN entries e ON e.id = j.value";
 constexpr const char *listAllSql =
     "SELECT " ENTRY_COLUMNS " FROM entries e WHERE " ENTRY_FILTER " ORDER BY e.name COLLATE NOCASE, e.id";
-constexpr const char *browseSql = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.kind = 2 AND e.initial = ?1"
+constexpr const char *browseSql = "SELECT " ENTRY_COLUMNS
+                                  " FROM entries e WHERE e.kind = 2 AND e.initial = ?1"
                                   " ORDER BY e.name COLLATE NOCASE, e.id LIMIT ?2 OFFSET ?3";
 constexpr const char *browseCountSql = "SELECT count(*) FROM entries WHERE kind = 2 AND initial = ?1";
 constexpr const char *entryByIdSql = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.id = ?1";
 constexpr const char *sameShowSql =
     "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.show_id = ?1 AND e.kind = 2 LIMIT 500";
-constexpr const char *relatedByIndexSql = "SELECT " ENTRY_COLUMNS
-                                          " FROM entry_text JOIN entries e ON e.id = entry_text.rowid"
-                                          " WHERE entry_text MATCH ?1 AND e.kind = 2 ORDER BY rank LIMIT 2000";
-constexpr const char *nextStationSql = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.kind = 0 AND e.id > ?1"
+constexpr const char *relatedByIndexSql =
+    "SELECT " ENTRY_COLUMNS
+    " FROM entry_text JOIN entries e ON e.id = entry_text.rowid"
+    " WHERE entry_text MATCH ?1 AND e.kind = 2 ORDER BY rank LIMIT 2000";
+constexpr const char *nextStationSql = "SELECT " ENTRY_COLUMNS
+                                       " FROM entries e WHERE e.kind = 0 AND e.id > ?1"
                                        " AND ((?2 >> e.family) & 1) = 1 AND (?3 = 0 OR e.bitrate <= ?3)"
                                        " ORDER BY e.id LIMIT 1";
 
@@ -103,11 +108,9 @@ struct Ranked
 void sortRanked(std::vector<Ranked> &ranked)
 {
   std::sort(ranked.begin(), ranked.end(), [](const Ranked &a, const Ranked &b) {
-    if (a.score != b.score)
-      return a.score > b.score;
+    if (a.score != b.score) return a.score > b.score;
     const int byName = QString::compare(a.sortName, b.sortName, Qt::CaseInsensitive);
-    if (byName != 0)
-      return byName < 0;
+    if (byName != 0) return byName < 0;
     return a.entry.id < b.entry.id;
   });
 }
@@ -117,20 +120,17 @@ std::vector<CatalogueEntry> takeEntries(std::vector<Ranked> &ranked, std::size_t
   std::vector<CatalogueEntry> out;
   const std::size_t count = std::min(limit, ranked.size());
   out.reserve(count);
-  for (std::size_t i = 0; i < count; ++i)
-    out.push_back(std::move(ranked[i].entry));
+  for (std::size_t i = 0; i < count; ++i) out.push_back(std::move(ranked[i].entry));
   return out;
 }
 
 QStringList titleWords(const QString &title)
 {
-  static const QSet<QString> stopWords{QStringLiteral("this"),    QStringLiteral("that"),
-                                       QStringLiteral("with"),    QStringLiteral("from"),
-                                       QStringLiteral("your"),    QStringLiteral("what"),
-                                       QStringLiteral("have"),    QStringLiteral("about"),
-                                       QStringLiteral("episode"), QStringLiteral("part"),
-                                       QStringLiteral("show"),    QStringLiteral("podcast"),
-                                       QStringLiteral("the"),     QStringLiteral("and")};
+  static const QSet<QString> stopWords{
+      QStringLiteral("this"),    QStringLiteral("that"), QStringLiteral("with"), QStringLiteral("from"),
+      QStringLiteral("your"),    QStringLiteral("what"), QStringLiteral("have"), QStringLiteral("about"),
+      QStringLiteral("episode"), QStringLiteral("part"), QStringLiteral("show"), QStringLiteral("podcast"),
+      QStringLiteral("the"),     QStringLiteral("and")};
   QStringList words;
   QString current;
   auto finish = [&] {
@@ -154,8 +154,7 @@ QStringList tagList(const QString &genre)
   QStringList tags;
   for (const QString &tag : genre.split(u',')) {
     const QString cleaned = tag.trimmed().toLower();
-    if (cleaned.size() >= 3 && !tags.contains(cleaned) && tags.size() < 8)
-      tags << cleaned;
+    if (cleaned.size() >= 3 && !tags.contains(cleaned) && tags.size() < 8) tags << cleaned;
   }
   return tags;
 }
@@ -175,15 +174,11 @@ namespace {
 bool passes(const EntryFilter &filter, std::int64_t kind, std::int64_t family, std::int64_t bitrate,
             std::int64_t duration)
 {
-  if (kind < 0 || kind > 31 || family < 0 || family > 31)
-    return false;
-  if (((filter.kinds >> kind) & 1u) == 0 || ((filter.families >> family) & 1u) == 0)
-    return false;
-  if (filter.maxBitrate != 0 && bitrate > filter.maxBitrate)
-    return false;
+  if (kind < 0 || kind > 31 || family < 0 || family > 31) return false;
+  if (((filter.kinds >> kind) & 1u) == 0 || ((filter.families >> family) & 1u) == 0) return false;
+  if (filter.maxBitrate != 0 && bitrate > filter.maxBitrate) return false;
   const bool clip = kind == static_cast<int>(EntryKind::Clip);
-  if (filter.minBitrate != 0 && clip && bitrate < filter.minBitrate)
-    return false;
+  if (filter.minBitrate != 0 && clip && bitrate < filter.minBitrate) return false;
   return filter.minSeconds == 0 || !clip || duration >= filter.minSeconds;
 }
 
@@ -191,20 +186,18 @@ std::vector<Match> findMatches(Database &db, const SearchExpression &expression,
                                const EntryFilter &filter)
 {
   std::vector<Match> matches;
-  if (expression.empty() || filter.kinds == 0 || filter.families == 0)
-    return matches;
+  if (expression.empty() || filter.kinds == 0 || filter.families == 0) return matches;
   const std::string match = fullTextQuery(expression, scope);
   auto statement = db.query(match.empty() ? searchByScanSql : searchByIndexSql);
-  if (!match.empty())
-    statement->bind(1, match);
+  if (!match.empty()) statement->bind(1, match);
   while (statement->step()) {
-    if (!passes(filter, statement->integer(6), statement->integer(7), statement->integer(8), statement->integer(9)))
+    if (!passes(filter, statement->integer(6), statement->integer(7), statement->integer(8),
+                statement->integer(9)))
       continue;
     const EntryText text{statement->textView(2), statement->textView(3), statement->textView(4),
                          statement->textView(5)};
     const int score = relevance(expression, scope, text);
-    if (score > 0)
-      matches.push_back({score, statement->integer(1), statement->integer(0)});
+    if (score > 0) matches.push_back({score, statement->integer(1), statement->integer(0)});
   }
   return matches;
 }
@@ -212,12 +205,12 @@ std::vector<Match> findMatches(Database &db, const SearchExpression &expression,
 void keepBest(std::vector<Match> &matches, std::size_t limit)
 {
   const auto better = [](const Match &a, const Match &b) {
-    if (a.score != b.score)
-      return a.score > b.score;
+    if (a.score != b.score) return a.score > b.score;
     return a.nameOrder != b.nameOrder ? a.nameOrder < b.nameOrder : a.id < b.id;
   };
   if (matches.size() > limit) {
-    std::partial_sort(matches.begin(), matches.begin() + static_cast<std::ptrdiff_t>(limit), matches.end(), better);
+    std::partial_sort(matches.begin(), matches.begin() + static_cast<std::ptrdiff_t>(limit), matches.end(),
+                      better);
     matches.resize(limit);
   } else {
     std::sort(matches.begin(), matches.end(), better);
@@ -233,8 +226,7 @@ std::string searchPage(Database &db, const SearchExpression &expression, SearchS
   keepBest(matches, limit);
   std::string ids = "[";
   for (const Match &match : matches) {
-    if (ids.size() > 1)
-      ids += ',';
+    if (ids.size() > 1) ids += ',';
     ids += std::to_string(match.id);
   }
   ids += ']';
@@ -245,17 +237,15 @@ std::string searchPage(Database &db, const SearchExpression &expression, SearchS
     while (statement->step()) {
       const auto at = static_cast<std::size_t>(statement->integer(0));
       if (at < lines.size())
-        appendResultLine(lines[at], statement->textView(1), statement->textView(2), layout, statement->integer(3),
-                         matches[at].id, statement->integer(4) != 0);
+        appendResultLine(lines[at], statement->textView(1), statement->textView(2), layout,
+                         statement->integer(3), matches[at].id, statement->integer(4) != 0);
     }
   }
   std::size_t size = 0;
-  for (const auto &line : lines)
-    size += line.size();
+  for (const auto &line : lines) size += line.size();
   std::string page = resultPageStart();
   page.reserve(page.size() + size + 32);
-  for (const auto &line : lines)
-    page += line;
+  for (const auto &line : lines) page += line;
   page += resultPageEnd;
   return page;
 }
@@ -265,8 +255,7 @@ std::vector<CatalogueEntry> listAll(Database &db, const EntryFilter &filter)
   std::vector<CatalogueEntry> entries;
   auto statement = db.query(listAllSql);
   bindFilter(*statement, filter);
-  while (statement->step())
-    entries.push_back(readEntry(*statement));
+  while (statement->step()) entries.push_back(readEntry(*statement));
   return entries;
 }
 
@@ -278,17 +267,14 @@ BrowsePage browseClips(Database &db, char initial, std::int64_t page)
   {
     auto count = db.query(browseCountSql);
     count->bind(1, letter);
-    if (count->step())
-      total = count->integer(0);
+    if (count->step()) total = count->integer(0);
   }
   result.totalPages = std::max<std::int64_t>(1, (total + browsePageSize - 1) / browsePageSize);
   const std::int64_t index = std::max<std::int64_t>(page, 1) - 1;
-  if (index >= result.totalPages)
-    return result;
+  if (index >= result.totalPages) return result;
   auto rows = db.query(browseSql);
   rows->bind(1, letter).bind(2, browsePageSize).bind(3, index * browsePageSize);
-  while (rows->step())
-    result.entries.push_back(readEntry(*rows));
+  while (rows->step()) result.entries.push_back(readEntry(*rows));
   return result;
 }
 
@@ -298,11 +284,9 @@ std::vector<CatalogueEntry> relatedClips(Database &db, std::int64_t id, std::uin
   {
     auto statement = db.query(entryByIdSql);
     statement->bind(1, id);
-    if (statement->step())
-      item = readEntry(*statement);
+    if (statement->step()) item = readEntry(*statement);
   }
-  if (!item || families == 0)
-    return {};
+  if (!item || families == 0) return {};
 
   const QStringList words = titleWords(toQString(item->name));
   const QStringList tags = tagList(toQString(item->genre));
@@ -318,14 +302,12 @@ std::vector<CatalogueEntry> relatedClips(Database &db, std::int64_t id, std::uin
   QStringList groups;
   if (!words.isEmpty()) {
     QStringList terms;
-    for (const QString &word : words)
-      terms << quotedTerm(word);
+    for (const QString &word : words) terms << quotedTerm(word);
     groups << QStringLiteral("name : (") + terms.join(QStringLiteral(" OR ")) + u')';
   }
   if (!tags.isEmpty()) {
     QStringList terms;
-    for (const QString &tag : tags)
-      terms << quotedTerm(tag);
+    for (const QString &tag : tags) terms << quotedTerm(tag);
     groups << QStringLiteral("genre : (") + terms.join(QStringLiteral(" OR ")) + u')';
   }
   if (!groups.isEmpty()) {
@@ -344,19 +326,16 @@ std::vector<CatalogueEntry> relatedClips(Database &db, std::int64_t id, std::uin
     const QString name = toQString(entry.name);
     int score = (item->showId != 0 && entry.showId == item->showId) ? 10 : 0;
     const QStringList theirTags = tagList(toQString(entry.genre));
-    for (const QString &tag : tags)
-      score += theirTags.contains(tag) ? 3 : 0;
-    for (const QString &word : words)
-      score += containsWholeWord(name, word) ? 1 : 0;
-    if (score > 0)
-      ranked.push_back({score, name, std::move(entry)});
+    for (const QString &tag : tags) score += theirTags.contains(tag) ? 3 : 0;
+    for (const QString &word : words) score += containsWholeWord(name, word) ? 1 : 0;
+    if (score > 0) ranked.push_back({score, name, std::move(entry)});
   }
   sortRanked(ranked);
   return takeEntries(ranked, maxRelatedResults);
 }
 
-ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t families, std::int64_t maxBitrate,
-                     std::int64_t after)
+ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t families,
+                     std::int64_t maxBitrate, std::int64_t after)
 {
   ScanStep step;
   if (style.empty()) {
@@ -365,8 +344,7 @@ ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t 
       statement->bind(1, from).bind(2, static_cast<std::int64_t>(families)).bind(3, maxBitrate);
       if (statement->step()) {
         step.styleHasStations = true;
-        if (from == after)
-          step.station = readEntry(*statement);
+        if (from == after) step.station = readEntry(*statement);
         break;
       }
     }
@@ -380,14 +358,12 @@ ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t 
   step.styleHasStations = !matches.empty();
   std::optional<std::int64_t> next;
   for (const Match &match : matches) {
-    if (match.id > after && (!next || match.id < *next))
-      next = match.id;
+    if (match.id > after && (!next || match.id < *next)) next = match.id;
   }
   if (next) {
     auto statement = db.query(entryByIdSql);
     statement->bind(1, *next);
-    if (statement->step())
-      step.station = readEntry(*statement);
+    if (statement->step()) step.station = readEntry(*statement);
   }
   return step;
 }

@@ -16,11 +16,11 @@ class Database;
 // Which entries a request may see.
 struct EntryFilter
 {
-  std::uint32_t kinds = 0;    // bit per EntryKind
-  std::uint32_t families = 0; // bit per FormatFamily
-  std::int64_t maxBitrate = 0; // entries above it are left out; 0 = no limit; unknown rates pass
-  std::int64_t minBitrate = 0; // clips below it, or of unknown rate, are left out; 0 = off
-  std::int64_t minSeconds = 0; // clips shorter, or of unknown length, are left out; 0 = off
+  std::uint32_t kinds = 0;      // bit per EntryKind
+  std::uint32_t families = 0;   // bit per FormatFamily
+  std::int64_t maxBitrate = 0;  // entries above it are left out; 0 = no limit; unknown rates pass
+  std::int64_t minBitrate = 0;  // clips below it, or of unknown rate, are left out; 0 = off
+  std::int64_t minSeconds = 0;  // clips shorter, or of unknown length, are left out; 0 = off
 };
 
 constexpr std::size_t maxSearchResults = 250;
@@ -49,8 +49,8 @@ std::vector<CatalogueEntry> relatedClips(Database &db, std::int64_t id, std::uin
 
 struct ScanStep
 {
-  std::optional<CatalogueEntry> station; // the station after the position, if any
-  bool styleHasStations = false;         // whether the style has any station at all
+  std::optional<CatalogueEntry> station;  // the station after the position, if any
+  bool styleHasStations = false;          // whether the style has any station at all
 };
 
 // The scanner's walk: the first radio station of the style (all stations when style is empty)

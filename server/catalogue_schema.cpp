@@ -93,7 +93,8 @@ CREATE TABLE IF NOT EXISTS signups (
 // The layout version in PRAGMA user_version: 3 added the derived columns and entry_match.
 constexpr int layoutVersion = 3;
 
-const char *const derivedColumns[] = {"page_head TEXT NOT NULL DEFAULT ''", "page_tail TEXT NOT NULL DEFAULT ''"};
+const char *const derivedColumns[] = {"page_head TEXT NOT NULL DEFAULT ''",
+                                      "page_tail TEXT NOT NULL DEFAULT ''"};
 
 std::int64_t storedVersion(Database &db)
 {
@@ -105,12 +106,10 @@ std::int64_t storedVersion(Database &db)
 // the narrower update trigger (the derived columns are not indexed text).
 void upgrade(Database &db)
 {
-  if (storedVersion(db) >= layoutVersion)
-    return;
+  if (storedVersion(db) >= layoutVersion) return;
   Transaction transaction(db);
   // Another process (a server and an import started together) may have upgraded it meanwhile.
-  if (storedVersion(db) >= layoutVersion)
-    return;
+  if (storedVersion(db) >= layoutVersion) return;
   for (const char *column : derivedColumns) {
     const std::string name(column, std::string_view(column).find(' '));
     auto present = db.query("SELECT count(*) FROM pragma_table_info('entries') WHERE name = ?1");

@@ -5,11 +5,11 @@
 #include "server/http_server.h"
 #include "server/sqlite_db.h"
 
+#include <pthread.h>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <map>
-#include <pthread.h>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -21,9 +21,11 @@ namespace {
 
 constexpr const char *usage =
     "Usage:\n"
-    "  tessivar-directory import --db FILE [--stations CSV] [--tv CSV] [--clips CSV] [--m3u FILE]... [--pls FILE]...\n"
+    "  tessivar-directory import --db FILE [--stations CSV] [--tv CSV] [--clips CSV] [--m3u FILE]... [--pls "
+    "FILE]...\n"
     "  tessivar-directory serve --db FILE [--listen ADDRESS] [--port N] [--site-host HOST[:PORT]]\n"
-    "                           [--data-host HOST[:PORT]] [--min-version VERSION] [--threads N] [--cache-mb N] [--quiet]\n"
+    "                           [--data-host HOST[:PORT]] [--min-version VERSION] [--threads N] [--cache-mb "
+    "N] [--quiet]\n"
     "\n"
     "import loads a catalogue; loading a file again updates its entries (the stream address is the key).\n"
     "serve answers the directory's requests; --port 0 picks a free port. The first line on standard\n"
@@ -106,8 +108,7 @@ bool parsePort(const std::string &text, int low, int high, int &out)
   try {
     std::size_t used = 0;
     const int value = std::stoi(text, &used);
-    if (used != text.size() || value < low || value > high)
-      return false;
+    if (used != text.size() || value < low || value > high) return false;
     out = value;
     return true;
   } catch (const std::exception &) {
@@ -119,8 +120,8 @@ int runServe(int argc, char **argv)
 {
   Arguments arguments;
   if (!parseArguments(argc, argv,
-                      {"--db", "--listen", "--port", "--site-host", "--data-host", "--min-version", "--threads",
-                       "--cache-mb"},
+                      {"--db", "--listen", "--port", "--site-host", "--data-host", "--min-version",
+                       "--threads", "--cache-mb"},
                       {"--quiet"}, arguments))
     return 2;
   ServerOptions options;
@@ -138,7 +139,8 @@ int runServe(int argc, char **argv)
   if (!parsePort(single(arguments, "--port", "8437"), 0, 65535, options.port) ||
       !parsePort(single(arguments, "--threads", "0"), 0, 1024, options.threads) ||
       !parsePort(single(arguments, "--cache-mb", "64"), 0, 65536, cacheMegabytes)) {
-    std::fprintf(stderr, "tessivar-directory: --port takes 0 to 65535, --threads 0 to 1024, --cache-mb 0 to 65536\n");
+    std::fprintf(stderr,
+                 "tessivar-directory: --port takes 0 to 65535, --threads 0 to 1024, --cache-mb 0 to 65536\n");
     return 2;
   }
   options.service.cacheBytes = static_cast<std::size_t>(cacheMegabytes) << 20;
@@ -159,7 +161,8 @@ int runServe(int argc, char **argv)
     HttpServer server(options);
     const int port = server.bind();
     if (port < 0) {
-      std::fprintf(stderr, "tessivar-directory: cannot listen on %s:%d\n", options.listen.c_str(), options.port);
+      std::fprintf(stderr, "tessivar-directory: cannot listen on %s:%d\n", options.listen.c_str(),
+                   options.port);
       return 1;
     }
     std::printf("Listening on %s:%d\n", options.listen.c_str(), port);
@@ -171,7 +174,7 @@ int runServe(int argc, char **argv)
       server.stop();
     });
     const bool served = server.serve();
-    pthread_kill(signalWatcher.native_handle(), SIGTERM); // wakes the watcher if no signal came
+    pthread_kill(signalWatcher.native_handle(), SIGTERM);  // wakes the watcher if no signal came
     signalWatcher.join();
     std::fprintf(stderr, "tessivar-directory: stopped\n");
     return served ? 0 : 1;
@@ -186,10 +189,8 @@ int runServe(int argc, char **argv)
 int runCommandLine(int argc, char **argv)
 {
   const std::string command = argc > 1 ? argv[1] : "";
-  if (command == "import")
-    return runImport(argc, argv);
-  if (command == "serve")
-    return runServe(argc, argv);
+  if (command == "import") return runImport(argc, argv);
+  if (command == "serve") return runServe(argc, argv);
   if (command == "--help" || command == "-h" || command == "help") {
     std::printf("%s", usage);
     return 0;

@@ -34,8 +34,7 @@ ConnectionLease ConnectionPool::acquire()
 
 void ConnectionPool::release(std::unique_ptr<Database> db)
 {
-  if (!db)
-    return;
+  if (!db) return;
   const std::lock_guard lock(mutex_);
   idle_.push_back(std::move(db));
 }

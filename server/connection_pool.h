@@ -13,7 +13,7 @@ class ConnectionPool;
 // A reading connection on loan for one request; it goes back to the pool when the lease ends.
 class ConnectionLease
 {
-public:
+ public:
   ConnectionLease(ConnectionPool &pool, std::unique_ptr<Database> db);
   ~ConnectionLease();
   ConnectionLease(const ConnectionLease &) = delete;
@@ -21,7 +21,7 @@ public:
   Database &operator*() const { return *db_; }
   Database *operator->() const { return db_.get(); }
 
-private:
+ private:
   ConnectionPool &pool_;
   std::unique_ptr<Database> db_;
 };
@@ -30,12 +30,12 @@ private:
 // Under WAL every reader sees a consistent snapshot and none waits for another.
 class ConnectionPool
 {
-public:
+ public:
   explicit ConnectionPool(std::string path);
   ~ConnectionPool();
   ConnectionLease acquire();
 
-private:
+ private:
   friend class ConnectionLease;
   void release(std::unique_ptr<Database> db);
 

@@ -12,7 +12,7 @@ namespace tessivar::directory {
 // whose first row names the columns.
 class CsvReader
 {
-public:
+ public:
   explicit CsvReader(std::istream &in);
 
   const std::vector<std::string> &header() const { return header_; }
@@ -23,7 +23,7 @@ public:
   // The field of the named column in a row from next(); empty for an unknown column.
   std::string field(const std::vector<std::string> &row, const std::string &name) const;
 
-private:
+ private:
   std::optional<std::vector<std::string>> readRecord();
 
   std::istream &in_;

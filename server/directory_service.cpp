@@ -17,7 +17,7 @@ namespace tessivar::directory {
 namespace {
 
 constexpr std::size_t maxSearchTextBytes = 1024;
-constexpr std::int64_t maxRate = 100000;        // kbps
+constexpr std::int64_t maxRate = 100000;  // kbps
 constexpr std::int64_t maxSeconds = 100000000;
 constexpr std::int64_t maxPosition = 999999999999999999;
 constexpr std::int64_t maxBrowsePage = 1000000;
@@ -25,10 +25,9 @@ constexpr std::int64_t maxBrowsePage = 1000000;
 const std::vector<std::string> &directoryParams()
 {
   static const std::vector<std::string> names = [] {
-    std::vector<std::string> list{"V",       "P",  "T1", "F",   "LIVE", "FMT", "SPD", "MBPS", "MT",
-                                  "RELATED", "ID", "GS", "UNK", "LS",   "STYLE"};
-    for (const char *const *flag = formatFlagNames(); *flag; ++flag)
-      list.emplace_back(*flag);
+    std::vector<std::string> list{"V",  "P",       "T1", "F",  "LIVE", "FMT", "SPD",  "MBPS",
+                                  "MT", "RELATED", "ID", "GS", "UNK",  "LS",  "STYLE"};
+    for (const char *const *flag = formatFlagNames(); *flag; ++flag) list.emplace_back(*flag);
     return list;
   }();
   return names;
@@ -38,8 +37,7 @@ std::uint32_t tickedFamilies(const RequestParams &params)
 {
   std::uint32_t families = 0;
   for (const char *const *flag = formatFlagNames(); *flag; ++flag) {
-    if (params.isOne(*flag))
-      families |= familiesForFlag(*flag);
+    if (params.isOne(*flag)) families |= familiesForFlag(*flag);
   }
   return families;
 }
@@ -50,8 +48,7 @@ std::optional<std::vector<int>> versionParts(const std::string &text)
   std::string current;
   for (std::size_t i = 0; i <= text.size(); ++i) {
     if (i == text.size() || text[i] == '.') {
-      if (current.empty() || current.size() > 6)
-        return std::nullopt;
+      if (current.empty() || current.size() > 6) return std::nullopt;
       parts.push_back(std::stoi(current));
       current.clear();
     } else if (std::isdigit(static_cast<unsigned char>(text[i]))) {
@@ -70,7 +67,8 @@ Reply plainText(std::string body)
 
 bool isHostChar(char c)
 {
-  return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == ':' || c == '[' || c == ']';
+  return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == ':' || c == '[' ||
+         c == ']';
 }
 
 constexpr std::uint32_t kindBit(EntryKind kind)
@@ -84,43 +82,39 @@ bool versionBelow(const std::string &version, const std::string &minimum)
 {
   const auto have = versionParts(version);
   const auto need = versionParts(minimum);
-  if (!have)
-    return true;
-  if (!need)
-    return false;
+  if (!have) return true;
+  if (!need) return false;
   const std::size_t length = std::max(have->size(), need->size());
   for (std::size_t i = 0; i < length; ++i) {
     const int a = i < have->size() ? (*have)[i] : 0;
     const int b = i < need->size() ? (*need)[i] : 0;
-    if (a != b)
-      return a < b;
+    if (a != b) return a < b;
   }
   return false;
 }
 
 DirectoryService::DirectoryService(const std::string &databasePath, ServiceSettings settings)
-    : settings_(std::move(settings)), readers_(databasePath), writer_(databasePath), stats_(writer_),
+    : settings_(std::move(settings)),
+      readers_(databasePath),
+      writer_(databasePath),
+      stats_(writer_),
       cache_(settings_.cacheBytes)
 {
 }
 
 Reply DirectoryService::cached(const std::string &key, const std::function<Reply()> &produce)
 {
-  if (!cache_.enabled())
-    return produce();
+  if (!cache_.enabled()) return produce();
   std::int64_t generation = 0;
   {
     auto db = readers_.acquire();
     auto statement = db->query("SELECT generation FROM catalogue_state WHERE id = 1");
-    if (statement->step())
-      generation = statement->integer(0);
+    if (statement->step()) generation = statement->integer(0);
   }
   const std::string fullKey = std::to_string(generation) + '\n' + key;
-  if (auto reply = cache_.find(fullKey))
-    return *reply;
+  if (auto reply = cache_.find(fullKey)) return *reply;
   Reply reply = produce();
-  if (reply.status == 200)
-    cache_.store(fullKey, reply);
+  if (reply.status == 200) cache_.store(fullKey, reply);
   return reply;
 }
 
@@ -128,8 +122,7 @@ DirectoryService::~DirectoryService() = default;
 
 std::string DirectoryService::hostFor(const std::string &configured, const std::string &requestHost) const
 {
-  if (!configured.empty())
-    return configured;
+  if (!configured.empty()) return configured;
   const bool usable = !requestHost.empty() && requestHost.size() <= 255 &&
                       std::all_of(requestHost.begin(), requestHost.end(), isHostChar);
   return usable ? requestHost : std::string("127.0.0.1");
@@ -145,8 +138,7 @@ Reply DirectoryService::redirect(const std::string &requestHost) const
 Reply DirectoryService::versionCheck(const Params &raw) const
 {
   RequestParams params(raw, {"VER", "P", "V"});
-  if (!params.error().empty())
-    return badRequest(params.error());
+  if (!params.error().empty()) return badRequest(params.error());
   const auto version = params.text("V");
   return plainText(!version || versionBelow(*version, settings_.minVersion) ? "Version NO" : "Version OK");
 }
@@ -154,14 +146,12 @@ Reply DirectoryService::versionCheck(const Params &raw) const
 Reply DirectoryService::directory(const Params &raw)
 {
   RequestParams params(raw, directoryParams());
-  if (!params.error().empty())
-    return badRequest(params.error());
+  if (!params.error().empty()) return badRequest(params.error());
   const bool isSearch = !params.isOne("RELATED") && !params.isOne("GS");
   // The answer depends on the known parameters alone, so they make the cache key.
   std::string key = "directory";
   for (const auto &name : directoryParams()) {
-    if (const auto value = params.text(name))
-      key += '\n' + name + '=' + *value;
+    if (const auto value = params.text(name)) key += '\n' + name + '=' + *value;
   }
   Reply reply = cached(key, [&] {
     Reply answer;
@@ -171,14 +161,12 @@ Reply DirectoryService::directory(const Params &raw)
       answer = scan(params);
     else
       answer = search(params);
-    if (!params.error().empty())
-      return badRequest(params.error());
+    if (!params.error().empty()) return badRequest(params.error());
     return answer;
   });
   if (isSearch && reply.status == 200) {
     const std::string text = params.text("T1").value_or(std::string());
-    if (text != "ALL")
-      stats_.count(text);
+    if (text != "ALL") stats_.count(text);
   }
   return reply;
 }
@@ -189,40 +177,39 @@ Reply DirectoryService::search(RequestParams &params)
   const bool live = params.isOne("LIVE");
   const std::int64_t genreCode = params.number("FMT", 1000, 0);
   EntryFilter filter;
-  filter.kinds = live ? (kindBit(EntryKind::Radio) | kindBit(EntryKind::Television)) : kindBit(EntryKind::Clip);
+  filter.kinds =
+      live ? (kindBit(EntryKind::Radio) | kindBit(EntryKind::Television)) : kindBit(EntryKind::Clip);
   filter.maxBitrate = params.number("SPD", maxRate);
   filter.minBitrate = params.number("MBPS", maxRate);
   filter.minSeconds = params.number("MT", maxSeconds);
   if (params.text("F")) {
     filter.families = tickedFamilies(params);
-    if (params.isOne("UNK") || params.isOne("MA"))
-      filter.families |= familyBit(FormatFamily::Unknown);
+    if (params.isOne("UNK") || params.isOne("MA")) filter.families |= familyBit(FormatFamily::Unknown);
   } else {
     filter.families = allFamilies;
   }
-  if (text.size() > maxSearchTextBytes)
-    return badRequest("The search text is too long.");
-  if (!params.error().empty())
-    return {};
+  if (text.size() > maxSearchTextBytes) return badRequest("The search text is too long.");
+  if (!params.error().empty()) return {};
 
   const PageLayout layout = live ? PageLayout::Live : PageLayout::Archive;
   auto db = readers_.acquire();
-  if (text == "ALL")
-    return {200, "text/html; charset=utf-8", renderResultPage(listAll(*db, filter), layout)};
+  if (text == "ALL") return {200, "text/html; charset=utf-8", renderResultPage(listAll(*db, filter), layout)};
 
-  const SearchScope scope = (genreCode == 1 || genreCode == 2) ? SearchScope::GenreOnly : SearchScope::AllFields;
+  const SearchScope scope =
+      (genreCode == 1 || genreCode == 2) ? SearchScope::GenreOnly : SearchScope::AllFields;
   const SearchExpression expression = parseSearchText(text, scope);
-  return {200, "text/html; charset=utf-8", searchPage(*db, expression, scope, filter, layout, maxSearchResults)};
+  return {200, "text/html; charset=utf-8",
+          searchPage(*db, expression, scope, filter, layout, maxSearchResults)};
 }
 
 Reply DirectoryService::related(RequestParams &params)
 {
   const std::int64_t id = params.number("ID", maxPosition, 0);
   const std::uint32_t families = tickedFamilies(params);
-  if (!params.error().empty())
-    return {};
+  if (!params.error().empty()) return {};
   auto db = readers_.acquire();
-  return {200, "text/html; charset=utf-8", renderResultPage(relatedClips(*db, id, families), PageLayout::Archive)};
+  return {200, "text/html; charset=utf-8",
+          renderResultPage(relatedClips(*db, id, families), PageLayout::Archive)};
 }
 
 Reply DirectoryService::scan(RequestParams &params)
@@ -230,21 +217,16 @@ Reply DirectoryService::scan(RequestParams &params)
   const std::string style = params.text("STYLE").value_or(std::string());
   const std::int64_t position = params.number("LS", maxPosition, 0);
   const std::int64_t maxBitrate = params.number("SPD", maxRate);
-  if (style.size() > maxSearchTextBytes)
-    return badRequest("The style is too long.");
-  if (!params.error().empty())
-    return {};
+  if (style.size() > maxSearchTextBytes) return badRequest("The style is too long.");
+  if (!params.error().empty()) return {};
   std::uint32_t families = allFamilies & ~familyBit(FormatFamily::Unknown);
-  if (params.isOne("UNK"))
-    families = allFamilies;
+  if (params.isOne("UNK")) families = allFamilies;
 
   const SearchExpression expression = parseSearchText(style, SearchScope::GenreOnly);
-  if (!style.empty() && expression.empty())
-    return plainText("ERROR<BR>");
+  if (!style.empty() && expression.empty()) return plainText("ERROR<BR>");
   auto db = readers_.acquire();
   const ScanStep step = nextStation(*db, expression, families, maxBitrate, position);
-  if (step.station)
-    return plainText(renderScanAnswer(*step.station));
+  if (step.station) return plainText(renderScanAnswer(*step.station));
   return plainText(step.styleHasStations ? "EXCEPTION OC" : "ERROR<BR>");
 }
 
@@ -253,16 +235,17 @@ Reply DirectoryService::browse(const std::string &letter, const std::string &pag
   const bool letterOk = letter.size() == 1 && std::isalnum(static_cast<unsigned char>(letter[0]));
   const bool pageOk = !page.empty() && page.size() <= 7 &&
                       std::all_of(page.begin(), page.end(), [](unsigned char c) { return std::isdigit(c); });
-  if (!letterOk)
-    return badRequest("Browse pages exist for the letters A to Z and the digits 0 to 9.");
+  if (!letterOk) return badRequest("Browse pages exist for the letters A to Z and the digits 0 to 9.");
   if (!pageOk || std::stoll(page) > maxBrowsePage)
-    return badRequest("The page number must be a whole number from 0 to " + std::to_string(maxBrowsePage) + ".");
+    return badRequest("The page number must be a whole number from 0 to " + std::to_string(maxBrowsePage) +
+                      ".");
   const char initial = static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])));
   const std::int64_t number = std::stoll(page);
   return cached("browse\n" + std::string(1, initial) + '\n' + std::to_string(number), [&]() -> Reply {
     auto db = readers_.acquire();
     const BrowsePage result = browseClips(*db, initial, number);
-    return {200, "text/html; charset=utf-8", renderResultPage(result.entries, PageLayout::Archive, result.totalPages)};
+    return {200, "text/html; charset=utf-8",
+            renderResultPage(result.entries, PageLayout::Archive, result.totalPages)};
   });
 }
 
@@ -275,8 +258,7 @@ Reply DirectoryService::topTen()
 Reply DirectoryService::signUp(const Params &raw)
 {
   RequestParams params(raw, {"Email", "Name", "Program"});
-  if (!params.error().empty())
-    return badRequest(params.error());
+  if (!params.error().empty()) return badRequest(params.error());
   const std::string email = params.text("Email").value_or(std::string());
   std::string name = params.text("Name").value_or(std::string());
   const std::string program = params.text("Program").value_or(std::string());
@@ -287,15 +269,14 @@ Reply DirectoryService::signUp(const Params &raw)
   name.erase(name.find_last_not_of(' ') + 1);
   if (email.find('@') == std::string::npos || email.size() > 254 || hasControl(email))
     return badRequest("Invalid e-mail address.");
-  if (name.empty() || name.size() > 200 || hasControl(name))
-    return badRequest("Invalid name.");
-  if (program.size() > 100 || hasControl(program))
-    return badRequest("Invalid program name.");
+  if (name.empty() || name.size() > 200 || hasControl(name)) return badRequest("Invalid name.");
+  if (program.size() > 100 || hasControl(program)) return badRequest("Invalid program name.");
   writer_.write([&](Database &db) {
-    auto statement = db.query("INSERT INTO signups (email, name, program, signed_up)"
-                              " VALUES (?1, ?2, ?3, strftime('%Y-%m-%dT%H:%M:%SZ', 'now'))"
-                              " ON CONFLICT (email) DO UPDATE SET name = excluded.name, program = excluded.program,"
-                              " signed_up = excluded.signed_up");
+    auto statement = db.query(
+        "INSERT INTO signups (email, name, program, signed_up)"
+        " VALUES (?1, ?2, ?3, strftime('%Y-%m-%dT%H:%M:%SZ', 'now'))"
+        " ON CONFLICT (email) DO UPDATE SET name = excluded.name, program = excluded.program,"
+        " signed_up = excluded.signed_up");
     statement->bind(1, email).bind(2, name).bind(3, program).run();
   });
   return {200, "text/html; charset=utf-8", signupThanksPage(name)};
@@ -304,8 +285,7 @@ Reply DirectoryService::signUp(const Params &raw)
 Reply DirectoryService::page(const std::string &path, const std::string &requestHost) const
 {
   const auto html = sitePage(path, hostFor(settings_.siteHost, requestHost));
-  if (!html)
-    return notFound();
+  if (!html) return notFound();
   return {200, "text/html; charset=utf-8", *html};
 }
 

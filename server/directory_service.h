@@ -20,16 +20,16 @@ struct Reply
 
 struct ServiceSettings
 {
-  std::string dataHost;        // what /redirect35.asp names; empty = the host the request was sent to
-  std::string siteHost;        // the web site's host[:port] for links; empty = the request's host
+  std::string dataHost;  // what /redirect35.asp names; empty = the host the request was sent to
+  std::string siteHost;  // the web site's host[:port] for links; empty = the request's host
   std::string minVersion = "3.7";
-  std::size_t cacheBytes = 64u << 20; // rendered answers kept for repeated requests; 0 = none
+  std::size_t cacheBytes = 64u << 20;  // rendered answers kept for repeated requests; 0 = none
 };
 
 // Every endpoint's answer, apart from HTTP itself. Safe to call from many threads at once.
 class DirectoryService
 {
-public:
+ public:
   DirectoryService(const std::string &databasePath, ServiceSettings settings);
   ~DirectoryService();
   DirectoryService(const DirectoryService &) = delete;
@@ -37,7 +37,7 @@ public:
 
   Reply redirect(const std::string &requestHost) const;
   Reply versionCheck(const Params &params) const;
-  Reply directory(const Params &params);   // /tessivar37.asp: search, list all, related, scanner
+  Reply directory(const Params &params);  // /tessivar37.asp: search, list all, related, scanner
   Reply browse(const std::string &letter, const std::string &page);
   Reply topTen();
   Reply signUp(const Params &params);
@@ -45,7 +45,7 @@ public:
   static Reply notFound();
   static Reply badRequest(const std::string &reason);
 
-private:
+ private:
   Reply search(RequestParams &params);
   Reply related(RequestParams &params);
   Reply scan(RequestParams &params);

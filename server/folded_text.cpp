@@ -31,8 +31,7 @@ void appendUtf8(std::string &out, char32_t c)
 char32_t decodeAt(std::string_view text, std::size_t i)
 {
   const auto c = static_cast<unsigned char>(text[i]);
-  if (c < 0x80)
-    return c;
+  if (c < 0x80) return c;
   int length = (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : 4;
   char32_t value = c & (length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
   for (int k = 1; k < length && i + static_cast<std::size_t>(k) < text.size(); ++k)
@@ -74,8 +73,7 @@ std::string foldedTags(std::string_view utf8)
   std::string out;
   bool first = true;
   for (QStringView tag : QStringView(text).split(u',')) {
-    if (!first)
-      out.push_back(',');
+    if (!first) out.push_back(',');
     first = false;
     out += foldedText(tag.trimmed());
   }
@@ -84,11 +82,9 @@ std::string foldedTags(std::string_view utf8)
 
 bool letterOrDigitBefore(std::string_view text, std::size_t at)
 {
-  if (at == 0)
-    return false;
+  if (at == 0) return false;
   std::size_t start = at - 1;
-  while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80)
-    --start;
+  while (start > 0 && (static_cast<unsigned char>(text[start]) & 0xC0) == 0x80) --start;
   return isBmpLetterOrDigit(decodeAt(text, start));
 }
 
@@ -102,10 +98,10 @@ bool containsWholeWord(const QString &text, const QString &word)
   qsizetype from = 0;
   while (true) {
     const qsizetype at = text.indexOf(word, from, Qt::CaseInsensitive);
-    if (at < 0)
-      return false;
+    if (at < 0) return false;
     const qsizetype end = at + word.size();
-    if ((at == 0 || !text[at - 1].isLetterOrNumber()) && (end == text.size() || !text[end].isLetterOrNumber()))
+    if ((at == 0 || !text[at - 1].isLetterOrNumber()) &&
+        (end == text.size() || !text[end].isLetterOrNumber()))
       return true;
     from = at + 1;
   }

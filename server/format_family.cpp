@@ -33,8 +33,7 @@ std::string pathExtension(const std::string &url)
   }
   path = path.substr(0, path.find_first_of("?#"));
   const auto dot = path.rfind('.');
-  if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos)
-    return {};
+  if (dot == std::string_view::npos || path.find('/', dot) != std::string_view::npos) return {};
   return std::string(path.substr(dot + 1));
 }
 
@@ -57,8 +56,7 @@ FormatGuess classifyFormat(EntryKind kind, std::string_view codecText, std::stri
   const std::string ext = pathExtension(url);
 
   if (url.rfind("ftp://", 0) == 0) {
-    if (ext == "wav")
-      return {FormatFamily::WavFtp, "WAV Audio"};
+    if (ext == "wav") return {FormatFamily::WavFtp, "WAV Audio"};
     if (oneOf(ext, {"mpg", "mpeg", "mpe", "m1v", "mpa", "mp4", "m4v"}))
       return {FormatFamily::MpegFtp, "MPEG Video"};
     if (oneOf(ext, {"asf", "asx", "wma", "wmv", "wax", "avi"}))
@@ -68,38 +66,29 @@ FormatGuess classifyFormat(EntryKind kind, std::string_view codecText, std::stri
   if (oneOf(ext, {"ra", "ram", "rpm", "smi", "smil"}) || url.rfind("rtsp://", 0) == 0 ||
       url.rfind("pnm://", 0) == 0 || codec.find("REAL") != std::string::npos)
     return {FormatFamily::RealAudio, "RealAudio"};
-  if (oneOf(ext, {"rm", "rmvb", "rv"}))
-    return {FormatFamily::RealVideo, "RealVideo"};
+  if (oneOf(ext, {"rm", "rmvb", "rv"})) return {FormatFamily::RealVideo, "RealVideo"};
   if (oneOf(ext, {"wma", "wax", "asx"}) || url.rfind("mms://", 0) == 0 || url.rfind("mmsh://", 0) == 0 ||
       codec == "WMA")
     return {FormatFamily::WindowsAudio, "Windows Media Audio"};
   if (oneOf(ext, {"wmv", "asf"}) || codec == "WMV")
     return {FormatFamily::WindowsVideo, "Windows Media Video"};
-  if (ext == "avi")
-    return {FormatFamily::Avi, "AVI Video"};
-  if (ext == "wav")
-    return {FormatFamily::Wav, "WAV Audio"};
-  if (ext == "xdm")
-    return {FormatFamily::StreamWorks, "Xing StreamWorks"};
+  if (ext == "avi") return {FormatFamily::Avi, "AVI Video"};
+  if (ext == "wav") return {FormatFamily::Wav, "WAV Audio"};
+  if (ext == "xdm") return {FormatFamily::StreamWorks, "Xing StreamWorks"};
   if (oneOf(ext, {"mpg", "mpeg", "mpe", "m1v", "mpa", "mp4", "m4v", "mov", "mkv", "webm"}))
     return {FormatFamily::Mpeg, "MPEG Video"};
   const bool segmented = oneOf(ext, {"m3u8", "mpd", "ts", "flv"}) || oneOf(codec, {"HLS", "FLV"});
   if (codec.find("H.264") != std::string::npos || (segmented && kind != EntryKind::Radio))
     return guess(FormatFamily::HlsVideo, codec, "HLS Video");
-  if (segmented) // a radio station's HLS stream carries AAC or MP3 audio
+  if (segmented)  // a radio station's HLS stream carries AAC or MP3 audio
     return guess(FormatFamily::Mp3, codec, "HLS");
-  if (oneOf(ext, {"mp3", "pls", "m3u"}))
-    return guess(FormatFamily::Mp3, codec, "MP3");
-  if (oneOf(ext, {"aac", "m4a", "m4b"}))
-    return guess(FormatFamily::Mp3, codec, "AAC");
-  if (oneOf(ext, {"ogg", "oga", "opus"}))
-    return guess(FormatFamily::Mp3, codec, "OGG");
-  if (ext == "flac")
-    return guess(FormatFamily::Mp3, codec, "FLAC");
+  if (oneOf(ext, {"mp3", "pls", "m3u"})) return guess(FormatFamily::Mp3, codec, "MP3");
+  if (oneOf(ext, {"aac", "m4a", "m4b"})) return guess(FormatFamily::Mp3, codec, "AAC");
+  if (oneOf(ext, {"ogg", "oga", "opus"})) return guess(FormatFamily::Mp3, codec, "OGG");
+  if (ext == "flac") return guess(FormatFamily::Mp3, codec, "FLAC");
   if (oneOf(codec, {"MP3", "MPEG", "AAC", "AAC+", "HE-AAC", "OGG", "ADTS", "FLAC", "OPUS", "VORBIS"}))
     return {FormatFamily::Mp3, codec};
-  if (kind == EntryKind::Television)
-    return guess(FormatFamily::HlsVideo, codec, "HLS Video");
+  if (kind == EntryKind::Television) return guess(FormatFamily::HlsVideo, codec, "HLS Video");
   return {FormatFamily::Unknown, codec.empty() ? std::string("Unknown") : codec};
 }
 
@@ -127,7 +116,7 @@ constexpr std::array<FlagFamilies, 13> flagTable{{
     {"MPEG", familyBit(FormatFamily::Mpeg) | familyBit(FormatFamily::HlsVideo)},
 }};
 
-constexpr std::array<const char *, 14> flagNames{"RA", "MA",   "RV", "NA",   "NV",   "NAF",  "AV",
+constexpr std::array<const char *, 14> flagNames{"RA",    "MA", "RV", "NA",   "NV",   "NAF",  "AV",
                                                  "MPEGF", "WA", "SW", "WAVF", "MP3F", "MPEG", nullptr};
 
 }  // namespace
@@ -135,8 +124,7 @@ constexpr std::array<const char *, 14> flagNames{"RA", "MA",   "RV", "NA",   "NV
 std::uint32_t familiesForFlag(std::string_view flag)
 {
   for (const auto &entry : flagTable) {
-    if (flag == entry.flag)
-      return entry.families;
+    if (flag == entry.flag) return entry.families;
   }
   return 0;
 }

@@ -9,8 +9,9 @@ const std::vector<std::string> &genreSynonyms(const std::string &key)
   static const std::map<std::string, std::vector<std::string>> table{
       {"talk/news", {"talk", "news", "information"}},
       {"special", {"special", "police", "scanner", "emergency", "fire dispatch", "public safety"}},
-      {"religious", {"religious", "religion", "christian", "gospel", "catholic", "church", "worship",
-                     "islam", "bible", "spiritual"}},
+      {"religious",
+       {"religious", "religion", "christian", "gospel", "catholic", "church", "worship", "islam", "bible",
+        "spiritual"}},
       {"college", {"college", "university", "universit", "campus", "student"}},
       {"oldtime", {"oldtime", "old time", "old-time", "otr", "bluegrass"}},
       {"sports", {"sport", "football", "soccer"}},
@@ -31,13 +32,13 @@ const std::vector<std::string> &genreSynonyms(const std::string &key)
 const std::vector<std::string> &genresFromNames()
 {
   static const std::vector<std::string> words{
-      "jazz",     "blues",   "rock",       "pop",       "classical", "country",  "dance",   "reggae",
-      "metal",    "punk",    "techno",     "oldies",    "gospel",    "christian", "news",   "talk",
-      "sports",   "college", "university", "ska",      "swing",     "celtic",   "calypso", "flamenco",
-      "zydeco",   "goth",    "industrial", "experimental", "alternative", "big band", "new age",
-      "new wave", "50s",     "60s",        "70s",       "80s",       "90s",      "police",  "scanner",
-      "religious", "soul",   "funk",       "hip hop",   "folk",      "latin",    "house",   "trance",
-      "ambient",  "lounge",  "chillout"};
+      "jazz",   "blues",   "rock",       "pop",          "classical",   "country",   "dance",   "reggae",
+      "metal",  "punk",    "techno",     "oldies",       "gospel",      "christian", "news",    "talk",
+      "sports", "college", "university", "ska",          "swing",       "celtic",    "calypso", "flamenco",
+      "zydeco", "goth",    "industrial", "experimental", "alternative", "big band",  "new age", "new wave",
+      "50s",    "60s",     "70s",        "80s",          "90s",         "police",    "scanner", "religious",
+      "soul",   "funk",    "hip hop",    "folk",         "latin",       "house",     "trance",  "ambient",
+      "lounge", "chillout"};
   return words;
 }
 

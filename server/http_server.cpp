@@ -55,19 +55,25 @@ std::string accessLogLine(const httplib::Request &request, const httplib::Respon
   std::tm utc{};
   gmtime_r(&now, &utc);
   std::strftime(when, sizeof when, "%d/%b/%Y:%H:%M:%S +0000", &utc);
-  return request.remote_addr + " - - [" + when + "] \"" + request.method + " " + loggedTarget(request) + "\" " +
-         std::to_string(response.status) + " " + std::to_string(response.body.size()) + "\n";
+  return request.remote_addr + " - - [" + when + "] \"" + request.method + " " + loggedTarget(request) +
+         "\" " + std::to_string(response.status) + " " + std::to_string(response.body.size()) + "\n";
 }
 
 const char *statusText(int status)
 {
   switch (status) {
-  case 400: return "Bad Request";
-  case 405: return "Method Not Allowed";
-  case 413: return "Payload Too Large";
-  case 414: return "URI Too Long";
-  case 416: return "Range Not Satisfiable";
-  default: return status < 500 ? "Bad Request" : "Server Error";
+    case 400:
+      return "Bad Request";
+    case 405:
+      return "Method Not Allowed";
+    case 413:
+      return "Payload Too Large";
+    case 414:
+      return "URI Too Long";
+    case 416:
+      return "Range Not Satisfiable";
+    default:
+      return status < 500 ? "Bad Request" : "Server Error";
   }
 }
 
@@ -81,7 +87,10 @@ void send(httplib::Response &response, const Reply &reply)
 
 struct HttpServer::Impl
 {
-  explicit Impl(ServerOptions options) : options(std::move(options)), service(this->options.database, this->options.service) {}
+  explicit Impl(ServerOptions options)
+      : options(std::move(options)), service(this->options.database, this->options.service)
+  {
+  }
 
   // Runs one endpoint; a failure inside it answers 500 without telling the client why.
   void answer(httplib::Response &response, const std::function<Reply()> &endpoint)
@@ -128,9 +137,9 @@ struct HttpServer::Impl
         send(response, DirectoryService::notFound());
       } else if (response.body.empty()) {
         const std::string text = std::to_string(response.status) + " " + statusText(response.status);
-        response.set_content("<HTML><HEAD><TITLE>" + text + "</TITLE></HEAD><BODY><H1>" + text +
-                                 "</H1></BODY></HTML>\r\n",
-                             "text/html; charset=utf-8");
+        response.set_content(
+            "<HTML><HEAD><TITLE>" + text + "</TITLE></HEAD><BODY><H1>" + text + "</H1></BODY></HTML>\r\n",
+            "text/html; charset=utf-8");
       }
     });
     if (options.accessLog) {
@@ -143,7 +152,7 @@ struct HttpServer::Impl
 
   ServerOptions options;
   DirectoryService service;
-  std::unique_ptr<AccessLog> log; // outlives the server's threads
+  std::unique_ptr<AccessLog> log;  // outlives the server's threads
   httplib::Server server;
 };
 
@@ -152,13 +161,15 @@ HttpServer::HttpServer(ServerOptions options) : impl_(std::make_unique<Impl>(std
   const int threads = impl_->options.threads > 0
                           ? impl_->options.threads
                           : static_cast<int>(std::max(16u, std::thread::hardware_concurrency() * 4));
-  impl_->server.new_task_queue = [threads] { return new httplib::ThreadPool(static_cast<std::size_t>(threads)); };
+  impl_->server.new_task_queue = [threads] {
+    return new httplib::ThreadPool(static_cast<std::size_t>(threads));
+  };
   // SO_REUSEADDR only: without SO_REUSEPORT a port another server holds is refused, not shared.
   impl_->server.set_socket_options([](int sock) {
     int yes = 1;
     setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
   });
-  impl_->server.set_tcp_nodelay(true); // headers and body go out at once, not after a delayed ACK
+  impl_->server.set_tcp_nodelay(true);  // headers and body go out at once, not after a delayed ACK
   impl_->server.set_keep_alive_max_count(1000);
   impl_->server.set_keep_alive_timeout(5);
   impl_->server.set_read_timeout(10);
@@ -170,8 +181,7 @@ HttpServer::~HttpServer() = default;
 
 int HttpServer::bind()
 {
-  if (impl_->options.port == 0)
-    return impl_->server.bind_to_any_port(impl_->options.listen);
+  if (impl_->options.port == 0) return impl_->server.bind_to_any_port(impl_->options.listen);
   return impl_->server.bind_to_port(impl_->options.listen, impl_->options.port) ? impl_->options.port : -1;
 }
 

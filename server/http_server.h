@@ -11,16 +11,16 @@ struct ServerOptions
 {
   std::string database;
   std::string listen = "127.0.0.1";
-  int port = 8437;       // 0 = any free port
-  int threads = 0;       // worker threads; 0 = a default fit for the machine
-  bool accessLog = true; // one line per request on standard output
+  int port = 8437;        // 0 = any free port
+  int threads = 0;        // worker threads; 0 = a default fit for the machine
+  bool accessLog = true;  // one line per request on standard output
   ServiceSettings service;
 };
 
 // The HTTP front of the directory: routes every endpoint to the DirectoryService.
 class HttpServer
 {
-public:
+ public:
   explicit HttpServer(ServerOptions options);
   ~HttpServer();
   HttpServer(const HttpServer &) = delete;
@@ -33,7 +33,7 @@ public:
   // Stops serving; safe from any thread.
   void stop();
 
-private:
+ private:
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };

@@ -17,11 +17,9 @@ std::string breakMarkers(std::string text)
   std::string out;
   out.reserve(text.size());
   for (char c : text) {
-    if (isMarkerChar(c) && !out.empty() && out.back() == c)
-      continue;
+    if (isMarkerChar(c) && !out.empty() && out.back() == c) continue;
     out.push_back(c);
-    if (out.size() >= 4 && out.compare(out.size() - 4, 4, "~$~$") == 0)
-      out.resize(out.size() - 2);
+    if (out.size() >= 4 && out.compare(out.size() - 4, 4, "~$~$") == 0) out.resize(out.size() - 2);
   }
   return out;
 }
@@ -51,12 +49,10 @@ bool isValidUtf8(std::string_view text)
     } else {
       return false;
     }
-    if (i + static_cast<std::size_t>(length) > text.size())
-      return false;
+    if (i + static_cast<std::size_t>(length) > text.size()) return false;
     for (int k = 1; k < length; ++k) {
       const auto next = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-      if ((next & 0xC0) != 0x80)
-        return false;
+      if ((next & 0xC0) != 0x80) return false;
       codePoint = (codePoint << 6) | (next & 0x3F);
     }
     const unsigned int smallest[] = {0, 0, 0x80, 0x800, 0x10000};
@@ -73,17 +69,14 @@ std::string safeField(std::string_view text)
   cleaned.reserve(text.size());
   for (char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '<' || c == '>')
-      continue;
+    if (c == '"' || c == '<' || c == '>') continue;
     cleaned.push_back(byte < 0x20 || byte == 0x7F ? ' ' : c);
   }
   std::string out = breakMarkers(std::move(cleaned));
   std::size_t begin = 0;
   std::size_t end = out.size();
-  while (begin < end && (isMarkerChar(out[begin]) || out[begin] == ' '))
-    ++begin;
-  while (end > begin && (isMarkerChar(out[end - 1]) || out[end - 1] == ' '))
-    --end;
+  while (begin < end && (isMarkerChar(out[begin]) || out[begin] == ' ')) ++begin;
+  while (end > begin && (isMarkerChar(out[end - 1]) || out[end - 1] == ' ')) --end;
   return out.substr(begin, end - begin);
 }
 
@@ -112,8 +105,7 @@ std::string safeAddress(std::string_view url)
       continue;
     }
     out.push_back(c);
-    if (out.size() >= 4 && out.compare(out.size() - 4, 4, "~$~$") == 0)
-      out.replace(out.size() - 1, 1, "%24");
+    if (out.size() >= 4 && out.compare(out.size() - 4, 4, "~$~$") == 0) out.replace(out.size() - 1, 1, "%24");
   }
   if (!out.empty() && isMarkerChar(out.front())) {
     char escape[4];
@@ -135,12 +127,23 @@ std::string htmlEscape(std::string_view text)
   out.reserve(text.size());
   for (char c : text) {
     switch (c) {
-    case '&': out += "&amp;"; break;
-    case '<': out += "&lt;"; break;
-    case '>': out += "&gt;"; break;
-    case '"': out += "&quot;"; break;
-    case '\'': out += "&#39;"; break;
-    default: out.push_back(c);
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out.push_back(c);
     }
   }
   return out;

@@ -26,8 +26,7 @@ std::string lower(std::string text)
 std::string attribute(const std::string &line, const std::string &key)
 {
   const auto at = line.find(key + "=\"");
-  if (at == std::string::npos)
-    return {};
+  if (at == std::string::npos) return {};
   const auto begin = at + key.size() + 2;
   const auto end = line.find('"', begin);
   return end == std::string::npos ? std::string() : line.substr(begin, end - begin);
@@ -55,19 +54,16 @@ std::vector<PlaylistItem> readM3u(std::istream &in)
   std::string line;
   bool first = true;
   while (std::getline(in, line)) {
-    if (first && line.rfind("\xEF\xBB\xBF", 0) == 0)
-      line.erase(0, 3);
+    if (first && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
     first = false;
     line = trimmed(line);
-    if (line.empty())
-      continue;
+    if (line.empty()) continue;
     if (line.rfind("#EXTINF:", 0) == 0) {
       pending.name = extinfTitle(line);
       pending.genre = attribute(line, "group-title");
       continue;
     }
-    if (line.front() == '#')
-      continue;
+    if (line.front() == '#') continue;
     pending.url = line;
     items.push_back(pending);
     pending = PlaylistItem{};
@@ -82,14 +78,12 @@ std::vector<PlaylistItem> readPls(std::istream &in)
   while (std::getline(in, line)) {
     line = trimmed(line);
     const auto equals = line.find('=');
-    if (equals == std::string::npos)
-      continue;
+    if (equals == std::string::npos) continue;
     const std::string key = lower(trimmed(line.substr(0, equals)));
     const std::string value = trimmed(line.substr(equals + 1));
     for (const char *prefix : {"file", "title"}) {
       const std::string p(prefix);
-      if (key.rfind(p, 0) != 0 || key.size() == p.size() || key.size() > p.size() + 6)
-        continue;
+      if (key.rfind(p, 0) != 0 || key.size() == p.size() || key.size() > p.size() + 6) continue;
       const std::string digits = key.substr(p.size());
       if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
         continue;
@@ -99,8 +93,7 @@ std::vector<PlaylistItem> readPls(std::istream &in)
   }
   std::vector<PlaylistItem> items;
   for (auto &[number, item] : byNumber) {
-    if (!item.url.empty())
-      items.push_back(std::move(item));
+    if (!item.url.empty()) items.push_back(std::move(item));
   }
   return items;
 }

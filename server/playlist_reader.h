@@ -10,7 +10,7 @@ struct PlaylistItem
 {
   std::string name;
   std::string url;
-  std::string genre; // from an extended M3U's group-title, if any
+  std::string genre;  // from an extended M3U's group-title, if any
 };
 
 // A plain or extended M3U list: one address per line, "#EXTINF:...,Name" lines name the next one.

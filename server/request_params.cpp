@@ -26,8 +26,7 @@ RequestParams::RequestParams(const Params &params, const std::vector<std::string
 std::optional<std::string> RequestParams::text(const std::string &name) const
 {
   const auto found = params_.find(name);
-  if (found == params_.end())
-    return std::nullopt;
+  if (found == params_.end()) return std::nullopt;
   return found->second;
 }
 
@@ -40,14 +39,15 @@ bool RequestParams::isOne(const std::string &name) const
 std::int64_t RequestParams::number(const std::string &name, std::int64_t maxValue, std::int64_t fallback)
 {
   const auto value = text(name);
-  if (!value)
-    return fallback;
-  const bool digits = !value->empty() && value->size() <= 18 &&
-                      std::all_of(value->begin(), value->end(), [](unsigned char c) { return std::isdigit(c); });
+  if (!value) return fallback;
+  const bool digits =
+      !value->empty() && value->size() <= 18 &&
+      std::all_of(value->begin(), value->end(), [](unsigned char c) { return std::isdigit(c); });
   const std::int64_t number = digits ? std::stoll(*value) : -1;
   if (number < 0 || number > maxValue) {
     if (error_.empty())
-      error_ = "The parameter " + name + " must be a whole number from 0 to " + std::to_string(maxValue) + ".";
+      error_ =
+          "The parameter " + name + " must be a whole number from 0 to " + std::to_string(maxValue) + ".";
     return fallback;
   }
   return number;

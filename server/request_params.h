@@ -14,7 +14,7 @@ using Params = std::multimap<std::string, std::string>;
 // endpoint knows may appear once. Parameters it does not know are ignored.
 class RequestParams
 {
-public:
+ public:
   RequestParams(const Params &params, const std::vector<std::string> &known);
 
   // Why the request is refused, or empty.
@@ -26,7 +26,7 @@ public:
   // A whole number of at most maxValue; absent gives fallback; anything but digits refuses the request.
   std::int64_t number(const std::string &name, std::int64_t maxValue, std::int64_t fallback = 0);
 
-private:
+ private:
   const Params &params_;
   std::string error_;
 };

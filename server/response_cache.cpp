@@ -10,12 +10,10 @@ ResponseCache::~ResponseCache() = default;
 
 std::shared_ptr<const Reply> ResponseCache::find(const std::string &key)
 {
-  if (maxBytes_ == 0)
-    return nullptr;
+  if (maxBytes_ == 0) return nullptr;
   const std::lock_guard lock(mutex_);
   const auto found = index_.find(key);
-  if (found == index_.end())
-    return nullptr;
+  if (found == index_.end()) return nullptr;
   items_.splice(items_.begin(), items_, found->second);
   return found->second->reply;
 }
@@ -23,12 +21,10 @@ std::shared_ptr<const Reply> ResponseCache::find(const std::string &key)
 void ResponseCache::store(const std::string &key, const Reply &reply)
 {
   const std::size_t bytes = key.size() + reply.body.size() + reply.contentType.size() + 64;
-  if (bytes > maxBytes_ / 8)
-    return; // one answer may take an eighth of the cache at most
+  if (bytes > maxBytes_ / 8) return;  // one answer may take an eighth of the cache at most
   auto shared = std::make_shared<const Reply>(reply);
   const std::lock_guard lock(mutex_);
-  if (index_.count(key) != 0)
-    return;
+  if (index_.count(key) != 0) return;
   items_.push_front({key, std::move(shared), bytes});
   index_.emplace(key, items_.begin());
   bytes_ += bytes;

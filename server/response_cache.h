@@ -15,7 +15,7 @@ struct Reply;
 // the catalogue's generation into each key, so an import makes every older answer unreachable.
 class ResponseCache
 {
-public:
+ public:
   explicit ResponseCache(std::size_t maxBytes);
   ~ResponseCache();
   ResponseCache(const ResponseCache &) = delete;
@@ -25,7 +25,7 @@ public:
   std::shared_ptr<const Reply> find(const std::string &key);
   void store(const std::string &key, const Reply &reply);
 
-private:
+ private:
   struct Item
   {
     std::string key;
@@ -36,7 +36,7 @@ private:
   const std::size_t maxBytes_;
   std::mutex mutex_;
   std::size_t bytes_ = 0;
-  std::list<Item> items_; // most recently used first
+  std::list<Item> items_;  // most recently used first
   std::unordered_map<std::string, std::list<Item>::iterator> index_;
 };
 

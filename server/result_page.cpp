@@ -24,8 +24,7 @@ std::string scanField(std::string_view text)
 {
   std::string field = safeField(text);
   std::string upper = field;
-  for (char &c : upper)
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char &c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   for (auto at = upper.find("EXCEPTION OC"); at != std::string::npos; at = upper.find("EXCEPTION OC", at + 1))
     field[at + 9] = '-';
   return field;
@@ -71,8 +70,7 @@ void appendResultLine(std::string &page, std::string_view head, std::string_view
 std::string resultPageStart(std::optional<std::int64_t> totalPages)
 {
   std::string page = "<HTML><HEAD><TITLE>Tessivar Directory</TITLE></HEAD><BODY>\r\n";
-  if (totalPages)
-    page += "&&&&TOTALPAGES:" + std::to_string(*totalPages) + "<BR>\r\n";
+  if (totalPages) page += "&&&&TOTALPAGES:" + std::to_string(*totalPages) + "<BR>\r\n";
   return page;
 }
 
@@ -98,7 +96,8 @@ std::string renderScanAnswer(const CatalogueEntry &station)
   answer += separator + orUnknown(scanField(station.format));
   answer += separator + orUnknown(scanField(station.state));
   answer += separator + orUnknown(scanField(station.country));
-  answer += separator + (station.bitrate > 0 ? std::to_string(station.bitrate) + "k" : std::string("Unknown"));
+  answer +=
+      separator + (station.bitrate > 0 ? std::to_string(station.bitrate) + "k" : std::string("Unknown"));
   answer += "<BR>";
   return answer;
 }

@@ -11,8 +11,8 @@
 namespace tessivar::directory {
 
 enum class PageLayout {
-  Live,    // name**format&&location^^speed$$flag@@website
-  Archive, // name**format&&location^^speed$$seconds~~id~$~$flag@@website
+  Live,     // name**format&&location^^speed$$flag@@website
+  Archive,  // name**format&&location^^speed$$seconds~~id~$~$flag@@website
 };
 
 // A result page: one anchor per entry, and the total-pages marker when totalPages is given. The
@@ -35,7 +35,8 @@ void appendResultLine(std::string &page, std::string_view head, std::string_view
 std::string resultPageStart(std::optional<std::int64_t> totalPages = std::nullopt);
 inline constexpr const char *resultPageEnd = "</BODY></HTML>\r\n";
 
-// The scanner's answer for one station: position@@@@website@@@@name@@@@url@@@@format@@@@state@@@@country@@@@rate<BR>
+// The scanner's answer for one station:
+// position@@@@website@@@@name@@@@url@@@@format@@@@state@@@@country@@@@rate<BR>
 std::string renderScanAnswer(const CatalogueEntry &station);
 
 }  // namespace tessivar::directory

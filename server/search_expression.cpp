@@ -14,7 +14,7 @@ namespace {
 constexpr int maxAlternatives = 32;
 constexpr int maxWords = 16;
 constexpr int maxWordLength = 100;
-constexpr int indexedLength = 3; // the trigram index needs three characters
+constexpr int indexedLength = 3;  // the trigram index needs three characters
 
 bool isSeparator(QChar c)
 {
@@ -44,8 +44,7 @@ Alternative parseAlternative(const QString &text)
   auto finish = [&] {
     if (!current.isEmpty() && static_cast<int>(words.size()) < maxWords) {
       WordPattern word = parseWord(current);
-      if (!word.core.isEmpty())
-        words.push_back(std::move(word));
+      if (!word.core.isEmpty()) words.push_back(std::move(word));
     }
     current.clear();
   };
@@ -69,24 +68,21 @@ bool isPlain(const Alternative &alternative)
 QString synonymKey(const Alternative &alternative)
 {
   QStringList parts;
-  for (const auto &word : alternative)
-    parts << word.core.toLower();
+  for (const auto &word : alternative) parts << word.core.toLower();
   return parts.join(u' ');
 }
 
 // How well one word matches the part [begin, end) of a folded field: 0 none, 1 inside, 2 at a
 // boundary, 3 a whole word, +1 at the start.
-int matchIn(const WordPattern &word, std::string_view text, std::size_t begin, std::size_t end, std::size_t at)
+int matchIn(const WordPattern &word, std::string_view text, std::size_t begin, std::size_t end,
+            std::size_t at)
 {
   const std::size_t after = at + word.folded.size();
-  if (word.fieldStart && at != begin)
-    return 0;
-  if (word.fieldEnd && after != end)
-    return 0;
+  if (word.fieldStart && at != begin) return 0;
+  if (word.fieldEnd && after != end) return 0;
   const bool startsWord = at == begin || !letterOrDigitBefore(text, at);
   const bool endsWord = after == end || !letterOrDigitAt(text, after);
-  if ((word.wordStart && !startsWord) || (word.wordEnd && !endsWord))
-    return 0;
+  if ((word.wordStart && !startsWord) || (word.wordEnd && !endsWord)) return 0;
   return 1 + (startsWord ? 1 : 0) + (endsWord ? 1 : 0) + (at == begin ? 1 : 0);
 }
 
@@ -113,8 +109,7 @@ int bestMatch(const WordPattern &word, std::string_view field, bool tags)
 int wordScore(const WordPattern &word, SearchScope scope, const EntryText &entry)
 {
   const int genre = bestMatch(word, entry.genre, true) * 4;
-  if (scope == SearchScope::GenreOnly)
-    return genre;
+  if (scope == SearchScope::GenreOnly) return genre;
   return std::max({bestMatch(word, entry.name, false) * 8, genre, bestMatch(word, entry.location, false) * 2,
                    bestMatch(word, entry.format, false)});
 }
@@ -134,8 +129,7 @@ SearchExpression parseSearchText(std::string_view text, SearchScope scope)
   const QString all = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
   for (const QString &part : all.split(u',', Qt::SkipEmptyParts)) {
     Alternative alternative = parseAlternative(part);
-    if (alternative.empty())
-      continue;
+    if (alternative.empty()) continue;
     if (scope == SearchScope::GenreOnly && isPlain(alternative)) {
       const auto &synonyms = genreSynonyms(synonymKey(alternative).toStdString());
       if (!synonyms.empty()) {
@@ -146,8 +140,7 @@ SearchExpression parseSearchText(std::string_view text, SearchScope scope)
     }
     expression.alternatives.push_back(std::move(alternative));
   }
-  if (expression.alternatives.size() > maxAlternatives)
-    expression.alternatives.resize(maxAlternatives);
+  if (expression.alternatives.size() > maxAlternatives) expression.alternatives.resize(maxAlternatives);
   return expression;
 }
 
@@ -160,38 +153,34 @@ std::string fullTextQuery(const SearchExpression &expression, SearchScope scope)
   for (const auto &alternative : expression.alternatives) {
     QStringList words;
     for (const auto &word : alternative) {
-      if (word.core.size() >= indexedLength && !words.contains(word.core))
-        words << word.core;
+      if (word.core.size() >= indexedLength && !words.contains(word.core)) words << word.core;
     }
-    if (words.isEmpty())
-      return {};
+    if (words.isEmpty()) return {};
     // FTS5 walks an AND from its first phrase and skips ahead in the others, so the phrase with the
     // fewest entries should come first; a longer word is usually the rarer one ("germany" before "radio").
-    std::stable_sort(words.begin(), words.end(), [](const QString &a, const QString &b) { return a.size() > b.size(); });
+    std::stable_sort(words.begin(), words.end(),
+                     [](const QString &a, const QString &b) { return a.size() > b.size(); });
     groups.push_back(std::move(words));
   }
   const auto implies = [](const QStringList &wider, const QStringList &narrower) {
     return std::all_of(wider.begin(), wider.end(), [&](const QString &term) {
-      return std::any_of(narrower.begin(), narrower.end(), [&](const QString &w) { return w.contains(term); });
+      return std::any_of(narrower.begin(), narrower.end(),
+                         [&](const QString &w) { return w.contains(term); });
     });
   };
   QStringList alternatives;
   for (std::size_t i = 0; i < groups.size(); ++i) {
     bool covered = false;
     for (std::size_t k = 0; k < groups.size() && !covered; ++k) {
-      if (k == i || !implies(groups[k], groups[i]))
-        continue;
+      if (k == i || !implies(groups[k], groups[i])) continue;
       // Of two groups that imply each other the first one stays.
       covered = k < i || !implies(groups[i], groups[k]);
     }
-    if (covered)
-      continue;
+    if (covered) continue;
     QStringList words;
-    for (const QString &word : groups[i])
-      words << quoted(word);
+    for (const QString &word : groups[i]) words << quoted(word);
     QString group = u'(' + words.join(QStringLiteral(" AND ")) + u')';
-    if (scope == SearchScope::GenreOnly)
-      group = QStringLiteral("genre : ") + group;
+    if (scope == SearchScope::GenreOnly) group = QStringLiteral("genre : ") + group;
     alternatives << group;
   }
   return alternatives.join(QStringLiteral(" OR ")).toStdString();

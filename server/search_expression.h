@@ -16,7 +16,7 @@ namespace tessivar::directory {
 struct WordPattern
 {
   QString core;
-  std::string folded; // core case-folded (see folded_text.h)
+  std::string folded;  // core case-folded (see folded_text.h)
   bool fieldStart = false;
   bool wordStart = false;
   bool wordEnd = false;
@@ -26,8 +26,8 @@ struct WordPattern
 using Alternative = std::vector<WordPattern>;
 
 enum class SearchScope {
-  AllFields, // name, format, location and genre
-  GenreOnly, // the genre field alone, with the category synonyms applied
+  AllFields,  // name, format, location and genre
+  GenreOnly,  // the genre field alone, with the category synonyms applied
 };
 
 // A parsed search text: commas separate alternatives, "+" and blanks separate words; an entry
@@ -50,7 +50,7 @@ struct EntryText
   std::string_view name;
   std::string_view format;
   std::string_view location;
-  std::string_view genre; // trimmed tags separated by commas
+  std::string_view genre;  // trimmed tags separated by commas
 };
 
 // 0 when the entry does not match; otherwise higher means more relevant.

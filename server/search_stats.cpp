@@ -41,8 +41,7 @@ std::string SearchStats::normalisedTerm(std::string_view searchText)
 void SearchStats::count(std::string_view searchText)
 {
   std::string term = normalisedTerm(searchText);
-  if (term.empty())
-    return;
+  if (term.empty()) return;
   const std::lock_guard lock(mutex_);
   ++pending_[std::move(term)];
 }
@@ -51,10 +50,10 @@ std::vector<std::pair<std::string, std::int64_t>> SearchStats::top(Database &rea
 {
   flush();
   std::vector<std::pair<std::string, std::int64_t>> ranked;
-  auto statement = reader.query("SELECT term, searches FROM search_counts ORDER BY searches DESC, term LIMIT ?1");
+  auto statement =
+      reader.query("SELECT term, searches FROM search_counts ORDER BY searches DESC, term LIMIT ?1");
   statement->bind(1, static_cast<std::int64_t>(howMany));
-  while (statement->step())
-    ranked.emplace_back(statement->text(0), statement->integer(1));
+  while (statement->step()) ranked.emplace_back(statement->text(0), statement->integer(1));
   return ranked;
 }
 
@@ -65,14 +64,14 @@ void SearchStats::flush()
     const std::lock_guard lock(mutex_);
     counts.swap(pending_);
   }
-  if (counts.empty())
-    return;
+  if (counts.empty()) return;
   try {
     writer_.write([&](Database &db) {
       Transaction transaction(db);
       for (const auto &[term, searches] : counts) {
-        auto statement = db.query("INSERT INTO search_counts (term, searches) VALUES (?1, ?2)"
-                                  " ON CONFLICT (term) DO UPDATE SET searches = searches + excluded.searches");
+        auto statement = db.query(
+            "INSERT INTO search_counts (term, searches) VALUES (?1, ?2)"
+            " ON CONFLICT (term) DO UPDATE SET searches = searches + excluded.searches");
         statement->bind(1, term).bind(2, searches).run();
       }
       transaction.commit();
@@ -80,8 +79,7 @@ void SearchStats::flush()
   } catch (const DatabaseError &error) {
     std::fprintf(stderr, "tessivar-directory: search counts not stored: %s\n", error.what());
     const std::lock_guard lock(mutex_);
-    for (const auto &[term, searches] : counts)
-      pending_[term] += searches;
+    for (const auto &[term, searches] : counts) pending_[term] += searches;
   }
 }
 
@@ -90,8 +88,7 @@ void SearchStats::flushLoop()
   std::unique_lock lock(mutex_);
   while (!stopping_) {
     wake_.wait_for(lock, std::chrono::seconds(5), [this] { return stopping_; });
-    if (stopping_)
-      break;
+    if (stopping_) break;
     lock.unlock();
     flush();
     lock.lock();

@@ -19,13 +19,14 @@ class WriterConnection;
 // thread adds the counts to the catalogue every few seconds and once more when it stops.
 class SearchStats
 {
-public:
+ public:
   explicit SearchStats(WriterConnection &writer);
   ~SearchStats();
   SearchStats(const SearchStats &) = delete;
   SearchStats &operator=(const SearchStats &) = delete;
 
-  // Counts a search text: lower case, "+" and runs of blanks as one blank; empty or over 100 characters is not counted.
+  // Counts a search text: lower case, "+" and runs of blanks as one blank; empty or over 100 characters is
+  // not counted.
   void count(std::string_view searchText);
   // The most searched terms, most first (stores what is pending first).
   std::vector<std::pair<std::string, std::int64_t>> top(Database &reader, std::size_t howMany);
@@ -33,7 +34,7 @@ public:
 
   static std::string normalisedTerm(std::string_view searchText);
 
-private:
+ private:
   void flushLoop();
 
   WriterConnection &writer_;

@@ -11,7 +11,7 @@ namespace {
 struct PageText
 {
   const char *title;
-  const char *body; // HTML; "{site}" stands for the site's host
+  const char *body;  // HTML; "{site}" stands for the site's host
 };
 
 const std::map<std::string, PageText> &pages()
@@ -36,10 +36,12 @@ const std::map<std::string, PageText> &pages()
       {"/addsite.htm",
        {"Add a Station",
         "<p>To add your station or clips to the directory, send us its name, its stream address (an MP3, "
-        "AAC or Ogg stream, a .pls or .m3u playlist, or a Windows Media or RealAudio address), its home page, "
+        "AAC or Ogg stream, a .pls or .m3u playlist, or a Windows Media or RealAudio address), its home "
+        "page, "
         "its genre and where it broadcasts from.</p>"
         "<p>Directory operators load station lists with <code>tessivar-directory import --db FILE "
-        "--stations LIST.csv</code>, or straight from a playlist with <code>--m3u</code> or <code>--pls</code>. "
+        "--stations LIST.csv</code>, or straight from a playlist with <code>--m3u</code> or "
+        "<code>--pls</code>. "
         "Importing a list again updates its entries; the stream address is the key.</p>"
         "<p><a href=\"http://{site}/mailform.htm\">Contact us</a></p>"}},
       {"/mystation.htm",
@@ -53,9 +55,11 @@ const std::map<std::string, PageText> &pages()
       {"/mediagrab.htm",
        {"Download Media",
         "<p>Clips in the directory are plain files on their publishers' servers: use your browser's "
-        "\"Save link as\", or <code>wget</code> or <code>curl -O</code> with the clip's address (Copy Link in "
+        "\"Save link as\", or <code>wget</code> or <code>curl -O</code> with the clip's address (Copy Link "
+        "in "
         "the program puts it on the clipboard).</p>"
-        "<p>Respect each publisher's licence. Many podcasts allow personal copies but not redistribution.</p>"}},
+        "<p>Respect each publisher's licence. Many podcasts allow personal copies but not "
+        "redistribution.</p>"}},
       {"/demo.asp",
        {"Tessivar! Broadcast Demo",
         "<ol><li>Choose LIVE Broadcasts, type <em>jazz</em> and press Enter: stations appear with their "
@@ -120,16 +124,14 @@ std::string replaced(std::string text, const std::string &from, const std::strin
 std::optional<std::string> sitePage(const std::string &path, const std::string &siteHost)
 {
   const auto found = pages().find(path);
-  if (found == pages().end())
-    return std::nullopt;
+  if (found == pages().end()) return std::nullopt;
   return pageShell(found->second.title, replaced(found->second.body, "{site}", htmlEscape(siteHost)));
 }
 
 std::vector<std::string> sitePagePaths()
 {
   std::vector<std::string> paths;
-  for (const auto &[path, page] : pages())
-    paths.push_back(path);
+  for (const auto &[path, page] : pages()) paths.push_back(path);
   return paths;
 }
 
@@ -153,8 +155,8 @@ std::string topTenPage(const std::vector<std::pair<std::string, std::int64_t>> &
   } else {
     body = "<ol>\n";
     for (const auto &[term, searches] : terms)
-      body += "<li>" + htmlEscape(term) + " (" + std::to_string(searches) + (searches == 1 ? " search" : " searches") +
-              ")</li>\n";
+      body += "<li>" + htmlEscape(term) + " (" + std::to_string(searches) +
+              (searches == 1 ? " search" : " searches") + ")</li>\n";
     body += "</ol>";
   }
   return pageShell("Top 10 Most Searched Terms", body);

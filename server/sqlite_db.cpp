@@ -15,8 +15,8 @@ namespace {
 
 Statement::Statement(sqlite3 *db, std::string_view sql) : db_(db)
 {
-  if (sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
-                         &stmt_, nullptr) != SQLITE_OK)
+  if (sqlite3_prepare_v3(db, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT, &stmt_,
+                         nullptr) != SQLITE_OK)
     fail(db, "prepare");
 }
 
@@ -27,32 +27,29 @@ Statement::~Statement()
 
 Statement &Statement::bind(int index, std::string_view text)
 {
-  if (sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) != SQLITE_OK)
+  if (sqlite3_bind_text(stmt_, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT) !=
+      SQLITE_OK)
     fail(db_, "bind");
   return *this;
 }
 
 Statement &Statement::bind(int index, std::int64_t value)
 {
-  if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK)
-    fail(db_, "bind");
+  if (sqlite3_bind_int64(stmt_, index, value) != SQLITE_OK) fail(db_, "bind");
   return *this;
 }
 
 Statement &Statement::bindNull(int index)
 {
-  if (sqlite3_bind_null(stmt_, index) != SQLITE_OK)
-    fail(db_, "bind");
+  if (sqlite3_bind_null(stmt_, index) != SQLITE_OK) fail(db_, "bind");
   return *this;
 }
 
 bool Statement::step()
 {
   const int rc = sqlite3_step(stmt_);
-  if (rc == SQLITE_ROW)
-    return true;
-  if (rc == SQLITE_DONE)
-    return false;
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
   fail(db_, "step");
 }
 
@@ -76,16 +73,14 @@ std::int64_t Statement::integer(int column) const
 std::string Statement::text(int column) const
 {
   const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(stmt_, column));
-  if (!data)
-    return {};
+  if (!data) return {};
   return std::string(data, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
 std::string_view Statement::textView(int column) const
 {
   const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(stmt_, column));
-  if (!data)
-    return {};
+  if (!data) return {};
   return std::string_view(data, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 

@@ -15,14 +15,14 @@ namespace tessivar::directory {
 // Any failure of the storage layer. Its text is for the operator's log, never for a client.
 class DatabaseError : public std::runtime_error
 {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 
 // One prepared statement. Values only ever reach SQL through bind().
 class Statement
 {
-public:
+ public:
   Statement(sqlite3 *db, std::string_view sql);
   ~Statement();
   Statement(const Statement &) = delete;
@@ -31,16 +31,16 @@ public:
   Statement &bind(int index, std::string_view text);
   Statement &bind(int index, std::int64_t value);
   Statement &bindNull(int index);
-  bool step();  // true while a row is ready
-  void run();   // steps until done
-  void reset(); // ready for the next use, bindings cleared
+  bool step();   // true while a row is ready
+  void run();    // steps until done
+  void reset();  // ready for the next use, bindings cleared
 
   std::int64_t integer(int column) const;
   std::string text(int column) const;
-  std::string_view textView(int column) const; // valid until the next step() or reset()
+  std::string_view textView(int column) const;  // valid until the next step() or reset()
   bool isNull(int column) const;
 
-private:
+ private:
   sqlite3 *db_ = nullptr;
   sqlite3_stmt *stmt_ = nullptr;
 };
@@ -49,7 +49,7 @@ private:
 // connection keeps a read snapshot open between requests.
 class Query
 {
-public:
+ public:
   explicit Query(Statement &statement) : statement_(statement) {}
   ~Query() { statement_.reset(); }
   Query(const Query &) = delete;
@@ -57,14 +57,14 @@ public:
   Statement *operator->() const { return &statement_; }
   Statement &operator*() const { return statement_; }
 
-private:
+ private:
   Statement &statement_;
 };
 
 // One SQLite connection, used by one thread at a time.
 class Database
 {
-public:
+ public:
   explicit Database(const std::string &path);
   ~Database();
   Database(const Database &) = delete;
@@ -76,7 +76,7 @@ public:
   Query query(std::string_view sql);
   std::int64_t changes() const;
 
-private:
+ private:
   sqlite3 *db_ = nullptr;
   std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
 };
@@ -84,14 +84,14 @@ private:
 // BEGIN IMMEDIATE ... COMMIT; rolls back when left without commit().
 class Transaction
 {
-public:
+ public:
   explicit Transaction(Database &db);
   ~Transaction();
   Transaction(const Transaction &) = delete;
   Transaction &operator=(const Transaction &) = delete;
   void commit();
 
-private:
+ private:
   Database &db_;
   bool open_ = true;
 };

@@ -12,12 +12,12 @@ class Database;
 // The one connection that writes (sign-ups, search counts); writers take turns, readers never wait for it.
 class WriterConnection
 {
-public:
+ public:
   explicit WriterConnection(const std::string &path);
   ~WriterConnection();
   void write(const std::function<void(Database &)> &work);
 
-private:
+ private:
   std::mutex mutex_;
   std::unique_ptr<Database> db_;
 };

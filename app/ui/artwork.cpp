@@ -1,9 +1,12 @@
-#include "artwork.h"
+#include "app/ui/artwork.h"
 
 #include <QString>
 
 // Resources of a static library are registered by hand, outside any namespace.
-static void registerWindowArtwork() { Q_INIT_RESOURCE(resources); }
+static void registerWindowArtwork()
+{
+  Q_INIT_RESOURCE(resources);
+}
 
 namespace tessivar::artwork {
 
@@ -18,20 +21,34 @@ struct PictureInfo
 PictureInfo info(Picture picture)
 {
   switch (picture) {
-  case Picture::Application: return {"", "app.svg"};
-  case Picture::Setup: return {"preferences-system", "setup.svg"};
-  case Picture::Search: return {"system-search", "search.svg"};
-  case Picture::Stop: return {"process-stop", "stop.svg"};
-  case Picture::Play: return {"media-playback-start", "play.svg"};
-  case Picture::Record: return {"media-record", "record.svg"};
-  case Picture::Website: return {"internet-web-browser", "website.svg"};
-  case Picture::Scan: return {"", "scan.svg"};
-  case Picture::Bookmarks: return {"bookmarks", "bookmarks.svg"};
-  case Picture::Email: return {"mail-send", "email.svg"};
-  case Picture::Preset: return {"", "preset.svg"};
-  case Picture::PresetPressed: return {"", "preset_pressed.svg"};
-  case Picture::StatusLive: return {"", "status_live.svg"};
-  case Picture::StatusFile: return {"", "status_file.svg"};
+    case Picture::Application:
+      return {"", "app.svg"};
+    case Picture::Setup:
+      return {"preferences-system", "setup.svg"};
+    case Picture::Search:
+      return {"system-search", "search.svg"};
+    case Picture::Stop:
+      return {"process-stop", "stop.svg"};
+    case Picture::Play:
+      return {"media-playback-start", "play.svg"};
+    case Picture::Record:
+      return {"media-record", "record.svg"};
+    case Picture::Website:
+      return {"internet-web-browser", "website.svg"};
+    case Picture::Scan:
+      return {"", "scan.svg"};
+    case Picture::Bookmarks:
+      return {"bookmarks", "bookmarks.svg"};
+    case Picture::Email:
+      return {"mail-send", "email.svg"};
+    case Picture::Preset:
+      return {"", "preset.svg"};
+    case Picture::PresetPressed:
+      return {"", "preset_pressed.svg"};
+    case Picture::StatusLive:
+      return {"", "status_live.svg"};
+    case Picture::StatusFile:
+      return {"", "status_file.svg"};
   }
   return {"", "app.svg"};
 }

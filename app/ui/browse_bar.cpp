@@ -1,4 +1,4 @@
-#include "browse_bar.h"
+#include "app/ui/browse_bar.h"
 
 #include "app/ui/twips_geometry.h"
 
@@ -25,8 +25,9 @@ constexpr double barHeightTwips = 1080;
 // A browse letter: underlined dark blue text that reports a click.
 class LetterLabel final : public QLabel
 {
-public:
-  LetterLabel(int index, BrowseBar *bar) : QLabel(BrowseBar::labelCaption(index), bar), index_(index), bar_(bar)
+ public:
+  LetterLabel(int index, BrowseBar *bar)
+      : QLabel(BrowseBar::labelCaption(index), bar), index_(index), bar_(bar)
   {
     setObjectName(QStringLiteral("Label1_") + QString::number(index));
     setAccessibleName(QStringLiteral("Browse ") + text());
@@ -41,7 +42,7 @@ public:
     setCursor(Qt::PointingHandCursor);
   }
 
-protected:
+ protected:
   void mouseReleaseEvent(QMouseEvent *event) override
   {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
@@ -49,14 +50,17 @@ protected:
     QLabel::mouseReleaseEvent(event);
   }
 
-private:
+ private:
   int index_;
   BrowseBar *bar_;
 };
 
 }  // namespace
 
-int BrowseBar::labelLeftTwips(int index) { return index < 26 ? 30 + 220 * index : 220 * (index + 1); }
+int BrowseBar::labelLeftTwips(int index)
+{
+  return index < 26 ? 30 + 220 * index : 220 * (index + 1);
+}
 
 QString BrowseBar::labelCaption(int index)
 {
@@ -102,7 +106,8 @@ void BrowseBar::layOut(double dpi)
   for (int index = 0; index < labels_.size(); ++index) {
     QLabel *label = labels_.at(index);
     const int height = label->fontMetrics().height() + 2;
-    label->setGeometry(twipsToPixels(labelLeftTwips(index), dpi), top, twipsToPixels(labelWidthTwips, dpi), height);
+    label->setGeometry(twipsToPixels(labelLeftTwips(index), dpi), top, twipsToPixels(labelWidthTwips, dpi),
+                       height);
   }
   browse_->setGeometry(twipsToPixels(pageLabelRect, dpi));
   previous_->setGeometry(twipsToPixels(previousRect, dpi));
@@ -116,8 +121,8 @@ void BrowseBar::layOut(double dpi)
 void BrowseBar::showTotalPages(const QString &totalPages)
 {
   totalPages_ = totalPages;
-  browse_->setText(QStringLiteral("Current Page : (") + QString::number(currentPage_) + QStringLiteral(" of ") +
-                   totalPages + QLatin1Char(')'));
+  browse_->setText(QStringLiteral("Current Page : (") + QString::number(currentPage_) +
+                   QStringLiteral(" of ") + totalPages + QLatin1Char(')'));
 }
 
 QSize BrowseBar::sizeHint() const
@@ -125,6 +130,9 @@ QSize BrowseBar::sizeHint() const
   return {twipsToPixels(barWidthTwips, dpi_), twipsToPixels(barHeightTwips, dpi_)};
 }
 
-QSize BrowseBar::minimumSizeHint() const { return sizeHint(); }
+QSize BrowseBar::minimumSizeHint() const
+{
+  return sizeHint();
+}
 
 }  // namespace tessivar

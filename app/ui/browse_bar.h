@@ -17,7 +17,7 @@ class BrowseBar final : public QGroupBox
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(BrowseBar)
 
-public:
+ public:
   static constexpr int labelCount = 36;
 
   // Where letter label `index` stands, in twips: 30 + 220 × index for "A" to "Z",
@@ -50,12 +50,12 @@ public:
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
 
-signals:
+ signals:
   void letterClicked(int index);
   void pageButtonClicked(int index);  // 0 "Previous", 1 "Next"
   void goClicked();
 
-private:
+ private:
   QList<QLabel *> labels_;
   QPushButton *previous_ = nullptr;
   QPushButton *next_ = nullptr;

@@ -1,4 +1,4 @@
-#include "main_menus.h"
+#include "app/ui/main_menus.h"
 
 #include <QAction>
 #include <QKeySequence>
@@ -30,7 +30,10 @@ QAction *addEntry(QMenu *menu, const char *name, const char *caption, const QKey
   return action;
 }
 
-void addSeparator(QMenu *menu, const char *name) { menu->addSeparator()->setObjectName(QLatin1String(name)); }
+void addSeparator(QMenu *menu, const char *name)
+{
+  menu->addSeparator()->setObjectName(QLatin1String(name));
+}
 
 }  // namespace
 

@@ -1,4 +1,4 @@
-#include "main_toolbar.h"
+#include "app/ui/main_toolbar.h"
 
 #include "app/ui/artwork.h"
 
@@ -27,19 +27,20 @@ MainToolbar::MainToolbar(QWidget *parent) : QToolBar(parent)
 
   addButton(QStringLiteral("toolSetup"), QStringLiteral("Setup"), QStringLiteral("Setup Options"),
             artwork::icon(Picture::Setup));
-  searchButton_ = addButton(QStringLiteral("toolSearch"), QStringLiteral("Search"), QStringLiteral("Start Search"),
-                            artwork::icon(Picture::Search));
+  searchButton_ = addButton(QStringLiteral("toolSearch"), QStringLiteral("Search"),
+                            QStringLiteral("Start Search"), artwork::icon(Picture::Search));
   addButton(QStringLiteral("toolPlay"), QStringLiteral("Play"), QStringLiteral("Play Stream"),
             artwork::icon(Picture::Play));
-  addButton(QStringLiteral("toolRecord"), QStringLiteral("Record"), QString(), artwork::icon(Picture::Record));
+  addButton(QStringLiteral("toolRecord"), QStringLiteral("Record"), QString(),
+            artwork::icon(Picture::Record));
   addButton(QStringLiteral("toolWebsite"), QStringLiteral("Website"), QStringLiteral("Visit Stream Website"),
             artwork::icon(Picture::Website));
   addButton(QStringLiteral("toolScan"), QStringLiteral("Scan"), QStringLiteral("Scan Stations"),
             artwork::icon(Picture::Scan));
   QToolButton *bookmarks = addButton(QStringLiteral("toolBookmarks"), QStringLiteral("Bookmarks"),
                                      QStringLiteral("Modify Bookmarks"), artwork::icon(Picture::Bookmarks));
-  addButton(QStringLiteral("toolEmail"), QStringLiteral("Email Link"), QStringLiteral("Email Link to a Friend"),
-            artwork::icon(Picture::Email));
+  addButton(QStringLiteral("toolEmail"), QStringLiteral("Email Link"),
+            QStringLiteral("Email Link to a Friend"), artwork::icon(Picture::Email));
 
   bookmarksMenu_ = new QMenu(bookmarks);
   bookmarksMenu_->setObjectName(QStringLiteral("toolBookmarksMenu"));

@@ -21,7 +21,7 @@ class MainToolbar final : public QToolBar
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(MainToolbar)
 
-public:
+ public:
   explicit MainToolbar(QWidget *parent = nullptr);
   ~MainToolbar() override;
 
@@ -40,14 +40,15 @@ public:
   // Enables or disables "Setup", "Play", "Record", "Website" and "Scan".
   void setSearchLockedButtonsEnabled(bool enabled);
 
-signals:
+ signals:
   // A click that passed the guard, by the button's caption at the time of the click.
   void buttonClicked(const QString &caption);
   void addBookmarkChosen();
   void showBookmarksChosen();
 
-private:
-  QToolButton *addButton(const QString &name, const QString &caption, const QString &toolTip, const QIcon &icon);
+ private:
+  QToolButton *addButton(const QString &name, const QString &caption, const QString &toolTip,
+                         const QIcon &icon);
   void dispatch(QToolButton *button);
 
   QList<QToolButton *> buttons_;

@@ -1,14 +1,14 @@
-#include "main_window.h"
+#include "app/ui/main_window.h"
 
-#include "app/product.h"
-#include "app/settings_store.h"
-#include "app/twips.h"
 #include "app/ui/artwork.h"
 #include "app/ui/browse_bar.h"
 #include "app/ui/main_toolbar.h"
 #include "app/ui/preset_bar.h"
 #include "app/ui/tray_icon.h"
-#include "dialogs/setup_state.h"
+#include "base/product.h"
+#include "base/program_options.h"
+#include "base/settings_store.h"
+#include "base/twips.h"
 #include "platform/http_transfer_network.h"
 #include "platform/shell_opener.h"
 #include "platform/ui/message_box_prompter.h"
@@ -68,14 +68,16 @@ struct MainWindow::OwnServices
 };
 
 MainWindow::MainWindow(const AppServices &services, HttpTransfer *transfer, QWidget *parent)
-    : QMainWindow(parent), services_(services), setup_(std::make_unique<SetupState>(services.settings))
+    : QMainWindow(parent), services_(services), setup_(std::make_unique<ProgramOptions>(services.settings))
 {
   init(transfer);
 }
 
 MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent), own_(std::make_unique<OwnServices>()), services_(own_->services),
-      setup_(std::make_unique<SetupState>(services_.settings))
+    : QMainWindow(parent),
+      own_(std::make_unique<OwnServices>()),
+      services_(own_->services),
+      setup_(std::make_unique<ProgramOptions>(services_.settings))
 {
   own_->prompter.setParent(this);
   init(nullptr);
@@ -149,8 +151,8 @@ void MainWindow::buildControls()
   top->setContentsMargins(0, 0, 0, 0);
   top->setHorizontalSpacing(10);
   top->setVerticalSpacing(2);
-  label3_ = makeLabel(QStringLiteral("Label3"), QStringLiteral("Enter Station Name, Format, Region or Keywords"),
-                      frameTop_);
+  label3_ = makeLabel(QStringLiteral("Label3"),
+                      QStringLiteral("Enter Station Name, Format, Region or Keywords"), frameTop_);
   txtSearch_ = new QComboBox(frameTop_);
   txtSearch_->setObjectName(QStringLiteral("txtSearch"));
   txtSearch_->setAccessibleName(QStringLiteral("Search text"));
@@ -214,7 +216,8 @@ void MainWindow::buildControls()
   auto *relatedColumn = new QVBoxLayout(relatedArea_);
   relatedColumn->setContentsMargins(0, 0, 0, 0);
   relatedColumn->setSpacing(4);
-  lblADDR_ = makeLabel(QStringLiteral("lblADDR"), QStringLiteral("  Additional Related Results"), relatedArea_);
+  lblADDR_ =
+      makeLabel(QStringLiteral("lblADDR"), QStringLiteral("  Additional Related Results"), relatedArea_);
   styleCaptionBar(lblADDR_);
   relatedColumn->addWidget(lblADDR_);
   related_ = new ResultsGrid(ResultsGrid::Kind::Related, sortOrder_, relatedArea_);

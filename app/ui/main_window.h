@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/app_services.h"
 #include "app/ui/main_menus.h"
 #include "app/ui/twips_geometry.h"
+#include "platform/app_services.h"
 #include "results/results_layout.h"
 #include "search/search_window.h"
 
@@ -28,7 +28,7 @@ class PresetBar;
 class ResultTableModel;
 class ResultsGrid;
 class SearchRun;
-class SetupState;
+class ProgramOptions;
 class TrayIcon;
 
 // The program's main window frmMain: menus, toolbar, search box and mode options, presets,
@@ -41,10 +41,11 @@ class MainWindow final : public QMainWindow, public SearchWindow
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(MainWindow)
 
-public:
+ public:
   // transfer: the window's HTTP transfer; a network transfer is made when none is given. The
   // window takes ownership of it.
-  explicit MainWindow(const AppServices &services, HttpTransfer *transfer = nullptr, QWidget *parent = nullptr);
+  explicit MainWindow(const AppServices &services, HttpTransfer *transfer = nullptr,
+                      QWidget *parent = nullptr);
   // A window over the user's own settings store, real message boxes and the desktop's open.
   explicit MainWindow(QWidget *parent = nullptr);
   ~MainWindow() override;
@@ -71,7 +72,7 @@ public:
 
   // --- parts and shared state -------------------------------------------------------------------
   const AppServices &services() const { return services_; }
-  SetupState &setupState() { return *setup_; }
+  ProgramOptions &programOptions() { return *setup_; }
   SearchRun &searchRun() { return *searchRun_; }
   HttpTransfer &transfer() { return *transfer_; }
   TrayIcon &trayIcon() { return *tray_; }
@@ -128,11 +129,11 @@ public:
   ResultTableModel *relatedModel() override { return relatedModel_; }
   QCoro::Task<> preVerify() override;
 
-public slots:
+ public slots:
   // TimerFlash's tick: lblV red for 1000 ms, then green for 200 ms.
   void flashTick();
 
-signals:
+ signals:
   // Commands whose work lives in other parts of the program.
   void setupRequested(bool modal);
   void copyLinkRequested();
@@ -160,12 +161,12 @@ signals:
   // The mode option buttons were switched (after the window has followed).
   void modeSwitched(tessivar::SearchMode mode);
 
-protected:
+ protected:
   void closeEvent(QCloseEvent *event) override;
   void resizeEvent(QResizeEvent *event) override;
   void changeEvent(QEvent *event) override;
 
-private:
+ private:
   struct OwnServices;
 
   void init(HttpTransfer *transfer);
@@ -189,7 +190,7 @@ private:
 
   std::unique_ptr<OwnServices> own_;  // only when the window made its own services
   AppServices services_;
-  std::unique_ptr<SetupState> setup_;
+  std::unique_ptr<ProgramOptions> setup_;
   HttpTransfer *transfer_ = nullptr;
   SearchRun *searchRun_ = nullptr;
   ResultTableModel *resultsModel_ = nullptr;

@@ -1,11 +1,11 @@
 // The main window's menu and toolbar commands.
-#include "main_window.h"
+#include "app/ui/main_window.h"
 
-#include "app/product.h"
-#include "app/shell_open.h"
-#include "app/site_links.h"
 #include "app/ui/main_toolbar.h"
+#include "base/product.h"
+#include "base/site_links.h"
 #include "platform/prompter.h"
+#include "platform/shell_open.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
 
@@ -23,8 +23,12 @@ bool MainWindow::openAddress(const QString &address)
 void MainWindow::connectMenus()
 {
   const MainMenus &m = menus_;
-  const auto on = [this](QAction *action, auto handler) { connect(action, &QAction::triggered, this, handler); };
-  const auto site = [this](SiteLink link) { return [this, link] { openAddress(siteLink(services_.settings, link)); }; };
+  const auto on = [this](QAction *action, auto handler) {
+    connect(action, &QAction::triggered, this, handler);
+  };
+  const auto site = [this](SiteLink link) {
+    return [this, link] { openAddress(siteLink(services_.settings, link)); };
+  };
 
   on(m.menuSetup, [this] { emit setupRequested(false); });
   on(m.menuAdd, site(SiteLink::AddStation));
@@ -43,7 +47,8 @@ void MainWindow::connectMenus()
   on(m.menuRecord, [this] { emit recordRequested(); });
   on(m.menuScan, [this] { emit scanRequested(); });
   on(m.menuViewT, [this] {
-    openAddress(QStringLiteral("http://") + dataServer_ + QStringLiteral("/top10.asp?P=") + product::productCode());
+    openAddress(QStringLiteral("http://") + dataServer_ + QStringLiteral("/top10.asp?P=") +
+                product::productCode());
   });
   on(m.menuEmail, [this] { emit emailLinkRequested(); });
   on(m.menuShotBookmarks, [this] { emit showBookmarksRequested(); });
@@ -104,6 +109,9 @@ void MainWindow::onToolbarButton(const QString &caption)
   }
 }
 
-void MainWindow::startSearchFromBox() { auto run = searchRun_->SearchFromBox(); }
+void MainWindow::startSearchFromBox()
+{
+  auto run = searchRun_->SearchFromBox();
+}
 
 }  // namespace tessivar

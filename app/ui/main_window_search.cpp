@@ -1,11 +1,11 @@
 // What a search does to the main window, the mode options and the result grids' requests.
-#include "main_window.h"
+#include "app/ui/main_window.h"
 
 #include "app/ui/artwork.h"
 #include "app/ui/browse_bar.h"
 #include "app/ui/main_toolbar.h"
 #include "app/ui/preset_bar.h"
-#include "dialogs/setup_state.h"
+#include "base/program_options.h"
 #include "results/result_table_model.h"
 #include "results/stream_format.h"
 #include "results/ui/results_grid.h"
@@ -32,7 +32,8 @@ void MainWindow::connectGrids()
     grid->setStatusPictures(artwork::ownIcon(artwork::Picture::StatusLive),
                             artwork::ownIcon(artwork::Picture::StatusFile));
     connect(grid, &ResultsGrid::streamFormatCheckRequested, this, &MainWindow::showStreamFormat);
-    connect(grid, &ResultsGrid::statusLinkChanged, this, [this](const QString &text) { setStatusText(3, text); });
+    connect(grid, &ResultsGrid::statusLinkChanged, this,
+            [this](const QString &text) { setStatusText(3, text); });
     connect(grid, &ResultsGrid::playRequested, this, &MainWindow::playRequested);
     connect(grid, &ResultsGrid::websitePreviewRequested, this, &MainWindow::websitePreviewRequested);
   }
@@ -59,7 +60,9 @@ void MainWindow::connectGrids()
 
 void MainWindow::switchMode(SearchMode mode)
 {
-  QRadioButton *option = mode == SearchMode::Live ? optLive_ : mode == SearchMode::Archive ? optArch_ : optLib_;
+  QRadioButton *option = mode == SearchMode::Live      ? optLive_
+                         : mode == SearchMode::Archive ? optArch_
+                                                       : optLib_;
   option->setChecked(true);
   for (int panel = 1; panel <= 3; ++panel) setStatusText(panel, QString());
   resultsModel_->clear();
@@ -120,7 +123,10 @@ void MainWindow::lockForSearch()
   optLib_->setEnabled(false);
 }
 
-void MainWindow::setSearchBoxEnabled(bool enabled) { txtSearch_->setEnabled(enabled); }
+void MainWindow::setSearchBoxEnabled(bool enabled)
+{
+  txtSearch_->setEnabled(enabled);
+}
 
 void MainWindow::unlockAfterSearch()
 {
@@ -144,22 +150,40 @@ void MainWindow::setStatusText(int panel, const QString &text)
   if (panel >= 1 && panel <= panels_.size()) panels_.at(panel - 1)->setText(text);
 }
 
-void MainWindow::setResultsCaption(const QString &text) { lblSearch2_->setText(text); }
+void MainWindow::setResultsCaption(const QString &text)
+{
+  lblSearch2_->setText(text);
+}
 
-void MainWindow::showTotalPages(const QString &totalPages) { frameLib_->showTotalPages(totalPages); }
+void MainWindow::showTotalPages(const QString &totalPages)
+{
+  frameLib_->showTotalPages(totalPages);
+}
 
-int MainWindow::progressMaximum() const { return progbar_->maximum(); }
+int MainWindow::progressMaximum() const
+{
+  return progbar_->maximum();
+}
 
-void MainWindow::setProgressMaximum(int maximum) { progbar_->setMaximum(std::max(maximum, progbar_->minimum())); }
+void MainWindow::setProgressMaximum(int maximum)
+{
+  progbar_->setMaximum(std::max(maximum, progbar_->minimum()));
+}
 
 void MainWindow::setProgressValue(int value)
 {
   progbar_->setValue(std::clamp(value, progbar_->minimum(), progbar_->maximum()));
 }
 
-QString MainWindow::searchText() const { return txtSearch_->currentText(); }
+QString MainWindow::searchText() const
+{
+  return txtSearch_->currentText();
+}
 
-void MainWindow::setSearchText(const QString &text) { txtSearch_->setEditText(text); }
+void MainWindow::setSearchText(const QString &text)
+{
+  txtSearch_->setEditText(text);
+}
 
 SearchHistory MainWindow::searchHistory() const
 {
@@ -183,11 +207,26 @@ SearchMode MainWindow::searchMode() const
   return SearchMode::Live;
 }
 
-FormatBoxes MainWindow::formatBoxes() const { return setup_->formats; }
-QString MainWindow::connectionSpeed() const { return setup_->connectionSpeed; }
-int MainWindow::minBitRate() const { return setup_->minBitRate; }
-int MainWindow::minLength() const { return setup_->minLength; }
+FormatBoxes MainWindow::formatBoxes() const
+{
+  return setup_->formats;
+}
+QString MainWindow::connectionSpeed() const
+{
+  return setup_->connectionSpeed;
+}
+int MainWindow::minBitRate() const
+{
+  return setup_->minBitRate;
+}
+int MainWindow::minLength() const
+{
+  return setup_->minLength;
+}
 
-QCoro::Task<> MainWindow::preVerify() { co_return; }
+QCoro::Task<> MainWindow::preVerify()
+{
+  co_return;
+}
 
 }  // namespace tessivar

@@ -1,13 +1,13 @@
 // Start-up settings, layout, geometry, tray icon, the pre-verification blink and closing.
-#include "main_window.h"
+#include "app/ui/main_window.h"
 
-#include "app/product.h"
-#include "app/settings_store.h"
-#include "app/twips.h"
 #include "app/ui/browse_bar.h"
 #include "app/ui/preset_bar.h"
 #include "app/ui/tray_icon.h"
-#include "dialogs/setup_state.h"
+#include "base/product.h"
+#include "base/program_options.h"
+#include "base/settings_store.h"
+#include "base/twips.h"
 #include "platform/http_transfer.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
@@ -30,7 +30,10 @@ const QColor flashGreen(0, 255, 0);
 
 // --- start-up --------------------------------------------------------------------------------
 
-void MainWindow::setCaption() { setWindowTitle(product::mainWindowCaption()); }
+void MainWindow::setCaption()
+{
+  setWindowTitle(product::mainWindowCaption());
+}
 
 void MainWindow::GetSettings()
 {
@@ -91,13 +94,20 @@ void MainWindow::holdMinimumSize()
 {
   const double dpi = screenDpi();
   const int width = std::max(this->width(), twips::toPixelsCovering(results_layout::minimumWindowWidth, dpi));
-  const int height = std::max(this->height(), twips::toPixelsCovering(results_layout::minimumWindowHeight, dpi));
+  const int height =
+      std::max(this->height(), twips::toPixelsCovering(results_layout::minimumWindowHeight, dpi));
   if (width != this->width() || height != this->height()) resize(width, height);
 }
 
-double MainWindow::screenDpi() const { return logicalDpi(this); }
+double MainWindow::screenDpi() const
+{
+  return logicalDpi(this);
+}
 
-TwipsRect MainWindow::geometryTwips() const { return pixelsToTwips(geometry(), screenDpi()); }
+TwipsRect MainWindow::geometryTwips() const
+{
+  return pixelsToTwips(geometry(), screenDpi());
+}
 
 TwipsRect MainWindow::normalGeometryTwips() const
 {
@@ -139,7 +149,8 @@ void MainWindow::applyTrayRule()
     tray_->show();
     // Hidden once the minimising has finished: showing a minimised window would undo it.
     QMetaObject::invokeMethod(
-        this, [this] {
+        this,
+        [this] {
           if (isMinimized() && tray_->isShown()) hide();
         },
         Qt::QueuedConnection);

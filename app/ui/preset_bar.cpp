@@ -1,4 +1,4 @@
-#include "preset_bar.h"
+#include "app/ui/preset_bar.h"
 
 #include "app/ui/artwork.h"
 
@@ -16,7 +16,7 @@ namespace {
 // A preset button: a picture button that accepts a dragged station.
 class PresetButton final : public QToolButton
 {
-public:
+ public:
   PresetButton(int index, PresetBar *bar) : QToolButton(bar), index_(index), bar_(bar)
   {
     setObjectName(QStringLiteral("pPreset") + QString::number(index));
@@ -33,7 +33,7 @@ public:
     setMinimumWidth(fontMetrics().horizontalAdvance(QStringLiteral("10")) + 22 + 12);
   }
 
-protected:
+ protected:
   void dragEnterEvent(QDragEnterEvent *event) override
   {
     if (event->mimeData()->hasText()) event->acceptProposedAction();
@@ -44,7 +44,7 @@ protected:
     emit bar_->presetDropped(index_, event->mimeData()->text());
   }
 
-private:
+ private:
   int index_;
   PresetBar *bar_;
 };

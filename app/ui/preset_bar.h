@@ -16,7 +16,7 @@ class PresetBar final : public QFrame
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(PresetBar)
 
-public:
+ public:
   static constexpr int buttonCount = 10;
   // The name of an unassigned preset, shown as its tool tip.
   static QString unassignedHint();
@@ -29,12 +29,12 @@ public:
   // The pressed look of an assigned preset that was last pressed; -1 shows none pressed.
   void showPressed(int index);
 
-signals:
+ signals:
   void presetPressed(int index);
   void presetClicked(int index);
   void presetDropped(int index, const QString &payload);
 
-private:
+ private:
   QLabel *caption_ = nullptr;
   QList<QToolButton *> buttons_;
 };

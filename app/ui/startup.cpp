@@ -1,10 +1,10 @@
 #include "app/ui/startup.h"
 
-#include "app/product.h"
 #include "app/server_discovery.h"
-#include "app/settings_store.h"
 #include "app/ui/main_window.h"
-#include "dialogs/setup_state.h"
+#include "base/product.h"
+#include "base/program_options.h"
+#include "base/settings_store.h"
 #include "dialogs/ui/setup_dialog.h"
 #include "dialogs/ui/splash_window.h"
 #include "platform/prompter.h"
@@ -29,7 +29,8 @@ bool isSmallFonts()
 QString smallFontsWarning()
 {
   return QStringLiteral(
-      "Warning, this application may not visually function correctly with Large or non-small fonts selected in "
+      "Warning, this application may not visually function correctly with Large or non-small fonts selected "
+      "in "
       "Windows");
 }
 
@@ -45,7 +46,8 @@ TwipsRect startupGeometry(const SettingsStore &store, const TwipsRect &screen, c
   if (const auto left = store.twips(SettingKey::Left, static_cast<float>(centredLeft))) place.left = *left;
 
   // A window whose corner lies off the screen moves to the middle; one only partly off stays.
-  if (place.top < screen.top || place.top > screen.top + screen.height) place.top = screen.top + screen.height / 2;
+  if (place.top < screen.top || place.top > screen.top + screen.height)
+    place.top = screen.top + screen.height / 2;
   if (place.left > screen.left + screen.width || place.left < screen.left) {
     place.left = screen.left + screen.width / 2;
   }
@@ -57,7 +59,7 @@ namespace {
 // The setup dialog over the main window's choices, on the given tab.
 SetupDialog *makeSetupDialog(MainWindow &window, QWidget *parent)
 {
-  auto *dialog = new SetupDialog(window.setupState(), window.services(), window.searchMode(), parent);
+  auto *dialog = new SetupDialog(window.programOptions(), window.services(), window.searchMode(), parent);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   return dialog;
 }
@@ -87,7 +89,8 @@ QCoro::Task<bool> runStartup(MainWindow &window)
   const QString dataServer = co_await reg.getServerInfo();
   if (!guard) co_return false;
   if (!dataServer.isEmpty()) {
-    if (auto *picture = window.findChild<QLabel *>(QStringLiteral("picSplash"))) picture->setPixmap(splash.picture());
+    if (auto *picture = window.findChild<QLabel *>(QStringLiteral("picSplash")))
+      picture->setPixmap(splash.picture());
   }
   splash.close();
   if (dataServer.isEmpty()) co_return false;

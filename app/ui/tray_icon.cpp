@@ -1,4 +1,4 @@
-#include "tray_icon.h"
+#include "app/ui/tray_icon.h"
 
 #include <QSystemTrayIcon>
 
@@ -15,9 +15,18 @@ TrayIcon::TrayIcon(QObject *parent) : QObject(parent), icon_(new QSystemTrayIcon
 
 TrayIcon::~TrayIcon() = default;
 
-void TrayIcon::setIcon(const QIcon &icon) { icon_->setIcon(icon); }
-void TrayIcon::setToolTip(const QString &text) { icon_->setToolTip(text); }
-QString TrayIcon::toolTip() const { return icon_->toolTip(); }
+void TrayIcon::setIcon(const QIcon &icon)
+{
+  icon_->setIcon(icon);
+}
+void TrayIcon::setToolTip(const QString &text)
+{
+  icon_->setToolTip(text);
+}
+QString TrayIcon::toolTip() const
+{
+  return icon_->toolTip();
+}
 
 bool TrayIcon::isAvailable() const
 {

@@ -17,7 +17,7 @@ class TrayIcon final : public QObject
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(TrayIcon)
 
-public:
+ public:
   explicit TrayIcon(QObject *parent = nullptr);
   ~TrayIcon() override;
 
@@ -33,11 +33,11 @@ public:
   void hide();
   bool isShown() const { return shown_; }
 
-signals:
+ signals:
   // The user clicked (or double-clicked) the icon.
   void clicked();
 
-private:
+ private:
   QSystemTrayIcon *icon_ = nullptr;
   std::optional<bool> availability_;
   bool shown_ = false;

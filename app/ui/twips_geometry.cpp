@@ -1,6 +1,6 @@
-#include "twips_geometry.h"
+#include "app/ui/twips_geometry.h"
 
-#include "app/twips.h"
+#include "base/twips.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -16,12 +16,15 @@ double logicalDpi(const QWidget *widget)
   return dpi > 0 ? dpi : 96.0;
 }
 
-int twipsToPixels(double twips, double dpi) { return twips::toPixels(twips, dpi); }
+int twipsToPixels(double twips, double dpi)
+{
+  return twips::toPixels(twips, dpi);
+}
 
 QRect twipsToPixels(const TwipsRect &twips, double dpi)
 {
-  return {twips::toPixels(twips.left, dpi), twips::toPixels(twips.top, dpi), twips::toPixels(twips.width, dpi),
-          twips::toPixels(twips.height, dpi)};
+  return {twips::toPixels(twips.left, dpi), twips::toPixels(twips.top, dpi),
+          twips::toPixels(twips.width, dpi), twips::toPixels(twips.height, dpi)};
 }
 
 TwipsRect pixelsToTwips(const QRect &pixels, double dpi)

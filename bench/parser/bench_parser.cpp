@@ -32,7 +32,8 @@ double cpuSeconds()
 }
 
 // Best time of work(); cleanup() runs untimed after each run.
-double bestOf(const std::function<void()> &work, const std::function<void()> &cleanup = [] {})
+double bestOf(
+    const std::function<void()> &work, const std::function<void()> &cleanup = [] {})
 {
   double best = 1e300;
   for (int run = 0; run < kRuns; ++run) {
@@ -54,8 +55,9 @@ QByteArray livePage(int anchors)
   for (int i = 0; i < anchors; ++i) {
     page += i % 2 ? "<a href=\"" : "<A HREF=\"";
     page += "http://stream" + QByteArray::number(i) + ".example.net:8000/live.ram\">";
-    page += "Station number " + QByteArray::number(i) + "**" + formats[i % 4] + "&&" + places[i % 4] + "^^"
-        + speeds[i % 5] + "$$" + QByteArray::number(i % 2) + "@@http://www" + QByteArray::number(i) + ".example.net/";
+    page += "Station number " + QByteArray::number(i) + "**" + formats[i % 4] + "&&" + places[i % 4] + "^^" +
+            speeds[i % 5] + "$$" + QByteArray::number(i % 2) + "@@http://www" + QByteArray::number(i) +
+            ".example.net/";
     page += i % 2 ? "</a><BR>\r\n" : "</A><BR>\r\n";
   }
   page += "&&&&TOTALPAGES:1<BR>\r\n</BODY></HTML>\r\n";
@@ -87,10 +89,12 @@ double parse(const QByteArray &page, int expectedRows, bool store = true)
           std::fprintf(stderr, "unexpected row count %d\n", results->rowCount());
         if (store) {
           const int last = expectedRows - 1;
-          if (results->text(last, 0) != QStringLiteral("Station number %1").arg(last)
-              || results->text(0, 2) != QStringLiteral("Boston, MA") || results->text(1, 2) != QStringLiteral("Internet Based")
-              || results->text(2, 2) != QStringLiteral("Z\u00fcrich") || results->text(3, 2) != QStringLiteral("Austin")
-              || results->text(0, 3) != QStringLiteral("56k") || results->text(2, 8) != QStringLiteral("5000"))
+          if (results->text(last, 0) != QStringLiteral("Station number %1").arg(last) ||
+              results->text(0, 2) != QStringLiteral("Boston, MA") ||
+              results->text(1, 2) != QStringLiteral("Internet Based") ||
+              results->text(2, 2) != QStringLiteral("Z\u00fcrich") ||
+              results->text(3, 2) != QStringLiteral("Austin") ||
+              results->text(0, 3) != QStringLiteral("56k") || results->text(2, 8) != QStringLiteral("5000"))
             std::fprintf(stderr, "unexpected cells\n");
           const double start = cpuSeconds();
           qsizetype characters = 0;
@@ -99,8 +103,7 @@ double parse(const QByteArray &page, int expectedRows, bool store = true)
               characters += results->text(row, column).size();
           }
           readBack = cpuSeconds() - start;
-          if (characters == 0)
-            std::fprintf(stderr, "no text\n");
+          if (characters == 0) std::fprintf(stderr, "no text\n");
         }
         results.reset();
         related.reset();
@@ -138,14 +141,15 @@ int main(int argc, char *argv[])
   const double scan2 = scan(page2);
   const double mb1 = double(page1.size()) / 1e6;
 
-  std::printf("page: %d anchors, %.1f MB, fed in %lld-byte blocks\n", anchors, mb1, static_cast<long long>(kBlock));
-  std::printf("parse %d anchors: %.2f ms CPU, %.0f rows/s, %.1f MB/s\n", anchors, parse1 * 1e3, anchors / parse1,
-              mb1 / parse1);
-  std::printf("parse %d anchors: %.2f ms CPU (%.2f x the time for %d)\n", 2 * anchors, parse2 * 1e3, parse2 / parse1,
-              anchors);
+  std::printf("page: %d anchors, %.1f MB, fed in %lld-byte blocks\n", anchors, mb1,
+              static_cast<long long>(kBlock));
+  std::printf("parse %d anchors: %.2f ms CPU, %.0f rows/s, %.1f MB/s\n", anchors, parse1 * 1e3,
+              anchors / parse1, mb1 / parse1);
+  std::printf("parse %d anchors: %.2f ms CPU (%.2f x the time for %d)\n", 2 * anchors, parse2 * 1e3,
+              parse2 / parse1, anchors);
   std::printf("  of which storing the rows in the model: %.2f ms\n", (parse1 - unstored1) * 1e3);
-  std::printf("memchr scan for '<': %.2f ms CPU for %d anchors, %.2f ms for %d\n", scan1 * 1e3, anchors, scan2 * 1e3,
-              2 * anchors);
+  std::printf("memchr scan for '<': %.2f ms CPU for %d anchors, %.2f ms for %d\n", scan1 * 1e3, anchors,
+              scan2 * 1e3, 2 * anchors);
   std::printf("parse / scan: %.1f x\n", parse1 / scan1);
   std::printf("(not in the figures above: asking for all %d cells of the %d rows as text once: %.2f ms)\n",
               anchors * ResultTableModel::ColumnCount, anchors, read1 * 1e3);

@@ -1,6 +1,6 @@
 #include "dialogs/ui/artwork.h"
 
-#include "app/product.h"
+#include "base/product.h"
 
 #include <QFont>
 #include <QLinearGradient>
@@ -102,21 +102,21 @@ QPixmap playerLogo(PlayerLogo player)
   QColor accent;
   QString name;
   switch (player) {
-  case PlayerLogo::Real:
-    base = QColor(0x1d, 0x4f, 0xa8);
-    accent = QColor(0x8c, 0xc8, 0xff);
-    name = QStringLiteral("RealPlayer");
-    break;
-  case PlayerLogo::Media:
-    base = QColor(0x1b, 0x7a, 0x3a);
-    accent = QColor(0xb4, 0xf0, 0x8c);
-    name = QStringLiteral("Media Player");
-    break;
-  case PlayerLogo::StreamWorks:
-    base = QColor(0x9a, 0x2a, 0x1a);
-    accent = QColor(0xff, 0xc0, 0x70);
-    name = QStringLiteral("StreamWorks");
-    break;
+    case PlayerLogo::Real:
+      base = QColor(0x1d, 0x4f, 0xa8);
+      accent = QColor(0x8c, 0xc8, 0xff);
+      name = QStringLiteral("RealPlayer");
+      break;
+    case PlayerLogo::Media:
+      base = QColor(0x1b, 0x7a, 0x3a);
+      accent = QColor(0xb4, 0xf0, 0x8c);
+      name = QStringLiteral("Media Player");
+      break;
+    case PlayerLogo::StreamWorks:
+      base = QColor(0x9a, 0x2a, 0x1a);
+      accent = QColor(0xff, 0xc0, 0x70);
+      name = QStringLiteral("StreamWorks");
+      break;
   }
 
   QLinearGradient fill(0, 0, 0, height);
@@ -140,7 +140,8 @@ QPixmap playerLogo(PlayerLogo player)
 
   p.setPen(Qt::white);
   p.setFont(boldFont(14));
-  p.drawText(QRectF(54, 8, width - 58, height - 16), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, name);
+  p.drawText(QRectF(54, 8, width - 58, height - 16), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap,
+             name);
   p.end();
   return logo;
 }

@@ -1,13 +1,14 @@
 #include "dialogs/ui/setup_dialog.h"
 
-#include "app/app_services.h"
-#include "app/product.h"
-#include "app/settings_store.h"
-#include "app/shell_open.h"
-#include "app/site_links.h"
-#include "dialogs/setup_state.h"
+#include "base/connection_speed.h"
+#include "base/product.h"
+#include "base/program_options.h"
+#include "base/settings_store.h"
+#include "base/site_links.h"
 #include "dialogs/ui/artwork.h"
+#include "platform/app_services.h"
 #include "platform/prompter.h"
+#include "platform/shell_open.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -60,9 +61,9 @@ bool refusedInNumberBox(const QKeyEvent &key)
   const QString text = key.text();
   if (text.isEmpty()) return false;  // arrows, Delete, Home and the like
   for (const QChar c : text) {
-    if (c == QChar(8)) continue;          // Backspace
+    if (c == QChar(8)) continue;  // Backspace
     if (c >= u'0' && c <= u'9') continue;
-    if (!c.isPrint()) continue;           // control characters (Ctrl+C, Ctrl+V, Tab, Enter)
+    if (!c.isPrint()) continue;  // control characters (Ctrl+C, Ctrl+V, Tab, Enter)
     return true;
   }
   return false;
@@ -78,26 +79,27 @@ struct PlayerTexts
 PlayerTexts playerTexts(int tab)
 {
   switch (tab) {
-  case setup_tab::media:
-    return {"pMicro",
-            "Windows Media Player plays Microsoft Media audio and video streams (ASF, WMA and WMV) as well as "
-            "MP3, WAV, AVI and MPEG files.",
-            "Version 7 or later is recommended; earlier versions may not play every live broadcast."};
-  case setup_tab::streamWorks:
-    return {"pXing",
-            "The Xing StreamWorks player plays StreamWorks audio and video broadcasts.",
-            "A number of stations broadcast only in this format; install the player to hear them."};
-  default:
-    return {"pReal",
-            "RealPlayer plays RealAudio and RealVideo streams, the format most live radio stations in the "
-            "directory broadcast in.",
-            "The free edition of RealPlayer is all you need to listen to stations and watch RealVideo clips."};
+    case setup_tab::media:
+      return {
+          "pMicro",
+          "Windows Media Player plays Microsoft Media audio and video streams (ASF, WMA and WMV) as well as "
+          "MP3, WAV, AVI and MPEG files.",
+          "Version 7 or later is recommended; earlier versions may not play every live broadcast."};
+    case setup_tab::streamWorks:
+      return {"pXing", "The Xing StreamWorks player plays StreamWorks audio and video broadcasts.",
+              "A number of stations broadcast only in this format; install the player to hear them."};
+    default:
+      return {
+          "pReal",
+          "RealPlayer plays RealAudio and RealVideo streams, the format most live radio stations in the "
+          "directory broadcast in.",
+          "The free edition of RealPlayer is all you need to listen to stations and watch RealVideo clips."};
   }
 }
 
 }  // namespace
 
-SetupDialog::SetupDialog(SetupState &state, const AppServices &services, SearchMode mode, QWidget *parent)
+SetupDialog::SetupDialog(ProgramOptions &state, const AppServices &services, SearchMode mode, QWidget *parent)
     : QDialog(parent), state_(state), services_(services)
 {
   setObjectName(QStringLiteral("frmSetup"));
@@ -221,10 +223,13 @@ QWidget *SetupDialog::buildPlayerTab(int tabIndex)
   if (tabIndex == setup_tab::streamWorks) pXing = logo;
   layout->addWidget(logo, 0, Qt::AlignLeft);
 
-  layout->addWidget(makeLabel(QStringLiteral("lblAbout%1_0").arg(tabIndex), QString::fromUtf8(texts.first), tab, true));
-  layout->addWidget(makeLabel(QStringLiteral("lblAbout%1_1").arg(tabIndex), QString::fromUtf8(texts.second), tab, true));
-  auto *hint = makeLabel(QStringLiteral("lblLogo"),
-                         QStringLiteral("Single Click the Logo to Visit Player Website and Download Player. "), tab, true);
+  layout->addWidget(
+      makeLabel(QStringLiteral("lblAbout%1_0").arg(tabIndex), QString::fromUtf8(texts.first), tab, true));
+  layout->addWidget(
+      makeLabel(QStringLiteral("lblAbout%1_1").arg(tabIndex), QString::fromUtf8(texts.second), tab, true));
+  auto *hint = makeLabel(
+      QStringLiteral("lblLogo"),
+      QStringLiteral("Single Click the Logo to Visit Player Website and Download Player. "), tab, true);
   hint->setProperty(indexProperty, tabIndex == setup_tab::real ? 0 : tabIndex - 1);
   layout->addWidget(hint);
   layout->addStretch(1);
@@ -236,11 +241,12 @@ QWidget *SetupDialog::buildProxyTab()
   auto *tab = new QWidget(SSTab1);
   tab->setObjectName(QStringLiteral("tabProxy"));
   auto *layout = new QVBoxLayout(tab);
-  layout->addWidget(makeLabel(QStringLiteral("Label14"),
-                              QStringLiteral("If your Internet connection requires a firewall/proxy, please enter that "
-                                             "information here so that you may access the Internet with Tessivar! "
-                                             "Broadcast."),
-                              tab, true));
+  layout->addWidget(
+      makeLabel(QStringLiteral("Label14"),
+                QStringLiteral("If your Internet connection requires a firewall/proxy, please enter that "
+                               "information here so that you may access the Internet with Tessivar! "
+                               "Broadcast."),
+                tab, true));
   auto *form = new QGridLayout;
   form->addWidget(makeLabel(QStringLiteral("Label9"), QStringLiteral("Address"), tab), 0, 0);
   txtHost = new QLineEdit(tab);
@@ -258,8 +264,10 @@ QWidget *SetupDialog::buildProxyTab()
   layout->addLayout(form);
   layout->addStretch(1);
 
-  connect(txtHost, &QLineEdit::textChanged, this, [this](const QString &text) { state_.setProxyHostText(text); });
-  connect(txtPort, &QLineEdit::textChanged, this, [this](const QString &text) { state_.setProxyPortText(text); });
+  connect(txtHost, &QLineEdit::textChanged, this,
+          [this](const QString &text) { state_.setProxyHostText(text); });
+  connect(txtPort, &QLineEdit::textChanged, this,
+          [this](const QString &text) { state_.setProxyPortText(text); });
   return tab;
 }
 
@@ -282,12 +290,13 @@ QWidget *SetupDialog::buildOptionsTab()
   speedRow->addWidget(comboB);
   speedRow->addStretch(1);
   layout->addLayout(speedRow);
-  layout->addWidget(makeLabel(QStringLiteral("Label13"),
-                              QStringLiteral("Please select your connection type so that your Tessivar! Broadcast "
-                                             "experience may be the most enjoyable and useful.  Please note that by "
-                                             "optimizing for higher connection speeds beyond your connection may result "
-                                             "in skipping or inability to play streams."),
-                              tab, true));
+  layout->addWidget(
+      makeLabel(QStringLiteral("Label13"),
+                QStringLiteral("Please select your connection type so that your Tessivar! Broadcast "
+                               "experience may be the most enjoyable and useful.  Please note that by "
+                               "optimizing for higher connection speeds beyond your connection may result "
+                               "in skipping or inability to play streams."),
+                tab, true));
   layout->addSpacing(8);
   chkTray = new QCheckBox(QStringLiteral("Minimize to System Tray"), tab);
   chkTray->setObjectName(QStringLiteral("chkTray"));
@@ -297,7 +306,8 @@ QWidget *SetupDialog::buildOptionsTab()
   layout->addWidget(chkBrow);
   layout->addStretch(1);
 
-  connect(comboB, &QComboBox::activated, this, [this](int index) { state_.pickConnection(comboB->itemText(index)); });
+  connect(comboB, &QComboBox::activated, this,
+          [this](int index) { state_.pickConnection(comboB->itemText(index)); });
   connect(chkTray, &QCheckBox::clicked, this, [this](bool ticked) { state_.setTray(ticked); });
   connect(chkBrow, &QCheckBox::clicked, this, [this](bool ticked) { state_.setBrow(ticked); });
   return tab;
@@ -345,7 +355,9 @@ void SetupDialog::load(SearchMode mode)
   txtT->setText(state_.lengthText());
   for (int i = 0; i < formatBoxes_.size(); ++i) {
     const int value = state_.formatBox(setupFormatBoxes()[static_cast<std::size_t>(i)].key);
-    formatBoxes_[i]->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+    formatBoxes_[i]->setCheckState(value == 1   ? Qt::Checked
+                                   : value == 2 ? Qt::PartiallyChecked
+                                                : Qt::Unchecked);
   }
   chkTray->setChecked(state_.chkTray);
   chkBrow->setChecked(state_.chkBrow);
@@ -396,15 +408,15 @@ void SetupDialog::onBitRateChanged(const QString &text)
 QString SetupDialog::playerFileFilter(SetupPlayer player)
 {
   // Programs carry no common file name ending here, so the filter names the player and lists all files.
-  return SetupState::playerName(player) + QStringLiteral(" (*)");
+  return ProgramOptions::playerName(player) + QStringLiteral(" (*)");
 }
 
 void SetupDialog::onBrowse()
 {
   if (!isPlayerTab(playerTabShown_)) return;
   const SetupPlayer player = playerOfTab(playerTabShown_);
-  const QString chosen =
-      chooseFile(SetupState::playerName(player), QCoreApplication::applicationDirPath(), playerFileFilter(player));
+  const QString chosen = chooseFile(ProgramOptions::playerName(player),
+                                    QCoreApplication::applicationDirPath(), playerFileFilter(player));
   if (chosen.isEmpty()) return;
   txtCMD->setText(chosen);
 }
@@ -424,11 +436,13 @@ bool SetupDialog::eventFilter(QObject *watched, QEvent *event)
   if (event->type() == QEvent::KeyPress) {
     const auto &key = static_cast<const QKeyEvent &>(*event);
     if (watched == txtB || watched == txtT || watched == txtPort) return refusedInNumberBox(key);
-    if ((watched == comboB || watched == comboB->lineEdit()) && !key.text().isEmpty() && key.text().at(0).isPrint()) {
+    if ((watched == comboB || watched == comboB->lineEdit()) && !key.text().isEmpty() &&
+        key.text().at(0).isPrint()) {
       return true;
     }
   }
-  if (event->type() == QEvent::MouseButtonRelease && (watched == pReal || watched == pMicro || watched == pXing)) {
+  if (event->type() == QEvent::MouseButtonRelease &&
+      (watched == pReal || watched == pMicro || watched == pXing)) {
     const auto &mouse = static_cast<const QMouseEvent &>(*event);
     if (mouse.button() == Qt::LeftButton) {
       openLogoLink(watched);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_services.h"
+#include "platform/app_services.h"
 #include "search/search_query.h"
 
 #include <QDialog>
@@ -17,11 +17,11 @@ class QTabWidget;
 
 namespace tessivar {
 
-class SetupState;
+class ProgramOptions;
 enum class SetupPlayer;
 
 // frmSetup: formats, limits, player paths, proxy, connection speed and two options. A view over
-// the run's SetupState: making the dialog is its load (the archive-only boxes follow the search
+// the run's ProgramOptions: making the dialog is its load (the archive-only boxes follow the search
 // mode given here, and stay so while the dialog lives), every edit goes into the state at once,
 // OK stores the state, and closing without OK reads the stored choices back into the state.
 class SetupDialog final : public QDialog
@@ -29,8 +29,8 @@ class SetupDialog final : public QDialog
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(SetupDialog)
 
-public:
-  SetupDialog(SetupState &state, const AppServices &services, SearchMode mode, QWidget *parent = nullptr);
+ public:
+  SetupDialog(ProgramOptions &state, const AppServices &services, SearchMode mode, QWidget *parent = nullptr);
   ~SetupDialog() override;
 
   // Shows the given tab (callers choose a tab before showing the dialog).
@@ -43,14 +43,14 @@ public:
   // The filter the file dialog offers for a player.
   static QString playerFileFilter(SetupPlayer player);
 
-public slots:
+ public slots:
   void accept() override;
   void reject() override;
 
-protected:
+ protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+ private:
   QWidget *buildFormatTab();
   QWidget *buildPlayerTab(int tab);
   QWidget *buildProxyTab();
@@ -63,7 +63,7 @@ private:
   void onBrowse();
   void openLogoLink(QObject *logo);
 
-  SetupState &state_;
+  ProgramOptions &state_;
   AppServices services_;
   int playerTabShown_ = -1;
 

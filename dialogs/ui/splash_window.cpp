@@ -1,6 +1,6 @@
 #include "dialogs/ui/splash_window.h"
 
-#include "app/product.h"
+#include "base/product.h"
 #include "dialogs/ui/artwork.h"
 
 #include <QGuiApplication>
@@ -51,11 +51,20 @@ SplashWindow::SplashWindow(QWidget *parent) : QWidget(parent, Qt::SplashScreen |
 
 SplashWindow::~SplashWindow() = default;
 
-void SplashWindow::setStatus(const QString &text) { lblS_->setText(text); }
+void SplashWindow::setStatus(const QString &text)
+{
+  lblS_->setText(text);
+}
 
-QString SplashWindow::status() const { return lblS_->text(); }
+QString SplashWindow::status() const
+{
+  return lblS_->text();
+}
 
-QPixmap SplashWindow::picture() const { return image1_->pixmap(); }
+QPixmap SplashWindow::picture() const
+{
+  return image1_->pixmap();
+}
 
 void SplashWindow::showEvent(QShowEvent *event)
 {

@@ -15,7 +15,7 @@ class SplashWindow final : public QWidget
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(SplashWindow)
 
-public:
+ public:
   explicit SplashWindow(QWidget *parent = nullptr);
   ~SplashWindow() override;
 
@@ -24,17 +24,17 @@ public:
   QPixmap picture() const;
   QTimer *timer1() const { return timer1_; }
 
-public slots:
+ public slots:
   // Timer1's tick: switches the timer off and emits checksDue().
   void onTimer1();
 
-signals:
+ signals:
   void checksDue();
 
-protected:
+ protected:
   void showEvent(QShowEvent *event) override;
 
-private:
+ private:
   QLabel *image1_ = nullptr;
   QLabel *lblS_ = nullptr;
   QTimer *timer1_ = nullptr;

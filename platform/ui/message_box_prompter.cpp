@@ -1,4 +1,4 @@
-#include "message_box_prompter.h"
+#include "platform/ui/message_box_prompter.h"
 
 #include <QMessageBox>
 
@@ -9,11 +9,16 @@ namespace {
 QMessageBox::Icon boxIcon(PromptIcon icon)
 {
   switch (icon) {
-    case PromptIcon::Critical: return QMessageBox::Critical;
-    case PromptIcon::Information: return QMessageBox::Information;
-    case PromptIcon::Exclamation: return QMessageBox::Warning;
-    case PromptIcon::Question: return QMessageBox::Question;
-    case PromptIcon::None: break;
+    case PromptIcon::Critical:
+      return QMessageBox::Critical;
+    case PromptIcon::Information:
+      return QMessageBox::Information;
+    case PromptIcon::Exclamation:
+      return QMessageBox::Warning;
+    case PromptIcon::Question:
+      return QMessageBox::Question;
+    case PromptIcon::None:
+      break;
   }
   return QMessageBox::NoIcon;
 }
@@ -21,9 +26,12 @@ QMessageBox::Icon boxIcon(PromptIcon icon)
 QMessageBox::StandardButtons boxButtons(PromptButtons buttons)
 {
   switch (buttons) {
-    case PromptButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
-    case PromptButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-    case PromptButtons::Ok: break;
+    case PromptButtons::OkCancel:
+      return QMessageBox::Ok | QMessageBox::Cancel;
+    case PromptButtons::YesNo:
+      return QMessageBox::Yes | QMessageBox::No;
+    case PromptButtons::Ok:
+      break;
   }
   return QMessageBox::Ok;
 }
@@ -35,10 +43,14 @@ PromptAnswer MessageBoxPrompter::ask(PromptIcon icon, const QString &title, cons
 {
   QMessageBox box(boxIcon(icon), title, text, boxButtons(buttons), parent_);
   switch (box.exec()) {
-    case QMessageBox::Cancel: return PromptAnswer::Cancel;
-    case QMessageBox::Yes: return PromptAnswer::Yes;
-    case QMessageBox::No: return PromptAnswer::No;
-    default: break;
+    case QMessageBox::Cancel:
+      return PromptAnswer::Cancel;
+    case QMessageBox::Yes:
+      return PromptAnswer::Yes;
+    case QMessageBox::No:
+      return PromptAnswer::No;
+    default:
+      break;
   }
   // Closing an OK/Cancel box with Escape counts as Cancel, a Yes/No box as No.
   if (buttons == PromptButtons::OkCancel && box.clickedButton() == nullptr) return PromptAnswer::Cancel;

@@ -11,12 +11,13 @@ namespace tessivar {
 // Asks with a real, modal QMessageBox over the given parent window.
 class MessageBoxPrompter final : public Prompter
 {
-public:
+ public:
   explicit MessageBoxPrompter(QWidget *parent = nullptr) : parent_(parent) {}
   void setParent(QWidget *parent) { parent_ = parent; }
-  PromptAnswer ask(PromptIcon icon, const QString &title, const QString &text, PromptButtons buttons) override;
+  PromptAnswer ask(PromptIcon icon, const QString &title, const QString &text,
+                   PromptButtons buttons) override;
 
-private:
+ private:
   QPointer<QWidget> parent_;
 };
 

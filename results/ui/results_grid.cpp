@@ -1,12 +1,12 @@
-#include "results_grid.h"
+#include "results/ui/results_grid.h"
 
-#include "app/setting_key.h"
-#include "app/twips.h"
+#include "base/setting_key.h"
+#include "base/twips.h"
 #include "results/result_table_model.h"
 #include "results/ui/status_picture_delegate.h"
 
-#include <QDrag>
 #include <QCursor>
+#include <QDrag>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -25,7 +25,7 @@ constexpr Qt::KeyboardModifiers keyModifiers = Qt::ShiftModifier | Qt::ControlMo
 // Shows the application's busy pointer for as long as it lives.
 class BusyApplicationPointer
 {
-public:
+ public:
   BusyApplicationPointer() { QGuiApplication::setOverrideCursor(Qt::BusyCursor); }
   ~BusyApplicationPointer() { QGuiApplication::restoreOverrideCursor(); }
   BusyApplicationPointer(const BusyApplicationPointer &) = delete;
@@ -92,9 +92,15 @@ void ResultsGrid::setStatusPictures(const QIcon &picture1, const QIcon &picture2
 
 // --- rows -----------------------------------------------------------------------------------
 
-int ResultsGrid::dataRowCount() const { return model_ != nullptr ? model_->rowCount() : 0; }
+int ResultsGrid::dataRowCount() const
+{
+  return model_ != nullptr ? model_->rowCount() : 0;
+}
 
-int ResultsGrid::rows() const { return std::max(2, dataRowCount() + 1); }
+int ResultsGrid::rows() const
+{
+  return std::max(2, dataRowCount() + 1);
+}
 
 int ResultsGrid::currentRow() const
 {
@@ -290,7 +296,10 @@ void ResultsGrid::focusInEvent(QFocusEvent *event)
   emit gridFocused();
 }
 
-bool ResultsGrid::relatedGridReacts() const { return kind_ == Kind::Results || dataRowCount() >= 2; }
+bool ResultsGrid::relatedGridReacts() const
+{
+  return kind_ == Kind::Results || dataRowCount() >= 2;
+}
 
 void ResultsGrid::onHeaderClicked(int column)
 {

@@ -22,7 +22,7 @@ class ResultsGrid final : public QTableView
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(ResultsGrid)
 
-public:
+ public:
   enum class Kind { Results, Related };
 
   // sortDirection is shared by both grids and must outlive them.
@@ -43,7 +43,10 @@ public:
   // Pictures 1 and 2 of the small-icon list, shown in column 0 of archive rows.
   void setStatusPictures(const QIcon &picture1, const QIcon &picture2);
   // Replaces the drag of a Shift-drag (tests); the default starts a real drag carrying the text.
-  void setDragStarter(std::function<void(const QString &payload)> starter) { dragStarter_ = std::move(starter); }
+  void setDragStarter(std::function<void(const QString &payload)> starter)
+  {
+    dragStarter_ = std::move(starter);
+  }
 
   // --- rows as the grid counts them ---------------------------------------------------------
   int rows() const;
@@ -75,7 +78,7 @@ public:
   // playlist). The toolbar's "Play" and "&Play Stream" run it too.
   void playRow();
 
-signals:
+ signals:
   void gridFocused();
   // The window shows the format of MSHResults' current row in status panel 1.
   void streamFormatCheckRequested();
@@ -90,7 +93,7 @@ signals:
   void relatedResultsRequested(int row);
   void presetDragStarted(const QString &payload);
 
-protected:
+ protected:
   void keyPressEvent(QKeyEvent *event) override;
   void keyReleaseEvent(QKeyEvent *event) override;
   void mousePressEvent(QMouseEvent *event) override;
@@ -98,7 +101,7 @@ protected:
   void focusInEvent(QFocusEvent *event) override;
   bool viewportEvent(QEvent *event) override;
 
-private:
+ private:
   void applyColumnWidths();
   void onHeaderClicked(int column);
   void onCellClicked(const QModelIndex &index);

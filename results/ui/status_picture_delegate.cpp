@@ -1,4 +1,4 @@
-#include "status_picture_delegate.h"
+#include "results/ui/status_picture_delegate.h"
 
 #include "results/result_table_model.h"
 

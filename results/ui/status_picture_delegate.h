@@ -11,14 +11,14 @@ class StatusPictureDelegate final : public QStyledItemDelegate
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(StatusPictureDelegate)
 
-public:
+ public:
   explicit StatusPictureDelegate(QObject *parent = nullptr) : QStyledItemDelegate(parent) {}
   void setPictures(const QIcon &picture1, const QIcon &picture2);
 
-protected:
+ protected:
   void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
 
-private:
+ private:
   QIcon picture1_;
   QIcon picture2_;
 };

@@ -1,6 +1,6 @@
 #include "app/server_discovery.h"
 
-#include "app/settings_store.h"
+#include "base/settings_store.h"
 #include "platform/http_transfer.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
@@ -31,7 +31,7 @@ struct Answer
 // paths) or as an HTTP proxy (targets are whole "http://host/path" addresses).
 class ScriptedServer final : public QObject
 {
-public:
+ public:
   std::function<Answer(const QByteArray &target)> handler;
   QList<QByteArray> targets;
 
@@ -45,7 +45,7 @@ public:
   quint16 port() const { return server_.serverPort(); }
   QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(port()); }
 
-private:
+ private:
   void serve(QTcpSocket *socket)
   {
     auto buffer = std::make_shared<QByteArray>();
@@ -81,9 +81,18 @@ private:
   QTcpServer server_;
 };
 
-Answer page(const QByteArray &body) { return {{body}, false}; }
-Answer blocks(QList<QByteArray> parts) { return {std::move(parts), false}; }
-Answer stall() { return {{}, true}; }
+Answer page(const QByteArray &body)
+{
+  return {{body}, false};
+}
+Answer blocks(QList<QByteArray> parts)
+{
+  return {std::move(parts), false};
+}
+Answer stall()
+{
+  return {{}, true};
+}
 
 }  // namespace
 
@@ -91,7 +100,7 @@ class TestServerDiscovery final : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<SettingsStore> store_;
   std::unique_ptr<FakePrompter> prompter_;
@@ -118,7 +127,7 @@ private:
     store_->setWholeNumber(SettingKey::ProxyPort, server_->port());
   }
 
-private slots:
+ private slots:
   void init()
   {
     dir_ = std::make_unique<QTemporaryDir>();
@@ -188,7 +197,8 @@ private slots:
   {
     useServerAsProxy();
     server_->handler = [](const QByteArray &target) {
-      if (target.endsWith("/redirect35.asp")) return blocks({"data.te", "st:80", "<html><body>", "</body></html>"});
+      if (target.endsWith("/redirect35.asp"))
+        return blocks({"data.te", "st:80", "<html><body>", "</body></html>"});
       return page("OK");
     };
     QCOMPARE(discover(), u"data.test"_qs);
@@ -237,11 +247,13 @@ private slots:
 
     QVERIFY(discover().isEmpty());
     QCOMPARE(server_->targets, QList<QByteArray>{"http://site.test/redirect35.asp"});
-    QCOMPARE(prompter_->texts(),
-             (QStringList{u"Unable to contact data server, please be sure you are connected to the Internet."_qs,
-                          u"Click OK to retry, Cancel if you running a proxy server or would like to quit"_qs,
-                          u"Would you like to configure proxy information?"_qs,
-                          u"Program cannot continue, please contact " TESSIVAR_SUPPORT_EMAIL " for system status."_qs}));
+    QCOMPARE(
+        prompter_->texts(),
+        (QStringList{u"Unable to contact data server, please be sure you are connected to the Internet."_qs,
+                     u"Click OK to retry, Cancel if you running a proxy server or would like to quit"_qs,
+                     u"Would you like to configure proxy information?"_qs,
+                     u"Program cannot continue, please contact " TESSIVAR_SUPPORT_EMAIL
+                     " for system status."_qs}));
     QCOMPARE(prompter_->prompts[1].buttons, PromptButtons::OkCancel);
     QCOMPARE(prompter_->prompts[2].buttons, PromptButtons::YesNo);
     QCOMPARE(prompter_->prompts[3].icon, PromptIcon::Critical);
@@ -342,9 +354,9 @@ private slots:
     QVERIFY(discover().isEmpty());
     const QByteArray oldVersion = "http://old.test/reg.asp?VER=1&P=T&V=3.7";
     const QByteArray newVersion = "http://new.test/reg.asp?VER=1&P=T&V=3.7";
-    QCOMPARE(server_->targets, (QList<QByteArray>{oldVersion, oldVersion, oldVersion,
-                                                  "http://site.test/redirect35.asp", newVersion, newVersion,
-                                                  newVersion}));
+    QCOMPARE(server_->targets,
+             (QList<QByteArray>{oldVersion, oldVersion, oldVersion, "http://site.test/redirect35.asp",
+                                newVersion, newVersion, newVersion}));
     QCOMPARE(prompter_->prompts.size(), 4);
   }
 };

@@ -14,24 +14,31 @@ using Server = tessivar::test::HttpTestServer;
 namespace {
 
 // Writes every event of a transfer down as a short text, in order.
-struct EventLog {
+struct EventLog
+{
   explicit EventLog(HttpTransfer &transfer)
   {
     QObject::connect(&transfer, &HttpTransfer::documentOutput, &context,
                      [this, &transfer](DocumentState state, const QByteArray &block) {
                        switch (state) {
-                       case DocumentState::Begin: events << QStringLiteral("begin"); break;
-                       case DocumentState::Headers: events << QStringLiteral("headers"); break;
-                       case DocumentState::Data:
-                         events << QStringLiteral("data");
-                         body += block;
-                         blocks << block;
-                         break;
-                       case DocumentState::Error: events << QStringLiteral("document-error"); break;
-                       case DocumentState::End:
-                         events << QStringLiteral("end");
-                         busyAtEnd = transfer.isBusy();
-                         break;
+                         case DocumentState::Begin:
+                           events << QStringLiteral("begin");
+                           break;
+                         case DocumentState::Headers:
+                           events << QStringLiteral("headers");
+                           break;
+                         case DocumentState::Data:
+                           events << QStringLiteral("data");
+                           body += block;
+                           blocks << block;
+                           break;
+                         case DocumentState::Error:
+                           events << QStringLiteral("document-error");
+                           break;
+                         case DocumentState::End:
+                           events << QStringLiteral("end");
+                           busyAtEnd = transfer.isBusy();
+                           break;
                        }
                      });
     QObject::connect(&transfer, &HttpTransfer::errorOccurred, &context, [this](int number, const QString &) {
@@ -73,10 +80,11 @@ QString address(const Server &server, const QString &path = QStringLiteral("/pag
 
 }  // namespace
 
-class TestHttpTransfer final : public QObject {
+class TestHttpTransfer final : public QObject
+{
   Q_OBJECT
 
-private slots:
+ private slots:
   void deliversBlocksAsTheyArrive();
   void errorStatusPagesAreDocuments_data();
   void errorStatusPagesAreDocuments();
@@ -97,7 +105,11 @@ private slots:
 void TestHttpTransfer::deliversBlocksAsTheyArrive()
 {
   // "é" is split between two blocks: the transfer hands on bytes, never decoded text.
-  const QByteArray body = "<html>first " "\xC3" "\xA9" " second third</html>";
+  const QByteArray body =
+      "<html>first "
+      "\xC3"
+      "\xA9"
+      " second third</html>";
   Server server;
   QVERIFY(server.listen());
   server.setScript({Server::send(Server::head(200, "OK", body.size()) + body.left(13)), Server::hold(),
@@ -164,13 +176,15 @@ void TestHttpTransfer::errorStatusPagesAreDocuments()
   QCOMPARE(log.body, body);
   QCOMPARE(log.outcomes.first().kind, TransferOutcome::Kind::Completed);
   QCOMPARE(log.outcomes.first().httpStatus, status);
-  QVERIFY(transfer.responseHeaders().startsWith("HTTP/1.1 " + QByteArray::number(status) + ' ' + reason + "\r\n"));
+  QVERIFY(transfer.responseHeaders().startsWith("HTTP/1.1 " + QByteArray::number(status) + ' ' + reason +
+                                                "\r\n"));
   QCOMPARE(server.requests().size(), 1);
 }
 
 void TestHttpTransfer::connectionFailuresGiveTheirNumbers_data()
 {
-  QTest::addColumn<int>("script");  // 0 reset at once, 1 reset in the body, 2 garbage, 3 refused, 4 bad name, 5 closed early
+  QTest::addColumn<int>(
+      "script");  // 0 reset at once, 1 reset in the body, 2 garbage, 3 refused, 4 bad name, 5 closed early
   QTest::addColumn<int>("number");
   QTest::addColumn<bool>("begun");
   QTest::newRow("reset before the answer") << 0 << transfer_error::ConnectionReset << false;
@@ -191,18 +205,26 @@ void TestHttpTransfer::connectionFailuresGiveTheirNumbers()
   QVERIFY(server.listen());
   QString target = address(server);
   switch (script) {
-  case 0: server.setScript({Server::reset()}); break;
-  case 1:
-    server.setScript({Server::send(Server::head(200, "OK", 1000) + QByteArray(100, 'x')), Server::pause(100),
-                      Server::reset()});
-    break;
-  case 2: server.setScript({Server::send("SPAM SPAM SPAM\r\n\r\n"), Server::hold()}); break;
-  case 3: target = QStringLiteral("http://127.0.0.1:%1/").arg(test::ProxyFixture::freePort()); break;
-  case 4: target = QStringLiteral("http://no-such-host.invalid/"); break;
-  case 5:
-    server.setScript({Server::send(Server::head(200, "OK", 1000) + QByteArray(100, 'x')), Server::pause(100),
-                      Server::close()});
-    break;
+    case 0:
+      server.setScript({Server::reset()});
+      break;
+    case 1:
+      server.setScript({Server::send(Server::head(200, "OK", 1000) + QByteArray(100, 'x')),
+                        Server::pause(100), Server::reset()});
+      break;
+    case 2:
+      server.setScript({Server::send("SPAM SPAM SPAM\r\n\r\n"), Server::hold()});
+      break;
+    case 3:
+      target = QStringLiteral("http://127.0.0.1:%1/").arg(test::ProxyFixture::freePort());
+      break;
+    case 4:
+      target = QStringLiteral("http://no-such-host.invalid/");
+      break;
+    case 5:
+      server.setScript({Server::send(Server::head(200, "OK", 1000) + QByteArray(100, 'x')),
+                        Server::pause(100), Server::close()});
+      break;
   }
   NetworkHttpTransfer transfer;
   EventLog log(transfer);
@@ -211,11 +233,9 @@ void TestHttpTransfer::connectionFailuresGiveTheirNumbers()
   QTRY_VERIFY_WITH_TIMEOUT(!log.outcomes.isEmpty(), 20000);
 
   QString expected = QStringLiteral("error %1, finished").arg(number);
-  if (begun)
-    expected = QStringLiteral("begin, headers, document-error, ") + expected;
+  if (begun) expected = QStringLiteral("begin, headers, document-error, ") + expected;
   QCOMPARE(log.documentEvents(), expected);
-  if (begun)
-    QCOMPARE(log.body, QByteArray(100, 'x'));
+  if (begun) QCOMPARE(log.body, QByteArray(100, 'x'));
   QCOMPARE(log.outcomes.first().kind, TransferOutcome::Kind::Failed);
   QCOMPARE(log.outcomes.first().errorNumber, number);
   QVERIFY(transfer.isIdle());
@@ -233,8 +253,7 @@ void TestHttpTransfer::stalledTransferTimesOut()
   transfer.requestDocument(address(server));
   QTRY_VERIFY(!log.outcomes.isEmpty());
 
-  QCOMPARE(log.documentEvents(),
-           QStringLiteral("begin, headers, document-error, error 12002, finished"));
+  QCOMPARE(log.documentEvents(), QStringLiteral("begin, headers, document-error, error 12002, finished"));
   QCOMPARE(log.outcomes.first().errorNumber, transfer_error::TimedOut);
   QVERIFY(transfer.isIdle());
   server.release();
@@ -244,8 +263,8 @@ void TestHttpTransfer::cancelStopsEveryEvent()
 {
   Server server;
   QVERIFY(server.listen());
-  server.setScript({Server::send(Server::head(200, "OK", 20) + "0123456789"), Server::hold(),
-                    Server::send("abcdefghij")});
+  server.setScript(
+      {Server::send(Server::head(200, "OK", 20) + "0123456789"), Server::hold(), Server::send("abcdefghij")});
   NetworkHttpTransfer transfer;
   EventLog log(transfer);
 
@@ -317,9 +336,10 @@ void TestHttpTransfer::sendsExtraHeadersAndKeepsRawHeaders()
 {
   Server server;
   QVERIFY(server.listen());
-  server.setScript({Server::send("HTTP/1.1 206 Partial Content\r\nContent-Type: audio/mpeg\r\n"
-                                 "Content-Length: 4\r\nSet-Cookie: a=1\r\nSet-Cookie: b=2\r\n"
-                                 "Connection: close\r\n\r\nabcd")});
+  server.setScript(
+      {Server::send("HTTP/1.1 206 Partial Content\r\nContent-Type: audio/mpeg\r\n"
+                    "Content-Length: 4\r\nSet-Cookie: a=1\r\nSet-Cookie: b=2\r\n"
+                    "Connection: close\r\n\r\nabcd")});
   NetworkHttpTransfer transfer;
   EventLog log(transfer);
 
@@ -348,8 +368,8 @@ void TestHttpTransfer::badRequestsFailThroughEvents_data()
                        << transfer_error::UnrecognizedScheme;
   QTest::newRow("header without colon") << QStringLiteral("http://127.0.0.1:1/") << QByteArray("Range bytes")
                                         << false << transfer_error::InvalidHeader;
-  QTest::newRow("proxy without host") << QStringLiteral("http://127.0.0.1:1/") << QByteArray() << true
-                                      << transfer_error::CannotConnect;
+  QTest::newRow("proxy without host")
+      << QStringLiteral("http://127.0.0.1:1/") << QByteArray() << true << transfer_error::CannotConnect;
 }
 
 void TestHttpTransfer::badRequestsFailThroughEvents()
@@ -359,8 +379,7 @@ void TestHttpTransfer::badRequestsFailThroughEvents()
   QFETCH(bool, proxy);
   QFETCH(int, number);
   NetworkHttpTransfer transfer;
-  if (proxy)
-    transfer.setProxy(true, QString(), 1080);
+  if (proxy) transfer.setProxy(true, QString(), 1080);
   EventLog log(transfer);
 
   transfer.requestDocument(address, headers);

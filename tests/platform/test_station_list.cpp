@@ -32,26 +32,29 @@ QList<ListEntry> awkwardEntries()
       {QStringLiteral("Jazz [live] & more"), QStringLiteral("http://a.example/x?y=1&z=2"), 7},
       {QStringLiteral("  leading and trailing blanks  "), QStringLiteral(" "), -3},
       {QString(), QString(), 0},
-      {QStringLiteral("tab\there, line\nbreak, return\rand back\\slash \\t"), QStringLiteral("\\n\\u0041"), 2147483647},
+      {QStringLiteral("tab\there, line\nbreak, return\rand back\\slash \\t"), QStringLiteral("\\n\\u0041"),
+       2147483647},
       {QStringLiteral("Name") + QChar(0xFF) + QStringLiteral("http://preset"), QStringLiteral("ÿ"), 1},
-      {QStringLiteral("Радио Москва 北京音乐台 🎵 مرحبا"), QStringLiteral("end\tlike\tcolumns"), -2147483647 - 1},
-      {QString(QChar(0)) + QChar(0x1F) + QChar(0x7F) + QChar(0xFEFF), QString(QChar(0xD800)) + QStringLiteral("x"), 5},
+      {QStringLiteral("Радио Москва 北京音乐台 🎵 مرحبا"), QStringLiteral("end\tlike\tcolumns"),
+       -2147483647 - 1},
+      {QString(QChar(0)) + QChar(0x1F) + QChar(0x7F) + QChar(0xFEFF),
+       QString(QChar(0xD800)) + QStringLiteral("x"), 5},
       {QStringLiteral("end\t0"), QStringLiteral("Tessivar list 1"), 0},
   };
 }
 
 void fill(StationList &list, const QList<ListEntry> &entries)
 {
-  for (const ListEntry &entry : entries)
-    list.insert(-1, entry.text, entry.secondText, entry.number);
+  for (const ListEntry &entry : entries) list.insert(-1, entry.text, entry.secondText, entry.number);
 }
 
 }  // namespace
 
-class TestStationList final : public QObject {
+class TestStationList final : public QObject
+{
   Q_OBJECT
 
-private slots:
+ private slots:
   void insertRemoveAndPositions();
   void selectionAndCurrentIndex();
   void findMatchesExactly();
@@ -99,8 +102,7 @@ void TestStationList::selectionAndCurrentIndex()
 {
   StationList list;
   QCOMPARE(list.currentIndex(), -1);
-  for (int i = 0; i < 4; ++i)
-    list.insert(-1, QString::number(i), {}, i);
+  for (int i = 0; i < 4; ++i) list.insert(-1, QString::number(i), {}, i);
   QSignalSpy selection(&list, &StationList::selectionChanged);
 
   list.setSelected(1, true);
@@ -174,8 +176,7 @@ void TestStationList::actsAsListModel()
 void TestStationList::followsViewSelection()
 {
   StationList list;
-  for (int i = 0; i < 4; ++i)
-    list.insert(-1, QString::number(i), {});
+  for (int i = 0; i < 4; ++i) list.insert(-1, QString::number(i), {});
   list.setSelected(3, true);
   QItemSelectionModel view(&list);
   new StationListSelection(&list, &view);

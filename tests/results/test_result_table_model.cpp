@@ -13,16 +13,14 @@ ResultTableModel::Row row(std::initializer_list<const char16_t *> texts)
 {
   std::array<QStringView, ResultTableModel::ColumnCount> cells{};
   std::size_t i = 0;
-  for (const char16_t *text : texts)
-    cells[i++] = QStringView(text);
+  for (const char16_t *text : texts) cells[i++] = QStringView(text);
   return ResultTableModel::Row::fromCells(cells);
 }
 
 QStringList column(const ResultTableModel &model, int c)
 {
   QStringList texts;
-  for (int r = 0; r < model.rowCount(); ++r)
-    texts << model.text(r, c);
+  for (int r = 0; r < model.rowCount(); ++r) texts << model.text(r, c);
   return texts;
 }
 
@@ -32,7 +30,7 @@ class TestResultTableModel final : public QObject
 {
   Q_OBJECT
 
-private slots:
+ private slots:
   void cellsAndRoles();
   void headersFollowLayout();
   void rowsGrowShrinkAndClear();
@@ -84,8 +82,7 @@ void TestResultTableModel::headersFollowLayout()
   model.setColumnLayout(ResultLayout::Archive);
   QCOMPARE(spy.size(), 1);
   QStringList headers;
-  for (int c = 0; c < 10; ++c)
-    headers << model.headerData(c, Qt::Horizontal).toString();
+  for (int c = 0; c < 10; ++c) headers << model.headerData(c, Qt::Horizontal).toString();
   QCOMPARE(headers, (QStringList{{}, u"Len"_qs, u"BPS"_qs, u"Title"_qs, {}, {}, {}, {}, {}, {}}));
   QCOMPARE(ResultTableModel::headerText(ResultLayout::Live, 0), u"Station"_qs);
 }
@@ -125,8 +122,7 @@ void TestResultTableModel::numericSort()
 {
   ResultTableModel model;
   std::vector<ResultTableModel::Row> rows;
-  for (const char16_t *value : {u"128", u"56", u"5000", u"", u"28.8", u"9"})
-    rows.push_back(row({value}));
+  for (const char16_t *value : {u"128", u"56", u"5000", u"", u"28.8", u"9"}) rows.push_back(row({value}));
   model.appendRows(std::move(rows));
   model.sortRows(0, Qt::AscendingOrder, ResultTableModel::SortKind::Numeric);
   QCOMPARE(column(model, 0), (QStringList{{}, u"9"_qs, u"28.8"_qs, u"56"_qs, u"128"_qs, u"5000"_qs}));
@@ -192,8 +188,8 @@ void TestResultTableModel::textBeyondAscii()
   ResultTableModel model;
   const QByteArray zurich = "Z\xc3\xbcrich";
   const QByteArray marked = "\xef\xbb\xbfmarked";
-  const QByteArray tilde = "\xef\xbd\x9e";         // U+FF5E
-  const QByteArray note = "\xf0\x9f\x8e\xb5";      // U+1F3B5, a surrogate pair in UTF-16
+  const QByteArray tilde = "\xef\xbd\x9e";     // U+FF5E
+  const QByteArray note = "\xf0\x9f\x8e\xb5";  // U+1F3B5, a surrogate pair in UTF-16
   for (const QByteArray &text : {zurich, marked, tilde, note}) {
     ResultTableModel::Utf8Cells cells{};
     cells[0] = text;

@@ -1,4 +1,4 @@
-#include "app/setting_key.h"
+#include "base/setting_key.h"
 #include "results/results_layout.h"
 #include "support/test_environment.h"
 
@@ -11,7 +11,7 @@ class TestResultsLayout final : public QObject
 {
   Q_OBJECT
 
-private slots:
+ private slots:
   void liveWidthsShareWhatTheSpeedColumnLeaves()
   {
     // W = 9400: 8300 shared as 4980 / 1660 / 1660, then 1100; nothing for the hidden columns.
@@ -87,8 +87,10 @@ private slots:
 
   void textsOfTheGrid()
   {
-    QCOMPARE(gridToolTip(true), QStringLiteral("Single click to display stream website or click PLAY button to play."));
-    QCOMPARE(gridToolTip(false), QStringLiteral("Double click item or click PLAY button on toolbar to play."));
+    QCOMPARE(gridToolTip(true),
+             QStringLiteral("Single click to display stream website or click PLAY button to play."));
+    QCOMPARE(gridToolTip(false),
+             QStringLiteral("Double click item or click PLAY button on toolbar to play."));
     QCOMPARE(presetDragPayload(QStringLiteral("Jazz FM"), QStringLiteral("http://j.example/a.pls")),
              QStringLiteral("Jazz FM") + QChar(0xFF) + QStringLiteral("http://j.example/a.pls"));
     QVERIFY(!isPreviewableWebsite(QStringLiteral("Unknown")));

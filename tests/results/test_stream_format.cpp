@@ -19,7 +19,7 @@ class TestStreamFormat final : public QObject
 {
   Q_OBJECT
 
-private slots:
+ private slots:
   void extension()
   {
     QCOMPARE(urlExtension(u"http://a.example/live.ram", QuoteHandling::Keep), QStringLiteral(".RAM"));
@@ -91,9 +91,9 @@ private slots:
 
   void extensionsOfEachTable()
   {
-    const QStringList real{u".RA"_s,  u".RAM"_s, u".RM"_s,  u".RPM"_s,
-                           u".SMI"_s, u".SMIL"_s};
-    for (const QString &ext : real) QCOMPARE(streamFormatName(u"http://h/x"_s + ext.toLower()), u"RealAudio"_s);
+    const QStringList real{u".RA"_s, u".RAM"_s, u".RM"_s, u".RPM"_s, u".SMI"_s, u".SMIL"_s};
+    for (const QString &ext : real)
+      QCOMPARE(streamFormatName(u"http://h/x"_s + ext.toLower()), u"RealAudio"_s);
     const QStringList media{u".ASF"_s, u".ASX"_s, u".WMA"_s, u".WMV"_s, u".WAX"_s};
     for (const QString &ext : media) {
       QCOMPARE(streamFormatName(u"http://h/x"_s + ext), u"Microsoft Media"_s);

@@ -7,12 +7,13 @@ class TestErrorPageCheck : public QObject
 {
   Q_OBJECT
 
-private slots:
+ private slots:
   void recognisesEachPage_data()
   {
     QTest::addColumn<QString>("page");
     QTest::addColumn<QString>("message");
-    const QString forbidden = QStringLiteral("Error (Forbidden) : You are not permitted to access this site.");
+    const QString forbidden =
+        QStringLiteral("Error (Forbidden) : You are not permitted to access this site.");
     QTest::newRow("302") << QStringLiteral("<H1>302 Moved Temporarily</H1>")
                          << QStringLiteral("Error 302 : Document Moved Temporarily");
     QTest::newRow("301") << QStringLiteral("301 Moved Permanently")
@@ -25,8 +26,8 @@ private slots:
     QTest::newRow("403.6") << QStringLiteral("HTTP Error 403.6 - IP address rejected") << forbidden;
     // The first entry of the list wins, wherever the texts stand in the page.
     QTest::newRow("404 before 302 in the page")
-      << QStringLiteral("404 File Not Found ... 302 Moved Temporarily")
-      << QStringLiteral("Error 302 : Document Moved Temporarily");
+        << QStringLiteral("404 File Not Found ... 302 Moved Temporarily")
+        << QStringLiteral("Error 302 : Document Moved Temporarily");
     QTest::newRow("301 and Forbidden") << QStringLiteral("Forbidden 301 Moved Permanently")
                                        << QStringLiteral("Error 301 : Document Moved Permanently");
   }

@@ -1,4 +1,5 @@
-#include "search/number_value.h"
+#include "base/connection_speed.h"
+#include "base/number_value.h"
 #include "search/search_history.h"
 #include "search/search_query.h"
 #include "support/test_environment.h"
@@ -37,7 +38,7 @@ class TestSearchQuery final : public QObject
 {
   Q_OBJECT
 
-private slots:
+ private slots:
   void documentedAddresses()
   {
     SearchHistory history;
@@ -103,7 +104,8 @@ private slots:
 
     // Nothing but blanks is touched: the server's matching marks and "&", "#" go out as typed.
     const QString ska = QStringLiteral("^ska^,^ska$,ska-,ska/,skamusic,`ska");
-    QVERIFY(buildSearchQuery(keywordInput(ska), history).address.contains(QStringLiteral("&T1=") + ska + QStringLiteral("&F=1")));
+    QVERIFY(buildSearchQuery(keywordInput(ska), history)
+                .address.contains(QStringLiteral("&T1=") + ska + QStringLiteral("&F=1")));
     const SearchQuery raw = buildSearchQuery(keywordInput(QStringLiteral("R&B #1 it's")), history);
     QVERIFY(raw.address.contains(QStringLiteral("&T1=R&B+#1+it's&F=1")));
     QCOMPARE(prepareKeywordText(QStringLiteral("a\tb")), QStringLiteral("a\tb"));
@@ -203,9 +205,9 @@ private slots:
     // Browsing with an empty box adds one empty entry, once.
     QCOMPARE(search(QString(), -1, SearchRequestKind::Browse), std::optional<QString>(QString()));
     QCOMPARE(search(QString(), -1, SearchRequestKind::Browse), std::nullopt);
-    QCOMPARE(history.entries(),
-             (QStringList{QStringLiteral("Jazz"), QStringLiteral("Rock"), QStringLiteral("c"),
-                          QStringLiteral("c++"), QStringLiteral("big+band"), QStringLiteral("ALL"), QString()}));
+    QCOMPARE(history.entries(), (QStringList{QStringLiteral("Jazz"), QStringLiteral("Rock"),
+                                             QStringLiteral("c"), QStringLiteral("c++"),
+                                             QStringLiteral("big+band"), QStringLiteral("ALL"), QString()}));
 
     QVERIFY(!history.record(QStringLiteral("Blues"), 2));
     QVERIFY(history.record(QStringLiteral("Blues"), -1));

@@ -1,7 +1,7 @@
 // Whole search runs against a server in the test process: the page arrives in chosen blocks,
 // stalls, breaks off or is an error page; the fake window records what the run did to it.
 
-#include "app/product.h"
+#include "base/product.h"
 #include "platform/http_transfer_network.h"
 #include "search/search_clock.h"
 #include "search/search_query.h"
@@ -26,14 +26,14 @@ namespace {
 
 QByteArray liveAnchor(const QByteArray &name, const QByteArray &speed = "56")
 {
-  return "<A HREF=\"http://streams.example/" + name + ".ram\">" + name + "**RealAudio&&Boston, MA^^"
-         + speed + "$$1@@http://site.example/</A><BR>\r\n";
+  return "<A HREF=\"http://streams.example/" + name + ".ram\">" + name + "**RealAudio&&Boston, MA^^" + speed +
+         "$$1@@http://site.example/</A><BR>\r\n";
 }
 
 QByteArray archiveAnchor(const QByteArray &title, int seconds)
 {
-  return "<A HREF=\"http://clips.example/" + title + ".rm\">" + title + "**RealVideo&&Web^^34$$"
-         + QByteArray::number(seconds) + "~~7~$~$1@@Unknown</A><BR>\r\n";
+  return "<A HREF=\"http://clips.example/" + title + ".rm\">" + title + "**RealVideo&&Web^^34$$" +
+         QByteArray::number(seconds) + "~~7~$~$1@@Unknown</A><BR>\r\n";
 }
 
 const QByteArray pageStart = "<HTML><BODY>\r\n";
@@ -41,21 +41,20 @@ const QByteArray pageEnd = "</BODY></HTML>\r\n";
 
 QString retrievingError()
 {
-  return QStringLiteral("Error retrieving data, Please check your Internet connection or contact ")
-         + product::supportEmail() + QStringLiteral(" for system status.");
+  return QStringLiteral("Error retrieving data, Please check your Internet connection or contact ") +
+         product::supportEmail() + QStringLiteral(" for system status.");
 }
 
 QString connectingError()
 {
-  return QStringLiteral("Error connecting to Halvorne. If this problem persists, please contact ")
-         + product::supportEmail();
+  return QStringLiteral("Error connecting to Halvorne. If this problem persists, please contact ") +
+         product::supportEmail();
 }
 
 QStringList columnTexts(const ResultTableModel &model, int column)
 {
   QStringList texts;
-  for (int row = 0; row < model.rowCount(); ++row)
-    texts << model.text(row, column);
+  for (int row = 0; row < model.rowCount(); ++row) texts << model.text(row, column);
   return texts;
 }
 
@@ -76,8 +75,7 @@ class TestSearchRun : public QObject
   {
     QSignalSpy finished(run.get(), &SearchRun::searchFinished);
     start();
-    if (finished.isEmpty() && !finished.wait(10000))
-      return false;
+    if (finished.isEmpty() && !finished.wait(10000)) return false;
     return finished.size() == 1 && !run->isSearching();
   }
 
@@ -101,7 +99,7 @@ class TestSearchRun : public QObject
 
   void servePage(const QByteArray &body) { server->setScript(HttpTestServer::page(200, "OK", body)); }
 
-private slots:
+ private slots:
   void init()
   {
     server = std::make_unique<HttpTestServer>();
@@ -132,8 +130,8 @@ private slots:
 
     QCOMPARE(server->requests().size(), 1);
     QVERIFY(server->requests().first().startsWith(
-      "GET /tessivar37.asp?V=3.7&P=T&T1=blues+rock&F=1&RA=1&MA=1&RV=1&NA=1&NV=1&AV=1&WA=1&SW=1"
-      "&MPEG=1&LIVE=1&SPD=0 "));
+        "GET /tessivar37.asp?V=3.7&P=T&T1=blues+rock&F=1&RA=1&MA=1&RV=1&NA=1&NV=1&AV=1&WA=1&SW=1"
+        "&MPEG=1&LIVE=1&SPD=0 "));
     // Sorted on the station name as case-sensitive text.
     QCOMPARE(columnTexts(window->results, 0),
              (QStringList{QStringLiteral("Beta"), QStringLiteral("Zeta"), QStringLiteral("alpha")}));
@@ -156,8 +154,9 @@ private slots:
     QCOMPARE(columnTexts(window->results, 3), (QStringList{QStringLiteral("Crow"), QStringLiteral("Owl")}));
     QCOMPARE(window->preVerifyCalls, 1);
     QCOMPARE(window->rowsAtPreVerify, QList<int>{2});
-    QCOMPARE(window->log.mid(window->log.size() - 3),
-             (QStringList{QStringLiteral("preVerify"), QStringLiteral("searchBox:on"), QStringLiteral("unlock")}));
+    QCOMPARE(
+        window->log.mid(window->log.size() - 3),
+        (QStringList{QStringLiteral("preVerify"), QStringLiteral("searchBox:on"), QStringLiteral("unlock")}));
     verifyIdleAfterRun();
   }
 
@@ -223,8 +222,7 @@ private slots:
     QCOMPARE(prompter->texts(), (QStringList{QStringLiteral("Error 404 : Object Not Found"),
                                              retrievingError(), connectingError()}));
     QCOMPARE(prompter->prompts[0].title, QStringLiteral("Tessivar! Broadcast"));
-    for (const auto &prompt : std::as_const(prompter->prompts))
-      QCOMPARE(prompt.icon, PromptIcon::Critical);
+    for (const auto &prompt : std::as_const(prompter->prompts)) QCOMPARE(prompt.icon, PromptIcon::Critical);
     QCOMPARE(prompter->prompts[1].title, QStringLiteral("Tessivar"));
     QCOMPARE(prompter->prompts[2].title, QStringLiteral("Tessivar"));
     QCOMPARE(run->transferError(), -1);
@@ -280,8 +278,7 @@ private slots:
   void emptyResultNotesMissingPlayerFormats()
   {
     QFETCH(bool, allFormats);
-    if (!allFormats)
-      window->formats.chkRA = 0;
+    if (!allFormats) window->formats.chkRA = 0;
     // The FTP-link boxes do not count.
     window->formats.chkNF = 0;
     servePage(pageStart + "No stations" + pageEnd);
@@ -289,8 +286,9 @@ private slots:
 
     QString expected = QStringLiteral("No results returned. Try a less specific search. ");
     if (!allFormats)
-      expected += QStringLiteral(" **NOTE : Not all player formats are selected, this may cause you "
-                                 "receive less results.");
+      expected += QStringLiteral(
+          " **NOTE : Not all player formats are selected, this may cause you "
+          "receive less results.");
     QCOMPARE(prompter->texts(), QStringList{expected});
     QCOMPARE(prompter->prompts[0].icon, PromptIcon::Information);
     QCOMPARE(prompter->prompts[0].title, QStringLiteral("Tessivar"));
@@ -326,7 +324,8 @@ private slots:
     QCOMPARE(server->requests().size(), 1);
     QVERIFY2(server->requests().first().startsWith("GET /tessivar37.asp?V=3.7&P=T&T1=C%23+minor&F=1&RA=1&"),
              server->requests().first().constData());
-    QVERIFY2(server->requests().first().contains("&LIVE=1&SPD=0 HTTP/1.1\r\n"), server->requests().first().constData());
+    QVERIFY2(server->requests().first().contains("&LIVE=1&SPD=0 HTTP/1.1\r\n"),
+             server->requests().first().constData());
     QCOMPARE(window->text, QStringLiteral("C#+minor"));
   }
 
@@ -452,11 +451,9 @@ private slots:
     run->clockTick();
     QCOMPARE(window->statusPanels[1], QStringLiteral("Searching..."));
     QCOMPARE(window->statusPanels[2], QStringLiteral("00:01"));
-    for (int tick = 1; tick < 75; ++tick)
-      run->clockTick();
+    for (int tick = 1; tick < 75; ++tick) run->clockTick();
     QCOMPARE(window->statusPanels[2], QStringLiteral("01:15"));
-    for (int tick = 75; tick < 600; ++tick)
-      run->clockTick();
+    for (int tick = 75; tick < 600; ++tick) run->clockTick();
     QCOMPARE(run->elapsedSeconds(), 600);
     QCOMPARE(window->statusPanels[2], QStringLiteral("010:00"));
 

@@ -25,14 +25,16 @@ inline bool executeOnCatalogue(const QString &database, const char *sql)
 }
 
 // Reads the first column of the first row of a query with read(statement); nothing when there is no row.
-template<typename Read>
-inline auto firstCell(const QString &database, const char *sql, Read read) -> std::optional<decltype(read(nullptr))>
+template <typename Read>
+inline auto firstCell(const QString &database, const char *sql, Read read)
+    -> std::optional<decltype(read(nullptr))>
 {
   sqlite3 *db = nullptr;
   std::optional<decltype(read(nullptr))> value;
   if (sqlite3_open_v2(database.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
     sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK && sqlite3_step(statement) == SQLITE_ROW)
+    if (sqlite3_prepare_v2(db, sql, -1, &statement, nullptr) == SQLITE_OK &&
+        sqlite3_step(statement) == SQLITE_ROW)
       value = read(statement);
     sqlite3_finalize(statement);
   }
@@ -50,10 +52,11 @@ inline qint64 scalar(const QString &database, const char *sql)
 // The first column of the first row as text, empty on failure.
 inline QString text(const QString &database, const char *sql)
 {
-  return firstCell(database, sql,
-                   [](sqlite3_stmt *statement) {
-                     return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
-                   })
+  return firstCell(
+             database, sql,
+             [](sqlite3_stmt *statement) {
+               return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
+             })
       .value_or(QString());
 }
 

@@ -1,4 +1,5 @@
-// Hostile and malformed requests get a clear answer, never a crash or a storage error; searches run side by side.
+// Hostile and malformed requests get a clear answer, never a crash or a storage error; searches run side by
+// side.
 #include "support/directory_fixture.h"
 #include "support/test_environment.h"
 
@@ -11,12 +12,12 @@ class TestBadInput : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   DirectoryFixture directory_;
 
   int status(const QByteArray &target) { return directory_.get(target).status; }
 
-private slots:
+ private slots:
   void initTestCase()
   {
     QVERIFY(directory_.importSampleCatalogue());
@@ -57,7 +58,7 @@ private slots:
   {
     const int code = status("/tessivar37.asp?V=3.7&P=T&T1=" + QByteArray(1024 * 1024, 'x') + "&LIVE=1");
     QVERIFY2(code >= 400 && code < 500, qPrintable(QString::number(code)));
-    QCOMPARE(status("/reg.asp?VER=1&P=T&V=3.7"), 200); // still serving
+    QCOMPARE(status("/reg.asp?VER=1&P=T&V=3.7"), 200);  // still serving
   }
 
   void sqlAndQueryLanguageTextsAreOnlySearchedFor_data()

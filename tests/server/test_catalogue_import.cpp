@@ -14,16 +14,17 @@ class TestCatalogueImport : public QObject
 {
   Q_OBJECT
 
-private slots:
+ private slots:
   void duplicatesAndBadRowsInOneFile()
   {
     DirectoryFixture directory;
-    const QString csv = directory.writeFile(QStringLiteral("s.csv"), "name,stream_url,codec,bitrate,tags\r\n"
-                                                                     "One,http://a.example.test/live/,MP3,128,\r\n"
-                                                                     "One again,HTTP://A.example.test:80/live,MP3,64,\r\n"
-                                                                     "No address,,MP3,,\r\n"
-                                                                     "No scheme,a.example.test/x,MP3,,\r\n"
-                                                                     "\"Multi\r\nline\",http://b.example.test/s,AAC,abc,\"x,y\"\r\n");
+    const QString csv = directory.writeFile(QStringLiteral("s.csv"),
+                                            "name,stream_url,codec,bitrate,tags\r\n"
+                                            "One,http://a.example.test/live/,MP3,128,\r\n"
+                                            "One again,HTTP://A.example.test:80/live,MP3,64,\r\n"
+                                            "No address,,MP3,,\r\n"
+                                            "No scheme,a.example.test/x,MP3,,\r\n"
+                                            "\"Multi\r\nline\",http://b.example.test/s,AAC,abc,\"x,y\"\r\n");
     QByteArray output;
     QCOMPARE(DirectoryFixture::run({QStringLiteral("import"), QStringLiteral("--db"), directory.database(),
                                     QStringLiteral("--stations"), csv},
@@ -36,35 +37,40 @@ private slots:
              QStringLiteral("One again"));
     QCOMPARE(text(directory.database(), "SELECT name FROM entries WHERE url_key = 'b.example.test/s'"),
              QStringLiteral("Multi line"));
-    QCOMPARE(scalar(directory.database(), "SELECT bitrate FROM entries WHERE url_key = 'b.example.test/s'"), 0);
+    QCOMPARE(scalar(directory.database(), "SELECT bitrate FROM entries WHERE url_key = 'b.example.test/s'"),
+             0);
   }
 
   void playlists()
   {
     DirectoryFixture directory;
-    const QString m3u = directory.writeFile(QStringLiteral("list.m3u"),
-                                            "#EXTM3U\n#EXTINF:-1 group-title=\"Jazz, Blues\",Night Jazz\n"
-                                            "http://m.example.test/night.mp3\n\n# a comment\nhttp://m.example.test/bare\n");
-    const QString pls = directory.writeFile(QStringLiteral("list.pls"),
-                                            "[playlist]\nNumberOfEntries=2\nFile1=http://p.example.test/one.aac\n"
-                                            "Title1=Pls One\nLength1=-1\nTitle2=No file\nfile3=http://p.example.test/3\n");
+    const QString m3u =
+        directory.writeFile(QStringLiteral("list.m3u"),
+                            "#EXTM3U\n#EXTINF:-1 group-title=\"Jazz, Blues\",Night Jazz\n"
+                            "http://m.example.test/night.mp3\n\n# a comment\nhttp://m.example.test/bare\n");
+    const QString pls =
+        directory.writeFile(QStringLiteral("list.pls"),
+                            "[playlist]\nNumberOfEntries=2\nFile1=http://p.example.test/one.aac\n"
+                            "Title1=Pls One\nLength1=-1\nTitle2=No file\nfile3=http://p.example.test/3\n");
     QVERIFY(directory.import({QStringLiteral("--m3u"), m3u, QStringLiteral("--pls"), pls}));
     QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries"), 4);
     QCOMPARE(text(directory.database(), "SELECT genre FROM entries WHERE name = 'Night Jazz'"),
              QStringLiteral("Jazz, Blues"));
     QCOMPARE(text(directory.database(), "SELECT name FROM entries WHERE url = 'http://m.example.test/bare'"),
              QStringLiteral("m.example.test"));
-    QCOMPARE(text(directory.database(), "SELECT name FROM entries WHERE url = 'http://p.example.test/one.aac'"),
-             QStringLiteral("Pls One"));
+    QCOMPARE(
+        text(directory.database(), "SELECT name FROM entries WHERE url = 'http://p.example.test/one.aac'"),
+        QStringLiteral("Pls One"));
   }
 
   void unreadableFileFailsWithoutChanges()
   {
     DirectoryFixture directory;
     QByteArray output;
-    QCOMPARE(DirectoryFixture::run({QStringLiteral("import"), QStringLiteral("--db"), directory.database(),
-                                    QStringLiteral("--stations"), directory.folder() + QStringLiteral("/missing.csv")},
-                                   &output),
+    QCOMPARE(DirectoryFixture::run(
+                 {QStringLiteral("import"), QStringLiteral("--db"), directory.database(),
+                  QStringLiteral("--stations"), directory.folder() + QStringLiteral("/missing.csv")},
+                 &output),
              1);
     const QString wrong = directory.writeFile(QStringLiteral("wrong.csv"), "title,link\nx,y\n");
     QCOMPARE(DirectoryFixture::run({QStringLiteral("import"), QStringLiteral("--db"), directory.database(),
@@ -106,10 +112,11 @@ private slots:
                               QStringLiteral("--tv"),       folder + QStringLiteral("/tv.csv"),
                               QStringLiteral("--clips"),    folder + QStringLiteral("/clips.csv")};
     QByteArray output;
-    QCOMPARE(DirectoryFixture::run(QStringList{QStringLiteral("import"), QStringLiteral("--db"), directory.database()} +
-                                       options,
-                                   &output),
-             0);
+    QCOMPARE(
+        DirectoryFixture::run(
+            QStringList{QStringLiteral("import"), QStringLiteral("--db"), directory.database()} + options,
+            &output),
+        0);
     QVERIFY(output.contains("stations.csv: 20000 read, 20000 imported, 0 skipped"));
     QVERIFY(output.contains("tv.csv: 14322 read, 14322 imported, 0 skipped"));
     QVERIFY(output.contains("clips.csv: 13539 read, 13539 imported, 0 skipped"));
@@ -117,14 +124,17 @@ private slots:
     // A few addresses appear in two files; each is one entry.
     QVERIFY(total > 47800 && total <= 47861);
     QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries WHERE kind = 2"), 13539);
-    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries WHERE kind = 2 AND show_id IS NULL"), 0);
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries WHERE kind = 2 AND show_id IS NULL"),
+             0);
     QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM shows"), 614);
     QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entry_text WHERE entry_text MATCH 'jazz'"),
-             scalar(directory.database(), "SELECT count(*) FROM entries WHERE name LIKE '%jazz%' OR genre LIKE '%jazz%'"
-                                          " OR location LIKE '%jazz%' OR format LIKE '%jazz%'"));
+             scalar(directory.database(),
+                    "SELECT count(*) FROM entries WHERE name LIKE '%jazz%' OR genre LIKE '%jazz%'"
+                    " OR location LIKE '%jazz%' OR format LIKE '%jazz%'"));
     QVERIFY(directory.import(options));
     QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entries"), total);
-    QCOMPARE(scalar(directory.database(), "SELECT max(id) FROM entries"), total); // nothing deleted and re-added
+    QCOMPARE(scalar(directory.database(), "SELECT max(id) FROM entries"),
+             total);  // nothing deleted and re-added
   }
 };
 

@@ -8,8 +8,8 @@
 
 using tessivar::test::DirectoryFixture;
 using tessivar::test::executeOnCatalogue;
-using tessivar::test::scalar;
 using tessivar::test::namesOf;
+using tessivar::test::scalar;
 
 namespace {
 
@@ -44,7 +44,7 @@ class TestCatalogueUpgrade : public QObject
 {
   Q_OBJECT
 
-private slots:
+ private slots:
   void olderCatalogueAnswersAsAFreshOne()
   {
     DirectoryFixture fresh;
@@ -64,7 +64,8 @@ private slots:
       QCOMPARE(answer.status, 200);
       QCOMPARE(answer.body, expected.body);
     }
-    QCOMPARE(scalar(older.database(), "PRAGMA user_version"), scalar(fresh.database(), "PRAGMA user_version"));
+    QCOMPARE(scalar(older.database(), "PRAGMA user_version"),
+             scalar(fresh.database(), "PRAGMA user_version"));
     QCOMPARE(scalar(older.database(), "SELECT count(*) FROM entry_match"),
              scalar(older.database(), "SELECT count(*) FROM entries"));
     // The flag is the entry's own, set after the derived texts were made.
@@ -87,8 +88,8 @@ private slots:
       return namesOf(directory.get("/tessivar37.asp?V=3.7&P=T&LIVE=1&T1=" + text).body);
     };
     QCOMPARE(names("ska-,ska/"), (QStringList{QStringLiteral("Rude Boy"), QStringLiteral("Skank FM")}));
-    QCOMPARE(names("ska/,ska-,^ska$"),
-             (QStringList{QStringLiteral("Two Tone"), QStringLiteral("Rude Boy"), QStringLiteral("Skank FM")}));
+    QCOMPARE(names("ska/,ska-,^ska$"), (QStringList{QStringLiteral("Two Tone"), QStringLiteral("Rude Boy"),
+                                                    QStringLiteral("Skank FM")}));
     QCOMPARE(names("ska-,ska").size(), 4);
     QCOMPARE(names("^ska^+rock,^ska$"), QStringList{QStringLiteral("Two Tone")});
   }

@@ -8,14 +8,14 @@ class TestScannerEndpoint : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   DirectoryFixture directory_;
 
-  QByteArray scan(const QByteArray &style, const QByteArray &position, const QByteArray &extra = "&UNK=0&SPD=0")
+  QByteArray scan(const QByteArray &style, const QByteArray &position,
+                  const QByteArray &extra = "&UNK=0&SPD=0")
   {
     QByteArray target = "/tessivar37.asp?V=3.7&P=T";
-    if (!style.isEmpty())
-      target += "&STYLE=" + style;
+    if (!style.isEmpty()) target += "&STYLE=" + style;
     const auto answer = directory_.get(target + "&GS=1" + extra + "&LS=" + position);
     return answer.status == 200 ? answer.body : QByteArray("status " + QByteArray::number(answer.status));
   }
@@ -27,18 +27,16 @@ private:
     QByteArray position = "0";
     for (int step = 0; step < 50; ++step) {
       const QByteArray answer = scan(style, position, extra);
-      if (answer == "EXCEPTION OC")
-        return names;
+      if (answer == "EXCEPTION OC") return names;
       const QStringList fields = QString::fromUtf8(answer).split(QStringLiteral("@@@@"));
-      if (fields.size() != 8)
-        return {QStringLiteral("bad answer: ") + QString::fromUtf8(answer)};
+      if (fields.size() != 8) return {QStringLiteral("bad answer: ") + QString::fromUtf8(answer)};
       position = fields[0].toUtf8();
       names << fields[2];
     }
     return {QStringLiteral("no end")};
   }
 
-private slots:
+ private slots:
   void initTestCase()
   {
     QVERIFY(directory_.importSampleCatalogue());
@@ -63,18 +61,21 @@ private slots:
 
   void walkVisitsEachStationOfTheStyleOnceThenEnds()
   {
-    QCOMPARE(walk("Ska"), (QStringList{QStringLiteral("Ska Beat Radio"), QStringLiteral("Nebraska Skabilly")}));
-    QCOMPARE(walk("^ska^,^ska$"), (QStringList{QStringLiteral("Ska Beat Radio"), QStringLiteral("Nebraska Skabilly")}));
+    QCOMPARE(walk("Ska"),
+             (QStringList{QStringLiteral("Ska Beat Radio"), QStringLiteral("Nebraska Skabilly")}));
+    QCOMPARE(walk("^ska^,^ska$"),
+             (QStringList{QStringLiteral("Ska Beat Radio"), QStringLiteral("Nebraska Skabilly")}));
     QCOMPARE(walk("ska$"), QStringList{QStringLiteral("Ska Beat Radio")});
     QCOMPARE(walk("special"), QStringList{QStringLiteral("Metro Police Scanner")});
-    QCOMPARE(walk("Talk/News"), (QStringList{QStringLiteral("Alaska Public Radio"), QStringLiteral("Talk Radio One")}));
+    QCOMPARE(walk("Talk/News"),
+             (QStringList{QStringLiteral("Alaska Public Radio"), QStringLiteral("Talk Radio One")}));
     QCOMPARE(walk("50s,50's,1950,fifties"), QStringList{QStringLiteral("Fifties Gold")});
   }
 
   void allStationsWalksTheWholeRadioList()
   {
     const QStringList known = walk({});
-    QCOMPARE(known.size(), 10); // radio only; the station of unknown format is left out
+    QCOMPARE(known.size(), 10);  // radio only; the station of unknown format is left out
     QVERIFY(!known.contains(QStringLiteral("Unknown Codec Radio")));
     QVERIFY(!known.contains(QStringLiteral("News 24 Live")));
     QCOMPARE(walk({}, "&UNK=1&SPD=0").size(), 11);

@@ -9,12 +9,15 @@ class TestSearchEndpoint : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   DirectoryFixture directory_;
 
-  QStringList live(const QByteArray &query) { return directory_.namesAt("/tessivar37.asp?V=3.7&P=T&" + query); }
+  QStringList live(const QByteArray &query)
+  {
+    return directory_.namesAt("/tessivar37.asp?V=3.7&P=T&" + query);
+  }
 
-private slots:
+ private slots:
   void initTestCase()
   {
     QVERIFY(directory_.importSampleCatalogue());
@@ -38,7 +41,8 @@ private slots:
     const auto anchors = anchorsOf(answer.body);
     QCOMPARE(anchors.size(), 1);
     static const QRegularExpression grammar(QStringLiteral(
-        "^Kettle Jazz Session Two\\*\\*MP3&&Unknown\\^\\^32k\\$\\$65~~(\\d+)~\\$~\\$0@@http://clips.example.test/kettle$"));
+        "^Kettle Jazz Session "
+        "Two\\*\\*MP3&&Unknown\\^\\^32k\\$\\$65~~(\\d+)~\\$~\\$0@@http://clips.example.test/kettle$"));
     QVERIFY2(grammar.match(anchors[0].text).hasMatch(), qPrintable(anchors[0].text));
   }
 
@@ -62,7 +66,7 @@ private slots:
     QCOMPARE(live("T1=ska+kingston&F=1&MA=1&LIVE=1"), QStringList{QStringLiteral("Ska Beat Radio")});
     QCOMPARE(live("T1=ska+berlin&F=1&MA=1&LIVE=1"), QStringList{});
     QCOMPARE(live("T1=ska+berlin,techno&F=1&MA=1&LIVE=1"), QStringList{QStringLiteral("Techno Base")});
-    QCOMPARE(live("T1=ska%20kingston&F=1&MA=1&LIVE=1").size(), 1); // a blank separates words like "+"
+    QCOMPARE(live("T1=ska%20kingston&F=1&MA=1&LIVE=1").size(), 1);  // a blank separates words like "+"
   }
 
   void marksRestrictMatches()
@@ -75,8 +79,9 @@ private slots:
     QCOMPARE(word, (QStringList{QStringLiteral("Nebraska Skabilly"), QStringLiteral("Ska Beat Radio")}));
     QCOMPARE(live("T1=ska-&F=1&MA=1&LIVE=1"), QStringList{QStringLiteral("Nebraska Skabilly")});
     QCOMPARE(live("T1=punk&F=1&MA=1&LIVE=1&FMT=2"), QStringList{QStringLiteral("Nebraska Skabilly")});
-    QCOMPARE(live("T1=`punk&F=1&MA=1&LIVE=1&FMT=2"), QStringList{}); // no tag starts with punk
-    QCOMPARE(live("T1=^ska$&F=1&MA=1&LIVE=1&FMT=2"), QStringList{QStringLiteral("Ska Beat Radio")}); // the tag "ska"
+    QCOMPARE(live("T1=`punk&F=1&MA=1&LIVE=1&FMT=2"), QStringList{});  // no tag starts with punk
+    QCOMPARE(live("T1=^ska$&F=1&MA=1&LIVE=1&FMT=2"),
+             QStringList{QStringLiteral("Ska Beat Radio")});  // the tag "ska"
     QCOMPARE(live("T1=reggae$&F=1&MA=1&LIVE=1&FMT=2"), QStringList{QStringLiteral("Ska Beat Radio")});
     QCOMPARE(live("T1=techno/&F=1&MA=1&LIVE=1"), QStringList{QStringLiteral("Techno Base")});
   }
@@ -88,7 +93,8 @@ private slots:
     QCOMPARE(ska, (QStringList{QStringLiteral("Nebraska Skabilly"), QStringLiteral("Ska Beat Radio")}));
     QCOMPARE(live("T1=techno^,techno$,techno-,techno/,technomusic&F=1&MA=1&LIVE=1&FMT=2"),
              QStringList{QStringLiteral("Techno Base")});
-    QCOMPARE(live("T1=50s,50's,1950,fifties&F=1&MA=1&LIVE=1&FMT=2"), QStringList{QStringLiteral("Fifties Gold")});
+    QCOMPARE(live("T1=50s,50's,1950,fifties&F=1&MA=1&LIVE=1&FMT=2"),
+             QStringList{QStringLiteral("Fifties Gold")});
     QCOMPARE(live("T1=Special&F=1&MA=1&LIVE=1&FMT=1"), QStringList{QStringLiteral("Metro Police Scanner")});
     QCOMPARE(live("T1=Talk/News&F=1&MA=1&NA=1&MPEG=1&LIVE=1&FMT=1").size(), 3);
     // A station whose name states its genre is found by the genre search.
@@ -105,8 +111,8 @@ private slots:
   void liveModeAndArchiveModeSeeDifferentEntries()
   {
     QCOMPARE(live("T1=jazz&F=1&MA=1&LIVE=1"), QStringList{QStringLiteral("Jazz FM London")});
-    QCOMPARE(live("T1=jazz&F=1&MA=1"),
-             (QStringList{QStringLiteral("Kettle Jazz Session One"), QStringLiteral("Kettle Jazz Session Two")}));
+    QCOMPARE(live("T1=jazz&F=1&MA=1"), (QStringList{QStringLiteral("Kettle Jazz Session One"),
+                                                    QStringLiteral("Kettle Jazz Session Two")}));
   }
 
   void formatFlagsSelectFamilies()
@@ -128,7 +134,7 @@ private slots:
   void speedAndClipLimits()
   {
     QCOMPARE(live("T1=ska&F=1&MA=1&LIVE=1&SPD=64"), QStringList{QStringLiteral("Alaska Public Radio")});
-    QCOMPARE(live("T1=kettle&F=1&MA=1&MBPS=100").size(), 1);                       // 128k only
+    QCOMPARE(live("T1=kettle&F=1&MA=1&MBPS=100").size(), 1);  // 128k only
     QCOMPARE(live("T1=kettle&F=1&MA=1&MT=120"), QStringList{QStringLiteral("Kettle Jazz Session One")});
     QCOMPARE(live("T1=kettle&F=1&MA=1").size(), 3);
   }
@@ -146,8 +152,9 @@ private slots:
   {
     // Answers are cached; an import makes the cached ones stale.
     QCOMPARE(live("T1=newcomer&F=1&MA=1&LIVE=1"), QStringList{});
-    const QString csv = directory_.writeFile(QStringLiteral("new.csv"), "name,stream_url,codec\n"
-                                                                          "Newcomer Radio,http://new.example.test/s.mp3,MP3\n");
+    const QString csv = directory_.writeFile(QStringLiteral("new.csv"),
+                                             "name,stream_url,codec\n"
+                                             "Newcomer Radio,http://new.example.test/s.mp3,MP3\n");
     QVERIFY(directory_.import({QStringLiteral("--stations"), csv}));
     QCOMPARE(live("T1=newcomer&F=1&MA=1&LIVE=1"), QStringList{QStringLiteral("Newcomer Radio")});
   }

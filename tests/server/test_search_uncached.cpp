@@ -10,12 +10,15 @@ class TestSearchUncached : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   DirectoryFixture directory_;
 
-  QStringList live(const QByteArray &query) { return directory_.namesAt("/tessivar37.asp?V=3.7&P=T&F=1&MA=1&LIVE=1&" + query); }
+  QStringList live(const QByteArray &query)
+  {
+    return directory_.namesAt("/tessivar37.asp?V=3.7&P=T&F=1&MA=1&LIVE=1&" + query);
+  }
 
-private slots:
+ private slots:
   void initTestCase()
   {
     // U+212A KELVIN SIGN folds to "k"; "Ä" and "Ü" fold to "ä" and "ü".
@@ -48,17 +51,19 @@ private slots:
     QCOMPARE(live("T1=fm"), QStringList{QStringLiteral("Radio FM Nord")});
     QCOMPARE(live("T1=^fm^+nord"), QStringList{QStringLiteral("Radio FM Nord")});
     QCOMPARE(live("T1=%C3%BC"), QStringList{QStringLiteral("MÜNCHEN Welle")});
-    QCOMPARE(live("T1=zz").size(), 2);       // Harbour Jazz by name, Blue Note by its tag "jazz"
-    QCOMPARE(live("T1=qqq"), QStringList{}); // a trigram no entry holds
+    QCOMPARE(live("T1=zz").size(), 2);        // Harbour Jazz by name, Blue Note by its tag "jazz"
+    QCOMPARE(live("T1=qqq"), QStringList{});  // a trigram no entry holds
   }
 
   void orderIsBestAlternativeThenNameIgnoringCase()
   {
     // Harbour Jazz: "jazz" as a word of its name (24) beats Blue Note's tag "jazz" (16); the
     // "blues" alternative finds Harbour Jazz's tag, which does not lower its best score.
-    QCOMPARE(live("T1=blues,jazz"), (QStringList{QStringLiteral("Harbour Jazz"), QStringLiteral("Blue Note")}));
+    QCOMPARE(live("T1=blues,jazz"),
+             (QStringList{QStringLiteral("Harbour Jazz"), QStringLiteral("Blue Note")}));
     // Equal scores come by name, case ignored: "Alpha" before "beta".
-    QCOMPARE(live("T1=swing&FMT=2"), (QStringList{QStringLiteral("Alpha Swing"), QStringLiteral("beta Swing")}));
+    QCOMPARE(live("T1=swing&FMT=2"),
+             (QStringList{QStringLiteral("Alpha Swing"), QStringLiteral("beta Swing")}));
   }
 
   void importIsSeenByTheNextSearch()

@@ -12,22 +12,23 @@ class TestSiteEndpoints : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   DirectoryFixture directory_;
 
   QByteArray body(const QByteArray &target) { return directory_.get(target).body; }
 
-private slots:
+ private slots:
   void initTestCase()
   {
     // Enough clips under "B" for two browse pages.
     QByteArray clips = "title,url,duration_seconds,bitrate,homepage,tags\n";
     for (int i = 0; i < 130; ++i)
-      clips += "Blues Lesson " + QByteArray::number(1000 + i) + ",http://b.example.test/" + QByteArray::number(i) +
-               ".mp3,60,64,,blues\n";
+      clips += "Blues Lesson " + QByteArray::number(1000 + i) + ",http://b.example.test/" +
+               QByteArray::number(i) + ".mp3,60,64,,blues\n";
     clips += "\xC3\x89t\xC3\xA9 Special,http://b.example.test/ete.mp3,60,64,,summer\n";
     QVERIFY(directory_.importSampleCatalogue());
-    QVERIFY(directory_.import({QStringLiteral("--clips"), directory_.writeFile(QStringLiteral("more.csv"), clips)}));
+    QVERIFY(directory_.import(
+        {QStringLiteral("--clips"), directory_.writeFile(QStringLiteral("more.csv"), clips)}));
     QVERIFY(directory_.start({QStringLiteral("--data-host"), QStringLiteral("data.example.test:8437"),
                               QStringLiteral("--min-version"), QStringLiteral("3.7")}));
   }
@@ -60,7 +61,8 @@ private slots:
     QCOMPARE(anchorsOf(body("/browse/ra_B_3.asp")).size(), 0);
     QVERIFY(body("/browse/ra_B_3.asp").contains("&&&&TOTALPAGES:2<BR>"));
     // Accents are dropped for the letter; lower-case titles count under their capital.
-    QCOMPARE(namesOf(body("/browse/ra_E_0.asp")), QStringList{QString::fromUtf8("\xC3\x89t\xC3\xA9 Special")});
+    QCOMPARE(namesOf(body("/browse/ra_E_0.asp")),
+             QStringList{QString::fromUtf8("\xC3\x89t\xC3\xA9 Special")});
     QCOMPARE(namesOf(body("/browse/ra_K_0.asp")).size(), 4);
     QVERIFY(body("/browse/ra_7_0.asp").contains("&&&&TOTALPAGES:1<BR>"));
   }
@@ -72,20 +74,19 @@ private slots:
     const QString id = anchors[0].text.section(QStringLiteral("~~"), 1).section(QStringLiteral("~$~$"), 0, 0);
     const QByteArray request = "/tessivar37.asp?RELATED=1&ID=" + id.toUtf8() + "&V=3.7&";
     QStringList related = namesOf(body(request + "RA=1&MA=1&WA=1&"));
-    QCOMPARE(related.first(), QStringLiteral("Kettle Jazz Session Two")); // same show, same tags
+    QCOMPARE(related.first(), QStringLiteral("Kettle Jazz Session Two"));  // same show, same tags
     QVERIFY(related.contains(QStringLiteral("Kettle Blues Night")));
-    QVERIFY(related.contains(QStringLiteral("Piano Lessons for Beginners"))); // tag piano
+    QVERIFY(related.contains(QStringLiteral("Piano Lessons for Beginners")));  // tag piano
     QVERIFY(!related.contains(QStringLiteral("Kettle Jazz Session One")));
     QVERIFY(!related.contains(QStringLiteral("Garden Talk Weekly")));
     QVERIFY(!namesOf(body(request + "MA=1&")).contains(QStringLiteral("Piano Lessons for Beginners")));
-    QCOMPARE(anchorsOf(body(request)).size(), 0); // no format ticked
+    QCOMPARE(anchorsOf(body(request)).size(), 0);  // no format ticked
     QCOMPARE(anchorsOf(body("/tessivar37.asp?RELATED=1&ID=987654&V=3.7&MA=1&")).size(), 0);
   }
 
   void topTenCountsSearches()
   {
-    for (int i = 0; i < 3; ++i)
-      body("/tessivar37.asp?V=3.7&P=T&T1=Zebra+<Crossing>&F=1&MA=1&LIVE=1");
+    for (int i = 0; i < 3; ++i) body("/tessivar37.asp?V=3.7&P=T&T1=Zebra+<Crossing>&F=1&MA=1&LIVE=1");
     body("/tessivar37.asp?V=3.7&P=T&T1=ALL&&F=1&MA=1&LIVE=1");
     const QByteArray page = body("/top10.asp?P=T");
     QVERIFY(page.contains("<li>zebra &lt;crossing&gt; (3 searches)</li>"));
@@ -94,16 +95,20 @@ private slots:
 
   void signUpIsStored()
   {
-    const auto answer = directory_.get("/maillist.asp?Email=jo@example.test&Name=Jo%20Doe&Program=Tessivar!%20Broadcast");
+    const auto answer =
+        directory_.get("/maillist.asp?Email=jo@example.test&Name=Jo%20Doe&Program=Tessivar!%20Broadcast");
     QCOMPARE(answer.status, 200);
     QCOMPARE(directory_.get("/maillist.asp?Email=nobody&Name=Jo").status, 400);
     QCOMPARE(directory_.get("/maillist.asp?Email=a@b&Name=%20%20").status, 400);
     sqlite3 *db = nullptr;
-    QCOMPARE(sqlite3_open_v2(directory_.database().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+    QCOMPARE(sqlite3_open_v2(directory_.database().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr),
+             SQLITE_OK);
     sqlite3_stmt *statement = nullptr;
-    sqlite3_prepare_v2(db, "SELECT name, program FROM signups WHERE email = 'jo@example.test'", -1, &statement, nullptr);
+    sqlite3_prepare_v2(db, "SELECT name, program FROM signups WHERE email = 'jo@example.test'", -1,
+                       &statement, nullptr);
     QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))), QByteArray("Jo Doe"));
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))),
+             QByteArray("Jo Doe"));
     QCOMPARE(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(statement, 1))),
              QByteArray("Tessivar! Broadcast"));
     sqlite3_finalize(statement);
@@ -113,8 +118,9 @@ private slots:
   void staticPagesAndNotFound_data()
   {
     QTest::addColumn<QByteArray>("path");
-    for (const char *path : {"/addsite.htm", "/mystation.htm", "/mediagrab.htm", "/demo.asp", "/mailform.htm",
-                             "/about.asp", "/ctube.htm", "/real.htm", "/microsoft.htm", "/total.htm", "/tessivar.htm"})
+    for (const char *path :
+         {"/addsite.htm", "/mystation.htm", "/mediagrab.htm", "/demo.asp", "/mailform.htm", "/about.asp",
+          "/ctube.htm", "/real.htm", "/microsoft.htm", "/total.htm", "/tessivar.htm"})
       QTest::newRow(path) << QByteArray(path);
   }
 

@@ -20,9 +20,8 @@ DirectoryFixture::DirectoryFixture() = default;
 DirectoryFixture::~DirectoryFixture()
 {
   if (server_ && server_->state() != QProcess::NotRunning) {
-    server_->terminate(); // SIGTERM: the server stops cleanly
-    if (!server_->waitForFinished(10000))
-      server_->kill();
+    server_->terminate();  // SIGTERM: the server stops cleanly
+    if (!server_->waitForFinished(10000)) server_->kill();
   }
 }
 
@@ -30,8 +29,7 @@ QString DirectoryFixture::writeFile(const QString &name, const QByteArray &conte
 {
   const QString path = dir_.filePath(name);
   QFile file(path);
-  if (file.open(QIODevice::WriteOnly))
-    file.write(content);
+  if (file.open(QIODevice::WriteOnly)) file.write(content);
   return path;
 }
 
@@ -40,19 +38,17 @@ int DirectoryFixture::run(const QStringList &arguments, QByteArray *output)
   QProcess process;
   process.setProcessChannelMode(QProcess::MergedChannels);
   process.start(directoryBinary(), arguments);
-  if (!process.waitForFinished(180000))
-    return -1;
-  if (output)
-    *output = process.readAll();
+  if (!process.waitForFinished(180000)) return -1;
+  if (output) *output = process.readAll();
   return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
 bool DirectoryFixture::import(const QStringList &options) const
 {
   QByteArray output;
-  const int code = run(QStringList{QStringLiteral("import"), QStringLiteral("--db"), database()} + options, &output);
-  if (code != 0)
-    qWarning("import failed: %s", output.constData());
+  const int code =
+      run(QStringList{QStringLiteral("import"), QStringLiteral("--db"), database()} + options, &output);
+  if (code != 0) qWarning("import failed: %s", output.constData());
   return code == 0;
 }
 
@@ -61,18 +57,16 @@ bool DirectoryFixture::start(const QStringList &extra)
   server_ = std::make_unique<QProcess>();
   server_->setProcessChannelMode(QProcess::SeparateChannels);
   server_->start(directoryBinary(), QStringList{QStringLiteral("serve"), QStringLiteral("--db"), database(),
-                                                QStringLiteral("--port"), QStringLiteral("0")} + extra);
-  if (!server_->waitForStarted(10000))
-    return false;
+                                                QStringLiteral("--port"), QStringLiteral("0")} +
+                                        extra);
+  if (!server_->waitForStarted(10000)) return false;
   while (!server_->canReadLine()) {
-    if (!server_->waitForReadyRead(10000))
-      return false;
+    if (!server_->waitForReadyRead(10000)) return false;
   }
   const QByteArray line = server_->readLine().trimmed();
   static const QRegularExpression listening(QStringLiteral("^Listening on [^ ]+:(\\d+)$"));
   const auto match = listening.match(QString::fromUtf8(line));
-  if (!match.hasMatch())
-    return false;
+  if (!match.hasMatch()) return false;
   port_ = static_cast<quint16>(match.captured(1).toUInt());
   return port_ != 0;
 }
@@ -80,8 +74,7 @@ bool DirectoryFixture::start(const QStringList &extra)
 QStringList DirectoryFixture::namesAt(const QByteArray &target) const
 {
   const HttpAnswer answer = get(target);
-  if (answer.status != 200)
-    qWarning("status %d for %s", answer.status, target.constData());
+  if (answer.status != 200) qWarning("status %d for %s", answer.status, target.constData());
   return namesOf(answer.body);
 }
 
@@ -89,16 +82,14 @@ HttpAnswer DirectoryFixture::get(const QByteArray &target) const
 {
   QTcpSocket socket;
   socket.connectToHost(QStringLiteral("127.0.0.1"), port_);
-  if (!socket.waitForConnected(5000))
-    return {};
+  if (!socket.waitForConnected(5000)) return {};
   socket.write("GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1:" + QByteArray::number(port_) + "\r\n\r\n");
   QByteArray reply;
   while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(20000))
     reply += socket.readAll();
   reply += socket.readAll();
   const qsizetype headerEnd = reply.indexOf("\r\n\r\n");
-  if (!reply.startsWith("HTTP/1.") || headerEnd < 0)
-    return {};
+  if (!reply.startsWith("HTTP/1.") || headerEnd < 0) return {};
   HttpAnswer answer;
   answer.status = reply.mid(9, 3).toInt();
   answer.body = reply.mid(headerEnd + 4);
@@ -107,7 +98,8 @@ HttpAnswer DirectoryFixture::get(const QByteArray &target) const
 
 bool DirectoryFixture::importSampleCatalogue() const
 {
-  const QString stations = writeFile(QStringLiteral("stations.csv"), R"(name,stream_url,homepage,tags,country,state,codec,bitrate
+  const QString stations =
+      writeFile(QStringLiteral("stations.csv"), R"(name,stream_url,homepage,tags,country,state,codec,bitrate
 Ska Beat Radio,http://ska.example.test/live.mp3,http://ska.example.test/,"ska,reggae",Jamaica,Kingston,MP3,128
 Alaska Public Radio,http://alaska.example.test/stream,,news,United States,Alaska,MP3,64
 Nebraska Skabilly,http://neb.example.test/stream,,ska-punk,United States,Nebraska,AAC,96
@@ -123,7 +115,8 @@ Unknown Codec Radio,http://unknown.example.test/stream,,rock,Norway,,,
   const QString tv = writeFile(QStringLiteral("tv.csv"), R"(name,stream_url,homepage,category,country
 News 24 Live,http://tv.example.test/news.m3u8,,news,France
 )");
-  const QString clips = writeFile(QStringLiteral("clips.csv"), R"(title,url,duration_seconds,bitrate,homepage,tags,show
+  const QString clips =
+      writeFile(QStringLiteral("clips.csv"), R"(title,url,duration_seconds,bitrate,homepage,tags,show
 Kettle Jazz Session One,http://clips.example.test/kettle1.mp3,600,128,http://clips.example.test/kettle,"jazz,piano",Kettle Sessions
 Kettle Jazz Session Two,http://clips.example.test/kettle2.mp3,65,32,http://clips.example.test/kettle,"jazz,piano",Kettle Sessions
 Kettle Blues Night,http://clips.example.test/kettle3.ogg,,,http://clips.example.test/kettle,blues,Kettle Sessions
@@ -132,15 +125,20 @@ Piano Lessons for Beginners,http://clips.example.test/piano.wav,300,1411,,"piano
 Ancient Rome Lecture,http://clips.example.test/rome.avi,3600,800,,history,
 kite flying basics,http://clips.example.test/kite.wmv,120,300,,hobby,
 )");
-  return import({QStringLiteral("--stations"), stations, QStringLiteral("--tv"), tv, QStringLiteral("--clips"), clips});
+  return import(
+      {QStringLiteral("--stations"), stations, QStringLiteral("--tv"), tv, QStringLiteral("--clips"), clips});
 }
 
 // One client connection of the relay and its connection to the directory.
 class DirectoryRelay::Connection final : public QObject
 {
-public:
+ public:
   Connection(DirectoryRelay &relay, QTcpSocket *client)
-      : QObject(client), relay_(relay), mode_(relay.mode_), anchors_(relay.anchors_), blockSize_(relay.blockSize_),
+      : QObject(client),
+        relay_(relay),
+        mode_(relay.mode_),
+        anchors_(relay.anchors_),
+        blockSize_(relay.blockSize_),
         client_(client)
   {
     connect(client_, &QTcpSocket::readyRead, this, [this] { onClientData(); });
@@ -156,7 +154,7 @@ public:
     pump();
   }
 
-private:
+ private:
   void onClientData()
   {
     request_ += client_->readAll();
@@ -183,7 +181,8 @@ private:
     for (qsizetype i = 1; i < lines.size(); ++i) {
       const QByteArray name = lines[i].left(lines[i].indexOf(':')).trimmed().toLower();
       // The answer stays uncompressed, so the relay can find the anchors in it.
-      if (name == "connection" || name == "proxy-connection" || name == "keep-alive" || name == "accept-encoding") {
+      if (name == "connection" || name == "proxy-connection" || name == "keep-alive" ||
+          name == "accept-encoding") {
         continue;
       }
       head += lines[i] + "\r\n";
@@ -228,7 +227,8 @@ private:
     const qsizetype stop = stopPoint();
     if (stop < 0) return;  // the stop point has not arrived yet
     if (sent_ < stop) {
-      const qsizetype size = mode_ == Mode::Pass ? stop - sent_ : std::min<qsizetype>(blockSize_, stop - sent_);
+      const qsizetype size =
+          mode_ == Mode::Pass ? stop - sent_ : std::min<qsizetype>(blockSize_, stop - sent_);
       client_->write(answer_.mid(sent_, size));
       client_->flush();
       sent_ += size;
@@ -278,15 +278,22 @@ DirectoryRelay::DirectoryRelay(quint16 directoryPort)
     : directoryPort_(directoryPort), server_(std::make_unique<QTcpServer>())
 {
   QObject::connect(server_.get(), &QTcpServer::newConnection, server_.get(), [this] {
-    while (QTcpSocket *client = server_->nextPendingConnection()) connections_ << new Connection(*this, client);
+    while (QTcpSocket *client = server_->nextPendingConnection())
+      connections_ << new Connection(*this, client);
   });
 }
 
 DirectoryRelay::~DirectoryRelay() = default;
 
-bool DirectoryRelay::listen() { return server_->listen(QHostAddress::LocalHost); }
+bool DirectoryRelay::listen()
+{
+  return server_->listen(QHostAddress::LocalHost);
+}
 
-quint16 DirectoryRelay::port() const { return server_->serverPort(); }
+quint16 DirectoryRelay::port() const
+{
+  return server_->serverPort();
+}
 
 void DirectoryRelay::setMode(Mode mode, int anchors, int blockSize)
 {
@@ -327,8 +334,7 @@ QList<Anchor> anchorsOf(const QByteArray &page)
 QStringList namesOf(const QByteArray &page)
 {
   QStringList names;
-  for (const auto &anchor : anchorsOf(page))
-    names << anchor.text.section(QStringLiteral("**"), 0, 0);
+  for (const auto &anchor : anchorsOf(page)) names << anchor.text.section(QStringLiteral("**"), 0, 0);
   return names;
 }
 

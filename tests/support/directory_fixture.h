@@ -17,14 +17,14 @@ namespace tessivar::test {
 
 struct HttpAnswer
 {
-  int status = 0; // 0 when no answer came
+  int status = 0;  // 0 when no answer came
   QByteArray body;
 };
 
 // A tessivar-directory of its own: a temporary catalogue, imported and served by the real binary.
 class DirectoryFixture
 {
-public:
+ public:
   DirectoryFixture();
   ~DirectoryFixture();
 
@@ -50,7 +50,7 @@ public:
   // The small catalogue the endpoint tests share: stations, a TV channel, clips of two shows.
   bool importSampleCatalogue() const;
 
-private:
+ private:
   QTemporaryDir dir_;
   std::unique_ptr<QProcess> server_;
   quint16 port_ = 0;
@@ -63,7 +63,7 @@ private:
 // goes on to its end (HoldAfterAnchors) or the connection is reset (DropAfterAnchors).
 class DirectoryRelay
 {
-public:
+ public:
   enum class Mode { Pass, HoldAfterAnchors, DropAfterAnchors };
 
   explicit DirectoryRelay(quint16 directoryPort);
@@ -83,7 +83,7 @@ public:
   // The request lines received, as the client sent them.
   QList<QByteArray> requestLines() const { return requestLines_; }
 
-private:
+ private:
   class Connection;
   friend class Connection;
 

@@ -2,7 +2,8 @@
 
 namespace tessivar::test {
 
-PromptAnswer FakePrompter::ask(PromptIcon icon, const QString &title, const QString &text, PromptButtons buttons)
+PromptAnswer FakePrompter::ask(PromptIcon icon, const QString &title, const QString &text,
+                               PromptButtons buttons)
 {
   prompts.append({icon, title, text, buttons});
   if (onAsk) onAsk(prompts.last());

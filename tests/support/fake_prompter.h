@@ -14,7 +14,7 @@ namespace tessivar::test {
 // button: OK or Yes).
 class FakePrompter final : public Prompter
 {
-public:
+ public:
   struct Prompt
   {
     PromptIcon icon;
@@ -23,7 +23,8 @@ public:
     PromptButtons buttons;
   };
 
-  PromptAnswer ask(PromptIcon icon, const QString &title, const QString &text, PromptButtons buttons) override;
+  PromptAnswer ask(PromptIcon icon, const QString &title, const QString &text,
+                   PromptButtons buttons) override;
 
   QList<Prompt> prompts;
   QList<PromptAnswer> answers;                // consumed front first
@@ -34,7 +35,7 @@ public:
 // Records what the program asked the desktop to open.
 class FakeShellOpener final : public ShellOpener
 {
-public:
+ public:
   bool open(const QString &target) override
   {
     opened << target;

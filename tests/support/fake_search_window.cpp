@@ -29,13 +29,18 @@ void FakeSearchWindow::unlockAfterSearch()
 
 void FakeSearchWindow::setStatusText(int panel, const QString &value)
 {
-  if (panel >= 1 && panel <= 3)
-    statusPanels[std::size_t(panel)] = value;
+  if (panel >= 1 && panel <= 3) statusPanels[std::size_t(panel)] = value;
 }
 
-void FakeSearchWindow::setResultsCaption(const QString &value) { resultsCaption = value; }
+void FakeSearchWindow::setResultsCaption(const QString &value)
+{
+  resultsCaption = value;
+}
 
-void FakeSearchWindow::showTotalPages(const QString &totalPages) { totalPagesShown << totalPages; }
+void FakeSearchWindow::showTotalPages(const QString &totalPages)
+{
+  totalPagesShown << totalPages;
+}
 
 QCoro::Task<> FakeSearchWindow::preVerify()
 {
@@ -43,8 +48,7 @@ QCoro::Task<> FakeSearchWindow::preVerify()
   rowsAtPreVerify << results.rowCount();
   log << QStringLiteral("preVerify");
   emit preVerifyStarted();
-  if (holdPreVerify)
-    co_await qCoro(this, &FakeSearchWindow::preVerifyReleased);
+  if (holdPreVerify) co_await qCoro(this, &FakeSearchWindow::preVerifyReleased);
 }
 
 FormatBoxes FakeSearchWindow::defaultFormats()

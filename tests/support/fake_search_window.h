@@ -17,7 +17,7 @@ class FakeSearchWindow final : public QObject, public SearchWindow
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(FakeSearchWindow)
 
-public:
+ public:
   explicit FakeSearchWindow(QObject *parent = nullptr);
   ~FakeSearchWindow() override;
 
@@ -78,7 +78,7 @@ public:
   // tests may append their own entries (e.g. the prompts).
   QStringList log;
 
-signals:
+ signals:
   void preVerifyReleased();
   void preVerifyStarted();
 };

@@ -9,71 +9,74 @@
 namespace tessivar::test {
 
 // Plays the script on one accepted socket, step by step from the event loop.
-class HttpTestServer::Connection final : public QObject {
-public:
+class HttpTestServer::Connection final : public QObject
+{
+ public:
   Connection(HttpTestServer *server, QTcpSocket *socket, Script script)
-      : QObject(socket), m_server(server), m_socket(socket), m_script(std::move(script))
+      : QObject(socket), server_(server), socket_(socket), script_(std::move(script))
   {
     connect(socket, &QTcpSocket::readyRead, this, [this] { onReadyRead(); });
     connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
   }
 
-private:
+ private:
   void onReadyRead()
   {
-    m_buffer += m_socket->readAll();
-    if (m_started)
-      return;
-    const qsizetype end = m_buffer.indexOf("\r\n\r\n");
-    if (end < 0)
-      return;
-    m_started = true;
-    const QByteArray head = m_buffer.left(end);
-    m_server->m_requests.append(head);
-    emit m_server->requestReceived(head);
+    buffer_ += socket_->readAll();
+    if (started_) return;
+    const qsizetype end = buffer_.indexOf("\r\n\r\n");
+    if (end < 0) return;
+    started_ = true;
+    const QByteArray head = buffer_.left(end);
+    server_->requests_.append(head);
+    emit server_->requestReceived(head);
     next();
   }
 
   void next()
   {
-    if (m_socket->state() != QAbstractSocket::ConnectedState)
-      return;
-    if (m_step >= m_script.size()) {
-      m_socket->disconnectFromHost();
+    if (socket_->state() != QAbstractSocket::ConnectedState) return;
+    if (step_ >= script_.size()) {
+      socket_->disconnectFromHost();
       return;
     }
-    const Step step = m_script.at(m_step++);
+    const Step step = script_.at(step_++);
     switch (step.kind) {
-    case Step::Kind::Send:
-      m_socket->write(step.bytes);
-      m_socket->flush();
-      QTimer::singleShot(0, this, [this] { next(); });
-      break;
-    case Step::Kind::Pause: QTimer::singleShot(step.milliseconds, this, [this] { next(); }); break;
-    case Step::Kind::Hold:
-      connect(m_server, &HttpTestServer::released, this, [this] {
-        disconnect(m_server, &HttpTestServer::released, this, nullptr);
-        next();
-      });
-      break;
-    case Step::Kind::Close: m_socket->disconnectFromHost(); break;
-    case Step::Kind::Reset: {
-      // A zero linger time makes the close send a reset instead of a normal end.
-      m_socket->flush();
-      const linger hard{1, 0};
-      ::setsockopt(static_cast<int>(m_socket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
-      m_socket->abort();
-      break;
-    }
+      case Step::Kind::Send:
+        socket_->write(step.bytes);
+        socket_->flush();
+        QTimer::singleShot(0, this, [this] { next(); });
+        break;
+      case Step::Kind::Pause:
+        QTimer::singleShot(step.milliseconds, this, [this] { next(); });
+        break;
+      case Step::Kind::Hold:
+        connect(server_, &HttpTestServer::released, this, [this] {
+          disconnect(server_, &HttpTestServer::released, this, nullptr);
+          next();
+        });
+        break;
+      case Step::Kind::Close:
+        socket_->disconnectFromHost();
+        break;
+      case Step::Kind::Reset: {
+        // A zero linger time makes the close send a reset instead of a normal end.
+        socket_->flush();
+        const linger hard{1, 0};
+        ::setsockopt(static_cast<int>(socket_->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard,
+                     sizeof hard);
+        socket_->abort();
+        break;
+      }
     }
   }
 
-  HttpTestServer *m_server;
-  QTcpSocket *m_socket;
-  Script m_script;
-  QByteArray m_buffer;
-  qsizetype m_step = 0;
-  bool m_started = false;
+  HttpTestServer *server_;
+  QTcpSocket *socket_;
+  Script script_;
+  QByteArray buffer_;
+  qsizetype step_ = 0;
+  bool started_ = false;
 };
 
 HttpTestServer::Step HttpTestServer::send(const QByteArray &bytes)
@@ -114,21 +117,21 @@ HttpTestServer::Script HttpTestServer::page(int status, const QByteArray &reason
   return {send(head(status, reason, body.size(), contentType) + body)};
 }
 
-HttpTestServer::HttpTestServer(QObject *parent) : QObject(parent), m_server(new QTcpServer(this))
+HttpTestServer::HttpTestServer(QObject *parent) : QObject(parent), server_(new QTcpServer(this))
 {
-  connect(m_server, &QTcpServer::newConnection, this, &HttpTestServer::onNewConnection);
+  connect(server_, &QTcpServer::newConnection, this, &HttpTestServer::onNewConnection);
 }
 
 HttpTestServer::~HttpTestServer() = default;
 
 bool HttpTestServer::listen()
 {
-  return m_server->listen(QHostAddress::LocalHost, 0);
+  return server_->listen(QHostAddress::LocalHost, 0);
 }
 
 quint16 HttpTestServer::port() const
 {
-  return m_server->serverPort();
+  return server_->serverPort();
 }
 
 QUrl HttpTestServer::url(const QString &path) const
@@ -138,7 +141,7 @@ QUrl HttpTestServer::url(const QString &path) const
 
 void HttpTestServer::setScript(const Script &script)
 {
-  m_script = script;
+  script_ = script;
 }
 
 void HttpTestServer::release()
@@ -148,24 +151,23 @@ void HttpTestServer::release()
 
 QList<QByteArray> HttpTestServer::requests() const
 {
-  return m_requests;
+  return requests_;
 }
 
 int HttpTestServer::openConnections() const
 {
   int open = 0;
-  for (const auto &socket : m_sockets) {
-    if (socket && socket->state() == QAbstractSocket::ConnectedState)
-      ++open;
+  for (const auto &socket : sockets_) {
+    if (socket && socket->state() == QAbstractSocket::ConnectedState) ++open;
   }
   return open;
 }
 
 void HttpTestServer::onNewConnection()
 {
-  while (QTcpSocket *socket = m_server->nextPendingConnection()) {
-    m_sockets.append(socket);
-    new Connection(this, socket, m_script);
+  while (QTcpSocket *socket = server_->nextPendingConnection()) {
+    sockets_.append(socket);
+    new Connection(this, socket, script_);
   }
 }
 

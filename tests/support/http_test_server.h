@@ -14,12 +14,14 @@ namespace tessivar::test {
 // An HTTP server on 127.0.0.1 inside the test process. Every connection reads one request head
 // and then plays the current script: send bytes, pause, hold until release(), close, or reset
 // the connection. A script that runs out closes the connection.
-class HttpTestServer final : public QObject {
+class HttpTestServer final : public QObject
+{
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(HttpTestServer)
 
-public:
-  struct Step {
+ public:
+  struct Step
+  {
     enum class Kind { Send, Pause, Hold, Close, Reset };
     Kind kind = Kind::Close;
     QByteArray bytes;
@@ -55,18 +57,18 @@ public:
   [[nodiscard]] QList<QByteArray> requests() const;
   [[nodiscard]] int openConnections() const;
 
-signals:
+ signals:
   void requestReceived(const QByteArray &head);
   void released();
 
-private:
+ private:
   class Connection;
   void onNewConnection();
 
-  QTcpServer *m_server = nullptr;
-  Script m_script;
-  QList<QByteArray> m_requests;
-  QList<QPointer<QTcpSocket>> m_sockets;
+  QTcpServer *server_ = nullptr;
+  Script script_;
+  QList<QByteArray> requests_;
+  QList<QPointer<QTcpSocket>> sockets_;
 };
 
 }  // namespace tessivar::test

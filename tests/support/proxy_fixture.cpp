@@ -20,56 +20,53 @@ ProxyFixture::~ProxyFixture()
 quint16 ProxyFixture::freePort()
 {
   QTcpServer probe;
-  if (!probe.listen(QHostAddress::LocalHost, 0))
-    return 0;
+  if (!probe.listen(QHostAddress::LocalHost, 0)) return 0;
   return probe.serverPort();
 }
 
 bool ProxyFixture::start()
 {
-  const QString program = QStandardPaths::findExecutable(QStringLiteral("tinyproxy"),
-                                                         {QStringLiteral("/usr/bin"), QStringLiteral("/usr/sbin")});
+  const QString program = QStandardPaths::findExecutable(
+      QStringLiteral("tinyproxy"), {QStringLiteral("/usr/bin"), QStringLiteral("/usr/sbin")});
   if (program.isEmpty()) {
-    m_error = QStringLiteral("tinyproxy is not installed");
+    error_ = QStringLiteral("tinyproxy is not installed");
     return false;
   }
-  m_port = freePort();
-  if (!m_dir.isValid() || m_port == 0) {
-    m_error = QStringLiteral("no temporary folder or free port");
+  port_ = freePort();
+  if (!dir_.isValid() || port_ == 0) {
+    error_ = QStringLiteral("no temporary folder or free port");
     return false;
   }
 
   // As root tinyproxy insists on changing to an unprivileged user.
-  QByteArray config = "Port " + QByteArray::number(m_port) +
+  QByteArray config = "Port " + QByteArray::number(port_) +
                       "\nListen 127.0.0.1\nTimeout 30\nMaxClients 20\nAllow 127.0.0.1\nViaProxyName \"" +
                       viaName() + "\"\nLogLevel Info\n";
-  if (::geteuid() == 0)
-    config += "User nobody\nGroup nogroup\n";
-  const QString configPath = m_dir.filePath(QStringLiteral("tinyproxy.conf"));
+  if (::geteuid() == 0) config += "User nobody\nGroup nogroup\n";
+  const QString configPath = dir_.filePath(QStringLiteral("tinyproxy.conf"));
   QFile file(configPath);
   if (!file.open(QIODevice::WriteOnly) || file.write(config) != config.size()) {
-    m_error = QStringLiteral("cannot write %1").arg(configPath);
+    error_ = QStringLiteral("cannot write %1").arg(configPath);
     return false;
   }
   file.close();
 
-  m_process.setProcessChannelMode(QProcess::MergedChannels);
-  m_process.start(program, {QStringLiteral("-d"), QStringLiteral("-c"), configPath});
-  if (!m_process.waitForStarted(5000)) {
-    m_error = QStringLiteral("tinyproxy did not start: %1").arg(m_process.errorString());
+  process_.setProcessChannelMode(QProcess::MergedChannels);
+  process_.start(program, {QStringLiteral("-d"), QStringLiteral("-c"), configPath});
+  if (!process_.waitForStarted(5000)) {
+    error_ = QStringLiteral("tinyproxy did not start: %1").arg(process_.errorString());
     return false;
   }
   const bool listening = QTest::qWaitFor(
       [this] {
-        if (m_process.state() != QProcess::Running)
-          return true;
+        if (process_.state() != QProcess::Running) return true;
         QTcpSocket socket;
-        socket.connectToHost(QHostAddress::LocalHost, m_port);
+        socket.connectToHost(QHostAddress::LocalHost, port_);
         return socket.waitForConnected(200);
       },
       10000);
-  if (!listening || m_process.state() != QProcess::Running) {
-    m_error = QStringLiteral("tinyproxy did not come up: %1").arg(QString::fromUtf8(log()));
+  if (!listening || process_.state() != QProcess::Running) {
+    error_ = QStringLiteral("tinyproxy did not come up: %1").arg(QString::fromUtf8(log()));
     stop();
     return false;
   }
@@ -78,19 +75,18 @@ bool ProxyFixture::start()
 
 void ProxyFixture::stop()
 {
-  if (m_process.state() == QProcess::NotRunning)
-    return;
-  m_process.terminate();
-  if (!m_process.waitForFinished(3000)) {
-    m_process.kill();
-    m_process.waitForFinished(3000);
+  if (process_.state() == QProcess::NotRunning) return;
+  process_.terminate();
+  if (!process_.waitForFinished(3000)) {
+    process_.kill();
+    process_.waitForFinished(3000);
   }
 }
 
 QByteArray ProxyFixture::log()
 {
-  m_log += m_process.readAll();
-  return m_log;
+  log_ += process_.readAll();
+  return log_;
 }
 
 }  // namespace tessivar::test

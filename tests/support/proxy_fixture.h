@@ -9,8 +9,9 @@ namespace tessivar::test {
 
 // A real HTTP proxy (tinyproxy) on a free loopback port for the life of the object. It marks
 // every request it forwards with a "Via" header naming viaName().
-class ProxyFixture final {
-public:
+class ProxyFixture final
+{
+ public:
   ProxyFixture();
   ~ProxyFixture();
   ProxyFixture(const ProxyFixture &) = delete;
@@ -21,21 +22,21 @@ public:
   [[nodiscard]] bool start();
   void stop();
 
-  [[nodiscard]] quint16 port() const { return m_port; }
+  [[nodiscard]] quint16 port() const { return port_; }
   [[nodiscard]] static QByteArray viaName() { return QByteArrayLiteral("tessivar-test-proxy"); }
-  [[nodiscard]] QString errorText() const { return m_error; }
+  [[nodiscard]] QString errorText() const { return error_; }
   // What the proxy printed so far (it runs in the foreground with its log on stderr).
   [[nodiscard]] QByteArray log();
 
   // A loopback port that nothing listens on right now.
   [[nodiscard]] static quint16 freePort();
 
-private:
-  QTemporaryDir m_dir;
-  QProcess m_process;
-  quint16 m_port = 0;
-  QString m_error;
-  QByteArray m_log;
+ private:
+  QTemporaryDir dir_;
+  QProcess process_;
+  quint16 port_ = 0;
+  QString error_;
+  QByteArray log_;
 };
 
 }  // namespace tessivar::test

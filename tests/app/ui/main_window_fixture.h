@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/app_services.h"
-#include "app/settings_store.h"
 #include "app/ui/main_window.h"
+#include "base/settings_store.h"
+#include "platform/app_services.h"
 #include "support/fake_prompter.h"
 
 #include <QTemporaryDir>
@@ -22,7 +22,11 @@ struct MainWindowFixture
   AppServices services{*settings, prompter, shell};
   std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>(services);
 
-  template<typename T> T *find(const QString &name) const { return window->findChild<T *>(name); }
+  template <typename T>
+  T *find(const QString &name) const
+  {
+    return window->findChild<T *>(name);
+  }
 };
 
 }  // namespace tessivar::test

@@ -3,8 +3,8 @@
 // the window ready for the next search.
 #include "main_window_fixture.h"
 
-#include "app/product.h"
 #include "app/ui/browse_bar.h"
+#include "base/product.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
 #include "support/directory_fixture.h"

@@ -1,16 +1,16 @@
 // Start-up against the real tessivar-directory from an empty store (discovery and version check
 // through an HTTP proxy), an out-of-date version, and the keys the exit writes and the next start
 // restores.
-#include "app/app_services.h"
-#include "app/product.h"
-#include "app/settings_store.h"
 #include "app/ui/main_window.h"
 #include "app/ui/startup.h"
-#include "dialogs/setup_state.h"
+#include "base/product.h"
+#include "base/program_options.h"
+#include "base/settings_store.h"
+#include "platform/app_services.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
-#include "support/directory_fixture.h"
 #include "startup_driver.h"
+#include "support/directory_fixture.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
 

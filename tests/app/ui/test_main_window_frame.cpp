@@ -1,9 +1,9 @@
 #include "main_window_fixture.h"
 
-#include "app/twips.h"
 #include "app/ui/browse_bar.h"
 #include "app/ui/main_toolbar.h"
 #include "app/ui/preset_bar.h"
+#include "base/twips.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
@@ -11,8 +11,8 @@
 
 #include <QAction>
 #include <QComboBox>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRadioButton>
@@ -53,10 +53,10 @@ class TestMainWindowFrame final : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   std::unique_ptr<test::MainWindowFixture> f;
 
-private slots:
+ private slots:
   void init() { f = std::make_unique<test::MainWindowFixture>(); }
   void cleanup() { f.reset(); }
 
@@ -65,8 +65,9 @@ private slots:
     const QList<QAction *> top = f->window->menuBar()->actions();
     QStringList captions;
     for (const QAction *action : top) captions << action->text();
-    QCOMPARE(captions, (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&Search"),
-                                    QStringLiteral("&Select Format"), QStringLiteral("&Help")}));
+    QCOMPARE(captions,
+             (QStringList{QStringLiteral("&File"), QStringLiteral("&Edit"), QStringLiteral("&Search"),
+                          QStringLiteral("&Select Format"), QStringLiteral("&Help")}));
 
     compareMenu(f->find<QMenu>(QStringLiteral("menuFile")),
                 {{"menuSetup", "&Setup", ""},
@@ -95,9 +96,9 @@ private slots:
                  {"menuMod", "&Bookmarks", ""},
                  {"menuSep9283", "-", ""},
                  {"menuDownload", "Download Media", ""}});
-    compareMenu(f->find<QMenu>(QStringLiteral("menuMod")),
-                {{"menuShotBookmarks", "&Show Bookmarks", ""},
-                 {"menuAddB", "&Add Selected Items to Bookmarks", ""}});
+    compareMenu(
+        f->find<QMenu>(QStringLiteral("menuMod")),
+        {{"menuShotBookmarks", "&Show Bookmarks", ""}, {"menuAddB", "&Add Selected Items to Bookmarks", ""}});
     compareMenu(f->find<QMenu>(QStringLiteral("menuHelp")), {{"menuQuickHelp", "&Quick Help", "F1"},
                                                              {"menuDemo", "&Online Demo", ""},
                                                              {"menuSupport", "&Support", ""},
@@ -135,13 +136,14 @@ private slots:
   {
     const MainToolbar *toolbar = f->window->toolbar();
     QCOMPARE(toolbar->objectName(), QStringLiteral("Toolbar1"));
-    const QStringList captions{QStringLiteral("Setup"),   QStringLiteral("Search"), QStringLiteral("Play"),
-                               QStringLiteral("Record"),  QStringLiteral("Website"), QStringLiteral("Scan"),
+    const QStringList captions{QStringLiteral("Setup"),     QStringLiteral("Search"),
+                               QStringLiteral("Play"),      QStringLiteral("Record"),
+                               QStringLiteral("Website"),   QStringLiteral("Scan"),
                                QStringLiteral("Bookmarks"), QStringLiteral("Email Link")};
-    const QStringList tips{QStringLiteral("Setup Options"), QStringLiteral("Start Search"),
-                           QStringLiteral("Play Stream"),   QString(),
+    const QStringList tips{QStringLiteral("Setup Options"),        QStringLiteral("Start Search"),
+                           QStringLiteral("Play Stream"),          QString(),
                            QStringLiteral("Visit Stream Website"), QStringLiteral("Scan Stations"),
-                           QStringLiteral("Modify Bookmarks"), QStringLiteral("Email Link to a Friend")};
+                           QStringLiteral("Modify Bookmarks"),     QStringLiteral("Email Link to a Friend")};
     const QList<QAction *> items = toolbar->actions();
     QCOMPARE(items.size(), 15);
     for (int index = 0; index < captions.size(); ++index) {
@@ -233,7 +235,8 @@ private slots:
     QCOMPARE(BrowseBar::labelLeftTwips(25) + BrowseBar::labelWidthTwips, 5785);
     QCOMPARE(BrowseBar::labelLeftTwips(26), 5940);
     QCOMPARE(f->find<QLabel>(QStringLiteral("lblBrowse"))->text(), QStringLiteral("  Current Page : 0 of 0"));
-    QCOMPARE(f->find<QWidget>(QStringLiteral("cmdP0"))->property("text").toString(), QStringLiteral("Previous"));
+    QCOMPARE(f->find<QWidget>(QStringLiteral("cmdP0"))->property("text").toString(),
+             QStringLiteral("Previous"));
     QCOMPARE(f->find<QWidget>(QStringLiteral("cmdP1"))->property("text").toString(), QStringLiteral("Next"));
 
     QSignalSpy letters(f->window->browseBar(), &BrowseBar::letterClicked);
@@ -248,9 +251,12 @@ private slots:
     f->settings->setText(SettingKey::SiteHost, QStringLiteral("site.example:8080"));
     const QString site = QStringLiteral("http://site.example:8080");
     const QList<std::pair<const char *, QString>> links{
-        {"menuAdd", QStringLiteral("/addsite.htm")},   {"menuStartStation", QStringLiteral("/mystation.htm")},
-        {"menuDownload", QStringLiteral("/mediagrab.htm")}, {"menuTV", QStringLiteral("/ctube.htm")},
-        {"menuDemo", QStringLiteral("/demo.asp?P=T")}, {"menuSupport", QStringLiteral("/mailform.htm")},
+        {"menuAdd", QStringLiteral("/addsite.htm")},
+        {"menuStartStation", QStringLiteral("/mystation.htm")},
+        {"menuDownload", QStringLiteral("/mediagrab.htm")},
+        {"menuTV", QStringLiteral("/ctube.htm")},
+        {"menuDemo", QStringLiteral("/demo.asp?P=T")},
+        {"menuSupport", QStringLiteral("/mailform.htm")},
         {"menuVisit", QStringLiteral("/about.asp?P=T")}};
     for (const auto &[name, path] : links) {
       f->find<QAction>(QLatin1String(name))->trigger();
@@ -278,9 +284,11 @@ private slots:
     QCOMPARE(window.windowTitle(), QStringLiteral("Tessivar! Broadcast v3.7"));
     QCOMPARE(window.statusBar()->objectName(), QStringLiteral("statbar"));
     QCOMPARE(window.statusText(1), QStringLiteral("Ready"));
-    QCOMPARE(f->find<QRadioButton>(QStringLiteral("optArch"))->text(), QStringLiteral("Streaming Audio && Video"));
+    QCOMPARE(f->find<QRadioButton>(QStringLiteral("optArch"))->text(),
+             QStringLiteral("Streaming Audio && Video"));
     QCOMPARE(f->find<QRadioButton>(QStringLiteral("optLib"))->toolTip(),
-             QStringLiteral("Click here to search for streaming audio and video clips, movies, concerts and more"));
+             QStringLiteral(
+                 "Click here to search for streaming audio and video clips, movies, concerts and more"));
     QCOMPARE(f->find<QRadioButton>(QStringLiteral("optLive"))->toolTip(),
              QStringLiteral("Click here to search for live radio and television broadcasts"));
     QCOMPARE(f->find<QLabel>(QStringLiteral("lblV"))->text(), QStringLiteral("Pre-verifying Files"));
@@ -288,7 +296,8 @@ private slots:
     for (int index = 0; index < PresetBar::buttonCount; ++index) {
       const QToolButton *preset = f->find<QToolButton>(QStringLiteral("pPreset") + QString::number(index));
       QVERIFY(preset != nullptr);
-      QCOMPARE(preset->toolTip(), QStringLiteral("Drag and Drop station listing here while holding Shift Key"));
+      QCOMPARE(preset->toolTip(),
+               QStringLiteral("Drag and Drop station listing here while holding Shift Key"));
       QVERIFY(!preset->accessibleName().isEmpty());
     }
     for (const char *name : {"MSHResults", "MSHResults2", "frameLib", "frameSide", "txtSearch"})

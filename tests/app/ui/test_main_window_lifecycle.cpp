@@ -1,7 +1,7 @@
 #include "main_window_fixture.h"
 
 #include "app/ui/tray_icon.h"
-#include "dialogs/setup_state.h"
+#include "base/program_options.h"
 #include "results/ui/results_grid.h"
 #include "support/test_environment.h"
 
@@ -18,12 +18,12 @@ class TestMainWindowLifecycle final : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   std::unique_ptr<test::MainWindowFixture> f;
 
   QString stored(SettingKey key) const { return f->settings->text(key); }
 
-private slots:
+ private slots:
   void init() { f = std::make_unique<test::MainWindowFixture>(); }
   void cleanup() { f.reset(); }
 
@@ -36,7 +36,8 @@ private slots:
     store.setText(SettingKey::ChkBrow, QStringLiteral("1"));
     store.setText(SettingKey::ProxyHost, QStringLiteral("proxy.example"));
     store.setText(SettingKey::ProxyPort, QStringLiteral("3128"));
-    store.setPreset(2, QStringLiteral("Jazz FM") + presetSeparator + QStringLiteral("http://j.example/a.pls"));
+    store.setPreset(2,
+                    QStringLiteral("Jazz FM") + presetSeparator + QStringLiteral("http://j.example/a.pls"));
     store.setPreset(3, presetSeparator + QStringLiteral("http://nameless.example/"));
 
     MainWindow &window = *f->window;
@@ -52,8 +53,8 @@ private slots:
              QStringLiteral("Drag and Drop station listing here while holding Shift Key"));
     QCOMPARE(window.resultsGrid()->toolTip(),
              QStringLiteral("Single click to display stream website or click PLAY button to play."));
-    QCOMPARE(window.setupState().proxyHost, QStringLiteral("proxy.example"));
-    QCOMPARE(window.setupState().proxyPort, 3128);
+    QCOMPARE(window.programOptions().proxyHost, QStringLiteral("proxy.example"));
+    QCOMPARE(window.programOptions().proxyPort, 3128);
     QVERIFY(!window.trayIcon().isShown());
     QCOMPARE(window.trayIcon().toolTip(), QStringLiteral("Tessivar! Broadcast 3.7"));
   }

@@ -1,8 +1,8 @@
 #include "app/ui/startup.h"
 
-#include "app/app_services.h"
-#include "app/settings_store.h"
 #include "app/ui/main_window.h"
+#include "base/settings_store.h"
+#include "platform/app_services.h"
 #include "startup_driver.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
@@ -26,7 +26,7 @@ namespace {
 // Answers every request with the same short page.
 class FixedPageServer final : public QObject
 {
-public:
+ public:
   QByteArray body = "Version OK";
   int requests = 0;
 
@@ -38,8 +38,8 @@ public:
           if (!socket->peek(4096).contains("\r\n\r\n")) return;
           socket->readAll();
           ++requests;
-          socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " + QByteArray::number(body.size()) +
-                        "\r\n\r\n" + body);
+          socket->write("HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: " +
+                        QByteArray::number(body.size()) + "\r\n\r\n" + body);
           socket->disconnectFromHost();
         });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -49,7 +49,7 @@ public:
   }
   QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
 
-private:
+ private:
   QTcpServer server_;
 };
 
@@ -62,7 +62,7 @@ class TestStartup final : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<SettingsStore> store_;
   FakePrompter prompter_;
@@ -75,7 +75,7 @@ private:
 
   bool start(MainWindow &window) { return test::runStartupNow(window, this, 15000); }
 
-private slots:
+ private slots:
   void init()
   {
     dir_ = std::make_unique<QTemporaryDir>();
@@ -205,8 +205,8 @@ private slots:
 
     for (const QString &minimum : {u"3.7"_qs, u"3.8"_qs}) {
       QProcess server;
-      server.start(directory, {u"serve"_qs, u"--db"_qs, db, u"--listen"_qs, u"127.0.0.1"_qs, u"--port"_qs, u"0"_qs,
-                               u"--min-version"_qs, minimum, u"--quiet"_qs});
+      server.start(directory, {u"serve"_qs, u"--db"_qs, db, u"--listen"_qs, u"127.0.0.1"_qs, u"--port"_qs,
+                               u"0"_qs, u"--min-version"_qs, minimum, u"--quiet"_qs});
       QVERIFY(server.waitForStarted());
       QTRY_VERIFY(server.canReadLine());
       const QString line = QString::fromLatin1(server.readLine()).trimmed();
@@ -220,7 +220,8 @@ private slots:
       server.terminate();
       server.waitForFinished();
       QCOMPARE(started, minimum == u"3.7"_qs);
-      QCOMPARE(prompter_.texts().contains(u"This version is out of date and may not function correctly."_qs), !started);
+      QCOMPARE(prompter_.texts().contains(u"This version is out of date and may not function correctly."_qs),
+               !started);
     }
   }
 };

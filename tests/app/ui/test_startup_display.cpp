@@ -1,9 +1,9 @@
 #include "app/ui/startup.h"
 
-#include "app/app_services.h"
-#include "app/settings_store.h"
 #include "app/ui/main_window.h"
+#include "base/settings_store.h"
 #include "dialogs/ui/splash_window.h"
+#include "platform/app_services.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
 
@@ -18,7 +18,7 @@ class TestStartupDisplay final : public QObject
 {
   Q_OBJECT
 
-private slots:
+ private slots:
   void largeFontsAreWarnedAboutAndStartUpGoesOn()
   {
     QVERIFY(!isSmallFonts());
@@ -28,15 +28,17 @@ private slots:
     store.setText(SettingKey::LastQueryServer, QStringLiteral("127.0.0.1:1"));
     store.setText(SettingKey::SiteHost, QStringLiteral("127.0.0.1:1"));
     test::FakePrompter prompter;
-    prompter.answers = {PromptAnswer::Ok, PromptAnswer::Ok, PromptAnswer::Cancel, PromptAnswer::No, PromptAnswer::Ok};
+    prompter.answers = {PromptAnswer::Ok, PromptAnswer::Ok, PromptAnswer::Cancel, PromptAnswer::No,
+                        PromptAnswer::Ok};
     test::FakeShellOpener shell;
     MainWindow window(AppServices{store, prompter, shell});
 
     bool done = false;
     QCoro::connect(runStartup(window), this, [&](bool) { done = true; });
     QCOMPARE(prompter.prompts.size(), 1);
-    QCOMPARE(prompter.prompts[0].text, u"Warning, this application may not visually function correctly with Large or "
-                                       u"non-small fonts selected in Windows"_qs);
+    QCOMPARE(prompter.prompts[0].text,
+             u"Warning, this application may not visually function correctly with Large or "
+             u"non-small fonts selected in Windows"_qs);
     QCOMPARE(prompter.prompts[0].icon, PromptIcon::Critical);
     QCOMPARE(prompter.prompts[0].buttons, PromptButtons::Ok);
     SplashWindow *splash = nullptr;

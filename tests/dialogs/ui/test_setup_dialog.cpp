@@ -1,8 +1,8 @@
 #include "dialogs/ui/setup_dialog.h"
 
-#include "app/app_services.h"
-#include "app/settings_store.h"
-#include "dialogs/setup_state.h"
+#include "base/program_options.h"
+#include "base/settings_store.h"
+#include "platform/app_services.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
 
@@ -26,13 +26,13 @@ class TestSetupDialog final : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   std::unique_ptr<QTemporaryDir> dir_;
   std::unique_ptr<SettingsStore> store_;
   FakePrompter prompter_;
   FakeShellOpener shell_;
   std::unique_ptr<AppServices> services_;
-  std::unique_ptr<SetupState> state_;
+  std::unique_ptr<ProgramOptions> state_;
 
   std::unique_ptr<SetupDialog> open(SearchMode mode = SearchMode::Live)
   {
@@ -41,14 +41,15 @@ private:
     return dialog;
   }
 
-  template <typename T> static T *child(QObject *parent, const char *name)
+  template <typename T>
+  static T *child(QObject *parent, const char *name)
   {
     T *found = parent->findChild<T *>(QString::fromLatin1(name));
     if (!found) qFatal("no control %s", name);
     return found;
   }
 
-private slots:
+ private slots:
   void init()
   {
     dir_ = std::make_unique<QTemporaryDir>();
@@ -57,7 +58,7 @@ private slots:
     prompter_ = FakePrompter();
     shell_ = FakeShellOpener();
     services_ = std::make_unique<AppServices>(AppServices{*store_, prompter_, shell_});
-    state_ = std::make_unique<SetupState>(*store_);
+    state_ = std::make_unique<ProgramOptions>(*store_);
   }
 
   void firstLoadShowsTheDefaults()
@@ -242,8 +243,9 @@ private slots:
     QTest::mouseClick(child<QLabel>(dialog.get(), "pMicro"), Qt::LeftButton);
     dialog->selectTab(setup_tab::streamWorks);
     QTest::mouseClick(child<QLabel>(dialog.get(), "pXing"), Qt::LeftButton);
-    QCOMPARE(shell_.opened, (QStringList{u"http://site.test/real.htm"_qs, u"http://site.test/microsoft.htm"_qs,
-                                         u"http://site.test/streamworks_player31.exe"_qs}));
+    QCOMPARE(shell_.opened,
+             (QStringList{u"http://site.test/real.htm"_qs, u"http://site.test/microsoft.htm"_qs,
+                          u"http://site.test/streamworks_player31.exe"_qs}));
     QVERIFY(prompter_.prompts.isEmpty());
 
     shell_.succeed = false;
@@ -275,7 +277,8 @@ private slots:
     auto *port = child<QLineEdit>(dialog.get(), "txtPort");
     port->setText(u"8080"_qs);
     child<QPushButton>(dialog.get(), "cmdOK")->click();
-    QCOMPARE(prompter_.texts(), QStringList{u"Please restart application after setting proxy information."_qs});
+    QCOMPARE(prompter_.texts(),
+             QStringList{u"Please restart application after setting proxy information."_qs});
     QCOMPARE(prompter_.prompts[0].icon, PromptIcon::Information);
     QCOMPARE(store_->text(SettingKey::ProxyPort), u"8080"_qs);
     QCOMPARE(state_->proxyPort, 8080);

@@ -1,4 +1,4 @@
-#include "app/setting_key.h"
+#include "base/setting_key.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
 #include "support/test_environment.h"
@@ -15,7 +15,7 @@ class TestResultsGrid final : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   results_layout::SortDirection direction;
   std::unique_ptr<ResultTableModel> model;
   std::unique_ptr<ResultsGrid> grid;
@@ -50,13 +50,32 @@ private:
   void fillLive()
   {
     layout = ResultLayout::Live;
-    addRow({QStringLiteral("Bravo"), QStringLiteral("MP3"), QStringLiteral("Oslo"), QStringLiteral("128k"),
-            QStringLiteral("http://b.example/listen.pls"), QStringLiteral("http://b.example/"), {}, {},
+    addRow({QStringLiteral("Bravo"),
+            QStringLiteral("MP3"),
+            QStringLiteral("Oslo"),
+            QStringLiteral("128k"),
+            QStringLiteral("http://b.example/listen.pls"),
+            QStringLiteral("http://b.example/"),
+            {},
+            {},
             QStringLiteral("128")});
-    addRow({QStringLiteral("alpha"), QStringLiteral("Real"), QStringLiteral("Rome"), QStringLiteral("24k"),
-            QStringLiteral("http://a.example/live.ram"), QStringLiteral("Unknown"), {}, {}, QStringLiteral("24")});
-    addRow({QStringLiteral("Charlie"), QStringLiteral("WMA"), QStringLiteral("Lima"), QStringLiteral("Unknown"),
-            QStringLiteral("http://c.example/show.asx"), QStringLiteral("http://c.example/"), {}, {},
+    addRow({QStringLiteral("alpha"),
+            QStringLiteral("Real"),
+            QStringLiteral("Rome"),
+            QStringLiteral("24k"),
+            QStringLiteral("http://a.example/live.ram"),
+            QStringLiteral("Unknown"),
+            {},
+            {},
+            QStringLiteral("24")});
+    addRow({QStringLiteral("Charlie"),
+            QStringLiteral("WMA"),
+            QStringLiteral("Lima"),
+            QStringLiteral("Unknown"),
+            QStringLiteral("http://c.example/show.asx"),
+            QStringLiteral("http://c.example/"),
+            {},
+            {},
             QStringLiteral("5000")});
   }
 
@@ -64,15 +83,36 @@ private:
   void fillArchive()
   {
     layout = ResultLayout::Archive;
-    addRow({{}, QStringLiteral("[1:5]"), QStringLiteral("56k"), QStringLiteral("Middle clip"), QStringLiteral("11"),
-            QStringLiteral("http://x.example/m.rm"), QStringLiteral("http://x.example/m"), QStringLiteral("1"),
-            QStringLiteral("56"), QStringLiteral("65")});
-    addRow({{}, QStringLiteral("[10:0]"), QStringLiteral("300k"), QStringLiteral("Long clip"), QStringLiteral("12"),
-            QStringLiteral("http://x.example/l.asf"), QStringLiteral("Unknown"), QStringLiteral("0"),
-            QStringLiteral("300"), QStringLiteral("600")});
-    addRow({{}, QStringLiteral("[0:9]"), QStringLiteral("8k"), QStringLiteral("Short clip"), QStringLiteral("13"),
-            QStringLiteral("http://x.example/s.mp3"), QStringLiteral("http://x.example/s"), QStringLiteral("0"),
-            QStringLiteral("8"), QStringLiteral("9")});
+    addRow({{},
+            QStringLiteral("[1:5]"),
+            QStringLiteral("56k"),
+            QStringLiteral("Middle clip"),
+            QStringLiteral("11"),
+            QStringLiteral("http://x.example/m.rm"),
+            QStringLiteral("http://x.example/m"),
+            QStringLiteral("1"),
+            QStringLiteral("56"),
+            QStringLiteral("65")});
+    addRow({{},
+            QStringLiteral("[10:0]"),
+            QStringLiteral("300k"),
+            QStringLiteral("Long clip"),
+            QStringLiteral("12"),
+            QStringLiteral("http://x.example/l.asf"),
+            QStringLiteral("Unknown"),
+            QStringLiteral("0"),
+            QStringLiteral("300"),
+            QStringLiteral("600")});
+    addRow({{},
+            QStringLiteral("[0:9]"),
+            QStringLiteral("8k"),
+            QStringLiteral("Short clip"),
+            QStringLiteral("13"),
+            QStringLiteral("http://x.example/s.mp3"),
+            QStringLiteral("http://x.example/s"),
+            QStringLiteral("0"),
+            QStringLiteral("8"),
+            QStringLiteral("9")});
   }
 
   QStringList column(int index) const
@@ -96,9 +136,12 @@ private:
     return grid->visualRect(index).center();
   }
 
-  void key(int key, Qt::KeyboardModifiers modifiers = {}) { QTest::keyClick(grid.get(), Qt::Key(key), modifiers); }
+  void key(int key, Qt::KeyboardModifiers modifiers = {})
+  {
+    QTest::keyClick(grid.get(), Qt::Key(key), modifiers);
+  }
 
-private slots:
+ private slots:
   void init()
   {
     direction = {};
@@ -151,7 +194,8 @@ private slots:
   {
     fillLive();
     clickHeader(0);  // first click: ascending, as case-sensitive text
-    QCOMPARE(column(0), (QStringList{QStringLiteral("Bravo"), QStringLiteral("Charlie"), QStringLiteral("alpha")}));
+    QCOMPARE(column(0),
+             (QStringList{QStringLiteral("Bravo"), QStringLiteral("Charlie"), QStringLiteral("alpha")}));
     QCOMPARE(grid->currentRow(), 1);
     QCOMPARE(grid->selectionEndRow(), 1);
     clickHeader(3);  // another column: descending, by the numeric speed key
@@ -310,14 +354,17 @@ private slots:
     fillLive();
     QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowCentre(2));
     QCOMPARE(drags.size(), 1);
-    QCOMPARE(drags.last(), QStringLiteral("alpha") + presetSeparator + QStringLiteral("http://a.example/live.ram"));
+    QCOMPARE(drags.last(),
+             QStringLiteral("alpha") + presetSeparator + QStringLiteral("http://a.example/live.ram"));
     QTest::mouseRelease(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowCentre(2));
 
     // A plain press or Ctrl+Shift starts none.
     QTest::mousePress(grid->viewport(), Qt::LeftButton, {}, rowCentre(1));
     QTest::mouseRelease(grid->viewport(), Qt::LeftButton, {}, rowCentre(1));
-    QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier, rowCentre(1));
-    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier, rowCentre(1));
+    QTest::mousePress(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier,
+                      rowCentre(1));
+    QTest::mouseRelease(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier,
+                        rowCentre(1));
     QCOMPARE(drags.size(), 1);
   }
 
@@ -337,10 +384,12 @@ private slots:
     auto related = makeGrid(ResultsGrid::Kind::Related);
     addRow({{}, {}, {}, QStringLiteral("No additional information available.")});
     QSignalSpy links(related.get(), &ResultsGrid::statusLinkChanged);
-    QTest::mouseClick(related->viewport(), Qt::LeftButton, {}, related->visualRect(model->index(0, 0)).center());
+    QTest::mouseClick(related->viewport(), Qt::LeftButton, {},
+                      related->visualRect(model->index(0, 0)).center());
     QCOMPARE(links.size(), 0);
     addRow({{}, {}, {}, QStringLiteral("Clip"), {}, QStringLiteral("http://x.example/c.rm")});
-    QTest::mouseClick(related->viewport(), Qt::LeftButton, {}, related->visualRect(model->index(1, 0)).center());
+    QTest::mouseClick(related->viewport(), Qt::LeftButton, {},
+                      related->visualRect(model->index(1, 0)).center());
     QCOMPARE(links.size(), 1);
     QCOMPARE(links.last().at(0).toString(), QStringLiteral("http://x.example/c.rm"));
   }

@@ -1,4 +1,4 @@
-#include "setting_conversions.h"
+#include "base/setting_conversions.h"
 
 #include <cmath>
 #include <limits>
@@ -45,10 +45,19 @@ std::optional<bool> toTruth(const QString &text)
   return *value != 0.0;
 }
 
-QString fromTwips(float twips) { return QString::number(static_cast<double>(twips), 'g', 7); }
+QString fromTwips(float twips)
+{
+  return QString::number(static_cast<double>(twips), 'g', 7);
+}
 
-QString fromTruth(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString fromTruth(bool value)
+{
+  return value ? QStringLiteral("True") : QStringLiteral("False");
+}
 
-QString fromCheckState(bool ticked) { return ticked ? QStringLiteral("1") : QStringLiteral("0"); }
+QString fromCheckState(bool ticked)
+{
+  return ticked ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 }  // namespace tessivar::conversions

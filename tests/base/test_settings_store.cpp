@@ -1,6 +1,6 @@
-#include "app/product.h"
-#include "app/setting_conversions.h"
-#include "app/settings_store.h"
+#include "base/product.h"
+#include "base/setting_conversions.h"
+#include "base/settings_store.h"
 #include "support/test_environment.h"
 
 #include <QFile>
@@ -13,12 +13,12 @@ class SettingsStoreTest final : public QObject
 {
   Q_OBJECT
 
-private:
+ private:
   QTemporaryDir dir_;
   int fileNumber_ = 0;
   QString freshFile() { return dir_.filePath(QStringLiteral("store%1.conf").arg(++fileNumber_)); }
 
-private slots:
+ private slots:
   void firstRunReadsEveryDefault()
   {
     SettingsStore store(freshFile());
@@ -33,8 +33,9 @@ private slots:
     QCOMPARE(store.text(SettingKey::QHShow), QString());
     QCOMPARE(store.ticked(SettingKey::Tray), std::optional<bool>(false));
     QCOMPARE(store.ticked(SettingKey::ChkBrow), std::optional<bool>(false));
-    for (auto key : {SettingKey::ChkRA, SettingKey::ChkNA, SettingKey::ChkMA, SettingKey::ChkRV, SettingKey::ChkNV,
-                     SettingKey::ChkMPEG, SettingKey::ChkAV, SettingKey::ChkWA, SettingKey::ChkXDM}) {
+    for (auto key :
+         {SettingKey::ChkRA, SettingKey::ChkNA, SettingKey::ChkMA, SettingKey::ChkRV, SettingKey::ChkNV,
+          SettingKey::ChkMPEG, SettingKey::ChkAV, SettingKey::ChkWA, SettingKey::ChkXDM}) {
       QVERIFY2(store.ticked(key).value(), qPrintable(settingName(key)));
     }
     for (auto key : {SettingKey::ChkAVF, SettingKey::ChkWAVF, SettingKey::ChkMAF, SettingKey::ChkNF}) {

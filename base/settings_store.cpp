@@ -1,7 +1,7 @@
-#include "settings_store.h"
+#include "base/settings_store.h"
 
-#include "app/product.h"
-#include "app/setting_conversions.h"
+#include "base/product.h"
+#include "base/setting_conversions.h"
 
 #include <QSettings>
 
@@ -41,14 +41,20 @@ bool SettingsStore::contains(SettingKey key) const
   return settings_->contains(group + QLatin1Char('/') + settingName(key));
 }
 
-QString SettingsStore::text(SettingKey key) const { return read(settingName(key), settingDefault(key)); }
+QString SettingsStore::text(SettingKey key) const
+{
+  return read(settingName(key), settingDefault(key));
+}
 
 std::optional<qint32> SettingsStore::wholeNumber(SettingKey key) const
 {
   return conversions::toWholeNumber(text(key));
 }
 
-std::optional<bool> SettingsStore::truth(SettingKey key) const { return conversions::toTruth(text(key)); }
+std::optional<bool> SettingsStore::truth(SettingKey key) const
+{
+  return conversions::toTruth(text(key));
+}
 
 std::optional<float> SettingsStore::twips(SettingKey key, float computedDefault) const
 {
@@ -56,7 +62,10 @@ std::optional<float> SettingsStore::twips(SettingKey key, float computedDefault)
   return conversions::toTwips(text(key));
 }
 
-std::optional<float> SettingsStore::twips(SettingKey key) const { return conversions::toTwips(text(key)); }
+std::optional<float> SettingsStore::twips(SettingKey key) const
+{
+  return conversions::toTwips(text(key));
+}
 
 std::optional<bool> SettingsStore::ticked(SettingKey key) const
 {
@@ -71,13 +80,25 @@ QString SettingsStore::siteHost() const
   return stored.isEmpty() ? product::defaultSiteHost() : stored;
 }
 
-void SettingsStore::setText(SettingKey key, const QString &value) { write(settingName(key), value); }
+void SettingsStore::setText(SettingKey key, const QString &value)
+{
+  write(settingName(key), value);
+}
 
-void SettingsStore::setWholeNumber(SettingKey key, qint64 value) { setText(key, QString::number(value)); }
+void SettingsStore::setWholeNumber(SettingKey key, qint64 value)
+{
+  setText(key, QString::number(value));
+}
 
-void SettingsStore::setTruth(SettingKey key, bool value) { setText(key, conversions::fromTruth(value)); }
+void SettingsStore::setTruth(SettingKey key, bool value)
+{
+  setText(key, conversions::fromTruth(value));
+}
 
-void SettingsStore::setTwips(SettingKey key, float value) { setText(key, conversions::fromTwips(value)); }
+void SettingsStore::setTwips(SettingKey key, float value)
+{
+  setText(key, conversions::fromTwips(value));
+}
 
 void SettingsStore::setTicked(SettingKey key, bool value)
 {
@@ -90,10 +111,19 @@ void SettingsStore::remove(SettingKey key)
   settings_->sync();
 }
 
-QString SettingsStore::preset(int slot) const { return read(presetKeyName(slot), presetDefault()); }
+QString SettingsStore::preset(int slot) const
+{
+  return read(presetKeyName(slot), presetDefault());
+}
 
-void SettingsStore::setPreset(int slot, const QString &value) { write(presetKeyName(slot), value); }
+void SettingsStore::setPreset(int slot, const QString &value)
+{
+  write(presetKeyName(slot), value);
+}
 
-QString SettingsStore::fileName() const { return settings_->fileName(); }
+QString SettingsStore::fileName() const
+{
+  return settings_->fileName();
+}
 
 }  // namespace tessivar

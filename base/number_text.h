@@ -1,16 +1,9 @@
 #pragma once
 
-#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
 namespace tessivar {
-
-// The number value of a text: its leading decimal number, 0 when it has none. Blanks before
-// the number, a sign and a fraction are taken: "56k" is 56, " 28.8" is 28.8, "Unknown" is 0.
-double resultNumberValue(QStringView text);
-// The same for UTF-8 text.
-double resultNumberValue(QByteArrayView text);
 
 // A number in its shortest decimal form, in plain digits: 56 is "56", 28.8 is "28.8", 100000 is
 // "100000" (never "1e+05").

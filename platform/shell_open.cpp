@@ -1,6 +1,6 @@
-#include "shell_open.h"
+#include "platform/shell_open.h"
 
-#include "app/product.h"
+#include "base/product.h"
 #include "platform/prompter.h"
 #include "platform/shell_opener.h"
 
@@ -16,7 +16,7 @@ namespace {
 // Shows the busy pointer for as long as it lives.
 class BusyPointer
 {
-public:
+ public:
   BusyPointer() : active_(qGuiApp != nullptr)
   {
     if (active_) QGuiApplication::setOverrideCursor(Qt::BusyCursor);
@@ -28,13 +28,16 @@ public:
   BusyPointer(const BusyPointer &) = delete;
   BusyPointer &operator=(const BusyPointer &) = delete;
 
-private:
+ private:
   bool active_;
 };
 
 }  // namespace
 
-QString shellOpenFailureText() { return QStringLiteral("Error Executing Application or File Not Found"); }
+QString shellOpenFailureText()
+{
+  return QStringLiteral("Error Executing Application or File Not Found");
+}
 
 bool shellOpen(ShellOpener &opener, Prompter &prompter, const QString &target)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/setting_key.h"
-#include "search/search_query.h"
+#include "base/search_choices.h"
+#include "base/setting_key.h"
 
 #include <QObject>
 #include <QString>
@@ -42,19 +42,17 @@ struct SetupFormatBox
 const std::array<SetupFormatBox, 13> &setupFormatBoxes();
 // The 13 format keys in the order OK stores them.
 const std::array<SettingKey, 13> &setupFormatStoreOrder();
-// The connection list's entries, in order.
-const QStringList &connectionChoices();
 
 // The live holder of the setup choices for the whole run: the format boxes, the two options, the
 // search limits, the player paths, the proxy in force and the last tab shown. The setup dialog is
 // a view over it; the main window and the search read it.
-class SetupState final : public QObject
+class ProgramOptions final : public QObject
 {
   Q_OBJECT
-  Q_DISABLE_COPY_MOVE(SetupState)
+  Q_DISABLE_COPY_MOVE(ProgramOptions)
 
-public:
-  explicit SetupState(SettingsStore &store, QObject *parent = nullptr);
+ public:
+  explicit ProgramOptions(SettingsStore &store, QObject *parent = nullptr);
 
   // The dialog's load: connection speed, proxy box texts, limit boxes (through their change
   // rules), the 13 format boxes, "Tray" and "ChkBrow". Player paths, the proxy in force and the
@@ -110,10 +108,10 @@ public:
   // Players' names on the file dialog, by tab.
   static QString playerName(SetupPlayer player);
 
-signals:
+ signals:
   void changed();
 
-private:
+ private:
   SettingsStore &store_;
   std::array<QString, 3> playerPaths_;
   QString bitRateText_;

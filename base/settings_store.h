@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/setting_key.h"
+#include "base/setting_key.h"
 
 #include <QString>
 
@@ -17,7 +17,7 @@ namespace tessivar {
 // does not convert, so the caller keeps what is in force.
 class SettingsStore final
 {
-public:
+ public:
   // The user's own store.
   SettingsStore();
   // A store kept in the given INI file (tests and tools).
@@ -51,7 +51,7 @@ public:
 
   QString fileName() const;
 
-private:
+ private:
   QString read(const QString &name, const QString &defaultText) const;
   void write(const QString &name, const QString &value);
 

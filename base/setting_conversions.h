@@ -16,7 +16,7 @@ std::optional<float> toTwips(const QString &text);
 std::optional<bool> toTruth(const QString &text);
 
 QString fromTwips(float twips);
-QString fromTruth(bool value);      // "True" or "False"
+QString fromTruth(bool value);        // "True" or "False"
 QString fromCheckState(bool ticked);  // "1" or "0"
 
 }  // namespace tessivar::conversions

@@ -1,4 +1,4 @@
-#include "setting_key.h"
+#include "base/setting_key.h"
 
 #include <array>
 #include <utility>
@@ -69,15 +69,27 @@ constexpr bool tableFollowsEnum()
 }
 static_assert(tableFollowsEnum(), "keyTable must list every SettingKey in declaration order");
 
-const KeyInfo &info(SettingKey key) { return keyTable[static_cast<std::size_t>(key)]; }
+const KeyInfo &info(SettingKey key)
+{
+  return keyTable[static_cast<std::size_t>(key)];
+}
 
 }  // namespace
 
-QString settingName(SettingKey key) { return QString::fromLatin1(info(key).name); }
+QString settingName(SettingKey key)
+{
+  return QString::fromLatin1(info(key).name);
+}
 
-QString settingDefault(SettingKey key) { return QString::fromLatin1(info(key).defaultText); }
+QString settingDefault(SettingKey key)
+{
+  return QString::fromLatin1(info(key).defaultText);
+}
 
-QString presetKeyName(int slot) { return QStringLiteral("Preset") + QString::number(slot); }
+QString presetKeyName(int slot)
+{
+  return QStringLiteral("Preset") + QString::number(slot);
+}
 
 QString presetDefault()
 {

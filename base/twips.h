@@ -7,7 +7,10 @@ namespace tessivar::twips {
 
 inline constexpr double perInch = 1440.0;
 
-inline double fromPixels(double pixels, double logicalDpi) { return pixels * perInch / logicalDpi; }
+inline double fromPixels(double pixels, double logicalDpi)
+{
+  return pixels * perInch / logicalDpi;
+}
 inline int toPixels(double twips, double logicalDpi)
 {
   return static_cast<int>(std::lround(twips * logicalDpi / perInch));

@@ -1,4 +1,4 @@
-#include "search/result_number.h"
+#include "base/number_value.h"
 
 #include <QVarLengthArray>
 
@@ -38,11 +38,10 @@ bool isBlank(Char c)
 constexpr int kExactDigits = 15;
 
 template <typename Char>
-double numberValue(const Char *text, qsizetype n)
+double leadingNumber(const Char *text, qsizetype n)
 {
   qsizetype i = 0;
-  while (i < n && isBlank(text[i]))
-    ++i;
+  while (i < n && isBlank(text[i])) ++i;
   bool negative = false;
   if (i < n && (code(text[i]) == '+' || code(text[i]) == '-')) {
     negative = code(text[i]) == '-';
@@ -58,14 +57,12 @@ double numberValue(const Char *text, qsizetype n)
   }
   const bool fraction = i + 1 < n && code(text[i]) == '.' && isDigit(text[i + 1]);
   if (!fraction && i - first <= kExactDigits) {
-    if (i == first)
-      return 0;
+    if (i == first) return 0;
     const double value = double(whole);
     return negative ? -value : value;
   }
   QVarLengthArray<char, 64> digits;
-  for (qsizetype j = first; j < i; ++j)
-    digits.append(char(code(text[j])));
+  for (qsizetype j = first; j < i; ++j) digits.append(char(code(text[j])));
   if (fraction) {
     digits.append('.');
     ++i;
@@ -85,50 +82,25 @@ double numberValue(const Char *text, qsizetype n)
 
 }  // namespace
 
-double resultNumberValue(QStringView text)
+double numberValue(QStringView text)
 {
-  return numberValue(text.data(), text.size());
+  return leadingNumber(text.data(), text.size());
 }
 
-double resultNumberValue(QByteArrayView text)
+double numberValue(QByteArrayView text)
 {
-  return numberValue(text.data(), text.size());
+  return leadingNumber(text.data(), text.size());
 }
 
-qsizetype writeShortestNumber(double value, char *out)
+int wholeNumberValue(QStringView text)
 {
-  if (value == 0)
-    value = 0;  // no "-0"
-  // Whole numbers are the common case; below 10^15 they are exact and their form is their digits.
-  if (value > -1e15 && value < 1e15 && value == std::trunc(value)) {
-    std::int64_t whole = std::int64_t(value);
-    qsizetype n = 0;
-    if (whole < 0) {
-      out[n++] = '-';
-      whole = -whole;
-    }
-    char digits[20];
-    int count = 0;
-    do {
-      digits[count++] = char('0' + whole % 10);
-      whole /= 10;
-    } while (whole);
-    while (count)
-      out[n++] = digits[--count];
-    return n;
-  }
-  // The shortest digits that read back as the same number, without an exponent: a sort key or
-  // an item number written as "1e+05" would read back as 1.
-  std::to_chars_result written = std::to_chars(out, out + kNumberTextCapacity, value, std::chars_format::fixed);
-  if (written.ec != std::errc())
-    written = std::to_chars(out, out + kNumberTextCapacity, value);
-  return written.ec == std::errc() ? written.ptr - out : 0;
-}
-
-QString shortestNumberText(double value)
-{
-  char buffer[kNumberTextCapacity];
-  return QString::fromLatin1(buffer, writeShortestNumber(value, buffer));
+  const double value = numberValue(text);
+  constexpr double lowest = std::numeric_limits<int>::min();
+  constexpr double highest = std::numeric_limits<int>::max();
+  if (value <= lowest) return std::numeric_limits<int>::min();
+  if (value >= highest) return std::numeric_limits<int>::max();
+  // nearbyint rounds halves to the even neighbour in the default rounding mode.
+  return static_cast<int>(std::nearbyint(value));
 }
 
 }  // namespace tessivar

@@ -1,7 +1,7 @@
-#include "dialogs/setup_state.h"
+#include "base/program_options.h"
 
-#include "app/settings_store.h"
-#include "search/number_value.h"
+#include "base/number_value.h"
+#include "base/settings_store.h"
 
 namespace tessivar {
 
@@ -14,7 +14,10 @@ void readBox(const SettingsStore &store, SettingKey key, int &state)
   if (value && *value >= 0 && *value <= 2) state = *value;
 }
 
-std::size_t playerIndex(SetupPlayer player) { return static_cast<std::size_t>(player); }
+std::size_t playerIndex(SetupPlayer player)
+{
+  return static_cast<std::size_t>(player);
+}
 
 }  // namespace
 
@@ -41,24 +44,14 @@ const std::array<SetupFormatBox, 13> &setupFormatBoxes()
 const std::array<SettingKey, 13> &setupFormatStoreOrder()
 {
   static const std::array<SettingKey, 13> order{
-      SettingKey::ChkRA,   SettingKey::ChkNA,  SettingKey::ChkMA,   SettingKey::ChkRV, SettingKey::ChkNV,
+      SettingKey::ChkRA,   SettingKey::ChkNA,  SettingKey::ChkMA,   SettingKey::ChkRV,  SettingKey::ChkNV,
       SettingKey::ChkMPEG, SettingKey::ChkAVF, SettingKey::ChkWAVF, SettingKey::ChkMAF, SettingKey::ChkNF,
       SettingKey::ChkWA,   SettingKey::ChkAV,  SettingKey::ChkXDM,
   };
   return order;
 }
 
-const QStringList &connectionChoices()
-{
-  static const QStringList choices{
-      QStringLiteral("Phone Modem 28.8"), QStringLiteral("Phone Modem 33.6"), QStringLiteral("Phone Modem 56k"),
-      QStringLiteral("ISDN 64k"),         QStringLiteral("ISDN 128k"),        QStringLiteral("Cable/DSL"),
-      QStringLiteral("All Connections"),
-  };
-  return choices;
-}
-
-SetupState::SetupState(SettingsStore &store, QObject *parent) : QObject(parent), store_(store)
+ProgramOptions::ProgramOptions(SettingsStore &store, QObject *parent) : QObject(parent), store_(store)
 {
   // A freshly made holder shows the boxes' own defaults until it is loaded.
   for (const SetupFormatBox &box : setupFormatBoxes()) {
@@ -66,7 +59,7 @@ SetupState::SetupState(SettingsStore &store, QObject *parent) : QObject(parent),
   }
 }
 
-void SetupState::load()
+void ProgramOptions::load()
 {
   connectionSpeed = store_.text(SettingKey::ConSpeed);
   proxyHostText_ = store_.text(SettingKey::ProxyHost);
@@ -83,22 +76,25 @@ void SetupState::load()
   emit changed();
 }
 
-void SetupState::loadProxy()
+void ProgramOptions::loadProxy()
 {
   proxyHost = store_.text(SettingKey::ProxyHost);
   if (const auto port = store_.wholeNumber(SettingKey::ProxyPort)) proxyPort = *port;
   emit changed();
 }
 
-QString SetupState::playerPath(SetupPlayer player) const { return playerPaths_[playerIndex(player)]; }
+QString ProgramOptions::playerPath(SetupPlayer player) const
+{
+  return playerPaths_[playerIndex(player)];
+}
 
-void SetupState::setPlayerPath(SetupPlayer player, const QString &path)
+void ProgramOptions::setPlayerPath(SetupPlayer player, const QString &path)
 {
   playerPaths_[playerIndex(player)] = path;
   emit changed();
 }
 
-QString SetupState::setBitRateText(const QString &text)
+QString ProgramOptions::setBitRateText(const QString &text)
 {
   bitRateText_ = numberValue(text) == 0 ? QString() : text;
   minBitRate = wholeNumberValue(bitRateText_);
@@ -106,35 +102,35 @@ QString SetupState::setBitRateText(const QString &text)
   return bitRateText_;
 }
 
-void SetupState::setLengthText(const QString &text)
+void ProgramOptions::setLengthText(const QString &text)
 {
   lengthText_ = text;
   minLength = wholeNumberValue(text);
   emit changed();
 }
 
-void SetupState::pickConnection(const QString &choice)
+void ProgramOptions::pickConnection(const QString &choice)
 {
   if (choice == QStringLiteral("Select Connection")) return;
   connectionSpeed = choice;
   emit changed();
 }
 
-void SetupState::setTray(bool ticked)
+void ProgramOptions::setTray(bool ticked)
 {
   chkTray = ticked;
   store_.setTicked(SettingKey::Tray, ticked);
   emit changed();
 }
 
-void SetupState::setBrow(bool ticked)
+void ProgramOptions::setBrow(bool ticked)
 {
   chkBrow = ticked;
   store_.setTicked(SettingKey::ChkBrow, ticked);
   emit changed();
 }
 
-void SetupState::setFormatBox(SettingKey key, int state)
+void ProgramOptions::setFormatBox(SettingKey key, int state)
 {
   for (const SetupFormatBox &box : setupFormatBoxes()) {
     if (box.key == key) {
@@ -145,7 +141,7 @@ void SetupState::setFormatBox(SettingKey key, int state)
   }
 }
 
-int SetupState::formatBox(SettingKey key) const
+int ProgramOptions::formatBox(SettingKey key) const
 {
   for (const SetupFormatBox &box : setupFormatBoxes()) {
     if (box.key == key) return formats.*box.box;
@@ -153,13 +149,13 @@ int SetupState::formatBox(SettingKey key) const
   return 0;
 }
 
-bool SetupState::proxyEdited() const
+bool ProgramOptions::proxyEdited() const
 {
   return proxyHostText_ != store_.text(SettingKey::ProxyHost) ||
          proxyPortText_ != store_.text(SettingKey::ProxyPort);
 }
 
-void SetupState::store()
+void ProgramOptions::store()
 {
   if (proxyEdited()) {
     store_.setText(SettingKey::ProxyHost, proxyHostText_);
@@ -177,12 +173,15 @@ void SetupState::store()
   emit changed();
 }
 
-QString SetupState::playerName(SetupPlayer player)
+QString ProgramOptions::playerName(SetupPlayer player)
 {
   switch (player) {
-  case SetupPlayer::Real: return QStringLiteral("RealAudio Player");
-  case SetupPlayer::Media: return QStringLiteral("Windows Media Player");
-  case SetupPlayer::StreamWorks: return QStringLiteral("StreamWorks Player");
+    case SetupPlayer::Real:
+      return QStringLiteral("RealAudio Player");
+    case SetupPlayer::Media:
+      return QStringLiteral("Windows Media Player");
+    case SetupPlayer::StreamWorks:
+      return QStringLiteral("StreamWorks Player");
   }
   return {};
 }
