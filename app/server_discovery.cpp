@@ -2,8 +2,9 @@
 
 #include "base/product.h"
 #include "base/settings_store.h"
-#include "platform/http_transfer_network.h"
+#include "platform/http_transfer.h"
 #include "platform/prompter.h"
+#include "platform/transfer_factory.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -45,13 +46,13 @@ QString versionAddress(const QString &dataServer)
          product::productCode() + QStringLiteral("&V=") + product::version();
 }
 
-ClientReg::ClientReg(SettingsStore &store, Prompter &prompter, QObject *parent)
+ServerDiscovery::ServerDiscovery(SettingsStore &store, Prompter &prompter, TransferFactory &transfers,
+                                 QObject *parent)
     : QObject(parent), store_(store), prompter_(prompter)
 {
   setObjectName(QStringLiteral("frmClientReg"));
-  auto *http = new NetworkHttpTransfer(this);
-  http->setObjectName(QStringLiteral("HTTP1"));
-  http_ = http;
+  http_ = transfers.makeTransfer(this);
+  http_->setObjectName(QStringLiteral("HTTP1"));
   connect(http_, &HttpTransfer::documentOutput, this, [this](DocumentState state, const QByteArray &block) {
     if (state == DocumentState::Data) {
       reply_.append(block.left(replyLimit - reply_.size()));
@@ -68,19 +69,19 @@ ClientReg::ClientReg(SettingsStore &store, Prompter &prompter, QObject *parent)
   timer3_ = new QTimer(this);
   timer3_->setObjectName(QStringLiteral("Timer3"));
   timer3_->setInterval(1000);
-  connect(timer3_, &QTimer::timeout, this, &ClientReg::onTimer3);
+  connect(timer3_, &QTimer::timeout, this, &ServerDiscovery::onTimer3);
   timer3_->start();
 }
 
-ClientReg::~ClientReg() = default;
+ServerDiscovery::~ServerDiscovery() = default;
 
-void ClientReg::onTimer3()
+void ServerDiscovery::onTimer3()
 {
   secondsWaited_ = secondsWaited_ >= 32767 ? 0 : secondsWaited_ + 1;
   notifyProgress();
 }
 
-void ClientReg::notifyProgress()
+void ServerDiscovery::notifyProgress()
 {
   emit progressed();
   // Several events may arrive before the wait runs again; it is resumed once, from the event
@@ -91,19 +92,19 @@ void ClientReg::notifyProgress()
       this, [waiting] { waiting.resume(); }, Qt::QueuedConnection);
 }
 
-QString ClientReg::replyText() const
+QString ServerDiscovery::replyText() const
 {
   return QString::fromLatin1(reply_);
 }
 
-void ClientReg::applyProxy()
+void ServerDiscovery::applyProxy()
 {
   proxyHost_ = store_.text(SettingKey::ProxyHost);
   if (const auto port = store_.wholeNumber(SettingKey::ProxyPort)) proxyPort_ = *port;
   http_->setProxy(!proxyHost_.isEmpty(), proxyHost_, proxyPort_);
 }
 
-void ClientReg::startRequest(const QString &address)
+void ServerDiscovery::startRequest(const QString &address)
 {
   secondsWaited_ = 0;
   transferError_ = 0;
@@ -112,27 +113,27 @@ void ClientReg::startRequest(const QString &address)
   http_->requestDocument(address);
 }
 
-void ClientReg::cancelUnlessIdle()
+void ServerDiscovery::cancelUnlessIdle()
 {
   if (!http_->isIdle()) http_->cancel();
 }
 
-QCoro::Task<bool> ClientReg::showStatus(const QString &text)
+QCoro::Task<bool> ServerDiscovery::showStatus(const QString &text)
 {
-  QPointer<ClientReg> self(this);
+  QPointer<ServerDiscovery> self(this);
   emit statusChanged(text);
   // Let the splash paint the new text before the next step.
   co_await QCoro::sleepFor(std::chrono::milliseconds(0));
   co_return !self.isNull();
 }
 
-QCoro::Task<> ClientReg::waitForReply(int seconds)
+QCoro::Task<> ServerDiscovery::waitForReply(int seconds)
 {
   // A window that goes away never resumes its wait.
   while (!replyDone_ && transferError_ == 0 && secondsWaited_ < seconds) co_await ProgressAwaiter{this};
 }
 
-ClientReg::Next ClientReg::failureDialogue()
+ServerDiscovery::Next ServerDiscovery::failureDialogue()
 {
   const QString title = product::applicationTitle();
   prompter_.ask(
@@ -156,7 +157,7 @@ ClientReg::Next ClientReg::failureDialogue()
   return Next::GiveUp;
 }
 
-void ClientReg::reportOutdated()
+void ServerDiscovery::reportOutdated()
 {
   const QString title = product::applicationTitle();
   prompter_.ask(PromptIcon::Critical, title,
@@ -166,9 +167,9 @@ void ClientReg::reportOutdated()
                     QStringLiteral(" for the newest version."));
 }
 
-QCoro::Task<QString> ClientReg::getServerInfo()
+QCoro::Task<QString> ServerDiscovery::getServerInfo()
 {
-  QPointer<ClientReg> self(this);
+  QPointer<ServerDiscovery> self(this);
   int emptyVersionReplies = 0;
   bool rediscovered = false;
 

@@ -16,6 +16,7 @@ namespace tessivar {
 class HttpTransfer;
 class Prompter;
 class SettingsStore;
+class TransferFactory;
 
 // The data server's host from the redirect page's text: the text before the first "<", then
 // before the first ":", without surrounding blanks. Empty when the text holds no "<".
@@ -25,13 +26,13 @@ QString redirectAddress(const QString &siteHost);
 // "http://" + data server + "/reg.asp?VER=1&P=" + product code + "&V=" + version.
 QString versionAddress(const QString &dataServer);
 
-// The hidden discovery window: finds the data server (the stored "LastQueryServer", or the maker's
-// redirect page) and asks it whether this version is still supported. It owns its own transfer
-// and the one-second Timer3 that counts the waits' seconds.
-class ClientReg final : public QObject
+// The hidden discovery window frmClientReg: finds the data server (the stored "LastQueryServer", or
+// the maker's redirect page) and asks it whether this version is still supported. It owns its
+// transfer (made by the given factory) and the one-second Timer3 that counts the waits' seconds.
+class ServerDiscovery final : public QObject
 {
   Q_OBJECT
-  Q_DISABLE_COPY_MOVE(ClientReg)
+  Q_DISABLE_COPY_MOVE(ServerDiscovery)
 
  public:
   static constexpr int discoverySeconds = 60;
@@ -39,8 +40,9 @@ class ClientReg final : public QObject
   // Empty version replies in a row before the stored host is dropped and discovery runs again.
   static constexpr int versionRetryLimit = 3;
 
-  ClientReg(SettingsStore &store, Prompter &prompter, QObject *parent = nullptr);
-  ~ClientReg() override;
+  ServerDiscovery(SettingsStore &store, Prompter &prompter, TransferFactory &transfers,
+                  QObject *parent = nullptr);
+  ~ServerDiscovery() override;
 
   // Shows the setup dialog modally on its proxy tab; called when the user asks to configure a
   // proxy in the failure dialogue. Without it, that answer goes straight to the next attempt.
@@ -72,7 +74,7 @@ class ClientReg final : public QObject
   // Suspends a wait until the next progress; resumed from the event loop.
   struct ProgressAwaiter
   {
-    ClientReg *reg;
+    ServerDiscovery *reg;
     bool await_ready() const noexcept { return false; }
     void await_suspend(std::coroutine_handle<> waiting) noexcept { reg->waiting_ = waiting; }
     void await_resume() const noexcept {}

@@ -2,17 +2,25 @@
 
 namespace tessivar {
 
-class SettingsStore;
+class EmbeddedPlayerEngine;
+class FileAssociations;
+class ProcessStarter;
 class Prompter;
+class SettingsStore;
 class ShellOpener;
+class TransferFactory;
 
-// The program's seams to the outside, made once at start-up (or by a test) and handed to the
-// windows that need them.
+// The program's seams to the outside, made once by the application (or by a test) and handed
+// to whoever needs them.
 struct AppServices
 {
   SettingsStore &settings;
   Prompter &prompter;
   ShellOpener &shell;
+  TransferFactory &transfers;
+  ProcessStarter &processes;
+  FileAssociations &associations;
+  EmbeddedPlayerEngine &embeddedPlayer;
 };
 
 }  // namespace tessivar

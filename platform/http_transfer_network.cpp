@@ -17,10 +17,13 @@ const QByteArray kUserAgent = QByteArrayLiteral("Tessivar/" TESSIVAR_VERSION_TEX
 
 }  // namespace
 
-NetworkHttpTransfer::NetworkHttpTransfer(QObject *parent)
-    : HttpTransfer(parent), manager_(new QNetworkAccessManager(this)), timeoutTimer_(new QTimer(this))
+NetworkHttpTransfer::NetworkHttpTransfer(QObject *parent) : NetworkHttpTransfer(nullptr, parent) {}
+
+NetworkHttpTransfer::NetworkHttpTransfer(QNetworkAccessManager *manager, QObject *parent)
+    : HttpTransfer(parent),
+      manager_(manager != nullptr ? manager : new QNetworkAccessManager(this)),
+      timeoutTimer_(new QTimer(this))
 {
-  manager_->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
   timeoutTimer_->setSingleShot(true);
   connect(timeoutTimer_, &QTimer::timeout, this, &NetworkHttpTransfer::onTimeout);
 }
@@ -97,6 +100,8 @@ NetworkHttpTransfer::Problem NetworkHttpTransfer::checkRequest(const QString &ad
 
 void NetworkHttpTransfer::startReply(const QNetworkRequest &request)
 {
+  // The manager may be shared: its proxy is set for this request alone, just before it is made
+  // (the reply takes the proxy in force when it is created).
   if (proxyEnabled_) {
     manager_->setProxy(
         QNetworkProxy(QNetworkProxy::HttpProxy, proxyHost_.trimmed(), static_cast<quint16>(proxyPort_)));

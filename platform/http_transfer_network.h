@@ -12,8 +12,9 @@ class QTimer;
 
 namespace tessivar {
 
-// HttpTransfer over QNetworkAccessManager. Each object owns its own manager, so proxy settings
-// never leak from one window's transfer into another's. Destroying a busy object abandons its
+// HttpTransfer over QNetworkAccessManager. Transfers may share one manager: each request carries
+// the proxy setting of its own transfer, so it never leaks from one window's transfer into
+// another's. Destroying a busy object abandons its
 // transfer without delivering further events (waitForFinished() then reports Cancelled).
 class NetworkHttpTransfer final : public HttpTransfer
 {
@@ -21,7 +22,10 @@ class NetworkHttpTransfer final : public HttpTransfer
   Q_DISABLE_COPY_MOVE(NetworkHttpTransfer)
 
  public:
+  // A transfer over a manager of its own.
   explicit NetworkHttpTransfer(QObject *parent = nullptr);
+  // A transfer over a shared manager, which must outlive it.
+  NetworkHttpTransfer(QNetworkAccessManager *manager, QObject *parent);
   ~NetworkHttpTransfer() override;
 
   quint64 requestDocument(const QString &address, const QByteArray &extraHeaderLines = {}) override;

@@ -89,10 +89,19 @@ QString limitsGroup(int minBitRate, int minLength)
   return group;
 }
 
+QString escapeQueryText(QStringView text)
+{
+  // A "#" would start a fragment, which never leaves the program, and cut off the rest of the
+  // address: it goes out as "%23", which the server reads back as "#".
+  QString escaped = text.toString();
+  escaped.replace(u'#', QStringLiteral("%23"));
+  return escaped;
+}
+
 QString keywordSearchAddress(QStringView dataServer, QStringView limits, QStringView keywordText,
                              QStringView formats)
 {
-  return join({searchAddressStart(dataServer, limits), u"&T1=", keywordText, formats});
+  return join({searchAddressStart(dataServer, limits), u"&T1=", escapeQueryText(keywordText), formats});
 }
 
 QString listAllAddress(QStringView dataServer, QStringView limits, QStringView formats)

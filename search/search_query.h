@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/search_choices.h"
+#include "search/search_history.h"
 
 #include <QString>
 #include <QStringView>
@@ -9,8 +10,6 @@
 #include <optional>
 
 namespace tessivar {
-
-class SearchHistory;
 
 // The three kinds of request RunSearch builds.
 enum class SearchRequestKind { Keyword, ListAll, Browse };
@@ -26,7 +25,7 @@ struct FormatFlag
 // The 13 boxes in the order their parameters are appended.
 const std::array<FormatFlag, 13> &formatFlags();
 
-// The window's state that a search address is built from.
+// The window's state that a search address is built from: everything a search run needs.
 struct SearchInput
 {
   QString keywordText;  // the search box's text as it stands
@@ -37,9 +36,10 @@ struct SearchInput
   SearchMode mode = SearchMode::Live;
   FormatBoxes formats;
   QString connectionSpeed;
-  int minBitRate = 0;  // kbps, 0 = off; from a text box use wholeNumberValue()
-  int minLength = 0;   // minutes, 0 = off
-  QString dataServer;  // host, optionally host:port
+  int minBitRate = 0;     // kbps, 0 = off; from a text box use wholeNumberValue()
+  int minLength = 0;      // minutes, 0 = off
+  QString dataServer;     // host, optionally host:port
+  SearchHistory history;  // the search box's drop-down list
 };
 
 enum class SearchOutcome {
@@ -74,6 +74,10 @@ QString limitsGroup(int minBitRate, int minLength);
 
 // "&SPD=" followed by the speed limit, 0 when the name has none.
 QString speedParameter(QStringView connectionSpeed);
+
+// The text as it goes into the address's query: "#" as "%23"; everything else as it is, since
+// the server's search syntax ("+", "&", marks) travels literally.
+QString escapeQueryText(QStringView text);
 
 QString keywordSearchAddress(QStringView dataServer, QStringView limits, QStringView keywordText,
                              QStringView formats);

@@ -2,6 +2,7 @@
 
 #include "base/product.h"
 #include "platform/prompter.h"
+#include "platform/transfer_state.h"
 #include "results/result_table_model.h"
 #include "search/error_page_check.h"
 #include "search/result_parser.h"
@@ -17,8 +18,6 @@
 namespace tessivar {
 
 namespace {
-
-constexpr int idleTicksWrap = 50000;
 
 QString searchingText()
 {
@@ -65,30 +64,21 @@ QString connectingErrorMessage()
 
 }  // namespace
 
-// Awaits the next change of the shared transfer state. The waiter is resumed from the event loop,
-// never from inside the transfer event or the setter that caused the change.
-class SearchRun::NextChange
-{
- public:
-  explicit NextChange(SearchRun &run) : run_(run) {}
-  bool await_ready() const noexcept { return false; }
-  void await_suspend(std::coroutine_handle<> waiter) { run_.waiters_.push_back(waiter); }
-  void await_resume() const noexcept {}
-
- private:
-  SearchRun &run_;
-};
-
-SearchRun::SearchRun(SearchWindow &window, HttpTransfer &transfer, Prompter &prompter, QObject *parent)
-    : QObject(parent), window_(window), transfer_(transfer), prompter_(prompter), transferGuard_(&transfer)
+SearchRun::SearchRun(SearchWindow &window, HttpTransfer &transfer, TransferState &state, Prompter &prompter,
+                     QObject *parent)
+    : QObject(parent),
+      window_(window),
+      transfer_(transfer),
+      state_(state),
+      prompter_(prompter),
+      transferGuard_(&transfer)
 {
   // A window that is a QObject is watched, so a run never touches it after it has gone.
   windowGuard_ = dynamic_cast<QObject *>(&window);
   windowTracked_ = !windowGuard_.isNull();
 
   parser_ = new ResultPageParser(window.resultsModel(), window.relatedModel(), this);
-  parser_->setLayoutSource(
-      [this] { return windowExists() ? layoutFor(window_.searchMode()) : ResultLayout::Live; });
+  parser_->setLayoutSource([this] { return layoutFor(mode_); });
   connect(parser_, &ResultPageParser::searchCaptionChanged, this, [this](const QString &caption) {
     if (windowExists()) window_.setResultsCaption(caption);
   });
@@ -100,18 +90,13 @@ SearchRun::SearchRun(SearchWindow &window, HttpTransfer &transfer, Prompter &pro
     if (window_.progressMaximum() < maximum) window_.setProgressMaximum(maximum);
     window_.setProgressValue(std::min(value, window_.progressMaximum()));
   });
+  // The parser stops cutting rows out of the page as soon as a stop is asked for.
+  connect(&state_, &TransferState::changed, this,
+          [this] { parser_->setStopRequested(state_.stopRequested()); });
 
   connect(&transfer_, &HttpTransfer::documentOutput, this, &SearchRun::onDocumentOutput);
   connect(&transfer_, &HttpTransfer::errorOccurred, this,
           [this](int number, const QString &) { onTransferError(number); });
-  connect(&transfer_, &HttpTransfer::finishedAny, this, &SearchRun::transferStateChanged);
-  connect(this, &SearchRun::transferStateChanged, this, &SearchRun::scheduleWake);
-
-  timer1_ = new QTimer(this);
-  timer1_->setObjectName(QStringLiteral("Timer1"));
-  timer1_->setInterval(1000);
-  connect(timer1_, &QTimer::timeout, this, &SearchRun::idleTick);
-  timer1_->start();
 
   timer2_ = new QTimer(this);
   timer2_->setObjectName(QStringLiteral("Timer2"));
@@ -123,63 +108,45 @@ SearchRun::~SearchRun() = default;
 
 // --- Entry points -------------------------------------------------------------------------------
 
-QCoro::Task<> SearchRun::SearchFromBox()
+QCoro::Task<> SearchRun::SearchFromBox(SearchInput input)
 {
-  if (window_.searchText().isEmpty()) {
+  if (input.keywordText.isEmpty()) {
     prompter_.ask(PromptIcon::Information, product::applicationName(),
                   QStringLiteral("Please enter search text."));
     co_return;
   }
-  genreFormatCode_ = -1;
-  co_await RunSearch(false, false, QString(), 0);
-}
-
-QCoro::Task<> SearchRun::startSearch()
-{
-  genreFormatCode_ = -1;
-  co_await RunSearch(false, false, QString(), 0);
+  input.kind = SearchRequestKind::Keyword;
+  input.genreFormatCode = -1;
+  co_await RunSearch(std::move(input));
 }
 
 void SearchRun::stopSearch()
 {
   if (transferGuard_ && !transfer_.isIdle()) transfer_.cancel();
-  setStopRequested(true);
+  state_.setStopRequested(true);
 }
 
-QCoro::Task<> SearchRun::RunSearch(bool listAll, bool browse, QString letter, int page)
+QCoro::Task<> SearchRun::RunSearch(SearchInput input)
 {
   // The window's search controls are locked while a run is on, but a genre menu entry is not:
   // one run at a time.
   if (searching_) co_return;
 
-  SearchInput input;
-  input.keywordText = window_.searchText();
-  input.kind = browse    ? SearchRequestKind::Browse
-               : listAll ? SearchRequestKind::ListAll
-                         : SearchRequestKind::Keyword;
-  input.letter = letter;
-  input.page = page;
-  input.genreFormatCode = genreFormatCode_;
-  input.mode = window_.searchMode();
-  input.formats = window_.formatBoxes();
-  input.connectionSpeed = window_.connectionSpeed();
-  input.minBitRate = window_.minBitRate();
-  input.minLength = window_.minLength();
-  input.dataServer = window_.dataServer();
-
-  const SearchQuery query = buildSearchQuery(input, window_.searchHistory());
+  const SearchQuery query = buildSearchQuery(input, input.history);
   if (query.outcome == SearchOutcome::EmptyKeywords) {
     prompter_.ask(PromptIcon::Critical, product::applicationTitle(), emptyKeywordsMessage());
     co_return;
   }
 
   searching_ = true;
+  mode_ = input.mode;
   const QPointer<SearchRun> self(this);
 
-  // Lock the window.
-  window_.lockForSearch();
+  // Empty the grids, then lock the window: a grid that stops repainting first would go on
+  // showing the previous search's rows.
   window_.resultsModel()->clear();
   window_.relatedModel()->clear();
+  window_.lockForSearch();
   window_.setStatusText(1, searchingText());
   window_.setResultsCaption(searchResultsCaption(0));
 
@@ -189,28 +156,22 @@ QCoro::Task<> SearchRun::RunSearch(bool listAll, bool browse, QString letter, in
 
   // Reset the shared state, start the clock. TransferDone is cleared before the request: the
   // transfer may end before the first wait returns.
-  stopRequested_ = false;
-  parser_->setStopRequested(false);
+  state_.clearForRequest();
   parser_->setRelatedMode(false);
   parser_->setConnectionSpeed(input.connectionSpeed);
   parser_->setResultCount(0);
   parser_->beginDocument();  // no leftover of an earlier page is taken for this one's
-  idleTicks_ = 0;
   elapsedSeconds_ = 0;
-  transferError_ = 0;
-  transferDone_ = false;
   timer2_->start();
   window_.setStatusText(3, QString());
 
-  // A "#" in the keywords would start a fragment, which never leaves the program, and cut off
-  // the rest of the address: it goes out as "%23", which the server reads back as "#".
-  transfer_.requestDocument(QString(query.address).replace(u'#', QStringLiteral("%23")));
-  co_await waitForTransfer();
+  transfer_.requestDocument(query.address);
+  co_await state_.waitForTransfer(transfer_);
 
   if (!self) co_return;
   // A stop set elsewhere (the scanner closing) ends the wait without cancelling: no transfer
   // outlives its run.
-  if (stopRequested_ && transferGuard_ && !transfer_.isIdle()) transfer_.cancel();
+  if (state_.stopRequested() && transferGuard_ && !transfer_.isIdle()) transfer_.cancel();
   // The window is closing: leave it as it is.
   if (windowGone()) co_return finishClosing();
 
@@ -218,112 +179,62 @@ QCoro::Task<> SearchRun::RunSearch(bool listAll, bool browse, QString letter, in
 
   // A transfer that ended without its end, an error or a stop was taken over by a newer request
   // on the same transfer: the run ends quietly, like a stopped one.
-  const bool abandoned = !transferDone_ && transferError_ == 0 && !stopRequested_;
-  const auto stopped = [this, abandoned] { return stopRequested_ || abandoned; };
+  const bool abandoned = !state_.transferDone() && state_.transferError() == 0 && !state_.stopRequested();
+  const auto stopped = [this, abandoned] { return state_.stopRequested() || abandoned; };
+  const auto failed = [this, stopped] { return !stopped() && state_.transferError() != 0; };
 
   // A stopped run shows no message, so its unfinished tail is not taken for an error page.
-  if (transferError_ == 0 && !stopped()) {
+  if (state_.transferError() == 0 && !stopped()) {
     if (const auto message = CheckServerErrorPage(responseBuffer())) {
-      prompter_.ask(PromptIcon::Critical, product::applicationName(), *message);
-      if (!self) co_return;
-      if (windowGone()) co_return finishClosing();
-      setTransferError(-1);
+      if (!tell(PromptIcon::Critical, product::applicationName(), *message)) co_return;
+      state_.setTransferError(-1);
     }
   }
 
   if (resultCount() > 0) {
     ResultTableModel *results = window_.resultsModel();
     if (results->rowCount() > 0) {
-      const int column = window_.searchMode() == SearchMode::Archive ? 3 : 0;
+      const int column = input.mode == SearchMode::Archive ? 3 : 0;
       results->sortRows(column, Qt::AscendingOrder, ResultTableModel::SortKind::Text);
     }
-    if (window_.searchMode() != SearchMode::Live) {
+    if (input.mode != SearchMode::Live) {
       co_await window_.preVerify();
       if (!self) co_return;
       if (windowGone()) co_return finishClosing();
     }
-  } else if (transferError_ == 0 && !stopped()) {
-    prompter_.ask(PromptIcon::Information, product::applicationTitle(),
-                  emptyResultMessage(window_.formatBoxes()));
-    if (!self) co_return;
-    if (windowGone()) co_return finishClosing();
+  } else if (state_.transferError() == 0 && !stopped()) {
+    if (!tell(PromptIcon::Information, product::applicationTitle(), emptyResultMessage(input.formats)))
+      co_return;
   }
 
-  if (!stopped() && transferError_ != 0) {
-    prompter_.ask(PromptIcon::Critical, product::applicationTitle(), retrievingErrorMessage());
-    if (!self) co_return;
-    if (windowGone()) co_return finishClosing();
-  }
+  if (failed() && !tell(PromptIcon::Critical, product::applicationTitle(), retrievingErrorMessage()))
+    co_return;
 
-  if (genreFormatCode_ != -1) window_.setSearchText(QString());
+  if (input.genreFormatCode != -1) window_.setSearchText(QString());
 
   window_.setSearchBoxEnabled(true);
   window_.setProgressValue(0);
   window_.setStatusText(1, QStringLiteral("Done"));
   if (resultCount() >= 1) window_.setResultsCaption(searchResultsCaption(resultCount()));
 
-  if (!stopped() && transferError_ != 0) {
-    prompter_.ask(PromptIcon::Critical, product::applicationTitle(), connectingErrorMessage());
-    if (!self) co_return;
-    if (windowGone()) co_return finishClosing();
-  }
+  if (failed() && !tell(PromptIcon::Critical, product::applicationTitle(), connectingErrorMessage()))
+    co_return;
 
   window_.unlockAfterSearch();
   searching_ = false;
   emit searchFinished();
 }
 
-QCoro::Task<> SearchRun::waitForTransfer()
+bool SearchRun::tell(PromptIcon icon, const QString &title, const QString &text)
 {
   const QPointer<SearchRun> self(this);
-  // The transfer is idle again before its closing event arrives, so "not busy" ends the wait
-  // also when the transfer ended without End or an error (cancelled by a newer request).
-  while (transferGuard_ && transfer_.isBusy() && !stopRequested_ && !transferDone_ && transferError_ == 0) {
-    co_await NextChange(*this);
-    if (!self) co_return;
+  prompter_.ask(icon, title, text);
+  if (!self) return false;
+  if (windowGone()) {
+    finishClosing();
+    return false;
   }
-}
-
-void SearchRun::scheduleWake()
-{
-  if (waiters_.empty() || wakeScheduled_) return;
-  wakeScheduled_ = true;
-  QTimer::singleShot(0, this, [this] {
-    wakeScheduled_ = false;
-    const std::vector<std::coroutine_handle<>> waiters = std::exchange(waiters_, {});
-    const QPointer<SearchRun> self(this);
-    for (const std::coroutine_handle<> waiter : waiters) {
-      if (!self) return;  // the run went away while an earlier waiter ran; the rest never resume
-      waiter.resume();
-    }
-  });
-}
-
-// --- Shared state -------------------------------------------------------------------------------
-
-void SearchRun::setStopRequested(bool stop)
-{
-  stopRequested_ = stop;
-  parser_->setStopRequested(stop);
-  emit transferStateChanged();
-}
-
-void SearchRun::setTransferDone(bool done)
-{
-  transferDone_ = done;
-  emit transferStateChanged();
-}
-
-void SearchRun::setTransferError(int number)
-{
-  transferError_ = number;
-  emit transferStateChanged();
-}
-
-void SearchRun::setIdleTicks(int ticks)
-{
-  idleTicks_ = ticks;
-  emit transferStateChanged();
+  return true;
 }
 
 int SearchRun::resultCount() const
@@ -338,13 +249,6 @@ QString SearchRun::responseBuffer() const
 
 // --- Timers -------------------------------------------------------------------------------------
 
-void SearchRun::idleTick()
-{
-  idleTicks_ += 1;
-  if (idleTicks_ > idleTicksWrap) idleTicks_ = 0;
-  emit transferStateChanged();
-}
-
 void SearchRun::clockTick()
 {
   if (windowGone()) return;
@@ -357,35 +261,33 @@ void SearchRun::clockTick()
 
 void SearchRun::onDocumentOutput(DocumentState state, const QByteArray &block)
 {
-  if (stopRequested_) return;
+  if (state_.stopRequested()) return;
   switch (state) {
     case DocumentState::Begin:
       parser_->beginDocument();
-      idleTicks_ = 0;
+      state_.setIdleTicks(0);
       break;
     case DocumentState::Headers:
-      idleTicks_ = 0;
+      state_.setIdleTicks(0);
       break;
     case DocumentState::Data:
       // The parser moves the progress bar (block length, then the unparsed length).
-      idleTicks_ = 0;
+      state_.setIdleTicks(0);
       parser_->extract(block);
       break;
     case DocumentState::Error:
-      transferError_ = -1;
+      state_.setTransferError(-1);
       break;
     case DocumentState::End:
-      transferDone_ = true;
+      state_.setTransferDone(true);
       break;
   }
-  emit transferStateChanged();
 }
 
 void SearchRun::onTransferError(int number)
 {
   // Every error event is the transfer's failure, whatever number it carries.
-  transferError_ = number != 0 ? number : -1;
-  emit transferStateChanged();
+  state_.setTransferError(number != 0 ? number : -1);
 }
 
 bool SearchRun::windowExists() const

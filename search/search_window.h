@@ -1,8 +1,5 @@
 #pragma once
 
-#include "search/search_history.h"
-#include "search/search_query.h"
-
 #include <QCoroTask>
 #include <QString>
 
@@ -10,9 +7,10 @@ namespace tessivar {
 
 class ResultTableModel;
 
-// Everything a search run reads from or does to the main window. The main window implements it;
-// the run (SearchRun) drives it. All calls come on the user-interface thread. The run itself
-// empties both result models when it starts and sorts resultsModel() when the page has ended.
+// Everything a search run does to the main window. The main window implements it; the run
+// (SearchRun) drives it, and is handed what it searches for as one value (SearchInput). All calls come on the
+// user-interface thread. The run itself empties both result models when it starts and sorts resultsModel()
+// when the page has ended.
 class SearchWindow
 {
  public:
@@ -66,26 +64,9 @@ class SearchWindow
 
   // --- The search box txtSearch ---------------------------------------------------------------
 
-  virtual QString searchText() const = 0;
   virtual void setSearchText(const QString &text) = 0;
-  // The entries of its drop-down list, in order.
-  virtual SearchHistory searchHistory() const = 0;
   // Appends one entry to the end of its drop-down list.
   virtual void addSearchHistoryEntry(const QString &text) = 0;
-
-  // --- What the address is built from ---------------------------------------------------------
-
-  // Which of optLive, optArch, optLib is selected.
-  virtual SearchMode searchMode() const = 0;
-  // The setup dialog's 13 format boxes as they stand now.
-  virtual FormatBoxes formatBoxes() const = 0;
-  // connectionSpeed (setting "ConSpeed").
-  virtual QString connectionSpeed() const = 0;
-  // minBitRate in kbps and minLength in minutes (the setup dialog's boxes), 0 = off.
-  virtual int minBitRate() const = 0;
-  virtual int minLength() const = 0;
-  // dataServer: host, optionally host:port.
-  virtual QString dataServer() const = 0;
 
   // --- Results --------------------------------------------------------------------------------
 

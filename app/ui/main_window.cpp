@@ -9,9 +9,9 @@
 #include "base/program_options.h"
 #include "base/settings_store.h"
 #include "base/twips.h"
-#include "platform/http_transfer_network.h"
-#include "platform/shell_opener.h"
-#include "platform/ui/message_box_prompter.h"
+#include "platform/http_transfer.h"
+#include "platform/transfer_factory.h"
+#include "platform/transfer_state.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
@@ -59,39 +59,17 @@ void styleCaptionBar(QLabel *label)
 
 }  // namespace
 
-struct MainWindow::OwnServices
-{
-  SettingsStore settings;
-  MessageBoxPrompter prompter;
-  DesktopShellOpener shell;
-  AppServices services{settings, prompter, shell};
-};
-
-MainWindow::MainWindow(const AppServices &services, HttpTransfer *transfer, QWidget *parent)
+MainWindow::MainWindow(const AppServices &services, QWidget *parent)
     : QMainWindow(parent), services_(services), setup_(std::make_unique<ProgramOptions>(services.settings))
-{
-  init(transfer);
-}
-
-MainWindow::MainWindow(QWidget *parent)
-    : QMainWindow(parent),
-      own_(std::make_unique<OwnServices>()),
-      services_(own_->services),
-      setup_(std::make_unique<ProgramOptions>(services_.settings))
-{
-  own_->prompter.setParent(this);
-  init(nullptr);
-}
-
-void MainWindow::init(HttpTransfer *transfer)
 {
   setObjectName(QStringLiteral("frmMain"));
   setCaption();
   setWindowIcon(artwork::ownIcon(artwork::Picture::Application));
 
-  transfer_ = transfer != nullptr ? transfer : new NetworkHttpTransfer;
-  transfer_->setParent(this);
+  transfer_ = services_.transfers.makeTransfer(this);
   transfer_->setObjectName(QStringLiteral("HTTP1"));
+  transferState_ = new TransferState(this);
+  transferState_->setObjectName(QStringLiteral("TransferState"));
   resultsModel_ = new ResultTableModel(this);
   resultsModel_->setObjectName(QStringLiteral("MSHResultsModel"));
   relatedModel_ = new ResultTableModel(this);
@@ -110,7 +88,7 @@ void MainWindow::init(HttpTransfer *transfer)
   tray_->setToolTip(product::trayToolTip());
   connect(tray_, &TrayIcon::clicked, this, &MainWindow::restoreFromTray);
 
-  searchRun_ = new SearchRun(*this, *transfer_, services_.prompter, this);
+  searchRun_ = new SearchRun(*this, *transfer_, *transferState_, services_.prompter, this);
   searchRun_->setObjectName(QStringLiteral("SearchRun"));
 
   connectMenus();

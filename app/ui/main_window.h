@@ -4,6 +4,7 @@
 #include "app/ui/twips_geometry.h"
 #include "platform/app_services.h"
 #include "results/results_layout.h"
+#include "search/search_query.h"
 #include "search/search_window.h"
 
 #include <QList>
@@ -30,6 +31,7 @@ class ResultsGrid;
 class SearchRun;
 class ProgramOptions;
 class TrayIcon;
+class TransferState;
 
 // The program's main window frmMain: menus, toolbar, search box and mode options, presets,
 // browse bar, the two result grids, status bar, progress bar and tray icon. It owns the window's
@@ -42,12 +44,8 @@ class MainWindow final : public QMainWindow, public SearchWindow
   Q_DISABLE_COPY_MOVE(MainWindow)
 
  public:
-  // transfer: the window's HTTP transfer; a network transfer is made when none is given. The
-  // window takes ownership of it.
-  explicit MainWindow(const AppServices &services, HttpTransfer *transfer = nullptr,
-                      QWidget *parent = nullptr);
-  // A window over the user's own settings store, real message boxes and the desktop's open.
-  explicit MainWindow(QWidget *parent = nullptr);
+  // The window's HTTP transfer (HTTP1) comes from the services' transfer factory.
+  explicit MainWindow(const AppServices &services, QWidget *parent = nullptr);
   ~MainWindow() override;
 
   // --- start-up ---------------------------------------------------------------------------------
@@ -74,6 +72,8 @@ class MainWindow final : public QMainWindow, public SearchWindow
   const AppServices &services() const { return services_; }
   ProgramOptions &programOptions() { return *setup_; }
   SearchRun &searchRun() { return *searchRun_; }
+  // StopRequested, TransferDone, TransferError and IdleTicks of the window's waits.
+  TransferState &transferState() { return *transferState_; }
   HttpTransfer &transfer() { return *transfer_; }
   TrayIcon &trayIcon() { return *tray_; }
   ResultsGrid *resultsGrid() const { return results_; }
@@ -104,6 +104,18 @@ class MainWindow final : public QMainWindow, public SearchWindow
   // Opens a page of the maker's site (or any address) with the desktop, reporting a failure.
   bool openAddress(const QString &address);
 
+  // --- What a search is built from ---------------------------------------------------------------
+  QString searchText() const;
+  SearchHistory searchHistory() const;
+  SearchMode searchMode() const;
+  QString dataServer() const { return dataServer_; }
+  // Everything a search of the given kind is built from: the box, the mode, the setup choices in
+  // force, the data server and the box's list. No genre (format code -1).
+  SearchInput searchInput(SearchRequestKind kind = SearchRequestKind::Keyword, const QString &letter = {},
+                          int page = 0) const;
+  // Runs a search built from searchInput() (the genre shortcuts set input.genreFormatCode).
+  void runSearch(const SearchInput &input);
+
   // --- SearchWindow -----------------------------------------------------------------------------
   void lockForSearch() override;
   void setSearchBoxEnabled(bool enabled) override;
@@ -115,16 +127,8 @@ class MainWindow final : public QMainWindow, public SearchWindow
   int progressMaximum() const override;
   void setProgressMaximum(int maximum) override;
   void setProgressValue(int value) override;
-  QString searchText() const override;
   void setSearchText(const QString &text) override;
-  SearchHistory searchHistory() const override;
   void addSearchHistoryEntry(const QString &text) override;
-  SearchMode searchMode() const override;
-  FormatBoxes formatBoxes() const override;
-  QString connectionSpeed() const override;
-  int minBitRate() const override;
-  int minLength() const override;
-  QString dataServer() const override { return dataServer_; }
   ResultTableModel *resultsModel() override { return resultsModel_; }
   ResultTableModel *relatedModel() override { return relatedModel_; }
   QCoro::Task<> preVerify() override;
@@ -167,9 +171,6 @@ class MainWindow final : public QMainWindow, public SearchWindow
   void changeEvent(QEvent *event) override;
 
  private:
-  struct OwnServices;
-
-  void init(HttpTransfer *transfer);
   void buildControls();
   void buildStatusBar();
   void buildTimers();
@@ -188,10 +189,10 @@ class MainWindow final : public QMainWindow, public SearchWindow
   void closeSideWindows();
   void setBusyPointer(bool busy);
 
-  std::unique_ptr<OwnServices> own_;  // only when the window made its own services
   AppServices services_;
   std::unique_ptr<ProgramOptions> setup_;
   HttpTransfer *transfer_ = nullptr;
+  TransferState *transferState_ = nullptr;
   SearchRun *searchRun_ = nullptr;
   ResultTableModel *resultsModel_ = nullptr;
   ResultTableModel *relatedModel_ = nullptr;

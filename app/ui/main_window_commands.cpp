@@ -39,7 +39,7 @@ void MainWindow::connectMenus()
   on(m.menuFind, [this] { emit findRequested(); });
   on(m.menuFindNext, [this] { emit findNextRequested(); });
 
-  on(m.menuStart, [this] { auto run = searchRun_->startSearch(); });
+  on(m.menuStart, [this] { runSearch(searchInput()); });
   on(m.menuStop, [this] { searchRun_->stopSearch(); });
   on(m.menuPlay, [this] { results_->playRow(); });
   on(m.menuPlaylist, [this] { emit playlistRequested(); });
@@ -91,7 +91,7 @@ void MainWindow::onToolbarButton(const QString &caption)
   if (caption == QStringLiteral("Setup")) {
     emit setupRequested(true);
   } else if (caption == QStringLiteral("Search")) {
-    auto run = searchRun_->startSearch();
+    runSearch(searchInput());
   } else if (caption == QStringLiteral("Stop")) {
     searchRun_->stopSearch();
   } else if (caption == QStringLiteral("Play")) {
@@ -111,7 +111,7 @@ void MainWindow::onToolbarButton(const QString &caption)
 
 void MainWindow::startSearchFromBox()
 {
-  auto run = searchRun_->SearchFromBox();
+  auto run = searchRun_->SearchFromBox(searchInput());
 }
 
 }  // namespace tessivar

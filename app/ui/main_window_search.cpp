@@ -9,6 +9,7 @@
 #include "results/result_table_model.h"
 #include "results/stream_format.h"
 #include "results/ui/results_grid.h"
+#include "search/search_run.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -200,28 +201,33 @@ void MainWindow::addSearchHistoryEntry(const QString &text)
   txtSearch_->setEditText(typed);
 }
 
+SearchInput MainWindow::searchInput(SearchRequestKind kind, const QString &letter, int page) const
+{
+  SearchInput input;
+  input.keywordText = searchText();
+  input.kind = kind;
+  input.letter = letter;
+  input.page = page;
+  input.mode = searchMode();
+  input.formats = setup_->formats;
+  input.connectionSpeed = setup_->connectionSpeed;
+  input.minBitRate = setup_->minBitRate;
+  input.minLength = setup_->minLength;
+  input.dataServer = dataServer_;
+  input.history = searchHistory();
+  return input;
+}
+
+void MainWindow::runSearch(const SearchInput &input)
+{
+  auto run = searchRun_->RunSearch(input);
+}
+
 SearchMode MainWindow::searchMode() const
 {
   if (optArch_->isChecked()) return SearchMode::Archive;
   if (optLib_->isChecked()) return SearchMode::Library;
   return SearchMode::Live;
-}
-
-FormatBoxes MainWindow::formatBoxes() const
-{
-  return setup_->formats;
-}
-QString MainWindow::connectionSpeed() const
-{
-  return setup_->connectionSpeed;
-}
-int MainWindow::minBitRate() const
-{
-  return setup_->minBitRate;
-}
-int MainWindow::minLength() const
-{
-  return setup_->minLength;
 }
 
 QCoro::Task<> MainWindow::preVerify()

@@ -54,17 +54,12 @@ TwipsRect startupGeometry(const SettingsStore &store, const TwipsRect &screen, c
   return place;
 }
 
-namespace {
-
-// The setup dialog over the main window's choices, on the given tab.
 SetupDialog *makeSetupDialog(MainWindow &window, QWidget *parent)
 {
   auto *dialog = new SetupDialog(window.programOptions(), window.services(), window.searchMode(), parent);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   return dialog;
 }
-
-}  // namespace
 
 QCoro::Task<bool> runStartup(MainWindow &window)
 {
@@ -76,8 +71,8 @@ QCoro::Task<bool> runStartup(MainWindow &window)
   }
 
   SplashWindow splash;
-  ClientReg reg(services.settings, services.prompter);
-  QObject::connect(&reg, &ClientReg::statusChanged, &splash, &SplashWindow::setStatus);
+  ServerDiscovery reg(services.settings, services.prompter, services.transfers);
+  QObject::connect(&reg, &ServerDiscovery::statusChanged, &splash, &SplashWindow::setStatus);
   reg.configureProxy = [&window] {
     SetupDialog *dialog = makeSetupDialog(window, nullptr);
     dialog->selectTab(setup_tab::proxy);
@@ -103,29 +98,6 @@ QCoro::Task<bool> runStartup(MainWindow &window)
   window.layoutWindow();
   window.GetSettings();
   co_return true;
-}
-
-void connectSetupDialog(MainWindow &window)
-{
-  auto modeless = std::make_shared<QPointer<SetupDialog>>();
-  QObject::connect(&window, &MainWindow::setupRequested, &window, [&window, modeless](bool modal) {
-    // One setup dialog at a time: two over the same values would undo each other's edits.
-    if (!modeless->isNull() && (*modeless)->isVisible()) {
-      (*modeless)->raise();
-      (*modeless)->activateWindow();
-      return;
-    }
-    if (modal) {
-      SetupDialog *dialog = makeSetupDialog(window, &window);
-      window.registerSideWindow(dialog);
-      dialog->exec();
-      return;
-    }
-    SetupDialog *dialog = makeSetupDialog(window, &window);
-    *modeless = dialog;
-    window.registerSideWindow(dialog);
-    dialog->show();
-  });
 }
 
 }  // namespace tessivar

@@ -6,10 +6,13 @@
 
 #include <qcoro/qcorotask.h>
 
+class QWidget;
+
 namespace tessivar {
 
 class MainWindow;
 class SettingsStore;
+class SetupDialog;
 
 // True when the screen's logical resolution is exactly 96 dots per inch (before Qt's scaling).
 bool isSmallFonts();
@@ -27,8 +30,7 @@ TwipsRect startupGeometry(const SettingsStore &store, const TwipsRect &screen, c
 // date; nothing has been written over the stored settings then, and the caller ends the program.
 QCoro::Task<bool> runStartup(MainWindow &window);
 
-// Opens the setup dialog when the main window asks for it: modally, or as a single modeless
-// window that is brought forward when asked again.
-void connectSetupDialog(MainWindow &window);
+// A setup dialog over the main window's choices, deleted when it closes.
+SetupDialog *makeSetupDialog(MainWindow &window, QWidget *parent);
 
 }  // namespace tessivar

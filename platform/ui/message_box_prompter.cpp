@@ -1,5 +1,6 @@
 #include "platform/ui/message_box_prompter.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace tessivar {
@@ -38,10 +39,23 @@ QMessageBox::StandardButtons boxButtons(PromptButtons buttons)
 
 }  // namespace
 
+QWidget *MessageBoxPrompter::boxParent() const
+{
+  if (parent_ && parent_->isVisible()) return parent_;
+  if (QWidget *active = QApplication::activeWindow()) return active;
+  const QWidgetList windows = QApplication::topLevelWidgets();
+  for (auto window = windows.crbegin(); window != windows.crend(); ++window) {
+    if ((*window)->isVisible() && (*window)->isWindow() && (*window)->windowType() != Qt::ToolTip &&
+        (*window)->windowType() != Qt::Popup)
+      return *window;
+  }
+  return parent_;
+}
+
 PromptAnswer MessageBoxPrompter::ask(PromptIcon icon, const QString &title, const QString &text,
                                      PromptButtons buttons)
 {
-  QMessageBox box(boxIcon(icon), title, text, boxButtons(buttons), parent_);
+  QMessageBox box(boxIcon(icon), title, text, boxButtons(buttons), boxParent());
   switch (box.exec()) {
     case QMessageBox::Cancel:
       return PromptAnswer::Cancel;

@@ -3,12 +3,12 @@
 #include "platform/prompter.h"
 
 #include <QPointer>
-
-class QWidget;
+#include <QWidget>
 
 namespace tessivar {
 
-// Asks with a real, modal QMessageBox over the given parent window.
+// Asks with a real, modal QMessageBox over the given parent window, or, while that is not shown
+// (during start-up), over the window the user sees (the splash).
 class MessageBoxPrompter final : public Prompter
 {
  public:
@@ -16,6 +16,9 @@ class MessageBoxPrompter final : public Prompter
   void setParent(QWidget *parent) { parent_ = parent; }
   PromptAnswer ask(PromptIcon icon, const QString &title, const QString &text,
                    PromptButtons buttons) override;
+  // The window a box is centred over: the parent when visible, else the active window, else the
+  // last visible top-level window; none when nothing is shown.
+  QWidget *boxParent() const;
 
  private:
   QPointer<QWidget> parent_;

@@ -2,6 +2,7 @@
 
 #include "base/settings_store.h"
 #include "platform/http_transfer.h"
+#include "platform/transfer_factory.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
 
@@ -105,7 +106,8 @@ class TestServerDiscovery final : public QObject
   std::unique_ptr<SettingsStore> store_;
   std::unique_ptr<FakePrompter> prompter_;
   std::unique_ptr<ScriptedServer> server_;
-  std::unique_ptr<ClientReg> reg_;
+  NetworkTransferFactory transfers_;
+  std::unique_ptr<ServerDiscovery> reg_;
 
   // Runs getServerInfo to its end and returns its result.
   QString discover(int timeoutMs = 10000)
@@ -135,7 +137,7 @@ class TestServerDiscovery final : public QObject
     prompter_ = std::make_unique<FakePrompter>();
     server_ = std::make_unique<ScriptedServer>();
     QVERIFY(server_->listen());
-    reg_ = std::make_unique<ClientReg>(*store_, *prompter_);
+    reg_ = std::make_unique<ServerDiscovery>(*store_, *prompter_, transfers_);
     reg_->timer3()->stop();  // the tests count the seconds themselves
     store_->setText(SettingKey::SiteHost, QStringLiteral("site.test"));
   }
@@ -173,7 +175,7 @@ class TestServerDiscovery final : public QObject
       if (target == "http://site.test/redirect35.asp") return page("data.test:8080<html>Data server</html>");
       return page("OK");
     };
-    QSignalSpy status(reg_.get(), &ClientReg::statusChanged);
+    QSignalSpy status(reg_.get(), &ServerDiscovery::statusChanged);
 
     QCOMPARE(discover(), u"data.test"_qs);
     QCOMPARE(server_->targets, (QList<QByteArray>{"http://site.test/redirect35.asp",
@@ -311,7 +313,7 @@ class TestServerDiscovery final : public QObject
     bool done = false;
     QCoro::connect(reg_->getServerInfo(), this, [&](const QString &) { done = true; });
     QTRY_COMPARE(server_->targets.size(), 1);
-    for (int second = 1; second < ClientReg::discoverySeconds; ++second) reg_->onTimer3();
+    for (int second = 1; second < ServerDiscovery::discoverySeconds; ++second) reg_->onTimer3();
     QTest::qWait(50);
     QVERIFY(prompter_->prompts.isEmpty());
     reg_->onTimer3();
@@ -332,7 +334,7 @@ class TestServerDiscovery final : public QObject
       done = true;
     });
     QTRY_COMPARE(asked, 1);
-    for (int second = 1; second < ClientReg::versionSeconds; ++second) reg_->onTimer3();
+    for (int second = 1; second < ServerDiscovery::versionSeconds; ++second) reg_->onTimer3();
     QTest::qWait(50);
     QCOMPARE(asked, 1);
     reg_->onTimer3();

@@ -5,6 +5,7 @@
 #include "support/proxy_fixture.h"
 #include "support/test_environment.h"
 
+#include <QNetworkAccessManager>
 #include <QPointer>
 #include <QSignalSpy>
 
@@ -100,6 +101,7 @@ class TestHttpTransfer final : public QObject
   void waitForFinishedReturnsOutcome();
   void waitForFinishedSurvivesDestroyedTransfer();
   void goesThroughProxy();
+  void sharedManagerKeepsEachProxy();
 };
 
 void TestHttpTransfer::deliversBlocksAsTheyArrive()
@@ -469,6 +471,31 @@ void TestHttpTransfer::goesThroughProxy()
   QTRY_COMPARE(log.outcomes.size(), 3);
   QCOMPARE(log.outcomes.last().errorNumber, transfer_error::CannotConnect);
   QCOMPARE(server.requests().size(), 2);
+}
+
+// Transfers over one manager, started together: each request goes the way its own transfer says.
+void TestHttpTransfer::sharedManagerKeepsEachProxy()
+{
+  test::ProxyFixture proxy;
+  QVERIFY2(proxy.start(), qPrintable(proxy.errorText()));
+  Server server;
+  QVERIFY(server.listen());
+  server.setScript(Server::page(200, "OK", "answer"));
+  QNetworkAccessManager manager;
+  NetworkHttpTransfer viaProxy(&manager, nullptr);
+  NetworkHttpTransfer direct(&manager, nullptr);
+  EventLog proxyLog(viaProxy);
+  EventLog directLog(direct);
+
+  viaProxy.setProxy(true, QStringLiteral("127.0.0.1"), proxy.port());
+  viaProxy.requestDocument(address(server, QStringLiteral("/proxied")));
+  direct.requestDocument(address(server, QStringLiteral("/direct")));
+  QTRY_VERIFY_WITH_TIMEOUT(!proxyLog.outcomes.isEmpty() && !directLog.outcomes.isEmpty(), 15000);
+  QCOMPARE(server.requests().size(), 2);
+  for (const QByteArray &request : server.requests()) {
+    const bool proxied = request.startsWith("GET /proxied ");
+    QCOMPARE(request.contains("Via: 1.1 " + test::ProxyFixture::viaName()), proxied);
+  }
 }
 
 TESSIVAR_TEST_MAIN(TestHttpTransfer)

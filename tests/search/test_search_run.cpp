@@ -3,6 +3,7 @@
 
 #include "base/product.h"
 #include "platform/http_transfer_network.h"
+#include "platform/transfer_state.h"
 #include "search/search_clock.h"
 #include "search/search_query.h"
 #include "search/search_run.h"
@@ -68,6 +69,7 @@ class TestSearchRun : public QObject
   std::unique_ptr<FakeSearchWindow> window;
   std::unique_ptr<NetworkHttpTransfer> transfer;
   std::unique_ptr<FakePrompter> prompter;
+  std::unique_ptr<TransferState> state;
   std::unique_ptr<SearchRun> run;
 
   // Starts a run with the given entry point and waits until it has ended.
@@ -82,7 +84,7 @@ class TestSearchRun : public QObject
   bool keywordSearch(const QString &text)
   {
     window->text = text;
-    return runToEnd([this] { run->RunSearch(false, false, QString(), 0); });
+    return runToEnd([this] { run->RunSearch(window->input()); });
   }
 
   // The window is back in its idle state and nothing is left running.
@@ -111,12 +113,14 @@ class TestSearchRun : public QObject
     prompter->onAsk = [this](const FakePrompter::Prompt &prompt) {
       window->log << QStringLiteral("prompt:") + prompt.text;
     };
-    run = std::make_unique<SearchRun>(*window, *transfer, *prompter);
+    state = std::make_unique<TransferState>();
+    run = std::make_unique<SearchRun>(*window, *transfer, *state, *prompter);
   }
 
   void cleanup()
   {
     run.reset();
+    state.reset();
     transfer.reset();
     window.reset();
     server.reset();
@@ -168,7 +172,7 @@ class TestSearchRun : public QObject
                        HttpTestServer::send(first), HttpTestServer::hold(), HttpTestServer::send(second)});
     QSignalSpy finished(run.get(), &SearchRun::searchFinished);
     window->text = QStringLiteral("any");
-    run->RunSearch(false, false, QString(), 0);
+    run->RunSearch(window->input());
 
     QTRY_COMPARE(window->results.rowCount(), 2);
     QVERIFY(run->isSearching());
@@ -187,12 +191,12 @@ class TestSearchRun : public QObject
                        HttpTestServer::send(first), HttpTestServer::hold()});
     QSignalSpy finished(run.get(), &SearchRun::searchFinished);
     window->text = QStringLiteral("any");
-    run->RunSearch(false, false, QString(), 0);
+    run->RunSearch(window->input());
     QTRY_COMPARE(window->results.rowCount(), 2);
 
     run->stopSearch();
     QVERIFY(finished.wait(10000));
-    QVERIFY(run->stopRequested());
+    QVERIFY(state->stopRequested());
     QCOMPARE(window->results.rowCount(), 2);
     QCOMPARE(window->resultsCaption, QStringLiteral("  Search Results (2)"));
     QVERIFY(prompter->prompts.isEmpty());
@@ -204,7 +208,7 @@ class TestSearchRun : public QObject
     server->setScript({HttpTestServer::hold()});
     QSignalSpy finished(run.get(), &SearchRun::searchFinished);
     window->text = QStringLiteral("any");
-    run->RunSearch(false, false, QString(), 0);
+    run->RunSearch(window->input());
     QTRY_COMPARE(server->requests().size(), 1);
     run->stopSearch();
     QVERIFY(finished.wait(10000));
@@ -225,7 +229,7 @@ class TestSearchRun : public QObject
     for (const auto &prompt : std::as_const(prompter->prompts)) QCOMPARE(prompt.icon, PromptIcon::Critical);
     QCOMPARE(prompter->prompts[1].title, QStringLiteral("Tessivar"));
     QCOMPARE(prompter->prompts[2].title, QStringLiteral("Tessivar"));
-    QCOMPARE(run->transferError(), -1);
+    QCOMPARE(state->transferError(), -1);
     QCOMPARE(window->results.rowCount(), 0);
     // The search box is usable again before the last message.
     QCOMPARE(window->log.mid(window->log.size() - 3),
@@ -263,7 +267,7 @@ class TestSearchRun : public QObject
     QVERIFY(keywordSearch(QStringLiteral("any")));
 
     QCOMPARE(prompter->texts(), (QStringList{retrievingError(), connectingError()}));
-    QVERIFY(run->transferError() != 0);
+    QVERIFY(state->transferError() != 0);
     QCOMPARE(window->results.rowCount(), 0);
     verifyIdleAfterRun();
   }
@@ -300,8 +304,9 @@ class TestSearchRun : public QObject
   {
     servePage(pageStart + liveAnchor("Jazz FM") + pageEnd);
     window->text = QStringLiteral("Jazz");
-    run->setGenreFormatCode(2);
-    QVERIFY(runToEnd([this] { run->RunSearch(false, false, QString(), 0); }));
+    SearchInput genre = window->input();
+    genre.genreFormatCode = 2;
+    QVERIFY(runToEnd([this, genre] { run->RunSearch(genre); }));
     QVERIFY(server->requests().first().contains("T1=Jazz&"));
     QVERIFY(server->requests().first().contains("&FMT=2&"));
     QCOMPARE(window->text, QString());
@@ -309,8 +314,7 @@ class TestSearchRun : public QObject
 
     // "&Start Search" drops the genre again.
     window->text = QStringLiteral("Jazz");
-    QVERIFY(runToEnd([this] { run->startSearch(); }));
-    QCOMPARE(run->genreFormatCode(), -1);
+    QVERIFY(runToEnd([this] { run->RunSearch(window->input()); }));
     QVERIFY(!server->requests().last().contains("FMT="));
     QCOMPARE(window->text, QStringLiteral("Jazz"));
   }
@@ -332,12 +336,12 @@ class TestSearchRun : public QObject
   void emptyBoxIsRefusedWithoutTouchingTheWindow()
   {
     window->text.clear();
-    run->SearchFromBox();
+    run->SearchFromBox(window->input());
     QCOMPARE(prompter->texts(), QStringList{QStringLiteral("Please enter search text.")});
     QCOMPARE(prompter->prompts[0].icon, PromptIcon::Information);
     QCOMPARE(prompter->prompts[0].title, QStringLiteral("Tessivar! Broadcast"));
 
-    run->RunSearch(false, false, QString(), 0);
+    run->RunSearch(window->input());
     QCOMPARE(prompter->prompts.size(), 2);
     QCOMPARE(prompter->prompts[1].text, emptyKeywordsMessage());
     QCOMPARE(prompter->prompts[1].icon, PromptIcon::Critical);
@@ -354,11 +358,12 @@ class TestSearchRun : public QObject
     server->setScript({HttpTestServer::hold()});
     QSignalSpy finished(run.get(), &SearchRun::searchFinished);
     window->text = QStringLiteral("first");
-    run->RunSearch(false, false, QString(), 0);
+    run->RunSearch(window->input());
     QTRY_COMPARE(server->requests().size(), 1);
-    run->setGenreFormatCode(5);
     window->text = QStringLiteral("second");
-    run->RunSearch(false, false, QString(), 0);
+    SearchInput second = window->input();
+    second.genreFormatCode = 5;
+    run->RunSearch(second);
     QVERIFY(run->isSearching());
     run->stopSearch();
     QVERIFY(finished.wait(10000));
@@ -372,7 +377,7 @@ class TestSearchRun : public QObject
     server->setScript({HttpTestServer::send(HttpTestServer::head(200, "OK", 5000)), HttpTestServer::hold()});
     QSignalSpy finished(run.get(), &SearchRun::searchFinished);
     window->text = QStringLiteral("any");
-    run->RunSearch(false, false, QString(), 0);
+    run->RunSearch(window->input());
     QTRY_COMPARE(server->requests().size(), 1);
 
     window->unloading = true;
@@ -393,7 +398,7 @@ class TestSearchRun : public QObject
     QSignalSpy started(window.get(), &FakeSearchWindow::preVerifyStarted);
     QSignalSpy finished(run.get(), &SearchRun::searchFinished);
     window->text = QStringLiteral("owl");
-    run->RunSearch(false, false, QString(), 0);
+    run->RunSearch(window->input());
     QVERIFY(started.wait(10000));
 
     window->unloading = true;
@@ -409,11 +414,11 @@ class TestSearchRun : public QObject
     server->setScript({HttpTestServer::send(HttpTestServer::head(200, "OK", 5000)), HttpTestServer::hold()});
     QSignalSpy finished(run.get(), &SearchRun::searchFinished);
     window->text = QStringLiteral("any");
-    run->RunSearch(false, false, QString(), 0);
+    run->RunSearch(window->input());
     QTRY_COMPARE(server->requests().size(), 1);
     QVERIFY(!transfer->isIdle());
 
-    run->setStopRequested(true);
+    state->setStopRequested(true);
     QVERIFY(finished.wait(10000));
     QVERIFY(prompter->prompts.isEmpty());
     verifyIdleAfterRun();
@@ -424,7 +429,7 @@ class TestSearchRun : public QObject
     server->setScript({HttpTestServer::hold()});
     QSignalSpy finished(run.get(), &SearchRun::searchFinished);
     window->text = QStringLiteral("any");
-    run->RunSearch(false, false, QString(), 0);
+    run->RunSearch(window->input());
     QTRY_COMPARE(server->requests().size(), 1);
 
     window.reset();
@@ -443,8 +448,8 @@ class TestSearchRun : public QObject
     QCOMPARE(searchClockText(3725), QStringLiteral("062:05"));
 
     QCOMPARE(run->clockTimer()->objectName(), QStringLiteral("Timer2"));
-    QCOMPARE(run->idleTimer()->objectName(), QStringLiteral("Timer1"));
-    QVERIFY(run->idleTimer()->isActive());
+    QCOMPARE(state->idleTimer()->objectName(), QStringLiteral("Timer1"));
+    QVERIFY(state->idleTimer()->isActive());
     QCOMPARE(run->clockTimer()->interval(), 1000);
 
     window->statusPanels[1] = QStringLiteral("Done");
@@ -457,11 +462,11 @@ class TestSearchRun : public QObject
     QCOMPARE(run->elapsedSeconds(), 600);
     QCOMPARE(window->statusPanels[2], QStringLiteral("010:00"));
 
-    run->setIdleTicks(49999);
-    run->idleTick();
-    QCOMPARE(run->idleTicks(), 50000);
-    run->idleTick();
-    QCOMPARE(run->idleTicks(), 0);
+    state->setIdleTicks(49999);
+    state->idleTick();
+    QCOMPARE(state->idleTicks(), 50000);
+    state->idleTick();
+    QCOMPARE(state->idleTicks(), 0);
   }
 };
 

@@ -42,6 +42,23 @@ void FakeSearchWindow::showTotalPages(const QString &totalPages)
   totalPagesShown << totalPages;
 }
 
+SearchInput FakeSearchWindow::input(SearchRequestKind kind, const QString &letter, int page) const
+{
+  SearchInput value;
+  value.keywordText = text;
+  value.kind = kind;
+  value.letter = letter;
+  value.page = page;
+  value.mode = mode;
+  value.formats = formats;
+  value.connectionSpeed = speed;
+  value.minBitRate = bitRate;
+  value.minLength = length;
+  value.dataServer = server;
+  value.history = SearchHistory(history);
+  return value;
+}
+
 QCoro::Task<> FakeSearchWindow::preVerify()
 {
   ++preVerifyCalls;

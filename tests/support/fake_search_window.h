@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/result_table_model.h"
+#include "search/search_query.h"
 #include "search/search_window.h"
 
 #include <QObject>
@@ -31,19 +32,15 @@ class FakeSearchWindow final : public QObject, public SearchWindow
   int progressMaximum() const override { return progressMax; }
   void setProgressMaximum(int maximum) override { progressMax = maximum; }
   void setProgressValue(int value) override { progressValue = value; }
-  QString searchText() const override { return text; }
   void setSearchText(const QString &value) override { text = value; }
-  SearchHistory searchHistory() const override { return SearchHistory(history); }
   void addSearchHistoryEntry(const QString &entry) override { history << entry; }
-  SearchMode searchMode() const override { return mode; }
-  FormatBoxes formatBoxes() const override { return formats; }
-  QString connectionSpeed() const override { return speed; }
-  int minBitRate() const override { return bitRate; }
-  int minLength() const override { return length; }
-  QString dataServer() const override { return server; }
   ResultTableModel *resultsModel() override { return &results; }
   ResultTableModel *relatedModel() override { return &related; }
   QCoro::Task<> preVerify() override;
+
+  // What a search of the given kind would be handed: the fake window's state as one value.
+  SearchInput input(SearchRequestKind kind = SearchRequestKind::Keyword, const QString &letter = {},
+                    int page = 0) const;
 
   // The eight player formats and the MPEG box ticked, the four FTP-link boxes clear.
   static FormatBoxes defaultFormats();

@@ -4,6 +4,7 @@
 #include "base/settings_store.h"
 #include "platform/app_services.h"
 #include "support/fake_prompter.h"
+#include "support/test_services.h"
 
 #include <QTemporaryDir>
 
@@ -19,7 +20,7 @@ struct MainWindowFixture
       std::make_unique<SettingsStore>(folder.filePath(QStringLiteral("settings.ini")));
   FakePrompter prompter;
   FakeShellOpener shell;
-  AppServices services{*settings, prompter, shell};
+  AppServices services = testServices(*settings, prompter, shell);
   std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>(services);
 
   template <typename T>

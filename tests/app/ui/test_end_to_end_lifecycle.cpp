@@ -13,6 +13,7 @@
 #include "support/directory_fixture.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
+#include "support/test_services.h"
 
 #include <QAction>
 #include <QApplication>
@@ -105,7 +106,7 @@ class TestEndToEndLifecycle final : public QObject
     store_->setText(SettingKey::ProxyPort, QString::number(proxy.port()));
     QVERIFY(!store_->contains(SettingKey::LastQueryServer));
 
-    const AppServices services{*store_, prompter_, shell_};
+    const AppServices services = test::testServices(*store_, prompter_, shell_);
     MainWindow window(services);
     QVERIFY(start(window));
     QCOMPARE(store_->text(SettingKey::LastQueryServer), u"127.0.0.1"_qs);
@@ -136,7 +137,7 @@ class TestEndToEndLifecycle final : public QObject
     store_->setText(SettingKey::ProxyPort, QString::number(proxy.port()));
     store_->setText(SettingKey::LastSearch, u"kept"_qs);
 
-    const AppServices services{*store_, prompter_, shell_};
+    const AppServices services = test::testServices(*store_, prompter_, shell_);
     {
       MainWindow window(services);
       QVERIFY(!start(window));
@@ -158,7 +159,7 @@ class TestEndToEndLifecycle final : public QObject
   void exitWritesEveryKeyAndTheNextStartRestoresThem()
   {
     store_->setText(SettingKey::LastQueryServer, u"127.0.0.1:%1"_qs.arg(directory_.port()));
-    const AppServices services{*store_, prompter_, shell_};
+    const AppServices services = test::testServices(*store_, prompter_, shell_);
     TwipsRect placed;
     {
       MainWindow window(services);

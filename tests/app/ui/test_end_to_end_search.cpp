@@ -166,7 +166,7 @@ class TestEndToEndSearch final : public QObject
     QSignalSpy finished(&window().searchRun(), &SearchRun::searchFinished);
     // What "&List All Stations" does.
     window().setSearchText(u"ALL"_qs);
-    auto run = window().searchRun().RunSearch(true, false, QString(), 0);
+    auto run = window().searchRun().RunSearch(window().searchInput(SearchRequestKind::ListAll));
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
 
     QCOMPARE(column(0), liveEntries);

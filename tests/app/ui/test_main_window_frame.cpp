@@ -4,6 +4,7 @@
 #include "app/ui/main_toolbar.h"
 #include "app/ui/preset_bar.h"
 #include "base/twips.h"
+#include "platform/transfer_state.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
@@ -203,7 +204,7 @@ class TestMainWindowFrame final : public QObject
 
     // The button reading "Stop" stops the run.
     window.toolbar()->item(3)->click();
-    QVERIFY(window.searchRun().stopRequested());
+    QVERIFY(window.transferState().stopRequested());
 
     window.unlockAfterSearch();
     QCOMPARE(toolbar->item(3)->text(), QStringLiteral("Search"));

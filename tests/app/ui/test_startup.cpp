@@ -1,3 +1,4 @@
+#include "app/ui/application.h"
 #include "app/ui/startup.h"
 
 #include "app/ui/main_window.h"
@@ -6,6 +7,7 @@
 #include "startup_driver.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
+#include "support/test_services.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -131,7 +133,7 @@ class TestStartup final : public QObject
     QVERIFY(server.listen());
     store_->setText(SettingKey::LastQueryServer, server.hostPort());
     store_->setText(SettingKey::LastSearch, u"jazz"_qs);
-    const AppServices services{*store_, prompter_, shell_};
+    const AppServices services = test::testServices(*store_, prompter_, shell_);
     MainWindow window(services);
 
     QVERIFY(start(window));
@@ -151,9 +153,9 @@ class TestStartup final : public QObject
 
   void oneSetupDialogAtATime()
   {
-    const AppServices services{*store_, prompter_, shell_};
+    const AppServices services = test::testServices(*store_, prompter_, shell_);
     MainWindow window(services);
-    connectSetupDialog(window);
+    wireMainWindow(window);
     const auto setupDialogs = [] {
       int count = 0;
       const auto widgets = QApplication::topLevelWidgets();
@@ -181,7 +183,7 @@ class TestStartup final : public QObject
     store_->setText(SettingKey::LastQueryServer, server.hostPort());
     store_->setText(SettingKey::Width, u"12345"_qs);
     store_->setText(SettingKey::LastSearch, u"jazz"_qs);
-    const AppServices services{*store_, prompter_, shell_};
+    const AppServices services = test::testServices(*store_, prompter_, shell_);
     {
       MainWindow window(services);
       QVERIFY(!start(window));
@@ -214,7 +216,7 @@ class TestStartup final : public QObject
       const QString host = line.mid(13);
       store_->setText(SettingKey::LastQueryServer, host);
       prompter_ = FakePrompter();
-      const AppServices services{*store_, prompter_, shell_};
+      const AppServices services = test::testServices(*store_, prompter_, shell_);
       MainWindow window(services);
       const bool started = start(window);
       server.terminate();

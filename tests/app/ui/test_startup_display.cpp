@@ -6,6 +6,7 @@
 #include "platform/app_services.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
+#include "support/test_services.h"
 
 #include <QApplication>
 #include <QFile>
@@ -31,7 +32,7 @@ class TestStartupDisplay final : public QObject
     prompter.answers = {PromptAnswer::Ok, PromptAnswer::Ok, PromptAnswer::Cancel, PromptAnswer::No,
                         PromptAnswer::Ok};
     test::FakeShellOpener shell;
-    MainWindow window(AppServices{store, prompter, shell});
+    MainWindow window(test::testServices(store, prompter, shell));
 
     bool done = false;
     QCoro::connect(runStartup(window), this, [&](bool) { done = true; });

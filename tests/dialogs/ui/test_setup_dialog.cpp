@@ -5,6 +5,7 @@
 #include "platform/app_services.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
+#include "support/test_services.h"
 
 #include <QAccessible>
 #include <QCheckBox>
@@ -57,7 +58,7 @@ class TestSetupDialog final : public QObject
     store_->setText(SettingKey::SiteHost, QStringLiteral("site.test"));
     prompter_ = FakePrompter();
     shell_ = FakeShellOpener();
-    services_ = std::make_unique<AppServices>(AppServices{*store_, prompter_, shell_});
+    services_ = std::make_unique<AppServices>(test::testServices(*store_, prompter_, shell_));
     state_ = std::make_unique<ProgramOptions>(*store_);
   }
 

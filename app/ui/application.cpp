@@ -1,0 +1,79 @@
+#include "app/ui/application.h"
+
+#include "app/ui/main_window.h"
+#include "app/ui/startup.h"
+#include "dialogs/ui/setup_dialog.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+
+#include <qcoro/qcorotask.h>
+
+namespace tessivar {
+
+Application::Application()
+    : services_{settings_, prompter_, shell_, transfers_, processes_, associations_, embeddedPlayer_},
+      window_(std::make_unique<MainWindow>(services_))
+{
+  prompter_.setParent(window_.get());
+  wireMainWindow(*window_);
+}
+
+Application::~Application()
+{
+  // The window refers to the services, which are members of this object.
+  window_.reset();
+}
+
+void Application::start()
+{
+  QTimer::singleShot(0, this, [this] {
+    QCoro::connect(runStartup(*window_), this, [this](bool started) { onStarted(started); });
+  });
+}
+
+void Application::onStarted(bool started)
+{
+  if (!started) {
+    QApplication::exit(0);
+    return;
+  }
+  window_->show();
+  QApplication::setQuitOnLastWindowClosed(true);
+  // However the program ends (also with the window hidden in the tray when another window
+  // closes last), the main window's closing steps run and save its state; they run once.
+  connect(qApp, &QCoreApplication::aboutToQuit, window_.get(), [this] { window_->close(); });
+}
+
+namespace {
+
+void wireSetupDialog(MainWindow &window)
+{
+  auto modeless = std::make_shared<QPointer<SetupDialog>>();
+  QObject::connect(&window, &MainWindow::setupRequested, &window, [&window, modeless](bool modal) {
+    // One setup dialog at a time: two over the same values would undo each other's edits.
+    if (!modeless->isNull() && (*modeless)->isVisible()) {
+      (*modeless)->raise();
+      (*modeless)->activateWindow();
+      return;
+    }
+    SetupDialog *dialog = makeSetupDialog(window, &window);
+    window.registerSideWindow(dialog);
+    if (modal) {
+      dialog->exec();
+      return;
+    }
+    *modeless = dialog;
+    dialog->show();
+  });
+}
+
+}  // namespace
+
+void wireMainWindow(MainWindow &window)
+{
+  wireSetupDialog(window);
+}
+
+}  // namespace tessivar

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "base/settings_store.h"
+#include "platform/app_services.h"
+#include "platform/embedded_player.h"
+#include "platform/file_associations.h"
+#include "platform/process_starter.h"
+#include "platform/shell_opener.h"
+#include "platform/transfer_factory.h"
+#include "platform/ui/message_box_prompter.h"
+
+#include <QObject>
+
+#include <memory>
+
+namespace tessivar {
+
+class MainWindow;
+
+// The one place that builds the program: the settings store, the seams to the outside, the main
+// window, and the wiring of the window's requests to the parts that serve them.
+class Application final : public QObject
+{
+  Q_OBJECT
+  Q_DISABLE_COPY_MOVE(Application)
+
+ public:
+  Application();
+  ~Application() override;
+
+  // Runs the start-up from the event loop: the window shows when it succeeds, the program ends
+  // when it does not.
+  void start();
+
+  MainWindow &mainWindow() { return *window_; }
+  const AppServices &services() const { return services_; }
+
+ private:
+  void onStarted(bool started);
+
+  SettingsStore settings_;
+  MessageBoxPrompter prompter_;
+  DesktopShellOpener shell_;
+  NetworkTransferFactory transfers_;
+  DetachedProcessStarter processes_;
+  DesktopFileAssociations associations_;
+  MpvPlayerEngine embeddedPlayer_;
+  AppServices services_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+// Connects the main window's requests to what serves them (the setup dialog, ...). The
+// application does it once; tests may do it for a window of their own.
+void wireMainWindow(MainWindow &window);
+
+}  // namespace tessivar

@@ -1,0 +1,98 @@
+#include "platform/transfer_state.h"
+
+#include "platform/http_transfer.h"
+
+#include <QPointer>
+#include <QTimer>
+
+#include <utility>
+
+namespace tessivar {
+
+TransferState::TransferState(QObject *parent) : QObject(parent), timer1_(new QTimer(this))
+{
+  timer1_->setObjectName(QStringLiteral("Timer1"));
+  timer1_->setInterval(1000);
+  connect(timer1_, &QTimer::timeout, this, &TransferState::idleTick);
+  timer1_->start();
+}
+
+TransferState::~TransferState() = default;
+
+void TransferState::setStopRequested(bool stop)
+{
+  stopRequested_ = stop;
+  notify();
+}
+
+void TransferState::setTransferDone(bool done)
+{
+  transferDone_ = done;
+  notify();
+}
+
+void TransferState::setTransferError(int number)
+{
+  transferError_ = number;
+  notify();
+}
+
+void TransferState::setIdleTicks(int ticks)
+{
+  idleTicks_ = ticks;
+  notify();
+}
+
+void TransferState::clearForRequest()
+{
+  stopRequested_ = false;
+  transferDone_ = false;
+  transferError_ = 0;
+  idleTicks_ = 0;
+  notify();
+}
+
+void TransferState::idleTick()
+{
+  idleTicks_ += 1;
+  if (idleTicks_ > idleTicksWrap) idleTicks_ = 0;
+  notify();
+}
+
+QCoro::Task<> TransferState::waitForTransfer(HttpTransfer &transfer)
+{
+  const QPointer<TransferState> self(this);
+  const QPointer<HttpTransfer> guard(&transfer);
+  // The transfer is idle again before its closing event arrives, so "not busy" ends the wait
+  // also when the transfer ended without its end or an error (cancelled by a newer request).
+  const QMetaObject::Connection ended =
+      connect(&transfer, &HttpTransfer::finishedAny, this, &TransferState::wake);
+  while (guard && transfer.isBusy() && !stopRequested_ && !transferDone_ && transferError_ == 0) {
+    co_await nextChange();
+    if (!self) co_return;
+  }
+  disconnect(ended);
+}
+
+void TransferState::notify()
+{
+  emit changed();
+  wake();
+}
+
+void TransferState::wake()
+{
+  if (waiters_.empty() || wakeScheduled_) return;
+  wakeScheduled_ = true;
+  QTimer::singleShot(0, this, [this] {
+    wakeScheduled_ = false;
+    const std::vector<std::coroutine_handle<>> waiters = std::exchange(waiters_, {});
+    const QPointer<TransferState> self(this);
+    for (const std::coroutine_handle<> waiter : waiters) {
+      if (!self) return;  // the state went away while an earlier waiter ran; the rest never resume
+      waiter.resume();
+    }
+  });
+}
+
+}  // namespace tessivar
