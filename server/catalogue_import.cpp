@@ -211,7 +211,7 @@ std::ifstream openFile(const std::string &path)
 CsvReader csvWithColumns(std::istream &in, const std::string &path,
                          std::initializer_list<const char *> required)
 {
-  CsvReader reader(in);
+  CsvReader reader(in, path);
   for (const char *column : required) {
     if (!reader.hasColumn(column)) throw std::runtime_error(path + ": no column \"" + column + "\"");
   }

@@ -1,12 +1,21 @@
 #include "server/csv_reader.h"
 
+#include <stdexcept>
+#include <string_view>
+
 namespace tessivar::directory {
 
-CsvReader::CsvReader(std::istream &in) : in_(in)
+CsvReader::CsvReader(std::istream &in, std::string name) : in_(in), name_(std::move(name))
 {
-  if (auto first = readRecord()) {
+  // A byte order mark is skipped before reading, so that a quote after it still opens the first name.
+  std::string start;
+  for (const char mark : std::string_view("\xEF\xBB\xBF")) {
+    if (in_.peek() != static_cast<unsigned char>(mark)) break;
+    start.push_back(static_cast<char>(in_.get()));
+  }
+  if (start.size() == 3) start.clear();  // otherwise the bytes begin a character of the first name
+  if (auto first = readRecord(std::move(start))) {
     header_ = std::move(*first);
-    if (!header_.empty() && header_.front().rfind("\xEF\xBB\xBF", 0) == 0) header_.front().erase(0, 3);
     for (std::size_t i = 0; i < header_.size(); ++i) columns_.emplace(header_[i], i);
   }
 }
@@ -27,16 +36,17 @@ std::string CsvReader::field(const std::vector<std::string> &row, const std::str
   return row[found->second];
 }
 
-std::optional<std::vector<std::string>> CsvReader::readRecord()
+std::optional<std::vector<std::string>> CsvReader::readRecord(std::string current)
 {
   std::vector<std::string> fields;
-  std::string current;
+  const std::size_t firstLine = line_;
   bool quoted = false;
   bool fieldQuoted = false;
-  bool any = false;
+  bool any = !current.empty();
   char c = 0;
   while (in_.get(c)) {
     any = true;
+    if (c == '\n') ++line_;
     if (quoted) {
       if (c == '"') {
         if (in_.peek() == '"') {
@@ -59,6 +69,7 @@ std::optional<std::vector<std::string>> CsvReader::readRecord()
       current.clear();
     } else if (c == '\r') {
       if (in_.peek() == '\n') in_.get(c);
+      ++line_;
       break;
     } else if (c == '\n') {
       break;
@@ -67,6 +78,10 @@ std::optional<std::vector<std::string>> CsvReader::readRecord()
     }
   }
   if (!any) return std::nullopt;
+  // Taking the rest of the file as one field would lose every row after it without a word.
+  if (quoted)
+    throw std::runtime_error((name_.empty() ? std::string() : name_ + ": ") + "the row that begins on line " +
+                             std::to_string(firstLine) + " has a quoted field that is never closed");
   fields.push_back(std::move(current));
   return fields;
 }

@@ -32,7 +32,10 @@ WordPattern parseWord(QString word)
     (word.back() == u'$' ? pattern.fieldEnd : pattern.wordEnd) = true;
     word.chop(1);
   }
-  pattern.core = word.left(maxWordLength);
+  // A cut between the two halves of a surrogate pair would leave half a character to look for.
+  qsizetype length = std::min(word.size(), qsizetype(maxWordLength));
+  if (length < word.size() && word[length - 1].isHighSurrogate()) --length;
+  pattern.core = word.left(length);
   pattern.folded = foldedText(pattern.core);
   return pattern;
 }
@@ -153,7 +156,9 @@ std::string fullTextQuery(const SearchExpression &expression, SearchScope scope)
   for (const auto &alternative : expression.alternatives) {
     QStringList words;
     for (const auto &word : alternative) {
-      if (word.core.size() >= indexedLength && !words.contains(word.core)) words << word.core;
+      // The index counts characters; a character beyond the BMP takes two UTF-16 units.
+      const bool indexed = QStringView(word.core).toUcs4().size() >= indexedLength;
+      if (indexed && !words.contains(word.core)) words << word.core;
     }
     if (words.isEmpty()) return {};
     // FTS5 walks an AND from its first phrase and skips ahead in the others, so the phrase with the
