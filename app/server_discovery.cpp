@@ -1,6 +1,7 @@
 #include "app/server_discovery.h"
 
 #include "base/product.h"
+#include "base/program_options.h"
 #include "base/settings_store.h"
 #include "platform/http_transfer.h"
 #include "platform/prompter.h"
@@ -101,7 +102,7 @@ void ServerDiscovery::applyProxy()
 {
   proxyHost_ = store_.text(SettingKey::ProxyHost);
   if (const auto port = store_.wholeNumber(SettingKey::ProxyPort)) proxyPort_ = *port;
-  http_->setProxy(!proxyHost_.isEmpty(), proxyHost_, proxyPort_);
+  http_->setProxy(proxyHostInUse(proxyHost_), proxyHost_, proxyPort_);
 }
 
 void ServerDiscovery::startRequest(const QString &address)

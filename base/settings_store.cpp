@@ -27,7 +27,10 @@ SettingsStore::~SettingsStore() = default;
 QString SettingsStore::read(const QString &name, const QString &defaultText) const
 {
   const QVariant value = settings_->value(group + QLatin1Char('/') + name);
-  return value.isValid() ? value.toString() : defaultText;
+  if (!value.isValid()) return defaultText;
+  // The file format reads a value with unquoted commas as a list: join it back into its text.
+  if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(QLatin1Char(','));
+  return value.toString();
 }
 
 void SettingsStore::write(const QString &name, const QString &value)

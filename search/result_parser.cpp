@@ -242,8 +242,9 @@ void ResultPageParser::extract(QByteArrayView block)
         break;
       }
       scanned_ = at + 1;
-      if (at == 0 || lower(data[at - 1]) != 'a' || lower(data[at + 2]) != 'r' || lower(data[at + 3]) != 'e' ||
-          lower(data[at + 4]) != 'f')
+      // An open tag is "<A HREF" in any letter case; "a href" in a result's text is text.
+      if (at < 2 || data[at - 2] != '<' || lower(data[at - 1]) != 'a' || lower(data[at + 2]) != 'r' ||
+          lower(data[at + 3]) != 'e' || lower(data[at + 4]) != 'f')
         continue;
       if (open_ >= 0) ++openedAgain_;
       open_ = at - 1;

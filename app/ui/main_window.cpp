@@ -16,6 +16,7 @@
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -134,6 +135,7 @@ void MainWindow::buildControls()
   txtSearch_ = new QComboBox(frameTop_);
   txtSearch_->setObjectName(QStringLiteral("txtSearch"));
   txtSearch_->setAccessibleName(QStringLiteral("Search text"));
+  txtSearch_->view()->setAccessibleName(QStringLiteral("Searches so far"));
   txtSearch_->setEditable(true);
   txtSearch_->setInsertPolicy(QComboBox::NoInsert);
   txtSearch_->setCompleter(nullptr);
@@ -205,7 +207,7 @@ void MainWindow::buildControls()
 
   // Hidden helpers: the drag label of the presets and the splash picture kept for the About window.
   lblMove_ = makeLabel(QStringLiteral("lblMove"), QString(), central);
-  lblMove_->setAccessibleName(QStringLiteral("lblMove"));
+  lblMove_->setAccessibleDescription(QStringLiteral("Preset being dragged"));
   lblMove_->hide();
   picSplash_ = makeLabel(QStringLiteral("picSplash"), QString(), central);
   picSplash_->setAccessibleName(QStringLiteral("picSplash"));
@@ -223,7 +225,8 @@ void MainWindow::buildStatusBar()
   const double dpi = screenDpi();
   for (int panel = 1; panel <= 3; ++panel) {
     auto *label = makeLabel(QStringLiteral("statbarPanel") + QString::number(panel), QString(), bar);
-    label->setAccessibleName(QStringLiteral("Status panel ") + QString::number(panel));
+    // A screen reader reads the panel's text; the description says which panel it is.
+    label->setAccessibleDescription(QStringLiteral("Status panel ") + QString::number(panel));
     label->setFrameShape(QFrame::Panel);
     label->setFrameShadow(QFrame::Sunken);
     label->setContentsMargins(3, 0, 3, 0);

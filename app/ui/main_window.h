@@ -133,6 +133,9 @@ class MainWindow final : public QMainWindow, public SearchWindow
   ResultTableModel *relatedModel() override { return relatedModel_; }
   QCoro::Task<> preVerify() override;
 
+  // No menu to hide the toolbar: nothing would bring it back.
+  QMenu *createPopupMenu() override { return nullptr; }
+
  public slots:
   // TimerFlash's tick: lblV red for 1000 ms, then green for 200 ms.
   void flashTick();

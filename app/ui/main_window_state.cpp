@@ -56,7 +56,7 @@ void MainWindow::GetSettings()
 
   setSearchText(store.text(SettingKey::LastSearch));
   loadPresetNames();
-  transfer_->setProxy(!setup_->proxyHost.isEmpty(), setup_->proxyHost, setup_->proxyPort);
+  transfer_->setProxy(proxyHostInUse(setup_->proxyHost), setup_->proxyHost, setup_->proxyPort);
   setup_->load();
   const QString playHint = results_layout::gridToolTip(setup_->chkBrow);
   results_->setToolTip(playHint);

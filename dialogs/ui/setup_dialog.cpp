@@ -435,7 +435,9 @@ bool SetupDialog::eventFilter(QObject *watched, QEvent *event)
 {
   if (event->type() == QEvent::KeyPress) {
     const auto &key = static_cast<const QKeyEvent &>(*event);
-    if (watched == txtB || watched == txtT || watched == txtPort) return refusedInNumberBox(key);
+    // Enter in a number box is one more key the box discards; it does not press OK.
+    if (watched == txtB || watched == txtT || watched == txtPort)
+      return refusedInNumberBox(key) || key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
     if ((watched == comboB || watched == comboB->lineEdit()) && !key.text().isEmpty() &&
         key.text().at(0).isPrint()) {
       return true;
@@ -450,6 +452,15 @@ bool SetupDialog::eventFilter(QObject *watched, QEvent *event)
     }
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void SetupDialog::keyPressEvent(QKeyEvent *event)
+{
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
 }
 
 void SetupDialog::accept()

@@ -49,6 +49,8 @@ class SetupDialog final : public QDialog
 
  protected:
   bool eventFilter(QObject *watched, QEvent *event) override;
+  // Escape does nothing: there is no Cancel, and the edits must not be lost by a stray key.
+  void keyPressEvent(QKeyEvent *event) override;
 
  private:
   QWidget *buildFormatTab();

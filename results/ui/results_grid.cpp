@@ -5,6 +5,7 @@
 #include "results/result_table_model.h"
 #include "results/ui/status_picture_delegate.h"
 
+#include <QAbstractButton>
 #include <QCursor>
 #include <QDrag>
 #include <QGuiApplication>
@@ -41,6 +42,10 @@ ResultsGrid::ResultsGrid(Kind kind, results_layout::SortDirection &sortDirection
   setObjectName(name);
   setAccessibleName(kind == Kind::Results ? QStringLiteral("Search Results")
                                           : QStringLiteral("Additional Related Results"));
+  horizontalHeader()->setAccessibleName(QStringLiteral("Columns"));
+  verticalHeader()->setAccessibleName(QStringLiteral("Rows"));
+  if (auto *corner = findChild<QAbstractButton *>())
+    corner->setAccessibleName(QStringLiteral("Select all rows"));
   setSelectionBehavior(QAbstractItemView::SelectRows);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -211,6 +216,9 @@ void ResultsGrid::selectFirstRow()
 
 void ResultsGrid::setRedraw(bool on)
 {
+  // What the grid holds now is painted before painting stops, so emptied rows do not stay on
+  // the screen while a search fills the grid again.
+  if (!on && updatesEnabled()) repaint();
   setUpdatesEnabled(on);
   if (on) viewport()->update();
 }

@@ -195,6 +195,17 @@ class TestServerDiscovery final : public QObject
     QCOMPARE(server_->targets, QList<QByteArray>{"/reg.asp?VER=1&P=T&V=3.7"});
   }
 
+  // A proxy host of only blanks is no proxy: the requests go straight to the server.
+  void blankProxyHostMeansNoProxy()
+  {
+    store_->setText(SettingKey::LastQueryServer, server_->hostPort());
+    store_->setText(SettingKey::ProxyHost, u"   "_qs);
+    store_->setWholeNumber(SettingKey::ProxyPort, 1);
+    server_->handler = [](const QByteArray &) { return page("Welcome"); };
+    QCOMPARE(discover(), server_->hostPort());
+    QCOMPARE(server_->targets, QList<QByteArray>{"/reg.asp?VER=1&P=T&V=3.7"});
+  }
+
   void replyInSeveralBlocksIsReadWhole()
   {
     useServerAsProxy();

@@ -93,6 +93,20 @@ class SettingsStoreTest final : public QObject
     QCOMPARE(store.wholeNumber(SettingKey::EMR), std::nullopt);
   }
 
+  // A value edited by hand in the file may hold commas; it reads back as its text (the file format
+  // drops blanks beside an unquoted comma).
+  void handEditedTextWithCommasReadsAsWritten()
+  {
+    const QString file = freshFile();
+    QFile raw(file);
+    QVERIFY(raw.open(QIODevice::WriteOnly));
+    raw.write("[Settings]\nLastSearch=rock, pop,jazz\nConSpeed=\"a,b\"\n");
+    raw.close();
+    const SettingsStore store(file);
+    QCOMPARE(store.text(SettingKey::LastSearch), QStringLiteral("rock,pop,jazz"));
+    QCOMPARE(store.text(SettingKey::ConSpeed), QStringLiteral("a,b"));
+  }
+
   void explicitDefaultBehavesLikeAbsentKey()
   {
     SettingsStore store(freshFile());

@@ -392,6 +392,8 @@ void TestResultParser::malformedAnchorsAreSkipped_data()
                                << QStringList{u"Good"_qs, u"Good"_qs} << 0;
   QTest::newRow("stray close") << "</A>" + good << QStringList{u"Good"_qs} << 0;
   QTest::newRow("never closed") << "<A HREF=\"lost\">Lost " + good << QStringList{u"Good"_qs} << 1;
+  QTest::newRow("href in text") << "<a href=\"a\">Data a HREF x</a>" + good
+                                << QStringList{u"Data a HREF x"_qs, u"Good"_qs} << 0;
   QTest::newRow("quote in text") << QByteArray("<A HREF=\"u\">Say \"hi\"</A>")
                                  << QStringList{u"Say \"hi\""_qs} << 0;
 }

@@ -147,6 +147,10 @@ class TestSearchRun : public QObject
     QVERIFY(prompter->prompts.isEmpty());
     QCOMPARE(window->log.first(), QStringLiteral("lock"));
     verifyIdleAfterRun();
+
+    // The next search empties the grids before the window stops repainting them.
+    QVERIFY(keywordSearch(QStringLiteral("blues rock")));
+    QCOMPARE(window->rowsAtLock, 0);
   }
 
   void archiveSearchSortsOnTitleAndPreVerifies()

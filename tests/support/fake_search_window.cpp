@@ -11,6 +11,7 @@ FakeSearchWindow::~FakeSearchWindow() = default;
 void FakeSearchWindow::lockForSearch()
 {
   locked = true;
+  rowsAtLock = results.rowCount() + related.rowCount();
   searchBoxEnabled = false;
   log << QStringLiteral("lock");
 }

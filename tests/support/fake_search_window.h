@@ -47,6 +47,7 @@ class FakeSearchWindow final : public QObject, public SearchWindow
 
   // The window's state.
   bool locked = false;
+  int rowsAtLock = -1;  // rows in the two models when the window was last locked
   bool searchBoxEnabled = true;
   bool unloading = false;
   std::array<QString, 4> statusPanels;  // 1 to 3

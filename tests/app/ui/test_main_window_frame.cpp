@@ -10,6 +10,9 @@
 #include "search/search_run.h"
 #include "support/test_environment.h"
 
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAccessible>
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -304,6 +307,33 @@ class TestMainWindowFrame final : public QObject
     for (const char *name : {"MSHResults", "MSHResults2", "frameLib", "frameSide", "txtSearch"})
       QVERIFY2(!f->find<QWidget>(QLatin1String(name))->accessibleName().isEmpty(), name);
   }
+
+  // A screen reader hears what every label shows, and every control has a name.
+  void theAccessibilityTreeExposesTextsAndNames()
+  {
+    MainWindow &window = *f->window;
+    const auto readName = [](QWidget *widget) {
+      QAccessibleInterface *node = QAccessible::queryAccessibleInterface(widget);
+      return node != nullptr ? node->text(QAccessible::Name) : QString();
+    };
+    QCOMPARE(readName(f->find<QLabel>(QStringLiteral("statbarPanel1"))), QStringLiteral("Ready"));
+    const QList<QWidget *> widgets = window.findChildren<QWidget *>();
+    for (QWidget *widget : widgets) {
+      const QByteArray name = widget->objectName().toUtf8();
+      if (name.startsWith("qt_")) continue;  // Qt's own helpers (menu and toolbar extension buttons)
+      if (auto *label = qobject_cast<QLabel *>(widget); label && !label->text().isEmpty())
+        QVERIFY2(readName(label).contains(label->text()), name.constData());
+      if (qobject_cast<QAbstractButton *>(widget) || qobject_cast<QComboBox *>(widget) ||
+          qobject_cast<QAbstractItemView *>(widget))
+        QVERIFY2(!readName(widget).isEmpty(),
+                 (name + " " + widget->metaObject()->className() + " in " +
+                  (widget->parent() ? widget->parent()->objectName().toUtf8() : QByteArray()))
+                     .constData());
+    }
+  }
+
+  // The toolbar cannot be hidden by accident: there would be no way to bring it back.
+  void theToolbarOffersNoHidingMenu() { QVERIFY(f->window->createPopupMenu() == nullptr); }
 
   void enterInTheSearchBoxRunsTheSearchFromTheBox()
   {

@@ -167,6 +167,20 @@ class TestSetupDialog final : public QObject
     QCOMPARE(port->text(), u"8080"_qs);
   }
 
+  // No Cancel, so no key throws the edits away; Enter in a number box does not press OK either.
+  void escapeAndEnterKeepTheDialogOpen()
+  {
+    const auto dialog = open(SearchMode::Archive);
+    dialog->show();
+    child<QCheckBox>(dialog.get(), "chkMA")->click();
+    QTest::keyClick(child<QLineEdit>(dialog.get(), "txtB"), Qt::Key_Return);
+    QTest::keyClick(child<QLineEdit>(dialog.get(), "txtPort"), Qt::Key_Enter);
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    QVERIFY(dialog->isVisible());
+    QCOMPARE(state_->formats.chkMA, 0);
+    QVERIFY(!store_->contains(SettingKey::ChkMA));
+  }
+
   void connectionListTakesPicksOnly()
   {
     const auto dialog = open();
