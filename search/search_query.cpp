@@ -92,9 +92,20 @@ QString limitsGroup(int minBitRate, int minLength)
 QString escapeQueryText(QStringView text)
 {
   // A "#" would start a fragment, which never leaves the program, and cut off the rest of the
-  // address: it goes out as "%23", which the server reads back as "#".
-  QString escaped = text.toString();
-  escaped.replace(u'#', QStringLiteral("%23"));
+  // address; "^" and "`" (marks of the server's search syntax) are not allowed in an address.
+  // They go out percent-encoded, and the server reads them back as they were.
+  QString escaped;
+  escaped.reserve(text.size());
+  for (const QChar c : text) {
+    if (c == u'#')
+      escaped += QStringView(u"%23");
+    else if (c == u'^')
+      escaped += QStringView(u"%5E");
+    else if (c == u'`')
+      escaped += QStringView(u"%60");
+    else
+      escaped += c;
+  }
   return escaped;
 }
 

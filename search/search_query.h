@@ -75,8 +75,8 @@ QString limitsGroup(int minBitRate, int minLength);
 // "&SPD=" followed by the speed limit, 0 when the name has none.
 QString speedParameter(QStringView connectionSpeed);
 
-// The text as it goes into the address's query: "#" as "%23"; everything else as it is, since
-// the server's search syntax ("+", "&", marks) travels literally.
+// The text as it goes into the address's query: "#", "^" and "`" percent-encoded; everything
+// else as it is, since the server's search syntax ("+", "&", ",", "$", "-", "/") travels literally.
 QString escapeQueryText(QStringView text);
 
 QString keywordSearchAddress(QStringView dataServer, QStringView limits, QStringView keywordText,

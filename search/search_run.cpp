@@ -139,6 +139,7 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
   }
 
   searching_ = true;
+  succeeded_ = false;
   mode_ = input.mode;
   const QPointer<SearchRun> self(this);
 
@@ -220,6 +221,7 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
   if (failed() && !tell(PromptIcon::Critical, product::applicationTitle(), connectingErrorMessage()))
     co_return;
 
+  succeeded_ = !stopped() && state_.transferError() == 0;
   window_.unlockAfterSearch();
   searching_ = false;
   emit searchFinished();

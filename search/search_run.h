@@ -49,6 +49,9 @@ class SearchRun final : public QObject
   void stopSearch();
 
   bool isSearching() const { return searching_; }
+  // Whether the last run that ended brought its page whole: not stopped, no transfer error, no
+  // error page.
+  bool lastRunSucceeded() const { return succeeded_; }
 
   int elapsedSeconds() const { return elapsedSeconds_; }  // ElapsedSeconds
   int resultCount() const;                                // ResultCount
@@ -91,6 +94,7 @@ class SearchRun final : public QObject
   QTimer *timer2_ = nullptr;
 
   bool searching_ = false;
+  bool succeeded_ = false;
   SearchMode mode_ = SearchMode::Live;  // of the running search
   int elapsedSeconds_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "app/ui/application.h"
 
 #include "app/ui/main_window.h"
+#include "app/ui/search_commands.h"
 #include "app/ui/startup.h"
 #include "dialogs/ui/setup_dialog.h"
 
@@ -74,6 +75,7 @@ void wireSetupDialog(MainWindow &window)
 void wireMainWindow(MainWindow &window)
 {
   wireSetupDialog(window);
+  wireSearchCommands(window);
 }
 
 }  // namespace tessivar

@@ -2,11 +2,12 @@
 
 #include "app/ui/twips_geometry.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QToolButton>
 
 namespace tessivar {
 
@@ -22,37 +23,38 @@ constexpr TwipsRect goRect{7000, 590, 600, 360};
 constexpr double barWidthTwips = 8400;
 constexpr double barHeightTwips = 1080;
 
-// A browse letter: underlined dark blue text that reports a click.
-class LetterLabel final : public QLabel
+// A browse letter: underlined dark blue text like a link, which the mouse, the keyboard (Tab,
+// then Space or Enter) and a screen reader can press. Its accessible name is its letter.
+class LetterLabel final : public QToolButton
 {
  public:
-  LetterLabel(int index, BrowseBar *bar)
-      : QLabel(BrowseBar::labelCaption(index), bar), index_(index), bar_(bar)
+  LetterLabel(int index, BrowseBar *bar) : QToolButton(bar)
   {
+    setText(BrowseBar::labelCaption(index));
     setObjectName(QStringLiteral("Label1_") + QString::number(index));
-    setAccessibleName(QStringLiteral("Browse ") + text());
-    setAlignment(Qt::AlignCenter);
+    setAccessibleName(text());
+    setAutoRaise(true);
+    setFocusPolicy(Qt::StrongFocus);
     QFont letterFont = font();
     letterFont.setPointSize(8);
     letterFont.setUnderline(true);
     setFont(letterFont);
     QPalette colours = palette();
-    colours.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    colours.setColor(QPalette::ButtonText, QColor(0, 0, 128));
     setPalette(colours);
     setCursor(Qt::PointingHandCursor);
+    connect(this, &QToolButton::clicked, bar, [bar, index] { emit bar->letterClicked(index); });
   }
 
  protected:
-  void mouseReleaseEvent(QMouseEvent *event) override
+  void keyPressEvent(QKeyEvent *event) override
   {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-      emit bar_->letterClicked(index_);
-    QLabel::mouseReleaseEvent(event);
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+      click();
+      return;
+    }
+    QToolButton::keyPressEvent(event);
   }
-
- private:
-  int index_;
-  BrowseBar *bar_;
 };
 
 }  // namespace
@@ -93,6 +95,7 @@ BrowseBar::BrowseBar(QWidget *parent) : QGroupBox(QStringLiteral("Select Letter 
   connect(next_, &QPushButton::clicked, this, [this] { emit pageButtonClicked(1); });
   connect(go_, &QPushButton::clicked, this, &BrowseBar::goClicked);
   connect(page_, &QLineEdit::returnPressed, this, &BrowseBar::goClicked);
+  setBrowseEnabled(true);  // no letter yet: neither Previous nor Next
 
   layOut(logicalDpi(this));
 }
@@ -104,7 +107,7 @@ void BrowseBar::layOut(double dpi)
   dpi_ = dpi;
   const int top = twipsToPixels(labelTopTwips, dpi);
   for (int index = 0; index < labels_.size(); ++index) {
-    QLabel *label = labels_.at(index);
+    QAbstractButton *label = labels_.at(index);
     const int height = label->fontMetrics().height() + 2;
     label->setGeometry(twipsToPixels(labelLeftTwips(index), dpi), top, twipsToPixels(labelWidthTwips, dpi),
                        height);
@@ -120,9 +123,17 @@ void BrowseBar::layOut(double dpi)
 
 void BrowseBar::showTotalPages(const QString &totalPages)
 {
-  totalPages_ = totalPages;
-  browse_->setText(QStringLiteral("Current Page : (") + QString::number(currentPage_) +
+  pages_.setTotalPages(totalPages);
+  browse_->setText(QStringLiteral("Current Page : (") + QString::number(pages_.currentPage()) +
                    QStringLiteral(" of ") + totalPages + QLatin1Char(')'));
+}
+
+void BrowseBar::setBrowseEnabled(bool on)
+{
+  go_->setEnabled(on);
+  page_->setEnabled(on);
+  previous_->setEnabled(on && pages_.previousEnabled());
+  next_->setEnabled(on && pages_.nextEnabled());
 }
 
 QSize BrowseBar::sizeHint() const

@@ -1,15 +1,19 @@
 #pragma once
 
+#include "search/browse_pages.h"
+
 #include <QGroupBox>
 #include <QList>
 
+class QAbstractButton;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
 namespace tessivar {
 
-// The browse bar frameLib ("Select Letter to Browse "): the 36 letter and digit labels Label1,
+// The browse bar frameLib ("Select Letter to Browse "): the 36 letter and digit labels Label1
+// (flat buttons, so keyboard users and screen readers reach them too),
 // the page buttons cmdP ("Previous", "Next"), the page box txtPage with lblP and cmdGo, and the
 // page label lblBrowse. Controls are placed in twips of the screen's logical resolution.
 class BrowseBar final : public QGroupBox
@@ -34,18 +38,20 @@ class BrowseBar final : public QGroupBox
   // Places every control for the given logical resolution (dots per inch).
   void layOut(double dpi);
 
-  QLabel *letterLabel(int index) const { return labels_.value(index); }
+  QAbstractButton *letterLabel(int index) const { return labels_.value(index); }
   QPushButton *pageButton(int index) const { return index == 0 ? previous_ : index == 1 ? next_ : nullptr; }
   QPushButton *goButton() const { return go_; }
   QLineEdit *pageBox() const { return page_; }
   QLabel *pageLabel() const { return browse_; }
 
-  // CurrentPage and TotalPages of the letter being browsed.
-  int currentPage() const { return currentPage_; }
-  void setCurrentPage(int page) { currentPage_ = page; }
-  QString totalPages() const { return totalPages_; }
+  // BrowseLetter, CurrentPage and TotalPages of the letter being browsed.
+  BrowsePages &pages() { return pages_; }
+  const BrowsePages &pages() const { return pages_; }
   // Keeps the page count and writes "Current Page : (" + CurrentPage + " of " + total + ")".
   void showTotalPages(const QString &totalPages);
+  // BrowseEnabled for the bar's own controls: off disables Go, Previous, Next and the page box;
+  // on enables Go and the page box, Previous after page 1 and Next before the last page.
+  void setBrowseEnabled(bool on);
 
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override;
@@ -56,15 +62,14 @@ class BrowseBar final : public QGroupBox
   void goClicked();
 
  private:
-  QList<QLabel *> labels_;
+  QList<QAbstractButton *> labels_;
   QPushButton *previous_ = nullptr;
   QPushButton *next_ = nullptr;
   QPushButton *go_ = nullptr;
   QLineEdit *page_ = nullptr;
   QLabel *pageCaption_ = nullptr;
   QLabel *browse_ = nullptr;
-  int currentPage_ = 0;
-  QString totalPages_;
+  BrowsePages pages_;
   double dpi_ = 96.0;
 };
 

@@ -226,14 +226,16 @@ class TestMainWindowFrame final : public QObject
     f->window->GetSettings();
     const double dpi = f->window->screenDpi();
     for (int index = 0; index < BrowseBar::labelCount; ++index) {
-      const QLabel *label = f->find<QLabel>(QStringLiteral("Label1_") + QString::number(index));
+      const QAbstractButton *label =
+          f->find<QAbstractButton>(QStringLiteral("Label1_") + QString::number(index));
       QVERIFY(label != nullptr);
       QCOMPARE(label->text(), index < 26 ? QString(QChar('A' + index)) : QString::number(index - 26));
       QCOMPARE(label->x(), twips::toPixels(index < 26 ? 30 + 220 * index : 220 * (index + 1), dpi));
       QCOMPARE(label->y(), twips::toPixels(250, dpi));
       QCOMPARE(label->width(), twips::toPixels(255, dpi));
       QVERIFY(label->font().underline());
-      QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+      QCOMPARE(label->palette().color(QPalette::ButtonText), QColor(0, 0, 128));
+      QCOMPARE(label->accessibleName(), label->text());
     }
     // "Z" ends at 5785 twips, the digits begin at 5940.
     QCOMPARE(BrowseBar::labelLeftTwips(25) + BrowseBar::labelWidthTwips, 5785);
@@ -244,7 +246,7 @@ class TestMainWindowFrame final : public QObject
     QCOMPARE(f->find<QWidget>(QStringLiteral("cmdP1"))->property("text").toString(), QStringLiteral("Next"));
 
     QSignalSpy letters(f->window->browseBar(), &BrowseBar::letterClicked);
-    QLabel *k = f->find<QLabel>(QStringLiteral("Label1_10"));
+    QAbstractButton *k = f->find<QAbstractButton>(QStringLiteral("Label1_10"));
     QTest::mouseClick(k, Qt::LeftButton, {}, k->rect().center());
     QCOMPARE(letters.size(), 1);
     QCOMPARE(letters.at(0).at(0).toInt(), 10);

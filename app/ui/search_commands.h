@@ -1,0 +1,11 @@
+#pragma once
+
+namespace tessivar {
+
+class MainWindow;
+
+// The searches that the main window's controls start beyond the search box: the letter browse
+// (letters, Previous, Next, Go) and the genre entries of "&Select Format".
+void wireSearchCommands(MainWindow &window);
+
+}  // namespace tessivar
