@@ -26,6 +26,11 @@ constexpr qsizetype kCloseLength = 4;  // "</A>"
 // While the "<BR>" after the page count has not arrived, at most this much of the text after the
 // marker stands for the count.
 constexpr qsizetype kPendingTotalPagesLimit = 64;
+// An anchor longer than this is not a result: it is dropped as malformed.
+constexpr qsizetype kAnchorLimit = 64 * 1024;
+// Of the text after the last anchor, only this much (the latest) is kept: enough for any error
+// page, and a page of endless text cannot fill the memory.
+constexpr qsizetype kUnparsedLimit = 1024 * 1024;
 
 char lower(char c)
 {
@@ -197,6 +202,8 @@ void ResultPageParser::beginDocument()
   flushRows();
   buffer_.clear();
   parsed_ = 0;
+  received_ = 0;
+  lastAnchorEnd_ = 0;
   scanned_ = 0;
   open_ = -1;
   openedAgain_ = 0;
@@ -219,6 +226,7 @@ void ResultPageParser::extract(QByteArrayView block)
   if (progressMaximum_ < block.size()) progressMaximum_ = clampToInt(block.size() + 2);
   progressValue_ = clampToInt(block.size());
   buffer_.append(block);
+  received_ += block.size();
   if (extracting_) return;  // a slot called us from inside the loop below, which goes on with the new bytes
   extracting_ = true;
 
@@ -260,6 +268,7 @@ void ResultPageParser::extract(QByteArrayView block)
     progressValue_ = clampToInt(size - parsed_);
     consumeAnchor(std::exchange(open_, -1), at);
     parsed_ = at + 1;  // the unparsed text goes on with the closing tag's "/A>"
+    lastAnchorEnd_ = received_ - (size - parsed_);
   }
 
   flushRows();
@@ -361,12 +370,17 @@ void ResultPageParser::scanTotalPages()
   }
   if (totalPagesComplete_) return;
   const qsizetype brk = QByteArrayView(buffer_).indexOf(kBreak, std::max(totalPagesStart_, breakScanned_));
+  // At most kPendingTotalPagesLimit bytes stand for the count, whenever its "<BR>" comes.
+  const qsizetype limit = totalPagesStart_ + kPendingTotalPagesLimit;
   qsizetype end = brk;
-  if (brk >= 0) {
+  if (brk >= 0 && brk <= limit) {
     totalPagesComplete_ = true;
+  } else if (buffer_.size() >= limit) {
+    totalPagesComplete_ = true;
+    end = limit;
   } else {
     breakScanned_ = std::max(totalPagesStart_, buffer_.size() - (kBreak.size() - 1));
-    end = std::min(buffer_.size(), totalPagesStart_ + kPendingTotalPagesLimit);
+    end = buffer_.size();
   }
   QString text = QString::fromUtf8(QByteArrayView(buffer_).sliced(totalPagesStart_, end - totalPagesStart_));
   if (totalPagesAnnounced_ && text == totalPages_) return;
@@ -377,6 +391,16 @@ void ResultPageParser::scanTotalPages()
 
 void ResultPageParser::compact()
 {
+  // Bytes since the last anchor that no row can come from: an anchor grown past its limit, and
+  // unparsed text beyond the latest kUnparsedLimit bytes.
+  const qsizetype size = buffer_.size();
+  if (open_ >= 0 && size - open_ > kAnchorLimit) {
+    ++malformedAnchors_;
+    open_ = -1;
+    openedAgain_ = 0;
+  }
+  if (open_ < 0 && size - parsed_ > kUnparsedLimit) parsed_ = size - kUnparsedLimit;
+
   qsizetype drop = parsed_;
   if (totalPagesStart_ >= 0 && !totalPagesComplete_) drop = std::min(drop, totalPagesStart_);
   if (drop <= 0 || drop < buffer_.size() / 2) return;

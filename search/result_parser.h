@@ -68,6 +68,11 @@ class ResultPageParser final : public QObject
   void setResultCount(int count) { resultCount_ = count; }
   QString totalPages() const { return totalPages_; }
   QByteArray responseBuffer() const;
+  // Bytes of the page held now: what is still needed to cut rows, and at most the latest 1 MB
+  // of text after the last anchor.
+  qsizetype bufferedBytes() const { return buffer_.size(); }
+  // Bytes of the page received since the end of the last anchor that was cut out of it.
+  qint64 bytesSinceLastAnchor() const { return received_ - lastAnchorEnd_; }
   int progressMaximum() const { return progressMaximum_; }
   int progressValue() const { return progressValue_; }
   // Anchors that were dropped as malformed (no quoted address, no text, never closed) in this
@@ -102,11 +107,13 @@ class ResultPageParser final : public QObject
   int currentPage_ = 0;
   bool stopRequested_ = false;
 
-  QByteArray buffer_;      // the page from the first byte not yet dropped
-  qsizetype parsed_ = 0;   // start of the unparsed text in buffer_
-  qsizetype scanned_ = 0;  // tags are sought from here on
-  qsizetype open_ = -1;    // the latest "A HREF" not yet closed
-  int openedAgain_ = 0;    // tags opened again before open_, malformed once a close comes
+  QByteArray buffer_;         // the page from the first byte not yet dropped
+  qsizetype parsed_ = 0;      // start of the unparsed text in buffer_
+  qint64 received_ = 0;       // bytes of the page received
+  qint64 lastAnchorEnd_ = 0;  // received_ at the end of the last anchor consumed
+  qsizetype scanned_ = 0;     // tags are sought from here on
+  qsizetype open_ = -1;       // the latest "A HREF" not yet closed
+  int openedAgain_ = 0;       // tags opened again before open_, malformed once a close comes
   qsizetype totalPagesScanned_ = 0;
   qsizetype totalPagesStart_ = -1;  // first byte of the page count, -1 until the marker is seen
   qsizetype breakScanned_ = 0;

@@ -19,6 +19,9 @@ namespace tessivar {
 
 namespace {
 
+// Bytes of a page without one result after which the page is given up.
+constexpr qint64 pageWithoutResultsLimit = 16 * 1024 * 1024;
+
 QString searchingText()
 {
   return QStringLiteral("Searching...");
@@ -170,9 +173,10 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
   co_await state_.waitForTransfer(transfer_);
 
   if (!self) co_return;
-  // A stop set elsewhere (the scanner closing) ends the wait without cancelling: no transfer
-  // outlives its run.
-  if (state_.stopRequested() && transferGuard_ && !transfer_.isIdle()) transfer_.cancel();
+  // A stop set elsewhere (the scanner closing), or a page given up on, ends the wait without
+  // cancelling: no transfer outlives its run.
+  if ((state_.stopRequested() || state_.transferError() != 0) && transferGuard_ && !transfer_.isIdle())
+    transfer_.cancel();
   // The window is closing: leave it as it is.
   if (windowGone()) co_return finishClosing();
 
@@ -263,7 +267,8 @@ void SearchRun::clockTick()
 
 void SearchRun::onDocumentOutput(DocumentState state, const QByteArray &block)
 {
-  if (state_.stopRequested()) return;
+  // Nothing more is read once the run was stopped or gave the page up.
+  if (state_.stopRequested() || state_.transferError() != 0) return;
   switch (state) {
     case DocumentState::Begin:
       parser_->beginDocument();
@@ -276,6 +281,9 @@ void SearchRun::onDocumentOutput(DocumentState state, const QByteArray &block)
       // The parser moves the progress bar (block length, then the unparsed length).
       state_.setIdleTicks(0);
       parser_->extract(block);
+      // Megabytes on end without a single result are not a result page: the page fails like a
+      // broken transfer, before it can fill the memory.
+      if (parser_->bytesSinceLastAnchor() > pageWithoutResultsLimit) state_.setTransferError(-1);
       break;
     case DocumentState::Error:
       state_.setTransferError(-1);

@@ -4,6 +4,7 @@
 #include "base/product.h"
 #include "platform/http_transfer_network.h"
 #include "platform/transfer_state.h"
+#include "search/result_parser.h"
 #include "search/search_clock.h"
 #include "search/search_query.h"
 #include "search/search_run.h"
@@ -273,6 +274,24 @@ class TestSearchRun : public QObject
     QCOMPARE(prompter->texts(), (QStringList{retrievingError(), connectingError()}));
     QVERIFY(state->transferError() != 0);
     QCOMPARE(window->results.rowCount(), 0);
+    verifyIdleAfterRun();
+  }
+
+  // A page that goes on and on without a result (and a page count that never ends) fails like a
+  // broken transfer; the rows before stay, and the page text held stays small throughout.
+  void endlessTextWithoutResultsFailsWithBoundedMemory()
+  {
+    const QByteArray junk(64 * 1024 * 1024, 'x');
+    servePage(pageStart + liveAnchor("First") + "&&&&TOTALPAGES:" + junk);
+    qsizetype mostHeld = 0;
+    connect(&run->parser(), &ResultPageParser::progressChanged, this,
+            [this, &mostHeld] { mostHeld = std::max(mostHeld, run->parser().bufferedBytes()); });
+    QVERIFY(keywordSearch(QStringLiteral("any")));
+
+    QCOMPARE(prompter->texts(), (QStringList{retrievingError(), connectingError()}));
+    QCOMPARE(columnTexts(window->results, 0), QStringList{QStringLiteral("First")});
+    QVERIFY2(mostHeld < 4 * 1024 * 1024, QByteArray::number(mostHeld).constData());
+    QCOMPARE(window->totalPagesShown.last().size(), 64);
     verifyIdleAfterRun();
   }
 
