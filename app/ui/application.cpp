@@ -81,7 +81,10 @@ void wirePlayers(MainWindow &window)
 {
   auto *launcher = new PlayerLauncher(window.programOptions(), window.services(), &window);
   launcher->setObjectName(QStringLiteral("playerLauncher"));
-  QObject::connect(&window, &MainWindow::playRequested, launcher, &PlayerLauncher::play);
+  // Queued: the grid's own busy pointer around the request has ended before the launch shows its
+  // messages or the setup dialog.
+  QObject::connect(&window, &MainWindow::playRequested, launcher, &PlayerLauncher::play,
+                   Qt::QueuedConnection);
   QObject::connect(launcher, &PlayerLauncher::statusTextChanged, &window, &MainWindow::setStatusText);
 
   auto busy = std::make_shared<bool>(false);

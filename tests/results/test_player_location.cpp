@@ -9,135 +9,79 @@
 #include "support/test_services.h"
 
 #include <QDir>
-#include <QFile>
 #include <QMimeDatabase>
 #include <QTemporaryDir>
-
-#include <memory>
 
 using namespace tessivar;
 using namespace Qt::Literals::StringLiterals;
 
-namespace {
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-  QDir().mkpath(QFileInfo(path).absolutePath());
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-QByteArray mimeTypeOf(const char *extension)
-{
-  return QMimeDatabase()
-      .mimeTypeForFile("file"_L1 + QLatin1StringView(extension), QMimeDatabase::MatchExtension)
-      .name()
-      .toUtf8();
-}
-
-}  // namespace
-
-// The desktop's associations read for real: a fake player's desktop entry is the default
-// application for ".ram" files, and the player that is started writes down its arguments.
+// The desktop's associations read for real: a fake player's desktop entry (its program in a folder
+// with a blank) is the default application for ".ram" files; started, it writes down its arguments.
 class TestPlayerLocation final : public QObject
 {
   Q_OBJECT
 
- private:
-  QTemporaryDir root_;
-  QString player_;  // the fake player program (its folder has a blank in its name)
-  QString argumentsFile_;
-  test::OtherSeams seams_;
-  DesktopFileAssociations associations_;
-  DetachedProcessStarter processes_;
-
  private slots:
-  void initTestCase()
-  {
-    QVERIFY(root_.isValid());
-    // GIO reads these once, at its first use, which comes after this. Only the system's MIME
-    // database is shared, so no installed application takes part.
-    const QString systemData = root_.filePath(u"system"_s);
-    QVERIFY(QDir().mkpath(systemData));
-    if (QFileInfo::exists(u"/usr/share/mime"_s))
-      QVERIFY(QFile::link(u"/usr/share/mime"_s, systemData + u"/mime"_s));
-    qputenv("XDG_DATA_DIRS", systemData.toUtf8());
-    const QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");
-    const QString configHome = qEnvironmentVariable("XDG_CONFIG_HOME");
-    QVERIFY(!dataHome.isEmpty() && !configHome.isEmpty());
-
-    const QByteArray ram = mimeTypeOf(".ram");
-    const QByteArray asf = mimeTypeOf(".asf");
-    if (ram == "application/octet-stream" || asf == "application/octet-stream")
-      QSKIP("no MIME database knows .ram and .asf here");
-
-    player_ = root_.filePath(u"Fake Player/fakeplayer"_s);
-    argumentsFile_ = root_.filePath(u"arguments"_s);
-    QVERIFY(writeFile(player_, "#!/bin/sh\nprintf '%s\\n' \"$@\" > \"" + argumentsFile_.toUtf8() +
-                                   ".part\" && mv \"" + argumentsFile_.toUtf8() + ".part\" \"" +
-                                   argumentsFile_.toUtf8() + "\"\n"));
-    QVERIFY(QFile::setPermissions(player_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-
-    QVERIFY(writeFile(dataHome + u"/applications/fakeplayer.desktop"_s,
-                      "[Desktop Entry]\nType=Application\nName=Fake Player\nExec=\"" + player_.toUtf8() +
-                          "\" run org.videolan.VLC %U\nMimeType=" + ram + ";\n"));
-    // ".asf" names a default that is not installed.
-    QVERIFY(writeFile(configHome + u"/mimeapps.list"_s,
-                      "[Default Applications]\n" + ram + "=fakeplayer.desktop\n" + asf + "=gone.desktop\n"));
-  }
-
-  // Each row: an extension and the player value found for it.
-  void lookup_data()
-  {
-    QTest::addColumn<QString>("extension");
-    QTest::addColumn<bool>("found");
-    QTest::newRow("default application") << u".ram"_s << true;
-    QTest::newRow("default not installed") << u".asf"_s << false;
-    QTest::newRow("type without application") << u".wav"_s << false;
-    QTest::newRow("unknown type") << u".nosuchtype"_s << false;
-  }
-
-  void lookup()
-  {
-    QFETCH(QString, extension);
-    QFETCH(bool, found);
-    const QString expected = found ? u"\""_s + player_ + u"\" run org.videolan.VLC"_s : QString();
-    QCOMPARE(getShellCommand(associations_, processes_, extension), expected);
-  }
-
-  // Start-up finds the player, and playing a ".ram" stream starts it with its fixed arguments and
-  // the address as one argument of its own.
   void foundPlayerIsStarted()
   {
-    SettingsStore store(root_.filePath(u"settings.ini"_s));
+    QTemporaryDir root;
+    const auto write = [](const QString &path, const QByteArray &content) {
+      QDir().mkpath(QFileInfo(path).absolutePath());
+      QFile file(path);
+      return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+    };
+    const auto mimeType = [](const QString &extension) {
+      return QMimeDatabase()
+          .mimeTypeForFile(u"f"_s + extension, QMimeDatabase::MatchExtension)
+          .name()
+          .toUtf8();
+    };
+    // GIO reads these at its first use, below. Only the MIME database is shared with the system,
+    // so no installed application takes part.
+    QDir().mkpath(root.filePath(u"system"_s));
+    QFile::link(u"/usr/share/mime"_s, root.filePath(u"system/mime"_s));
+    qputenv("XDG_DATA_DIRS", root.filePath(u"system"_s).toUtf8());
+    const QByteArray ram = mimeType(u".ram"_s), asf = mimeType(u".asf"_s);
+    if (ram == asf) QSKIP("no MIME database knows .ram and .asf here");
+    const QString player = root.filePath(u"Fake Player/fakeplayer"_s);
+    const QString recorded = root.filePath(u"arguments"_s);
+    const QByteArray out = recorded.toUtf8();
+    QVERIFY(write(player, "#!/bin/sh\nprintf '%s\\n' \"$@\" >'" + out + ".part' && mv '" + out + ".part' '" +
+                              out + "'\n"));
+    QVERIFY(QFile::setPermissions(player, QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(write(qEnvironmentVariable("XDG_DATA_HOME") + u"/applications/fake.desktop"_s,
+                  "[Desktop Entry]\nType=Application\nName=Fake\nExec=\"" + player.toUtf8() +
+                      "\" run org.videolan.VLC %U\nMimeType=" + ram + ";\n"));
+    // The default application for ".asf" is not installed.
+    QVERIFY(write(qEnvironmentVariable("XDG_CONFIG_HOME") + u"/mimeapps.list"_s,
+                  "[Default Applications]\n" + ram + "=fake.desktop\n" + asf + "=gone.desktop\n"));
+
+    SettingsStore store(root.filePath(u"settings.ini"_s));
     test::FakePrompter prompter;
     test::FakeShellOpener shell;
-    AppServices services{
-        store, prompter, shell, seams_.transfers, processes_, associations_, seams_.embeddedPlayer};
+    test::OtherSeams seams;
+    DesktopFileAssociations associations;
+    DetachedProcessStarter processes;
+    const AppServices services{
+        store, prompter, shell, seams.transfers, processes, associations, seams.embeddedPlayer};
     ProgramOptions options(store);
-
-    seams_.embeddedPlayer.present = false;
+    seams.embeddedPlayer.present = false;  // no embedded engine: the player counts as missing
     locatePlayers(options, services);
-    QVERIFY(options.realPlayerCommand().isEmpty());
-
-    seams_.embeddedPlayer.present = true;
+    QCOMPARE(options.realPlayerCommand(), QString());
+    seams.embeddedPlayer.present = true;
     locatePlayers(options, services);
-    QVERIFY(!options.realPlayerCommand().isEmpty());
-    QVERIFY(options.mediaPlayerCommand().isEmpty());
+    QCOMPARE(options.realPlayerCommand(), u"\"%1\" run org.videolan.VLC"_s.arg(player));
+    QCOMPARE(options.mediaPlayerCommand(), QString());
 
+    // Played: the fixed arguments, then the address as one argument of its own.
     PlayerLauncher launcher(options, services);
-    QStringList status;
-    connect(&launcher, &PlayerLauncher::statusTextChanged, this,
-            [&status](int, const QString &text) { status << text; });
     const QString url = u"http://radio.example/live one.ram?id=1&x=$(id)"_s;
     QCoro::waitFor(launcher.launchURL(url, u"Station"_s));
-
     QCOMPARE(prompter.texts(), QStringList());
-    QCOMPARE(status.last(), u"Launching RealPlayer"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(argumentsFile_), 10000);
-    QFile recorded(argumentsFile_);
-    QVERIFY(recorded.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(recorded.readAll()), u"run\norg.videolan.VLC\n"_s + url + u"\n"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(recorded), 10000);
+    QFile arguments(recorded);
+    QVERIFY(arguments.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(arguments.readAll()), u"run\norg.videolan.VLC\n"_s + url + u'\n');
   }
 };
 
