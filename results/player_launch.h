@@ -34,6 +34,9 @@ class PlayerLauncher final : public QObject
   // Plays an address. The name (a station or title) takes no part in the launch.
   QCoro::Task<> launchURL(QString url, QString name = {});
 
+  // A player whose value is empty, or whose program is no longer there: the missing-player
+  // messages, then the setup dialog on its tab. Otherwise "Playing...", the start, then the
+  // "Launching ..." text; a start that fails is reported instead.
   QCoro::Task<> launchRealPlayer(QString url);
   QCoro::Task<> launchMediaPlayer(QString url);
   QCoro::Task<> launchStreamWorks(QString url);
