@@ -3,9 +3,14 @@
 #include "app/ui/main_window.h"
 #include "app/ui/search_commands.h"
 #include "app/ui/startup.h"
+#include "base/program_options.h"
 #include "dialogs/ui/setup_dialog.h"
+#include "platform/transfer_state.h"
+#include "results/player_launch.h"
+#include "results/ui/results_grid.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QPointer>
 #include <QTimer>
 
@@ -70,12 +75,64 @@ void wireSetupDialog(MainWindow &window)
   });
 }
 
+// Playing: the window's play requests go to the player launcher, which shows its progress in
+// status panel 1, the busy pointers on the screen and the results grid, and the setup dialog on a
+// player's tab when the player is missing.
+void wirePlayers(MainWindow &window)
+{
+  auto *launcher = new PlayerLauncher(window.programOptions(), window.services(), &window);
+  launcher->setObjectName(QStringLiteral("playerLauncher"));
+  // Queued: the grid's own busy pointer around the request has ended before the launch shows its
+  // messages or the setup dialog.
+  QObject::connect(&window, &MainWindow::playRequested, launcher, &PlayerLauncher::play,
+                   Qt::QueuedConnection);
+  QObject::connect(launcher, &PlayerLauncher::statusTextChanged, &window, &MainWindow::setStatusText);
+
+  auto busy = std::make_shared<bool>(false);
+  QObject::connect(launcher, &PlayerLauncher::busyPointersChanged, &window, [&window, busy](bool on) {
+    if (on == *busy) return;
+    *busy = on;
+    if (on) {
+      QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    } else {
+      QGuiApplication::restoreOverrideCursor();
+    }
+    window.resultsGrid()->showBusyPointer(on);
+  });
+
+  QObject::connect(launcher, &PlayerLauncher::setupRequested, &window, [&window](int tab) {
+    // A setup dialog that is open already shows the tab instead: two over the same values would
+    // undo each other's edits.
+    for (SetupDialog *open : window.findChildren<SetupDialog *>()) {
+      if (open->isVisible()) {
+        open->selectTab(tab);
+        open->raise();
+        open->activateWindow();
+        return;
+      }
+    }
+    SetupDialog *dialog = makeSetupDialog(window, &window);
+    window.registerSideWindow(dialog);
+    dialog->selectTab(tab);
+    dialog->exec();
+  });
+
+  // The window's Stop (and its closing) ends a running description fetch too.
+  auto stopped = std::make_shared<bool>(window.transferState().stopRequested());
+  QObject::connect(&window.transferState(), &TransferState::changed, launcher, [&window, launcher, stopped] {
+    const bool now = window.transferState().stopRequested();
+    if (now && !*stopped) launcher->stopFetches();
+    *stopped = now;
+  });
+}
+
 }  // namespace
 
 void wireMainWindow(MainWindow &window)
 {
   wireSetupDialog(window);
   wireSearchCommands(window);
+  wirePlayers(window);
 }
 
 }  // namespace tessivar

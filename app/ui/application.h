@@ -49,8 +49,8 @@ class Application final : public QObject
   std::unique_ptr<MainWindow> window_;
 };
 
-// Connects the main window's requests to what serves them (the setup dialog, ...). The
-// application does it once; tests may do it for a window of their own.
+// Connects the main window's requests to what serves them (the setup dialog, the player launcher
+// "playerLauncher", ...). The application does it once; tests may do it for a window of their own.
 void wireMainWindow(MainWindow &window);
 
 }  // namespace tessivar

@@ -9,6 +9,7 @@
 #include "base/settings_store.h"
 #include "base/twips.h"
 #include "platform/http_transfer.h"
+#include "results/player_location.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
 
@@ -44,6 +45,7 @@ void MainWindow::GetSettings()
   tray_->setToolTip(product::trayToolTip());
 
   setup_->loadProxy();
+  locatePlayers(*setup_, services_);
 
   // Each option that reads true is selected in turn, so the last of them wins; none at all
   // leaves the live mode.

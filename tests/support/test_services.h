@@ -12,7 +12,8 @@
 
 namespace tessivar::test {
 
-// Records the programs the program asked to start, and starts none.
+// Records the programs the program asked to start, and starts none. A program is found when it
+// is an absolute path without blanks that `missing` does not list.
 class FakeProcessStarter final : public ProcessStarter
 {
  public:
@@ -21,6 +22,12 @@ class FakeProcessStarter final : public ProcessStarter
     QString program;
     QStringList arguments;
   };
+  QString findProgram(const QString &program) const override
+  {
+    const bool found = program.startsWith(QLatin1Char('/')) && !program.contains(QLatin1Char(' ')) &&
+                       !missing.contains(program);
+    return found ? program : QString();
+  }
   bool start(const QString &program, const QStringList &arguments) override
   {
     started << Start{program, arguments};
@@ -28,6 +35,7 @@ class FakeProcessStarter final : public ProcessStarter
   }
   QList<Start> started;
   bool succeed = true;
+  QStringList missing;
 };
 
 // File associations from a table: extension -> command line.

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "platform/app_services.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <QCoroTask>
+
+namespace tessivar {
+
+class ProgramOptions;
+class TransferState;
+struct PlayerCommand;
+struct PlayerFacts;
+
+// Plays streams in the user's players: launchURL picks the player from the address, the three
+// launch routines start it with the player's value from the program options (read at each launch,
+// so a path entered in setup counts at once), and doPlayXDM fetches a StreamWorks description
+// first. A player is started as its program, its fixed arguments and the address as one
+// argument, never through a shell. What the launch does to the window goes out as signals.
+class PlayerLauncher final : public QObject
+{
+  Q_OBJECT
+  Q_DISABLE_COPY_MOVE(PlayerLauncher)
+
+ public:
+  PlayerLauncher(ProgramOptions &options, const AppServices &services, QObject *parent = nullptr);
+  // Running description fetches are stopped.
+  ~PlayerLauncher() override;
+
+  // Plays an address. The name (a station or title) takes no part in the launch.
+  QCoro::Task<> launchURL(QString url, QString name = {});
+
+  // A player whose value is empty, or whose program is no longer there: the missing-player
+  // messages, then the setup dialog on its tab. Otherwise "Playing...", the start, then the
+  // "Launching ..." text; a start that fails is reported instead.
+  QCoro::Task<> launchRealPlayer(QString url);
+  QCoro::Task<> launchMediaPlayer(QString url);
+  QCoro::Task<> launchStreamWorks(QString url);
+  // Fetches the ".xdm" description at `url` over a transfer and flags of its own, and starts
+  // StreamWorks with the stream address it names ("Cannot connect.." when there is none).
+  QCoro::Task<> doPlayXDM(QString url);
+
+ public slots:
+  // launchURL, not awaited.
+  void play(const QString &url, const QString &name);
+  // Stop: ends the wait of every running description fetch; no player is started for them.
+  void stopFetches();
+
+ signals:
+  // Status bar panel 1 ("Looking for Player..", "Playing...", "Launching RealPlayer").
+  void statusTextChanged(int panel, const QString &text);
+  // The arrow-with-hourglass pointer on the screen and the results grid (true), or the default
+  // pointer and the grid's arrow again (false).
+  void busyPointersChanged(bool busy);
+  // The setup dialog on the given tab, shown modally: the receiver returns once it is closed.
+  void setupRequested(int tab);
+
+ private:
+  class BusyHold;
+  QCoro::Task<> launchPlayer(const PlayerFacts &player, QString url);
+  // The missing-player messages and the setup dialog on the player's tab.
+  void reportMissing(const PlayerFacts &player);
+  // Starts the player's command with the address after its fixed arguments. A start that fails
+  // is reported; true when the player runs.
+  bool startPlayer(const PlayerFacts &player, const PlayerCommand &command, const QString &address);
+  PlayerCommand commandFor(const PlayerFacts &player) const;
+  void holdBusy();
+  void releaseBusy();
+
+  ProgramOptions &options_;
+  AppServices services_;
+  QList<QPointer<TransferState>> fetches_;
+  int busyHolds_ = 0;
+};
+
+}  // namespace tessivar

@@ -1,0 +1,167 @@
+#include "base/program_options.h"
+#include "base/settings_store.h"
+#include "results/player_launch.h"
+#include "support/fake_prompter.h"
+#include "support/http_test_server.h"
+#include "support/test_environment.h"
+#include "support/test_services.h"
+
+#include <QTcpServer>
+#include <QTemporaryDir>
+
+#include <memory>
+
+using namespace tessivar;
+using namespace Qt::Literals::StringLiterals;
+using test::HttpTestServer;
+
+class TestPlayerLaunch final : public QObject
+{
+  Q_OBJECT
+
+ private:
+  QTemporaryDir dir_;
+  SettingsStore store_{dir_.filePath(u"settings.ini"_s)};
+  std::unique_ptr<test::OtherSeams> seams_;
+  test::FakePrompter prompter_;
+  test::FakeShellOpener shell_;
+  std::unique_ptr<ProgramOptions> options_;
+  std::unique_ptr<PlayerLauncher> launcher_;
+  QStringList status_;
+  QList<bool> busy_;
+  QList<int> setupTabs_;
+
+  // Plays the address to its end; the pointers are back to normal on every path.
+  void play(const QString &url)
+  {
+    QCoro::waitFor(launcher_->launchURL(url, u"Station"_s));
+    QCOMPARE(busy_, (QList<bool>{true, false}));
+  }
+
+ private slots:
+  void init()
+  {
+    store_.setText(SettingKey::SiteHost, u"site.test"_s);
+    seams_ = std::make_unique<test::OtherSeams>();
+    prompter_ = test::FakePrompter();
+    shell_ = test::FakeShellOpener();
+    options_ = std::make_unique<ProgramOptions>(store_);
+    options_->setPlayerPath(SetupPlayer::Real, u"/usr/bin/realplay"_s);
+    options_->setPlayerPath(SetupPlayer::StreamWorks, u"/usr/bin/xing"_s);
+    launcher_ =
+        std::make_unique<PlayerLauncher>(*options_, test::testServices(store_, prompter_, shell_, *seams_));
+    status_.clear();
+    busy_.clear();
+    setupTabs_.clear();
+    connect(launcher_.get(), &PlayerLauncher::statusTextChanged, this,
+            [this](int, const QString &s) { status_ << s; });
+    connect(launcher_.get(), &PlayerLauncher::busyPointersChanged, this, [this](bool on) {
+      if (busy_.isEmpty() || busy_.last() != on) busy_ << on;
+    });
+    connect(launcher_.get(), &PlayerLauncher::setupRequested, this, [this](int tab) { setupTabs_ << tab; });
+  }
+
+  void nothingStarted()
+  {
+    for (const QString &url :
+         {QString(), u"NONE"_s, u"http://host/live"_s, u"--foo=x"_s, u"--playlist=x.ram"_s}) {
+      init();
+      play(url);
+      QCOMPARE(prompter_.texts(),
+               url.isEmpty() || url == u"NONE" ? QStringList{u"No item selected."_s} : QStringList());
+      QVERIFY(seams_->processes.started.isEmpty());
+    }
+  }
+
+  // A player that does not start is reported, not announced as launching.
+  void failedStartReported()
+  {
+    seams_->processes.succeed = false;
+    play(u"http://radio.example/live.ram"_s);
+    QCOMPARE(prompter_.texts(), QStringList{u"Unable to start RealPlayer (/usr/bin/realplay)."_s});
+    QVERIFY(!status_.contains(u"Launching RealPlayer"_s));
+  }
+
+  // A player whose program is gone, or that has none: its messages in order, the download page on
+  // Yes, then the setup dialog on the player's tab.
+  void missingPlayer_data()
+  {
+    QTest::addColumn<QString>("url");
+    QTest::addColumn<QStringList>("prompts");
+    QTest::addColumn<QStringList>("opened");
+    QTest::addColumn<int>("tab");
+    const QString question = u"Would you like to download the free player?"_s;
+    QTest::newRow("real, program gone")
+        << u"a.ram"_s
+        << QStringList{u"Unable to locate RealPlayer.  You cannot play this selection without RealPlayer."_s,
+                       question}
+        << QStringList{u"http://site.test/real.htm"_s} << setup_tab::real;
+    QTest::newRow("streamworks") << u"a.xdm"_s << QStringList{u"Unable to locate StreamWorks Player."_s}
+                                 << QStringList() << setup_tab::streamWorks;
+  }
+
+  void missingPlayer()
+  {
+    QFETCH(QString, url);
+    QFETCH(QStringList, prompts);
+    QFETCH(QStringList, opened);
+    QFETCH(int, tab);
+    seams_->processes.missing << u"/usr/bin/realplay"_s;
+    options_->setPlayerPath(SetupPlayer::StreamWorks, QString());
+    play(u"http://stream.example/"_s + url);
+    prompts << u"You are missing neccesary players to take full advantage of Tessivar!'s functionality."_s
+            << u"Please manually locate players via setup or download by clicking on the appropriate player "
+               u"logo and remember to close and restart Tessivar! Broadcast after installing a new player."_s;
+    QCOMPARE(prompter_.texts(), prompts);
+    QCOMPARE(shell_.opened, opened);
+    QCOMPARE(setupTabs_, QList<int>{tab});
+    QVERIFY(seams_->processes.started.isEmpty());
+  }
+
+  // A StreamWorks description: StreamWorks gets the address after its "STREAM" keyword, or the
+  // user is told "Cannot connect.." (an empty address).
+  void description_data()
+  {
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("url");  // empty: the test server's description
+    QTest::addColumn<QString>("address");
+    const auto page = [](const char *name, const QByteArray &body, const QString &address, int status = 200) {
+      QTest::newRow(name) << status << body << QString() << address;
+    };
+    page("keyword line", "[Xing]\r\nSTREAM=http://media.example/live\r\nTitle=x\r\n",
+         u"http://media.example/live"_s);
+    page("blanks around equals", "STREAM = pnm://media.example/live\r\n", u"pnm://media.example/live"_s);
+    page("any case, line feed", "stream=http://a.example/b c\nmore", u"http://a.example/b c"_s);
+    page("any separator, vertical tab", "STREAMxhttp://a.example/b\x0bjunk", u"http://a.example/b"_s);
+    page("no keyword", "Title=x\r\n", {});
+    page("option-like address", "STREAM=--foo=x\r\n", {});
+    page("error page", "STREAM=http://a.example/b\r\n", {}, 404);
+    page("beyond 64 KB", QByteArray(70000, 'x') + "STREAM=http://a.example/b\r\n", {});
+    QTcpServer closed;
+    QVERIFY(closed.listen(QHostAddress::LocalHost));
+    QTest::newRow("unreachable") << 0 << QByteArray()
+                                 << u"http://127.0.0.1:%1/a.xdm"_s.arg(closed.serverPort()) << QString();
+    QTest::newRow("not http") << 0 << QByteArray() << u"file:///etc/a.xdm"_s << QString();
+  }
+
+  void description()
+  {
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, url);
+    QFETCH(QString, address);
+    HttpTestServer server;
+    QVERIFY(server.listen());
+    server.setScript(HttpTestServer::page(status, "X", body, "text/plain"));
+    play(url.isEmpty() ? server.url(u"/live.xdm"_s).toString() : url);
+    QCOMPARE(status_.mid(0, 3),
+             (QStringList{u"Looking for Player.."_s, u"Playing..."_s, u"Launching StreamWorks Player"_s}));
+    QCOMPARE(prompter_.texts(), address.isEmpty() ? QStringList{u"Cannot connect.."_s} : QStringList());
+    QCOMPARE(seams_->processes.started.size(), address.isEmpty() ? 0 : 1);
+    if (!address.isEmpty()) QCOMPARE(seams_->processes.started.first().arguments, QStringList{address});
+  }
+};
+
+TESSIVAR_TEST_MAIN(TestPlayerLaunch)
+#include "test_player_launch.moc"
