@@ -27,6 +27,18 @@ QString oneLine(QString title)
   return title;
 }
 
+// The comma that ends the duration and attributes of an "#EXTINF:" line (attribute values in
+// quotes may hold commas), or -1.
+qsizetype titleComma(const QString &line)
+{
+  bool quoted = false;
+  for (qsizetype i = 0; i < line.size(); ++i) {
+    if (line.at(i) == u'"') quoted = !quoted;
+    if (line.at(i) == u',' && !quoted) return i;
+  }
+  return -1;
+}
+
 QString playlistText(const QByteArray &bytes)
 {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
@@ -67,8 +79,8 @@ PlaylistDecoding decodeM3u(const QStringList &lines)
     if (text.isEmpty()) continue;
     if (text.startsWith(u'#')) {
       if (text.startsWith(QStringLiteral("#EXTINF:"), Qt::CaseInsensitive)) {
-        const qsizetype comma = text.indexOf(u',');
-        title = comma >= 0 ? oneLine(text.mid(comma + 1)).trimmed() : QString();
+        const qsizetype comma = titleComma(text);
+        title = comma >= 0 ? text.mid(comma + 1).trimmed() : QString();
       }
       continue;
     }
