@@ -3,7 +3,6 @@
 #include "app/ui/main_window.h"
 #include "app/ui/preset_bar.h"
 #include "app/ui/startup.h"
-#include "base/settings_store.h"
 #include "dialogs/ui/setup_dialog.h"
 #include "library/bookmarks.h"
 #include "library/preset_commands.h"

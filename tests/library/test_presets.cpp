@@ -16,7 +16,6 @@ using test::FakePrompter;
 namespace {
 
 const QChar sep = presetSeparator;
-const QString hint = QStringLiteral("Drag and Drop station listing here while holding Shift Key");
 
 QString payload(const QString &name, const QString &url)
 {
@@ -46,31 +45,6 @@ class TestPresets final : public QObject
 
  private slots:
   void cleanup() { QFile::remove(iniPath()); }
-
-  void storedValuesLoad_data()
-  {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("url");
-    QTest::newRow("no name") << payload(QString(), QStringLiteral("http://j/")) << hint
-                             << QStringLiteral("NONE");
-    QTest::newRow("no separator") << QStringLiteral("Jazz FM") << hint << QStringLiteral("NONE");
-    QTest::newRow("separator in the address")
-        << payload(QStringLiteral("A"), QStringLiteral("mms://a/") + sep) << QStringLiteral("A")
-        << QStringLiteral("mms://a/") + sep;
-  }
-
-  void storedValuesLoad()
-  {
-    QFETCH(QString, stored);
-    QFETCH(QString, name);
-    QFETCH(QString, url);
-    SettingsStore(iniPath()).setPreset(9, stored);
-    const QList<PresetSlot> loaded = reloaded();
-    QCOMPARE(loaded.at(9), (PresetSlot{name, url}));
-    // Slots never stored load unassigned.
-    QCOMPARE(loaded.at(0), (PresetSlot{hint, QStringLiteral("NONE")}));
-  }
 
   void dropRules_data()
   {
@@ -102,6 +76,9 @@ class TestPresets final : public QObject
     const QString named = payload(QStringLiteral("Z") + sep, QStringLiteral("http://z/"));
     QTest::newRow("separator in the name")
         << live << false << named << yes << QStringList{assigned + QStringLiteral("Z") + sep} << named;
+    const QString trailing = payload(QStringLiteral("A"), QStringLiteral("mms://a/") + sep);
+    QTest::newRow("separator in the address")
+        << live << false << trailing << yes << QStringList{assigned + QStringLiteral("A")} << trailing;
     QTest::newRow("no name: the address names it")
         << live << false << payload(QString(), QStringLiteral("http://x/")) << yes
         << QStringList{assigned + QStringLiteral("http://x/")}

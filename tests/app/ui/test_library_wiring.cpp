@@ -45,7 +45,7 @@ class TestLibraryWiring final : public QObject
 
     QToolButton *third = f->find<QToolButton>(QStringLiteral("pPreset2"));
     QTest::mouseClick(third, Qt::LeftButton);
-    QCOMPARE(plays.takeFirst(), (QVariantList{QStringLiteral("http://j/a.pls"), QStringLiteral("Jazz FM")}));
+    QCOMPARE(plays.value(0), (QVariantList{QStringLiteral("http://j/a.pls"), QStringLiteral("Jazz FM")}));
 
     emit window.presetBar()->presetDropped(
         4, QStringLiteral("Rock") + presetSeparator + QStringLiteral("http://r/"));
@@ -59,7 +59,7 @@ class TestLibraryWiring final : public QObject
     QCOMPARE(f->prompter.texts().last(),
              QStringLiteral("Drag and Drop station here while holding Shift Key to assign preset"));
     QTRY_VERIFY(window.searchBox()->hasFocus());
-    QCOMPARE(plays.takeFirst().at(0).toString(), QStringLiteral("NONE"));
+    QCOMPARE(plays.value(1).value(0).toString(), QStringLiteral("NONE"));
   }
 
   void bookmarksAddShowPlayAndCloseWithTheWindow()
@@ -68,13 +68,11 @@ class TestLibraryWiring final : public QObject
     window.GetSettings();
     f->find<QRadioButton>(QStringLiteral("optArch"))->click();
     ResultTableModel *rows = window.resultsModel();
-    rows->setRowCount(2);
-    for (int row = 0; row < 2; ++row) {
-      rows->setText(row, 3, QStringLiteral("Clip %1").arg(row + 1));
-      rows->setText(row, 4, QString::number(row + 7));
-      rows->setText(row, 5, QStringLiteral("http://c/%1.rm").arg(row + 1));
-    }
-    window.resultsGrid()->selectRows(1, 2);
+    rows->setRowCount(1);
+    rows->setText(0, 3, QStringLiteral("Clip"));
+    rows->setText(0, 4, QStringLiteral("8"));
+    rows->setText(0, 5, QStringLiteral("http://c/1.rm"));
+    window.resultsGrid()->selectRows(1, 1);
     window.menus().menuAddB->trigger();
     QVERIFY(f->prompter.prompts.isEmpty());
 
@@ -83,16 +81,15 @@ class TestLibraryWiring final : public QObject
     window.menus().menuShotBookmarks->trigger();
     QVERIFY(bookmarks->isVisible());
     QSignalSpy plays(&window, &MainWindow::playRequested);
-    bookmarks->bookmarks().play(1);
-    QCOMPARE(plays.takeFirst(),
-             (QVariantList{QStringLiteral("http://c/2.rm"), QStringLiteral("Clip 2 [ 8]")}));
+    bookmarks->bookmarks().play(0);
+    QCOMPARE(plays.value(0), (QVariantList{QStringLiteral("http://c/1.rm"), QStringLiteral("Clip [ 8]")}));
 
     QPointer<BookmarksWindow> closing(bookmarks);
     window.close();
     QVERIFY(closing.isNull() || !closing->isVisible());
     Bookmarks stored(bookmarksPath(), f->prompter);
     stored.load();
-    QCOMPARE(stored.list().count(), 2);
+    QCOMPARE(stored.list().count(), 1);
   }
 };
 
