@@ -119,9 +119,10 @@ QString SettingsStore::preset(int slot) const
   return read(presetKeyName(slot), presetDefault());
 }
 
-void SettingsStore::setPreset(int slot, const QString &value)
+bool SettingsStore::setPreset(int slot, const QString &value)
 {
   write(presetKeyName(slot), value);
+  return settings_->status() == QSettings::NoError;
 }
 
 QString SettingsStore::fileName() const

@@ -47,7 +47,9 @@ class SettingsStore final
   void remove(SettingKey key);
 
   QString preset(int slot) const;
-  void setPreset(int slot, const QString &value);
+  // False when the store could not be written (the file is read-only, the disk is full, ...).
+  // A store that failed once keeps answering false.
+  bool setPreset(int slot, const QString &value);
 
   QString fileName() const;
 

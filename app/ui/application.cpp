@@ -1,15 +1,21 @@
 #include "app/ui/application.h"
 
 #include "app/ui/main_window.h"
+#include "app/ui/preset_bar.h"
 #include "app/ui/search_commands.h"
 #include "app/ui/startup.h"
 #include "base/program_options.h"
 #include "dialogs/ui/setup_dialog.h"
+#include "library/bookmarks.h"
+#include "library/preset_commands.h"
+#include "library/ui/bookmarks_controller.h"
+#include "platform/prompter.h"
 #include "platform/transfer_state.h"
 #include "results/player_launch.h"
 #include "results/ui/results_grid.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QCursor>
 #include <QPointer>
 #include <QTimer>
@@ -128,11 +134,36 @@ void wirePlayers(MainWindow &window)
 
 }  // namespace
 
+void wireLibrary(MainWindow &window, const QString &bookmarksPath)
+{
+  Prompter &prompter = window.services().prompter;
+  PresetBar *bar = window.presetBar();
+  auto *presets = new PresetCommands(
+      bar->presets(), prompter, [&window] { return window.searchMode(); }, &window);
+  presets->setObjectName(QStringLiteral("PresetCommands"));
+  QObject::connect(bar, &PresetBar::presetPressed, presets, &PresetCommands::press);
+  QObject::connect(bar, &PresetBar::presetClicked, presets, &PresetCommands::click);
+  QObject::connect(bar, &PresetBar::presetDropped, presets, &PresetCommands::drop);
+  QObject::connect(presets, &PresetCommands::pressedLookChanged, bar, &PresetBar::showPressed);
+  QObject::connect(presets, &PresetCommands::searchBoxFocusRequested, window.searchBox(),
+                   [&window] { window.searchBox()->setFocus(); });
+  QObject::connect(presets, &PresetCommands::playRequested, &window, &MainWindow::playRequested);
+
+  auto *bookmarks = new BookmarksController(bookmarksPath, prompter, &window);
+  QObject::connect(bookmarks, &BookmarksController::windowCreated, &window, &MainWindow::registerSideWindow);
+  QObject::connect(bookmarks, &BookmarksController::playRequested, &window, &MainWindow::playRequested);
+  QObject::connect(&window, &MainWindow::showBookmarksRequested, bookmarks, &BookmarksController::show);
+  QObject::connect(&window, &MainWindow::addBookmarksRequested, bookmarks, [&window, bookmarks] {
+    bookmarks->addFromGrid(*window.resultsGrid(), window.searchMode());
+  });
+}
+
 void wireMainWindow(MainWindow &window)
 {
   wireSetupDialog(window);
   wireSearchCommands(window);
   wirePlayers(window);
+  wireLibrary(window, defaultBookmarksPath());
 }
 
 }  // namespace tessivar

@@ -52,5 +52,8 @@ class Application final : public QObject
 // Connects the main window's requests to what serves them (the setup dialog, the player launcher
 // "playerLauncher", ...). The application does it once; tests may do it for a window of their own.
 void wireMainWindow(MainWindow &window);
+// The preset buttons and the bookmarks: their commands, the bookmarks window (kept in
+// bookmarksPath) and the plays they request. Part of wireMainWindow.
+void wireLibrary(MainWindow &window, const QString &bookmarksPath);
 
 }  // namespace tessivar

@@ -8,6 +8,7 @@
 #include "base/program_options.h"
 #include "base/settings_store.h"
 #include "base/twips.h"
+#include "library/preset_table.h"
 #include "platform/http_transfer.h"
 #include "results/player_location.h"
 #include "results/ui/results_grid.h"
@@ -69,11 +70,7 @@ void MainWindow::GetSettings()
 
 void MainWindow::loadPresetNames()
 {
-  for (int slot = 0; slot < presetSlotCount; ++slot) {
-    const QString stored = services_.settings.preset(slot);
-    const qsizetype separator = stored.indexOf(presetSeparator);
-    if (separator > 0) frameSide_->setPresetName(slot, stored.left(separator));
-  }
+  frameSide_->presets().load(services_.settings);
 }
 
 // --- layout and geometry ---------------------------------------------------------------------

@@ -1,10 +1,13 @@
 #include "app/ui/preset_bar.h"
 
 #include "app/ui/artwork.h"
+#include "library/preset_table.h"
+#include "results/ui/results_grid.h"
 
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QToolButton>
@@ -25,7 +28,7 @@ class PresetButton final : public QToolButton
     setIcon(artwork::icon(artwork::Picture::Preset));
     setIconSize(QSize(22, 22));
     setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    setToolTip(PresetBar::unassignedHint());
+    setToolTip(unassignedPresetName());
     setCursor(Qt::PointingHandCursor);
     setAcceptDrops(true);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -34,9 +37,20 @@ class PresetButton final : public QToolButton
   }
 
  protected:
+  // Only a station dragged from a results grid of this program is taken.
   void dragEnterEvent(QDragEnterEvent *event) override
   {
-    if (event->mimeData()->hasText()) event->acceptProposedAction();
+    if (event->mimeData()->hasText() && qobject_cast<ResultsGrid *>(event->source()) != nullptr)
+      event->acceptProposedAction();
+  }
+  void keyPressEvent(QKeyEvent *event) override
+  {
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && !event->isAutoRepeat()) {
+      emit bar_->presetPressed(index_);
+      emit bar_->presetClicked(index_);
+      return;
+    }
+    QToolButton::keyPressEvent(event);
   }
   void dropEvent(QDropEvent *event) override
   {
@@ -53,11 +67,14 @@ class PresetButton final : public QToolButton
 
 QString PresetBar::unassignedHint()
 {
-  return QStringLiteral("Drag and Drop station listing here while holding Shift Key");
+  return unassignedPresetName();
 }
 
-PresetBar::PresetBar(QWidget *parent) : QFrame(parent)
+PresetBar::PresetBar(QWidget *parent) : QFrame(parent), presets_(new PresetTable(this))
 {
+  presets_->setObjectName(QStringLiteral("PresetTable"));
+  connect(presets_, &PresetTable::slotChanged, this,
+          [this](int index) { setPresetName(index, presets_->slot(index).name); });
   setObjectName(QStringLiteral("frameSide"));
   setAccessibleName(QStringLiteral("Station Presets"));
   setFrameShape(QFrame::StyledPanel);
