@@ -10,3 +10,11 @@ target_compile_definitions(tessivar_options INTERFACE
   QT_NO_URL_CAST_FROM_STRING
   QT_NO_CONTEXTLESS_CONNECT
   QT_NO_FOREACH)
+
+# A build that stops at the first memory or undefined-behaviour fault (AddressSanitizer and
+# UndefinedBehaviorSanitizer). The tests run it with ASAN_OPTIONS/UBSAN_OPTIONS halt_on_error=1.
+option(TESSIVAR_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
+if(TESSIVAR_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -81,7 +81,9 @@ SearchRun::SearchRun(SearchWindow &window, HttpTransfer &transfer, TransferState
   windowTracked_ = !windowGuard_.isNull();
 
   parser_ = new ResultPageParser(window.resultsModel(), window.relatedModel(), this);
-  parser_->setLayoutSource([this] { return layoutFor(mode_); });
+  // Related results always arrive in the archive layout.
+  parser_->setLayoutSource(
+      [this] { return parser_->relatedMode() ? ResultLayout::Archive : layoutFor(mode_); });
   connect(parser_, &ResultPageParser::searchCaptionChanged, this, [this](const QString &caption) {
     if (windowExists()) window_.setResultsCaption(caption);
   });

@@ -2,6 +2,7 @@
 
 #include "app/ui/main_window.h"
 #include "app/ui/preset_bar.h"
+#include "app/ui/result_tools_wiring.h"
 #include "app/ui/search_commands.h"
 #include "app/ui/startup.h"
 #include "base/program_options.h"
@@ -164,6 +165,7 @@ void wireMainWindow(MainWindow &window)
   wireSearchCommands(window);
   wirePlayers(window);
   wireLibrary(window, defaultBookmarksPath());
+  wireResultTools(window);
 }
 
 }  // namespace tessivar

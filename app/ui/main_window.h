@@ -101,7 +101,8 @@ class MainWindow final : public QMainWindow, public SearchWindow
   void switchMode(SearchMode mode);
   // Status panel 1: the format of MSHResults' current row + " Stream"; nothing for an empty URL.
   void showStreamFormat();
-  // Opens a page of the maker's site (or any address) with the desktop, reporting a failure.
+  // Opens a web page (http or https only, see openableWebAddress) with the desktop, reporting a
+  // failure.
   bool openAddress(const QString &address);
 
   // --- What a search is built from ---------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include "base/site_links.h"
 #include "platform/prompter.h"
 #include "platform/shell_open.h"
+#include "platform/web_address.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
 
@@ -17,7 +18,13 @@ namespace tessivar {
 
 bool MainWindow::openAddress(const QString &address)
 {
-  return shellOpen(services_.shell, services_.prompter, address);
+  // The data server's host and the site host are data: only web pages are opened.
+  const std::optional<QString> page = openableWebAddress(address);
+  if (!page) {
+    services_.prompter.ask(PromptIcon::None, product::applicationTitle(), shellOpenFailureText());
+    return false;
+  }
+  return shellOpen(services_.shell, services_.prompter, *page);
 }
 
 void MainWindow::connectMenus()

@@ -356,7 +356,9 @@ void ResultsGrid::playRow()
   if (layout == ResultLayout::Live) {
     emit playRequested(cellText(row, 4), cellText(row, 0));
   } else if (row == end) {
-    emit playRequested(cellText(row, 5), cellText(row, 3));
+    // The related grid's lone message row ("No additional information available.") has no address.
+    if (kind_ == Kind::Results || !cellText(row, 5).isEmpty())
+      emit playRequested(cellText(row, 5), cellText(row, 3));
   } else if (kind_ == Kind::Related) {
     QList<int> selected;
     for (int each = std::min(row, end); each <= std::max(row, end); ++each) selected << each;

@@ -1,0 +1,211 @@
+#include "app/ui/result_tools_wiring.h"
+
+#include "app/ui/browse_bar.h"
+#include "app/ui/main_toolbar.h"
+#include "app/ui/main_window.h"
+#include "base/product.h"
+#include "base/program_options.h"
+#include "base/settings_store.h"
+#include "base/site_links.h"
+#include "platform/prompter.h"
+#include "platform/shell_open.h"
+#include "results/link_text.h"
+#include "results/result_table_model.h"
+#include "results/ui/find_dialog.h"
+#include "results/ui/find_in_grid.h"
+#include "results/ui/results_grid.h"
+#include "search/related_results.h"
+#include "search/related_results_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QPointer>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <qcoro/qcorotask.h>
+
+namespace tessivar {
+
+namespace {
+
+// The main window as a related-results request locks and fills it.
+class MainWindowRelated final : public QObject, public RelatedResultsWindow
+{
+ public:
+  explicit MainWindowRelated(MainWindow &window) : QObject(&window), window_(window)
+  {
+    caption_ = window.findChild<QLabel *>(QStringLiteral("lblADDR"));
+    for (const char *name : {"optArch", "optLive", "optLib"})
+      options_ << window.findChild<QRadioButton *>(QLatin1StringView(name));
+    // The grid is hidden while its rows arrive; the window keeps its place.
+    QSizePolicy policy = window.relatedGrid()->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    window.relatedGrid()->setSizePolicy(policy);
+  }
+  ~MainWindowRelated() override { setBusyPointer(false); }
+  MainWindowRelated(const MainWindowRelated &) = delete;
+  MainWindowRelated &operator=(const MainWindowRelated &) = delete;
+
+  void lockForRelated() override
+  {
+    resultsHadFocus_ = window_.resultsGrid()->hasFocus();
+    window_.resultsGrid()->setEnabled(false);
+    ResultsGrid *related = window_.relatedGrid();
+    related->setRedraw(false);
+    related->showBusyPointer(true);
+    related->hide();
+    window_.browseBar()->setEnabled(false);
+    setBusyPointer(true);
+    setSearchControlsLocked(true);
+  }
+  void showRelatedGrid() override { window_.relatedGrid()->show(); }
+  void selectAllRelatedRows() override
+  {
+    ResultsGrid *related = window_.relatedGrid();
+    related->selectRows(1, related->dataRowCount());
+  }
+  void unlockAfterRelated() override
+  {
+    // A search that has begun meanwhile unlocks what it locked when it ends.
+    if (!window_.searchRun().isSearching()) {
+      setSearchControlsLocked(false);
+      window_.browseBar()->setEnabled(true);
+    }
+    setBusyPointer(false);
+    ResultsGrid *related = window_.relatedGrid();
+    related->showBusyPointer(false);
+    related->setRedraw(true);
+    related->show();
+    window_.resultsGrid()->setEnabled(true);
+    if (resultsHadFocus_) window_.resultsGrid()->setFocus();
+  }
+  void showRelatedCaption() override
+  {
+    if (caption_ != nullptr) caption_->show();
+  }
+  void setRelatedCaption(const QString &text) override
+  {
+    if (caption_ != nullptr) caption_->setText(text);
+  }
+  void setStatusText(int panel, const QString &text) override { window_.setStatusText(panel, text); }
+  void setProgressValue(int value) override { window_.setProgressValue(value); }
+  void setSearchBoxEnabled(bool enabled) override { window_.setSearchBoxEnabled(enabled); }
+  bool isUnloading() const override { return window_.isUnloading(); }
+  ResultTableModel *resultsModel() override { return window_.resultsModel(); }
+  ResultTableModel *relatedModel() override { return window_.relatedModel(); }
+
+ private:
+  // The toolbar, menus, search box and mode options, as a search locks them.
+  void setSearchControlsLocked(bool locked)
+  {
+    window_.toolbar()->setSearchLockedButtonsEnabled(!locked);
+    window_.toolbar()->showSearchRunning(locked);
+    window_.menus().menuStop->setEnabled(locked);
+    window_.menus().menuStart->setEnabled(!locked);
+    window_.menus().menuScan->setEnabled(!locked);
+    window_.searchBox()->setEnabled(!locked);
+    for (QRadioButton *option : std::as_const(options_)) {
+      if (option != nullptr) option->setEnabled(!locked);
+    }
+  }
+  void setBusyPointer(bool busy)
+  {
+    if (busy == busyPointer_) return;
+    busyPointer_ = busy;
+    if (busy) {
+      QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+    } else {
+      QGuiApplication::restoreOverrideCursor();
+    }
+  }
+
+  MainWindow &window_;
+  QPointer<QLabel> caption_;
+  QList<QPointer<QRadioButton>> options_;
+  bool busyPointer_ = false;
+  bool resultsHadFocus_ = false;
+};
+
+void wireRelatedResults(MainWindow &window)
+{
+  auto *adapter = new MainWindowRelated(window);
+  auto *related = new RelatedResults(*adapter, window.searchRun(), window.transfer(),
+                                     window.services().prompter, adapter);
+  related->setObjectName(QStringLiteral("RelatedResults"));
+  QObject::connect(&window, &MainWindow::relatedResultsRequested, related, [&window, related](int row) {
+    const RelatedRequestInput input{window.searchMode(), window.programOptions().formats,
+                                    window.dataServer()};
+    auto request = related->ShowRelatedResults(row, input);
+  });
+  QObject::connect(&window, &MainWindow::modeSwitched, related, &RelatedResults::forgetLastRequest);
+}
+
+void wireFind(MainWindow &window)
+{
+  auto *finder = new ResultsFinder(*window.resultsGrid(), window.services().prompter, &window);
+  finder->setObjectName(QStringLiteral("ResultsFinder"));
+  QObject::connect(&window, &MainWindow::findRequested, finder, [&window, finder] {
+    auto *dialog = new FindDialog(*finder, window.services().settings, &window);
+    window.registerSideWindow(dialog);
+    dialog->show();
+  });
+  QObject::connect(&window, &MainWindow::findNextRequested, finder, &ResultsFinder::findNext);
+}
+
+// "&Copy" and "&Email Link to a Friend": the current row's link text on the clipboard, as plain
+// text. False (after "No item selected.") when the row has no link.
+bool putLinkOnClipboard(MainWindow &window, LinkTextKind kind)
+{
+  const ResultsGrid *grid = window.resultsGrid();
+  const ResultTableModel *model = grid->resultModel();
+  const int row = grid->currentRow();
+  if (model == nullptr || grid->selectionEndRow() < 1 || !isLinkRow(*model, row)) {
+    window.services().prompter.ask(PromptIcon::Critical, product::applicationName(), noItemSelectedText());
+    return false;
+  }
+  const QString makerSite = siteAddress(window.services().settings.siteHost(), QStringLiteral("/"));
+  QClipboard *clipboard = QGuiApplication::clipboard();
+  clipboard->clear();
+  clipboard->setText(linkText(kind, grid->currentLayout(), *model, row, makerSite));
+  return true;
+}
+
+void wireLinkCommands(MainWindow &window)
+{
+  QObject::connect(&window, &MainWindow::copyLinkRequested, &window,
+                   [&window] { putLinkOnClipboard(window, LinkTextKind::Copy); });
+  QObject::connect(&window, &MainWindow::emailLinkRequested, &window, [&window] {
+    if (!putLinkOnClipboard(window, LinkTextKind::Email)) return;
+    const AppServices &services = window.services();
+    services.prompter.ask(PromptIcon::Information, product::applicationName(), emailNoticeText());
+    shellOpen(services.shell, services.prompter, QStringLiteral("mailto:"));
+  });
+  QObject::connect(&window, &MainWindow::visitStreamWebsiteRequested, &window, [&window] {
+    const ResultsGrid *grid = window.resultsGrid();
+    const AppServices &services = window.services();
+    const std::optional<QString> website =
+        grid->resultModel() != nullptr
+            ? rowWebsiteAddress(*grid->resultModel(), grid->currentLayout(), grid->currentRow())
+            : std::nullopt;
+    if (!website) {
+      services.prompter.ask(PromptIcon::Critical, product::applicationName(), noWebsiteText());
+      return;
+    }
+    shellOpen(services.shell, services.prompter, *website);
+  });
+}
+
+}  // namespace
+
+void wireResultTools(MainWindow &window)
+{
+  wireRelatedResults(window);
+  wireFind(window);
+  wireLinkCommands(window);
+}
+
+}  // namespace tessivar

@@ -1,0 +1,84 @@
+#include "results/link_text.h"
+
+#include "platform/web_address.h"
+#include "results/result_table_model.h"
+#include "results/results_layout.h"
+
+namespace tessivar {
+
+namespace {
+
+constexpr auto lineEnd = QStringView(u"\r\n");
+
+QString courtesyNotice(LinkTextKind kind)
+{
+  return kind == LinkTextKind::Copy
+             ? QStringLiteral(
+                   "Tessivar! Broadcast is a product of Halvorne. Copyright (C) 1999-2003 Halvorne. "
+                   "All rights reserved.")
+             : QStringLiteral("(C) 1999-2003 Halvorne.");
+}
+
+}  // namespace
+
+bool isLinkRow(const ResultTableModel &model, int row)
+{
+  return row >= 1 && !model.text(row - 1, results_layout::statusLinkColumn).isEmpty();
+}
+
+QString linkText(LinkTextKind kind, ResultLayout layout, const ResultTableModel &model, int row,
+                 const QString &makerSite)
+{
+  const auto cell = [&model, row](int column) { return model.text(row - 1, column); };
+  const QString addressLabel =
+      kind == LinkTextKind::Copy ? QStringLiteral("URL : ") : QStringLiteral("Link : ");
+  QString text;
+  const auto line = [&text](QStringView label, const QString &value) {
+    text += label;
+    text += value;
+    text += lineEnd;
+  };
+  if (layout == ResultLayout::Archive) {
+    line(u"Name : ", cell(3));
+    line(u"Info : ", cell(4));
+    line(addressLabel, cell(5));
+    line(u"Found on : ", cell(6));
+  } else {
+    line(u"Name : ", cell(0));
+    line(addressLabel, cell(4));
+    line(u"Found on : ", cell(5));
+  }
+  text += lineEnd;
+  text += u'-';
+  text += lineEnd;
+  text += QStringLiteral("This link courtesy Tessivar! Broadcast - ") + makerSite;
+  text += lineEnd;
+  text += courtesyNotice(kind);
+  return text;
+}
+
+std::optional<QString> rowWebsiteAddress(const ResultTableModel &model, ResultLayout layout, int row)
+{
+  const QString website = model.text(row - 1, results_layout::websiteColumn(layout));
+  if (!results_layout::isPreviewableWebsite(website)) return std::nullopt;
+  return openableWebAddress(website);
+}
+
+QString noItemSelectedText()
+{
+  return QStringLiteral("No item selected.");
+}
+
+QString noWebsiteText()
+{
+  return QStringLiteral("No website available.");
+}
+
+QString emailNoticeText()
+{
+  return QStringLiteral(
+      "Tessivar! Broadcast will now start your mail program, to insert the link press CTRL+V or paste it "
+      "into the message.");
+}
+
+}  // namespace tessivar

@@ -1,0 +1,170 @@
+#include "search/related_results.h"
+
+#include "base/number_value.h"
+#include "base/product.h"
+#include "platform/prompter.h"
+#include "platform/transfer_state.h"
+#include "results/result_table_model.h"
+#include "search/error_page_check.h"
+#include "search/related_results_window.h"
+#include "search/result_parser.h"
+#include "search/search_query.h"
+
+#include <cmath>
+#include <limits>
+#include <utility>
+
+namespace tessivar {
+
+namespace {
+
+constexpr int itemIdColumn = 4;
+constexpr int titleColumn = 3;
+
+QString connectingErrorMessage()
+{
+  return QStringLiteral("Error connecting to Halvorne. If this problem persists, please contact ") +
+         product::supportEmail();
+}
+
+}  // namespace
+
+qint64 relatedItemNumber(QStringView itemId)
+{
+  const double value = numberValue(itemId);
+  if (!(value >= 1)) return 0;
+  if (value >= 9.0e18) return std::numeric_limits<qint64>::max();
+  return static_cast<qint64>(std::floor(value));
+}
+
+QString relatedResultsAddress(QStringView dataServer, qint64 itemNumber, const FormatBoxes &formats)
+{
+  QString address = QStringLiteral("http://");
+  address += dataServer;
+  address += QStringLiteral("/tessivar37.asp?RELATED=1&ID=") + QString::number(itemNumber) +
+             QStringLiteral("&V=3.7&");
+  for (const FormatFlag &flag : formatFlags()) {
+    if (formats.*flag.box == 1) address += QLatin1StringView(flag.parameter);
+  }
+  return address;
+}
+
+RelatedResults::RelatedResults(RelatedResultsWindow &window, SearchRun &run, HttpTransfer &transfer,
+                               Prompter &prompter, QObject *parent)
+    : QObject(parent), window_(window), run_(&run), transfer_(&transfer), prompter_(prompter)
+{
+  // Rows that arrive move the caption along.
+  connect(&run.parser(), &ResultPageParser::relatedCaptionChanged, this, [this](const QString &caption) {
+    if (busy_ && !windowGone()) window_.setRelatedCaption(caption);
+  });
+  // An emptied grid no longer shows the last item's rows: a click on it asks again.
+  if (ResultTableModel *related = window.relatedModel())
+    connect(related, &QAbstractItemModel::modelReset, this, &RelatedResults::forgetLastRequest);
+  connect(&run, &SearchRun::searchFinished, this, &RelatedResults::forgetLastRequest);
+}
+
+RelatedResults::~RelatedResults() = default;
+
+QCoro::Task<> RelatedResults::ShowRelatedResults(int row, RelatedRequestInput input)
+{
+  if (input.mode != SearchMode::Archive || busy_ || !run_ || !transfer_ || run_->isSearching() ||
+      windowGone())
+    co_return;
+
+  ResultTableModel *related = window_.relatedModel();
+  const QString id = window_.resultsModel()->text(row - 1, itemIdColumn);
+  if (id != lastRelatedId_) {
+    related->clear();
+    window_.showRelatedCaption();
+  }
+  const qint64 itemNumber = relatedItemNumber(id);
+  if (itemNumber <= 0) {
+    if (related->rowCount() == 0) related->setRowCount(1);
+    related->setText(0, titleColumn, QStringLiteral("No additional information available."));
+    co_return;
+  }
+  if (id == lastRelatedId_) co_return;
+
+  // The request.
+  const QPointer<RelatedResults> self(this);
+  SearchRun &run = *run_;
+  HttpTransfer &transfer = *transfer_;
+  TransferState &state = run.state();
+  ResultPageParser &parser = run.parser();
+  lastRelatedId_ = id;
+  busy_ = true;
+  window_.lockForRelated();
+  window_.setStatusText(1, QStringLiteral("Searching"));
+  window_.setRelatedCaption(relatedResultsCaption(0));
+  parser.setRelatedMode(true);
+  parser.setResultCount(0);
+  parser.beginDocument();
+  state.clearForRequest();
+  transfer.requestDocument(relatedResultsAddress(input.dataServer, itemNumber, input.formats));
+  co_await state.waitForTransfer(transfer);
+  if (!self) co_return;
+
+  const auto finish = [this] {
+    busy_ = false;
+    emit relatedFinished();
+  };
+  // The window is closing, or a search has taken the transfer over: its rows and flags are not
+  // this request's, and nothing is reported.
+  if (windowGone() || !run_ || run_->isSearching()) {
+    if (run_ && !run_->isSearching()) parser.setRelatedMode(false);
+    lastRelatedId_.clear();
+    window_.unlockAfterRelated();
+    co_return finish();
+  }
+
+  parser.setRelatedMode(false);
+  window_.showRelatedGrid();
+  if (parser.resultCount() >= 1) window_.setRelatedCaption(relatedResultsCaption(parser.resultCount()));
+  window_.setProgressValue(0);
+  window_.setSearchBoxEnabled(true);
+  window_.setStatusText(1, QStringLiteral("Done"));
+
+  // A transfer that ended without its end or an error was cancelled: like a stop.
+  const bool stopped = state.stopRequested() || (!state.transferDone() && state.transferError() == 0);
+  bool failed = false;
+  if (!stopped) {
+    if (state.transferError() != 0) {
+      failed = true;
+      if (!tell(PromptIcon::Critical, product::applicationTitle(), connectingErrorMessage())) co_return;
+    } else if (const auto message = CheckServerErrorPage(QString::fromUtf8(parser.responseBuffer()))) {
+      failed = true;
+      if (!tell(PromptIcon::Critical, product::applicationName(), *message)) co_return;
+    }
+  }
+  if (transfer_ && !transfer_->isIdle()) transfer_->cancel();
+  if (stopped || failed) lastRelatedId_.clear();
+
+  if (related->rowCount() > 0) {
+    related->sortRows(titleColumn, Qt::AscendingOrder, ResultTableModel::SortKind::Text);
+    window_.selectAllRelatedRows();
+  }
+  window_.unlockAfterRelated();
+  finish();
+}
+
+bool RelatedResults::tell(PromptIcon icon, const QString &title, const QString &text)
+{
+  const QPointer<RelatedResults> self(this);
+  prompter_.ask(icon, title, text);
+  if (!self) return false;
+  if (windowGone()) {
+    lastRelatedId_.clear();
+    window_.unlockAfterRelated();
+    busy_ = false;
+    emit relatedFinished();
+    return false;
+  }
+  return true;
+}
+
+bool RelatedResults::windowGone() const
+{
+  return window_.isUnloading();
+}
+
+}  // namespace tessivar
