@@ -5,6 +5,7 @@
 #include "server/http_server.h"
 #include "server/sqlite_db.h"
 
+#include <arpa/inet.h>
 #include <pthread.h>
 #include <csignal>
 #include <cstdio>
@@ -155,6 +156,12 @@ int runServe(int argc, char **argv)
     std::fprintf(stderr,
                  "tessivar-directory: --request-timeout takes 1 to 3600, --keep-alive 0 to 3600, "
                  "--connections-per-client and --signups-per-minute 0 to 100000\n");
+    return 2;
+  }
+  in6_addr numeric{};
+  if (!options.trustedProxy.empty() && inet_pton(AF_INET, options.trustedProxy.c_str(), &numeric) != 1 &&
+      inet_pton(AF_INET6, options.trustedProxy.c_str(), &numeric) != 1) {
+    std::fprintf(stderr, "tessivar-directory: --trusted-proxy takes an IPv4 or IPv6 address\n");
     return 2;
   }
   options.service.cacheBytes = static_cast<std::size_t>(cacheMegabytes) << 20;

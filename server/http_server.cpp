@@ -160,10 +160,13 @@ struct HttpServer::Impl
             limits(this->options), workerCount(this->options),
             [this](const ReceivedRequest &request) { return server.run(request); },
             [this](const Refusal &refusal) {
-              if (log)
-                log->write(accessLogLine(
-                    refusal.client, refusal.requestLine.empty() ? "-" : escapedForLog(refusal.requestLine),
-                    refusal.status, refusal.bodyBytes));
+              if (!log) return;
+              // Like the other lines: method and target, without the protocol version.
+              std::string_view line = refusal.requestLine;
+              const std::size_t version = line.rfind(" HTTP/");
+              if (version != std::string_view::npos) line = line.substr(0, version);
+              log->write(accessLogLine(refusal.client, line.empty() ? "-" : escapedForLog(line),
+                                       refusal.status, refusal.bodyBytes));
             })
   {
   }
