@@ -111,15 +111,25 @@ class ReceivedStream final : public httplib::Stream
 class RequestRunner final : public httplib::Server
 {
  public:
+  // The client of the request this thread runs (httplib names it only in requests it could read).
+  static const std::string &client() { return *client_; }
+
   Answer run(const ReceivedRequest &request)
   {
+    client_ = &request.client;
     Answer answer;
     ReceivedStream stream(request, answer.bytes);
     bool closing = false;
-    const bool answered = process_request(stream, request.last, closing, nullptr);
-    answer.close = request.last || closing || !answered;
+    bool understood = false;  // only a request whose head httplib could read is set up
+    const bool answered =
+        process_request(stream, request.last, closing, [&](httplib::Request &) { understood = true; });
+    // After a head it could not read, httplib answers without deciding about the connection: close it.
+    answer.close = request.last || closing || !answered || !understood;
     return answer;
   }
+
+ private:
+  static inline thread_local const std::string *client_ = nullptr;
 };
 
 const char *statusText(int status)
@@ -250,7 +260,7 @@ struct HttpServer::Impl
     if (options.accessLog) {
       log = std::make_unique<AccessLog>();
       server.set_logger([this](const httplib::Request &request, const httplib::Response &response) {
-        log->write(accessLogLine(request.remote_addr, request.method + " " + loggedTarget(request),
+        log->write(accessLogLine(RequestRunner::client(), request.method + " " + loggedTarget(request),
                                  response.status, response.body.size()));
       });
     }

@@ -171,6 +171,23 @@ class TestMisbehavingClients : public QObject
     QCOMPARE(directory_.get("/reg.asp?VER=1&P=T&V=3.7").status, 200);  // everything else still served
   }
 
+  void behindTheTrustedProxyEachClientIsPacedAlone()
+  {
+    if (directory_.viaProxy()) QSKIP("nginx sets X-Real-IP itself");
+    DirectoryFixture proxied;
+    QVERIFY(proxied.importSampleCatalogue());
+    QVERIFY(proxied.start({QStringLiteral("--trusted-proxy"), QStringLiteral("127.0.0.1")}));
+    const auto signUp = [&](const QByteArray &client, int i) {
+      auto socket = connectTo(proxied.port());
+      socket->write("GET /maillist.asp?Email=fan" + QByteArray::number(i) +
+                    "@example.test&Name=Fan HTTP/1.0\r\nX-Real-IP: " + client + "\r\n\r\n");
+      return answersIn(readToEnd(*socket)).value(0).first;
+    };
+    for (int i = 0; i < 6; ++i) QCOMPARE(signUp("192.0.2.1", i), 200);
+    QCOMPARE(signUp("192.0.2.1", 6), 429);
+    QCOMPARE(signUp("192.0.2.2", 7), 200);
+  }
+
   void slowRequestsAndIdleConnectionsAreClosed()
   {
     if (directory_.viaProxy()) QSKIP("the proxy's own time limits apply");
