@@ -356,6 +356,10 @@ struct ConnectionLoop::Impl
   void startClosing(Connection &connection)
   {
     shutdown(connection.fd, SHUT_WR);
+    // Done with as far as its client is concerned: a client that opens its next connection at once is not
+    // refused for this one (lingering is bounded by time and by the count of all connections).
+    if (!connection.counted.empty()) counter.release(connection.counted);
+    connection.counted.clear();
     if (connection.peerDone) {
       close(connection);
       return;
