@@ -5,6 +5,7 @@
 #include "server/http_server.h"
 #include "server/sqlite_db.h"
 
+#include <arpa/inet.h>
 #include <pthread.h>
 #include <csignal>
 #include <cstdio>
@@ -26,6 +27,8 @@ constexpr const char *usage =
     "  tessivar-directory serve --db FILE [--listen ADDRESS] [--port N] [--site-host HOST[:PORT]]\n"
     "                           [--data-host HOST[:PORT]] [--min-version VERSION] [--threads N] [--cache-mb "
     "N] [--quiet]\n"
+    "                           [--request-timeout S] [--keep-alive S] [--connections-per-client N]\n"
+    "                           [--signups-per-minute N] [--trusted-proxy ADDRESS]\n"
     "\n"
     "import loads a catalogue; loading a file again updates its entries (the stream address is the key).\n"
     "serve answers the directory's requests; --port 0 picks a free port. The first line on standard\n"
@@ -121,7 +124,8 @@ int runServe(int argc, char **argv)
   Arguments arguments;
   if (!parseArguments(argc, argv,
                       {"--db", "--listen", "--port", "--site-host", "--data-host", "--min-version",
-                       "--threads", "--cache-mb"},
+                       "--threads", "--cache-mb", "--request-timeout", "--keep-alive",
+                       "--connections-per-client", "--signups-per-minute", "--trusted-proxy"},
                       {"--quiet"}, arguments))
     return 2;
   ServerOptions options;
@@ -131,6 +135,7 @@ int runServe(int argc, char **argv)
   options.service.dataHost = single(arguments, "--data-host");
   options.service.minVersion = single(arguments, "--min-version", "3.7");
   options.accessLog = arguments.flags.empty();
+  options.trustedProxy = single(arguments, "--trusted-proxy");
   int cacheMegabytes = 64;
   if (options.database.empty()) {
     std::fprintf(stderr, "tessivar-directory: serve needs --db FILE\n%s", usage);
@@ -141,6 +146,22 @@ int runServe(int argc, char **argv)
       !parsePort(single(arguments, "--cache-mb", "64"), 0, 65536, cacheMegabytes)) {
     std::fprintf(stderr,
                  "tessivar-directory: --port takes 0 to 65535, --threads 0 to 1024, --cache-mb 0 to 65536\n");
+    return 2;
+  }
+  if (!parsePort(single(arguments, "--request-timeout", "10"), 1, 3600, options.requestSeconds) ||
+      !parsePort(single(arguments, "--keep-alive", "5"), 0, 3600, options.keepAliveSeconds) ||
+      !parsePort(single(arguments, "--connections-per-client", "16"), 0, 100000,
+                 options.connectionsPerClient) ||
+      !parsePort(single(arguments, "--signups-per-minute", "6"), 0, 100000, options.signUpsPerMinute)) {
+    std::fprintf(stderr,
+                 "tessivar-directory: --request-timeout takes 1 to 3600, --keep-alive 0 to 3600, "
+                 "--connections-per-client and --signups-per-minute 0 to 100000\n");
+    return 2;
+  }
+  in6_addr numeric{};
+  if (!options.trustedProxy.empty() && inet_pton(AF_INET, options.trustedProxy.c_str(), &numeric) != 1 &&
+      inet_pton(AF_INET6, options.trustedProxy.c_str(), &numeric) != 1) {
+    std::fprintf(stderr, "tessivar-directory: --trusted-proxy takes an IPv4 or IPv6 address\n");
     return 2;
   }
   options.service.cacheBytes = static_cast<std::size_t>(cacheMegabytes) << 20;

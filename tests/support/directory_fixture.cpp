@@ -1,12 +1,18 @@
 #include "directory_fixture.h"
 
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 
 #include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 namespace tessivar::test {
 
@@ -15,10 +21,23 @@ QString directoryBinary()
   return QStringLiteral(TESSIVAR_BIN_DIR "/tessivar-directory");
 }
 
+QString nginxBinary()
+{
+  const QString onPath = QStandardPaths::findExecutable(QStringLiteral("nginx"));
+  return onPath.isEmpty()
+             ? QStandardPaths::findExecutable(
+                   QStringLiteral("nginx"), {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/local/sbin")})
+             : onPath;
+}
+
 DirectoryFixture::DirectoryFixture() = default;
 
 DirectoryFixture::~DirectoryFixture()
 {
+  if (proxy_ && proxy_->state() != QProcess::NotRunning) {
+    proxy_->terminate();
+    if (!proxy_->waitForFinished(10000)) proxy_->kill();
+  }
   if (server_ && server_->state() != QProcess::NotRunning) {
     server_->terminate();  // SIGTERM: the server stops cleanly
     if (!server_->waitForFinished(10000)) server_->kill();
@@ -54,11 +73,19 @@ bool DirectoryFixture::import(const QStringList &options) const
 
 bool DirectoryFixture::start(const QStringList &extra)
 {
+  const bool proxied = qEnvironmentVariable("TESSIVAR_DIRECTORY_PROXY") == QLatin1String("nginx");
+  if (proxied && nginxBinary().isEmpty()) {
+    std::fprintf(stderr, "SKIP: nginx is not installed\n");
+    std::exit(77);
+  }
   server_ = std::make_unique<QProcess>();
   server_->setProcessChannelMode(QProcess::SeparateChannels);
-  server_->start(directoryBinary(), QStringList{QStringLiteral("serve"), QStringLiteral("--db"), database(),
-                                                QStringLiteral("--port"), QStringLiteral("0")} +
-                                        extra);
+  server_->start(directoryBinary(),
+                 QStringList{QStringLiteral("serve"), QStringLiteral("--db"), database(),
+                             QStringLiteral("--port"), QStringLiteral("0")} +
+                     extra +
+                     (proxied ? QStringList{QStringLiteral("--trusted-proxy"), QStringLiteral("127.0.0.1")}
+                              : QStringList{}));
   if (!server_->waitForStarted(10000)) return false;
   while (!server_->canReadLine()) {
     if (!server_->waitForReadyRead(10000)) return false;
@@ -68,7 +95,58 @@ bool DirectoryFixture::start(const QStringList &extra)
   const auto match = listening.match(QString::fromUtf8(line));
   if (!match.hasMatch()) return false;
   port_ = static_cast<quint16>(match.captured(1).toUInt());
-  return port_ != 0;
+  if (port_ == 0) return false;
+  return !proxied || startProxy();
+}
+
+// nginx on a free port with the shipped configuration, its upstream pointed at the directory.
+bool DirectoryFixture::startProxy()
+{
+  QFile shipped(QStringLiteral(TESSIVAR_SOURCE_DIR "/server/nginx/tessivar-directory.conf"));
+  if (!shipped.open(QIODevice::ReadOnly)) return false;
+  const QByteArray site = shipped.readAll();
+  const QString root = dir_.filePath(QStringLiteral("nginx"));
+  QDir().mkpath(root);
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    quint16 free = 0;
+    {
+      QTcpServer probe;
+      if (!probe.listen(QHostAddress::LocalHost)) return false;
+      free = probe.serverPort();
+    }
+    QByteArray local = site;
+    local.replace("listen 80;", "listen 127.0.0.1:" + QByteArray::number(free) + ";");
+    local.replace("server 127.0.0.1:8437;", "server 127.0.0.1:" + QByteArray::number(port_) + ";");
+    if (local == site) return false;
+    writeFile(QStringLiteral("nginx/site.conf"), local);
+    const QByteArray base = root.toUtf8();
+    writeFile(QStringLiteral("nginx/nginx.conf"),
+              QByteArray(geteuid() == 0 ? "user root;\n" : "") + "daemon off;\nworker_processes 1;\npid " +
+                  base + "/nginx.pid;\nerror_log " + base +
+                  "/error.log;\nevents { worker_connections 1024; }\nhttp {\n" +
+                  "  access_log off;\n  client_body_temp_path " + base + "/body;\n  proxy_temp_path " + base +
+                  "/proxy;\n  fastcgi_temp_path " + base + "/fastcgi;\n  uwsgi_temp_path " + base +
+                  "/uwsgi;\n  scgi_temp_path " + base + "/scgi;\n  include " + base + "/site.conf;\n}\n");
+    proxy_ = std::make_unique<QProcess>();
+    proxy_->setProcessChannelMode(QProcess::MergedChannels);
+    proxy_->start(nginxBinary(),
+                  {QStringLiteral("-p"), root, QStringLiteral("-c"), root + QStringLiteral("/nginx.conf"),
+                   QStringLiteral("-e"), root + QStringLiteral("/error.log")});
+    if (!proxy_->waitForStarted(10000)) return false;
+    // Ready once it answers; a port taken meanwhile makes it exit, and another port is tried.
+    for (int wait = 0; wait < 100 && proxy_->state() == QProcess::Running; ++wait) {
+      QTcpSocket socket;
+      socket.connectToHost(QStringLiteral("127.0.0.1"), free);
+      if (socket.waitForConnected(100)) {
+        port_ = free;
+        return true;
+      }
+      proxy_->waitForFinished(100);
+    }
+    qWarning("nginx did not start: %s", proxy_->readAll().constData());
+    proxy_.reset();
+  }
+  return false;
 }
 
 QStringList DirectoryFixture::namesAt(const QByteArray &target) const

@@ -38,9 +38,12 @@ class DirectoryFixture
   // Imports into database() with the given options ("--stations", path, ...).
   bool import(const QStringList &options) const;
 
-  // Starts "serve --port 0" on database() and waits for the port it prints.
+  // Starts "serve --port 0" on database() and waits for the port it prints. With
+  // TESSIVAR_DIRECTORY_PROXY=nginx in the environment, nginx with server/nginx/tessivar-directory.conf
+  // stands in front of it and port() is nginx's; without nginx installed the test exits as skipped (77).
   bool start(const QStringList &extra = {});
   quint16 port() const { return port_; }
+  bool viaProxy() const { return proxy_ != nullptr; }
 
   // GET target ("/path?query", sent byte for byte as given) over HTTP/1.0.
   HttpAnswer get(const QByteArray &target) const;
@@ -52,7 +55,10 @@ class DirectoryFixture
 
  private:
   QTemporaryDir dir_;
+  bool startProxy();
+
   std::unique_ptr<QProcess> server_;
+  std::unique_ptr<QProcess> proxy_;
   quint16 port_ = 0;
 };
 
@@ -106,5 +112,6 @@ QList<Anchor> anchorsOf(const QByteArray &page);
 QStringList namesOf(const QByteArray &page);
 
 QString directoryBinary();
+QString nginxBinary();  // empty when nginx is not installed
 
 }  // namespace tessivar::test

@@ -1,0 +1,522 @@
+#include "server/connection_loop.h"
+
+#include "server/client_limits.h"
+
+#include <httplib.h>
+
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
+
+namespace tessivar::directory {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr std::uint64_t listenerId = 0;
+constexpr std::uint64_t wakeId = 1;
+constexpr std::size_t readBlock = 16 * 1024;
+constexpr std::size_t maxLingerBytes = 256 * 1024;
+constexpr std::size_t maxLoggedLine = 300;
+constexpr int acceptsPerTurn = 64;
+constexpr auto sweepInterval = std::chrono::milliseconds(100);
+constexpr rlim_t maxConnectionsCap = 16384;
+
+std::string numericAddress(const sockaddr_storage &address, socklen_t length, int &port)
+{
+  char host[NI_MAXHOST] = {};
+  char service[NI_MAXSERV] = {};
+  if (getnameinfo(reinterpret_cast<const sockaddr *>(&address), length, host, sizeof host, service,
+                  sizeof service, NI_NUMERICHOST | NI_NUMERICSERV) != 0)
+    return {};
+  port = std::atoi(service);
+  return host;
+}
+
+bool isAddress(const std::string &text)
+{
+  in6_addr any{};
+  return inet_pton(AF_INET, text.c_str(), &any) == 1 || inet_pton(AF_INET6, text.c_str(), &any) == 1;
+}
+
+// One spelling of an address, so that "::ffff:127.0.0.1" and "127.0.0.1" compare equal.
+std::string canonical(const std::string &text)
+{
+  in6_addr v6{};
+  if (inet_pton(AF_INET6, text.c_str(), &v6) != 1) return text;
+  char out[INET6_ADDRSTRLEN] = {};
+  if (IN6_IS_ADDR_V4MAPPED(&v6)) return inet_ntop(AF_INET, &v6.s6_addr[12], out, sizeof out);
+  return inet_ntop(AF_INET6, &v6, out, sizeof out);
+}
+
+const char *reason(int status)
+{
+  switch (status) {
+    case 400:
+      return "Bad Request";
+    case 408:
+      return "Request Timeout";
+    case 413:
+      return "Payload Too Large";
+    case 414:
+      return "URI Too Long";
+    case 431:
+      return "Request Header Fields Too Large";
+    case 501:
+      return "Not Implemented";
+    case 503:
+      return "Service Unavailable";
+    default:
+      return "Server Error";
+  }
+}
+
+// A whole answer of the loop's own, after which the connection closes.
+std::string refusalAnswer(int status, std::size_t &bodyBytes)
+{
+  const std::string text = std::to_string(status) + " " + reason(status);
+  const std::string body =
+      "<HTML><HEAD><TITLE>" + text + "</TITLE></HEAD><BODY><H1>" + text + "</H1></BODY></HTML>\r\n";
+  bodyBytes = body.size();
+  return "HTTP/1.1 " + text +
+         "\r\nContent-Type: text/html; charset=utf-8\r\nContent-Length: " + std::to_string(body.size()) +
+         "\r\nConnection: close\r\n\r\n" + body;
+}
+
+struct Connection
+{
+  enum class Phase { Waiting, Busy, Writing, Closing };
+
+  std::uint64_t id = 0;
+  int fd = -1;
+  std::string peer;
+  int peerPort = 0;
+  std::string local;
+  int localPort = 0;
+  std::string counted;  // its key in the connection counter; empty when not counted
+  std::string input;
+  RequestFramer framer;
+  std::string output;
+  std::size_t written = 0;
+  Phase phase = Phase::Waiting;
+  Clock::time_point deadline;
+  bool started = false;   // a byte of the next request has come
+  bool peerDone = false;  // the client sends nothing more
+  bool closeAfter = false;
+  int served = 0;
+  std::size_t lingered = 0;
+};
+
+}  // namespace
+
+struct ConnectionLoop::Impl
+{
+  Impl(ConnectionLimits limits, int workers, Handler handler, RefusalLog log)
+      : limits(std::move(limits)),
+        workers(std::max(1, workers)),
+        handler(std::move(handler)),
+        log(std::move(log)),
+        counter(this->limits.perClient)
+  {
+    wake = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    // Every connection is a file descriptor: take what the system allows, and keep some for the catalogue.
+    rlimit files{};
+    if (getrlimit(RLIMIT_NOFILE, &files) == 0) {
+      if (files.rlim_cur < std::min<rlim_t>(files.rlim_max, 2 * maxConnectionsCap)) {
+        files.rlim_cur = std::min<rlim_t>(files.rlim_max, 2 * maxConnectionsCap);
+        setrlimit(RLIMIT_NOFILE, &files);
+        getrlimit(RLIMIT_NOFILE, &files);
+      }
+      const rlim_t reserve = 64 + 4 * static_cast<rlim_t>(this->workers);
+      maxConnections =
+          files.rlim_cur > reserve + 16 ? std::min(files.rlim_cur - reserve, maxConnectionsCap) : 16;
+    }
+    this->limits.trustedProxy = canonical(this->limits.trustedProxy);
+  }
+
+  ~Impl()
+  {
+    if (listener >= 0) ::close(listener);
+    if (epoll >= 0) ::close(epoll);
+    if (wake >= 0) ::close(wake);
+  }
+
+  void watch(const Connection &connection, std::uint32_t events, int operation = EPOLL_CTL_MOD) const
+  {
+    epoll_event event{};
+    event.events = events;
+    event.data.u64 = connection.id;
+    epoll_ctl(epoll, operation, connection.fd, &event);
+  }
+
+  void close(Connection &connection)
+  {
+    ::close(connection.fd);  // also leaves the epoll set
+    if (!connection.counted.empty()) counter.release(connection.counted);
+    connections.erase(connection.id);
+  }
+
+  void acceptAll()
+  {
+    for (int i = 0; i < acceptsPerTurn; ++i) {
+      sockaddr_storage address{};
+      socklen_t length = sizeof address;
+      const int fd =
+          accept4(listener, reinterpret_cast<sockaddr *>(&address), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+      if (fd < 0) return;
+      if (connections.size() >= maxConnections) {
+        ::close(fd);
+        continue;
+      }
+      int yes = 1;
+      setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &yes, sizeof yes);
+      auto connection = std::make_unique<Connection>();
+      connection->id = nextId++;
+      connection->fd = fd;
+      connection->framer = RequestFramer(limits.framing);
+      connection->peer = numericAddress(address, length, connection->peerPort);
+      sockaddr_storage local{};
+      socklen_t localLength = sizeof local;
+      if (getsockname(fd, reinterpret_cast<sockaddr *>(&local), &localLength) == 0)
+        connection->local = numericAddress(local, localLength, connection->localPort);
+      connection->deadline = Clock::now() + limits.request;
+      Connection &added = *connection;
+      connections.emplace(added.id, std::move(connection));
+      watch(added, EPOLLIN, EPOLL_CTL_ADD);
+
+      if (fromTrustedProxy(added)) continue;  // the proxy keeps its own per-client limits
+      const std::string key = clientKey(added.peer);
+      if (!counter.admit(key)) {
+        refuse(added, 503);
+        continue;
+      }
+      added.counted = key;
+    }
+  }
+
+  bool fromTrustedProxy(const Connection &connection) const
+  {
+    return !limits.trustedProxy.empty() && canonical(connection.peer) == limits.trustedProxy;
+  }
+
+  void readFrom(Connection &connection)
+  {
+    char block[readBlock];
+    const ssize_t got = recv(connection.fd, block, sizeof block, 0);
+    if (got < 0) {
+      if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) close(connection);
+      return;
+    }
+    if (connection.phase == Connection::Phase::Closing) {
+      connection.lingered += static_cast<std::size_t>(got);
+      if (got == 0 || connection.lingered > maxLingerBytes) close(connection);
+      return;
+    }
+    if (got == 0) {
+      connection.peerDone = true;
+    } else {
+      connection.input.append(block, static_cast<std::size_t>(got));
+      if (!connection.started) {
+        connection.started = true;
+        if (connection.served > 0) connection.deadline = Clock::now() + limits.request;
+      }
+    }
+    frame(connection);
+  }
+
+  // Looks for a whole request in what a waiting connection has received.
+  void frame(Connection &connection)
+  {
+    const Framing framing =
+        connection.input.empty() ? Framing{} : connection.framer.examine(connection.input);
+    if (framing.state == Framing::State::Complete) {
+      dispatch(connection, framing);
+    } else if (framing.state == Framing::State::Refused) {
+      refuse(connection, framing.status);
+    } else if (connection.peerDone) {
+      close(connection);  // ended before its request did
+    }
+  }
+
+  void dispatch(Connection &connection, const Framing &framing)
+  {
+    ReceivedRequest request;
+    request.bytes = connection.input.substr(0, framing.length);
+    connection.input.erase(0, framing.length);
+    connection.framer.reset();
+    request.client =
+        fromTrustedProxy(connection) && isAddress(framing.realIp) ? framing.realIp : connection.peer;
+    request.clientPort = connection.peerPort;
+    request.local = connection.local;
+    request.localPort = connection.localPort;
+    request.last = connection.peerDone || limits.keepAlive.count() <= 0 ||
+                   connection.served + 1 >= limits.requestsPerConnection || stopping;
+    connection.phase = Connection::Phase::Busy;
+    watch(connection, 0);
+    pool->enqueue([this, id = connection.id, request = std::move(request)] {
+      Answer answer;
+      try {
+        answer = handler(request);
+      } catch (const std::exception &) {
+        std::size_t bodyBytes = 0;
+        answer = {refusalAnswer(500, bodyBytes), true};
+      }
+      answer.close = answer.close || request.last;
+      {
+        const std::lock_guard lock(doneMutex);
+        done.emplace_back(id, std::move(answer));
+      }
+      const std::uint64_t one = 1;
+      [[maybe_unused]] const ssize_t ignored = ::write(wake, &one, sizeof one);
+    });
+  }
+
+  void refuse(Connection &connection, int status)
+  {
+    Refusal refusal;
+    refusal.client = connection.peer;
+    refusal.status = status;
+    refusal.requestLine = connection.input.substr(0, std::min(connection.input.find("\r\n"), maxLoggedLine));
+    connection.input.clear();
+    startWriting(connection, refusalAnswer(status, refusal.bodyBytes), true);
+    if (log) log(refusal);
+  }
+
+  void answered()
+  {
+    std::vector<std::pair<std::uint64_t, Answer>> finished;
+    {
+      const std::lock_guard lock(doneMutex);
+      finished.swap(done);
+    }
+    for (auto &[id, answer] : finished) {
+      const auto found = connections.find(id);
+      if (found == connections.end()) continue;  // the client went away meanwhile
+      ++found->second->served;
+      startWriting(*found->second, std::move(answer.bytes), answer.close);
+    }
+  }
+
+  void startWriting(Connection &connection, std::string output, bool closeAfter)
+  {
+    connection.output = std::move(output);
+    connection.written = 0;
+    connection.closeAfter = closeAfter;
+    connection.phase = Connection::Phase::Writing;
+    connection.deadline = Clock::now() + limits.answer;
+    writeTo(connection);
+  }
+
+  void writeTo(Connection &connection)
+  {
+    while (connection.written < connection.output.size()) {
+      const ssize_t sent = send(connection.fd, connection.output.data() + connection.written,
+                                connection.output.size() - connection.written, MSG_NOSIGNAL);
+      if (sent < 0) {
+        if (errno == EINTR) continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK) {
+          watch(connection, EPOLLOUT);
+          return;
+        }
+        close(connection);
+        return;
+      }
+      connection.written += static_cast<std::size_t>(sent);
+    }
+    std::string().swap(connection.output);
+    if (connection.closeAfter) {
+      startClosing(connection);
+      return;
+    }
+    // The next request: perhaps already here (pipelined), else wait for it.
+    connection.phase = Connection::Phase::Waiting;
+    connection.started = !connection.input.empty();
+    connection.deadline = Clock::now() + (connection.started ? limits.request : limits.keepAlive);
+    watch(connection, EPOLLIN);
+    if (connection.started || connection.peerDone) frame(connection);
+  }
+
+  // Ends sending and reads what the client still sends for a moment, so that closing with unread bytes
+  // does not reset the connection before the client has read the answer.
+  void startClosing(Connection &connection)
+  {
+    shutdown(connection.fd, SHUT_WR);
+    // Done with as far as its client is concerned: a client that opens its next connection at once is not
+    // refused for this one (lingering is bounded by time and by the count of all connections).
+    if (!connection.counted.empty()) counter.release(connection.counted);
+    connection.counted.clear();
+    if (connection.peerDone) {
+      close(connection);
+      return;
+    }
+    connection.phase = Connection::Phase::Closing;
+    connection.deadline = Clock::now() + limits.linger;
+    watch(connection, EPOLLIN);
+  }
+
+  void onEvent(std::uint64_t id, std::uint32_t events)
+  {
+    const auto found = connections.find(id);
+    if (found == connections.end()) return;
+    Connection &connection = *found->second;
+    switch (connection.phase) {
+      case Connection::Phase::Busy:
+        // Reported whether asked for or not: the client is gone, its answer is dropped when it comes.
+        if (events & (EPOLLERR | EPOLLHUP)) close(connection);
+        break;
+      case Connection::Phase::Writing:
+        writeTo(connection);
+        break;
+      case Connection::Phase::Waiting:
+      case Connection::Phase::Closing:
+        if (events & EPOLLERR)
+          close(connection);
+        else
+          readFrom(connection);
+        break;
+    }
+  }
+
+  void sweep(Clock::time_point now)
+  {
+    std::vector<std::uint64_t> expired;
+    for (const auto &[id, connection] : connections) {
+      if (connection->phase != Connection::Phase::Busy && connection->deadline <= now) expired.push_back(id);
+    }
+    for (const std::uint64_t id : expired) {
+      Connection &connection = *connections.at(id);
+      if (connection.phase == Connection::Phase::Waiting && !connection.input.empty())
+        refuse(connection, 408);
+      else
+        close(connection);
+    }
+  }
+
+  ConnectionLimits limits;
+  int workers;
+  Handler handler;
+  RefusalLog log;
+  ConnectionCounter counter;
+  rlim_t maxConnections = 1000;
+  int listener = -1;
+  int epoll = -1;
+  int wake = -1;
+  std::atomic<bool> stopping{false};
+  std::uint64_t nextId = wakeId + 1;
+  std::unordered_map<std::uint64_t, std::unique_ptr<Connection>> connections;
+  std::unique_ptr<httplib::ThreadPool> pool;
+  std::mutex doneMutex;
+  std::vector<std::pair<std::uint64_t, Answer>> done;
+};
+
+ConnectionLoop::ConnectionLoop(ConnectionLimits limits, int workers, Handler handler, RefusalLog log)
+    : impl_(std::make_unique<Impl>(std::move(limits), workers, std::move(handler), std::move(log)))
+{
+}
+
+ConnectionLoop::~ConnectionLoop() = default;
+
+int ConnectionLoop::bind(const std::string &address, int port)
+{
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_PASSIVE;
+  addrinfo *found = nullptr;
+  if (getaddrinfo(address.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return -1;
+  int fd = -1;
+  for (addrinfo *candidate = found; candidate != nullptr && fd < 0; candidate = candidate->ai_next) {
+    fd = socket(candidate->ai_family, candidate->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
+                candidate->ai_protocol);
+    if (fd < 0) continue;
+    // SO_REUSEADDR only: without SO_REUSEPORT a port another server holds is refused, not shared.
+    int yes = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (::bind(fd, candidate->ai_addr, candidate->ai_addrlen) != 0 || listen(fd, SOMAXCONN) != 0) {
+      ::close(fd);
+      fd = -1;
+    }
+  }
+  freeaddrinfo(found);
+  if (fd < 0) return -1;
+  sockaddr_storage bound{};
+  socklen_t length = sizeof bound;
+  int boundPort = -1;
+  if (getsockname(fd, reinterpret_cast<sockaddr *>(&bound), &length) != 0 ||
+      numericAddress(bound, length, boundPort).empty()) {
+    ::close(fd);
+    return -1;
+  }
+  if (impl_->listener >= 0) ::close(impl_->listener);
+  impl_->listener = fd;
+  return boundPort;
+}
+
+bool ConnectionLoop::run()
+{
+  Impl &loop = *impl_;
+  if (loop.listener < 0 || loop.wake < 0) return false;
+  loop.epoll = epoll_create1(EPOLL_CLOEXEC);
+  if (loop.epoll < 0) return false;
+  for (const auto &[fd, id] : {std::pair{loop.listener, listenerId}, std::pair{loop.wake, wakeId}}) {
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.u64 = id;
+    epoll_ctl(loop.epoll, EPOLL_CTL_ADD, fd, &event);
+  }
+  loop.pool = std::make_unique<httplib::ThreadPool>(static_cast<std::size_t>(loop.workers));
+
+  std::vector<epoll_event> events(256);
+  auto lastSweep = Clock::now();
+  while (!loop.stopping) {
+    const int ready = epoll_wait(loop.epoll, events.data(), static_cast<int>(events.size()),
+                                 static_cast<int>(sweepInterval.count()));
+    if (ready < 0 && errno != EINTR) break;
+    for (int i = 0; i < ready; ++i) {
+      const std::uint64_t id = events[i].data.u64;
+      if (id == listenerId) {
+        loop.acceptAll();
+      } else if (id == wakeId) {
+        std::uint64_t count = 0;
+        [[maybe_unused]] const ssize_t ignored = ::read(loop.wake, &count, sizeof count);
+        loop.answered();
+      } else {
+        loop.onEvent(id, events[i].events);
+      }
+    }
+    const auto now = Clock::now();
+    if (now - lastSweep >= sweepInterval) {
+      loop.sweep(now);
+      lastSweep = now;
+    }
+  }
+  loop.pool->shutdown();  // lets the requests under way finish; their answers are not sent
+  while (!loop.connections.empty()) loop.close(*loop.connections.begin()->second);
+  ::close(loop.listener);
+  loop.listener = -1;
+  return true;
+}
+
+void ConnectionLoop::stop()
+{
+  impl_->stopping = true;
+  const std::uint64_t one = 1;
+  [[maybe_unused]] const ssize_t ignored = ::write(impl_->wake, &one, sizeof one);
+}
+
+}  // namespace tessivar::directory
