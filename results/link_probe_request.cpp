@@ -1,12 +1,27 @@
 #include "results/link_probe_request.h"
 
+#include "platform/transfer_errors.h"
+
+#include <QTimer>
+
 namespace tessivar {
 
 using link_probe::ProbeResult;
 
-LinkProbeRequest::LinkProbeRequest(HttpTransfer &transfer, QObject *parent)
-    : QObject(parent), transfer_(transfer)
+LinkProbeRequest::LinkProbeRequest(HttpTransfer &transfer, std::chrono::milliseconds timeout, QObject *parent)
+    : QObject(parent), transfer_(transfer), deadline_(new QTimer(this))
 {
+  // A deadline of the whole probe, kept to the millisecond so that every probe of a dead host
+  // costs the same.
+  deadline_->setSingleShot(true);
+  deadline_->setTimerType(Qt::PreciseTimer);
+  deadline_->setInterval(timeout);
+  connect(deadline_, &QTimer::timeout, this, [this] {
+    if (!running_) return;
+    transferId_ = 0;
+    transfer_.cancel();
+    end(link_probe::resultForError(transfer_error::TimedOut), 0);
+  });
   connect(&transfer_, &HttpTransfer::documentOutput, this, [this](DocumentState state, const QByteArray &) {
     if (state == DocumentState::Headers) onHeaders();
   });
@@ -23,6 +38,7 @@ void LinkProbeRequest::start(const QString &address)
   abandon();
   running_ = true;
   redirects_ = 0;
+  deadline_->start();
   request(address);
 }
 
@@ -31,6 +47,7 @@ void LinkProbeRequest::abandon()
   if (!running_) return;
   running_ = false;
   transferId_ = 0;
+  deadline_->stop();
   transfer_.cancel();
 }
 
@@ -78,6 +95,7 @@ void LinkProbeRequest::onFinished(const TransferOutcome &outcome)
 void LinkProbeRequest::end(ProbeResult result, qint64 contentLength)
 {
   running_ = false;
+  deadline_->stop();
   emit finished(result, contentLength);
 }
 

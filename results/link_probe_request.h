@@ -6,11 +6,16 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
+
+class QTimer;
+
 namespace tessivar {
 
 // One link's probe over an HTTP transfer: a GET with the probe's Range line, ended as soon as
 // the answer's headers have arrived (the clip itself is never downloaded), redirects followed.
-// The transfer's time-out bounds the wait for the headers.
+// A probe that has not found its answer within the time-out (redirects included) ends as a time-out:
+// the host is unreachable.
 class LinkProbeRequest final : public QObject
 {
   Q_OBJECT
@@ -18,7 +23,7 @@ class LinkProbeRequest final : public QObject
 
  public:
   // The transfer stays the caller's; it must outlive this object.
-  explicit LinkProbeRequest(HttpTransfer &transfer, QObject *parent = nullptr);
+  LinkProbeRequest(HttpTransfer &transfer, std::chrono::milliseconds timeout, QObject *parent = nullptr);
   ~LinkProbeRequest() override;
 
   // Starts the probe of an address prepared by link_probe::prepareProbe; finished() follows
@@ -39,6 +44,7 @@ class LinkProbeRequest final : public QObject
   void end(link_probe::ProbeResult result, qint64 contentLength);
 
   HttpTransfer &transfer_;
+  QTimer *deadline_ = nullptr;
   QString address_;
   quint64 transferId_ = 0;  // the transfer this probe waits for; 0 while none
   int redirects_ = 0;

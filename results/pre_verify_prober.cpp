@@ -27,6 +27,7 @@ LinkProber::LinkProber(ResultTableModel &model, TransferFactory &transfers, Tran
     : QObject(parent), model_(model), transfers_(transfers), state_(state), options_(options)
 {
   options_.hostsAtOnce = std::max(options_.hostsAtOnce, 1);
+  queue_ = ProbeQueue(options_.hostsAtOnce > 1);
 }
 
 LinkProber::~LinkProber()
@@ -84,9 +85,8 @@ LinkProber::Slot *LinkProber::freeSlot()
 
   auto slot = std::make_unique<Slot>();
   slot->transfer = transfers_.makeTransfer(this);
-  slot->transfer->setTimeout(options_.timeout);
   slot->transfer->setProxy(options_.proxyEnabled, options_.proxyHost, options_.proxyPort);
-  slot->probe = new LinkProbeRequest(*slot->transfer, this);
+  slot->probe = new LinkProbeRequest(*slot->transfer, options_.timeout, this);
   Slot *made = slot.get();
   connect(made->probe, &LinkProbeRequest::finished, this,
           [this, made](link_probe::ProbeResult result, qint64 contentLength) {

@@ -28,17 +28,19 @@ void ProbeQueue::append(int row, const link_probe::ProbeTarget &target)
 void ProbeQueue::offer(int host)
 {
   const Host &entry = hosts_[std::size_t(host)];
-  if (!entry.busy && !entry.waiting.empty()) ready_.insert({entry.waiting.front(), host});
+  if (!entry.busy && !entry.waiting.empty())
+    ready_.insert({newHostsFirst_ && entry.tried, entry.waiting.front(), host});
 }
 
 std::optional<int> ProbeQueue::takeNext()
 {
   if (ready_.empty()) return std::nullopt;
-  const auto [number, host] = *ready_.begin();
+  const auto [tried, number, host] = *ready_.begin();
   ready_.erase(ready_.begin());
   Host &entry = hosts_[std::size_t(host)];
   entry.waiting.pop_front();
   entry.busy = true;
+  entry.tried = true;
   --waiting_;
   ++underWay_;
   return number;

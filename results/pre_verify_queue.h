@@ -8,7 +8,7 @@
 #include <deque>
 #include <optional>
 #include <set>
-#include <utility>
+#include <tuple>
 #include <vector>
 
 namespace tessivar {
@@ -17,9 +17,10 @@ namespace tessivar {
 // found unreachable takes all of its waiting links down with it.
 //
 // Links are handed out one host at a time: the next link is the earliest waiting one whose host
-// has no probe under way. Each host's links are thus probed in their order, one after another,
-// and a host's failure touches only its own later links, so probing several hosts at once marks
-// every link exactly as probing all links one at a time in their order does.
+// has no probe under way; with newHostsFirst, hosts not tried yet come first (a dead host is
+// found out, and its one time-out begins, as early as possible). Each host's links are thus probed in their
+// order, one after another, and a host's failure touches only its own later links, so probing several hosts
+// at once marks every link exactly as probing all links one at a time in their order does.
 class ProbeQueue
 {
  public:
@@ -37,7 +38,7 @@ class ProbeQueue
     bool good = false;
   };
 
-  ProbeQueue() = default;
+  explicit ProbeQueue(bool newHostsFirst = false) : newHostsFirst_(newHostsFirst) {}
   // Appends a link behind the others.
   void append(int row, const link_probe::ProbeTarget &target);
 
@@ -60,6 +61,7 @@ class ProbeQueue
   {
     std::deque<int> waiting;
     bool busy = false;
+    bool tried = false;
   };
 
   void offer(int host);
@@ -68,9 +70,11 @@ class ProbeQueue
   std::vector<int> hostOf_;  // per link
   std::vector<Host> hosts_;
   QHash<QString, int> hostNumbers_;
-  std::set<std::pair<int, int>> ready_;  // (first waiting link, host) of hosts that are not busy
+  // Hosts that are not busy and have links waiting: (tried before, first waiting link, host).
+  std::set<std::tuple<bool, int, int>> ready_;
   int waiting_ = 0;
   int underWay_ = 0;
+  bool newHostsFirst_ = false;
 };
 
 }  // namespace tessivar
