@@ -28,6 +28,10 @@ LinkProber::LinkProber(ResultTableModel &model, TransferFactory &transfers, Tran
 {
   options_.hostsAtOnce = std::max(options_.hostsAtOnce, 1);
   queue_ = ProbeQueue(options_.hostsAtOnce > 1);
+  // The model and the state belong to the window; a probe that ends after they have gone must
+  // not touch them.
+  connect(&model_, &QObject::destroyed, this, &LinkProber::abandonAll);
+  connect(&state_, &QObject::destroyed, this, &LinkProber::abandonAll);
 }
 
 LinkProber::~LinkProber()
@@ -124,6 +128,15 @@ void LinkProber::stop()
     apply(queue_.finish(link, link_probe::ProbeResult::Good), 0);
   }
   endRun();
+}
+
+void LinkProber::abandonAll()
+{
+  running_ = false;
+  for (const auto &slot : slots_) {
+    slot->link = -1;
+    slot->probe->abandon();
+  }
 }
 
 void LinkProber::endRun()

@@ -37,7 +37,8 @@ struct ProbeOptions
 // "3" good, "2" bad; green or red "Len" and "BPS"). Several hosts are probed at once, one
 // request per host, with the outcome of probing every link one at a time in the rows' order.
 // A stop (StopRequested of the shared transfer state) ends the probing: the probes under way
-// then count as good and the links still waiting stay unmarked.
+// then count as good and the links still waiting stay unmarked. When the model or the state goes
+// away, the probes are dropped and nothing is marked any more.
 class LinkProber final : public QObject
 {
   Q_OBJECT
@@ -72,6 +73,7 @@ class LinkProber final : public QObject
   void apply(const std::vector<ProbeQueue::Mark> &marks, qint64 contentLength);
   void stop();
   void endRun();
+  void abandonAll();
 
   ResultTableModel &model_;
   TransferFactory &transfers_;
