@@ -11,6 +11,7 @@
 #include <QPointer>
 
 #include <algorithm>
+#include <utility>
 
 namespace tessivar {
 
