@@ -6,6 +6,7 @@
 #include "app/ui/main_toolbar.h"
 #include "app/ui/preset_bar.h"
 #include "base/program_options.h"
+#include "results/pre_verify.h"
 #include "results/result_table_model.h"
 #include "results/stream_format.h"
 #include "results/ui/results_grid.h"
@@ -20,8 +21,41 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QToolButton>
 
 namespace tessivar {
+
+namespace {
+
+// What result pre-verification does to the main window.
+class VerifyingWindow final : public PreVerifyWindow
+{
+ public:
+  explicit VerifyingWindow(MainWindow &window) : window_(window) {}
+
+  void showVerifying(bool on) override
+  {
+    if (on) {
+      if (QToolButton *play = window_.toolbar()->button(QStringLiteral("Play"))) play->setEnabled(false);
+      window_.resultsGrid()->showBusyPointer(true);
+    }
+    window_.showPreVerifying(on);
+    window_.setPreVerifyBusy(on);
+  }
+  void setStatusText(int panel, const QString &text) override { window_.setStatusText(panel, text); }
+  void resetProgress(int maximum) override
+  {
+    window_.setProgressMaximum(maximum);
+    window_.setProgressValue(0);
+  }
+  void setResultsRedraw(bool on) override { window_.resultsGrid()->setRedraw(on); }
+  bool isClosing() const override { return window_.isUnloading(); }
+
+ private:
+  MainWindow &window_;
+};
+
+}  // namespace
 
 void MainWindow::connectGrids()
 {
@@ -232,7 +266,12 @@ SearchMode MainWindow::searchMode() const
 
 QCoro::Task<> MainWindow::preVerify()
 {
-  co_return;
+  VerifyingWindow window(*this);
+  ProbeOptions options;
+  options.proxyEnabled = proxyHostInUse(setup_->proxyHost);
+  options.proxyHost = setup_->proxyHost;
+  options.proxyPort = setup_->proxyPort;
+  co_await preVerifyResults(window, *resultsModel_, services_.transfers, *transferState_, options);
 }
 
 }  // namespace tessivar

@@ -168,7 +168,8 @@ class TestEndToEndLifecycle final : public QObject
       QVERIFY(QTest::qWaitForWindowExposed(&window));
       window.findChild<QRadioButton *>(u"optArch"_qs)->click();
       QVERIFY(search(window, u"kettle jazz"_qs));
-      QCOMPARE(window.resultsGrid()->dataRowCount(), 2);
+      // Both clips live on a host that does not resolve: pre-verification keeps the last row.
+      QCOMPARE(window.resultsGrid()->dataRowCount(), 1);
       window.setGeometryTwips({1500, 1200, 11000, 7500});
       placed = window.geometryTwips();
 
