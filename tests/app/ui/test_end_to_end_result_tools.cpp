@@ -9,6 +9,7 @@
 #include "search/related_results.h"
 #include "search/search_run.h"
 #include "support/directory_fixture.h"
+#include "support/http_test_server.h"
 #include "support/test_environment.h"
 
 #include <QAction>
@@ -25,11 +26,12 @@ using tessivar::test::DirectoryRelay;
 
 namespace {
 
+// MEDIA stands for the in-test server that answers every clip, so pre-verification keeps them.
 constexpr char clipsCsv[] = R"(title,url,duration_seconds,bitrate,homepage,tags,show
-Jazz Session One,http://clips.example.test/one.mp3,600,128,http://clips.example.test/,jazz,Jazz Sessions
-Jazz Session Two,http://clips.example.test/two.mp3,65,32,,jazz,Jazz Sessions
-Jazz Session Three,http://clips.example.test/three.mp3,300,64,www.three.example.test,jazz,Jazz Sessions
-Jazz File,http://clips.example.test/file.mp3,10,32,file:///etc/passwd,jazz,
+Jazz Session One,MEDIA/one.mp3,600,128,http://clips.example.test/,jazz,Jazz Sessions
+Jazz Session Two,MEDIA/two.mp3,65,32,,jazz,Jazz Sessions
+Jazz Session Three,MEDIA/three.mp3,300,64,www.three.example.test,jazz,Jazz Sessions
+Jazz File,MEDIA/file.mp3,10,32,file:///etc/passwd,jazz,
 )";
 
 const QStringList relatedToOne{u"Jazz File"_qs, u"Jazz Session Three"_qs, u"Jazz Session Two"_qs};
@@ -42,6 +44,7 @@ class TestEndToEndResultTools final : public QObject
 
  private:
   DirectoryFixture directory_;
+  test::HttpTestServer media_;
   std::unique_ptr<DirectoryRelay> relay_;
   std::unique_ptr<test::MainWindowFixture> f;
 
@@ -50,6 +53,7 @@ class TestEndToEndResultTools final : public QObject
   ResultsGrid *relatedGrid() const { return f->find<ResultsGrid>(u"MSHResults2"_qs); }
   RelatedResults *related() const { return f->find<RelatedResults>(u"RelatedResults"_qs); }
   QAction *action(const QString &name) const { return f->find<QAction>(name); }
+  QString mediaAddress() const { return u"http://127.0.0.1:%1"_qs.arg(media_.port()); }
 
   QStringList titles(const ResultsGrid *of) const
   {
@@ -87,7 +91,11 @@ class TestEndToEndResultTools final : public QObject
  private slots:
   void initTestCase()
   {
-    QVERIFY(directory_.import({u"--clips"_qs, directory_.writeFile(u"clips.csv"_qs, clipsCsv)}));
+    QVERIFY(media_.listen());
+    media_.setScript(test::HttpTestServer::page(200, "OK", QByteArray(1000, 'x'), "audio/mpeg"));
+    QByteArray clips(clipsCsv);
+    clips.replace("MEDIA", mediaAddress().toLatin1());
+    QVERIFY(directory_.import({u"--clips"_qs, directory_.writeFile(u"clips.csv"_qs, clips)}));
     QVERIFY(directory_.start({u"--quiet"_qs}));
   }
 
@@ -211,7 +219,7 @@ class TestEndToEndResultTools final : public QObject
     QVERIFY(clipboard->text().startsWith(u"Name : Jazz Session Three\r\nInfo : "_qs));
     QCOMPARE(clipboard->mimeData()->formats(), QStringList{u"text/plain"_qs});
     action(u"menuEmail"_qs)->trigger();
-    QVERIFY(clipboard->text().contains(u"\r\nLink : http://clips.example.test/three.mp3\r\n"_qs));
+    QVERIFY(clipboard->text().contains(u"\r\nLink : "_qs + mediaAddress() + u"/three.mp3\r\n"_qs));
     action(u"menuVisitStr"_qs)->trigger();
     QCOMPARE(f->shell.opened, (QStringList{u"mailto:"_qs, u"http://www.three.example.test"_qs}));
 
