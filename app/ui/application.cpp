@@ -3,9 +3,12 @@
 #include "app/ui/main_window.h"
 #include "app/ui/search_commands.h"
 #include "app/ui/startup.h"
+#include "dialogs/ui/about_window.h"
+#include "dialogs/ui/quick_help_window.h"
 #include "dialogs/ui/setup_dialog.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPointer>
 #include <QTimer>
 
@@ -70,11 +73,47 @@ void wireSetupDialog(MainWindow &window)
   });
 }
 
+// Brings an open window forward; false when there is none to bring.
+bool raiseOpen(const QPointer<QWidget> &open)
+{
+  if (open.isNull() || !open->isVisible()) return false;
+  open->raise();
+  open->activateWindow();
+  return true;
+}
+
+void wireHelpWindows(MainWindow &window)
+{
+  auto quickHelp = std::make_shared<QPointer<QWidget>>();
+  QObject::connect(&window, &MainWindow::quickHelpRequested, &window, [&window, quickHelp] {
+    // F1 again brings the open quick help forward instead of a second one.
+    if (raiseOpen(*quickHelp)) return;
+    auto *help = new QuickHelpWindow(window.services(), &window);
+    help->setAttribute(Qt::WA_DeleteOnClose);
+    window.registerSideWindow(help);
+    *quickHelp = help;
+    help->show();
+  });
+  auto about = std::make_shared<QPointer<QWidget>>();
+  QObject::connect(&window, &MainWindow::aboutRequested, &window, [&window, about] {
+    if (raiseOpen(*about)) return;
+    // The picture the splash showed, kept by the main window since start-up.
+    const auto *splash = window.findChild<QLabel *>(QStringLiteral("picSplash"));
+    auto *dialog = new AboutWindow(splash != nullptr ? splash->pixmap() : QPixmap(), &window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::ApplicationModal);
+    window.registerSideWindow(dialog);
+    *about = dialog;
+    dialog->show();
+  });
+}
+
 }  // namespace
 
 void wireMainWindow(MainWindow &window)
 {
   wireSetupDialog(window);
+  wireHelpWindows(window);
   wireSearchCommands(window);
 }
 
