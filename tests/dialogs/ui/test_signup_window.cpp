@@ -1,0 +1,222 @@
+// The mailing-list sign-up window: its controls, the offer counter, the checks of the two boxes,
+// the request it sends and what a failed or unanswered request leaves.
+#include "dialogs/ui/signup_window.h"
+
+#include "base/settings_store.h"
+#include "dialogs/signup_request.h"
+#include "dialogs/signup_sender.h"
+#include "platform/app_services.h"
+#include "support/fake_prompter.h"
+#include "support/http_test_server.h"
+#include "support/test_environment.h"
+#include "support/test_services.h"
+
+#include <QAccessible>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <memory>
+
+using namespace tessivar;
+using test::HttpTestServer;
+
+class TestSignupWindow final : public QObject
+{
+  Q_OBJECT
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+  std::unique_ptr<SettingsStore> store_;
+  test::FakePrompter prompter_;
+  test::FakeShellOpener shell_;
+  std::unique_ptr<HttpTestServer> server_;
+
+  std::unique_ptr<SignupWindow> open()
+  {
+    auto window = std::make_unique<SignupWindow>(test::testServices(*store_, prompter_, shell_));
+    window->show();
+    return window;
+  }
+
+  static void fillIn(SignupWindow &window, const QString &name, const QString &email)
+  {
+    window.findChild<QLineEdit *>(u"txtName"_qs)->setText(name);
+    window.findChild<QLineEdit *>(u"txtEmail"_qs)->setText(email);
+  }
+
+  static bool controlsEnabled(SignupWindow &window)
+  {
+    for (const char *name : {"txtName", "txtEmail", "cmdOK", "cmdCancel"}) {
+      if (!window.findChild<QWidget *>(QString::fromLatin1(name))->isEnabled()) return false;
+    }
+    return true;
+  }
+
+ private slots:
+  void init()
+  {
+    dir_ = std::make_unique<QTemporaryDir>();
+    store_ = std::make_unique<SettingsStore>(dir_->filePath(QStringLiteral("settings.ini")));
+    prompter_ = test::FakePrompter();
+    server_ = std::make_unique<HttpTestServer>();
+    QVERIFY(server_->listen());
+    // The site is reached through the user's proxy, here the test server.
+    store_->setText(SettingKey::SiteHost, u"site.test"_qs);
+    store_->setText(SettingKey::ProxyHost, u"127.0.0.1"_qs);
+    store_->setText(SettingKey::ProxyPort, QString::number(server_->port()));
+  }
+
+  void everyControlHasItsNameAndText_data()
+  {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Label1") << u"Label1"_qs << u"Name"_qs;
+    QTest::newRow("Label2") << u"Label2"_qs << u"Email Address"_qs;
+    QTest::newRow("Label3") << u"Label3"_qs
+                            << u"Please take a moment to let us know who you are so you can receive special "
+                               u"offers and updates."_qs;
+    QTest::newRow("Label4")
+        << u"Label4"_qs << u"*This information will not be sold or distributed under any circumstances."_qs;
+    QTest::newRow("txtName") << u"txtName"_qs << u"Name"_qs;
+    QTest::newRow("txtEmail") << u"txtEmail"_qs << u"Email Address"_qs;
+    QTest::newRow("cmdOK") << u"cmdOK"_qs << u"OK"_qs;
+    QTest::newRow("cmdCancel") << u"cmdCancel"_qs << u"Cancel"_qs;
+  }
+
+  void everyControlHasItsNameAndText()
+  {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    const auto window = open();
+    QCOMPARE(window->objectName(), u"frmEmail"_qs);
+    QCOMPARE(window->windowTitle(), u"Product Updates"_qs);
+    auto *control = window->findChild<QWidget *>(name);
+    QVERIFY(control != nullptr);
+    QCOMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), text);
+    if (auto *button = qobject_cast<QPushButton *>(control)) QCOMPARE(button->text(), u"&"_qs + text);
+  }
+
+  void eachLoadCountsAnOffer_data()
+  {
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("afterLoad");
+    QTest::addColumn<bool>("offeredNextStart");
+    QTest::newRow("first") << QString() << u"1"_qs << true;
+    QTest::newRow("second") << u"1"_qs << u"2"_qs << false;
+    QTest::newRow("signed up") << u"2"_qs << u"3"_qs << false;
+    QTest::newRow("not a number") << u"x"_qs << u"1"_qs << true;
+  }
+
+  void eachLoadCountsAnOffer()
+  {
+    QFETCH(QString, stored);
+    QFETCH(QString, afterLoad);
+    QFETCH(bool, offeredNextStart);
+    if (!stored.isNull()) store_->setText(SettingKey::EMR, stored);
+    QCOMPARE(signup::offerDue(*store_), stored.isNull() || stored == u"x"_qs || stored == u"1"_qs);
+    const auto window = open();
+    QCOMPARE(store_->text(SettingKey::EMR), afterLoad);
+    window->findChild<QPushButton *>(u"cmdCancel"_qs)->click();
+    QVERIFY(!window->isVisible());
+    QCOMPARE(store_->text(SettingKey::EMR), afterLoad);
+    QCOMPARE(signup::offerDue(*store_), offeredNextStart);
+  }
+
+  void refusedBoxesSendNothing_data()
+  {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("email");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no @") << u"Jo"_qs << u"jo.example.test"_qs << u"Invalid e-mail address."_qs;
+    QTest::newRow("both wrong") << u""_qs << u"jo"_qs << u"Invalid e-mail address."_qs;
+    QTest::newRow("blank name") << u"   "_qs << u"@"_qs << u"Invalid name."_qs;
+  }
+
+  void refusedBoxesSendNothing()
+  {
+    QFETCH(QString, name);
+    QFETCH(QString, email);
+    QFETCH(QString, message);
+    const auto window = open();
+    fillIn(*window, name, email);
+    window->findChild<QPushButton *>(u"cmdOK"_qs)->click();
+    QCOMPARE(prompter_.texts(), QStringList{message});
+    QCOMPARE(prompter_.prompts.constFirst().icon, PromptIcon::Critical);
+    QVERIFY(window->isVisible());
+    QVERIFY(controlsEnabled(*window));
+    QVERIFY(!store_->contains(SettingKey::Email));
+    QVERIFY(!window->sender().isSending());
+  }
+
+  void enterInTheAddressBoxSendsEveryValueEncoded()
+  {
+    server_->setScript(HttpTestServer::page(200, "OK", "Thank you"));
+    const auto window = open();
+    const QString email = u"tom+list@example.test#x"_qs;
+    fillIn(*window, u"Tom & Jerry Müller"_qs, email);
+    QTest::keyClick(window->findChild<QLineEdit *>(u"txtEmail"_qs), Qt::Key_Return);
+    QVERIFY(window->isSending());
+    QVERIFY(!controlsEnabled(*window));
+    QTRY_VERIFY(!window->isVisible());
+    QCOMPARE(server_->requests().size(), 1);
+    QVERIFY2(server_->requests().constFirst().startsWith(
+                 "GET http://site.test/maillist.asp?Email=tom%2Blist%40example.test%23x"
+                 "&Name=Tom%20%26%20Jerry%20M%C3%BCller&Program=Tessivar%21%20Broadcast HTTP/1.1\r\n"),
+             server_->requests().constFirst().constData());
+    QCOMPARE(window->result(), int(QDialog::Accepted));
+    QCOMPARE(store_->text(SettingKey::EMR), u"2"_qs);
+    QCOMPARE(store_->text(SettingKey::Email), email);
+    QVERIFY(prompter_.prompts.isEmpty());
+  }
+
+  void aFailedOrUnansweredRequestLeavesTheWindowToTryAgain_data()
+  {
+    QTest::addColumn<HttpTestServer::Script>("script");
+    QTest::newRow("error page") << HttpTestServer::page(500, "Server Error", "down");
+    QTest::newRow("connection reset") << HttpTestServer::Script{HttpTestServer::reset()};
+    QTest::newRow("no answer") << HttpTestServer::Script{HttpTestServer::hold()};
+  }
+
+  void aFailedOrUnansweredRequestLeavesTheWindowToTryAgain()
+  {
+    QFETCH(HttpTestServer::Script, script);
+    server_->setScript(script);
+    const auto window = open();
+    window->sender().setTimeLimit(std::chrono::milliseconds(200));
+    fillIn(*window, u"Jo"_qs, u"jo@example.test"_qs);
+    window->findChild<QPushButton *>(u"cmdOK"_qs)->click();
+    QTRY_COMPARE(prompter_.texts(), QStringList{SignupWindow::failureText()});
+    QVERIFY(window->isVisible());
+    QVERIFY(controlsEnabled(*window));
+    QVERIFY(!window->sender().isSending());
+    QCOMPARE(store_->text(SettingKey::EMR), u"1"_qs);
+    server_->release();
+  }
+
+  void whileSendingOnlyTheProgramCloses()
+  {
+    server_->setScript({HttpTestServer::hold()});
+    auto window = open();
+    fillIn(*window, u"Jo"_qs, u"jo@example.test"_qs);
+    window->findChild<QPushButton *>(u"cmdOK"_qs)->click();
+    QTRY_COMPARE(server_->requests().size(), 1);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    window->reject();
+    QVERIFY(window->isVisible());
+    QVERIFY(window->isSending());
+    // The program's closing ends the request; the window going away afterwards is no harm.
+    window->close();
+    QVERIFY(!window->isVisible());
+    QVERIFY(!window->sender().isSending());
+    window.reset();
+    server_->release();
+    QTest::qWait(0);
+    QVERIFY(prompter_.prompts.isEmpty());
+    QCOMPARE(store_->text(SettingKey::EMR), u"1"_qs);
+  }
+};
+
+TESSIVAR_TEST_MAIN(TestSignupWindow)
+#include "test_signup_window.moc"
