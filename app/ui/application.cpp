@@ -6,6 +6,9 @@
 #include "dialogs/ui/about_window.h"
 #include "dialogs/ui/quick_help_window.h"
 #include "dialogs/ui/setup_dialog.h"
+#include "dialogs/ui/web_window.h"
+#include "dialogs/web_address.h"
+#include "results/ui/results_grid.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -108,12 +111,34 @@ void wireHelpWindows(MainWindow &window)
   });
 }
 
+// The website preview of a result row goes to the web window, made when first needed (the
+// browser engine with it) and made again after it was closed, at its stored place.
+void wireWebWindow(MainWindow &window)
+{
+  auto web = std::make_shared<QPointer<WebWindow>>();
+  QObject::connect(&window, &MainWindow::websitePreviewRequested, &window,
+                   [&window, web](const QString &url) {
+                     if (!webAddress(url).isValid()) return;
+                     if (web->isNull()) {
+                       auto *page = new WebWindow(window.services(), &window);
+                       page->setAttribute(Qt::WA_DeleteOnClose);
+                       window.registerSideWindow(page);
+                       QObject::connect(page, &WebWindow::busyChanged, window.resultsGrid(),
+                                        &ResultsGrid::showBusyPointer);
+                       *web = page;
+                     }
+                     (*web)->navigate(url);
+                     (*web)->show();
+                   });
+}
+
 }  // namespace
 
 void wireMainWindow(MainWindow &window)
 {
   wireSetupDialog(window);
   wireHelpWindows(window);
+  wireWebWindow(window);
   wireSearchCommands(window);
 }
 

@@ -2,8 +2,8 @@
 
 #include "base/twips.h"
 #include "dialogs/ui/artwork.h"
+#include "dialogs/ui/window_twips.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -40,9 +40,7 @@ AboutWindow::~AboutWindow() = default;
 
 void AboutWindow::holdSize()
 {
-  const QScreen *screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
-  const double dpi =
-      screen != nullptr && screen->logicalDotsPerInchX() > 0 ? screen->logicalDotsPerInchX() : 96.0;
+  const double dpi = window_twips::screenDpi(this);
   setFixedSize(twips::toPixels(widthTwips, dpi), twips::toPixels(heightTwips, dpi));
 }
 

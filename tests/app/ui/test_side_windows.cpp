@@ -1,9 +1,11 @@
 // The side windows the main window opens: the first-run offers at start-up, the quick help and
-// About windows from the Help menu.
+// About windows from the Help menu, the web window for a result's website.
 #include "app/ui/application.h"
 #include "app/ui/main_window.h"
 #include "base/settings_store.h"
+#include "dialogs/ui/web_window.h"
 #include "main_window_fixture.h"
+#include "results/ui/results_grid.h"
 #include "startup_driver.h"
 #include "support/http_test_server.h"
 #include "support/test_environment.h"
@@ -96,6 +98,40 @@ class TestSideWindows final : public QObject
     window.close();
     QVERIFY(visibleWindows(u"frmQuickHelp"_qs).isEmpty());
     QVERIFY(visibleWindows(u"frmAbout"_qs).isEmpty());
+  }
+
+  void websitePreviewsGoToOneWebWindow()
+  {
+    test::HttpTestServer server;
+    QVERIFY(server.listen());
+    server.setScript(test::HttpTestServer::page(200, "OK", "<html><body>Radio</body></html>"));
+    test::MainWindowFixture fixture;
+    MainWindow &window = *fixture.window;
+    wireMainWindow(window);
+    window.show();
+
+    emit window.websitePreviewRequested(u"file:///etc/passwd"_qs);
+    QVERIFY(visibleWindows(u"frmWeb"_qs).isEmpty());
+
+    const QString first = server.url(u"/one.htm"_qs).toString();
+    emit window.websitePreviewRequested(first);
+    QCOMPARE(visibleWindows(u"frmWeb"_qs).size(), 1);
+    auto *web = qobject_cast<WebWindow *>(visibleWindows(u"frmWeb"_qs).constFirst());
+    QCOMPARE(web->lURL(), first);
+    // The grid shows the busy pointer until the page has loaded.
+    QCOMPARE(window.resultsGrid()->cursor().shape(), Qt::BusyCursor);
+    QTRY_VERIFY_WITH_TIMEOUT(!web->isLoading(), 30000);
+    QCOMPARE(window.resultsGrid()->cursor().shape(), Qt::ArrowCursor);
+
+    const QString second = server.url(u"/two.htm"_qs).toString();
+    emit window.websitePreviewRequested(second);
+    QCOMPARE(visibleWindows(u"frmWeb"_qs), QList<QWidget *>{web});
+    QCOMPARE(web->lURL(), second);
+
+    // The main window's closing closes it, and it keeps its place.
+    window.close();
+    QVERIFY(visibleWindows(u"frmWeb"_qs).isEmpty());
+    QVERIFY(fixture.settings->contains(SettingKey::WWidth));
   }
 };
 
