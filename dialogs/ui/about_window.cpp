@@ -7,8 +7,9 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
-#include <QVBoxLayout>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace tessivar {
 
@@ -22,17 +23,13 @@ AboutWindow::AboutWindow(const QPixmap &picture, QWidget *parent) : QDialog(pare
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setAccessibleName(QStringLiteral("Image1"));
   Image1->setPixmap(picture.isNull() ? artwork::splashPicture() : picture);
+  Image1->resize(Image1->pixmap().size());
 
   cmdCancel = new QPushButton(QStringLiteral("&OK"), this);
   cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
   cmdCancel->setDefault(true);
   connect(cmdCancel, &QPushButton::clicked, this, &QDialog::accept);
 
-  auto *layout = new QVBoxLayout(this);
-  // The picture is centred across the window's width.
-  layout->addWidget(Image1, 0, Qt::AlignHCenter | Qt::AlignTop);
-  layout->addStretch(1);
-  layout->addWidget(cmdCancel, 0, Qt::AlignHCenter);
   holdSize();
 }
 
@@ -42,6 +39,13 @@ void AboutWindow::holdSize()
 {
   const double dpi = window_twips::screenDpi(this);
   setFixedSize(twips::toPixels(widthTwips, dpi), twips::toPixels(heightTwips, dpi));
+  // The picture centred across the window's width near the top, OK centred below it.
+  constexpr int margin = 8;
+  Image1->move((width() - Image1->width()) / 2, margin);
+  const QSize button = cmdCancel->sizeHint();
+  cmdCancel->setGeometry((width() - button.width()) / 2,
+                         std::max(Image1->geometry().bottom() + margin, height() - button.height() - margin),
+                         button.width(), button.height());
 }
 
 void AboutWindow::showEvent(QShowEvent *event)

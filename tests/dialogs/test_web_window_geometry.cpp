@@ -1,4 +1,4 @@
-// The web window's place and size rules, in twips.
+// The web window's place and size rules, in twips, and the addresses it shows.
 #include "dialogs/web_address.h"
 #include "dialogs/web_window_geometry.h"
 
@@ -62,19 +62,6 @@ class TestWebWindowGeometry final : public QObject
     QCOMPARE(web_window::placeAtLoad(*store_, screen), place);
   }
 
-  void browserAreaIsNarrowerAndLower()
-  {
-    QCOMPARE(web_window::browserArea({3885, 3000}), QSizeF(3775, 2300));
-    QCOMPARE(web_window::browserArea({10000, 8000}), QSizeF(9890, 7300));
-  }
-
-  void closingStoresThePlaceForTheNextLoad()
-  {
-    web_window::storePlace(*store_, QRectF(120.5, 90, 5000, 4000));
-    QCOMPARE(store_->text(SettingKey::WLeft), u"120.5"_qs);
-    QCOMPARE(web_window::placeAtLoad(*store_, screen), QRectF(120.5, 90, 5000, 4000));
-  }
-
   void onlyWebAddressesAreShown_data()
   {
     QTest::addColumn<QString>("text");
@@ -95,15 +82,6 @@ class TestWebWindowGeometry final : public QObject
     QFETCH(QString, text);
     QFETCH(QString, address);
     QCOMPARE(webAddress(text).toString(), address);
-  }
-
-  void pagesMoveOnlyToWebAddresses()
-  {
-    QVERIFY(pageMayNavigate(QUrl(u"https://a.example/"_qs), true));
-    QVERIFY(!pageMayNavigate(QUrl(u"about:blank"_qs), true));
-    QVERIFY(pageMayNavigate(QUrl(u"about:blank"_qs), false));
-    QVERIFY(!pageMayNavigate(QUrl(u"mailto:a@b"_qs), false));
-    QVERIFY(!pageMayNavigate(QUrl(u"file:///tmp/x"_qs), false));
   }
 };
 

@@ -8,8 +8,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <optional>
-
 namespace tessivar::test {
 
 // The splash window on screen, if any.
@@ -22,37 +20,19 @@ inline SplashWindow *visibleSplash()
   return nullptr;
 }
 
-// Closes the first-run windows (the mailing-list offer and the quick help) as a user would,
-// while it lives.
-class FirstRunDismisser final
-{
- public:
-  FirstRunDismisser()
-  {
-    timer_.setInterval(10);
-    QObject::connect(&timer_, &QTimer::timeout, &timer_, [] {
-      const auto widgets = QApplication::topLevelWidgets();
-      for (QWidget *widget : widgets) {
-        const QString name = widget->objectName();
-        if (widget->isVisible() &&
-            (name == QStringLiteral("frmEmail") || name == QStringLiteral("frmQuickHelp")))
-          widget->close();
-      }
-    });
-    timer_.start();
-  }
-
- private:
-  QTimer timer_;
-};
-
 // Runs the start-up of the window, firing the splash's timer at once instead of after a second
 // and, unless told otherwise, closing the first-run windows. True when the start-up finished
 // within the time given and let the window show.
 inline bool runStartupNow(MainWindow &window, QObject *context, int timeoutMs, bool dismissFirstRun = true)
 {
-  std::optional<FirstRunDismisser> dismisser;
-  if (dismissFirstRun) dismisser.emplace();
+  // The first-run windows (the mailing-list offer, the quick help) closed as a user would.
+  QTimer dismisser;
+  QObject::connect(&dismisser, &QTimer::timeout, context, [] {
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal != nullptr && (modal->objectName() == u"frmEmail" || modal->objectName() == u"frmQuickHelp"))
+      modal->close();
+  });
+  if (dismissFirstRun) dismisser.start(10);
   bool done = false;
   bool started = false;
   QCoro::connect(runStartup(window), context, [&](bool result) {

@@ -1,9 +1,8 @@
-// The mailing-list sign-up window: its controls, the offer counter, the checks of the two boxes,
-// the request it sends and what a failed or unanswered request leaves.
+// The mailing-list sign-up window: its controls, the checks of the two boxes, the request
+// it sends and what a failed or unanswered request leaves.
 #include "dialogs/ui/signup_window.h"
 
 #include "base/settings_store.h"
-#include "dialogs/signup_request.h"
 #include "dialogs/signup_sender.h"
 #include "platform/app_services.h"
 #include "support/fake_prompter.h"
@@ -96,32 +95,6 @@ class TestSignupWindow final : public QObject
     QVERIFY(control != nullptr);
     QCOMPARE(QAccessible::queryAccessibleInterface(control)->text(QAccessible::Name), text);
     if (auto *button = qobject_cast<QPushButton *>(control)) QCOMPARE(button->text(), u"&"_qs + text);
-  }
-
-  void eachLoadCountsAnOffer_data()
-  {
-    QTest::addColumn<QString>("stored");
-    QTest::addColumn<QString>("afterLoad");
-    QTest::addColumn<bool>("offeredNextStart");
-    QTest::newRow("first") << QString() << u"1"_qs << true;
-    QTest::newRow("second") << u"1"_qs << u"2"_qs << false;
-    QTest::newRow("signed up") << u"2"_qs << u"3"_qs << false;
-    QTest::newRow("not a number") << u"x"_qs << u"1"_qs << true;
-  }
-
-  void eachLoadCountsAnOffer()
-  {
-    QFETCH(QString, stored);
-    QFETCH(QString, afterLoad);
-    QFETCH(bool, offeredNextStart);
-    if (!stored.isNull()) store_->setText(SettingKey::EMR, stored);
-    QCOMPARE(signup::offerDue(*store_), stored.isNull() || stored == u"x"_qs || stored == u"1"_qs);
-    const auto window = open();
-    QCOMPARE(store_->text(SettingKey::EMR), afterLoad);
-    window->findChild<QPushButton *>(u"cmdCancel"_qs)->click();
-    QVERIFY(!window->isVisible());
-    QCOMPARE(store_->text(SettingKey::EMR), afterLoad);
-    QCOMPARE(signup::offerDue(*store_), offeredNextStart);
   }
 
   void refusedBoxesSendNothing_data()

@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QScreen>
 #include <QTemporaryDir>
 
@@ -117,11 +118,17 @@ class TestWindowPlace final : public QObject
     const double dpi = screenAt(screen)->logicalDotsPerInchX();
     const QSize fixed(qRound(5700 * dpi / 1440), qRound(3000 * dpi / 1440));
     const auto owner = ownerOn(screen);
-    AboutWindow about(QPixmap(), owner.get());
+    QPixmap picture(350, 131);
+    picture.fill(Qt::red);
+    AboutWindow about(picture, owner.get());
     about.show();
     QTRY_COMPARE(about.size(), fixed);
     about.resize(fixed * 2);
     QCOMPARE(about.size(), fixed);
+    // The splash's picture, centred across the window.
+    auto *image = about.findChild<QLabel *>(u"Image1"_qs);
+    QCOMPARE(image->pixmap().toImage(), picture.toImage());
+    QCOMPARE(image->x(), (fixed.width() - picture.width()) / 2);
   }
 };
 
