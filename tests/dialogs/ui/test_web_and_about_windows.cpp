@@ -1,22 +1,28 @@
-// The web and About windows in pixels, on a screen of 96 and one of 144 dots per inch.
+// The web and About windows: their sizes in pixels on a screen of 96 and one of 144 dots per inch,
+// and the web window with the real browser engine against pages served by the test.
 #include "dialogs/ui/about_window.h"
 #include "dialogs/ui/web_window.h"
 
 #include "base/settings_store.h"
+#include "dialogs/ui/web_view_loader.h"
 #include "platform/app_services.h"
 #include "support/fake_prompter.h"
+#include "support/http_test_server.h"
 #include "support/test_environment.h"
 #include "support/test_services.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QScreen>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <memory>
 
 using namespace tessivar;
+using test::HttpTestServer;
 
 namespace {
 
@@ -42,7 +48,7 @@ std::unique_ptr<QWidget> ownerOn(int screenIndex)
 
 }  // namespace
 
-class TestWindowPlace final : public QObject
+class TestWebAndAboutWindows final : public QObject
 {
   Q_OBJECT
 
@@ -51,6 +57,15 @@ class TestWindowPlace final : public QObject
   std::unique_ptr<SettingsStore> store_;
   test::FakePrompter prompter_;
   test::FakeShellOpener shell_;
+
+  // Navigates and waits for the end of loading, with the busy pointer meanwhile; the page's ok.
+  static bool load(WebWindow &web, const QString &address)
+  {
+    QSignalSpy completed(&web, &WebWindow::navigationCompleted);
+    if (!web.navigate(address) || !web.isLoading() || QGuiApplication::overrideCursor() == nullptr)
+      return false;
+    return completed.wait(30000) && completed.constFirst().constFirst().toBool();
+  }
 
   static void byScreen()
   {
@@ -110,6 +125,32 @@ class TestWindowPlace final : public QObject
     delete web;
   }
 
+  void webWindowShowsWebPagesOnly()
+  {
+    HttpTestServer server;
+    QVERIFY(server.listen());
+    WebWindow web(test::testServices(*store_, prompter_, shell_));
+    if (!web.hasEngine()) QSKIP(qPrintable(u"Qt WebEngine cannot be loaded here: "_qs + webViewError()));
+    web.show();
+    server.setScript(HttpTestServer::page(200, "OK", "<html><body><h1>Radio Example</h1></body></html>"));
+    const QString address = server.url(u"/station.htm"_qs).toString();
+    QVERIFY(load(web, address));
+    QCOMPARE(web.lURL(), address);
+    QCOMPARE(web.shownAddress(), address);
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+    web.findChild<QAction *>(u"menuLaunch"_qs)->trigger();
+    QCOMPARE(shell_.opened, QStringList{address});
+
+    // A file is refused; a page that fails gives the pointer back too.
+    QVERIFY(!web.navigate(u"file:///etc/passwd"_qs));
+    server.setScript(
+        {HttpTestServer::send("HTTP/1.1 302 Found\r\nLocation: file:///etc/passwd\r\n"
+                              "Content-Length: 0\r\nConnection: close\r\n\r\n")});
+    QVERIFY(!load(web, server.url(u"/moved.htm"_qs).toString()));
+    QVERIFY(!web.shownAddress().startsWith(u"file:"_qs));
+    QCOMPARE(QGuiApplication::overrideCursor(), nullptr);
+  }
+
   void aboutKeepsItsSize_data() { byScreen(); }
 
   void aboutKeepsItsSize()
@@ -146,9 +187,9 @@ int main(int argc, char *argv[])
   qputenv("QT_ENABLE_HIGHDPI_SCALING", "0");
   qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toLocal8Bit());
   QApplication app(argc, argv);
-  TestWindowPlace test;
+  TestWebAndAboutWindows test;
   QTEST_SET_MAIN_SOURCE_PATH
   return QTest::qExec(&test, argc, argv);
 }
 
-#include "test_window_place.moc"
+#include "test_web_and_about_windows.moc"
