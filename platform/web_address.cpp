@@ -57,6 +57,8 @@ std::optional<QString> openableWebAddress(QStringView text)
   QString address = QStringLiteral("http://");
   address += trimmed;
   if (!hasWebHost(address)) return std::nullopt;
+  // A word without a dot ("Unknown", the listings' text for no website) names no host on the web.
+  if (!QUrl(address, QUrl::TolerantMode).host().contains(u'.')) return std::nullopt;
   return address;
 }
 

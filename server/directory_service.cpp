@@ -259,14 +259,19 @@ Reply DirectoryService::signUp(const Params &raw)
 {
   RequestParams params(raw, {"Email", "Name", "Program"});
   if (!params.error().empty()) return badRequest(params.error());
-  const std::string email = params.text("Email").value_or(std::string());
+  std::string email = params.text("Email").value_or(std::string());
   std::string name = params.text("Name").value_or(std::string());
   const std::string program = params.text("Program").value_or(std::string());
   const auto hasControl = [](const std::string &text) {
     return std::any_of(text.begin(), text.end(), [](unsigned char c) { return c < 0x20 || c == 0x7F; });
   };
-  name.erase(0, name.find_first_not_of(' '));
-  name.erase(name.find_last_not_of(' ') + 1);
+  const auto trimBlanks = [](std::string &text) {
+    text.erase(0, text.find_first_not_of(' '));
+    text.erase(text.find_last_not_of(' ') + 1);
+  };
+  // An address typed with a blank before or after it is the same address: one entry per address.
+  trimBlanks(email);
+  trimBlanks(name);
   if (email.find('@') == std::string::npos || email.size() > 254 || hasControl(email))
     return badRequest("Invalid e-mail address.");
   if (name.empty() || name.size() > 200 || hasControl(name)) return badRequest("Invalid name.");

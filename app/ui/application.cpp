@@ -4,6 +4,7 @@
 #include "app/ui/preset_bar.h"
 #include "app/ui/result_tools_wiring.h"
 #include "app/ui/search_commands.h"
+#include "app/ui/side_windows_wiring.h"
 #include "app/ui/startup.h"
 #include "base/program_options.h"
 #include "dialogs/ui/setup_dialog.h"
@@ -166,6 +167,7 @@ void wireMainWindow(MainWindow &window)
   wirePlayers(window);
   wireLibrary(window, defaultBookmarksPath());
   wireResultTools(window);
+  wireSideWindows(window);
 }
 
 }  // namespace tessivar

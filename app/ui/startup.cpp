@@ -5,7 +5,10 @@
 #include "base/product.h"
 #include "base/program_options.h"
 #include "base/settings_store.h"
+#include "dialogs/signup_request.h"
+#include "dialogs/ui/quick_help_window.h"
 #include "dialogs/ui/setup_dialog.h"
+#include "dialogs/ui/signup_window.h"
 #include "dialogs/ui/splash_window.h"
 #include "platform/prompter.h"
 
@@ -17,6 +20,20 @@
 #include <qcoro/qcorosignal.h>
 
 namespace tessivar {
+
+namespace {
+
+// Shows a first-run window modally and waits for it to close. False when the main window went
+// away meanwhile.
+QCoro::Task<bool> showFirstRunWindow(QDialog &dialog, QPointer<MainWindow> guard)
+{
+  dialog.setWindowModality(Qt::ApplicationModal);
+  dialog.show();
+  co_await qCoro(&dialog, &QDialog::finished);
+  co_return !guard.isNull();
+}
+
+}  // namespace
 
 bool isSmallFonts()
 {
@@ -91,7 +108,16 @@ QCoro::Task<bool> runStartup(MainWindow &window)
   if (dataServer.isEmpty()) co_return false;
   window.setDataServer(dataServer);
 
-  // The mailing-list offer and the quick help of the first runs join here.
+  // The first runs: the mailing-list offer until it has been made twice or taken up, then the
+  // quick help once.
+  if (signup::offerDue(services.settings)) {
+    SignupWindow signup(services);
+    if (!co_await showFirstRunWindow(signup, guard)) co_return false;
+  }
+  if (services.settings.text(SettingKey::QHShow).isEmpty()) {
+    QuickHelpWindow help(services);
+    if (!co_await showFirstRunWindow(help, guard)) co_return false;
+  }
 
   window.setCaption();
   window.setGeometryTwips(startupGeometry(services.settings, window.screenTwips(), window.geometryTwips()));

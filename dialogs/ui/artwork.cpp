@@ -88,6 +88,33 @@ QPixmap splashPicture()
   return picture;
 }
 
+QPixmap productLogo()
+{
+  constexpr int width = 150;
+  constexpr int height = 48;
+  QPixmap logo(width, height);
+  QPainter p(&logo);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setRenderHint(QPainter::TextAntialiasing);
+  QLinearGradient sky(0, 0, width, height);
+  sky.setColorAt(0.0, QColor(0x0b, 0x1f, 0x4d));
+  sky.setColorAt(1.0, QColor(0x23, 0x2f, 0x8a));
+  p.fillRect(logo.rect(), sky);
+  p.save();
+  p.translate(4, 2);
+  p.scale(0.5, 0.5);
+  drawMast(p, QPointF(32, 28), QColor(0xff, 0xd2, 0x5a));
+  p.restore();
+  p.setPen(Qt::white);
+  p.setFont(boldFont(20, true));
+  p.drawText(QRectF(40, 2, width - 42, 28), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Tessivar!"));
+  p.setPen(QColor(0xff, 0xd2, 0x5a));
+  p.setFont(boldFont(11));
+  p.drawText(QRectF(42, 28, width - 44, 16), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Broadcast"));
+  p.end();
+  return logo;
+}
+
 QPixmap playerLogo(PlayerLogo player)
 {
   constexpr int width = 176;

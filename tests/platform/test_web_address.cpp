@@ -28,6 +28,7 @@ class TestWebAddress final : public QObject
     QTest::newRow("no slashes") << u"http:example.com"_qs << QString();
     QTest::newRow("user name") << u"http://bank.example@evil.example/"_qs << QString();
     QTest::newRow("empty") << u"  "_qs << QString();
+    QTest::newRow("no website") << u"Unknown"_qs << QString();
   }
   void onlyWebPagesAreOpened()
   {

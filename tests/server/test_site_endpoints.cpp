@@ -115,6 +115,25 @@ class TestSiteEndpoints : public QObject
     sqlite3_close(db);
   }
 
+  void aRepeatedSignUpKeepsOneEntry()
+  {
+    for (const char *query : {"/maillist.asp?Email=ann@example.test&Name=Ann&Program=P",
+                              "/maillist.asp?Email=%20ANN@Example.test%20&Name=Ann%20B&Program=P"})
+      QCOMPARE(directory_.get(query).status, 200);
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open_v2(directory_.database().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr),
+             SQLITE_OK);
+    sqlite3_stmt *statement = nullptr;
+    sqlite3_prepare_v2(db, "SELECT name FROM signups WHERE email LIKE '%ann@example.test%'", -1, &statement,
+                       nullptr);
+    QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
+    QCOMPARE(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))),
+             QByteArray("Ann B"));
+    QCOMPARE(sqlite3_step(statement), SQLITE_DONE);
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+  }
+
   void staticPagesAndNotFound_data()
   {
     QTest::addColumn<QByteArray>("path");

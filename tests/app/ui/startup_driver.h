@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QTest>
+#include <QTimer>
 
 namespace tessivar::test {
 
@@ -19,10 +20,19 @@ inline SplashWindow *visibleSplash()
   return nullptr;
 }
 
-// Runs the start-up of the window, firing the splash's timer at once instead of after a second.
-// True when the start-up finished within the time given and let the window show.
-inline bool runStartupNow(MainWindow &window, QObject *context, int timeoutMs)
+// Runs the start-up of the window, firing the splash's timer at once instead of after a second
+// and, unless told otherwise, closing the first-run windows. True when the start-up finished
+// within the time given and let the window show.
+inline bool runStartupNow(MainWindow &window, QObject *context, int timeoutMs, bool dismissFirstRun = true)
 {
+  // The first-run windows (the mailing-list offer, the quick help) closed as a user would.
+  QTimer dismisser;
+  QObject::connect(&dismisser, &QTimer::timeout, context, [] {
+    QWidget *modal = QApplication::activeModalWidget();
+    if (modal != nullptr && (modal->objectName() == u"frmEmail" || modal->objectName() == u"frmQuickHelp"))
+      modal->close();
+  });
+  if (dismissFirstRun) dismisser.start(10);
   bool done = false;
   bool started = false;
   QCoro::connect(runStartup(window), context, [&](bool result) {

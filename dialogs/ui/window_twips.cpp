@@ -1,0 +1,31 @@
+#include "dialogs/ui/window_twips.h"
+
+#include "base/twips.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace tessivar::window_twips {
+
+double screenDpi(const QWidget *widget)
+{
+  const QScreen *screen = widget != nullptr ? widget->screen() : nullptr;
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  const double dpi = screen != nullptr ? screen->logicalDotsPerInchX() : 0;
+  return dpi > 0 ? dpi : 96.0;
+}
+
+QRect toPixels(const QRectF &twips, double dpi)
+{
+  return {twips::toPixels(twips.left(), dpi), twips::toPixels(twips.top(), dpi),
+          twips::toPixels(twips.width(), dpi), twips::toPixels(twips.height(), dpi)};
+}
+
+QRectF fromPixels(const QRect &pixels, double dpi)
+{
+  return {twips::fromPixels(pixels.x(), dpi), twips::fromPixels(pixels.y(), dpi),
+          twips::fromPixels(pixels.width(), dpi), twips::fromPixels(pixels.height(), dpi)};
+}
+
+}  // namespace tessivar::window_twips
