@@ -44,7 +44,8 @@ class Application final : public QObject
   NetworkTransferFactory transfers_;
   DetachedProcessStarter processes_;
   DesktopFileAssociations associations_;
-  MpvPlayerEngine embeddedPlayer_;
+  // The scanner plays sound only: no window of the engine's own opens for a video stream.
+  MpvPlayerEngine embeddedPlayer_{EmbeddedPlayerSettings{QString(), QStringLiteral("null")}};
   AppServices services_;
   std::unique_ptr<MainWindow> window_;
 };
