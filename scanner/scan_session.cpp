@@ -461,6 +461,7 @@ QCoro::Task<> ScanSession::DoPlaylist()
   timer2_->stop();
   transfer_->cancel();
   view_.showPlaylistArea();
+  view_.showLevelPictures(true);
   playlistIndex_ = 0;
   while (playlistIndex_ >= 0 && playlistIndex_ < playedList_->count() && !state_->stopRequested() &&
          !closing_) {
