@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace tessivar {
 
@@ -136,34 +137,51 @@ void MpvPlayer::wakeup(void *context)
 
 void MpvPlayer::load(const QString &address)
 {
-  ++loadRequest_;
   firstEntry_ = -1;
   lastEntry_ = -2;
   resetReports();
   if (!isStreamAddress(address)) {
     // Stop whatever played before, so a refused address never goes on playing the last one.
-    mpv_command_string(handle_, "stop");
+    send(QByteArray());
     fail(QStringLiteral("Not a stream address"));
     emit changed();
     return;
   }
-  const QByteArray url = address.toUtf8();
-  const char *arguments[] = {"loadfile", url.constData(), "replace", nullptr};
   state_ = EmbeddedPlayState::Connecting;
-  if (mpv_command_async(handle_, loadRequest_, arguments) < 0)
-    fail(QStringLiteral("Cannot play this address"));
+  loadRequest_ = send(address.toUtf8());
   emit changed();
 }
 
 void MpvPlayer::stop()
 {
-  ++loadRequest_;  // a reply still on its way belongs to nothing now
   firstEntry_ = -1;
   lastEntry_ = -2;
-  const char *arguments[] = {"stop", nullptr};
-  mpv_command_async(handle_, 0, arguments);
+  loadRequest_ = 0;  // a reply still on its way belongs to nothing now
+  send(QByteArray());
   resetReports();
   emit changed();
+}
+
+std::uint64_t MpvPlayer::send(const QByteArray &address)
+{
+  // The engine may run commands out of order: one at a time, and of those not sent yet only the
+  // newest counts.
+  waiting_ = Command{address, ++lastRequest_};
+  sendWaiting();
+  return lastRequest_;
+}
+
+void MpvPlayer::sendWaiting()
+{
+  if (inFlight_ != 0 || !waiting_) return;
+  const Command command = *std::exchange(waiting_, std::nullopt);
+  const char *load[] = {"loadfile", command.address.constData(), "replace", nullptr};
+  const char *stop[] = {"stop", nullptr};
+  if (mpv_command_async(handle_, command.request, command.address.isEmpty() ? stop : load) < 0) {
+    if (command.request == loadRequest_) fail(QStringLiteral("Cannot play this address"));
+    return;
+  }
+  inFlight_ = command.request;
 }
 
 void MpvPlayer::setProxy(bool enabled, const QString &host, int port)
@@ -213,6 +231,10 @@ void MpvPlayer::handleEvent(const mpv_event &event)
   const EmbeddedPlayState before = state_;
   switch (event.event_id) {
     case MPV_EVENT_COMMAND_REPLY:
+      if (event.reply_userdata == inFlight_) {
+        inFlight_ = 0;
+        sendWaiting();
+      }
       if (event.reply_userdata != loadRequest_ || state_ != EmbeddedPlayState::Connecting) break;
       if (event.error < 0) {
         fail(errorTextOf(event.error));

@@ -2,8 +2,11 @@
 
 #include "platform/embedded_player.h"
 
+#include <QByteArray>
+
 #include <atomic>
 #include <cstdint>
+#include <optional>
 
 struct mpv_handle;
 struct mpv_event;
@@ -48,8 +51,21 @@ class MpvPlayer final : public EmbeddedPlayer
 
   mpv_handle *handle_ = nullptr;
   std::atomic<bool> drainQueued_{false};
-  // Each load is one request to the engine; its reply names the playlist entries that are ours.
-  std::uint64_t loadRequest_ = 0;
+  // A load (an address) or a stop (none), numbered; its reply names the playlist entries that are
+  // ours.
+  struct Command
+  {
+    QByteArray address;
+    std::uint64_t request = 0;
+  };
+  // Sends a command once the one before has been answered; returns its number.
+  std::uint64_t send(const QByteArray &address);
+  void sendWaiting();
+
+  std::uint64_t lastRequest_ = 0;
+  std::uint64_t loadRequest_ = 0;  // the load whose reports count, 0 for none
+  std::uint64_t inFlight_ = 0;     // the command the engine has not answered yet
+  std::optional<Command> waiting_;
   std::int64_t firstEntry_ = -1;
   std::int64_t lastEntry_ = -2;
   bool started_ = false;  // the engine has begun the current entry
