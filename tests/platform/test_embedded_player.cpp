@@ -141,6 +141,10 @@ class TestEmbeddedPlayer final : public QObject
     // The stream it left ends quietly: no Failed, no Idle in between.
     QVERIFY(!log.states.contains(State::Failed));
     QVERIFY(!log.states.contains(State::Idle));
+    // A load straight after a stop is not undone by it.
+    player_->stop();
+    player_->load(media_.url("/live.wav"));
+    QTRY_COMPARE_WITH_TIMEOUT(player_->state(), State::Playing, 15000);
   }
 
   void goingAwayWhileConnectingOrPlaying()

@@ -58,28 +58,22 @@ class ToneServer
   static QByteArray wavHeader(quint32 dataBytes)
   {
     QByteArray header;
-    const auto put32 = [&header](quint32 value) {
-      char bytes[4];
-      qToLittleEndian(value, bytes);
-      header.append(bytes, 4);
-    };
-    const auto put16 = [&header](quint16 value) {
-      char bytes[2];
-      qToLittleEndian(value, bytes);
-      header.append(bytes, 2);
+    const auto put = [&header](auto value) {
+      header.append(QByteArray(sizeof value, '\0'));
+      qToLittleEndian(value, header.end() - sizeof value);
     };
     header += "RIFF";
-    put32(dataBytes == 0xFFFFFFFFu ? dataBytes : dataBytes + 36);
+    put(quint32(dataBytes == 0xFFFFFFFFu ? dataBytes : dataBytes + 36));
     header += "WAVEfmt ";
-    put32(16);
-    put16(3);  // IEEE float
-    put16(1);  // mono
-    put32(sampleRate);
-    put32(bytesPerSecond);
-    put16(bytesPerSample);
-    put16(8 * bytesPerSample);
+    put(quint32(16));
+    put(quint16(3));  // IEEE float
+    put(quint16(1));  // mono
+    put(quint32(sampleRate));
+    put(quint32(bytesPerSecond));
+    put(quint16(bytesPerSample));
+    put(quint16(8 * bytesPerSample));
     header += "data";
-    put32(dataBytes);
+    put(quint32(dataBytes));
     return header;
   }
 
