@@ -61,7 +61,8 @@ class TestScanWindow final : public QObject
   MpvPlayerEngine mpv_{EmbeddedPlayerSettings{u"null"_qs, u"null"_qs}};
   QPointer<ScanWindow> window_;
 
-  ScanWindow *open(const QString &dataServer, EmbeddedPlayerEngine *engine = nullptr)
+  ScanWindow *open(const QString &dataServer, EmbeddedPlayerEngine *engine = nullptr,
+                   QWidget *owner = nullptr)
   {
     const AppServices shared = test::testServices(settings_, prompter_, shell_, seams_);
     const AppServices services{shared.settings,
@@ -71,7 +72,7 @@ class TestScanWindow final : public QObject
                                shared.processes,
                                shared.associations,
                                engine != nullptr ? *engine : shared.embeddedPlayer};
-    window_ = new ScanWindow(services, ScanSetup{dataServer, {}, 0, true, true});
+    window_ = new ScanWindow(services, ScanSetup{dataServer, {}, 0, true, true}, owner);
     window_->load();
     window_->show();
     return window_;
@@ -168,6 +169,19 @@ class TestScanWindow final : public QObject
     seconds->setText(u"99999"_qs);
     QCOMPARE(seconds->text(), u"32000"_qs);
     QVERIFY(window_->height() >= 190 * window_->logicalDpiY() / 96);  // 2976 twips at least
+  }
+
+  void comesBackInFrontOfTheMainWindow()
+  {
+    QWidget owner;
+    owner.show();
+    open(u"127.0.0.1:1"_qs, nullptr, &owner);
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_));
+    owner.activateWindow();
+    QTest::qWait(100);
+    QVERIFY(window_->isActiveWindow());
+    window_->close();
   }
 
   void scansTheDirectoryInTheRealPlayer()
