@@ -1,5 +1,7 @@
 #include "library/playlist_file.h"
 
+#include "platform/stream_address.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -139,15 +141,6 @@ PlaylistFormat playlistFormatForPath(const QString &path)
 {
   return path.endsWith(QStringLiteral(".pls"), Qt::CaseInsensitive) ? PlaylistFormat::Pls
                                                                     : PlaylistFormat::M3u;
-}
-
-bool isStreamAddress(const QString &text)
-{
-  static const QRegularExpression scheme(QStringLiteral("\\A(https?|mms|rtsp)://"),
-                                         QRegularExpression::CaseInsensitiveOption);
-  if (!scheme.match(text).hasMatch() || hasControlCharacter(text) || text.contains(u' ')) return false;
-  const QUrl url(text);
-  return url.isValid() && !url.host().isEmpty();
 }
 
 PlaylistEncoding encodePlaylist(const QList<ListEntry> &entries, PlaylistFormat format)

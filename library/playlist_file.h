@@ -20,10 +20,6 @@ inline constexpr int maxPlaylistEntries = 10000;
 // PLS for a name ending in ".pls" (any case), M3U otherwise.
 PlaylistFormat playlistFormatForPath(const QString &path);
 
-// An address a player may be handed from a playlist: http, https, mms or rtsp, with a host, and
-// no blanks or control characters.
-bool isStreamAddress(const QString &text);
-
 struct PlaylistEncoding
 {
   QByteArray bytes;

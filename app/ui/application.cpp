@@ -3,6 +3,7 @@
 #include "app/ui/main_window.h"
 #include "app/ui/preset_bar.h"
 #include "app/ui/result_tools_wiring.h"
+#include "app/ui/scanner_wiring.h"
 #include "app/ui/search_commands.h"
 #include "app/ui/side_windows_wiring.h"
 #include "app/ui/startup.h"
@@ -168,6 +169,7 @@ void wireMainWindow(MainWindow &window)
   wireLibrary(window, defaultBookmarksPath());
   wireResultTools(window);
   wireSideWindows(window);
+  wireScanner(window);
 }
 
 }  // namespace tessivar

@@ -44,7 +44,11 @@ class Application final : public QObject
   NetworkTransferFactory transfers_;
   DetachedProcessStarter processes_;
   DesktopFileAssociations associations_;
-  MpvPlayerEngine embeddedPlayer_;
+  // The scanner plays sound only: no window of the engine's own opens for a video stream. Sound
+  // goes to the desktop's sound server or device; where there is none, streams still play (and
+  // report their state and title) without sound, so a scan never stalls on a missing device.
+  MpvPlayerEngine embeddedPlayer_{
+      EmbeddedPlayerSettings{QStringLiteral("pipewire,pulse,alsa,jack,sdl,null"), QStringLiteral("null")}};
   AppServices services_;
   std::unique_ptr<MainWindow> window_;
 };

@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 
 namespace tessivar::test {
@@ -46,11 +47,76 @@ class FakeFileAssociations final : public FileAssociations
   QHash<QString, QString> commands;
 };
 
+// An embedded player that plays nothing: it records what it was told, and a test sets what it
+// reports with report().
+class FakeEmbeddedPlayer final : public EmbeddedPlayer
+{
+ public:
+  using EmbeddedPlayer::EmbeddedPlayer;
+
+  void load(const QString &address) override
+  {
+    loads << address;
+    reports = Reports{};
+    reports.state = EmbeddedPlayState::Connecting;
+    emit changed();
+  }
+  void stop() override
+  {
+    ++stops;
+    reports = Reports{};
+    emit changed();
+  }
+  void setProxy(bool enabled, const QString &host, int port) override
+  {
+    proxy = enabled ? host + QLatin1Char(':') + QString::number(port) : QString();
+  }
+
+  EmbeddedPlayState state() const override { return reports.state; }
+  int bufferingSecondsLeft() const override { return reports.bufferingSeconds; }
+  double position() const override { return reports.position; }
+  double length() const override { return reports.length; }
+  double bandwidth() const override { return reports.bandwidth; }
+  QString errorText() const override { return reports.error; }
+  QString streamTitle() const override { return reports.title; }
+
+  struct Reports
+  {
+    EmbeddedPlayState state = EmbeddedPlayState::Idle;
+    int bufferingSeconds = 0;
+    double position = 0;
+    double length = 0;
+    double bandwidth = 0;
+    QString error;
+    QString title;
+  };
+  // Sets what the player reports and says so.
+  void report(const Reports &next)
+  {
+    reports = next;
+    emit changed();
+  }
+
+  Reports reports;
+  QStringList loads;
+  int stops = 0;
+  QString proxy;
+};
+
+// Makes fake players (none while `present` is false) and keeps a guarded list of them.
 class FakeEmbeddedPlayerEngine final : public EmbeddedPlayerEngine
 {
  public:
   bool available() override { return present; }
+  EmbeddedPlayer *createPlayer(QObject *parent) override
+  {
+    if (!present) return nullptr;
+    auto *player = new FakeEmbeddedPlayer(parent);
+    players << player;
+    return player;
+  }
   bool present = true;
+  QList<QPointer<FakeEmbeddedPlayer>> players;
 };
 
 // The seams a test does not look at: real network transfers, and fakes for the rest.

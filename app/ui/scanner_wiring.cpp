@@ -1,0 +1,129 @@
+#include "app/ui/scanner_wiring.h"
+
+#include "app/ui/main_window.h"
+#include "app/ui/preset_bar.h"
+#include "app/ui/tray_icon.h"
+#include "base/product.h"
+#include "base/program_options.h"
+#include "base/settings_store.h"
+#include "library/preset_table.h"
+#include "library/ui/bookmarks_controller.h"
+#include "platform/prompter.h"
+#include "results/ui/results_grid.h"
+#include "scanner/ui/recorder_prompt.h"
+#include "scanner/ui/scan_window.h"
+
+#include <QPointer>
+
+#include <algorithm>
+#include <memory>
+
+namespace tessivar {
+
+namespace {
+
+// The played-list entries for grid rows: text from the text columns, link from column 5; rows
+// outside the grid or without an address are left out.
+QList<ListEntry> playlistEntries(const ResultsGrid &grid, const QList<int> &rows, bool withItemNumber)
+{
+  QList<ListEntry> entries;
+  for (const int row : rows) {
+    if (row < 1 || row > grid.dataRowCount() || grid.cellText(row, 5).isEmpty()) continue;
+    const QString text = withItemNumber ? grid.cellText(row, 3) + QLatin1Char(':') + grid.cellText(row, 4)
+                                        : grid.cellText(row, 3);
+    entries << ListEntry{text, grid.cellText(row, 5)};
+  }
+  return entries;
+}
+
+// "Play Selected Streams as a Playlist": the rows between the current row and the selection's end,
+// in either direction, of the grid that last had the focus (the main grid unless the related grid
+// shows rows).
+QList<ListEntry> selectedPlaylistEntries(MainWindow &window)
+{
+  ResultsGrid *grid = window.resultsGrid();
+  if (window.activeGrid() == 2 && window.relatedGrid()->isVisible() &&
+      window.relatedGrid()->dataRowCount() > 0)
+    grid = window.relatedGrid();
+  const int first = std::min(grid->currentRow(), grid->selectionEndRow());
+  const int last = std::max(grid->currentRow(), grid->selectionEndRow());
+  QList<int> rows;
+  for (int row = first; row <= last; ++row) rows << row;
+  return playlistEntries(*grid, rows, false);
+}
+
+}  // namespace
+
+void wireScanner(MainWindow &window)
+{
+  auto current = std::make_shared<QPointer<ScanWindow>>();
+  const auto open = [&window, current]() -> ScanWindow * {
+    const ProgramOptions &options = window.programOptions();
+    const ScanSetup setup{window.dataServer(), options.proxyHost, options.proxyPort,
+                          !options.realPlayerCommand().isEmpty(), !options.mediaPlayerCommand().isEmpty()};
+    auto *scanner = new ScanWindow(window.services(), setup, &window);
+    window.registerSideWindow(scanner);
+    QObject::connect(scanner, &ScanWindow::closed, &window, [&window] {
+      window.setScanActive(false);
+      window.trayIcon().setToolTip(product::trayToolTip());
+    });
+    // The scanner has stored the preset: the buttons read the slots again.
+    QObject::connect(scanner, &ScanWindow::presetAssigned, &window,
+                     [&window] { window.presetBar()->presets().load(window.services().settings); });
+    QObject::connect(scanner, &ScanWindow::bookmarksRequested, &window,
+                     [&window](const QList<ListEntry> &entries) {
+                       if (auto *bookmarks = window.findChild<BookmarksController *>())
+                         bookmarks->addFromPlayedList(entries);
+                     });
+    QObject::connect(scanner, &ScanWindow::streamTitleChanged, &window, [&window](const QString &title) {
+      window.trayIcon().setToolTip(title.isEmpty() ? product::trayToolTip() : title);
+    });
+    *current = scanner;
+    scanner->load();
+    return scanner;
+  };
+  const auto openScanner = [current] { return !current->isNull() && !(*current)->session().isClosing(); };
+
+  QObject::connect(&window, &MainWindow::scanRequested, &window, [&window, open, openScanner, current] {
+    if (openScanner()) {
+      (*current)->raise();
+      (*current)->activateWindow();
+      return;
+    }
+    window.setScanActive(true);
+    window.services().prompter.ask(
+        PromptIcon::Information, product::applicationTitle(),
+        QStringLiteral(
+            "Before starting the scan function by selecting your player, please be sure all players are "
+            "closed and the audio device is not in use (otherwise the scan function will not work "
+            "properly)."));
+    open()->show();
+  });
+
+  const auto playlist = [&window, open, openScanner, current](const QList<ListEntry> &entries) {
+    if (entries.isEmpty()) {
+      window.services().prompter.ask(PromptIcon::Critical, product::applicationName(),
+                                     QStringLiteral("No item selected."));
+      return;
+    }
+    // A scan under way gives way to the playlist; a playing list takes the new entries at its end.
+    if (openScanner() && !(*current)->session().isPlaylistMode()) (*current)->close();
+    ScanWindow *scanner = openScanner() ? current->data() : open();
+    scanner->playPlaylist(entries);
+  };
+  QObject::connect(&window, &MainWindow::playlistRequested, &window,
+                   [&window, playlist] { playlist(selectedPlaylistEntries(window)); });
+  QObject::connect(&window, &MainWindow::relatedPlaylistRequested, &window,
+                   [&window, playlist](const QList<int> &rows) {
+                     playlist(playlistEntries(*window.relatedGrid(), rows, true));
+                   });
+
+  QObject::connect(&window, &MainWindow::recordRequested, &window, [&window] {
+    // The current row's stream: column 4 in the live layout, 5 in the archive layout.
+    ResultsGrid *grid = window.activeGrid() == 2 ? window.relatedGrid() : window.resultsGrid();
+    CheckRecord(window.services(), grid->currentCell(grid->currentLayout() == ResultLayout::Live ? 4 : 5),
+                &window);
+  });
+}
+
+}  // namespace tessivar
