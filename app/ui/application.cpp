@@ -1,5 +1,6 @@
 #include "app/ui/application.h"
 
+#include "app/ui/busy_pointer.h"
 #include "app/ui/main_window.h"
 #include "app/ui/preset_bar.h"
 #include "app/ui/result_tools_wiring.h"
@@ -97,15 +98,9 @@ void wirePlayers(MainWindow &window)
                    Qt::QueuedConnection);
   QObject::connect(launcher, &PlayerLauncher::statusTextChanged, &window, &MainWindow::setStatusText);
 
-  auto busy = std::make_shared<bool>(false);
+  auto busy = std::make_shared<BusyPointer>();
   QObject::connect(launcher, &PlayerLauncher::busyPointersChanged, &window, [&window, busy](bool on) {
-    if (on == *busy) return;
-    *busy = on;
-    if (on) {
-      QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    } else {
-      QGuiApplication::restoreOverrideCursor();
-    }
+    busy->set(on);
     window.resultsGrid()->showBusyPointer(on);
   });
 

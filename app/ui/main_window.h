@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ui/busy_pointer.h"
 #include "app/ui/main_menus.h"
 #include "app/ui/twips_geometry.h"
 #include "platform/app_services.h"
@@ -191,7 +192,6 @@ class MainWindow final : public QMainWindow, public SearchWindow
   void saveOnExit();
   void SaveSettings();
   void closeSideWindows();
-  void setBusyPointer(bool busy);
 
   AppServices services_;
   std::unique_ptr<ProgramOptions> setup_;
@@ -232,7 +232,7 @@ class MainWindow final : public QMainWindow, public SearchWindow
   bool unloading_ = false;
   bool scanActive_ = false;
   bool preVerifyBusy_ = false;
-  bool busyPointer_ = false;
+  BusyPointer busyPointer_;
   int activeGrid_ = 1;
 };
 

@@ -129,22 +129,11 @@ void MainWindow::showStreamFormat()
 
 // --- SearchWindow ----------------------------------------------------------------------------
 
-void MainWindow::setBusyPointer(bool busy)
-{
-  if (busy == busyPointer_) return;
-  busyPointer_ = busy;
-  if (busy) {
-    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-  } else {
-    QGuiApplication::restoreOverrideCursor();
-  }
-}
-
 void MainWindow::lockForSearch()
 {
   lblADDR_->hide();
   frameLib_->setEnabled(false);
-  setBusyPointer(true);
+  busyPointer_.set(true);
   results_->showBusyPointer(true);
   results_->setRedraw(false);
   toolbar_->setSearchLockedButtonsEnabled(false);
@@ -173,7 +162,7 @@ void MainWindow::unlockAfterSearch()
   menus_.menuStop->setEnabled(false);
   menus_.menuStart->setEnabled(true);
   menus_.menuScan->setEnabled(true);
-  setBusyPointer(false);
+  busyPointer_.set(false);
   results_->showBusyPointer(false);
   results_->setRedraw(true);
   frameLib_->setEnabled(true);

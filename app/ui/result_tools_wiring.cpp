@@ -1,6 +1,7 @@
 #include "app/ui/result_tools_wiring.h"
 
 #include "app/ui/browse_bar.h"
+#include "app/ui/busy_pointer.h"
 #include "app/ui/main_toolbar.h"
 #include "app/ui/main_window.h"
 #include "base/product.h"
@@ -46,7 +47,7 @@ class MainWindowRelated final : public QObject, public RelatedResultsWindow
     policy.setRetainSizeWhenHidden(true);
     window.relatedGrid()->setSizePolicy(policy);
   }
-  ~MainWindowRelated() override { setBusyPointer(false); }
+  ~MainWindowRelated() override = default;
   MainWindowRelated(const MainWindowRelated &) = delete;
   MainWindowRelated &operator=(const MainWindowRelated &) = delete;
 
@@ -59,7 +60,7 @@ class MainWindowRelated final : public QObject, public RelatedResultsWindow
     related->showBusyPointer(true);
     related->hide();
     window_.browseBar()->setEnabled(false);
-    setBusyPointer(true);
+    busyPointer_.set(true);
     setSearchControlsLocked(true);
   }
   void showRelatedGrid() override { window_.relatedGrid()->show(); }
@@ -75,7 +76,7 @@ class MainWindowRelated final : public QObject, public RelatedResultsWindow
       setSearchControlsLocked(false);
       window_.browseBar()->setEnabled(true);
     }
-    setBusyPointer(false);
+    busyPointer_.set(false);
     ResultsGrid *related = window_.relatedGrid();
     related->showBusyPointer(false);
     related->setRedraw(true);
@@ -112,21 +113,11 @@ class MainWindowRelated final : public QObject, public RelatedResultsWindow
       if (option != nullptr) option->setEnabled(!locked);
     }
   }
-  void setBusyPointer(bool busy)
-  {
-    if (busy == busyPointer_) return;
-    busyPointer_ = busy;
-    if (busy) {
-      QGuiApplication::setOverrideCursor(Qt::BusyCursor);
-    } else {
-      QGuiApplication::restoreOverrideCursor();
-    }
-  }
 
   MainWindow &window_;
   QPointer<QLabel> caption_;
   QList<QPointer<QRadioButton>> options_;
-  bool busyPointer_ = false;
+  BusyPointer busyPointer_;
   bool resultsHadFocus_ = false;
 };
 
