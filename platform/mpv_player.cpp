@@ -83,6 +83,26 @@ std::int64_t entryIdOf(const mpv_node &result)
 
 }  // namespace
 
+const std::vector<std::pair<const char *, const char *>> &MpvPlayer::options()
+{
+  // A player inside the program: no configuration, scripts, key bindings, terminal or window of
+  // its own, and nothing fetched to resolve web pages.
+  static const std::vector<std::pair<const char *, const char *>> list{
+      {"config", "no"},
+      {"load-scripts", "no"},
+      {"ytdl", "no"},
+      {"input-default-bindings", "no"},
+      {"terminal", "no"},
+      {"force-window", "no"},
+      {"audio-display", "no"},
+      {"idle", "yes"},
+      {"load-unsafe-playlists", "no"},
+      // A second of a stream tells what it holds: start playing then.
+      {"demuxer-lavf-analyzeduration", "1"},
+  };
+  return list;
+}
+
 MpvPlayer *MpvPlayer::create(const EmbeddedPlayerSettings &settings, QObject *parent)
 {
   mpv_handle *handle = mpv_create();
@@ -91,21 +111,7 @@ MpvPlayer *MpvPlayer::create(const EmbeddedPlayerSettings &settings, QObject *pa
     return mpv_set_option_string(handle, name, value.toUtf8().constData()) >= 0;
   };
   bool ok = true;
-  // A player inside the program: no configuration, scripts, key bindings, terminal or window of
-  // its own, and nothing fetched to resolve web pages.
-  for (const auto &[name, value] : {std::pair{"config", "no"},
-                                    {"load-scripts", "no"},
-                                    {"ytdl", "no"},
-                                    {"input-default-bindings", "no"},
-                                    {"terminal", "no"},
-                                    {"force-window", "no"},
-                                    {"audio-display", "no"},
-                                    {"idle", "yes"},
-                                    {"load-unsafe-playlists", "no"},
-                                    // A second of a stream tells what it holds: start playing then.
-                                    {"demuxer-lavf-analyzeduration", "1"}}) {
-    ok = set(name, QString::fromLatin1(value)) && ok;
-  }
+  for (const auto &[name, value] : MpvPlayer::options()) ok = set(name, QString::fromLatin1(value)) && ok;
   if (!settings.audioOutput.isEmpty()) ok = set("ao", settings.audioOutput) && ok;
   if (!settings.videoOutput.isEmpty()) ok = set("vo", settings.videoOutput) && ok;
   if (!ok || mpv_initialize(handle) < 0) {

@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <utility>
+#include <vector>
 
 struct mpv_handle;
 struct mpv_event;
@@ -23,6 +25,8 @@ class MpvPlayer final : public EmbeddedPlayer
  public:
   // Takes an initialised handle, or makes none (nullptr) when the settings are refused.
   static MpvPlayer *create(const EmbeddedPlayerSettings &settings, QObject *parent);
+  // The engine options every player of the program gets (before its audio and video outputs).
+  static const std::vector<std::pair<const char *, const char *>> &options();
   ~MpvPlayer() override;
 
   void load(const QString &address) override;

@@ -12,6 +12,7 @@
 #include "platform/app_services.h"
 #include "platform/embedded_player.h"
 #include "platform/file_associations.h"
+#include "platform/mpv_player.h"
 #include "platform/process_starter.h"
 #include "platform/prompter.h"
 #include "platform/shell_opener.h"
@@ -128,18 +129,8 @@ std::vector<double> mpvAlone(const QString &stream, int runs, std::chrono::milli
 {
   std::setlocale(LC_NUMERIC, "C");
   mpv_handle *handle = mpv_create();
-  for (const auto &[name, value] : {std::pair{"config", "no"},
-                                    {"load-scripts", "no"},
-                                    {"ytdl", "no"},
-                                    {"input-default-bindings", "no"},
-                                    {"terminal", "no"},
-                                    {"force-window", "no"},
-                                    {"audio-display", "no"},
-                                    {"idle", "yes"},
-                                    {"load-unsafe-playlists", "no"},
-                                    {"demuxer-lavf-analyzeduration", "1"},
-                                    {"ao", "null"},
-                                    {"vo", "null"}})
+  for (const auto &[name, value] : MpvPlayer::options()) mpv_set_option_string(handle, name, value);
+  for (const auto &[name, value] : {std::pair{"ao", "null"}, {"vo", "null"}})
     mpv_set_option_string(handle, name, value);
   mpv_initialize(handle);
   const QByteArray url = stream.toUtf8();
