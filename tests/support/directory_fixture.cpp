@@ -6,6 +6,7 @@
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 #include <QTimer>
 
 #include <sys/socket.h>
@@ -30,6 +31,26 @@ QString nginxBinary()
              : onPath;
 }
 
+// A memory, undefined-behaviour, leak or data-race report in a directory's error output (the
+// sanitizer builds) fails the test that ran it: inside a test function through Qt Test, after the
+// tests (a fixture kept by the test object) by ending the test program with a failure.
+static void failOnSanitizerReport(const QByteArray &errorOutput)
+{
+  static const QRegularExpression report(
+      QStringLiteral("(ERROR: (Address|Leak|Memory)Sanitizer|WARNING: ThreadSanitizer|runtime error: |"
+                     "SUMMARY: UndefinedBehaviorSanitizer)"));
+  const QString text = QString::fromUtf8(errorOutput);
+  if (!report.match(text).hasMatch()) return;
+  const QByteArray message = "tessivar-directory reported a sanitizer finding:\n" + errorOutput.right(20000);
+  if (QTest::currentTestFunction()) {
+    QTest::qFail(message.constData(), __FILE__, __LINE__);
+    return;
+  }
+  std::fprintf(stderr, "FAIL: %s\n", message.constData());
+  std::fflush(stderr);
+  std::_Exit(1);
+}
+
 DirectoryFixture::DirectoryFixture() = default;
 
 DirectoryFixture::~DirectoryFixture()
@@ -42,6 +63,7 @@ DirectoryFixture::~DirectoryFixture()
     server_->terminate();  // SIGTERM: the server stops cleanly
     if (!server_->waitForFinished(10000)) server_->kill();
   }
+  if (server_) failOnSanitizerReport(server_->readAllStandardError());
 }
 
 QString DirectoryFixture::writeFile(const QString &name, const QByteArray &content) const
@@ -58,7 +80,9 @@ int DirectoryFixture::run(const QStringList &arguments, QByteArray *output)
   process.setProcessChannelMode(QProcess::MergedChannels);
   process.start(directoryBinary(), arguments);
   if (!process.waitForFinished(180000)) return -1;
-  if (output) *output = process.readAll();
+  const QByteArray all = process.readAll();
+  failOnSanitizerReport(all);
+  if (output) *output = all;
   return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
