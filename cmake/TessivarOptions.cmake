@@ -18,3 +18,10 @@ if(TESSIVAR_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
 endif()
+
+# tessivar-directory and the tests linked with its library built with ThreadSanitizer: the server's
+# shared state (answer cache, access log, counters, connection pool) under many workers.
+option(TESSIVAR_SANITIZE_THREADS "Build tessivar-directory with ThreadSanitizer" OFF)
+if(TESSIVAR_SANITIZE AND TESSIVAR_SANITIZE_THREADS)
+  message(FATAL_ERROR "TESSIVAR_SANITIZE and TESSIVAR_SANITIZE_THREADS cannot be combined")
+endif()

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <memory>
 #include <utility>
 
 namespace tessivar {
@@ -17,7 +18,18 @@ TransferState::TransferState(QObject *parent) : QObject(parent), timer1_(new QTi
   timer1_->start();
 }
 
-TransferState::~TransferState() = default;
+TransferState::~TransferState()
+{
+  auto gone = std::make_shared<std::vector<NextChange *>>(std::move(resuming_));
+  gone->insert(gone->end(), waiters_.begin(), waiters_.end());
+  if (gone->empty()) return;
+  for (NextChange *waiter : *gone) waiter->stateGone_ = true;
+  // QObject clears the guards on this object (and an owner being destroyed has cleared its own)
+  // before it announces the destruction: the waiters resume then and find them null.
+  connect(this, &QObject::destroyed, this, [gone] {
+    for (NextChange *waiter : *gone) waiter->waiter_.resume();
+  });
+}
 
 void TransferState::setStopRequested(bool stop)
 {
@@ -68,8 +80,7 @@ QCoro::Task<> TransferState::waitForTransfer(HttpTransfer &transfer)
   const QMetaObject::Connection ended =
       connect(&transfer, &HttpTransfer::finishedAny, this, &TransferState::wake);
   while (guard && transfer.isBusy() && !stopRequested_ && !transferDone_ && transferError_ == 0) {
-    co_await nextChange();
-    if (!self) co_return;
+    if (!co_await nextChange() || !self) co_return;
   }
   disconnect(ended);
 }
@@ -86,11 +97,13 @@ void TransferState::wake()
   wakeScheduled_ = true;
   QTimer::singleShot(0, this, [this] {
     wakeScheduled_ = false;
-    const std::vector<std::coroutine_handle<>> waiters = std::exchange(waiters_, {});
+    resuming_ = std::exchange(waiters_, {});
     const QPointer<TransferState> self(this);
-    for (const std::coroutine_handle<> waiter : waiters) {
-      if (!self) return;  // the state went away while an earlier waiter ran; the rest never resume
-      waiter.resume();
+    while (!resuming_.empty()) {
+      NextChange *const waiter = resuming_.front();
+      resuming_.erase(resuming_.begin());
+      waiter->waiter_.resume();
+      if (!self) return;  // the state went away while a waiter ran: its destruction resumes the rest
     }
   });
 }

@@ -45,17 +45,27 @@ class TransferState final : public QObject
   // set, or the transfer has ended some other way (cancelled by a newer request).
   QCoro::Task<> waitForTransfer(HttpTransfer &transfer);
 
-  // Awaits the next change of any flag (or a wake()).
+  // Awaits the next change of any flag (or a wake()). The result is false when the state itself has
+  // gone: the waiter is then resumed once more, after every guard on the state (and on the object
+  // that owned it) reads null, so that it can unwind instead of waiting for ever; it must not touch
+  // the state again.
   class NextChange
   {
    public:
     explicit NextChange(TransferState &state) : state_(state) {}
     bool await_ready() const noexcept { return false; }
-    void await_suspend(std::coroutine_handle<> waiter) { state_.waiters_.push_back(waiter); }
-    void await_resume() const noexcept {}
+    void await_suspend(std::coroutine_handle<> waiter)
+    {
+      waiter_ = waiter;
+      state_.waiters_.push_back(this);
+    }
+    [[nodiscard]] bool await_resume() const noexcept { return !stateGone_; }
 
    private:
+    friend class TransferState;
     TransferState &state_;
+    std::coroutine_handle<> waiter_;
+    bool stateGone_ = false;
   };
   NextChange nextChange() { return NextChange(*this); }
 
@@ -75,7 +85,8 @@ class TransferState final : public QObject
   void notify();
 
   QTimer *timer1_ = nullptr;
-  std::vector<std::coroutine_handle<>> waiters_;
+  std::vector<NextChange *> waiters_;
+  std::vector<NextChange *> resuming_;  // taken from waiters_ by the wake now running
   bool wakeScheduled_ = false;
   bool stopRequested_ = false;
   bool transferDone_ = false;

@@ -3,6 +3,8 @@
 #include "platform/transfer_state.h"
 #include "results/result_table_model.h"
 
+#include <QPointer>
+
 #include <vector>
 
 namespace tessivar {
@@ -19,6 +21,7 @@ QCoro::Task<> preVerifyResults(PreVerifyWindow &window, ResultTableModel &model,
   // A stop that arrived while the search ran stops its verification too.
   if (state.stopRequested()) co_return;
 
+  const QPointer<TransferState> stateGuard(&state);
   window.showVerifying(true);
   window.setStatusText(1, QStringLiteral("Pre-Verifying Files, Please Wait..."));
 
@@ -27,6 +30,7 @@ QCoro::Task<> preVerifyResults(PreVerifyWindow &window, ResultTableModel &model,
     window.resetProgress(prober.queueResultLinks() + 1);
     co_await prober.probeQueuedLinks();
   }
+  if (!stateGuard) co_return;  // the window's state, model and all went while the links were probed
 
   if (!window.isClosing()) {
     window.setStatusText(1, QStringLiteral("Removing Bad Links"));

@@ -57,8 +57,7 @@ QCoro::Task<> LinkProber::probeQueuedLinks()
   running_ = true;
   pump();
   while (running_) {
-    co_await state_.nextChange();
-    if (!self) co_return;
+    if (!co_await state_.nextChange() || !self) co_return;
     if (running_ && state_.stopRequested()) stop();
   }
 }

@@ -87,8 +87,7 @@ QCoro::Task<DescriptionFetch> fetchDescription(HttpTransfer &transfer, TransferS
   // ended some other way.
   while (transferGuard && transfer.isBusy() && state.idleTicks() < xdm::idleSeconds &&
          !state.stopRequested() && !state.transferDone() && state.transferError() == 0) {
-    co_await state.nextChange();
-    if (!stateGuard) co_return result;
+    if (!co_await state.nextChange() || !stateGuard) co_return result;
   }
   QObject::disconnect(output);
   QObject::disconnect(failure);

@@ -192,8 +192,7 @@ QCoro::Task<> ScanSession::fetchStation()
   transfer_->requestDocument(scanAddress(request));
   while (transfer_->isBusy() && !closing_ && !state_->stopRequested() &&
          state_->idleTicks() < silenceSeconds) {
-    co_await state_->nextChange();
-    if (!self) co_return;
+    if (!co_await state_->nextChange() || !self) co_return;
   }
   // Quit or close during the request: nothing is read, shown or played.
   if (closing_ || state_->stopRequested()) {
@@ -332,8 +331,7 @@ QCoro::Task<> ScanSession::stationCycle()
     if (statusPanels_[0] == QStringLiteral("Connecting") && ticks > connectSeconds)
       state_->setTransferError(-1);
     if (skipNext_ || state_->transferError() != 0) co_return;
-    co_await state_->nextChange();
-    if (!self) co_return;
+    if (!co_await state_->nextChange() || !self) co_return;
   }
 }
 
@@ -342,8 +340,7 @@ QCoro::Task<> ScanSession::playlistWait()
   const QPointer<ScanSession> self(this);
   while (!closing_ && !state_->transferDone() && state_->transferError() == 0 && !state_->stopRequested() &&
          !skipNext_ && !skipPrevious_) {
-    co_await state_->nextChange();
-    if (!self) co_return;
+    if (!co_await state_->nextChange() || !self) co_return;
   }
 }
 
