@@ -8,9 +8,6 @@
 
 #include <QString>
 
-#include <algorithm>
-#include <vector>
-
 namespace tessivar::directory {
 
 namespace {
@@ -21,8 +18,8 @@ CREATE TEMPORARY TABLE import_stage (
   name text COLLATE "C" NOT NULL, format text NOT NULL, family integer NOT NULL, location text NOT NULL,
   state text NOT NULL, country text NOT NULL, genre text NOT NULL, homepage text NOT NULL,
   bitrate bigint NOT NULL, duration bigint NOT NULL, show_title text COLLATE "C", initial text COLLATE "C" NOT NULL,
-  page_head text NOT NULL, page_tail text NOT NULL, fold_name text NOT NULL, fold_format text NOT NULL,
-  fold_location text NOT NULL, fold_genre text NOT NULL, fold_all text NOT NULL
+  page_head text NOT NULL, page_tail text NOT NULL, name_key text COLLATE "C" NOT NULL, fold_name text NOT NULL,
+  fold_format text NOT NULL, fold_location text NOT NULL, fold_genre text NOT NULL, fold_all text NOT NULL
 ) ON COMMIT DROP
 )sql";
 
@@ -37,8 +34,7 @@ constexpr const char *updateChanged = R"sql(
 UPDATE entries e SET kind = s.kind, url = s.url, name = s.name, format = s.format, family = s.family,
   location = s.location, state = s.state, country = s.country, genre = s.genre, homepage = s.homepage,
   bitrate = s.bitrate, duration = s.duration, show_id = sh.id, initial = s.initial, page_head = s.page_head,
-  page_tail = s.page_tail, fold_name = s.fold_name, fold_format = s.fold_format,
-  fold_location = s.fold_location, fold_genre = s.fold_genre, fold_all = s.fold_all
+  page_tail = s.page_tail
 FROM import_stage s LEFT JOIN shows sh ON sh.title = s.show_title
 WHERE e.url_key = s.url_key
   AND (e.kind, e.url, e.name, e.format, e.family, e.location, e.state, e.country, e.genre, e.homepage,
@@ -49,19 +45,33 @@ WHERE e.url_key = s.url_key
 
 constexpr const char *insertNew = R"sql(
 INSERT INTO entries (id, kind, url_key, url, name, format, family, location, state, country, genre, homepage,
-                     bitrate, duration, show_id, initial, page_head, page_tail, fold_name, fold_format,
-                     fold_location, fold_genre, fold_all)
+                     bitrate, duration, show_id, initial, page_head, page_tail)
 SELECT (SELECT coalesce(max(id), 0) FROM entries) + row_number() OVER (ORDER BY s.seq), s.kind, s.url_key,
        s.url, s.name, s.format, s.family, s.location, s.state, s.country, s.genre, s.homepage, s.bitrate,
-       s.duration, sh.id, s.initial, s.page_head, s.page_tail, s.fold_name, s.fold_format, s.fold_location,
-       s.fold_genre, s.fold_all
+       s.duration, sh.id, s.initial, s.page_head, s.page_tail
 FROM import_stage s LEFT JOIN shows sh ON sh.title = s.show_title
 WHERE NOT EXISTS (SELECT 1 FROM entries e WHERE e.url_key = s.url_key)
 ORDER BY s.seq
 )sql";
 
-constexpr const char *orderTable =
-    "CREATE TEMPORARY TABLE name_orders (id bigint NOT NULL, name_order bigint NOT NULL) ON COMMIT DROP";
+// What the keyword search reads, for the entries of the file that are new or changed.
+constexpr const char *upsertMatch = R"sql(
+INSERT INTO entry_match (id, kind, family, bitrate, duration, name_key, fold_name, fold_format, fold_location,
+                         fold_genre, fold_all)
+SELECT e.id, s.kind, s.family, s.bitrate, s.duration, s.name_key, s.fold_name, s.fold_format, s.fold_location,
+       s.fold_genre, s.fold_all
+FROM import_stage s JOIN entries e ON e.url_key = s.url_key
+ON CONFLICT (id) DO UPDATE SET kind = excluded.kind, family = excluded.family, bitrate = excluded.bitrate,
+  duration = excluded.duration, name_key = excluded.name_key, fold_name = excluded.fold_name,
+  fold_format = excluded.fold_format, fold_location = excluded.fold_location, fold_genre = excluded.fold_genre,
+  fold_all = excluded.fold_all
+WHERE (entry_match.kind, entry_match.family, entry_match.bitrate, entry_match.duration, entry_match.name_key,
+       entry_match.fold_name, entry_match.fold_format, entry_match.fold_location, entry_match.fold_genre,
+       entry_match.fold_all)
+      IS DISTINCT FROM (excluded.kind, excluded.family, excluded.bitrate, excluded.duration, excluded.name_key,
+                        excluded.fold_name, excluded.fold_format, excluded.fold_location, excluded.fold_genre,
+                        excluded.fold_all)
+)sql";
 
 ImportCount importIntoStage(Database &stage, ImportSource source, const std::string &path)
 {
@@ -130,6 +140,7 @@ std::string stagedRows(Database &stage)
     addField(line, statement->textView(15));
     addField(line, resultLineHead(entry));
     addField(line, resultLineTail(entry));
+    addField(line, pgNameKey(entry.name));
     for (const std::string &text : folded) addField(line, text);
     addField(line, folded[0] + '\n' + folded[1] + '\n' + folded[2] + '\n' + folded[3]);
     rows += line;
@@ -138,42 +149,28 @@ std::string stagedRows(Database &stage)
   return rows;
 }
 
-struct Named
-{
-  std::int64_t id = 0;
-  std::int64_t order = 0;
-  QString name;
-};
-
-// name_order for every entry: by name ignoring case, then number (as the SQLite catalogue has it).
-void refreshNameOrder(PgConnection &connection)
-{
-  std::vector<Named> named;
-  {
-    const PgResult rows = connection.query("SELECT id, name_order, name FROM entries");
-    named.reserve(static_cast<std::size_t>(rows.rows()));
-    for (int row = 0; row < rows.rows(); ++row) {
-      const std::string_view name = rows.text(row, 2);
-      named.push_back({rows.integer(row, 0), rows.integer(row, 1),
-                       QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))});
-    }
-  }
-  std::sort(named.begin(), named.end(), [](const Named &a, const Named &b) {
-    const int byName = QString::compare(a.name, b.name, Qt::CaseInsensitive);
-    return byName != 0 ? byName < 0 : a.id < b.id;
-  });
-  std::string changed;
-  for (std::size_t i = 0; i < named.size(); ++i) {
-    const auto order = static_cast<std::int64_t>(i) + 1;
-    if (named[i].order != order) changed += std::to_string(named[i].id) + '\t' + std::to_string(order) + '\n';
-  }
-  if (changed.empty()) return;
-  connection.execute(orderTable);
-  connection.copyIn("COPY name_orders FROM STDIN", changed);
-  connection.execute("UPDATE entries e SET name_order = o.name_order FROM name_orders o WHERE e.id = o.id");
-}
-
 }  // namespace
+
+std::string pgNameKey(std::string_view name)
+{
+  static constexpr char digits[] = "0123456789abcdef";
+  const QString text = QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
+  std::string key;
+  key.reserve(static_cast<std::size_t>(text.size()) * 4);
+  char16_t last = 0;
+  for (const QChar c : text) {
+    // As QString::compare(..., Qt::CaseInsensitive) folds: a low surrogate after a high one stands
+    // for the low half of the folded code point.
+    char16_t unit = c.unicode();
+    if (QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(last))
+      unit = QChar::lowSurrogate(QChar::toCaseFolded(QChar::surrogateToUcs4(last, unit)));
+    else if (!QChar::isSurrogate(unit))
+      unit = static_cast<char16_t>(QChar::toCaseFolded(static_cast<char32_t>(unit)));
+    last = c.unicode();
+    for (const int shift : {12, 8, 4, 0}) key += digits[(unit >> shift) & 0xF];
+  }
+  return key;
+}
 
 ImportCount importIntoPg(PgConnection &connection, ImportSource source, const std::string &path)
 {
@@ -191,10 +188,11 @@ ImportCount importIntoPg(PgConnection &connection, ImportSource source, const st
   connection.execute(addShows);
   connection.execute(updateChanged);
   connection.execute(insertNew);
-  refreshNameOrder(connection);
+  connection.execute(upsertMatch);
   connection.execute("UPDATE catalogue_state SET generation = generation + 1");
   transaction.commit();
-  connection.execute("ANALYZE entries");
+  // Fresh figures for the planner on what searches read; entries is left to autovacuum.
+  connection.execute("ANALYZE entry_match");
   return count;
 }
 

@@ -23,13 +23,17 @@ namespace {
   " AND ($3::bigint = 0 OR e.bitrate <= $3) AND ($4::bigint = 0 OR e.kind <> 2 OR e.bitrate >= $4)" \
   " AND ($5::bigint = 0 OR e.kind <> 2 OR e.duration >= $5)"
 
-#define PG_MATCH_COLUMNS "e.id, e.name_order, e.fold_name, e.fold_format, e.fold_location, e.fold_genre"
+// A keyword search reads the narrow rows of entry_match (named e for the filter), then the page
+// texts of the entries it keeps.
+#define PG_MATCH_COLUMNS "e.id, e.name_key, e.fold_name, e.fold_format, e.fold_location, e.fold_genre"
 
-constexpr const char *searchAllFieldsSql = "SELECT " PG_MATCH_COLUMNS " FROM entries e WHERE " PG_ENTRY_FILTER
-                                           " AND e.fold_all LIKE ANY ($6::text[])";
-constexpr const char *searchGenreSql = "SELECT " PG_MATCH_COLUMNS " FROM entries e WHERE " PG_ENTRY_FILTER
-                                       " AND e.fold_genre LIKE ANY ($6::text[])";
-constexpr const char *searchScanSql = "SELECT " PG_MATCH_COLUMNS " FROM entries e WHERE " PG_ENTRY_FILTER;
+constexpr const char *searchAllFieldsSql =
+    "SELECT " PG_MATCH_COLUMNS " FROM entry_match e WHERE " PG_ENTRY_FILTER
+    " AND e.fold_all LIKE ANY ($6::text[])";
+constexpr const char *searchGenreSql =
+    "SELECT " PG_MATCH_COLUMNS " FROM entry_match e WHERE " PG_ENTRY_FILTER
+    " AND e.fold_all LIKE ANY ($6::text[]) AND e.fold_genre LIKE ANY ($6::text[])";
+constexpr const char *searchScanSql = "SELECT " PG_MATCH_COLUMNS " FROM entry_match e WHERE " PG_ENTRY_FILTER;
 constexpr const char *pageLinesSql =
     "SELECT k.ord, e.page_head, e.page_tail, e.duration, e.check_failed"
     " FROM unnest($1::bigint[]) WITH ORDINALITY AS k(id, ord) JOIN entries e ON e.id = k.id";
@@ -43,10 +47,11 @@ constexpr const char *browseCountSql = "SELECT count(*) FROM entries WHERE kind 
 constexpr const char *entryByIdSql = "SELECT " PG_ENTRY_COLUMNS " FROM entries e WHERE e.id = $1";
 constexpr const char *sameShowSql =
     "SELECT " PG_ENTRY_COLUMNS " FROM entries e WHERE e.show_id = $1 AND e.kind = 2 LIMIT 500";
-constexpr const char *relatedCandidatesSql = "SELECT " PG_ENTRY_COLUMNS
-                                             " FROM entries e WHERE e.kind = 2 AND (e.fold_name LIKE ANY "
-                                             "($1::text[]) OR e.fold_genre LIKE ANY ($2::text[]))"
-                                             " ORDER BY e.id LIMIT 2000";
+constexpr const char *relatedCandidatesSql =
+    "SELECT " PG_ENTRY_COLUMNS
+    " FROM entries e JOIN entry_match m ON m.id = e.id WHERE m.kind = 2"
+    " AND m.fold_all LIKE ANY ($3::text[])"
+    " AND (m.fold_name LIKE ANY ($1::text[]) OR m.fold_genre LIKE ANY ($2::text[])) ORDER BY e.id LIMIT 2000";
 constexpr const char *nextStationSql =
     "SELECT " PG_ENTRY_COLUMNS
     " FROM entries e WHERE e.kind = 0 AND e.id > $1"
@@ -93,7 +98,7 @@ std::string likeAnywhere(std::string_view folded)
 struct Match
 {
   int score = 0;
-  std::int64_t nameOrder = 0;
+  std::string nameKey;  // see pgNameKey()
   std::int64_t id = 0;
 };
 
@@ -113,7 +118,7 @@ std::vector<Match> findMatches(PgConnection &connection, const SearchExpression 
   for (int row = 0; row < rows.rows(); ++row) {
     const EntryText text{rows.text(row, 2), rows.text(row, 3), rows.text(row, 4), rows.text(row, 5)};
     const int score = relevance(expression, scope, text);
-    if (score > 0) matches.push_back({score, rows.integer(row, 1), rows.integer(row, 0)});
+    if (score > 0) matches.push_back({score, std::string(rows.text(row, 1)), rows.integer(row, 0)});
   }
   return matches;
 }
@@ -122,7 +127,8 @@ void keepBest(std::vector<Match> &matches, std::size_t limit)
 {
   const auto better = [](const Match &a, const Match &b) {
     if (a.score != b.score) return a.score > b.score;
-    return a.nameOrder != b.nameOrder ? a.nameOrder < b.nameOrder : a.id < b.id;
+    const int byName = a.nameKey.compare(b.nameKey);
+    return byName != 0 ? byName < 0 : a.id < b.id;
   };
   if (matches.size() > limit) {
     std::partial_sort(matches.begin(), matches.begin() + static_cast<std::ptrdiff_t>(limit), matches.end(),
@@ -174,11 +180,11 @@ QStringList tagList(const QString &genre)
   return tags;
 }
 
-std::string patternArray(const QStringList &words)
+std::vector<std::string> patternsOf(const QStringList &words)
 {
   std::vector<std::string> patterns;
   for (const QString &word : words) patterns.push_back(likeAnywhere(foldedText(word)));
-  return pgTextArray(patterns);
+  return patterns;
 }
 
 struct Ranked
@@ -289,8 +295,14 @@ std::vector<CatalogueEntry> pgRelatedClips(PgConnection &connection, std::int64_
     }
   };
   if (item->showId != 0) collect(connection.query(sameShowSql, {pgValue(item->showId)}));
-  if (!words.isEmpty() || !tags.isEmpty())
-    collect(connection.query(relatedCandidatesSql, {patternArray(words), patternArray(tags)}));
+  if (!words.isEmpty() || !tags.isEmpty()) {
+    const std::vector<std::string> wordPatterns = patternsOf(words);
+    const std::vector<std::string> tagPatterns = patternsOf(tags);
+    std::vector<std::string> all = wordPatterns;
+    all.insert(all.end(), tagPatterns.begin(), tagPatterns.end());
+    collect(connection.query(relatedCandidatesSql,
+                             {pgTextArray(wordPatterns), pgTextArray(tagPatterns), pgTextArray(all)}));
+  }
 
   std::vector<Ranked> ranked;
   for (auto &[candidateId, entry] : candidates) {

@@ -6,13 +6,15 @@ namespace tessivar::directory {
 
 namespace {
 
-// The same catalogue as the SQLite file, with the derived data in the entries' own rows:
-// page_head and page_tail (the page line's fixed parts), the searched fields trimmed and
-// case-folded (fold_*, fold_all all four joined by line feeds) and name_order (the place among all
-// entries by name ignoring case, then number). Trigram indexes on the folded texts find the
-// candidates of a keyword search. Names are ordered like SQLite's NOCASE: ASCII letters folded,
-// then bytes, hence lower() under the "C" collation. Numbers are assigned by import, one above
-// the highest, as in the SQLite file, so both give the same pages.
+// The same catalogue as the SQLite file. What a keyword search reads for each candidate is in the
+// narrow table entry_match: the filter values, the searched fields trimmed and case-folded (fold_*;
+// fold_all is the four joined by line feeds) and name_key, the name as the order "by name ignoring
+// case" compares it (each UTF-16 unit case-folded, four hex digits each), so no import has to
+// renumber the others. One trigram index on fold_all finds the candidates of every search (those
+// of a genre search too: a word in the genre is in fold_all; the scoring sorts them out). entries.page_head
+// and page_tail are the page line's fixed parts. Lists by name are ordered like SQLite's NOCASE
+// (ASCII letters folded, then bytes), hence lower() under the "C" collation. Numbers are assigned by
+// import, one above the highest, as in the SQLite file, so both give the same pages.
 constexpr const char *schema = R"sql(
 CREATE EXTENSION IF NOT EXISTS pg_trgm;
 CREATE TABLE IF NOT EXISTS shows (
@@ -38,17 +40,22 @@ CREATE TABLE IF NOT EXISTS entries (
   initial text COLLATE "C" NOT NULL DEFAULT '',
   check_failed integer NOT NULL DEFAULT 0,
   page_head text NOT NULL DEFAULT '',
-  page_tail text NOT NULL DEFAULT '',
-  name_order bigint NOT NULL DEFAULT 0,
-  fold_name text COLLATE "C" NOT NULL DEFAULT '',
-  fold_format text COLLATE "C" NOT NULL DEFAULT '',
-  fold_location text COLLATE "C" NOT NULL DEFAULT '',
-  fold_genre text COLLATE "C" NOT NULL DEFAULT '',
-  fold_all text COLLATE "C" NOT NULL DEFAULT ''
+  page_tail text NOT NULL DEFAULT ''
 );
-CREATE INDEX IF NOT EXISTS entries_text ON entries USING gin (fold_all gin_trgm_ops);
-CREATE INDEX IF NOT EXISTS entries_genre_text ON entries USING gin (fold_genre gin_trgm_ops);
-CREATE INDEX IF NOT EXISTS entries_name_text ON entries USING gin (fold_name gin_trgm_ops);
+CREATE TABLE IF NOT EXISTS entry_match (
+  id bigint PRIMARY KEY REFERENCES entries(id) ON DELETE CASCADE,
+  kind integer NOT NULL,
+  family integer NOT NULL,
+  bitrate bigint NOT NULL,
+  duration bigint NOT NULL,
+  name_key text COLLATE "C" NOT NULL,
+  fold_name text COLLATE "C" NOT NULL,
+  fold_format text COLLATE "C" NOT NULL,
+  fold_location text COLLATE "C" NOT NULL,
+  fold_genre text COLLATE "C" NOT NULL,
+  fold_all text COLLATE "C" NOT NULL
+);
+CREATE INDEX IF NOT EXISTS entry_match_text ON entry_match USING gin (fold_all gin_trgm_ops);
 CREATE INDEX IF NOT EXISTS entries_by_kind_name ON entries (kind, lower(name), id);
 CREATE INDEX IF NOT EXISTS entries_by_initial ON entries (kind, initial, lower(name), id);
 CREATE INDEX IF NOT EXISTS entries_by_show ON entries (show_id);
