@@ -56,8 +56,9 @@ static void failOnSanitizerReport(const QByteArray &errorOutput)
 
 DirectoryFixture::DirectoryFixture(Backend backend)
 {
-  if (backend == Backend::FromEnvironment &&
-      qEnvironmentVariable("TESSIVAR_DIRECTORY_BACKEND") != QLatin1String("postgresql"))
+  if (backend == Backend::Sqlite ||
+      (backend == Backend::FromEnvironment &&
+       qEnvironmentVariable("TESSIVAR_DIRECTORY_BACKEND") != QLatin1String("postgresql")))
     return;
   if (PgCluster::binaryFolder().isEmpty()) {
     std::fprintf(stderr, "SKIP: PostgreSQL is not installed\n");
@@ -151,7 +152,9 @@ quint16 DirectoryFixture::startServer(const QStringList &extra)
   const QByteArray line = process.readLine().trimmed();
   static const QRegularExpression listening(QStringLiteral("^Listening on [^ ]+:(\\d+)$"));
   const auto match = listening.match(QString::fromUtf8(line));
-  return match.hasMatch() ? static_cast<quint16>(match.captured(1).toUInt()) : 0;
+  const quint16 port = match.hasMatch() ? static_cast<quint16>(match.captured(1).toUInt()) : 0;
+  if (port_ == 0) port_ = port;
+  return port;
 }
 
 bool DirectoryFixture::killServer(int index)

@@ -29,7 +29,7 @@ struct HttpAnswer
 class DirectoryFixture
 {
  public:
-  enum class Backend { FromEnvironment, PostgreSql };
+  enum class Backend { FromEnvironment, Sqlite, PostgreSql };
 
   explicit DirectoryFixture(Backend backend = Backend::FromEnvironment);
   ~DirectoryFixture();
@@ -54,6 +54,7 @@ class DirectoryFixture
   bool viaProxy() const { return proxy_ != nullptr; }
 
   // One more "serve --port 0" on database() (without a proxy); its port, 0 when it did not start.
+  // The first one started is the one port() names until a proxy starts.
   quint16 startServer(const QStringList &extra = {});
   // SIGKILL to the server started as the index-th (0 = the first).
   bool killServer(int index);
