@@ -27,13 +27,27 @@ namespace {
 // texts of the entries it keeps.
 #define PG_MATCH_COLUMNS "e.id, e.name_key, e.fold_name, e.fold_format, e.fold_location, e.fold_genre"
 
+// Every word of some alternative in the text: $N is a two-dimensional array, one row per
+// alternative, padded with "%" (which matches anything).
+#define PG_SOME_ALTERNATIVE(column, n)                  \
+  " AND EXISTS (SELECT 1 FROM generate_subscripts($" #n \
+  "::text[], 1) AS a(i)"                                \
+  " WHERE " column " LIKE ALL (($" #n "::text[])[a.i:a.i]))"
+
+// The trigram index finds the entries holding the longest word of some alternative ($6); the
+// rows that cannot match are left out before they are sent.
 constexpr const char *searchAllFieldsSql =
     "SELECT " PG_MATCH_COLUMNS " FROM entry_match e WHERE " PG_ENTRY_FILTER
-    " AND e.fold_all LIKE ANY ($6::text[])";
+    " AND e.fold_all LIKE ANY ($6::text[])" PG_SOME_ALTERNATIVE("e.fold_all", 7);
 constexpr const char *searchGenreSql =
     "SELECT " PG_MATCH_COLUMNS " FROM entry_match e WHERE " PG_ENTRY_FILTER
-    " AND e.fold_all LIKE ANY ($6::text[]) AND e.fold_genre LIKE ANY ($6::text[])";
-constexpr const char *searchScanSql = "SELECT " PG_MATCH_COLUMNS " FROM entry_match e WHERE " PG_ENTRY_FILTER;
+    " AND e.fold_all LIKE ANY ($6::text[])" PG_SOME_ALTERNATIVE("e.fold_genre", 7);
+constexpr const char *scanAllFieldsSql =
+    "SELECT " PG_MATCH_COLUMNS
+    " FROM entry_match e WHERE " PG_ENTRY_FILTER PG_SOME_ALTERNATIVE("e.fold_all", 6);
+constexpr const char *scanGenreSql =
+    "SELECT " PG_MATCH_COLUMNS
+    " FROM entry_match e WHERE " PG_ENTRY_FILTER PG_SOME_ALTERNATIVE("e.fold_genre", 6);
 constexpr const char *pageLinesSql =
     "SELECT k.ord, e.page_head, e.page_tail, e.duration, e.check_failed"
     " FROM unnest($1::bigint[]) WITH ORDINALITY AS k(id, ord) JOIN entries e ON e.id = k.id";
@@ -95,6 +109,22 @@ std::string likeAnywhere(std::string_view folded)
   return pattern + '%';
 }
 
+// Each alternative's words as LIKE patterns, one row each, padded to one length with "%".
+std::string alternativesMatrix(const SearchExpression &expression)
+{
+  std::size_t width = 1;
+  for (const auto &alternative : expression.alternatives) width = std::max(width, alternative.size());
+  std::string matrix = "{";
+  for (const auto &alternative : expression.alternatives) {
+    std::vector<std::string> row;
+    for (const auto &word : alternative) row.push_back(likeAnywhere(word.folded));
+    row.resize(width, "%");
+    if (matrix.size() > 1) matrix += ',';
+    matrix += pgTextArray(row);
+  }
+  return matrix + '}';
+}
+
 struct Match
 {
   int score = 0;
@@ -108,12 +138,14 @@ std::vector<Match> findMatches(PgConnection &connection, const SearchExpression 
   std::vector<Match> matches;
   if (expression.empty() || filter.kinds == 0 || filter.families == 0) return matches;
   const std::vector<std::string> patterns = candidatePatterns(expression);
+  const bool genre = scope == SearchScope::GenreOnly;
   PgParams params = filterParams(filter);
-  const char *sql = searchScanSql;
+  const char *sql = genre ? scanGenreSql : scanAllFieldsSql;
   if (!patterns.empty()) {
     params.push_back(pgTextArray(patterns));
-    sql = scope == SearchScope::GenreOnly ? searchGenreSql : searchAllFieldsSql;
+    sql = genre ? searchGenreSql : searchAllFieldsSql;
   }
+  params.push_back(alternativesMatrix(expression));
   const PgResult rows = connection.query(sql, params);
   for (int row = 0; row < rows.rows(); ++row) {
     const EntryText text{rows.text(row, 2), rows.text(row, 3), rows.text(row, 4), rows.text(row, 5)};

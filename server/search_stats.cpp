@@ -1,7 +1,6 @@
 #include "server/search_stats.h"
 
 #include "server/catalogue_backend.h"
-#include "server/sqlite_db.h"
 
 #include <QString>
 
