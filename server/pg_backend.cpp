@@ -4,8 +4,26 @@
 #include "server/pg_import.h"
 #include "server/pg_queries.h"
 #include "server/pg_schema.h"
+#include "server/sqlite_db.h"  // DatabaseError
 
 namespace tessivar::directory {
+
+template <typename Read>
+auto PgBackend::read(const Read &work)
+{
+  {
+    auto connection = pool_.acquire();
+    try {
+      return work(*connection);
+    } catch (const DatabaseError &) {
+      if (connection->connected()) throw;
+    }
+  }
+  // The server went away since the connection was last used; so did the other idle ones.
+  pool_.dropIdle();
+  auto connection = pool_.acquire();
+  return work(*connection);
+}
 
 PgBackend::PgBackend(const std::string &address) : pool_(address)
 {
@@ -17,16 +35,18 @@ PgBackend::~PgBackend() = default;
 
 std::int64_t PgBackend::generation()
 {
-  auto connection = pool_.acquire();
-  const PgResult rows = connection->query("SELECT generation FROM catalogue_state WHERE id = 1");
-  return rows.rows() > 0 ? rows.integer(0, 0) : 0;
+  return read([](PgConnection &connection) {
+    const PgResult rows = connection.query("SELECT generation FROM catalogue_state WHERE id = 1");
+    return rows.rows() > 0 ? rows.integer(0, 0) : std::int64_t{0};
+  });
 }
 
 std::string PgBackend::searchPage(const SearchExpression &expression, SearchScope scope,
                                   const EntryFilter &filter, PageLayout layout, std::size_t limit)
 {
-  auto connection = pool_.acquire();
-  return pgSearchPage(*connection, expression, scope, filter, layout, limit);
+  return read([&](PgConnection &connection) {
+    return pgSearchPage(connection, expression, scope, filter, layout, limit);
+  });
 }
 
 void PgBackend::writeListAllPage(const EntryFilter &filter, PageLayout layout, const ChunkSink &sink)
@@ -37,21 +57,20 @@ void PgBackend::writeListAllPage(const EntryFilter &filter, PageLayout layout, c
 
 BrowsePage PgBackend::browseClips(char initial, std::int64_t page)
 {
-  auto connection = pool_.acquire();
-  return pgBrowseClips(*connection, initial, page);
+  return read([&](PgConnection &connection) { return pgBrowseClips(connection, initial, page); });
 }
 
 std::vector<CatalogueEntry> PgBackend::relatedClips(std::int64_t id, std::uint32_t families)
 {
-  auto connection = pool_.acquire();
-  return pgRelatedClips(*connection, id, families);
+  return read([&](PgConnection &connection) { return pgRelatedClips(connection, id, families); });
 }
 
 ScanStep PgBackend::nextStation(const SearchExpression &style, std::uint32_t families,
                                 std::int64_t maxBitrate, std::int64_t after)
 {
-  auto connection = pool_.acquire();
-  return pgNextStation(*connection, style, families, maxBitrate, after);
+  return read([&](PgConnection &connection) {
+    return pgNextStation(connection, style, families, maxBitrate, after);
+  });
 }
 
 void PgBackend::storeSignUp(const std::string &email, const std::string &name, const std::string &program)

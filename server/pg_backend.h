@@ -29,6 +29,11 @@ class PgBackend final : public CatalogueBackend
   std::int64_t entryCount() override;
 
  private:
+  // Runs a read on a pooled connection; when the connection turns out to be lost (the server
+  // restarted since it was last used) the read runs once more on a new one.
+  template <typename Read>
+  auto read(const Read &work);
+
   PgPool pool_;
 };
 

@@ -121,6 +121,11 @@ void PgConnection::fail(const char *what) const
   throw DatabaseError(std::string(what) + ": " + PQerrorMessage(conn_));
 }
 
+bool PgConnection::connected() const
+{
+  return PQstatus(conn_) == CONNECTION_OK;
+}
+
 bool PgConnection::healthy() const
 {
   return PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) == PQTRANS_IDLE;

@@ -66,6 +66,8 @@ class PgConnection
   // COPY ... FROM STDIN with the rows in COPY's text format (see pgCopyField).
   void copyIn(const char *copySql, std::string_view data);
   bool healthy() const;
+  // False once the connection to the server is lost.
+  bool connected() const;
 
  private:
   const std::string &prepared(const char *sql, int parameterCount);

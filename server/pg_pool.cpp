@@ -31,6 +31,15 @@ PgLease PgPool::acquire()
   return PgLease(*this, std::make_unique<PgConnection>(address_));
 }
 
+void PgPool::dropIdle()
+{
+  std::vector<std::unique_ptr<PgConnection>> stale;
+  {
+    const std::lock_guard lock(mutex_);
+    stale.swap(idle_);
+  }
+}
+
 void PgPool::release(std::unique_ptr<PgConnection> connection)
 {
   if (!connection || !connection->healthy()) return;

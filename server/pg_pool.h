@@ -34,6 +34,8 @@ class PgPool
   explicit PgPool(std::string address);
   ~PgPool();
   PgLease acquire();
+  // Closes the idle connections (after the server was lost: they are useless too).
+  void dropIdle();
 
  private:
   friend class PgLease;
