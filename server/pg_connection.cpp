@@ -105,10 +105,15 @@ PgConnection::PgConnection(const std::string &address) : conn_(PQconnectdb(addre
   // Notices (e.g. "already exists, skipping") are not for the log.
   PQsetNoticeProcessor(
       conn_, [](void *, const char *) {}, nullptr);
-  execute("SET client_encoding = 'UTF8'");
-  // The statements are the same every time and their plans do not depend on the values (the
-  // trigram index is right for any pattern): plan once, not at every execution.
-  execute("SET plan_cache_mode = force_generic_plan");
+  try {
+    execute("SET client_encoding = 'UTF8'");
+    // The statements are the same every time and their plans do not depend on the values (the
+    // trigram index is right for any pattern): plan once, not at every execution.
+    execute("SET plan_cache_mode = force_generic_plan");
+  } catch (const DatabaseError &) {
+    PQfinish(conn_);  // the destructor does not run for an object never made
+    throw;
+  }
 }
 
 PgConnection::~PgConnection()
