@@ -1,9 +1,7 @@
 #include "server/command_line.h"
 
-#include "server/catalogue_import.h"
-#include "server/catalogue_schema.h"
+#include "server/catalogue_backend.h"
 #include "server/http_server.h"
-#include "server/sqlite_db.h"
 
 #include <arpa/inet.h>
 #include <pthread.h>
@@ -22,14 +20,16 @@ namespace {
 
 constexpr const char *usage =
     "Usage:\n"
-    "  tessivar-directory import --db FILE [--stations CSV] [--tv CSV] [--clips CSV] [--m3u FILE]... [--pls "
+    "  tessivar-directory import --db CATALOGUE [--stations CSV] [--tv CSV] [--clips CSV] [--m3u FILE]... "
+    "[--pls "
     "FILE]...\n"
-    "  tessivar-directory serve --db FILE [--listen ADDRESS] [--port N] [--site-host HOST[:PORT]]\n"
+    "  tessivar-directory serve --db CATALOGUE [--listen ADDRESS] [--port N] [--site-host HOST[:PORT]]\n"
     "                           [--data-host HOST[:PORT]] [--min-version VERSION] [--threads N] [--cache-mb "
     "N] [--quiet]\n"
     "                           [--request-timeout S] [--keep-alive S] [--connections-per-client N]\n"
     "                           [--signups-per-minute N] [--trusted-proxy ADDRESS]\n"
     "\n"
+    "CATALOGUE is an SQLite file, or a PostgreSQL database as postgresql://[USER@]HOST[:PORT]/NAME[?...].\n"
     "import loads a catalogue; loading a file again updates its entries (the stream address is the key).\n"
     "serve answers the directory's requests; --port 0 picks a free port. The first line on standard\n"
     "output is \"Listening on ADDRESS:PORT\"; then one access-log line per request unless --quiet.\n";
@@ -76,29 +76,27 @@ int runImport(int argc, char **argv)
     return 2;
   const std::string database = single(arguments, "--db");
   if (database.empty()) {
-    std::fprintf(stderr, "tessivar-directory: import needs --db FILE\n%s", usage);
+    std::fprintf(stderr, "tessivar-directory: import needs --db CATALOGUE\n%s", usage);
     return 2;
   }
-  using Importer = ImportCount (*)(Database &, const std::string &);
-  const std::vector<std::pair<std::string, Importer>> kinds{{"--stations", importStations},
-                                                            {"--tv", importTelevision},
-                                                            {"--clips", importClips},
-                                                            {"--m3u", importM3u},
-                                                            {"--pls", importPls}};
+  const std::vector<std::pair<std::string, ImportSource>> kinds{{"--stations", ImportSource::Stations},
+                                                                {"--tv", ImportSource::Television},
+                                                                {"--clips", ImportSource::Clips},
+                                                                {"--m3u", ImportSource::M3u},
+                                                                {"--pls", ImportSource::Pls}};
   try {
-    auto db = openCatalogue(database);
-    for (const auto &[option, importer] : kinds) {
+    auto catalogue = openCatalogueBackend(database);
+    for (const auto &[option, source] : kinds) {
       const auto range = arguments.values.equal_range(option);
       for (auto it = range.first; it != range.second; ++it) {
-        const ImportCount count = importer(*db, it->second);
+        const ImportCount count = catalogue->import(source, it->second);
         std::printf("%s: %lld read, %lld imported, %lld skipped\n", it->second.c_str(),
                     static_cast<long long>(count.read), static_cast<long long>(count.accepted),
                     static_cast<long long>(count.skipped));
       }
     }
-    auto total = db->query("SELECT count(*) FROM entries");
-    if (total->step())
-      std::printf("%s: %lld entries\n", database.c_str(), static_cast<long long>(total->integer(0)));
+    std::printf("%s: %lld entries\n", isPostgresAddress(database) ? "catalogue" : database.c_str(),
+                static_cast<long long>(catalogue->entryCount()));
   } catch (const std::exception &error) {
     std::fprintf(stderr, "tessivar-directory: import failed: %s\n", error.what());
     return 1;
@@ -138,7 +136,7 @@ int runServe(int argc, char **argv)
   options.trustedProxy = single(arguments, "--trusted-proxy");
   int cacheMegabytes = 64;
   if (options.database.empty()) {
-    std::fprintf(stderr, "tessivar-directory: serve needs --db FILE\n%s", usage);
+    std::fprintf(stderr, "tessivar-directory: serve needs --db CATALOGUE\n%s", usage);
     return 2;
   }
   if (!parsePort(single(arguments, "--port", "8437"), 0, 65535, options.port) ||
@@ -165,7 +163,7 @@ int runServe(int argc, char **argv)
     return 2;
   }
   options.service.cacheBytes = static_cast<std::size_t>(cacheMegabytes) << 20;
-  if (!std::filesystem::exists(options.database)) {
+  if (!isPostgresAddress(options.database) && !std::filesystem::exists(options.database)) {
     std::fprintf(stderr, "tessivar-directory: no catalogue at %s; load one with import first\n",
                  options.database.c_str());
     return 1;

@@ -5,7 +5,6 @@
 #include "server/page_text.h"
 #include "server/result_page.h"
 #include "server/site_pages.h"
-#include "server/sqlite_db.h"
 
 #include <algorithm>
 #include <cctype>
@@ -93,11 +92,10 @@ bool versionBelow(const std::string &version, const std::string &minimum)
   return false;
 }
 
-DirectoryService::DirectoryService(const std::string &databasePath, ServiceSettings settings)
+DirectoryService::DirectoryService(const std::string &catalogue, ServiceSettings settings)
     : settings_(std::move(settings)),
-      readers_(databasePath),
-      writer_(databasePath),
-      stats_(writer_),
+      catalogue_(openCatalogueBackend(catalogue)),
+      stats_(*catalogue_),
       cache_(settings_.cacheBytes)
 {
 }
@@ -105,12 +103,7 @@ DirectoryService::DirectoryService(const std::string &databasePath, ServiceSetti
 Reply DirectoryService::cached(const std::string &key, const std::function<Reply()> &produce)
 {
   if (!cache_.enabled()) return produce();
-  std::int64_t generation = 0;
-  {
-    auto db = readers_.acquire();
-    auto statement = db->query("SELECT generation FROM catalogue_state WHERE id = 1");
-    if (statement->step()) generation = statement->integer(0);
-  }
+  const std::int64_t generation = catalogue_->generation();
   const std::string fullKey = std::to_string(generation) + '\n' + key;
   if (auto reply = cache_.find(fullKey)) return *reply;
   Reply reply = produce();
@@ -192,14 +185,20 @@ Reply DirectoryService::search(RequestParams &params)
   if (!params.error().empty()) return {};
 
   const PageLayout layout = live ? PageLayout::Live : PageLayout::Archive;
-  auto db = readers_.acquire();
-  if (text == "ALL") return {200, "text/html; charset=utf-8", renderResultPage(listAll(*db, filter), layout)};
+  if (text == "ALL") {
+    std::string page;
+    catalogue_->writeListAllPage(filter, layout, [&page](std::string_view chunk) {
+      page += chunk;
+      return true;
+    });
+    return {200, "text/html; charset=utf-8", std::move(page)};
+  }
 
   const SearchScope scope =
       (genreCode == 1 || genreCode == 2) ? SearchScope::GenreOnly : SearchScope::AllFields;
   const SearchExpression expression = parseSearchText(text, scope);
   return {200, "text/html; charset=utf-8",
-          searchPage(*db, expression, scope, filter, layout, maxSearchResults)};
+          catalogue_->searchPage(expression, scope, filter, layout, maxSearchResults)};
 }
 
 Reply DirectoryService::related(RequestParams &params)
@@ -207,9 +206,8 @@ Reply DirectoryService::related(RequestParams &params)
   const std::int64_t id = params.number("ID", maxPosition, 0);
   const std::uint32_t families = tickedFamilies(params);
   if (!params.error().empty()) return {};
-  auto db = readers_.acquire();
   return {200, "text/html; charset=utf-8",
-          renderResultPage(relatedClips(*db, id, families), PageLayout::Archive)};
+          renderResultPage(catalogue_->relatedClips(id, families), PageLayout::Archive)};
 }
 
 Reply DirectoryService::scan(RequestParams &params)
@@ -224,8 +222,7 @@ Reply DirectoryService::scan(RequestParams &params)
 
   const SearchExpression expression = parseSearchText(style, SearchScope::GenreOnly);
   if (!style.empty() && expression.empty()) return plainText("ERROR<BR>");
-  auto db = readers_.acquire();
-  const ScanStep step = nextStation(*db, expression, families, maxBitrate, position);
+  const ScanStep step = catalogue_->nextStation(expression, families, maxBitrate, position);
   if (step.station) return plainText(renderScanAnswer(*step.station));
   return plainText(step.styleHasStations ? "EXCEPTION OC" : "ERROR<BR>");
 }
@@ -242,8 +239,7 @@ Reply DirectoryService::browse(const std::string &letter, const std::string &pag
   const char initial = static_cast<char>(std::toupper(static_cast<unsigned char>(letter[0])));
   const std::int64_t number = std::stoll(page);
   return cached("browse\n" + std::string(1, initial) + '\n' + std::to_string(number), [&]() -> Reply {
-    auto db = readers_.acquire();
-    const BrowsePage result = browseClips(*db, initial, number);
+    const BrowsePage result = catalogue_->browseClips(initial, number);
     return {200, "text/html; charset=utf-8",
             renderResultPage(result.entries, PageLayout::Archive, result.totalPages)};
   });
@@ -251,8 +247,7 @@ Reply DirectoryService::browse(const std::string &letter, const std::string &pag
 
 Reply DirectoryService::topTen()
 {
-  auto db = readers_.acquire();
-  return {200, "text/html; charset=utf-8", topTenPage(stats_.top(*db, 10))};
+  return {200, "text/html; charset=utf-8", topTenPage(stats_.top(10))};
 }
 
 Reply DirectoryService::signUp(const Params &raw)
@@ -276,14 +271,7 @@ Reply DirectoryService::signUp(const Params &raw)
     return badRequest("Invalid e-mail address.");
   if (name.empty() || name.size() > 200 || hasControl(name)) return badRequest("Invalid name.");
   if (program.size() > 100 || hasControl(program)) return badRequest("Invalid program name.");
-  writer_.write([&](Database &db) {
-    auto statement = db.query(
-        "INSERT INTO signups (email, name, program, signed_up)"
-        " VALUES (?1, ?2, ?3, strftime('%Y-%m-%dT%H:%M:%SZ', 'now'))"
-        " ON CONFLICT (email) DO UPDATE SET name = excluded.name, program = excluded.program,"
-        " signed_up = excluded.signed_up");
-    statement->bind(1, email).bind(2, name).bind(3, program).run();
-  });
+  catalogue_->storeSignUp(email, name, program);
   return {200, "text/html; charset=utf-8", signupThanksPage(name)};
 }
 

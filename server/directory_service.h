@@ -1,12 +1,12 @@
 #pragma once
 
-#include "server/connection_pool.h"
+#include "server/catalogue_backend.h"
 #include "server/request_params.h"
 #include "server/response_cache.h"
 #include "server/search_stats.h"
-#include "server/writer_connection.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace tessivar::directory {
@@ -30,7 +30,8 @@ struct ServiceSettings
 class DirectoryService
 {
  public:
-  DirectoryService(const std::string &databasePath, ServiceSettings settings);
+  // catalogue: an SQLite file or a postgresql:// address (see catalogue_backend.h).
+  DirectoryService(const std::string &catalogue, ServiceSettings settings);
   ~DirectoryService();
   DirectoryService(const DirectoryService &) = delete;
   DirectoryService &operator=(const DirectoryService &) = delete;
@@ -54,8 +55,7 @@ class DirectoryService
   Reply cached(const std::string &key, const std::function<Reply()> &produce);
 
   ServiceSettings settings_;
-  ConnectionPool readers_;
-  WriterConnection writer_;
+  std::unique_ptr<CatalogueBackend> catalogue_;
   SearchStats stats_;
   ResponseCache cache_;
 };

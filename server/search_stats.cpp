@@ -1,7 +1,6 @@
 #include "server/search_stats.h"
 
-#include "server/sqlite_db.h"
-#include "server/writer_connection.h"
+#include "server/catalogue_backend.h"
 
 #include <QString>
 
@@ -16,7 +15,10 @@ constexpr std::size_t maxTermLength = 100;
 
 }  // namespace
 
-SearchStats::SearchStats(WriterConnection &writer) : writer_(writer), flusher_([this] { flushLoop(); }) {}
+SearchStats::SearchStats(CatalogueBackend &catalogue)
+    : catalogue_(catalogue), flusher_([this] { flushLoop(); })
+{
+}
 
 SearchStats::~SearchStats()
 {
@@ -46,15 +48,10 @@ void SearchStats::count(std::string_view searchText)
   ++pending_[std::move(term)];
 }
 
-std::vector<std::pair<std::string, std::int64_t>> SearchStats::top(Database &reader, std::size_t howMany)
+std::vector<std::pair<std::string, std::int64_t>> SearchStats::top(std::size_t howMany)
 {
   flush();
-  std::vector<std::pair<std::string, std::int64_t>> ranked;
-  auto statement =
-      reader.query("SELECT term, searches FROM search_counts ORDER BY searches DESC, term LIMIT ?1");
-  statement->bind(1, static_cast<std::int64_t>(howMany));
-  while (statement->step()) ranked.emplace_back(statement->text(0), statement->integer(1));
-  return ranked;
+  return catalogue_.topSearches(howMany);
 }
 
 void SearchStats::flush()
@@ -66,17 +63,8 @@ void SearchStats::flush()
   }
   if (counts.empty()) return;
   try {
-    writer_.write([&](Database &db) {
-      Transaction transaction(db);
-      for (const auto &[term, searches] : counts) {
-        auto statement = db.query(
-            "INSERT INTO search_counts (term, searches) VALUES (?1, ?2)"
-            " ON CONFLICT (term) DO UPDATE SET searches = searches + excluded.searches");
-        statement->bind(1, term).bind(2, searches).run();
-      }
-      transaction.commit();
-    });
-  } catch (const DatabaseError &error) {
+    catalogue_.addSearchCounts(counts);
+  } catch (const std::exception &error) {
     std::fprintf(stderr, "tessivar-directory: search counts not stored: %s\n", error.what());
     const std::lock_guard lock(mutex_);
     for (const auto &[term, searches] : counts) pending_[term] += searches;

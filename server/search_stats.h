@@ -12,15 +12,14 @@
 
 namespace tessivar::directory {
 
-class Database;
-class WriterConnection;
+class CatalogueBackend;
 
 // Counts the searched terms for the top-ten page. Counting only touches memory; a background
 // thread adds the counts to the catalogue every few seconds and once more when it stops.
 class SearchStats
 {
  public:
-  explicit SearchStats(WriterConnection &writer);
+  explicit SearchStats(CatalogueBackend &catalogue);
   ~SearchStats();
   SearchStats(const SearchStats &) = delete;
   SearchStats &operator=(const SearchStats &) = delete;
@@ -29,7 +28,7 @@ class SearchStats
   // not counted.
   void count(std::string_view searchText);
   // The most searched terms, most first (stores what is pending first).
-  std::vector<std::pair<std::string, std::int64_t>> top(Database &reader, std::size_t howMany);
+  std::vector<std::pair<std::string, std::int64_t>> top(std::size_t howMany);
   void flush();
 
   static std::string normalisedTerm(std::string_view searchText);
@@ -37,7 +36,7 @@ class SearchStats
  private:
   void flushLoop();
 
-  WriterConnection &writer_;
+  CatalogueBackend &catalogue_;
   std::mutex mutex_;
   std::condition_variable wake_;
   bool stopping_ = false;

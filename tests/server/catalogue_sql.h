@@ -1,12 +1,15 @@
 #pragma once
 
+#include "support/directory_fixture.h"
+#include "support/pg_cluster.h"
+
 #include <QString>
 
 #include <sqlite3.h>
 
 #include <optional>
 
-// Direct looks into a catalogue file, for tests that check what an import or an upgrade stored.
+// Direct looks into a catalogue, for tests that check what an import, an upgrade or a request stored.
 namespace tessivar::test {
 
 // Runs SQL statements on the catalogue; false (with a warning) when one fails.
@@ -58,6 +61,13 @@ inline QString text(const QString &database, const char *sql)
                return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)));
              })
       .value_or(QString());
+}
+
+// The first column of the first row as text, from the fixture's catalogue on either backend.
+inline QString storedText(const DirectoryFixture &directory, const char *sql)
+{
+  return directory.onPostgres() ? PgCluster::firstCell(directory.database(), QString::fromUtf8(sql))
+                                : text(directory.database(), sql);
 }
 
 }  // namespace tessivar::test

@@ -1,12 +1,12 @@
 // Discovery, version check, browse pages, related clips, top ten, sign-up and the static pages.
+#include "catalogue_sql.h"
 #include "support/directory_fixture.h"
 #include "support/test_environment.h"
-
-#include <sqlite3.h>
 
 using tessivar::test::anchorsOf;
 using tessivar::test::DirectoryFixture;
 using tessivar::test::namesOf;
+using tessivar::test::storedText;
 
 class TestSiteEndpoints : public QObject
 {
@@ -100,19 +100,9 @@ class TestSiteEndpoints : public QObject
     QCOMPARE(answer.status, 200);
     QCOMPARE(directory_.get("/maillist.asp?Email=nobody&Name=Jo").status, 400);
     QCOMPARE(directory_.get("/maillist.asp?Email=a@b&Name=%20%20").status, 400);
-    sqlite3 *db = nullptr;
-    QCOMPARE(sqlite3_open_v2(directory_.database().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr),
-             SQLITE_OK);
-    sqlite3_stmt *statement = nullptr;
-    sqlite3_prepare_v2(db, "SELECT name, program FROM signups WHERE email = 'jo@example.test'", -1,
-                       &statement, nullptr);
-    QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))),
-             QByteArray("Jo Doe"));
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(statement, 1))),
-             QByteArray("Tessivar! Broadcast"));
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
+    QCOMPARE(
+        storedText(directory_, "SELECT name || '|' || program FROM signups WHERE email = 'jo@example.test'"),
+        QStringLiteral("Jo Doe|Tessivar! Broadcast"));
   }
 
   void aRepeatedSignUpKeepsOneEntry()
@@ -120,18 +110,11 @@ class TestSiteEndpoints : public QObject
     for (const char *query : {"/maillist.asp?Email=ann@example.test&Name=Ann&Program=P",
                               "/maillist.asp?Email=%20ANN@Example.test%20&Name=Ann%20B&Program=P"})
       QCOMPARE(directory_.get(query).status, 200);
-    sqlite3 *db = nullptr;
-    QCOMPARE(sqlite3_open_v2(directory_.database().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr),
-             SQLITE_OK);
-    sqlite3_stmt *statement = nullptr;
-    sqlite3_prepare_v2(db, "SELECT name FROM signups WHERE email LIKE '%ann@example.test%'", -1, &statement,
-                       nullptr);
-    QCOMPARE(sqlite3_step(statement), SQLITE_ROW);
-    QCOMPARE(QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0))),
-             QByteArray("Ann B"));
-    QCOMPARE(sqlite3_step(statement), SQLITE_DONE);
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
+    QCOMPARE(
+        storedText(
+            directory_,
+            "SELECT count(*) || '|' || max(name) FROM signups WHERE lower(email) LIKE '%ann@example.test%'"),
+        QStringLiteral("1|Ann B"));
   }
 
   void staticPagesAndNotFound_data()

@@ -1,5 +1,7 @@
 #include "directory_fixture.h"
 
+#include "pg_cluster.h"
+
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
@@ -48,10 +50,25 @@ static void failOnSanitizerReport(const QByteArray &errorOutput)
   }
   std::fprintf(stderr, "FAIL: %s\n", message.constData());
   std::fflush(stderr);
+  PgCluster::stopShared();
   std::_Exit(1);
 }
 
-DirectoryFixture::DirectoryFixture() = default;
+DirectoryFixture::DirectoryFixture(Backend backend)
+{
+  if (backend == Backend::Sqlite ||
+      (backend == Backend::FromEnvironment &&
+       qEnvironmentVariable("TESSIVAR_DIRECTORY_BACKEND") != QLatin1String("postgresql")))
+    return;
+  if (PgCluster::binaryFolder().isEmpty()) {
+    std::fprintf(stderr, "SKIP: PostgreSQL is not installed\n");
+    std::exit(77);
+  }
+  PgCluster *cluster = PgCluster::shared();
+  postgres_ = cluster ? cluster->createDatabase() : QString();
+  // An address that leads nowhere makes every import and start fail, with PostgreSQL's reason.
+  if (postgres_.isEmpty()) postgres_ = QStringLiteral("postgresql:///no-cluster?host=/nonexistent");
+}
 
 DirectoryFixture::~DirectoryFixture()
 {
@@ -59,11 +76,18 @@ DirectoryFixture::~DirectoryFixture()
     proxy_->terminate();
     if (!proxy_->waitForFinished(10000)) proxy_->kill();
   }
-  if (server_ && server_->state() != QProcess::NotRunning) {
-    server_->terminate();  // SIGTERM: the server stops cleanly
-    if (!server_->waitForFinished(10000)) server_->kill();
+  for (const auto &server : servers_) {
+    if (server->state() != QProcess::NotRunning) {
+      server->terminate();  // SIGTERM: the server stops cleanly
+      if (!server->waitForFinished(10000)) server->kill();
+    }
+    failOnSanitizerReport(server->readAllStandardError());
   }
-  if (server_) failOnSanitizerReport(server_->readAllStandardError());
+}
+
+QString DirectoryFixture::database() const
+{
+  return onPostgres() ? postgres_ : dir_.filePath(QStringLiteral("catalogue.db"));
 }
 
 QString DirectoryFixture::writeFile(const QString &name, const QByteArray &content) const
@@ -102,31 +126,48 @@ bool DirectoryFixture::start(const QStringList &extra)
     std::fprintf(stderr, "SKIP: nginx is not installed\n");
     std::exit(77);
   }
-  server_ = std::make_unique<QProcess>();
-  server_->setProcessChannelMode(QProcess::SeparateChannels);
-  server_->start(directoryBinary(),
-                 QStringList{QStringLiteral("serve"), QStringLiteral("--db"), database(),
-                             QStringLiteral("--port"), QStringLiteral("0")} +
-                     extra +
-                     (proxied ? QStringList{QStringLiteral("--trusted-proxy"), QStringLiteral("127.0.0.1")}
-                              : QStringList{}));
-  if (!server_->waitForStarted(10000)) return false;
-  while (!server_->canReadLine()) {
-    if (!server_->waitForReadyRead(10000)) return false;
-  }
-  const QByteArray line = server_->readLine().trimmed();
-  static const QRegularExpression listening(QStringLiteral("^Listening on [^ ]+:(\\d+)$"));
-  const auto match = listening.match(QString::fromUtf8(line));
-  if (!match.hasMatch()) return false;
-  port_ = static_cast<quint16>(match.captured(1).toUInt());
+  port_ = startServer(extra +
+                      (proxied ? QStringList{QStringLiteral("--trusted-proxy"), QStringLiteral("127.0.0.1")}
+                               : QStringList{}));
   if (port_ == 0) return false;
-  return !proxied || startProxy();
+  return !proxied || startProxy(QStringLiteral("tessivar-directory.conf"), {port_});
 }
 
-// nginx on a free port with the shipped configuration, its upstream pointed at the directory.
-bool DirectoryFixture::startProxy()
+quint16 DirectoryFixture::startServer(const QStringList &extra)
 {
-  QFile shipped(QStringLiteral(TESSIVAR_SOURCE_DIR "/server/nginx/tessivar-directory.conf"));
+  auto server = std::make_unique<QProcess>();
+  QProcess &process = *server;
+  servers_.push_back(std::move(server));
+  process.setProcessChannelMode(QProcess::SeparateChannels);
+  process.start(directoryBinary(), QStringList{QStringLiteral("serve"), QStringLiteral("--db"), database(),
+                                               QStringLiteral("--port"), QStringLiteral("0")} +
+                                       extra);
+  if (!process.waitForStarted(10000)) return 0;
+  while (!process.canReadLine()) {
+    if (!process.waitForReadyRead(10000)) {
+      qWarning("the directory did not start: %s", process.readAllStandardError().constData());
+      return 0;
+    }
+  }
+  const QByteArray line = process.readLine().trimmed();
+  static const QRegularExpression listening(QStringLiteral("^Listening on [^ ]+:(\\d+)$"));
+  const auto match = listening.match(QString::fromUtf8(line));
+  const quint16 port = match.hasMatch() ? static_cast<quint16>(match.captured(1).toUInt()) : 0;
+  if (port_ == 0) port_ = port;
+  return port;
+}
+
+bool DirectoryFixture::killServer(int index)
+{
+  if (index < 0 || index >= static_cast<int>(servers_.size())) return false;
+  QProcess &server = *servers_[static_cast<std::size_t>(index)];
+  server.kill();
+  return server.waitForFinished(10000);
+}
+
+bool DirectoryFixture::startProxy(const QString &configuration, const QList<quint16> &upstreams)
+{
+  QFile shipped(QStringLiteral(TESSIVAR_SOURCE_DIR "/server/nginx/") + configuration);
   if (!shipped.open(QIODevice::ReadOnly)) return false;
   const QByteArray site = shipped.readAll();
   const QString root = dir_.filePath(QStringLiteral("nginx"));
@@ -140,8 +181,12 @@ bool DirectoryFixture::startProxy()
     }
     QByteArray local = site;
     local.replace("listen 80;", "listen 127.0.0.1:" + QByteArray::number(free) + ";");
-    local.replace("server 127.0.0.1:8437;", "server 127.0.0.1:" + QByteArray::number(port_) + ";");
-    if (local == site) return false;
+    for (int i = 0; i < upstreams.size(); ++i) {
+      const QByteArray shippedUpstream = "server 127.0.0.1:" + QByteArray::number(8437 + i);
+      if (!local.contains(shippedUpstream)) return false;
+      local.replace(shippedUpstream, "server 127.0.0.1:" + QByteArray::number(upstreams[i]));
+    }
+    if (!local.contains("listen 127.0.0.1:")) return false;
     writeFile(QStringLiteral("nginx/site.conf"), local);
     const QByteArray base = root.toUtf8();
     writeFile(QStringLiteral("nginx/nginx.conf"),

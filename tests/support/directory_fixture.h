@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include <memory>
+#include <vector>
 
 class QTcpServer;
 
@@ -22,14 +23,21 @@ struct HttpAnswer
 };
 
 // A tessivar-directory of its own: a temporary catalogue, imported and served by the real binary.
+// The catalogue is an SQLite file, or with TESSIVAR_DIRECTORY_BACKEND=postgresql (or when asked
+// for) a fresh database in the test program's own PostgreSQL cluster (see pg_cluster.h); without
+// PostgreSQL installed the test then exits as skipped (77).
 class DirectoryFixture
 {
  public:
-  DirectoryFixture();
+  enum class Backend { FromEnvironment, Sqlite, PostgreSql };
+
+  explicit DirectoryFixture(Backend backend = Backend::FromEnvironment);
   ~DirectoryFixture();
 
   QString folder() const { return dir_.path(); }
-  QString database() const { return dir_.filePath(QStringLiteral("catalogue.db")); }
+  // The --db value: the SQLite file's path or the database's postgresql:// address.
+  QString database() const;
+  bool onPostgres() const { return !postgres_.isEmpty(); }
   // Writes a file into the temporary folder and returns its path.
   QString writeFile(const QString &name, const QByteArray &content) const;
 
@@ -45,6 +53,15 @@ class DirectoryFixture
   quint16 port() const { return port_; }
   bool viaProxy() const { return proxy_ != nullptr; }
 
+  // One more "serve --port 0" on database() (without a proxy); its port, 0 when it did not start.
+  // The first one started is the one port() names until a proxy starts.
+  quint16 startServer(const QStringList &extra = {});
+  // SIGKILL to the server started as the index-th (0 = the first).
+  bool killServer(int index);
+  // nginx with the shipped configuration file (server/nginx/NAME), its listen port made free and
+  // its upstreams 127.0.0.1:8437, :8438, ... pointed at the given ports; port() becomes nginx's.
+  bool startProxy(const QString &configuration, const QList<quint16> &upstreams);
+
   // GET target ("/path?query", sent byte for byte as given) over HTTP/1.0.
   HttpAnswer get(const QByteArray &target) const;
   // The result names of the page at target (a warning when it does not answer 200).
@@ -55,9 +72,9 @@ class DirectoryFixture
 
  private:
   QTemporaryDir dir_;
-  bool startProxy();
+  QString postgres_;  // the database's address when the catalogue is on PostgreSQL
 
-  std::unique_ptr<QProcess> server_;
+  std::vector<std::unique_ptr<QProcess>> servers_;
   std::unique_ptr<QProcess> proxy_;
   quint16 port_ = 0;
 };

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct pg_conn;
+struct pg_result;
+
+namespace tessivar::directory {
+
+// Values of a statement's $1, $2, ... in PostgreSQL's text form; nullopt is NULL.
+using PgParams = std::vector<std::optional<std::string>>;
+
+inline std::optional<std::string> pgValue(std::int64_t value)
+{
+  return std::to_string(value);
+}
+
+// An array literal ({1,2,3}, {"a","b"}) for a bigint[] or text[] parameter.
+std::string pgIntegerArray(const std::vector<std::int64_t> &values);
+std::string pgTextArray(const std::vector<std::string> &values);
+
+// One result, freed with the object. Values are read in text form.
+class PgResult
+{
+ public:
+  explicit PgResult(pg_result *result = nullptr) : result_(result) {}
+  ~PgResult();
+  PgResult(PgResult &&other) noexcept : result_(other.result_) { other.result_ = nullptr; }
+  PgResult &operator=(PgResult &&other) noexcept;
+  PgResult(const PgResult &) = delete;
+  PgResult &operator=(const PgResult &) = delete;
+
+  int rows() const;
+  std::string_view text(int row, int column) const;  // valid while the result lives
+  std::int64_t integer(int row, int column) const;   // 0 for NULL
+  bool isNull(int row, int column) const;
+
+ private:
+  pg_result *result_ = nullptr;
+};
+
+// One connection, used by one thread at a time. Statements are prepared on first use and kept for
+// the connection's life; values only ever reach SQL as parameters.
+class PgConnection
+{
+ public:
+  explicit PgConnection(const std::string &address);
+  ~PgConnection();
+  PgConnection(const PgConnection &) = delete;
+  PgConnection &operator=(const PgConnection &) = delete;
+
+  // Fixed SQL text (schema, transactions); never built from request data.
+  void execute(const char *sql);
+  // The fixed SQL text with its parameters, as a prepared statement.
+  PgResult query(const char *sql, const PgParams &params = {});
+  // The same, handing the rows to onRow one at a time as they arrive; onRow returns false to stop
+  // (the rest is cancelled).
+  void streamRows(const char *sql, const PgParams &params,
+                  const std::function<bool(const PgResult &)> &onRow);
+  // COPY ... FROM STDIN with the rows in COPY's text format (see pgCopyField).
+  void copyIn(const char *copySql, std::string_view data);
+  bool healthy() const;
+  // False once the connection to the server is lost.
+  bool connected() const;
+
+ private:
+  const std::string &prepared(const char *sql, int parameterCount);
+  [[noreturn]] void fail(const char *what) const;
+
+  pg_conn *conn_ = nullptr;
+  std::unordered_map<std::string, std::string> statements_;  // SQL text -> statement name
+};
+
+// A text field for COPY's text format: backslash, tab, line feed and carriage return escaped.
+void pgCopyField(std::string &line, std::string_view text);
+
+// BEGIN ... COMMIT; rolls back when left without commit().
+class PgTransaction
+{
+ public:
+  explicit PgTransaction(PgConnection &connection);
+  ~PgTransaction();
+  PgTransaction(const PgTransaction &) = delete;
+  PgTransaction &operator=(const PgTransaction &) = delete;
+  void commit();
+
+ private:
+  PgConnection &connection_;
+  bool open_ = true;
+};
+
+}  // namespace tessivar::directory

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "server/catalogue_backend.h"
+#include "server/connection_pool.h"
+#include "server/writer_connection.h"
+
+namespace tessivar::directory {
+
+// The catalogue in one SQLite file: a pool of reading connections and the one writing connection.
+class SqliteBackend final : public CatalogueBackend
+{
+ public:
+  explicit SqliteBackend(const std::string &path);
+  ~SqliteBackend() override;
+
+  std::int64_t generation() override;
+  std::string searchPage(const SearchExpression &expression, SearchScope scope, const EntryFilter &filter,
+                         PageLayout layout, std::size_t limit) override;
+  void writeListAllPage(const EntryFilter &filter, PageLayout layout, const ChunkSink &sink) override;
+  BrowsePage browseClips(char initial, std::int64_t page) override;
+  std::vector<CatalogueEntry> relatedClips(std::int64_t id, std::uint32_t families) override;
+  ScanStep nextStation(const SearchExpression &style, std::uint32_t families, std::int64_t maxBitrate,
+                       std::int64_t after) override;
+  void storeSignUp(const std::string &email, const std::string &name, const std::string &program) override;
+  void addSearchCounts(const std::map<std::string, std::int64_t> &counts) override;
+  std::vector<std::pair<std::string, std::int64_t>> topSearches(std::size_t howMany) override;
+  ImportCount import(ImportSource source, const std::string &path) override;
+  std::int64_t entryCount() override;
+
+ private:
+  WriterConnection writer_;  // first: it creates or upgrades the tables the readers expect
+  ConnectionPool readers_;
+};
+
+}  // namespace tessivar::directory

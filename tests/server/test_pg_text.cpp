@@ -1,0 +1,88 @@
+// What the PostgreSQL catalogue computes on its own side: the key that orders names as the SQLite
+// catalogue does, the LIKE patterns that must find every candidate, and the escaping of values.
+#include "server/pg_connection.h"
+#include "server/pg_import.h"
+#include "server/pg_queries.h"
+#include "support/test_environment.h"
+
+#include <QByteArrayList>
+
+using namespace tessivar::directory;
+
+class TestPgText : public QObject
+{
+  Q_OBJECT
+
+ private slots:
+  void nameKeyOrdersLikeCaseInsensitiveCompare_data()
+  {
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    const QStringList names{QStringLiteral("abc"),
+                            QStringLiteral("ABD"),
+                            QStringLiteral("ab"),
+                            QStringLiteral("Ab c"),
+                            QStringLiteral("Zebra"),
+                            QStringLiteral("_under"),
+                            QStringLiteral("Ärger"),
+                            QStringLiteral("ärger"),
+                            QStringLiteral("Ελλάδα"),
+                            QStringLiteral("ελλάδα FM"),
+                            QStringLiteral("Straße"),
+                            QStringLiteral("STRASSE"),
+                            QString::fromUtf8("\xF0\x90\x90\x80 Deseret"),  // 𐐀: folds to a lower-case twin
+                            QString::fromUtf8("\xF0\x90\x90\xA8 deseret"),  // 𐐨
+                            QStringLiteral("\uFF21 wide"),
+                            QStringLiteral("")};
+    for (const QString &a : names)
+      for (const QString &b : names) QTest::addRow("%s|%s", qPrintable(a), qPrintable(b)) << a << b;
+  }
+
+  void nameKeyOrdersLikeCaseInsensitiveCompare()
+  {
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    const int expected = QString::compare(a, b, Qt::CaseInsensitive);
+    const int got = pgNameKey(a.toStdString()).compare(pgNameKey(b.toStdString()));
+    QCOMPARE(got < 0, expected < 0);
+    QCOMPARE(got == 0, expected == 0);
+  }
+
+  void candidatePatterns_data()
+  {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArrayList>("patterns");
+    QTest::newRow("longest word of each alternative")
+        << QByteArray("radio+germany,jazz") << QByteArrayList{"%germany%", "%jazz%"};
+    QTest::newRow("folded, marks dropped")
+        << QByteArray("^SKA^,`Ärger$") << QByteArrayList{"%ska%", "%ärger%"};
+    QTest::newRow("one alternative too short: all entries") << QByteArray("jazz,fm") << QByteArrayList{};
+    QTest::newRow("LIKE's own characters taken literally")
+        << QByteArray("100%,a_b\\c") << QByteArrayList{"%100\\%%", "%a\\_b\\\\c%"};
+    QTest::newRow("same pattern once") << QByteArray("jazz,jazz+fm") << QByteArrayList{"%jazz%"};
+  }
+
+  void candidatePatterns()
+  {
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArrayList, patterns);
+    QByteArrayList got;
+    for (const std::string &pattern :
+         tessivar::directory::candidatePatterns(parseSearchText(text.toStdString(), SearchScope::AllFields)))
+      got << QByteArray::fromStdString(pattern);
+    QCOMPARE(got, patterns);
+  }
+
+  void valuesAreEscaped()
+  {
+    QCOMPARE(pgTextArray({"plain", "quo\"te", "back\\slash", "com,ma{}"}),
+             std::string("{\"plain\",\"quo\\\"te\",\"back\\\\slash\",\"com,ma{}\"}"));
+    QCOMPARE(pgIntegerArray({3, 1, 2}), std::string("{3,1,2}"));
+    std::string line;
+    pgCopyField(line, "a\tb\nc\rd\\e\\N");
+    QCOMPARE(line, std::string("a\\tb\\nc\\rd\\\\e\\\\N"));
+  }
+};
+
+TESSIVAR_TEST_MAIN(TestPgText)
+#include "test_pg_text.moc"
