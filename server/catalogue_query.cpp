@@ -38,8 +38,11 @@ constexpr const char *searchByScanSql = "SELECT " MATCH_COLUMNS " FROM entry_mat
 constexpr const char *pageLinesSql =
     "SELECT j.key, e.page_head, e.page_tail, e.duration, e.check_failed"
     " FROM json_each(?1) j JOIN entries e ON e.id = j.value";
+// Read in the order of the index by name, so the first lines go out at once whatever the catalogue's size.
 constexpr const char *listAllSql =
-    "SELECT " ENTRY_COLUMNS " FROM entries e WHERE " ENTRY_FILTER " ORDER BY e.name COLLATE NOCASE, e.id";
+    "SELECT e.page_head, e.page_tail, e.duration, e.id, e.check_failed"
+    " FROM entries e INDEXED BY entries_by_name WHERE " ENTRY_FILTER " ORDER BY e.name COLLATE NOCASE, e.id";
+constexpr std::size_t listAllChunkBytes = 64 * 1024;
 constexpr const char *browseSql = "SELECT " ENTRY_COLUMNS
                                   " FROM entries e WHERE e.kind = 2 AND e.initial = ?1"
                                   " ORDER BY e.name COLLATE NOCASE, e.id LIMIT ?2 OFFSET ?3";
@@ -250,13 +253,22 @@ std::string searchPage(Database &db, const SearchExpression &expression, SearchS
   return page;
 }
 
-std::vector<CatalogueEntry> listAll(Database &db, const EntryFilter &filter)
+void writeListAllPage(Database &db, const EntryFilter &filter, PageLayout layout, const ChunkSink &sink)
 {
-  std::vector<CatalogueEntry> entries;
+  std::string chunk = resultPageStart();
+  chunk.reserve(listAllChunkBytes + 4096);
   auto statement = db.query(listAllSql);
   bindFilter(*statement, filter);
-  while (statement->step()) entries.push_back(readEntry(*statement));
-  return entries;
+  while (statement->step()) {
+    appendResultLine(chunk, statement->textView(0), statement->textView(1), layout, statement->integer(2),
+                     statement->integer(3), statement->integer(4) != 0);
+    if (chunk.size() >= listAllChunkBytes) {
+      if (!sink(chunk)) return;
+      chunk.clear();
+    }
+  }
+  chunk += resultPageEnd;
+  sink(chunk);
 }
 
 BrowsePage browseClips(Database &db, char initial, std::int64_t page)

@@ -54,7 +54,7 @@ CREATE TABLE IF NOT EXISTS entry_match (
   fold_location TEXT NOT NULL,
   fold_genre TEXT NOT NULL
 );
-CREATE INDEX IF NOT EXISTS entries_by_kind_name ON entries(kind, name COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS entries_by_name ON entries(name COLLATE NOCASE);
 CREATE INDEX IF NOT EXISTS entries_by_initial ON entries(kind, initial, name COLLATE NOCASE, id);
 CREATE INDEX IF NOT EXISTS entries_by_show ON entries(show_id);
 CREATE VIRTUAL TABLE IF NOT EXISTS entry_text USING fts5(

@@ -114,7 +114,7 @@ Reply DirectoryService::cached(const std::string &key, const std::function<Reply
   const std::string fullKey = std::to_string(generation) + '\n' + key;
   if (auto reply = cache_.find(fullKey)) return *reply;
   Reply reply = produce();
-  if (reply.status == 200) cache_.store(fullKey, reply);
+  if (reply.status == 200 && !reply.stream) cache_.store(fullKey, reply);
   return reply;
 }
 
@@ -192,8 +192,15 @@ Reply DirectoryService::search(RequestParams &params)
   if (!params.error().empty()) return {};
 
   const PageLayout layout = live ? PageLayout::Live : PageLayout::Archive;
+  if (text == "ALL") {
+    Reply reply;
+    reply.stream = [this, filter, layout](const ChunkSink &sink) {
+      auto db = readers_.acquire();
+      writeListAllPage(*db, filter, layout, sink);
+    };
+    return reply;
+  }
   auto db = readers_.acquire();
-  if (text == "ALL") return {200, "text/html; charset=utf-8", renderResultPage(listAll(*db, filter), layout)};
 
   const SearchScope scope =
       (genreCode == 1 || genreCode == 2) ? SearchScope::GenreOnly : SearchScope::AllFields;
