@@ -130,6 +130,12 @@ std::int64_t Database::changes() const
   return sqlite3_changes64(db_);
 }
 
+void Database::defineCollation(const char *name, Collation compare)
+{
+  if (sqlite3_create_collation_v2(db_, name, SQLITE_UTF8, nullptr, compare, nullptr) != SQLITE_OK)
+    fail(db_, "collation");
+}
+
 Transaction::Transaction(Database &db) : db_(db)
 {
   db_.execute("BEGIN IMMEDIATE");
