@@ -6,7 +6,8 @@
 #
 #   run_million.sh [path/to/tessivar-directory] [data folder with stations.csv]
 # Environment: ROWS (default 1000000), DURATION (wrk seconds, default 30), CONNECTIONS (default 8),
-# THREADS (wrk threads, default 2), WORK (folder kept between runs for the CSV; default a temporary one).
+# THREADS (wrk threads, default 2), WORK (folder kept between runs for the CSV; default a temporary one),
+# CATALOGUE (an imported catalogue to serve instead of importing; the import is then not measured).
 # Heavy: run it alone, under nice.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -29,24 +30,29 @@ mkdir -p "$work"
 server_pid=""
 cleanup() {
   [ -n "$server_pid" ] && kill -TERM "$server_pid" 2>/dev/null && wait "$server_pid" 2>/dev/null
-  rm -f "$work"/catalogue.db*
+  [ -z "${CATALOGUE:-}" ] && rm -f "$work"/catalogue.db*
   [ -z "$keep" ] && rm -rf "$work"
   return 0
 }
 trap cleanup EXIT
 
 csv="$work/stations-$rows.csv"
-[ -f "$csv" ] || python3 "$here/make_catalogue.py" "$data/stations.csv" "$csv" "$rows"
+[ -n "${CATALOGUE:-}" ] || [ -f "$csv" ] || python3 "$here/make_catalogue.py" "$data/stations.csv" "$csv" "$rows"
 python3 "$here/make_queries.py" "$data/stations.csv" "$work/queries.txt"
 
-echo "Importing $rows stations ..."
-rm -f "$work"/catalogue.db*
-/usr/bin/time -v "$directory" import --db "$work/catalogue.db" --stations "$csv" >"$work/import.out" 2>"$work/import.time"
-import_seconds=$(awk -F': ' '/Elapsed \(wall clock\)/ {n = split($2, p, ":"); s = 0; for (i = 1; i <= n; ++i) s = s * 60 + p[i]; print s}' "$work/import.time")
-import_mb=$(awk -F': ' '/Maximum resident set size/ {printf "%.0f", $2 / 1024}' "$work/import.time")
-catalogue_mb=$(du -m "$work/catalogue.db" | cut -f1)
+catalogue=${CATALOGUE:-$work/catalogue.db}
+if [ -z "${CATALOGUE:-}" ]; then
+  echo "Importing $rows stations ..."
+  rm -f "$catalogue"*
+  /usr/bin/time -v "$directory" import --db "$catalogue" --stations "$csv" >"$work/import.out" 2>"$work/import.time"
+  import_seconds=$(awk -F': ' '/Elapsed \(wall clock\)/ {n = split($2, p, ":"); s = 0; for (i = 1; i <= n; ++i) s = s * 60 + p[i]; print s}' "$work/import.time")
+  import_cpu=$(awk -F': ' '/(User|System) time/ {s += $2} END {printf "%.0f", s}' "$work/import.time")
+  import_mb=$(awk -F': ' '/Maximum resident set size/ {printf "%.0f", $2 / 1024}' "$work/import.time")
+  printf 'import: %s s (%s s of processor time), peak %s MB, catalogue %s MB\n' "$import_seconds" "$import_cpu" \
+    "$import_mb" "$(du -m "$catalogue" | cut -f1)"
+fi
 
-"$directory" serve --db "$work/catalogue.db" --port 0 --quiet --threads $((connections * 2)) --cache-mb 0 \
+"$directory" serve --db "$catalogue" --port 0 --quiet --threads $((connections * 2)) --cache-mb 0 \
   >"$work/server.out" 2>&1 &
 server_pid=$!
 for _ in $(seq 1 300); do grep -q '^Listening on ' "$work/server.out" && break; sleep 0.1; done
@@ -70,7 +76,6 @@ after=$(peak_mb)
 read -r first total size <<<"$list"
 rm -f "$work/list.html"
 
-printf 'import: %s s, peak %s MB, catalogue %s MB\n' "$import_seconds" "$import_mb" "$catalogue_mb"
 printf 'searches (cache off, %s connections): %s requests/s, p50 %s ms, p99 %s ms\n' "$connections" "$rps" "$(ms 50%)" "$(ms 99%)"
 awk -v f="$first" -v t="$total" -v s="$size" -v b="$before" -v a="$after" 'BEGIN {
   printf "list all: first byte %.0f ms, total %.2f s, %.0f MB; server peak memory %s MB before, %s MB after\n",
