@@ -209,7 +209,8 @@ std::vector<Match> findMatches(Database &db, const SearchExpression &expression,
   };
   const ReadTransaction transaction(db);
   const auto snapshot = MatchSnapshot::current(db);
-  const std::string match = fullTextQuery(expression, scope);
+  const std::string match = fullTextQuery(
+      expression, scope, [&](std::string_view trigram) { return snapshot->trigramCount(trigram); });
   if (match.empty()) {
     for (const MatchRow &row : snapshot->rows()) consider(*snapshot, row);
     return matches;

@@ -50,6 +50,12 @@ const MatchRow *MatchSnapshot::find(std::int64_t id) const
   return found != rows_.end() && found->id == id ? &*found : nullptr;
 }
 
+std::uint32_t MatchSnapshot::trigramCount(std::string_view folded) const
+{
+  const auto found = trigrams_.find(std::string(folded));
+  return found == trigrams_.end() ? 0 : found->second;
+}
+
 std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(Database &db)
 {
   const std::int64_t generation = generationOf(db);
@@ -92,6 +98,23 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int6
     snapshot->slots_.assign(static_cast<std::size_t>(last) + 1, 0);
     for (std::size_t i = 0; i < snapshot->rows_.size(); ++i)
       snapshot->slots_[static_cast<std::size_t>(snapshot->rows_[i].id)] = static_cast<std::uint32_t>(i + 1);
+  }
+  // Trigrams by characters (UTF-8 sequences), within each field, as the index holds them.
+  constexpr std::size_t sampleRows = 20000;
+  const std::size_t step = std::max<std::size_t>(1, snapshot->rows_.size() / sampleRows);
+  const auto scaled = static_cast<std::uint32_t>(step);
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < snapshot->rows_.size(); i += step) {
+    const EntryText text = snapshot->text(snapshot->rows_[i]);
+    for (const std::string_view field : {text.name, text.format, text.location, text.genre}) {
+      starts.clear();
+      for (std::size_t at = 0; at < field.size(); ++at) {
+        if ((static_cast<unsigned char>(field[at]) & 0xC0) != 0x80) starts.push_back(at);
+      }
+      starts.push_back(field.size());
+      for (std::size_t c = 0; c + 3 < starts.size(); ++c)
+        snapshot->trigrams_[std::string(field.substr(starts[c], starts[c + 3] - starts[c]))] += scaled;
+    }
   }
   snapshot->rows_.shrink_to_fit();
   snapshot->text_.shrink_to_fit();

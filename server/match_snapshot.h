@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tessivar::directory {
@@ -39,6 +41,9 @@ class MatchSnapshot
   const MatchRow *find(std::int64_t id) const;
   const std::vector<MatchRow> &rows() const { return rows_; }
   EntryText text(const MatchRow &row) const;
+  // Roughly how many entries hold the case-folded trigram in a searched field, counted on a sample of
+  // about 20,000 entries when the snapshot is made; 0 for one the sample lacks.
+  std::uint32_t trigramCount(std::string_view folded) const;
 
  private:
   static std::shared_ptr<const MatchSnapshot> load(Database &db, std::int64_t generation);
@@ -47,6 +52,7 @@ class MatchSnapshot
   std::vector<MatchRow> rows_;        // by number
   std::vector<std::uint32_t> slots_;  // number -> place in rows_ + 1, 0 = none; empty when numbers are sparse
   std::string text_;                  // every row's folded fields, one after another
+  std::unordered_map<std::string, std::uint32_t> trigrams_;
 };
 
 }  // namespace tessivar::directory

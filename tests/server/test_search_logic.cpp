@@ -129,6 +129,32 @@ class TestSearchLogic : public QObject
     QCOMPARE(bytes(fullTextQuery(expression, scope)), expected);
   }
 
+  void fullTextByRarestTrigram_data()
+  {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<SearchScope>("scope");
+    QTest::addColumn<QByteArray>("expected");
+    const auto all = SearchScope::AllFields;
+    QTest::newRow("the rarest of all words") << B("Radio+GERMANY") << all << B(R"(("RMA"))");
+    QTest::newRow("first of equals") << B("jazz") << all << B(R"(("jaz"))");
+    QTest::newRow("each alternative") << B("chinese,jazz") << all << B(R"(("ese") OR ("jaz"))");
+    QTest::newRow("short word still scans") << B("jazz,fm") << all << B("");
+    QTest::newRow("genres") << B("chinese") << SearchScope::GenreOnly << B(R"(genre : ("ese"))");
+  }
+
+  void fullTextByRarestTrigram()
+  {
+    QFETCH(QByteArray, text);
+    QFETCH(SearchScope, scope);
+    QFETCH(QByteArray, expected);
+    // Counts are looked up case-folded.
+    const TrigramCount count = [](std::string_view trigram) -> std::uint32_t {
+      return trigram == "rma" ? 1 : trigram == "ese" ? 5 : 100;
+    };
+    const SearchExpression expression = parseSearchText(view(text), scope);
+    QCOMPARE(bytes(fullTextQuery(expression, scope, count)), expected);
+  }
+
   void matching_data()
   {
     QTest::addColumn<QByteArray>("text");
