@@ -63,6 +63,8 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(Database &db)
   // Searches wait while one of them makes the snapshot of a newer generation: they need it too.
   const std::lock_guard lock(snapshotsMutex);
   auto &snapshot = snapshots[path];
+  // Any other generation, even an older one: a search whose transaction began before an import committed
+  // may make the old snapshot again (once), but a catalogue file made anew starts counting again.
   if (!snapshot || snapshot->generation_ != generation) snapshot = load(db, generation);
   return snapshot;
 }
