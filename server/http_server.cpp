@@ -151,9 +151,11 @@ class RequestRunner final : public httplib::Server
     bool closing = false;
     bool understood = false;  // only a request whose head httplib could read is set up
     bool chunked = true;
+    bool headOnly = false;
     const bool answered = process_request(stream, request.last, closing, [&](httplib::Request &parsed) {
       understood = true;
       chunked = parsed.version != "HTTP/1.0";
+      headOnly = parsed.method == "HEAD";
     });
     // After a head it could not read, httplib answers without deciding about the connection: close it.
     answer.close = request.last || closing || !answered || !understood;
@@ -162,8 +164,7 @@ class RequestRunner final : public httplib::Server
       stream_ = nullptr;
       if (!chunked) answer.close = true;
       answer.bytes = streamedHead(answer.bytes, chunked, answer.close);
-      const std::size_t bytes = writeBody(body, stream, chunked, answer);
-      logSent(bytes);
+      logSent(headOnly ? 0 : writeBody(body, stream, chunked, answer));
     }
     return answer;
   }

@@ -81,7 +81,7 @@ while kill -0 "$curl_pid" 2>/dev/null; do
   sleep 0.05
 done
 wait "$curl_pid"
-read -r first total size <"$work/list.figures"
+read -r first total size <"$work/list.figures" || true  # curl ends it without a line break
 rm -f "$work/list.html"
 
 printf 'searches (cache off, %s connections): %s requests/s, p50 %s ms, p99 %s ms\n' "$connections" "$rps" "$(ms 50%)" "$(ms 99%)"
