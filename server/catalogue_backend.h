@@ -17,9 +17,6 @@
 
 namespace tessivar::directory {
 
-// Receives a page piece by piece; false when the client has gone and the rest is not wanted.
-using ChunkSink = std::function<bool(std::string_view chunk)>;
-
 // The catalogue files import reads, one option each.
 enum class ImportSource { Stations, Television, Clips, M3u, Pls };
 

@@ -14,81 +14,101 @@ namespace tessivar::directory {
 
 namespace {
 
-struct Named
+constexpr std::int64_t staleBatch = 2048;
+
+// QString::compare(a, b, Qt::CaseInsensitive) of two UTF-8 texts, the order of name_order. Bytes are
+// compared directly while both texts are ASCII (folding to lower case), which is what that comparison
+// does there; at the first other byte it is left to QString.
+int compareNames(void *, int lengthA, const void *a, int lengthB, const void *b)
 {
-  std::int64_t id = 0;
-  std::int64_t order = 0;
-  QString name;
-};
+  const auto *x = static_cast<const unsigned char *>(a);
+  const auto *y = static_cast<const unsigned char *>(b);
+  const int common = std::min(lengthA, lengthB);
+  for (int i = 0; i < common; ++i) {
+    if (x[i] >= 0x80 || y[i] >= 0x80) {
+      const QString first = QString::fromUtf8(reinterpret_cast<const char *>(x), lengthA);
+      const QString second = QString::fromUtf8(reinterpret_cast<const char *>(y), lengthB);
+      return QString::compare(first, second, Qt::CaseInsensitive);
+    }
+    const int foldedX = (x[i] >= 'A' && x[i] <= 'Z') ? x[i] + 32 : x[i];
+    const int foldedY = (y[i] >= 'A' && y[i] <= 'Z') ? y[i] + 32 : y[i];
+    if (foldedX != foldedY) return foldedX - foldedY;
+  }
+  return lengthA - lengthB;
+}
 
 }  // namespace
 
+void storeMatchRow(Database &db, const CatalogueEntry &entry)
+{
+  auto match = db.query(
+      "INSERT INTO entry_match (id, kind, family, bitrate, duration, name_order, fold_name,"
+      " fold_format, fold_location, fold_genre) VALUES (?1, ?2, ?3, ?4, ?5, 0, ?6, ?7, ?8, ?9)"
+      " ON CONFLICT (id) DO UPDATE SET kind = excluded.kind, family = excluded.family,"
+      " bitrate = excluded.bitrate, duration = excluded.duration, fold_name = excluded.fold_name,"
+      " fold_format = excluded.fold_format, fold_location = excluded.fold_location,"
+      " fold_genre = excluded.fold_genre");
+  match->bind(1, entry.id)
+      .bind(2, static_cast<std::int64_t>(entry.kind))
+      .bind(3, static_cast<std::int64_t>(entry.family))
+      .bind(4, entry.bitrate)
+      .bind(5, entry.duration)
+      .bind(6, foldedField(entry.name))
+      .bind(7, foldedField(entry.format))
+      .bind(8, foldedField(entry.location))
+      .bind(9, foldedTags(entry.genre))
+      .run();
+}
+
 void refreshDerivedColumns(Database &db)
 {
-  std::vector<CatalogueEntry> stale;
-  {
-    auto rows = db.query(
-        "SELECT id, url, name, format, location, genre, homepage, bitrate, kind, family, duration"
-        " FROM entries WHERE page_head = ''");
-    while (rows->step()) {
-      CatalogueEntry entry;
-      entry.id = rows->integer(0);
-      entry.url = rows->text(1);
-      entry.name = rows->text(2);
-      entry.format = rows->text(3);
-      entry.location = rows->text(4);
-      entry.genre = rows->text(5);
-      entry.homepage = rows->text(6);
-      entry.bitrate = rows->integer(7);
-      entry.kind = static_cast<int>(rows->integer(8));
-      entry.family = static_cast<int>(rows->integer(9));
-      entry.duration = rows->integer(10);
-      stale.push_back(std::move(entry));
-    }
-  }
-  for (const auto &entry : stale) {
+  std::int64_t after = 0;
+  for (;;) {
+    std::vector<CatalogueEntry> stale;
     {
-      auto update = db.query("UPDATE entries SET page_head = ?2, page_tail = ?3 WHERE id = ?1");
-      update->bind(1, entry.id).bind(2, resultLineHead(entry)).bind(3, resultLineTail(entry)).run();
+      auto rows = db.query(
+          "SELECT id, url, name, format, location, genre, homepage, bitrate, kind, family, duration"
+          " FROM entries WHERE id > ?1 AND page_head = '' ORDER BY id LIMIT ?2");
+      rows->bind(1, after).bind(2, staleBatch);
+      while (rows->step()) {
+        CatalogueEntry entry;
+        entry.id = rows->integer(0);
+        entry.url = rows->text(1);
+        entry.name = rows->text(2);
+        entry.format = rows->text(3);
+        entry.location = rows->text(4);
+        entry.genre = rows->text(5);
+        entry.homepage = rows->text(6);
+        entry.bitrate = rows->integer(7);
+        entry.kind = static_cast<int>(rows->integer(8));
+        entry.family = static_cast<int>(rows->integer(9));
+        entry.duration = rows->integer(10);
+        stale.push_back(std::move(entry));
+      }
     }
-    auto match = db.query(
-        "INSERT INTO entry_match (id, kind, family, bitrate, duration, name_order, fold_name,"
-        " fold_format, fold_location, fold_genre) VALUES (?1, ?2, ?3, ?4, ?5, 0, ?6, ?7, ?8, ?9)"
-        " ON CONFLICT (id) DO UPDATE SET kind = excluded.kind, family = excluded.family,"
-        " bitrate = excluded.bitrate, duration = excluded.duration, fold_name = excluded.fold_name,"
-        " fold_format = excluded.fold_format, fold_location = excluded.fold_location,"
-        " fold_genre = excluded.fold_genre");
-    match->bind(1, entry.id)
-        .bind(2, static_cast<std::int64_t>(entry.kind))
-        .bind(3, static_cast<std::int64_t>(entry.family))
-        .bind(4, entry.bitrate)
-        .bind(5, entry.duration)
-        .bind(6, foldedField(entry.name))
-        .bind(7, foldedField(entry.format))
-        .bind(8, foldedField(entry.location))
-        .bind(9, foldedTags(entry.genre))
-        .run();
+    if (stale.empty()) break;
+    after = stale.back().id;
+    for (const auto &entry : stale) {
+      {
+        auto update = db.query("UPDATE entries SET page_head = ?2, page_tail = ?3 WHERE id = ?1");
+        update->bind(1, entry.id).bind(2, resultLineHead(entry)).bind(3, resultLineTail(entry)).run();
+      }
+      storeMatchRow(db, entry);
+    }
   }
 
-  std::vector<Named> named;
-  {
-    auto rows =
-        db.query("SELECT e.id, m.name_order, e.name FROM entries e JOIN entry_match m ON m.id = e.id");
-    while (rows->step()) {
-      const std::string_view name = rows->textView(2);
-      named.push_back({rows->integer(0), rows->integer(1),
-                       QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()))});
-    }
-  }
-  std::sort(named.begin(), named.end(), [](const Named &a, const Named &b) {
-    const int byName = QString::compare(a.name, b.name, Qt::CaseInsensitive);
-    return byName != 0 ? byName < 0 : a.id < b.id;
-  });
-  for (std::size_t i = 0; i < named.size(); ++i) {
-    const auto order = static_cast<std::int64_t>(i) + 1;
-    if (named[i].order == order) continue;
+  // SQLite sorts all rows before it returns the first (no index has this order), in bounded memory, so
+  // the rows read can be updated as they come.
+  db.defineCollation("name_order", compareNames);
+  auto rows = db.query(
+      "SELECT m.id, m.name_order FROM entry_match m JOIN entries e ON e.id = m.id"
+      " ORDER BY e.name COLLATE name_order, e.id");
+  std::int64_t order = 0;
+  while (rows->step()) {
+    ++order;
+    if (rows->integer(1) == order) continue;
     auto update = db.query("UPDATE entry_match SET name_order = ?2 WHERE id = ?1");
-    update->bind(1, named[i].id).bind(2, order).run();
+    update->bind(1, rows->integer(0)).bind(2, order).run();
   }
 }
 

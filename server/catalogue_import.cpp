@@ -1,12 +1,14 @@
 #include "server/catalogue_import.h"
 
 #include "server/catalogue_derived.h"
+#include "server/catalogue_schema.h"
 #include "server/csv_reader.h"
 #include "server/folded_text.h"
 #include "server/format_family.h"
 #include "server/genre_synonyms.h"
 #include "server/page_text.h"
 #include "server/playlist_reader.h"
+#include "server/result_page.h"
 #include "server/sqlite_db.h"
 
 #include <QString>
@@ -26,13 +28,14 @@ constexpr std::size_t maxUrlLength = 2000;
 
 constexpr const char *upsertSql = R"sql(
 INSERT INTO entries (kind, url_key, url, name, format, family, location, state, country, genre, homepage,
-                     bitrate, duration, show_id, initial)
-VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)
+                     bitrate, duration, show_id, initial, page_head, page_tail)
+VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)
 ON CONFLICT (url_key) DO UPDATE SET
   kind = excluded.kind, url = excluded.url, name = excluded.name, format = excluded.format,
   family = excluded.family, location = excluded.location, state = excluded.state, country = excluded.country,
   genre = excluded.genre, homepage = excluded.homepage, bitrate = excluded.bitrate,
-  duration = excluded.duration, show_id = excluded.show_id, initial = excluded.initial, page_head = ''
+  duration = excluded.duration, show_id = excluded.show_id, initial = excluded.initial,
+  page_head = excluded.page_head, page_tail = excluded.page_tail
 WHERE entries.kind IS NOT excluded.kind OR entries.url IS NOT excluded.url OR entries.name IS NOT excluded.name
   OR entries.format IS NOT excluded.format OR entries.family IS NOT excluded.family
   OR entries.location IS NOT excluded.location OR entries.state IS NOT excluded.state
@@ -40,6 +43,7 @@ WHERE entries.kind IS NOT excluded.kind OR entries.url IS NOT excluded.url OR en
   OR entries.homepage IS NOT excluded.homepage OR entries.bitrate IS NOT excluded.bitrate
   OR entries.duration IS NOT excluded.duration OR entries.show_id IS NOT excluded.show_id
   OR entries.initial IS NOT excluded.initial
+RETURNING id
 )sql";
 
 struct NewEntry
@@ -131,7 +135,22 @@ std::string hostOf(const std::string &url)
 class EntryWriter
 {
  public:
-  explicit EntryWriter(Database &db) : db_(db), transaction_(db) {}
+  explicit EntryWriter(Database &db) : db_(db), transaction_(db)
+  {
+    // A large file touches every page of the indexes by address and name in turn: with the default cache
+    // (2 MB) they would be written to the log again and again.
+    db_.execute("PRAGMA cache_size = -65536");
+    // The full-text index is brought up to date in finish(), in a few statements (see dropTextTriggers).
+    // Entries numbered above the last one now are new; text_changed keeps the texts the index holds for
+    // the older ones whose texts change.
+    dropTextTriggers(db_);
+    db_.execute(
+        "CREATE TEMP TABLE IF NOT EXISTS text_changed (id INTEGER PRIMARY KEY, name, format, location, "
+        "genre)");
+    db_.execute("DELETE FROM temp.text_changed");
+    auto last = db_.query("SELECT coalesce(max(id), 0) FROM entries");
+    lastOldId_ = last->step() ? last->integer(0) : 0;
+  }
 
   void add(NewEntry entry, ImportCount &count)
   {
@@ -152,26 +171,45 @@ class EntryWriter
     if (entry.kind != EntryKind::Clip) entry.genre = genreWithNameGenres(entry.name, entry.genre);
     const FormatGuess format = classifyFormat(entry.kind, entry.codec, entry.url);
 
-    auto statement = db_.query(upsertSql);
-    statement->bind(1, static_cast<std::int64_t>(entry.kind))
-        .bind(2, key)
-        .bind(3, entry.url)
-        .bind(4, entry.name)
-        .bind(5, format.formatText)
-        .bind(6, static_cast<std::int64_t>(format.family))
-        .bind(7, locationText(entry.state, entry.country))
-        .bind(8, entry.state)
-        .bind(9, entry.country)
-        .bind(10, entry.genre)
-        .bind(11, entry.homepage)
-        .bind(12, entry.bitrate)
-        .bind(13, entry.duration)
-        .bind(15, browseInitial(entry.name));
-    if (entry.showId != 0)
-      statement->bind(14, entry.showId);
-    else
-      statement->bindNull(14);
-    statement->run();
+    // The derived data is made here, from what is stored, for an entry that is new or changed.
+    CatalogueEntry stored;
+    stored.kind = static_cast<int>(entry.kind);
+    stored.family = static_cast<int>(format.family);
+    stored.url = std::move(entry.url);
+    stored.name = std::move(entry.name);
+    stored.format = format.formatText;
+    stored.location = locationText(entry.state, entry.country);
+    stored.genre = std::move(entry.genre);
+    stored.homepage = std::move(entry.homepage);
+    stored.bitrate = entry.bitrate;
+    stored.duration = entry.duration;
+    rememberIndexedTexts(key, stored);
+    {
+      auto statement = db_.query(upsertSql);
+      statement->bind(1, static_cast<std::int64_t>(stored.kind))
+          .bind(2, key)
+          .bind(3, stored.url)
+          .bind(4, stored.name)
+          .bind(5, stored.format)
+          .bind(6, static_cast<std::int64_t>(stored.family))
+          .bind(7, stored.location)
+          .bind(8, entry.state)
+          .bind(9, entry.country)
+          .bind(10, stored.genre)
+          .bind(11, stored.homepage)
+          .bind(12, stored.bitrate)
+          .bind(13, stored.duration)
+          .bind(15, browseInitial(stored.name))
+          .bind(16, resultLineHead(stored))
+          .bind(17, resultLineTail(stored));
+      if (entry.showId != 0)
+        statement->bind(14, entry.showId);
+      else
+        statement->bindNull(14);
+      // A row comes back only when the entry was added or changed.
+      if (statement->step()) stored.id = statement->integer(0);
+    }
+    if (stored.id != 0) storeMatchRow(db_, stored);
     ++count.accepted;
   }
 
@@ -190,6 +228,21 @@ class EntryWriter
 
   void finish()
   {
+    db_.execute(
+        "INSERT INTO entry_text (entry_text, rowid, name, format, location, genre)"
+        " SELECT 'delete', id, name, format, location, genre FROM temp.text_changed");
+    {
+      auto added = db_.query(
+          "INSERT INTO entry_text (rowid, name, format, location, genre)"
+          " SELECT id, name, format, location, genre FROM entries WHERE id > ?1");
+      added->bind(1, lastOldId_).run();
+    }
+    db_.execute(
+        "INSERT INTO entry_text (rowid, name, format, location, genre)"
+        " SELECT e.id, e.name, e.format, e.location, e.genre FROM temp.text_changed c JOIN entries e ON e.id "
+        "= c.id");
+    db_.execute("DELETE FROM temp.text_changed");
+    createTextTriggers(db_);
     refreshDerivedColumns(db_);
     db_.execute("UPDATE catalogue_state SET generation = generation + 1");
     transaction_.commit();
@@ -197,8 +250,27 @@ class EntryWriter
   }
 
  private:
+  // Keeps the indexed texts of an older entry the first time this import changes them.
+  void rememberIndexedTexts(const std::string &key, const CatalogueEntry &next)
+  {
+    auto old = db_.query("SELECT id, name, format, location, genre FROM entries WHERE url_key = ?1");
+    old->bind(1, key);
+    if (!old->step() || old->integer(0) > lastOldId_) return;
+    if (old->textView(1) == next.name && old->textView(2) == next.format &&
+        old->textView(3) == next.location && old->textView(4) == next.genre)
+      return;
+    auto keep = db_.query("INSERT OR IGNORE INTO temp.text_changed VALUES (?1, ?2, ?3, ?4, ?5)");
+    keep->bind(1, old->integer(0))
+        .bind(2, old->textView(1))
+        .bind(3, old->textView(2))
+        .bind(4, old->textView(3))
+        .bind(5, old->textView(4))
+        .run();
+  }
+
   Database &db_;
   Transaction transaction_;
+  std::int64_t lastOldId_ = 0;
 };
 
 std::ifstream openFile(const std::string &path)

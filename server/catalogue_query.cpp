@@ -2,6 +2,7 @@
 
 #include "server/folded_text.h"
 #include "server/format_family.h"
+#include "server/match_snapshot.h"
 #include "server/result_page.h"
 #include "server/sqlite_db.h"
 
@@ -23,23 +24,17 @@ namespace {
   "((?1 >> e.kind) & 1) = 1 AND ((?2 >> e.family) & 1) = 1 AND (?3 = 0 OR e.bitrate <= ?3)" \
   " AND (?4 = 0 OR e.kind <> 2 OR e.bitrate >= ?4) AND (?5 = 0 OR e.kind <> 2 OR e.duration >= ?5)"
 
-// A keyword search reads only what it scores by, then the page texts of the entries it keeps.
-// The filter is applied as the rows come (passes()), cheaper than as SQL per candidate.
-#define MATCH_COLUMNS                                                                                 \
-  "e.id, e.name_order, e.fold_name, e.fold_format, e.fold_location, e.fold_genre, e.kind, e.family, " \
-  "e.bitrate,"                                                                                        \
-  " e.duration"
-
-constexpr const char *searchByIndexSql = "SELECT " MATCH_COLUMNS
-                                         " FROM entry_text JOIN entry_match e ON e.id = entry_text.rowid"
-                                         " WHERE entry_text MATCH ?1";
-constexpr const char *searchByScanSql = "SELECT " MATCH_COLUMNS " FROM entry_match e";
+// The candidates' numbers only: what scoring reads of them is in the MatchSnapshot.
+constexpr const char *searchByIndexSql = "SELECT rowid FROM entry_text WHERE entry_text MATCH ?1";
 // The kept entries' page texts in one statement: ?1 is a JSON array of their numbers.
 constexpr const char *pageLinesSql =
     "SELECT j.key, e.page_head, e.page_tail, e.duration, e.check_failed"
     " FROM json_each(?1) j JOIN entries e ON e.id = j.value";
+// Read in the order of the index by name, so the first lines go out at once whatever the catalogue's size.
 constexpr const char *listAllSql =
-    "SELECT " ENTRY_COLUMNS " FROM entries e WHERE " ENTRY_FILTER " ORDER BY e.name COLLATE NOCASE, e.id";
+    "SELECT e.page_head, e.page_tail, e.duration, e.id, e.check_failed"
+    " FROM entries e INDEXED BY entries_by_name WHERE " ENTRY_FILTER " ORDER BY e.name COLLATE NOCASE, e.id";
+constexpr std::size_t listAllChunkBytes = 64 * 1024;
 constexpr const char *browseSql = "SELECT " ENTRY_COLUMNS
                                   " FROM entries e WHERE e.kind = 2 AND e.initial = ?1"
                                   " ORDER BY e.name COLLATE NOCASE, e.id LIMIT ?2 OFFSET ?3";
@@ -182,22 +177,48 @@ bool passes(const EntryFilter &filter, std::int64_t kind, std::int64_t family, s
   return filter.minSeconds == 0 || !clip || duration >= filter.minSeconds;
 }
 
+// One read transaction, so that the snapshot and the index are of the same catalogue.
+class ReadTransaction
+{
+ public:
+  explicit ReadTransaction(Database &db) : db_(db) { db_.execute("BEGIN"); }
+  ~ReadTransaction()
+  {
+    try {
+      db_.execute("COMMIT");
+    } catch (const DatabaseError &) {
+      // Nothing was written; the connection goes back to the pool either way.
+    }
+  }
+  ReadTransaction(const ReadTransaction &) = delete;
+  ReadTransaction &operator=(const ReadTransaction &) = delete;
+
+ private:
+  Database &db_;
+};
+
 std::vector<Match> findMatches(Database &db, const SearchExpression &expression, SearchScope scope,
                                const EntryFilter &filter)
 {
   std::vector<Match> matches;
   if (expression.empty() || filter.kinds == 0 || filter.families == 0) return matches;
-  const std::string match = fullTextQuery(expression, scope);
-  auto statement = db.query(match.empty() ? searchByScanSql : searchByIndexSql);
-  if (!match.empty()) statement->bind(1, match);
+  const auto consider = [&](const MatchSnapshot &snapshot, const MatchRow &row) {
+    if (!passes(filter, row.kind, row.family, row.bitrate, row.duration)) return;
+    const int score = relevance(expression, scope, snapshot.text(row));
+    if (score > 0) matches.push_back({score, row.nameOrder, row.id});
+  };
+  const ReadTransaction transaction(db);
+  const auto snapshot = MatchSnapshot::current(db);
+  const std::string match = fullTextQuery(
+      expression, scope, [&](std::string_view trigram) { return snapshot->trigramCount(trigram); });
+  if (match.empty()) {
+    for (const MatchRow &row : snapshot->rows()) consider(*snapshot, row);
+    return matches;
+  }
+  auto statement = db.query(searchByIndexSql);
+  statement->bind(1, match);
   while (statement->step()) {
-    if (!passes(filter, statement->integer(6), statement->integer(7), statement->integer(8),
-                statement->integer(9)))
-      continue;
-    const EntryText text{statement->textView(2), statement->textView(3), statement->textView(4),
-                         statement->textView(5)};
-    const int score = relevance(expression, scope, text);
-    if (score > 0) matches.push_back({score, statement->integer(1), statement->integer(0)});
+    if (const MatchRow *row = snapshot->find(statement->integer(0))) consider(*snapshot, *row);
   }
   return matches;
 }
@@ -250,13 +271,22 @@ std::string searchPage(Database &db, const SearchExpression &expression, SearchS
   return page;
 }
 
-std::vector<CatalogueEntry> listAll(Database &db, const EntryFilter &filter)
+void writeListAllPage(Database &db, const EntryFilter &filter, PageLayout layout, const ChunkSink &sink)
 {
-  std::vector<CatalogueEntry> entries;
+  std::string chunk = resultPageStart();
+  chunk.reserve(listAllChunkBytes + 4096);
   auto statement = db.query(listAllSql);
   bindFilter(*statement, filter);
-  while (statement->step()) entries.push_back(readEntry(*statement));
-  return entries;
+  while (statement->step()) {
+    appendResultLine(chunk, statement->textView(0), statement->textView(1), layout, statement->integer(2),
+                     statement->integer(3), statement->integer(4) != 0);
+    if (chunk.size() >= listAllChunkBytes) {
+      if (!sink(chunk)) return;
+      chunk.clear();
+    }
+  }
+  chunk += resultPageEnd;
+  sink(chunk);
 }
 
 BrowsePage browseClips(Database &db, char initial, std::int64_t page)

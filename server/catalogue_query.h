@@ -32,8 +32,8 @@ constexpr std::size_t maxRelatedResults = 50;
 std::string searchPage(Database &db, const SearchExpression &expression, SearchScope scope,
                        const EntryFilter &filter, PageLayout layout, std::size_t limit);
 
-// Every entry the filter lets through, by name.
-std::vector<CatalogueEntry> listAll(Database &db, const EntryFilter &filter);
+// Writes the whole "list all" result page for the filter, by name, in chunks as rows are read.
+void writeListAllPage(Database &db, const EntryFilter &filter, PageLayout layout, const ChunkSink &sink);
 
 struct BrowsePage
 {

@@ -54,25 +54,11 @@ CREATE TABLE IF NOT EXISTS entry_match (
   fold_location TEXT NOT NULL,
   fold_genre TEXT NOT NULL
 );
-CREATE INDEX IF NOT EXISTS entries_by_kind_name ON entries(kind, name COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS entries_by_name ON entries(name COLLATE NOCASE);
 CREATE INDEX IF NOT EXISTS entries_by_initial ON entries(kind, initial, name COLLATE NOCASE, id);
 CREATE INDEX IF NOT EXISTS entries_by_show ON entries(show_id);
 CREATE VIRTUAL TABLE IF NOT EXISTS entry_text USING fts5(
   name, format, location, genre, content='entries', content_rowid='id', tokenize='trigram');
-CREATE TRIGGER IF NOT EXISTS entries_text_insert AFTER INSERT ON entries BEGIN
-  INSERT INTO entry_text(rowid, name, format, location, genre)
-    VALUES (new.id, new.name, new.format, new.location, new.genre);
-END;
-CREATE TRIGGER IF NOT EXISTS entries_text_delete AFTER DELETE ON entries BEGIN
-  INSERT INTO entry_text(entry_text, rowid, name, format, location, genre)
-    VALUES ('delete', old.id, old.name, old.format, old.location, old.genre);
-END;
-CREATE TRIGGER IF NOT EXISTS entries_text_update AFTER UPDATE OF name, format, location, genre ON entries BEGIN
-  INSERT INTO entry_text(entry_text, rowid, name, format, location, genre)
-    VALUES ('delete', old.id, old.name, old.format, old.location, old.genre);
-  INSERT INTO entry_text(rowid, name, format, location, genre)
-    VALUES (new.id, new.name, new.format, new.location, new.genre);
-END;
 CREATE TABLE IF NOT EXISTS catalogue_state (
   id INTEGER PRIMARY KEY CHECK (id = 1),
   generation INTEGER NOT NULL
@@ -90,8 +76,27 @@ CREATE TABLE IF NOT EXISTS signups (
 );
 )sql";
 
-// The layout version in PRAGMA user_version: 3 added the derived columns and entry_match.
-constexpr int layoutVersion = 3;
+constexpr const char *textTriggers = R"sql(
+CREATE TRIGGER IF NOT EXISTS entries_text_insert AFTER INSERT ON entries BEGIN
+  INSERT INTO entry_text(rowid, name, format, location, genre)
+    VALUES (new.id, new.name, new.format, new.location, new.genre);
+END;
+CREATE TRIGGER IF NOT EXISTS entries_text_delete AFTER DELETE ON entries BEGIN
+  INSERT INTO entry_text(entry_text, rowid, name, format, location, genre)
+    VALUES ('delete', old.id, old.name, old.format, old.location, old.genre);
+END;
+CREATE TRIGGER IF NOT EXISTS entries_text_update AFTER UPDATE OF name, format, location, genre ON entries BEGIN
+  INSERT INTO entry_text(entry_text, rowid, name, format, location, genre)
+    VALUES ('delete', old.id, old.name, old.format, old.location, old.genre);
+  INSERT INTO entry_text(rowid, name, format, location, genre)
+    VALUES (new.id, new.name, new.format, new.location, new.genre);
+END;
+)sql";
+
+// The layout version in PRAGMA user_version: 3 added the derived columns and entry_match; 4 lists all
+// entries in the order of the index by name alone (entries_by_name, made by the schema above), in place
+// of the one by kind and name.
+constexpr int layoutVersion = 4;
 
 const char *const derivedColumns[] = {"page_head TEXT NOT NULL DEFAULT ''",
                                       "page_tail TEXT NOT NULL DEFAULT ''"};
@@ -102,14 +107,10 @@ std::int64_t storedVersion(Database &db)
   return statement->step() ? statement->integer(0) : 0;
 }
 
-// A catalogue written by an older build gets the derived columns and entry_match, filled in, and
-// the narrower update trigger (the derived columns are not indexed text).
-void upgrade(Database &db)
+// Before layout 3: the derived columns and entry_match, filled in, and the narrower update trigger (the
+// derived columns are not indexed text).
+void addDerivedData(Database &db)
 {
-  if (storedVersion(db) >= layoutVersion) return;
-  Transaction transaction(db);
-  // Another process (a server and an import started together) may have upgraded it meanwhile.
-  if (storedVersion(db) >= layoutVersion) return;
   for (const char *column : derivedColumns) {
     const std::string name(column, std::string_view(column).find(' '));
     auto present = db.query("SELECT count(*) FROM pragma_table_info('entries') WHERE name = ?1");
@@ -118,20 +119,38 @@ void upgrade(Database &db)
       db.execute(("ALTER TABLE entries ADD COLUMN " + std::string(column)).c_str());
   }
   db.execute("DROP TRIGGER IF EXISTS entries_text_update");
-  db.execute(R"sql(
-CREATE TRIGGER entries_text_update AFTER UPDATE OF name, format, location, genre ON entries BEGIN
-  INSERT INTO entry_text(entry_text, rowid, name, format, location, genre)
-    VALUES ('delete', old.id, old.name, old.format, old.location, old.genre);
-  INSERT INTO entry_text(rowid, name, format, location, genre)
-    VALUES (new.id, new.name, new.format, new.location, new.genre);
-END)sql");
+  createTextTriggers(db);
   db.execute("UPDATE entries SET page_head = ''");
   refreshDerivedColumns(db);
+}
+
+// A catalogue written by an older build is brought to the current layout in one transaction.
+void upgrade(Database &db)
+{
+  if (storedVersion(db) >= layoutVersion) return;
+  Transaction transaction(db);
+  // Another process (a server and an import started together) may have upgraded it meanwhile.
+  const std::int64_t version = storedVersion(db);
+  if (version >= layoutVersion) return;
+  if (version < 3) addDerivedData(db);
+  db.execute("DROP INDEX IF EXISTS entries_by_kind_name");
   db.execute(("PRAGMA user_version = " + std::to_string(layoutVersion)).c_str());
   transaction.commit();
 }
 
 }  // namespace
+
+void dropTextTriggers(Database &db)
+{
+  db.execute("DROP TRIGGER IF EXISTS entries_text_insert");
+  db.execute("DROP TRIGGER IF EXISTS entries_text_update");
+  db.execute("DROP TRIGGER IF EXISTS entries_text_delete");
+}
+
+void createTextTriggers(Database &db)
+{
+  db.execute(textTriggers);
+}
 
 std::unique_ptr<Database> openCatalogue(const std::string &path)
 {
@@ -140,6 +159,7 @@ std::unique_ptr<Database> openCatalogue(const std::string &path)
   db->execute("PRAGMA synchronous=NORMAL");
   db->execute("PRAGMA foreign_keys=ON");
   db->execute(schema);
+  createTextTriggers(*db);
   upgrade(*db);
   return db;
 }

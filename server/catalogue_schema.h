@@ -10,6 +10,13 @@ class Database;
 // Opens a catalogue database, creating or upgrading its tables, in WAL mode.
 std::unique_ptr<Database> openCatalogue(const std::string &path);
 
+// The triggers that keep the full-text index entry_text in step with the texts of entries, one at a
+// time. An import of many entries drops them in its transaction, updates the index in a few large
+// statements instead (FTS5 writes its pending data out at the end of every statement that changes it)
+// and puts them back before it commits.
+void dropTextTriggers(Database &db);
+void createTextTriggers(Database &db);
+
 // Opens another connection to a catalogue that openCatalogue() has already prepared; it refuses writes.
 std::unique_ptr<Database> openReader(const std::string &path);
 

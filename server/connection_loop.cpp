@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <cstdint>
 #include <mutex>
 #include <unordered_map>
@@ -36,6 +37,8 @@ constexpr std::size_t maxLoggedLine = 300;
 constexpr int acceptsPerTurn = 64;
 constexpr auto sweepInterval = std::chrono::milliseconds(100);
 constexpr rlim_t maxConnectionsCap = 16384;
+// A worker making an answer in parts waits while this much of it is still unsent.
+constexpr std::size_t maxUnsentBytes = 1024 * 1024;
 
 std::string numericAddress(const sockaddr_storage &address, socklen_t length, int &port)
 {
@@ -98,6 +101,15 @@ std::string refusalAnswer(int status, std::size_t &bodyBytes)
          "\r\nConnection: close\r\n\r\n" + body;
 }
 
+// Shared by the worker making an answer in parts and the loop sending them.
+struct Feed
+{
+  std::mutex mutex;
+  std::condition_variable taken;
+  std::size_t unsent = 0;  // bytes handed over, not yet sent
+  bool gone = false;       // the connection has closed
+};
+
 struct Connection
 {
   enum class Phase { Waiting, Busy, Writing, Closing };
@@ -113,6 +125,8 @@ struct Connection
   RequestFramer framer;
   std::string output;
   std::size_t written = 0;
+  std::shared_ptr<Feed> feed;  // of the answer under way
+  bool partial = false;        // output holds part of an answer still being made
   Phase phase = Phase::Waiting;
   Clock::time_point deadline;
   bool started = false;   // a byte of the next request has come
@@ -164,8 +178,16 @@ struct ConnectionLoop::Impl
     epoll_ctl(epoll, operation, connection.fd, &event);
   }
 
+  static void release(Feed &feed)
+  {
+    const std::lock_guard lock(feed.mutex);
+    feed.gone = true;
+    feed.taken.notify_all();
+  }
+
   void close(Connection &connection)
   {
+    if (connection.feed) release(*connection.feed);
     ::close(connection.fd);  // also leaves the epoll set
     if (!connection.counted.empty()) counter.release(connection.counted);
     connections.erase(connection.id);
@@ -267,23 +289,45 @@ struct ConnectionLoop::Impl
     request.last = connection.peerDone || limits.keepAlive.count() <= 0 ||
                    connection.served + 1 >= limits.requestsPerConnection || stopping;
     connection.phase = Connection::Phase::Busy;
+    connection.feed = std::make_shared<Feed>();
     watch(connection, 0);
-    pool->enqueue([this, id = connection.id, request = std::move(request)] {
+    pool->enqueue([this, id = connection.id, feed = connection.feed, request = std::move(request)] {
+      bool sentPart = false;
+      const AnswerPart part = [&](std::string bytes) {
+        {
+          std::unique_lock lock(feed->mutex);
+          if (!feed->taken.wait_for(lock, limits.answer,
+                                    [&] { return feed->gone || feed->unsent < maxUnsentBytes; }))
+            feed->gone = true;
+          if (feed->gone) return false;
+          feed->unsent += bytes.size();
+        }
+        sentPart = true;
+        post(id, {std::move(bytes), false}, true);
+        return true;
+      };
       Answer answer;
       try {
-        answer = handler(request);
+        answer = handler(request, part);
       } catch (const std::exception &) {
         std::size_t bodyBytes = 0;
-        answer = {refusalAnswer(500, bodyBytes), true};
+        // After a part has gone out no other answer can follow: the connection just closes.
+        answer = {sentPart ? std::string() : refusalAnswer(500, bodyBytes), true};
       }
       answer.close = answer.close || request.last;
-      {
-        const std::lock_guard lock(doneMutex);
-        done.emplace_back(id, std::move(answer));
-      }
-      const std::uint64_t one = 1;
-      [[maybe_unused]] const ssize_t ignored = ::write(wake, &one, sizeof one);
+      post(id, std::move(answer), false);
     });
+  }
+
+  // From a worker: an answer, or part of one, for the loop to send.
+  void post(std::uint64_t id, Answer answer, bool partial)
+  {
+    {
+      const std::lock_guard lock(doneMutex);
+      done.push_back({id, std::move(answer), partial});
+    }
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t ignored = ::write(wake, &one, sizeof one);
   }
 
   void refuse(Connection &connection, int status)
@@ -299,24 +343,40 @@ struct ConnectionLoop::Impl
 
   void answered()
   {
-    std::vector<std::pair<std::uint64_t, Answer>> finished;
+    std::vector<Posted> finished;
     {
       const std::lock_guard lock(doneMutex);
       finished.swap(done);
     }
-    for (auto &[id, answer] : finished) {
-      const auto found = connections.find(id);
+    for (auto &posted : finished) {
+      const auto found = connections.find(posted.id);
       if (found == connections.end()) continue;  // the client went away meanwhile
-      ++found->second->served;
-      startWriting(*found->second, std::move(answer.bytes), answer.close);
+      Connection &connection = *found->second;
+      if (!posted.partial) {
+        ++connection.served;
+        connection.feed.reset();
+      }
+      if (connection.phase == Connection::Phase::Writing && connection.partial) {
+        // The next part (or the rest) of the answer being sent.
+        connection.output.erase(0, connection.written);
+        connection.output += posted.answer.bytes;
+        connection.written = 0;
+        connection.partial = posted.partial;
+        connection.closeAfter = posted.answer.close;
+        connection.deadline = Clock::now() + limits.answer;
+        writeTo(connection);
+      } else {
+        startWriting(connection, std::move(posted.answer.bytes), posted.answer.close, posted.partial);
+      }
     }
   }
 
-  void startWriting(Connection &connection, std::string output, bool closeAfter)
+  void startWriting(Connection &connection, std::string output, bool closeAfter, bool partial = false)
   {
     connection.output = std::move(output);
     connection.written = 0;
     connection.closeAfter = closeAfter;
+    connection.partial = partial;
     connection.phase = Connection::Phase::Writing;
     connection.deadline = Clock::now() + limits.answer;
     writeTo(connection);
@@ -324,12 +384,22 @@ struct ConnectionLoop::Impl
 
   void writeTo(Connection &connection)
   {
+    std::size_t sentNow = 0;
+    const auto taken = [&] {
+      // A worker making this answer may go on; the client has its time limit again for what follows.
+      if (!connection.feed || sentNow == 0) return;
+      connection.deadline = Clock::now() + limits.answer;
+      const std::lock_guard lock(connection.feed->mutex);
+      connection.feed->unsent -= std::min(connection.feed->unsent, sentNow);
+      connection.feed->taken.notify_all();
+    };
     while (connection.written < connection.output.size()) {
       const ssize_t sent = send(connection.fd, connection.output.data() + connection.written,
                                 connection.output.size() - connection.written, MSG_NOSIGNAL);
       if (sent < 0) {
         if (errno == EINTR) continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK) {
+          taken();
           watch(connection, EPOLLOUT);
           return;
         }
@@ -337,6 +407,15 @@ struct ConnectionLoop::Impl
         return;
       }
       connection.written += static_cast<std::size_t>(sent);
+      sentNow += static_cast<std::size_t>(sent);
+    }
+    taken();
+    if (connection.partial) {
+      // All sent so far; the next part comes from the worker.
+      connection.output.clear();
+      connection.written = 0;
+      watch(connection, 0);
+      return;
     }
     std::string().swap(connection.output);
     if (connection.closeAfter) {
@@ -380,7 +459,10 @@ struct ConnectionLoop::Impl
         if (events & (EPOLLERR | EPOLLHUP)) close(connection);
         break;
       case Connection::Phase::Writing:
-        writeTo(connection);
+        if ((events & (EPOLLERR | EPOLLHUP)) && connection.written == connection.output.size())
+          close(connection);  // gone while the next part of its answer was being made
+        else
+          writeTo(connection);
         break;
       case Connection::Phase::Waiting:
       case Connection::Phase::Closing:
@@ -421,7 +503,13 @@ struct ConnectionLoop::Impl
   std::unordered_map<std::uint64_t, std::unique_ptr<Connection>> connections;
   std::unique_ptr<httplib::ThreadPool> pool;
   std::mutex doneMutex;
-  std::vector<std::pair<std::uint64_t, Answer>> done;
+  struct Posted
+  {
+    std::uint64_t id = 0;
+    Answer answer;
+    bool partial = false;
+  };
+  std::vector<Posted> done;
 };
 
 ConnectionLoop::ConnectionLoop(ConnectionLimits limits, int workers, Handler handler, RefusalLog log)
@@ -504,6 +592,9 @@ bool ConnectionLoop::run()
       loop.sweep(now);
       lastSweep = now;
     }
+  }
+  for (const auto &[id, connection] : loop.connections) {
+    if (connection->feed) Impl::release(*connection->feed);  // answers in parts stop being made
   }
   loop.pool->shutdown();  // lets the requests under way finish; their answers are not sent
   while (!loop.connections.empty()) loop.close(*loop.connections.begin()->second);

@@ -39,6 +39,11 @@ struct Answer
   bool close = false;
 };
 
+// Hands the loop the next part of an answer still being made, to be sent at once; the worker waits
+// while much of what it handed over is unsent. False when the connection has gone (or its client
+// took nothing for the answer time limit): the worker should stop making the answer.
+using AnswerPart = std::function<bool(std::string bytes)>;
+
 // A request the loop refused itself (or a connection it turned away), for the access log.
 struct Refusal
 {
@@ -52,11 +57,12 @@ struct Refusal
 // whole request and a size limit for its head and body, and writes the answers; workers only ever get
 // complete requests, so idle, trickling and slow-reading clients hold no worker. Requests on one
 // connection are answered in order, one at a time; a client that stops sending after its request still
-// gets the answer.
+// gets the answer. A long answer may be handed over in parts as it is made (AnswerPart), the rest with
+// the Answer; its client must then take each part within the answer time limit.
 class ConnectionLoop
 {
  public:
-  using Handler = std::function<Answer(const ReceivedRequest &)>;
+  using Handler = std::function<Answer(const ReceivedRequest &, const AnswerPart &)>;
   using RefusalLog = std::function<void(const Refusal &)>;
 
   ConnectionLoop(ConnectionLimits limits, int workers, Handler handler, RefusalLog log);

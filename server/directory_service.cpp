@@ -107,7 +107,7 @@ Reply DirectoryService::cached(const std::string &key, const std::function<Reply
   const std::string fullKey = std::to_string(generation) + '\n' + key;
   if (auto reply = cache_.find(fullKey)) return *reply;
   Reply reply = produce();
-  if (reply.status == 200) cache_.store(fullKey, reply);
+  if (reply.status == 200 && !reply.stream) cache_.store(fullKey, reply);
   return reply;
 }
 
@@ -186,12 +186,12 @@ Reply DirectoryService::search(RequestParams &params)
 
   const PageLayout layout = live ? PageLayout::Live : PageLayout::Archive;
   if (text == "ALL") {
-    std::string page;
-    catalogue_->writeListAllPage(filter, layout, [&page](std::string_view chunk) {
-      page += chunk;
-      return true;
-    });
-    return {200, "text/html; charset=utf-8", std::move(page)};
+    // Streamed as the rows are read: the page may be larger than anything worth holding.
+    Reply reply;
+    reply.stream = [catalogue = catalogue_.get(), filter, layout](const ChunkSink &sink) {
+      catalogue->writeListAllPage(filter, layout, sink);
+    };
+    return reply;
   }
 
   const SearchScope scope =

@@ -3,6 +3,7 @@
 #include "server/catalogue_backend.h"
 #include "server/request_params.h"
 #include "server/response_cache.h"
+#include "server/result_page.h"
 #include "server/search_stats.h"
 
 #include <functional>
@@ -16,6 +17,8 @@ struct Reply
   int status = 200;
   std::string contentType = "text/html; charset=utf-8";
   std::string body;
+  std::function<void(const ChunkSink &)> stream =
+      {};  // when set, the body is written through it instead of body
 };
 
 struct ServiceSettings

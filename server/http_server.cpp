@@ -8,6 +8,7 @@
 #include <httplib.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -19,6 +20,8 @@ namespace tessivar::directory {
 namespace {
 
 constexpr std::size_t maxLoggedTarget = 300;
+// An answer being written is handed to the connection loop whenever this much of it has gathered.
+constexpr std::size_t answerPartBytes = 64 * 1024;
 
 // Control and non-ASCII bytes escaped, long texts cut.
 std::string escapedForLog(std::string_view text)
@@ -69,11 +72,15 @@ std::string accessLogLine(const std::string &client, const std::string &request,
          std::to_string(bytes) + "\n";
 }
 
-// One request's bytes, already received whole, in; the answer out, gathered for the connection loop.
+// One request's bytes, already received whole, in; the answer out, gathered for the connection loop and
+// handed to it in parts while it grows.
 class ReceivedStream final : public httplib::Stream
 {
  public:
-  ReceivedStream(const ReceivedRequest &request, std::string &answer) : request_(request), answer_(answer) {}
+  ReceivedStream(const ReceivedRequest &request, std::string &answer, const AnswerPart &part)
+      : request_(request), answer_(answer), part_(part)
+  {
+  }
 
   bool is_readable() const override { return true; }
   bool is_writable() const override { return true; }
@@ -87,6 +94,11 @@ class ReceivedStream final : public httplib::Stream
   ssize_t write(const char *ptr, size_t size) override
   {
     answer_.append(ptr, size);
+    if (answer_.size() >= answerPartBytes) {
+      std::string bytes;
+      bytes.swap(answer_);
+      if (!part_(std::move(bytes))) return -1;  // the client has gone
+    }
     return static_cast<ssize_t>(size);
   }
   void get_remote_ip_and_port(std::string &ip, int &port) const override
@@ -104,32 +116,116 @@ class ReceivedStream final : public httplib::Stream
  private:
   const ReceivedRequest &request_;
   std::string &answer_;
+  const AnswerPart &part_;
   std::size_t read_ = 0;
 };
 
-// httplib's routing and answer writing, given one whole request at a time.
+// httplib's routing and answer writing, given one whole request at a time. A streamed body (Reply::stream)
+// is written here, after the head httplib wrote: in chunks to an HTTP/1.1 client, unframed and ended by
+// closing the connection to an HTTP/1.0 client, which knows no chunks.
 class RequestRunner final : public httplib::Server
 {
  public:
+  using Stream = std::function<void(const ChunkSink &)>;
+  using LogLine = std::function<void(std::size_t bodyBytes)>;
+
   // The client of the request this thread runs (httplib names it only in requests it could read).
   static const std::string &client() { return *client_; }
+  // Called by a route: the answer's body is written by stream once httplib has written the head.
+  static void streamAfterHead(Stream stream) { stream_ = std::move(stream); }
+  static bool streaming() { return static_cast<bool>(stream_); }
+  static void logWhenSent(LogLine line) { logLine_ = std::move(line); }
+  static void logSent(std::size_t bodyBytes)
+  {
+    if (logLine_) logLine_(bodyBytes);
+    logLine_ = nullptr;
+  }
 
-  Answer run(const ReceivedRequest &request)
+  Answer run(const ReceivedRequest &request, const AnswerPart &part)
   {
     client_ = &request.client;
+    stream_ = nullptr;
+    logLine_ = nullptr;
     Answer answer;
-    ReceivedStream stream(request, answer.bytes);
+    ReceivedStream stream(request, answer.bytes, part);
     bool closing = false;
     bool understood = false;  // only a request whose head httplib could read is set up
-    const bool answered =
-        process_request(stream, request.last, closing, [&](httplib::Request &) { understood = true; });
+    bool chunked = true;
+    bool headOnly = false;
+    const bool answered = process_request(stream, request.last, closing, [&](httplib::Request &parsed) {
+      understood = true;
+      chunked = parsed.version != "HTTP/1.0";
+      headOnly = parsed.method == "HEAD";
+    });
     // After a head it could not read, httplib answers without deciding about the connection: close it.
     answer.close = request.last || closing || !answered || !understood;
+    if (stream_) {
+      Stream body = std::move(stream_);
+      stream_ = nullptr;
+      if (!chunked) answer.close = true;
+      answer.bytes = streamedHead(answer.bytes, chunked, answer.close);
+      logSent(headOnly ? 0 : writeBody(body, stream, chunked, answer));
+    }
     return answer;
   }
 
  private:
+  // httplib's head for the empty body, with the framing of a streamed one instead of its length.
+  static std::string streamedHead(const std::string &head, bool chunked, bool close)
+  {
+    std::string out;
+    std::size_t at = 0;
+    while (at < head.size()) {
+      const std::size_t end = std::min(head.find("\r\n", at), head.size());
+      const std::string_view line(head.data() + at, end - at);
+      at = end + 2;
+      if (line.empty()) break;
+      const auto named = [&](std::string_view name) {
+        return line.size() > name.size() && line[name.size()] == ':' &&
+               std::equal(name.begin(), name.end(), line.begin(),
+                          [](char a, char b) { return std::tolower(a) == std::tolower(b); });
+      };
+      if (named("Content-Length") || named("Connection") || named("Keep-Alive")) continue;
+      out.append(line).append("\r\n");
+    }
+    if (chunked) out += "Transfer-Encoding: chunked\r\n";
+    if (close) out += "Connection: close\r\n";
+    out += "\r\n";
+    return out;
+  }
+
+  // Writes the body; returns its size. A failure once part of it is out can only end the answer
+  // unfinished (no last chunk) and close the connection.
+  static std::size_t writeBody(const Stream &body, ReceivedStream &out, bool chunked, Answer &answer)
+  {
+    std::size_t bytes = 0;
+    bool taken = true;
+    char size[24];
+    try {
+      body([&](std::string_view chunk) {
+        if (chunk.empty()) return true;
+        if (chunked) {
+          const int length = std::snprintf(size, sizeof size, "%zX\r\n", chunk.size());
+          taken = out.write(size, static_cast<std::size_t>(length)) >= 0;
+        }
+        taken =
+            taken && out.write(chunk.data(), chunk.size()) >= 0 && (!chunked || out.write("\r\n", 2) >= 0);
+        if (taken) bytes += chunk.size();
+        return taken;
+      });
+      if (taken && chunked) taken = out.write("0\r\n\r\n", 5) >= 0;
+    } catch (const std::exception &error) {
+      // The connection loop answers 500 if nothing has gone out yet, else closes the connection.
+      std::fprintf(stderr, "tessivar-directory: request failed: %s\n", error.what());
+      throw;
+    }
+    if (!taken) answer.close = true;
+    return bytes;
+  }
+
   static inline thread_local const std::string *client_ = nullptr;
+  static inline thread_local Stream stream_;
+  static inline thread_local LogLine logLine_;
 };
 
 const char *statusText(int status)
@@ -156,6 +252,8 @@ void send(httplib::Response &response, const Reply &reply)
 {
   response.status = reply.status;
   response.set_content(reply.body, reply.contentType.c_str());
+  // httplib writes the head (for an empty body); the runner then writes the body as it is made.
+  if (reply.stream) RequestRunner::streamAfterHead(reply.stream);
 }
 
 }  // namespace
@@ -168,7 +266,9 @@ struct HttpServer::Impl
         signUps(this->options.signUpsPerMinute),
         loop(
             limits(this->options), workerCount(this->options),
-            [this](const ReceivedRequest &request) { return server.run(request); },
+            [this](const ReceivedRequest &request, const AnswerPart &part) {
+              return server.run(request, part);
+            },
             [this](const Refusal &refusal) {
               if (!log) return;
               // Like the other lines: method and target, without the protocol version.
@@ -260,8 +360,13 @@ struct HttpServer::Impl
     if (options.accessLog) {
       log = std::make_unique<AccessLog>();
       server.set_logger([this](const httplib::Request &request, const httplib::Response &response) {
-        log->write(accessLogLine(RequestRunner::client(), request.method + " " + loggedTarget(request),
-                                 response.status, response.body.size()));
+        // A streamed body is written after this: its line waits for the count of its bytes.
+        RequestRunner::logWhenSent([this, client = RequestRunner::client(),
+                                    target = request.method + " " + loggedTarget(request),
+                                    status = response.status](std::size_t bytes) {
+          log->write(accessLogLine(client, target, status, bytes));
+        });
+        if (!RequestRunner::streaming()) RequestRunner::logSent(response.body.size());
       });
     }
   }

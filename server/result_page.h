@@ -3,12 +3,16 @@
 #include "server/catalogue_entry.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace tessivar::directory {
+
+// Takes the next piece of a page being written; false when its reader has gone (stop writing).
+using ChunkSink = std::function<bool(std::string_view chunk)>;
 
 enum class PageLayout {
   Live,     // name**format&&location^^speed$$flag@@website

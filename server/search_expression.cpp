@@ -124,6 +124,24 @@ QString quoted(const QString &text)
   return u'"' + out + u'"';
 }
 
+// A word as the trigram index finds it fastest: the AND of trigrams that cover it (every third one and
+// the last), each a single token. A phrase of all its trigrams would make FTS5 compare their positions in
+// every row that holds them all; this finds a few rows more, which scoring leaves out.
+QString indexTerms(const QString &word)
+{
+  const QList<uint> characters = QStringView(word).toUcs4();
+  const qsizetype count = characters.size();
+  if (count <= indexedLength) return quoted(word);
+  QStringList terms;
+  for (qsizetype at = 0;; at += indexedLength) {
+    const qsizetype start = std::min(at, count - indexedLength);
+    terms << quoted(
+        QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData()) + start, indexedLength));
+    if (start == count - indexedLength) break;
+  }
+  return terms.join(QStringLiteral(" AND "));
+}
+
 }  // namespace
 
 SearchExpression parseSearchText(std::string_view text, SearchScope scope)
@@ -147,7 +165,30 @@ SearchExpression parseSearchText(std::string_view text, SearchScope scope)
   return expression;
 }
 
-std::string fullTextQuery(const SearchExpression &expression, SearchScope scope)
+namespace {
+
+// The trigram of the words that count() finds in the fewest entries, as a term of the query.
+QString rarestTrigram(const QStringList &words, const TrigramCount &count)
+{
+  QString best;
+  std::uint32_t fewest = 0;
+  for (const QString &word : words) {
+    const QList<uint> characters = QStringView(word).toUcs4();
+    for (qsizetype at = 0; at + indexedLength <= characters.size(); ++at) {
+      const QString trigram =
+          QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData()) + at, indexedLength);
+      const QByteArray utf8 = trigram.toUtf8();
+      const std::uint32_t entries = count(foldedField(std::string_view(utf8.constData(), utf8.size())));
+      if (best.isEmpty() || entries < fewest) {
+        best = trigram;
+        fewest = entries;
+      }
+    }
+  }
+  return quoted(best);
+}
+
+std::string fullTextQuery(const SearchExpression &expression, SearchScope scope, const TrigramCount *count)
 {
   // Each alternative becomes the group of its indexed words. A group whose every word lies inside a
   // word of another group finds all that group finds ("ska" finds whatever "ska-" finds), so the
@@ -183,12 +224,27 @@ std::string fullTextQuery(const SearchExpression &expression, SearchScope scope)
     }
     if (covered) continue;
     QStringList words;
-    for (const QString &word : groups[i]) words << quoted(word);
+    if (count)
+      words << rarestTrigram(groups[i], *count);
+    else
+      for (const QString &word : groups[i]) words << indexTerms(word);
     QString group = u'(' + words.join(QStringLiteral(" AND ")) + u')';
     if (scope == SearchScope::GenreOnly) group = QStringLiteral("genre : ") + group;
     alternatives << group;
   }
   return alternatives.join(QStringLiteral(" OR ")).toStdString();
+}
+
+}  // namespace
+
+std::string fullTextQuery(const SearchExpression &expression, SearchScope scope)
+{
+  return fullTextQuery(expression, scope, nullptr);
+}
+
+std::string fullTextQuery(const SearchExpression &expression, SearchScope scope, const TrigramCount &count)
+{
+  return fullTextQuery(expression, scope, &count);
 }
 
 int relevance(const SearchExpression &expression, SearchScope scope, const EntryText &entry)

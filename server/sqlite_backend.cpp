@@ -24,12 +24,8 @@ std::string SqliteBackend::searchPage(const SearchExpression &expression, Search
 
 void SqliteBackend::writeListAllPage(const EntryFilter &filter, PageLayout layout, const ChunkSink &sink)
 {
-  std::string page;
-  {
-    auto db = readers_.acquire();
-    page = renderResultPage(listAll(*db, filter), layout);
-  }
-  sink(page);
+  auto db = readers_.acquire();
+  directory::writeListAllPage(*db, filter, layout, sink);
 }
 
 BrowsePage SqliteBackend::browseClips(char initial, std::int64_t page)

@@ -130,6 +130,18 @@ std::int64_t Database::changes() const
   return sqlite3_changes64(db_);
 }
 
+std::string Database::path() const
+{
+  const char *file = sqlite3_db_filename(db_, "main");
+  return file ? file : "";
+}
+
+void Database::defineCollation(const char *name, Collation compare)
+{
+  if (sqlite3_create_collation_v2(db_, name, SQLITE_UTF8, nullptr, compare, nullptr) != SQLITE_OK)
+    fail(db_, "collation");
+}
+
 Transaction::Transaction(Database &db) : db_(db)
 {
   db_.execute("BEGIN IMMEDIATE");

@@ -75,6 +75,10 @@ class Database
   // The statement for this SQL text, prepared on first use and kept for the connection's life.
   Query query(std::string_view sql);
   std::int64_t changes() const;
+  std::string path() const;  // the main database's file
+  // Defines (or redefines) a collating sequence for this connection: compare(a, b) < 0 when a sorts first.
+  using Collation = int (*)(void *, int, const void *, int, const void *);
+  void defineCollation(const char *name, Collation compare);
 
  private:
   sqlite3 *db_ = nullptr;

@@ -1,5 +1,6 @@
 // A catalogue written before searches kept their own derived texts (page line parts, folded fields,
-// name order) is upgraded when the server opens it, and answers exactly as a freshly imported one;
+// name order), or before list all read the index by name, is upgraded when the server opens it, and
+// answers exactly as a freshly imported one;
 // the stream-check flag still reaches the page; variants of one word ("ska", "ska-", "`ska") find
 // the same entries together as apart.
 #include "catalogue_sql.h"
@@ -28,6 +29,13 @@ END;
 PRAGMA user_version = 0;
 )sql";
 
+// Layout 3: list all read through the index by kind and name.
+constexpr const char *layoutThree = R"sql(
+DROP INDEX entries_by_name;
+CREATE INDEX entries_by_kind_name ON entries(kind, name COLLATE NOCASE);
+PRAGMA user_version = 3;
+)sql";
+
 const QByteArray searches[] = {
     "T1=jazz&LIVE=1",
     "T1=radio,news&LIVE=1&SPD=128",
@@ -45,13 +53,21 @@ class TestCatalogueUpgrade : public QObject
   Q_OBJECT
 
  private slots:
+  void olderCatalogueAnswersAsAFreshOne_data()
+  {
+    QTest::addColumn<QByteArray>("layout");
+    QTest::newRow("before the derived data") << QByteArray(olderLayout);
+    QTest::newRow("layout 3") << QByteArray(layoutThree);
+  }
+
   void olderCatalogueAnswersAsAFreshOne()
   {
+    QFETCH(QByteArray, layout);
     DirectoryFixture fresh;
     DirectoryFixture older;
     QVERIFY(fresh.importSampleCatalogue());
     QVERIFY(older.importSampleCatalogue());
-    QVERIFY(executeOnCatalogue(older.database(), olderLayout));
+    QVERIFY(executeOnCatalogue(older.database(), layout.constData()));
     for (const DirectoryFixture *directory : {&fresh, &older})
       QVERIFY(executeOnCatalogue(directory->database(), "UPDATE entries SET check_failed = 1 WHERE id = 2"));
     QVERIFY(fresh.start({QStringLiteral("--cache-mb"), QStringLiteral("0")}));

@@ -103,19 +103,21 @@ class TestSearchLogic : public QObject
     QTest::addColumn<SearchScope>("scope");
     QTest::addColumn<QByteArray>("expected");
     const auto all = SearchScope::AllFields;
-    QTest::newRow("one word") << B("jazz") << all << B(R"(("jazz"))");
-    QTest::newRow("longer word first") << B("radio+germany") << all << B(R"(("germany" AND "radio"))");
-    QTest::newRow("short word left out") << B("jazz+fm+jazz") << all << B(R"(("jazz"))");
+    QTest::newRow("one word") << B("jazz") << all << B(R"(("jaz" AND "azz"))");
+    QTest::newRow("longer word first")
+        << B("radio+germany") << all << B(R"(("ger" AND "man" AND "any" AND "rad" AND "dio"))");
+    QTest::newRow("short word left out") << B("jazz+fm+jazz") << all << B(R"(("jaz" AND "azz"))");
     QTest::newRow("only short words") << B("fm") << all << B("");
     QTest::newRow("one alternative short") << B("jazz,fm") << all << B("");
     QTest::newRow("two characters in three UTF-16 units") << B("a\xF0\x9F\x98\x80") << all << B("");
     QTest::newRow("three characters") << B("日本語") << all << B(R"(("日本語"))");
-    QTest::newRow("alternatives") << B("jazz,blues") << all << B(R"(("jazz") OR ("blues"))");
+    QTest::newRow("alternatives") << B("jazz,blues") << all << B(R"(("jaz" AND "azz") OR ("blu" AND "ues"))");
     QTest::newRow("menu text") << B("^ska^,^ska$,ska-,ska/,skamusic,`ska") << all << B(R"(("ska"))");
-    QTest::newRow("wider alternative later") << B("radio+jazz,jazz") << all << B(R"(("jazz"))");
-    QTest::newRow("quote") << B("say\"hi") << all << B(R"(("say""hi"))");
-    QTest::newRow("genres") << B("talk/news") << SearchScope::GenreOnly
-                            << B(R"(genre : ("talk") OR genre : ("news") OR genre : ("information"))");
+    QTest::newRow("wider alternative later") << B("radio+jazz,jazz") << all << B(R"(("jaz" AND "azz"))");
+    QTest::newRow("quote") << B("say\"hi") << all << B(R"(("say" AND """hi"))");
+    QTest::newRow("genres")
+        << B("talk/news") << SearchScope::GenreOnly
+        << B(R"(genre : ("tal" AND "alk") OR genre : ("new" AND "ews") OR genre : ("inf" AND "orm" AND "ati" AND "ion"))");
   }
 
   void fullText()
@@ -125,6 +127,32 @@ class TestSearchLogic : public QObject
     QFETCH(QByteArray, expected);
     const SearchExpression expression = parseSearchText(view(text), scope);
     QCOMPARE(bytes(fullTextQuery(expression, scope)), expected);
+  }
+
+  void fullTextByRarestTrigram_data()
+  {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<SearchScope>("scope");
+    QTest::addColumn<QByteArray>("expected");
+    const auto all = SearchScope::AllFields;
+    QTest::newRow("the rarest of all words") << B("Radio+GERMANY") << all << B(R"(("RMA"))");
+    QTest::newRow("first of equals") << B("jazz") << all << B(R"(("jaz"))");
+    QTest::newRow("each alternative") << B("chinese,jazz") << all << B(R"(("ese") OR ("jaz"))");
+    QTest::newRow("short word still scans") << B("jazz,fm") << all << B("");
+    QTest::newRow("genres") << B("chinese") << SearchScope::GenreOnly << B(R"(genre : ("ese"))");
+  }
+
+  void fullTextByRarestTrigram()
+  {
+    QFETCH(QByteArray, text);
+    QFETCH(SearchScope, scope);
+    QFETCH(QByteArray, expected);
+    // Counts are looked up case-folded.
+    const TrigramCount count = [](std::string_view trigram) -> std::uint32_t {
+      return trigram == "rma" ? 1 : trigram == "ese" ? 5 : 100;
+    };
+    const SearchExpression expression = parseSearchText(view(text), scope);
+    QCOMPARE(bytes(fullTextQuery(expression, scope, count)), expected);
   }
 
   void matching_data()

@@ -1,0 +1,126 @@
+#include "server/match_snapshot.h"
+
+#include "server/sqlite_db.h"
+
+#include <algorithm>
+#include <limits>
+#include <mutex>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace tessivar::directory {
+
+namespace {
+
+std::mutex snapshotsMutex;
+// By catalogue file; one per catalogue a process serves.
+std::unordered_map<std::string, std::shared_ptr<const MatchSnapshot>> snapshots;
+
+std::int64_t generationOf(Database &db)
+{
+  auto statement = db.query("SELECT generation FROM catalogue_state WHERE id = 1");
+  return statement->step() ? statement->integer(0) : 0;
+}
+
+}  // namespace
+
+EntryText MatchSnapshot::text(const MatchRow &row) const
+{
+  const char *at = text_.data() + row.text;
+  EntryText text;
+  text.name = {at, row.lengths[0]};
+  at += row.lengths[0];
+  text.format = {at, row.lengths[1]};
+  at += row.lengths[1];
+  text.location = {at, row.lengths[2]};
+  at += row.lengths[2];
+  text.genre = {at, row.lengths[3]};
+  return text;
+}
+
+const MatchRow *MatchSnapshot::find(std::int64_t id) const
+{
+  if (!slots_.empty()) {
+    if (id < 0 || static_cast<std::uint64_t>(id) >= slots_.size() || slots_[id] == 0) return nullptr;
+    return &rows_[slots_[id] - 1];
+  }
+  const auto found =
+      std::lower_bound(rows_.begin(), rows_.end(), id,
+                       [](const MatchRow &row, std::int64_t wanted) { return row.id < wanted; });
+  return found != rows_.end() && found->id == id ? &*found : nullptr;
+}
+
+std::uint32_t MatchSnapshot::trigramCount(std::string_view folded) const
+{
+  const auto found = trigrams_.find(std::string(folded));
+  return found == trigrams_.end() ? 0 : found->second;
+}
+
+std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(Database &db)
+{
+  const std::int64_t generation = generationOf(db);
+  const std::string path = db.path();
+  // Searches wait while one of them makes the snapshot of a newer generation: they need it too.
+  const std::lock_guard lock(snapshotsMutex);
+  auto &snapshot = snapshots[path];
+  // Any other generation, even an older one: a search whose transaction began before an import committed
+  // may make the old snapshot again (once), but a catalogue file made anew starts counting again.
+  if (!snapshot || snapshot->generation_ != generation) snapshot = load(db, generation);
+  return snapshot;
+}
+
+std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int64_t generation)
+{
+  auto snapshot = std::make_shared<MatchSnapshot>();
+  snapshot->generation_ = generation;
+  auto rows = db.query(
+      "SELECT id, name_order, bitrate, duration, kind, family, fold_name, fold_format, fold_location,"
+      " fold_genre FROM entry_match ORDER BY id");
+  while (rows->step()) {
+    MatchRow row;
+    row.id = rows->integer(0);
+    row.nameOrder = rows->integer(1);
+    row.bitrate = rows->integer(2);
+    row.duration = rows->integer(3);
+    row.kind = static_cast<std::int32_t>(rows->integer(4));
+    row.family = static_cast<std::int32_t>(rows->integer(5));
+    if (row.id < 0 || snapshot->text_.size() > std::numeric_limits<std::uint32_t>::max() / 2)
+      throw DatabaseError("entry_match is too large to hold");
+    row.text = static_cast<std::uint32_t>(snapshot->text_.size());
+    for (int field = 0; field < 4; ++field) {
+      const std::string_view text = rows->textView(6 + field);
+      row.lengths[field] = static_cast<std::uint32_t>(text.size());
+      snapshot->text_ += text;
+    }
+    snapshot->rows_.push_back(row);
+  }
+  // Entries are numbered from 1 up with few gaps: a table by number, unless the numbers are sparse.
+  const std::int64_t last = snapshot->rows_.empty() ? 0 : snapshot->rows_.back().id;
+  if (static_cast<std::uint64_t>(last) <= 2 * snapshot->rows_.size() + 65536) {
+    snapshot->slots_.assign(static_cast<std::size_t>(last) + 1, 0);
+    for (std::size_t i = 0; i < snapshot->rows_.size(); ++i)
+      snapshot->slots_[static_cast<std::size_t>(snapshot->rows_[i].id)] = static_cast<std::uint32_t>(i + 1);
+  }
+  // Trigrams by characters (UTF-8 sequences), within each field, as the index holds them.
+  constexpr std::size_t sampleRows = 20000;
+  const std::size_t step = std::max<std::size_t>(1, snapshot->rows_.size() / sampleRows);
+  const auto scaled = static_cast<std::uint32_t>(step);
+  std::vector<std::size_t> starts;
+  for (std::size_t i = 0; i < snapshot->rows_.size(); i += step) {
+    const EntryText text = snapshot->text(snapshot->rows_[i]);
+    for (const std::string_view field : {text.name, text.format, text.location, text.genre}) {
+      starts.clear();
+      for (std::size_t at = 0; at < field.size(); ++at) {
+        if ((static_cast<unsigned char>(field[at]) & 0xC0) != 0x80) starts.push_back(at);
+      }
+      starts.push_back(field.size());
+      for (std::size_t c = 0; c + 3 < starts.size(); ++c)
+        snapshot->trigrams_[std::string(field.substr(starts[c], starts[c + 3] - starts[c]))] += scaled;
+    }
+  }
+  snapshot->rows_.shrink_to_fit();
+  snapshot->text_.shrink_to_fit();
+  return snapshot;
+}
+
+}  // namespace tessivar::directory
