@@ -14,7 +14,7 @@ set(TESSIVAR_APPSTREAM_ID "example.halvorne.Tessivar")
 set(dist ${CMAKE_SOURCE_DIR}/dist)
 set(dist_out ${CMAKE_BINARY_DIR}/dist)
 set(TESSIVAR_BIN_DIR ${CMAKE_INSTALL_FULL_BINDIR})
-set(TESSIVAR_LIBEXEC_DIR ${CMAKE_INSTALL_FULL_LIBEXECDIR})
+set(TESSIVAR_PRIVATE_DIR ${CMAKE_INSTALL_PREFIX}/lib/tessivar)
 set(TESSIVAR_CATALOGUE_DIR ${CMAKE_INSTALL_FULL_DATADIR}/tessivar/catalogue)
 set(TESSIVAR_METAINFO ${dist_out}/${TESSIVAR_APPSTREAM_ID}.metainfo.xml)
 configure_file(${dist}/${TESSIVAR_APPSTREAM_ID}.metainfo.xml.in ${TESSIVAR_METAINFO} @ONLY)
@@ -48,7 +48,7 @@ if(TARGET tessivar_webengine)
   # The web window looks for its module in ../lib/tessivar beside the program's folder.
   install(TARGETS tessivar_webengine LIBRARY DESTINATION lib/tessivar)
 endif()
-install(PROGRAMS ${dist_out}/tessivar-directory-first-catalogue DESTINATION ${CMAKE_INSTALL_LIBEXECDIR})
+install(PROGRAMS ${dist_out}/tessivar-directory-first-catalogue DESTINATION lib/tessivar)
 
 # --- the desktop ---------------------------------------------------------------------------------
 install(FILES ${dist}/tessivar.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
@@ -81,13 +81,16 @@ set(CPACK_PACKAGE_CONTACT "Halvorne <${TESSIVAR_SUPPORT_EMAIL}>")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Internet radio, TV and clip directory client and server")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Tessivar! Broadcast searches a directory of Internet radio stations, live TV channels and
-on-demand audio and video clips, and plays what you pick in your media player. It keeps station
-presets and bookmarks, and its station scanner plays every station of a style in turn.
+    "Tessivar! Broadcast searches a directory of Internet radio stations, live
+TV channels and on-demand audio and video clips, and plays what you pick in
+your media player. It keeps station presets and bookmarks, and its station
+scanner plays every station of a style in turn.
 .
-The package also holds tessivar-directory, the HTTP server that answers the program, with a
-starter catalogue and a systemd unit (not enabled).")
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+The package also holds tessivar-directory, the HTTP server that answers the
+program, with a starter catalogue and a systemd unit (not enabled).")
+# The package installs where the build was configured to (scripts/package: /usr), so the paths
+# written into the unit and the scripts hold.
+set(CPACK_PACKAGING_INSTALL_PREFIX ${CMAKE_INSTALL_PREFIX})
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
@@ -95,8 +98,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${TESSIVAR_HOMEPAGE})
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The maintainer scripts' tools; the libraries come from dpkg-shlibdeps.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser, init-system-helpers")
+# The maintainer scripts' tool when systemd-sysusers is missing; the libraries come from
+# dpkg-shlibdeps.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "streamripper")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "nginx")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA

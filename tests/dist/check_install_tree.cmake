@@ -9,7 +9,7 @@ endif()
 set(expected
   bin/tessivar
   bin/tessivar-directory
-  libexec/tessivar-directory-first-catalogue
+  lib/tessivar/tessivar-directory-first-catalogue
   share/applications/tessivar.desktop
   share/icons/hicolor/scalable/apps/tessivar.svg
   share/metainfo/example.halvorne.Tessivar.metainfo.xml
