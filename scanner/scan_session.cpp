@@ -20,6 +20,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <utility>
+
 namespace tessivar {
 
 namespace {
@@ -169,8 +171,9 @@ QCoro::Task<> ScanSession::fetchStation()
 {
   const QPointer<ScanSession> self(this);
   timer2_->start();
-  paused_ = false;
+  const bool wasPaused = std::exchange(paused_, false);
   view_.setPauseCaption(QStringLiteral("&Pause"));
+  if (wasPaused) emit nowPlayingChanged();
   state_->idleTimer()->start();
   view_.setPresetsEnabled(false);
   view_.setPauseEnabled(false);
@@ -234,6 +237,7 @@ QCoro::Task<> ScanSession::fetchStation()
   lURL_ = answer.streamAddress;
   stationWebsite_ = answer.website;
   view_.showStation(answer);
+  emit nowPlayingChanged();
   view_.setStatusWord(QStringLiteral("Playing..."));
 
   bool real = false;
@@ -283,6 +287,7 @@ void ScanSession::togglePause()
     state_->idleTimer()->stop();
   else
     state_->idleTimer()->start();
+  emit nowPlayingChanged();
 }
 
 // --- a station in the player ---------------------------------------------------------------------
@@ -468,6 +473,7 @@ QCoro::Task<> ScanSession::DoPlaylist()
     playedList_->setCurrentIndex(playlistIndex_);
     lURL_ = playedList_->secondText(playlistIndex_);
     lName_ = playedList_->text(playlistIndex_);
+    emit nowPlayingChanged();
     view_.setStatusWord(QStringLiteral("Playing..."));
     bool real = false;
     if (EmbeddedPlayer *player = playerFor(lURL_, &real)) {

@@ -116,6 +116,8 @@ class ScanSession final : public QObject
   void streamTitleChanged(const QString &title);
   // A station or entry began or stopped playing.
   void stationPlayingChanged(bool playing);
+  // The station or entry now shown (name, address) or the pause changed.
+  void nowPlayingChanged();
 
  private:
   QCoro::Task<> fetchStation();

@@ -12,6 +12,7 @@
 #include "results/ui/results_grid.h"
 #include "scanner/ui/recorder_prompt.h"
 #include "scanner/ui/scan_window.h"
+#include "scanner/ui/scanner_mpris.h"
 
 #include <QPointer>
 
@@ -78,6 +79,8 @@ void wireScanner(MainWindow &window)
     QObject::connect(scanner, &ScanWindow::streamTitleChanged, &window, [&window](const QString &title) {
       window.trayIcon().setToolTip(title.isEmpty() ? product::trayToolTip() : title);
     });
+    // The desktop's media controls see the scanner while it is open.
+    new ScannerMpris(*scanner);
     *current = scanner;
     scanner->load();
     return scanner;
