@@ -396,6 +396,11 @@ void TestResultParser::malformedAnchorsAreSkipped_data()
                                 << QStringList{u"Data a HREF x"_qs, u"Good"_qs} << 0;
   QTest::newRow("quote in text") << QByteArray("<A HREF=\"u\">Say \"hi\"</A>")
                                  << QStringList{u"Say \"hi\""_qs} << 0;
+  // Too long to be a result, whether the page came in one block or in many.
+  const QByteArray tooLong = "<A HREF=\"long\">" + QByteArray(64 * 1024, 'x') + "</A>";
+  QTest::newRow("too long") << tooLong + good << QStringList{u"Good"_qs} << 1;
+  QTest::newRow("too long, opened twice")
+      << "<A HREF=\"a\">A" + tooLong + good << QStringList{u"Good"_qs} << 2;
 }
 
 void TestResultParser::malformedAnchorsAreSkipped()
