@@ -22,6 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
       if (c.unicode() < 0x20 || c.unicode() == 0x7F) c = u' ';
     }
     entry.text = entry.text.trimmed();
+    if (entry.text.isEmpty()) entry.text = entry.secondText;  // an entry without a title shows its address
   }
   for (const PlaylistFormat format : {PlaylistFormat::M3u, PlaylistFormat::Pls}) {
     const PlaylistEncoding written = encodePlaylist(read.entries, format);

@@ -76,8 +76,7 @@ class ResultPageParser final : public QObject
   int progressMaximum() const { return progressMaximum_; }
   int progressValue() const { return progressValue_; }
   // Anchors that were dropped as malformed (no quoted address, no text, never closed, longer than
-  // 64 KB) in this
-  // document.
+  // 64 KB) in this document.
   int malformedAnchors() const { return malformedAnchors_; }
 
  signals:
