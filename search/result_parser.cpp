@@ -381,12 +381,12 @@ void ResultPageParser::scanTotalPages()
   qsizetype end = brk;
   if (brk >= 0 && brk <= limit) {
     totalPagesComplete_ = true;
-  } else if (buffer_.size() >= limit) {
+  } else if (buffer_.size() >= limit + kBreak.size()) {  // no "<BR>" can start by the limit any more
     totalPagesComplete_ = true;
     end = limit;
   } else {
     breakScanned_ = std::max(totalPagesStart_, buffer_.size() - (kBreak.size() - 1));
-    end = buffer_.size();
+    end = std::min(buffer_.size(), limit);
   }
   QString text = QString::fromUtf8(QByteArrayView(buffer_).sliced(totalPagesStart_, end - totalPagesStart_));
   if (totalPagesAnnounced_ && text == totalPages_) return;

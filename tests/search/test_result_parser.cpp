@@ -343,6 +343,13 @@ void TestResultParser::totalPages()
   run.parser.extract("&&&&TOTALPAGES:3" + QByteArray(1000, 'x'));
   QCOMPARE(run.parser.totalPages().size(), 64);
   QVERIFY(run.parser.totalPages().startsWith(u"3xx"));
+  // A "<BR>" that starts within those 64 bytes ends the count, also when a block ends inside it.
+  const QByteArray count = "&&&&TOTALPAGES:7" + QByteArray(61, ' ');
+  for (const qsizetype block : {qsizetype(1000), count.size() + 2}) {
+    Run cut;
+    cut.feed(count + "<BR>and the rest", block);
+    QCOMPARE(cut.parser.totalPages(), u"7"_qs + QString(61, u' '));
+  }
 }
 
 void TestResultParser::captionsCountInTens()
