@@ -91,7 +91,10 @@ QString stationWebLink(const QString &website)
 
 QString fieldDisplayText(const QString &field)
 {
-  QString shown = field.size() > longestShown ? field.left(longestShown) + QStringLiteral("...") : field;
+  // A cut between the two halves of a character beyond the BMP would show half a character.
+  qsizetype kept = longestShown;
+  if (field.size() > kept && field.at(kept - 1).isHighSurrogate() && field.at(kept).isLowSurrogate()) --kept;
+  QString shown = field.size() > longestShown ? field.left(kept) + QStringLiteral("...") : field;
   for (QChar &c : shown) {
     if (c.category() == QChar::Other_Control || c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
       c = QLatin1Char(' ');

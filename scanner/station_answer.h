@@ -43,7 +43,8 @@ QString stationLocationToolTip(const QString &first, const QString &second);
 QString stationWebLink(const QString &website);
 
 // A server's field as the window shows it: control characters become blanks and a very long
-// text is cut to its first 200 characters followed by "...".
+// text is cut to its first 200 characters followed by "..." (199 where the 200th would be half
+// of a character beyond the BMP).
 QString fieldDisplayText(const QString &field);
 
 }  // namespace tessivar

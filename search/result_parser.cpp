@@ -279,6 +279,12 @@ void ResultPageParser::extract(QByteArrayView block)
 
 void ResultPageParser::consumeAnchor(qsizetype open, qsizetype close)
 {
+  // Measured as compact() measures an anchor still open at the end of a block, which may hold all
+  // of "</A" but the ">": the verdict must not depend on where the blocks were cut.
+  if (close + kCloseLength - 1 - open > kAnchorLimit) {
+    ++malformedAnchors_;
+    return;
+  }
   const char *data = buffer_.constData();
   const char *end = data + close;
   // The address's quote usually follows the tag's name at once.
@@ -375,12 +381,12 @@ void ResultPageParser::scanTotalPages()
   qsizetype end = brk;
   if (brk >= 0 && brk <= limit) {
     totalPagesComplete_ = true;
-  } else if (buffer_.size() >= limit) {
+  } else if (buffer_.size() >= limit + kBreak.size()) {  // no "<BR>" can start by the limit any more
     totalPagesComplete_ = true;
     end = limit;
   } else {
     breakScanned_ = std::max(totalPagesStart_, buffer_.size() - (kBreak.size() - 1));
-    end = buffer_.size();
+    end = std::min(buffer_.size(), limit);
   }
   QString text = QString::fromUtf8(QByteArrayView(buffer_).sliced(totalPagesStart_, end - totalPagesStart_));
   if (totalPagesAnnounced_ && text == totalPages_) return;
@@ -395,9 +401,8 @@ void ResultPageParser::compact()
   // unparsed text beyond the latest kUnparsedLimit bytes.
   const qsizetype size = buffer_.size();
   if (open_ >= 0 && size - open_ > kAnchorLimit) {
-    ++malformedAnchors_;
+    malformedAnchors_ += 1 + std::exchange(openedAgain_, 0);  // the tags it opened again were never closed
     open_ = -1;
-    openedAgain_ = 0;
   }
   if (open_ < 0 && size - parsed_ > kUnparsedLimit) parsed_ = size - kUnparsedLimit;
 

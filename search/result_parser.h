@@ -75,8 +75,8 @@ class ResultPageParser final : public QObject
   qint64 bytesSinceLastAnchor() const { return received_ - lastAnchorEnd_; }
   int progressMaximum() const { return progressMaximum_; }
   int progressValue() const { return progressValue_; }
-  // Anchors that were dropped as malformed (no quoted address, no text, never closed) in this
-  // document.
+  // Anchors that were dropped as malformed (no quoted address, no text, never closed, longer than
+  // 64 KB) in this document.
   int malformedAnchors() const { return malformedAnchors_; }
 
  signals:

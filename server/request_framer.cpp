@@ -55,9 +55,11 @@ Framing RequestFramer::examine(std::string_view received)
     // Only the bytes added since the last look are searched (and the three before them).
     const std::size_t end = received.find("\r\n\r\n", searched_ >= 3 ? searched_ - 3 : 0);
     if (end == std::string_view::npos) {
-      const bool lineChecked = searched_ > limits_.requestLine;
+      // A request line of the longest length taken still needs its CRLF: it is refused once the
+      // bytes where that CRLF must be have come without one, not while its "\n" is on the way.
+      const bool lineChecked = searched_ >= limits_.requestLine + 2;
       searched_ = received.size();
-      if (!lineChecked && received.size() > limits_.requestLine &&
+      if (!lineChecked && received.size() >= limits_.requestLine + 2 &&
           received.substr(0, limits_.requestLine + 2).find("\r\n") == std::string_view::npos) {
         return refused(414);
       }

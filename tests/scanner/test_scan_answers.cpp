@@ -128,6 +128,9 @@ class TestScanAnswers final : public QObject
       QCOMPARE(stationWebLink(refused), QString());
     QCOMPARE(fieldDisplayText(u"a\nb\tc\x01"_qs), u"a b c "_qs);
     QCOMPARE(fieldDisplayText(QString(1000, u'x')), QString(200, u'x') + u"..."_qs);
+    const QString note = u"\U0001F3B5"_qs;  // two UTF-16 units
+    QCOMPARE(fieldDisplayText(QString(199, u'x') + note + u"tail"_qs), QString(199, u'x') + u"..."_qs);
+    QCOMPARE(fieldDisplayText(QString(198, u'x') + note + u"tail"_qs), QString(198, u'x') + note + u"..."_qs);
   }
 
   void resume_data()

@@ -343,6 +343,13 @@ void TestResultParser::totalPages()
   run.parser.extract("&&&&TOTALPAGES:3" + QByteArray(1000, 'x'));
   QCOMPARE(run.parser.totalPages().size(), 64);
   QVERIFY(run.parser.totalPages().startsWith(u"3xx"));
+  // A "<BR>" that starts within those 64 bytes ends the count, also when a block ends inside it.
+  const QByteArray count = "&&&&TOTALPAGES:7" + QByteArray(61, ' ');
+  for (const qsizetype block : {qsizetype(1000), count.size() + 2}) {
+    Run cut;
+    cut.feed(count + "<BR>and the rest", block);
+    QCOMPARE(cut.parser.totalPages(), u"7"_qs + QString(61, u' '));
+  }
 }
 
 void TestResultParser::captionsCountInTens()
@@ -396,6 +403,11 @@ void TestResultParser::malformedAnchorsAreSkipped_data()
                                 << QStringList{u"Data a HREF x"_qs, u"Good"_qs} << 0;
   QTest::newRow("quote in text") << QByteArray("<A HREF=\"u\">Say \"hi\"</A>")
                                  << QStringList{u"Say \"hi\""_qs} << 0;
+  // Too long to be a result, whether the page came in one block or in many.
+  const QByteArray tooLong = "<A HREF=\"long\">" + QByteArray(64 * 1024, 'x') + "</A>";
+  QTest::newRow("too long") << tooLong + good << QStringList{u"Good"_qs} << 1;
+  QTest::newRow("too long, opened twice")
+      << "<A HREF=\"a\">A" + tooLong + good << QStringList{u"Good"_qs} << 2;
 }
 
 void TestResultParser::malformedAnchorsAreSkipped()

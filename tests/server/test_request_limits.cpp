@@ -46,6 +46,10 @@ class TestRequestLimits : public QObject
     QTest::newRow("blank before colon") << get + "Content-Length : 5\r\n\r\n" << State::Refused << 400;
     QTest::newRow("folded line") << get + " folded\r\n\r\n" << State::Refused << 400;
     QTest::newRow("no colon") << get + "Host\r\n\r\n" << State::Refused << 400;
+    const QByteArray longestLine = "GET /" + QByteArray(8192 - 14, 'a') + " HTTP/1.1";
+    QTest::newRow("request line of the longest length") << longestLine + "\r\n\r\n"
+                                                        << State::Complete << 8196;
+    QTest::newRow("request line one byte longer") << longestLine + "a\r\n\r\n" << State::Refused << 414;
     QTest::newRow("request line too long, unended")
         << "GET /" + QByteArray(9000, 'a') << State::Refused << 414;
     QTest::newRow("head too long, unended")

@@ -1,0 +1,4 @@
+
+  [PLAYLIST]  
+; comment
+File0=http://zero.example/
