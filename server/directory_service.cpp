@@ -144,7 +144,10 @@ Reply DirectoryService::directory(const Params &raw)
   // The answer depends on the known parameters alone, so they make the cache key.
   std::string key = "directory";
   for (const auto &name : directoryParams()) {
-    if (const auto value = params.text(name)) key += '\n' + name + '=' + *value;
+    // Each value with its length: a value holding a line break or "F=1" cannot pass for another request's
+    // key.
+    if (const auto value = params.text(name))
+      key += '\n' + name + '=' + std::to_string(value->size()) + ':' + *value;
   }
   Reply reply = cached(key, [&] {
     Reply answer;

@@ -148,6 +148,14 @@ class TestSearchEndpoint : public QObject
     QCOMPARE(reggae.first(), QStringLiteral("Ska Beat Radio"));
   }
 
+  void aValueCannotPassForAnotherRequestInTheCache()
+  {
+    // "jazz<line break>F=1" as the whole text, asked first, must not answer "jazz" with F=1 later.
+    const QStringList forged = live("T1=jazz%0AF%3D1&MA=1");
+    QVERIFY(!live("T1=jazz&F=1&MA=1").isEmpty());
+    QVERIFY(forged.isEmpty());
+  }
+
   void importWhileServingIsSeenAtOnce()
   {
     // Answers are cached; an import makes the cached ones stale.
