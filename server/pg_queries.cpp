@@ -3,8 +3,8 @@
 #include "server/folded_text.h"
 #include "server/format_family.h"
 #include "server/pg_connection.h"
+#include "server/related_words.h"
 
-#include <QSet>
 #include <QStringList>
 
 #include <algorithm>
@@ -174,42 +174,6 @@ void keepBest(std::vector<Match> &matches, std::size_t limit)
 QString toQString(const std::string &text)
 {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// The related-clips rules: title words of four letters or more (common ones left out) and tags.
-QStringList titleWords(const QString &title)
-{
-  static const QSet<QString> stopWords{
-      QStringLiteral("this"),    QStringLiteral("that"), QStringLiteral("with"), QStringLiteral("from"),
-      QStringLiteral("your"),    QStringLiteral("what"), QStringLiteral("have"), QStringLiteral("about"),
-      QStringLiteral("episode"), QStringLiteral("part"), QStringLiteral("show"), QStringLiteral("podcast"),
-      QStringLiteral("the"),     QStringLiteral("and")};
-  QStringList words;
-  QString current;
-  auto finish = [&] {
-    const QString word = current.toLower();
-    if (word.size() >= 4 && !stopWords.contains(word) && !words.contains(word) && words.size() < 8)
-      words << word;
-    current.clear();
-  };
-  for (QChar c : title) {
-    if (c.isLetterOrNumber())
-      current.append(c);
-    else
-      finish();
-  }
-  finish();
-  return words;
-}
-
-QStringList tagList(const QString &genre)
-{
-  QStringList tags;
-  for (const QString &tag : genre.split(u',')) {
-    const QString cleaned = tag.trimmed().toLower();
-    if (cleaned.size() >= 3 && !tags.contains(cleaned) && tags.size() < 8) tags << cleaned;
-  }
-  return tags;
 }
 
 std::vector<std::string> patternsOf(const QStringList &words)
