@@ -3,7 +3,7 @@
 #include "server/folded_text.h"
 #include "server/format_family.h"
 #include "server/match_snapshot.h"
-#include "server/related_words.h"
+#include "server/related_clips.h"
 #include "server/result_page.h"
 #include "server/sqlite_db.h"
 
@@ -92,32 +92,6 @@ struct Match
   std::int64_t nameOrder = 0;
   std::int64_t id = 0;
 };
-
-struct Ranked
-{
-  int score = 0;
-  QString sortName;
-  CatalogueEntry entry;
-};
-
-void sortRanked(std::vector<Ranked> &ranked)
-{
-  std::sort(ranked.begin(), ranked.end(), [](const Ranked &a, const Ranked &b) {
-    if (a.score != b.score) return a.score > b.score;
-    const int byName = QString::compare(a.sortName, b.sortName, Qt::CaseInsensitive);
-    if (byName != 0) return byName < 0;
-    return a.entry.id < b.entry.id;
-  });
-}
-
-std::vector<CatalogueEntry> takeEntries(std::vector<Ranked> &ranked, std::size_t limit)
-{
-  std::vector<CatalogueEntry> out;
-  const std::size_t count = std::min(limit, ranked.size());
-  out.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) out.push_back(std::move(ranked[i].entry));
-  return out;
-}
 
 QString quotedTerm(const QString &text)
 {
@@ -314,19 +288,7 @@ std::vector<CatalogueEntry> relatedClips(Database &db, std::int64_t id, std::uin
     }
   }
 
-  std::vector<Ranked> ranked;
-  for (auto &[candidateId, entry] : candidates) {
-    if (candidateId == item->id || (families & familyBit(static_cast<FormatFamily>(entry.family))) == 0)
-      continue;
-    const QString name = toQString(entry.name);
-    int score = (item->showId != 0 && entry.showId == item->showId) ? 10 : 0;
-    const QStringList theirTags = tagList(toQString(entry.genre));
-    for (const QString &tag : tags) score += theirTags.contains(tag) ? 3 : 0;
-    for (const QString &word : words) score += containsWholeWord(name, word) ? 1 : 0;
-    if (score > 0) ranked.push_back({score, name, std::move(entry)});
-  }
-  sortRanked(ranked);
-  return takeEntries(ranked, maxRelatedResults);
+  return rankRelated(*item, std::move(candidates), families, maxRelatedResults);
 }
 
 ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t families,

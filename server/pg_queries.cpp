@@ -3,7 +3,7 @@
 #include "server/folded_text.h"
 #include "server/format_family.h"
 #include "server/pg_connection.h"
-#include "server/related_words.h"
+#include "server/related_clips.h"
 
 #include <QStringList>
 
@@ -183,13 +183,6 @@ std::vector<std::string> patternsOf(const QStringList &words)
   return patterns;
 }
 
-struct Ranked
-{
-  int score = 0;
-  QString sortName;
-  CatalogueEntry entry;
-};
-
 }  // namespace
 
 std::vector<std::string> candidatePatterns(const SearchExpression &expression)
@@ -300,27 +293,7 @@ std::vector<CatalogueEntry> pgRelatedClips(PgConnection &connection, std::int64_
                              {pgTextArray(wordPatterns), pgTextArray(tagPatterns), pgTextArray(all)}));
   }
 
-  std::vector<Ranked> ranked;
-  for (auto &[candidateId, entry] : candidates) {
-    if (candidateId == item->id || (families & familyBit(static_cast<FormatFamily>(entry.family))) == 0)
-      continue;
-    const QString name = toQString(entry.name);
-    int score = (item->showId != 0 && entry.showId == item->showId) ? 10 : 0;
-    const QStringList theirTags = tagList(toQString(entry.genre));
-    for (const QString &tag : tags) score += theirTags.contains(tag) ? 3 : 0;
-    for (const QString &word : words) score += containsWholeWord(name, word) ? 1 : 0;
-    if (score > 0) ranked.push_back({score, name, std::move(entry)});
-  }
-  std::sort(ranked.begin(), ranked.end(), [](const Ranked &a, const Ranked &b) {
-    if (a.score != b.score) return a.score > b.score;
-    const int byName = QString::compare(a.sortName, b.sortName, Qt::CaseInsensitive);
-    if (byName != 0) return byName < 0;
-    return a.entry.id < b.entry.id;
-  });
-  std::vector<CatalogueEntry> out;
-  for (std::size_t i = 0; i < std::min(maxRelatedResults, ranked.size()); ++i)
-    out.push_back(std::move(ranked[i].entry));
-  return out;
+  return rankRelated(*item, std::move(candidates), families, maxRelatedResults);
 }
 
 ScanStep pgNextStation(PgConnection &connection, const SearchExpression &style, std::uint32_t families,
