@@ -136,45 +136,103 @@ class ReadTransaction
   Database &db_;
 };
 
-std::vector<Match> findMatches(Database &db, const SearchExpression &expression, SearchScope scope,
-                               const EntryFilter &filter)
+bool better(const Match &a, const Match &b)
 {
-  std::vector<Match> matches;
-  if (expression.empty() || filter.kinds == 0 || filter.families == 0) return matches;
-  const auto consider = [&](const MatchSnapshot &snapshot, const MatchRow &row) {
-    if (!passes(filter, row.kind, row.family, row.bitrate, row.duration)) return;
-    const int score = relevance(expression, scope, snapshot.text(row));
-    if (score > 0) matches.push_back({score, row.nameOrder, row.id});
-  };
+  if (a.score != b.score) return a.score > b.score;
+  return a.nameOrder != b.nameOrder ? a.nameOrder < b.nameOrder : a.id < b.id;
+}
+
+// The best `limit` matches seen so far: a heap with the worst of them on top. Once it is full of
+// matches with the highest score an entry can reach, an entry that comes later in name order cannot
+// enter whatever its text, and is not scored at all.
+class BestMatches
+{
+ public:
+  BestMatches(std::size_t limit, int highest) : limit_(limit), highest_(highest) { kept_.reserve(limit); }
+
+  bool mayEnter(std::int64_t nameOrder, std::int64_t id) const
+  {
+    if (kept_.size() < limit_) return true;
+    return limit_ != 0 && better({highest_, nameOrder, id}, kept_.front());
+  }
+
+  void offer(const Match &match)
+  {
+    if (kept_.size() < limit_) {
+      kept_.push_back(match);
+      std::push_heap(kept_.begin(), kept_.end(), better);
+    } else if (limit_ != 0 && better(match, kept_.front())) {
+      std::pop_heap(kept_.begin(), kept_.end(), better);
+      kept_.back() = match;
+      std::push_heap(kept_.begin(), kept_.end(), better);
+    }
+  }
+
+  // Best first.
+  std::vector<Match> take()
+  {
+    std::sort_heap(kept_.begin(), kept_.end(), better);
+    return std::move(kept_);
+  }
+
+ private:
+  std::size_t limit_;
+  int highest_;
+  std::vector<Match> kept_;
+};
+
+// Calls visit(snapshot, row) for every entry the index finds as a candidate of the expression (every
+// entry when it cannot), inside one read transaction.
+template <typename Visit>
+void forEachCandidate(Database &db, const SearchExpression &expression, SearchScope scope, Visit visit)
+{
   const ReadTransaction transaction(db);
   const auto snapshot = MatchSnapshot::current(db);
   const std::string match = fullTextQuery(
       expression, scope, [&](std::string_view trigram) { return snapshot->trigramCount(trigram); });
   if (match.empty()) {
-    for (const MatchRow &row : snapshot->rows()) consider(*snapshot, row);
-    return matches;
+    for (const MatchRow &row : snapshot->rows()) visit(*snapshot, row);
+    return;
   }
   auto statement = db.query(searchByIndexSql);
   statement->bind(1, match);
   while (statement->step()) {
-    if (const MatchRow *row = snapshot->find(statement->integer(0))) consider(*snapshot, *row);
+    if (const MatchRow *row = snapshot->find(statement->integer(0))) visit(*snapshot, *row);
   }
+}
+
+bool searchable(const SearchExpression &expression, const EntryFilter &filter)
+{
+  return !expression.empty() && filter.kinds != 0 && filter.families != 0;
+}
+
+// Every match, in no order.
+std::vector<Match> findMatches(Database &db, const SearchExpression &expression, SearchScope scope,
+                               const EntryFilter &filter)
+{
+  std::vector<Match> matches;
+  if (!searchable(expression, filter)) return matches;
+  forEachCandidate(db, expression, scope, [&](const MatchSnapshot &snapshot, const MatchRow &row) {
+    if (!passes(filter, row.kind, row.family, row.bitrate, row.duration)) return;
+    const int score = relevance(expression, scope, snapshot.text(row));
+    if (score > 0) matches.push_back({score, row.nameOrder, row.id});
+  });
   return matches;
 }
 
-void keepBest(std::vector<Match> &matches, std::size_t limit)
+// The best `limit` matches, best first: by score, then in name order.
+std::vector<Match> findBest(Database &db, const SearchExpression &expression, SearchScope scope,
+                            const EntryFilter &filter, std::size_t limit)
 {
-  const auto better = [](const Match &a, const Match &b) {
-    if (a.score != b.score) return a.score > b.score;
-    return a.nameOrder != b.nameOrder ? a.nameOrder < b.nameOrder : a.id < b.id;
-  };
-  if (matches.size() > limit) {
-    std::partial_sort(matches.begin(), matches.begin() + static_cast<std::ptrdiff_t>(limit), matches.end(),
-                      better);
-    matches.resize(limit);
-  } else {
-    std::sort(matches.begin(), matches.end(), better);
-  }
+  if (!searchable(expression, filter)) return {};
+  BestMatches best(limit, highestRelevance(expression, scope));
+  forEachCandidate(db, expression, scope, [&](const MatchSnapshot &snapshot, const MatchRow &row) {
+    if (!best.mayEnter(row.nameOrder, row.id)) return;
+    if (!passes(filter, row.kind, row.family, row.bitrate, row.duration)) return;
+    const int score = relevance(expression, scope, snapshot.text(row));
+    if (score > 0) best.offer({score, row.nameOrder, row.id});
+  });
+  return best.take();
 }
 
 }  // namespace
@@ -182,8 +240,7 @@ void keepBest(std::vector<Match> &matches, std::size_t limit)
 std::string searchPage(Database &db, const SearchExpression &expression, SearchScope scope,
                        const EntryFilter &filter, PageLayout layout, std::size_t limit)
 {
-  std::vector<Match> matches = findMatches(db, expression, scope, filter);
-  keepBest(matches, limit);
+  const std::vector<Match> matches = findBest(db, expression, scope, filter, limit);
   std::string ids = "[";
   for (const Match &match : matches) {
     if (ids.size() > 1) ids += ',';

@@ -109,12 +109,26 @@ int bestMatch(const WordPattern &word, std::string_view field, bool tags)
   return best;
 }
 
+// A field's weight: a match in the name counts twice one in the genre, and so on down.
+constexpr int nameWeight = 8;
+constexpr int genreWeight = 4;
+constexpr int locationWeight = 2;
+constexpr int formatWeight = 1;
+constexpr int bestWordMatch = 4;
+
 int wordScore(const WordPattern &word, SearchScope scope, const EntryText &entry)
 {
-  const int genre = bestMatch(word, entry.genre, true) * 4;
-  if (scope == SearchScope::GenreOnly) return genre;
-  return std::max({bestMatch(word, entry.name, false) * 8, genre, bestMatch(word, entry.location, false) * 2,
-                   bestMatch(word, entry.format, false)});
+  if (scope == SearchScope::GenreOnly) return bestMatch(word, entry.genre, true) * genreWeight;
+  // The fields by weight: one is read only while it can still beat what the heavier ones gave, which
+  // spares most of them for a word the name holds.
+  int score = bestMatch(word, entry.name, false) * nameWeight;
+  if (score < bestWordMatch * genreWeight)
+    score = std::max(score, bestMatch(word, entry.genre, true) * genreWeight);
+  if (score < bestWordMatch * locationWeight)
+    score = std::max(score, bestMatch(word, entry.location, false) * locationWeight);
+  if (score < bestWordMatch * formatWeight)
+    score = std::max(score, bestMatch(word, entry.format, false) * formatWeight);
+  return score;
 }
 
 QString quoted(const QString &text)
@@ -245,6 +259,14 @@ std::string fullTextQuery(const SearchExpression &expression, SearchScope scope)
 std::string fullTextQuery(const SearchExpression &expression, SearchScope scope, const TrigramCount &count)
 {
   return fullTextQuery(expression, scope, &count);
+}
+
+int highestRelevance(const SearchExpression &expression, SearchScope scope)
+{
+  const int perWord = bestWordMatch * (scope == SearchScope::GenreOnly ? genreWeight : nameWeight);
+  std::size_t words = 0;
+  for (const auto &alternative : expression.alternatives) words = std::max(words, alternative.size());
+  return static_cast<int>(words) * perWord;
 }
 
 int relevance(const SearchExpression &expression, SearchScope scope, const EntryText &entry)

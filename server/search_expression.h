@@ -62,6 +62,9 @@ struct EntryText
   std::string_view genre;  // trimmed tags separated by commas
 };
 
+// No entry's relevance() to the expression is higher than this.
+int highestRelevance(const SearchExpression &expression, SearchScope scope);
+
 // 0 when the entry does not match; otherwise higher means more relevant.
 int relevance(const SearchExpression &expression, SearchScope scope, const EntryText &entry);
 
