@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <limits>
 #include <map>
 
 namespace tessivar::directory {
@@ -168,6 +169,12 @@ class BestMatches
     }
   }
 
+  // Whether every match kept has the score, and there are `limit` of them.
+  bool fullAt(int score) const
+  {
+    return kept_.size() == limit_ && (kept_.empty() || kept_.front().score == score);
+  }
+
   // Best first.
   std::vector<Match> take()
   {
@@ -181,23 +188,22 @@ class BestMatches
   std::vector<Match> kept_;
 };
 
-// Calls visit(snapshot, row) for every entry the index finds as a candidate of the expression (every
-// entry when it cannot), inside one read transaction.
+// Calls visit(row) for every entry the index finds as a candidate of the expression (every entry when it
+// cannot).
 template <typename Visit>
-void forEachCandidate(Database &db, const SearchExpression &expression, SearchScope scope, Visit visit)
+void forEachCandidate(Database &db, const MatchSnapshot &snapshot, const SearchExpression &expression,
+                      SearchScope scope, Visit visit)
 {
-  const ReadTransaction transaction(db);
-  const auto snapshot = MatchSnapshot::current(db);
   const std::string match = fullTextQuery(
-      expression, scope, [&](std::string_view trigram) { return snapshot->trigramCount(trigram); });
+      expression, scope, [&](std::string_view trigram) { return snapshot.trigramCount(trigram); });
   if (match.empty()) {
-    for (const MatchRow &row : snapshot->rows()) visit(*snapshot, row);
+    for (const MatchRow &row : snapshot.rows()) visit(row);
     return;
   }
   auto statement = db.query(searchByIndexSql);
   statement->bind(1, match);
   while (statement->step()) {
-    if (const MatchRow *row = snapshot->find(statement->integer(0))) visit(*snapshot, *row);
+    if (const MatchRow *row = snapshot.find(statement->integer(0))) visit(*row);
   }
 }
 
@@ -212,12 +218,23 @@ std::vector<Match> findMatches(Database &db, const SearchExpression &expression,
 {
   std::vector<Match> matches;
   if (!searchable(expression, filter)) return matches;
-  forEachCandidate(db, expression, scope, [&](const MatchSnapshot &snapshot, const MatchRow &row) {
+  const ReadTransaction transaction(db);
+  const auto snapshot = MatchSnapshot::current(db);
+  forEachCandidate(db, *snapshot, expression, scope, [&](const MatchRow &row) {
     if (!passes(filter, row.kind, row.family, row.bitrate, row.duration)) return;
-    const int score = relevance(expression, scope, snapshot.text(row));
+    const int score = relevance(expression, scope, snapshot->text(row));
     if (score > 0) matches.push_back({score, row.nameOrder, row.id});
   });
   return matches;
+}
+
+// A search of one word over every field: its highest score is the word's best match in the name, which
+// only a name that starts with it has.
+const WordPattern *nameStartWord(const SearchExpression &expression, SearchScope scope)
+{
+  if (scope != SearchScope::AllFields || expression.alternatives.size() != 1) return nullptr;
+  const Alternative &words = expression.alternatives.front();
+  return words.size() == 1 && !words.front().folded.empty() ? &words.front() : nullptr;
 }
 
 // The best `limit` matches, best first: by score, then in name order.
@@ -225,13 +242,28 @@ std::vector<Match> findBest(Database &db, const SearchExpression &expression, Se
                             const EntryFilter &filter, std::size_t limit)
 {
   if (!searchable(expression, filter)) return {};
-  BestMatches best(limit, highestRelevance(expression, scope));
-  forEachCandidate(db, expression, scope, [&](const MatchSnapshot &snapshot, const MatchRow &row) {
+  const int highest = highestRelevance(expression, scope);
+  const ReadTransaction transaction(db);
+  const auto snapshot = MatchSnapshot::current(db);
+  const auto consider = [&](BestMatches &best, const MatchRow &row) {
     if (!best.mayEnter(row.nameOrder, row.id)) return;
     if (!passes(filter, row.kind, row.family, row.bitrate, row.duration)) return;
-    const int score = relevance(expression, scope, snapshot.text(row));
+    const int score = relevance(expression, scope, snapshot->text(row));
     if (score > 0) best.offer({score, row.nameOrder, row.id});
-  });
+  };
+  // A common word ("radio") has hundreds of thousands of candidates, but the entries whose names start
+  // with it are found by name at once: when enough of them have the highest score, no other entry can
+  // enter the page.
+  if (const WordPattern *word = nameStartWord(expression, scope)) {
+    BestMatches best(limit, highest);
+    for (const NamePlace &place : snapshot->namesStartingWith(word->folded)) {
+      if (best.mayEnter(place.nameOrder, std::numeric_limits<std::int64_t>::min()))
+        consider(best, snapshot->rows()[place.row]);
+    }
+    if (best.fullAt(highest)) return best.take();
+  }
+  BestMatches best(limit, highest);
+  forEachCandidate(db, *snapshot, expression, scope, [&](const MatchRow &row) { consider(best, row); });
   return best.take();
 }
 

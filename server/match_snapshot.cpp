@@ -56,6 +56,19 @@ std::uint32_t MatchSnapshot::trigramCount(std::string_view folded) const
   return found == trigrams_.end() ? 0 : found->second;
 }
 
+std::span<const NamePlace> MatchSnapshot::namesStartingWith(std::string_view folded) const
+{
+  // By folded name, the start of every name of this length is in order too.
+  const auto start = [&](const NamePlace &place) {
+    return text(rows_[place.row]).name.substr(0, folded.size());
+  };
+  const auto first = std::partition_point(byName_.begin(), byName_.end(),
+                                          [&](const NamePlace &place) { return start(place) < folded; });
+  const auto last = std::partition_point(first, byName_.end(),
+                                         [&](const NamePlace &place) { return start(place) == folded; });
+  return {first, last};
+}
+
 std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(Database &db)
 {
   const std::int64_t generation = generationOf(db);
@@ -101,6 +114,14 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int6
     for (std::size_t i = 0; i < snapshot->rows_.size(); ++i)
       snapshot->slots_[static_cast<std::size_t>(snapshot->rows_[i].id)] = static_cast<std::uint32_t>(i + 1);
   }
+  snapshot->byName_.reserve(snapshot->rows_.size());
+  for (std::size_t i = 0; i < snapshot->rows_.size(); ++i)
+    snapshot->byName_.push_back({snapshot->rows_[i].nameOrder, static_cast<std::uint32_t>(i)});
+  std::sort(snapshot->byName_.begin(), snapshot->byName_.end(), [&](const NamePlace &a, const NamePlace &b) {
+    const std::string_view left = snapshot->text(snapshot->rows_[a.row]).name;
+    const std::string_view right = snapshot->text(snapshot->rows_[b.row]).name;
+    return left != right ? left < right : a.nameOrder < b.nameOrder;
+  });
   // Trigrams by characters (UTF-8 sequences), within each field, as the index holds them.
   constexpr std::size_t sampleRows = 20000;
   const std::size_t step = std::max<std::size_t>(1, snapshot->rows_.size() / sampleRows);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -26,6 +27,13 @@ struct MatchRow
   std::int32_t family = 0;
 };
 
+// A row's place in the snapshot's list by folded name.
+struct NamePlace
+{
+  std::int64_t nameOrder = 0;
+  std::uint32_t row = 0;  // place in rows()
+};
+
 // All of entry_match at one catalogue generation, shared by the searches of every reading connection to
 // that catalogue: the full-text index finds the candidates, and their scoring data comes from here
 // instead of one table lookup and ten column reads per candidate. Made again, once, by the first search
@@ -41,6 +49,8 @@ class MatchSnapshot
   const MatchRow *find(std::int64_t id) const;
   const std::vector<MatchRow> &rows() const { return rows_; }
   EntryText text(const MatchRow &row) const;
+  // The rows whose folded name starts with the folded text, by folded name.
+  std::span<const NamePlace> namesStartingWith(std::string_view folded) const;
   // Roughly how many entries hold the case-folded trigram in a searched field, counted on a sample of
   // about 20,000 entries when the snapshot is made; 0 for one the sample lacks.
   std::uint32_t trigramCount(std::string_view folded) const;
@@ -52,6 +62,7 @@ class MatchSnapshot
   std::vector<MatchRow> rows_;        // by number
   std::vector<std::uint32_t> slots_;  // number -> place in rows_ + 1, 0 = none; empty when numbers are sparse
   std::string text_;                  // every row's folded fields, one after another
+  std::vector<NamePlace> byName_;     // every row, by folded name, then name order
   std::unordered_map<std::string, std::uint32_t> trigrams_;
 };
 
