@@ -1,6 +1,6 @@
 // The same imports into an SQLite file and into a PostgreSQL database give the same pages, byte for
 // byte: searches, list all, browse, related clips and the scanner, after an update in place, a file
-// with a repeated address and a file that fails.
+// with a repeated address and a file that fails; a common word with more best matches than a page holds.
 #include "support/directory_fixture.h"
 #include "support/test_environment.h"
 
@@ -27,12 +27,24 @@ class TestBackendsAgree : public QObject
         "\xC3\x84rger Jazz,http://aerger.example.test/s.mp3,,jazz,Austria,,MP3,128\n"
         "Aerger Jazz,http://aerger2.example.test/s.mp3,,jazz,Austria,,AAC,128\n"
         "Aerger Jazz,http://aerger2.example.test/s.mp3,,\"jazz,blues\",Austria,,AAC,96\n";
+    // More names that start with "radio" than a page holds, mixed with names that hold it elsewhere.
+    QByteArray many = "name,stream_url,tags,bitrate\n";
+    for (int i = 0; i < 500; ++i) {
+      const char *const shapes[] = {"Radio Wave %1", "RADIO-%1 Nord", "Wave Radio %1", "Radio %1",
+                                    "Radiowave %1"};
+      many += QStringLiteral("%1,http://wave%2.example.test/s.mp3,talk,%3\n")
+                  .arg(QString::fromLatin1(shapes[i % 5]).arg(500 - i), QString::number(i),
+                       QString::number(i % 3 == 0 ? 64 : 128))
+                  .toUtf8();
+    }
     const QByteArray broken =
         "name,stream_url\nNever Stored,http://never.example.test/a.mp3\n\"open quote,x\n";
     for (DirectoryFixture *directory : {&sqlite_, &postgres_}) {
       QVERIFY(directory->importSampleCatalogue());
       QVERIFY(directory->import(
           {QStringLiteral("--stations"), directory->writeFile(QStringLiteral("more.csv"), more)}));
+      QVERIFY(directory->import(
+          {QStringLiteral("--stations"), directory->writeFile(QStringLiteral("many.csv"), many)}));
       QVERIFY(!directory->import(
           {QStringLiteral("--stations"), directory->writeFile(QStringLiteral("broken.csv"), broken)}));
       QVERIFY(directory->startServer() != 0);
@@ -49,6 +61,10 @@ class TestBackendsAgree : public QObject
              "/tessivar37.asp?V=3.7&P=T&T1=oldies&F=1&MA=1&RA=1&LIVE=1&FMT=2",
              "/tessivar37.asp?V=3.7&P=T&T1=Talk/News&F=1&MA=1&NA=1&LIVE=1&FMT=1",
              "/tessivar37.asp?V=3.7&P=T&T1=a&LIVE=1",
+             "/tessivar37.asp?V=3.7&P=T&T1=radio&LIVE=1",
+             "/tessivar37.asp?V=3.7&P=T&T1=Radio&LIVE=1&SPD=64",
+             "/tessivar37.asp?V=3.7&P=T&T1=radio-&LIVE=1",
+             "/tessivar37.asp?V=3.7&P=T&T1=`radiow&LIVE=1",
              "/tessivar37.asp?V=3.7&P=T&T1=never&LIVE=1",
              "/tessivar37.asp?V=3.7&P=T&T1=kettle&F=1&MA=1&MBPS=64&MT=100",
              "/tessivar37.asp?V=3.7&P=T&T1=ALL&F=1&MA=1&RA=1&NA=1&LIVE=1",
@@ -77,6 +93,7 @@ class TestBackendsAgree : public QObject
   {
     QCOMPARE(anchorsOf(sqlite_.get("/tessivar37.asp?V=3.7&P=T&T1=jazz&LIVE=1").body).size(), 3);
     QVERIFY(!sqlite_.get("/tessivar37.asp?V=3.7&P=T&T1=never&LIVE=1").body.contains("<A HREF"));
+    QCOMPARE(anchorsOf(sqlite_.get("/tessivar37.asp?V=3.7&P=T&T1=radio&LIVE=1").body).size(), 250);
   }
 };
 
