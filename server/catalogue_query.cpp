@@ -253,7 +253,7 @@ std::vector<Match> findBest(Database &db, const SearchExpression &expression, Se
   };
   // A common word ("radio") has hundreds of thousands of candidates, but the entries whose names start
   // with it are found by name at once: when enough of them have the highest score, no other entry can
-  // enter the page.
+  // enter the page. (Others looked at on the way only take the places they earn.)
   if (const WordPattern *word = nameStartWord(expression, scope)) {
     BestMatches best(limit, highest);
     for (const NamePlace &place : snapshot->namesStartingWith(word->folded)) {

@@ -22,6 +22,15 @@ std::int64_t generationOf(Database &db)
   return statement->step() ? statement->integer(0) : 0;
 }
 
+// The first 8 bytes of the text as a number, the first byte highest; `fill` in place of those it lacks.
+std::uint64_t nameStart(std::string_view text, unsigned char fill)
+{
+  std::uint64_t start = 0;
+  for (std::size_t i = 0; i < 8; ++i)
+    start = start << 8 | (i < text.size() ? static_cast<unsigned char>(text[i]) : fill);
+  return start;
+}
+
 }  // namespace
 
 EntryText MatchSnapshot::text(const MatchRow &row) const
@@ -58,14 +67,13 @@ std::uint32_t MatchSnapshot::trigramCount(std::string_view folded) const
 
 std::span<const NamePlace> MatchSnapshot::namesStartingWith(std::string_view folded) const
 {
-  // By folded name, the start of every name of this length is in order too.
-  const auto start = [&](const NamePlace &place) {
-    return text(rows_[place.row]).name.substr(0, folded.size());
-  };
+  // A name that starts with the text has its bytes first and any bytes after them.
+  const std::uint64_t lowest = nameStart(folded, 0x00);
+  const std::uint64_t highest = nameStart(folded, 0xFF);
   const auto first = std::partition_point(byName_.begin(), byName_.end(),
-                                          [&](const NamePlace &place) { return start(place) < folded; });
+                                          [&](const NamePlace &place) { return place.start < lowest; });
   const auto last = std::partition_point(first, byName_.end(),
-                                         [&](const NamePlace &place) { return start(place) == folded; });
+                                         [&](const NamePlace &place) { return place.start <= highest; });
   return {first, last};
 }
 
@@ -114,14 +122,21 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int6
     for (std::size_t i = 0; i < snapshot->rows_.size(); ++i)
       snapshot->slots_[static_cast<std::size_t>(snapshot->rows_[i].id)] = static_cast<std::uint32_t>(i + 1);
   }
-  snapshot->byName_.reserve(snapshot->rows_.size());
-  for (std::size_t i = 0; i < snapshot->rows_.size(); ++i)
-    snapshot->byName_.push_back({snapshot->rows_[i].nameOrder, static_cast<std::uint32_t>(i)});
-  std::sort(snapshot->byName_.begin(), snapshot->byName_.end(), [&](const NamePlace &a, const NamePlace &b) {
-    const std::string_view left = snapshot->text(snapshot->rows_[a.row]).name;
-    const std::string_view right = snapshot->text(snapshot->rows_[b.row]).name;
-    return left != right ? left < right : a.nameOrder < b.nameOrder;
+  // Name orders are numbers from 1 up; others (never seen) leave the list out and searches use the index.
+  const bool ranked = std::all_of(snapshot->rows_.begin(), snapshot->rows_.end(), [](const MatchRow &row) {
+    return row.nameOrder >= 0 && row.nameOrder <= std::numeric_limits<std::uint32_t>::max();
   });
+  if (ranked) {
+    snapshot->byName_.reserve(snapshot->rows_.size());
+    for (std::size_t i = 0; i < snapshot->rows_.size(); ++i) {
+      const MatchRow &row = snapshot->rows_[i];
+      snapshot->byName_.push_back({nameStart(snapshot->text(row).name, 0x00),
+                                   static_cast<std::uint32_t>(row.nameOrder), static_cast<std::uint32_t>(i)});
+    }
+    std::sort(snapshot->byName_.begin(), snapshot->byName_.end(), [](const NamePlace &a, const NamePlace &b) {
+      return a.start != b.start ? a.start < b.start : a.nameOrder < b.nameOrder;
+    });
+  }
   // Trigrams by characters (UTF-8 sequences), within each field, as the index holds them.
   constexpr std::size_t sampleRows = 20000;
   const std::size_t step = std::max<std::size_t>(1, snapshot->rows_.size() / sampleRows);

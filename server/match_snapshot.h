@@ -27,10 +27,11 @@ struct MatchRow
   std::int32_t family = 0;
 };
 
-// A row's place in the snapshot's list by folded name.
+// A row's place in the snapshot's list by the start of its folded name.
 struct NamePlace
 {
-  std::int64_t nameOrder = 0;
+  std::uint64_t start = 0;  // the first 8 bytes of its folded name, the first one highest, 0 for none
+  std::uint32_t nameOrder = 0;
   std::uint32_t row = 0;  // place in rows()
 };
 
@@ -49,7 +50,9 @@ class MatchSnapshot
   const MatchRow *find(std::int64_t id) const;
   const std::vector<MatchRow> &rows() const { return rows_; }
   EntryText text(const MatchRow &row) const;
-  // The rows whose folded name starts with the folded text, by folded name.
+  // The rows whose folded name starts with the folded text, among a few more whose names start with the
+  // same 8 bytes (a list by whole names would take seconds to make at a million entries). In name order
+  // where they start alike.
   std::span<const NamePlace> namesStartingWith(std::string_view folded) const;
   // Roughly how many entries hold the case-folded trigram in a searched field, counted on a sample of
   // about 20,000 entries when the snapshot is made; 0 for one the sample lacks.
@@ -62,7 +65,7 @@ class MatchSnapshot
   std::vector<MatchRow> rows_;        // by number
   std::vector<std::uint32_t> slots_;  // number -> place in rows_ + 1, 0 = none; empty when numbers are sparse
   std::string text_;                  // every row's folded fields, one after another
-  std::vector<NamePlace> byName_;     // every row, by folded name, then name order
+  std::vector<NamePlace> byName_;     // every row by the start of its folded name, then name order
   std::unordered_map<std::string, std::uint32_t> trigrams_;
 };
 
