@@ -149,12 +149,13 @@ bool better(const Match &a, const Match &b)
 class BestMatches
 {
  public:
-  BestMatches(std::size_t limit, int highest) : limit_(limit), highest_(highest) { kept_.reserve(limit); }
+  explicit BestMatches(std::size_t limit) : limit_(limit) { kept_.reserve(limit); }
 
-  bool mayEnter(std::int64_t nameOrder, std::int64_t id) const
+  // Whether an entry whose score is at most `highest` could enter.
+  bool mayEnter(int highest, std::int64_t nameOrder, std::int64_t id) const
   {
     if (kept_.size() < limit_) return true;
-    return limit_ != 0 && better({highest_, nameOrder, id}, kept_.front());
+    return limit_ != 0 && better({highest, nameOrder, id}, kept_.front());
   }
 
   void offer(const Match &match)
@@ -184,7 +185,6 @@ class BestMatches
 
  private:
   std::size_t limit_;
-  int highest_;
   std::vector<Match> kept_;
 };
 
@@ -242,28 +242,36 @@ std::vector<Match> findBest(Database &db, const SearchExpression &expression, Se
                             const EntryFilter &filter, std::size_t limit)
 {
   if (!searchable(expression, filter)) return {};
-  const int highest = highestRelevance(expression, scope);
+  int highest = highestRelevance(expression, scope);
   const ReadTransaction transaction(db);
   const auto snapshot = MatchSnapshot::current(db);
-  const auto consider = [&](BestMatches &best, const MatchRow &row) {
-    if (!best.mayEnter(row.nameOrder, row.id)) return;
+  BestMatches best(limit);
+  const auto consider = [&](const MatchRow &row) {
+    if (!best.mayEnter(highest, row.nameOrder, row.id)) return;
     if (!passes(filter, row.kind, row.family, row.bitrate, row.duration)) return;
     const int score = relevance(expression, scope, snapshot->text(row));
     if (score > 0) best.offer({score, row.nameOrder, row.id});
   };
   // A common word ("radio") has hundreds of thousands of candidates, but the entries whose names start
   // with it are found by name at once: when enough of them have the highest score, no other entry can
-  // enter the page. (Others looked at on the way only take the places they earn.)
-  if (const WordPattern *word = nameStartWord(expression, scope)) {
-    BestMatches best(limit, highest);
+  // enter the page. Otherwise the others are scored as usual, but no higher than a word can score
+  // elsewhere in the name.
+  const WordPattern *word = nameStartWord(expression, scope);
+  const auto startsName = [&](const MatchRow &row) {
+    return snapshot->text(row).name.starts_with(word->folded);
+  };
+  if (word) {
     for (const NamePlace &place : snapshot->namesStartingWith(word->folded)) {
-      if (best.mayEnter(place.nameOrder, std::numeric_limits<std::int64_t>::min()))
-        consider(best, snapshot->rows()[place.row]);
+      if (!best.mayEnter(highest, place.nameOrder, std::numeric_limits<std::int64_t>::min())) continue;
+      const MatchRow &row = snapshot->rows()[place.row];
+      if (startsName(row)) consider(row);
     }
     if (best.fullAt(highest)) return best.take();
+    highest = highestRelevanceOffNameStart(scope);
   }
-  BestMatches best(limit, highest);
-  forEachCandidate(db, *snapshot, expression, scope, [&](const MatchRow &row) { consider(best, row); });
+  forEachCandidate(db, *snapshot, expression, scope, [&](const MatchRow &row) {
+    if (!word || !startsName(row)) consider(row);
+  });
   return best.take();
 }
 

@@ -269,6 +269,11 @@ int highestRelevance(const SearchExpression &expression, SearchScope scope)
   return static_cast<int>(words) * perWord;
 }
 
+int highestRelevanceOffNameStart(SearchScope scope)
+{
+  return scope == SearchScope::GenreOnly ? bestWordMatch * genreWeight : (bestWordMatch - 1) * nameWeight;
+}
+
 int relevance(const SearchExpression &expression, SearchScope scope, const EntryText &entry)
 {
   int best = 0;

@@ -64,6 +64,8 @@ struct EntryText
 
 // No entry's relevance() to the expression is higher than this.
 int highestRelevance(const SearchExpression &expression, SearchScope scope);
+// No entry's relevance() to a search of one word is higher than this unless its name starts with the word.
+int highestRelevanceOffNameStart(SearchScope scope);
 
 // 0 when the entry does not match; otherwise higher means more relevant.
 int relevance(const SearchExpression &expression, SearchScope scope, const EntryText &entry);
