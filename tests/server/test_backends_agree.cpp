@@ -27,13 +27,14 @@ class TestBackendsAgree : public QObject
         "\xC3\x84rger Jazz,http://aerger.example.test/s.mp3,,jazz,Austria,,MP3,128\n"
         "Aerger Jazz,http://aerger2.example.test/s.mp3,,jazz,Austria,,AAC,128\n"
         "Aerger Jazz,http://aerger2.example.test/s.mp3,,\"jazz,blues\",Austria,,AAC,96\n";
-    // More names that start with "radio" than a page holds, mixed with names that hold it elsewhere.
+    // More names that start with "radio" than a page holds, mixed with names that hold it elsewhere;
+    // fewer that start with "wave" than names that hold it further on.
     QByteArray many = "name,stream_url,tags,bitrate\n";
-    for (int i = 0; i < 500; ++i) {
-      const char *const shapes[] = {"Radio Wave %1", "RADIO-%1 Nord", "Wave Radio %1", "Radio %1",
-                                    "Radiowave %1"};
+    for (int i = 0; i < 600; ++i) {
+      const char *const shapes[] = {"Radio Wave %1", "RADIO-%1 Nord", "Wave Radio %1",
+                                    "Radio %1",      "Radiowave %1",  "Zed Wave %1"};
       many += QStringLiteral("%1,http://wave%2.example.test/s.mp3,talk,%3\n")
-                  .arg(QString::fromLatin1(shapes[i % 5]).arg(500 - i), QString::number(i),
+                  .arg(QString::fromLatin1(shapes[i % 6]).arg(600 - i), QString::number(i),
                        QString::number(i % 3 == 0 ? 64 : 128))
                   .toUtf8();
     }
@@ -65,6 +66,7 @@ class TestBackendsAgree : public QObject
              "/tessivar37.asp?V=3.7&P=T&T1=Radio&LIVE=1&SPD=64",
              "/tessivar37.asp?V=3.7&P=T&T1=radio-&LIVE=1",
              "/tessivar37.asp?V=3.7&P=T&T1=`radiow&LIVE=1",
+             "/tessivar37.asp?V=3.7&P=T&T1=wave&LIVE=1",
              "/tessivar37.asp?V=3.7&P=T&T1=never&LIVE=1",
              "/tessivar37.asp?V=3.7&P=T&T1=kettle&F=1&MA=1&MBPS=64&MT=100",
              "/tessivar37.asp?V=3.7&P=T&T1=ALL&F=1&MA=1&RA=1&NA=1&LIVE=1",
