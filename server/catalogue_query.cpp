@@ -270,7 +270,8 @@ std::vector<Match> findBest(Database &db, const SearchExpression &expression, Se
     highest = highestRelevanceOffNameStart(scope);
   }
   forEachCandidate(db, *snapshot, expression, scope, [&](const MatchRow &row) {
-    if (!word || !startsName(row)) consider(row);
+    if (!best.mayEnter(highest, row.nameOrder, row.id) || (word && startsName(row))) return;
+    consider(row);
   });
   return best.take();
 }
