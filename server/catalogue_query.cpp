@@ -237,6 +237,18 @@ const WordPattern *nameStartWord(const SearchExpression &expression, SearchScope
   return words.size() == 1 && !words.front().folded.empty() ? &words.front() : nullptr;
 }
 
+// Whether every word of some alternative is somewhere in the entry's folded fields; when none is, the
+// entry does not match, and one search of its text for each word says so sooner than scoring does.
+bool mayMatch(const SearchExpression &expression, std::string_view allText)
+{
+  return std::any_of(expression.alternatives.begin(), expression.alternatives.end(),
+                     [&](const Alternative &words) {
+                       return std::all_of(words.begin(), words.end(), [&](const WordPattern &word) {
+                         return allText.find(word.folded) != std::string_view::npos;
+                       });
+                     });
+}
+
 // The best `limit` matches, best first: by score, then in name order.
 std::vector<Match> findBest(Database &db, const SearchExpression &expression, SearchScope scope,
                             const EntryFilter &filter, std::size_t limit)
@@ -246,9 +258,14 @@ std::vector<Match> findBest(Database &db, const SearchExpression &expression, Se
   const ReadTransaction transaction(db);
   const auto snapshot = MatchSnapshot::current(db);
   BestMatches best(limit);
+  // Most candidates of one word hold it (the index finds them by a piece of it): a search of several
+  // words is where the text check pays.
+  const bool prefilter = scope == SearchScope::AllFields &&
+                         (expression.alternatives.size() > 1 || expression.alternatives.front().size() > 1);
   const auto consider = [&](const MatchRow &row) {
     if (!best.mayEnter(highest, row.nameOrder, row.id)) return;
     if (!passes(filter, row.kind, row.family, row.bitrate, row.duration)) return;
+    if (prefilter && !mayMatch(expression, snapshot->allText(row))) return;
     const int score = relevance(expression, scope, snapshot->text(row));
     if (score > 0) best.offer({score, row.nameOrder, row.id});
   };

@@ -47,6 +47,12 @@ EntryText MatchSnapshot::text(const MatchRow &row) const
   return text;
 }
 
+std::string_view MatchSnapshot::allText(const MatchRow &row) const
+{
+  return {text_.data() + row.text,
+          std::size_t{row.lengths[0]} + row.lengths[1] + row.lengths[2] + row.lengths[3]};
+}
+
 const MatchRow *MatchSnapshot::find(std::int64_t id) const
 {
   if (!slots_.empty()) {

@@ -50,6 +50,8 @@ class MatchSnapshot
   const MatchRow *find(std::int64_t id) const;
   const std::vector<MatchRow> &rows() const { return rows_; }
   EntryText text(const MatchRow &row) const;
+  // The row's folded fields one after another.
+  std::string_view allText(const MatchRow &row) const;
   // The rows whose folded name starts with the folded text, among a few more whose names start with the
   // same 8 bytes (a list by whole names would take seconds to make at a million entries). In name order
   // where they start alike.
