@@ -97,7 +97,10 @@ void TransferState::wake()
   wakeScheduled_ = true;
   QTimer::singleShot(0, this, [this] {
     wakeScheduled_ = false;
-    resuming_ = std::exchange(waiters_, {});
+    // Appended, not replaced: a waiter may run a nested event loop (a message box) in which this runs
+    // again; the waiters the outer run has not reached yet are then resumed by the inner one.
+    resuming_.insert(resuming_.end(), waiters_.begin(), waiters_.end());
+    waiters_.clear();
     const QPointer<TransferState> self(this);
     while (!resuming_.empty()) {
       NextChange *const waiter = resuming_.front();
