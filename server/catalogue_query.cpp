@@ -406,6 +406,15 @@ std::vector<CatalogueEntry> relatedClips(Database &db, std::int64_t id, std::uin
   return rankRelated(*item, std::move(candidates), families, maxRelatedResults);
 }
 
+EntryFilter scanStyleFilter(std::uint32_t families, std::int64_t maxBitrate)
+{
+  EntryFilter filter;
+  filter.kinds = 1u << static_cast<int>(EntryKind::Radio);
+  filter.families = families;
+  filter.maxBitrate = maxBitrate;
+  return filter;
+}
+
 ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t families,
                      std::int64_t maxBitrate, std::int64_t after)
 {
@@ -422,16 +431,10 @@ ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t 
     }
     return step;
   }
-  EntryFilter filter;
-  filter.kinds = 1u << static_cast<int>(EntryKind::Radio);
-  filter.families = families;
-  filter.maxBitrate = maxBitrate;
-  const std::vector<Match> matches = findMatches(db, style, SearchScope::GenreOnly, filter);
+  const std::vector<Match> matches =
+      findMatches(db, style, SearchScope::GenreOnly, scanStyleFilter(families, maxBitrate));
   step.styleHasStations = !matches.empty();
-  std::optional<std::int64_t> next;
-  for (const Match &match : matches) {
-    if (match.id > after && (!next || match.id < *next)) next = match.id;
-  }
+  const std::optional<std::int64_t> next = nextNumberAfter(matches, after);
   if (next) {
     auto statement = db.query(entryByIdSql);
     statement->bind(1, *next);

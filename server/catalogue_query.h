@@ -53,6 +53,20 @@ struct ScanStep
   bool styleHasStations = false;          // whether the style has any station at all
 };
 
+// What the scanner's walk through a style looks at: radio stations of the families, up to the rate.
+EntryFilter scanStyleFilter(std::uint32_t families, std::int64_t maxBitrate);
+
+// The smallest entry number above after among the matches (anything with an id), if any.
+template <typename Matches>
+std::optional<std::int64_t> nextNumberAfter(const Matches &matches, std::int64_t after)
+{
+  std::optional<std::int64_t> next;
+  for (const auto &match : matches) {
+    if (match.id > after && (!next || match.id < *next)) next = match.id;
+  }
+  return next;
+}
+
 // The scanner's walk: the first radio station of the style (all stations when style is empty)
 // whose number is above the position.
 ScanStep nextStation(Database &db, const SearchExpression &style, std::uint32_t families,

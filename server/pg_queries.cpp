@@ -312,16 +312,10 @@ ScanStep pgNextStation(PgConnection &connection, const SearchExpression &style, 
     }
     return step;
   }
-  EntryFilter filter;
-  filter.kinds = 1u << static_cast<int>(EntryKind::Radio);
-  filter.families = families;
-  filter.maxBitrate = maxBitrate;
-  const std::vector<Match> matches = findMatches(connection, style, SearchScope::GenreOnly, filter);
+  const std::vector<Match> matches =
+      findMatches(connection, style, SearchScope::GenreOnly, scanStyleFilter(families, maxBitrate));
   step.styleHasStations = !matches.empty();
-  std::optional<std::int64_t> next;
-  for (const Match &match : matches) {
-    if (match.id > after && (!next || match.id < *next)) next = match.id;
-  }
+  const std::optional<std::int64_t> next = nextNumberAfter(matches, after);
   if (next) {
     const PgResult rows = connection.query(entryByIdSql, {pgValue(*next)});
     if (rows.rows() > 0) step.station = readEntry(rows, 0);
