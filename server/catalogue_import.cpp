@@ -91,19 +91,22 @@ std::int64_t wholeNumber(const std::string &text)
 // Adds the genres a station's name states outright ("Jazz FM") to its genre tags.
 std::string genreWithNameGenres(const std::string &name, const std::string &genre)
 {
-  const QString title = QString::fromStdString(name);
-  QString tags = QString::fromStdString(genre);
+  std::string tags = genre;
   for (const auto &word : genresFromNames()) {
-    const QString genreWord = QString::fromStdString(word);
-    if (containsWholeWord(title, genreWord) && !containsWholeWord(tags, genreWord))
-      tags = tags.isEmpty() ? genreWord : tags + u',' + genreWord;
+    if (containsWholeWord(name, word) && !containsWholeWord(tags, word))
+      tags = tags.empty() ? word : tags + ',' + word;
   }
-  return tags.toStdString();
+  return tags;
 }
 
 // The letter or digit a title is browsed under, upper case and without accents; empty when none.
 std::string browseInitial(const std::string &name)
 {
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) >= 0x80) break;
+    if (std::isalnum(static_cast<unsigned char>(c)))
+      return std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(c))));
+  }
   const QString title = QString::fromStdString(name);
   for (QChar c : title) {
     if (!c.isLetterOrNumber()) continue;
@@ -132,14 +135,23 @@ std::string hostOf(const std::string &url)
   return url.substr(begin, url.find_first_of("/?#", begin) - begin);
 }
 
+// Set before the import's transaction begins, which is when SQLite decides where statement journals go.
+Database &preparedForImport(Database &db)
+{
+  // A large file touches every page of the indexes by address and name in turn: with the default cache
+  // (2 MB) they would be written to the log again and again.
+  db.execute("PRAGMA cache_size = -65536");
+  // Every upsert keeps a journal of the pages it changes, to undo itself alone; once that journal has
+  // outgrown 64 KB in a temporary file, it is written there (a page at a time) for every later row.
+  db.execute("PRAGMA temp_store = MEMORY");
+  return db;
+}
+
 class EntryWriter
 {
  public:
-  explicit EntryWriter(Database &db) : db_(db), transaction_(db)
+  explicit EntryWriter(Database &db) : db_(preparedForImport(db)), transaction_(db)
   {
-    // A large file touches every page of the indexes by address and name in turn: with the default cache
-    // (2 MB) they would be written to the log again and again.
-    db_.execute("PRAGMA cache_size = -65536");
     // The full-text index is brought up to date in finish(), in a few statements (see dropTextTriggers).
     // Entries numbered above the last one now are new; text_changed keeps the texts the index holds for
     // the older ones whose texts change.
@@ -148,8 +160,11 @@ class EntryWriter
         "CREATE TEMP TABLE IF NOT EXISTS text_changed (id INTEGER PRIMARY KEY, name, format, location, "
         "genre)");
     db_.execute("DELETE FROM temp.text_changed");
-    auto last = db_.query("SELECT coalesce(max(id), 0) FROM entries");
-    lastOldId_ = last->step() ? last->integer(0) : 0;
+    {
+      auto last = db_.query("SELECT coalesce(max(id), 0) FROM entries");
+      lastOldId_ = last->step() ? last->integer(0) : 0;
+    }
+    if (lastOldId_ == 0) dropEntryIndexes(db_);
   }
 
   void add(NewEntry entry, ImportCount &count)
@@ -242,6 +257,7 @@ class EntryWriter
         " SELECT e.id, e.name, e.format, e.location, e.genre FROM temp.text_changed c JOIN entries e ON e.id "
         "= c.id");
     db_.execute("DELETE FROM temp.text_changed");
+    createEntryIndexes(db_);
     createTextTriggers(db_);
     refreshDerivedColumns(db_);
     db_.execute("UPDATE catalogue_state SET generation = generation + 1");
@@ -253,6 +269,7 @@ class EntryWriter
   // Keeps the indexed texts of an older entry the first time this import changes them.
   void rememberIndexedTexts(const std::string &key, const CatalogueEntry &next)
   {
+    if (lastOldId_ == 0) return;  // nothing older to keep
     auto old = db_.query("SELECT id, name, format, location, genre FROM entries WHERE url_key = ?1");
     old->bind(1, key);
     if (!old->step() || old->integer(0) > lastOldId_) return;

@@ -54,9 +54,6 @@ CREATE TABLE IF NOT EXISTS entry_match (
   fold_location TEXT NOT NULL,
   fold_genre TEXT NOT NULL
 );
-CREATE INDEX IF NOT EXISTS entries_by_name ON entries(name COLLATE NOCASE);
-CREATE INDEX IF NOT EXISTS entries_by_initial ON entries(kind, initial, name COLLATE NOCASE, id);
-CREATE INDEX IF NOT EXISTS entries_by_show ON entries(show_id);
 CREATE VIRTUAL TABLE IF NOT EXISTS entry_text USING fts5(
   name, format, location, genre, content='entries', content_rowid='id', tokenize='trigram');
 CREATE TABLE IF NOT EXISTS catalogue_state (
@@ -74,6 +71,13 @@ CREATE TABLE IF NOT EXISTS signups (
   program TEXT NOT NULL,
   signed_up TEXT NOT NULL
 );
+)sql";
+
+// The indexes of entries other than by address; created after the tables.
+constexpr const char *entryIndexes = R"sql(
+CREATE INDEX IF NOT EXISTS entries_by_name ON entries(name COLLATE NOCASE);
+CREATE INDEX IF NOT EXISTS entries_by_initial ON entries(kind, initial, name COLLATE NOCASE, id);
+CREATE INDEX IF NOT EXISTS entries_by_show ON entries(show_id);
 )sql";
 
 constexpr const char *textTriggers = R"sql(
@@ -152,6 +156,18 @@ void createTextTriggers(Database &db)
   db.execute(textTriggers);
 }
 
+void dropEntryIndexes(Database &db)
+{
+  db.execute("DROP INDEX IF EXISTS entries_by_name");
+  db.execute("DROP INDEX IF EXISTS entries_by_initial");
+  db.execute("DROP INDEX IF EXISTS entries_by_show");
+}
+
+void createEntryIndexes(Database &db)
+{
+  db.execute(entryIndexes);
+}
+
 std::unique_ptr<Database> openCatalogue(const std::string &path)
 {
   auto db = std::make_unique<Database>(path);
@@ -159,6 +175,7 @@ std::unique_ptr<Database> openCatalogue(const std::string &path)
   db->execute("PRAGMA synchronous=NORMAL");
   db->execute("PRAGMA foreign_keys=ON");
   db->execute(schema);
+  createEntryIndexes(*db);
   createTextTriggers(*db);
   upgrade(*db);
   return db;

@@ -17,6 +17,12 @@ std::unique_ptr<Database> openCatalogue(const std::string &path);
 void dropTextTriggers(Database &db);
 void createTextTriggers(Database &db);
 
+// The indexes of entries by name, by initial and by show. An import into an empty catalogue drops them in
+// its transaction and makes them again from the rows it has written (sorting once is far cheaper than
+// inserting a million rows into three indexes in scattered order).
+void dropEntryIndexes(Database &db);
+void createEntryIndexes(Database &db);
+
 // Opens another connection to a catalogue that openCatalogue() has already prepared; it refuses writes.
 std::unique_ptr<Database> openReader(const std::string &path);
 

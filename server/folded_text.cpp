@@ -4,6 +4,9 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
+#include <cctype>
+
 namespace tessivar::directory {
 
 namespace {
@@ -44,6 +47,31 @@ bool isBmpLetterOrDigit(char32_t c)
   return c < 0x10000 && QChar::isLetterOrNumber(c);
 }
 
+bool isAscii(std::string_view text)
+{
+  return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+char asciiLower(char c)
+{
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+}
+
+bool isAsciiSpace(char c)
+{
+  return c == ' ' || (c >= '\t' && c <= '\r');
+}
+
+// What trimming and folding do to an ASCII text: blanks off both ends, letters to lower case.
+std::string foldedAscii(std::string_view text)
+{
+  while (!text.empty() && isAsciiSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isAsciiSpace(text.back())) text.remove_suffix(1);
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(), asciiLower);
+  return out;
+}
+
 }  // namespace
 
 std::string foldedText(QStringView text)
@@ -63,12 +91,23 @@ std::string foldedText(QStringView text)
 
 std::string foldedField(std::string_view utf8)
 {
+  if (isAscii(utf8)) return foldedAscii(utf8);
   const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
   return foldedText(QStringView(text).trimmed());
 }
 
 std::string foldedTags(std::string_view utf8)
 {
+  if (isAscii(utf8)) {
+    std::string out;
+    for (std::size_t from = 0;;) {
+      const std::size_t comma = std::min(utf8.find(',', from), utf8.size());
+      out += foldedAscii(utf8.substr(from, comma - from));
+      if (comma == utf8.size()) return out;
+      out.push_back(',');
+      from = comma + 1;
+    }
+  }
   const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
   std::string out;
   bool first = true;
@@ -91,6 +130,22 @@ bool letterOrDigitBefore(std::string_view text, std::size_t at)
 bool letterOrDigitAt(std::string_view text, std::size_t at)
 {
   return at < text.size() && isBmpLetterOrDigit(decodeAt(text, at));
+}
+
+bool containsWholeWord(std::string_view text, std::string_view word)
+{
+  if (word.empty() || !isAscii(text) || !isAscii(word)) {
+    return containsWholeWord(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())),
+                             QString::fromUtf8(word.data(), static_cast<qsizetype>(word.size())));
+  }
+  const auto sameLetter = [](char a, char b) { return asciiLower(a) == asciiLower(b); };
+  const auto alnum = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
+  for (auto at = text.begin();; ++at) {
+    at = std::search(at, text.end(), word.begin(), word.end(), sameLetter);
+    if (at == text.end()) return false;
+    const auto end = at + static_cast<std::ptrdiff_t>(word.size());
+    if ((at == text.begin() || !alnum(at[-1])) && (end == text.end() || !alnum(*end))) return true;
+  }
 }
 
 bool containsWholeWord(const QString &text, const QString &word)

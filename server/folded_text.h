@@ -29,5 +29,7 @@ bool letterOrDigitAt(std::string_view text, std::size_t at);
 // Whether word stands in text, ignoring case, as a whole word (no letter or digit right before or
 // after it).
 bool containsWholeWord(const QString &text, const QString &word);
+// The same for UTF-8 texts, without leaving UTF-8 when both are ASCII.
+bool containsWholeWord(std::string_view text, std::string_view word);
 
 }  // namespace tessivar::directory

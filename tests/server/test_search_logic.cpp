@@ -242,6 +242,7 @@ class TestSearchLogic : public QObject
   {
     QCOMPARE(bytes(foldedField("\xC2\xA0 Jazz FM \t")), "jazz fm");
     QCOMPARE(bytes(foldedField("A\xFF")), "a\xEF\xBF\xBD");  // an invalid byte reads as U+FFFD
+    QCOMPARE(bytes(foldedField(" \tJAZZ Fm\r\n")), "jazz fm");
     QCOMPARE(bytes(foldedTags(" Ska , REGGAE ,, ")), "ska,reggae,,");
   }
 
@@ -254,6 +255,10 @@ class TestSearchLogic : public QObject
     QTest::newRow("part of a word") << B("JazzFM") << B("jazz") << false;
     QTest::newRow("second occurrence") << B("jazzy jazz") << B("jazz") << true;
     QTest::newRow("accented letter after") << B("écoleé") << B("ÉCOLE") << false;
+    QTest::newRow("ASCII word, accented letter after") << B("Jazzé FM") << B("jazz") << false;
+    QTest::newRow("ASCII word, Kelvin sign for K") << B("\u212Aiss FM") << B("kiss") << true;
+    QTest::newRow("digits join") << B("80s90s") << B("80s") << false;
+    QTest::newRow("last word") << B("Hits of the 80s") << B("80S") << true;
   }
 
   void wholeWords()
@@ -262,6 +267,9 @@ class TestSearchLogic : public QObject
     QFETCH(QByteArray, word);
     QFETCH(bool, expected);
     QCOMPARE(containsWholeWord(QString::fromUtf8(text), QString::fromUtf8(word)), expected);
+    QCOMPARE(containsWholeWord(std::string_view(text.constData(), text.size()),
+                               std::string_view(word.constData(), word.size())),
+             expected);
   }
 
   // Each flag of a request selects its own families, and together they select every known family.
