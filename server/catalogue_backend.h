@@ -31,6 +31,9 @@ class CatalogueBackend
   // cached request asks for it.
   virtual std::int64_t generation() = 0;
 
+  // Starts making, in the background, what the first searches would otherwise wait for.
+  virtual void prepareSearches() {}
+
   virtual std::string searchPage(const SearchExpression &expression, SearchScope scope,
                                  const EntryFilter &filter, PageLayout layout, std::size_t limit) = 0;
   // The "list all" page, by name, written through the sink in pieces.

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <map>
 
@@ -188,24 +189,75 @@ class BestMatches
   std::vector<Match> kept_;
 };
 
+// Calls visit(row) for every entry the full-text query finds.
+template <typename Visit>
+void forEachMatchOf(Database &db, const MatchSnapshot &snapshot, const std::string &match, Visit visit)
+{
+  auto statement = db.query(searchByIndexSql);
+  statement->bind(1, match);
+  // A batch of candidates at a time: each step below asks memory for what the next one reads, for the
+  // whole batch, so the waits overlap.
+  constexpr std::size_t batch = 64;
+  std::array<std::int64_t, batch> ids;
+  std::array<const MatchRow *, batch> rows;
+  for (bool more = true; more;) {
+    std::size_t read = 0;
+    while (read < batch && (more = statement->step())) ids[read++] = statement->integer(0);
+    for (std::size_t i = 0; i < read; ++i) snapshot.prefetchSlot(ids[i]);
+    std::size_t found = 0;
+    for (std::size_t i = 0; i < read; ++i) {
+      if (const MatchRow *row = snapshot.find(ids[i])) {
+        __builtin_prefetch(row);
+        rows[found++] = row;
+      }
+    }
+    for (std::size_t i = 0; i < found; ++i) snapshot.prefetchText(*rows[i]);
+    for (std::size_t i = 0; i < found; ++i) visit(*rows[i]);
+  }
+}
+
+std::string indexQuery(const MatchSnapshot &snapshot, const SearchExpression &expression, SearchScope scope)
+{
+  return fullTextQuery(expression, scope,
+                       [&](std::string_view trigram) { return snapshot.trigramCount(trigram); });
+}
+
 // Calls visit(row) for every entry the index finds as a candidate of the expression (every entry when it
 // cannot).
 template <typename Visit>
 void forEachCandidate(Database &db, const MatchSnapshot &snapshot, const SearchExpression &expression,
                       SearchScope scope, Visit visit)
 {
-  const std::string match = fullTextQuery(
-      expression, scope, [&](std::string_view trigram) { return snapshot.trigramCount(trigram); });
+  const std::string match = indexQuery(snapshot, expression, scope);
   if (match.empty()) {
     for (const MatchRow &row : snapshot.rows()) visit(row);
     return;
   }
-  auto statement = db.query(searchByIndexSql);
-  statement->bind(1, match);
-  while (statement->step()) {
-    if (const MatchRow *row = snapshot.find(statement->integer(0))) visit(*row);
-  }
+  forEachMatchOf(db, snapshot, match, visit);
 }
+
+// The rows of a snapshot already looked at by a search.
+class SeenRows
+{
+ public:
+  explicit SeenRows(const MatchSnapshot &snapshot)
+      : first_(snapshot.rows().data()), bits_((snapshot.rows().size() + 63) / 64)
+  {
+  }
+  // Whether the row was seen before; it is from now on.
+  bool see(const MatchRow &row)
+  {
+    const auto at = static_cast<std::size_t>(&row - first_);
+    const std::uint64_t bit = std::uint64_t{1} << (at % 64);
+    const bool seen = (bits_[at / 64] & bit) != 0;
+    bits_[at / 64] |= bit;
+    return seen;
+  }
+
+ private:
+  const MatchRow *first_;
+  std::vector<std::uint64_t> bits_;
+};
 
 bool searchable(const SearchExpression &expression, const EntryFilter &filter)
 {
@@ -254,7 +306,7 @@ std::vector<Match> findBest(Database &db, const SearchExpression &expression, Se
                             const EntryFilter &filter, std::size_t limit)
 {
   if (!searchable(expression, filter)) return {};
-  int highest = highestRelevance(expression, scope);
+  const int highest = highestRelevance(expression, scope);
   const ReadTransaction transaction(db);
   const auto snapshot = MatchSnapshot::current(db);
   BestMatches best(limit);
@@ -271,29 +323,50 @@ std::vector<Match> findBest(Database &db, const SearchExpression &expression, Se
   };
   // A common word ("radio") has hundreds of thousands of candidates, but the entries whose names start
   // with it are found by name at once: when enough of them have the highest score, no other entry can
-  // enter the page. Otherwise the others are scored as usual, but no higher than a word can score
-  // elsewhere in the name.
+  // enter the page.
   const WordPattern *word = nameStartWord(expression, scope);
-  const auto startsName = [&](const MatchRow &row) {
-    return snapshot->text(row).name.starts_with(word->folded);
-  };
-  if (word) {
-    for (const NamePlace &place : snapshot->namesStartingWith(word->folded)) {
-      if (!best.mayEnter(highest, place.nameOrder, std::numeric_limits<std::int64_t>::min())) continue;
-      const MatchRow &row = snapshot->rows()[place.row];
-      if (startsName(row)) consider(row);
-    }
-    if (best.fullAt(highest)) return best.take();
-    highest = highestRelevanceOffNameStart(scope);
+  if (!word) {
+    forEachCandidate(db, *snapshot, expression, scope, consider);
+    return best.take();
   }
-  forEachCandidate(db, *snapshot, expression, scope, [&](const MatchRow &row) {
-    if (!best.mayEnter(highest, row.nameOrder, row.id) || (word && startsName(row))) return;
+  SeenRows seen(*snapshot);
+  for (const NamePlace &place : snapshot->namesStartingWith(word->folded)) {
+    if (!best.mayEnter(highest, place.nameOrder, std::numeric_limits<std::int64_t>::min())) continue;
+    const MatchRow &row = snapshot->rows()[place.row];
+    if (!snapshot->text(row).name.starts_with(word->folded)) continue;
+    seen.see(row);
     consider(row);
-  });
+  }
+  if (best.fullAt(highest)) return best.take();
+  // Otherwise the other entries are looked for one field at a time, heaviest first, each field through
+  // the index's own list of it: what the word gives in a field caps the score of an entry found there
+  // and in no heavier field, and once the page is full of matches above that cap the rest is not read
+  // ("china": a few hundred names, then about 90,000 places). The index and this program fold letters
+  // alike in ASCII; a word with other letters has all its candidates scored together.
+  const std::string match = indexQuery(*snapshot, expression, scope);
+  const bool byField =
+      !match.empty() && std::all_of(match.begin(), match.end(), [](char c) { return c > 0 && c < 0x7F; });
+  for (const FieldBound &field : wordFieldBounds()) {
+    if (!best.mayEnter(field.highest, 0, 0)) break;
+    const auto visit = [&](const MatchRow &row) {
+      if (!seen.see(row) && best.mayEnter(field.highest, row.nameOrder, row.id)) consider(row);
+    };
+    if (!byField) {
+      forEachCandidate(db, *snapshot, expression, scope, visit);
+      break;
+    }
+    forEachMatchOf(db, *snapshot, std::string(field.column) + " : " + match, visit);
+  }
   return best.take();
 }
 
 }  // namespace
+
+void prepareSearches(Database &db)
+{
+  const ReadTransaction transaction(db);
+  MatchSnapshot::current(db);
+}
 
 std::string searchPage(Database &db, const SearchExpression &expression, SearchScope scope,
                        const EntryFilter &filter, PageLayout layout, std::size_t limit)

@@ -27,6 +27,9 @@ constexpr std::size_t maxSearchResults = 250;
 constexpr std::int64_t browsePageSize = 100;
 constexpr std::size_t maxRelatedResults = 50;
 
+// Makes what keyword searches read in memory for the catalogue as it is now, unless a search has.
+void prepareSearches(Database &db);
+
 // The result page of the entries matching the expression, most relevant first (score, then name),
 // at most limit of them, made from the page texts the catalogue keeps for each entry.
 std::string searchPage(Database &db, const SearchExpression &expression, SearchScope scope,

@@ -185,8 +185,9 @@ std::unique_ptr<Database> openReader(const std::string &path)
 {
   auto db = std::make_unique<Database>(path);
   db->execute("PRAGMA query_only=1");
-  // Searches read many rows in scattered order: map the file instead of copying pages.
-  db->execute("PRAGMA mmap_size=268435456");
+  // Searches read many rows in scattered order: map the file instead of copying pages, all of it (a
+  // catalogue of a million entries is over 600 MB; SQLite caps this at 2 GB).
+  db->execute("PRAGMA mmap_size=2147418112");
   return db;
 }
 

@@ -98,6 +98,7 @@ DirectoryService::DirectoryService(const std::string &catalogue, ServiceSettings
       stats_(*catalogue_),
       cache_(settings_.cacheBytes)
 {
+  catalogue_->prepareSearches();
 }
 
 Reply DirectoryService::cached(const std::string &key, const std::function<Reply()> &produce)

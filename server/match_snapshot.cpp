@@ -65,6 +65,16 @@ const MatchRow *MatchSnapshot::find(std::int64_t id) const
   return found != rows_.end() && found->id == id ? &*found : nullptr;
 }
 
+void MatchSnapshot::prefetchSlot(std::int64_t id) const
+{
+  if (id >= 0 && static_cast<std::uint64_t>(id) < slots_.size()) __builtin_prefetch(&slots_[id]);
+}
+
+void MatchSnapshot::prefetchText(const MatchRow &row) const
+{
+  __builtin_prefetch(text_.data() + row.text);
+}
+
 std::uint32_t MatchSnapshot::trigramCount(std::string_view folded) const
 {
   const auto found = trigrams_.find(std::string(folded));

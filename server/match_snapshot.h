@@ -48,6 +48,11 @@ class MatchSnapshot
 
   // The entry's row; nullptr when there is none.
   const MatchRow *find(std::int64_t id) const;
+  // Asks memory for what find() and text() will read, ahead of them: candidates come scattered over a
+  // snapshot far larger than the processor's caches, and a batch of such requests waits about as long as
+  // one.
+  void prefetchSlot(std::int64_t id) const;
+  void prefetchText(const MatchRow &row) const;
   const std::vector<MatchRow> &rows() const { return rows_; }
   EntryText text(const MatchRow &row) const;
   // The row's folded fields one after another.

@@ -269,9 +269,13 @@ int highestRelevance(const SearchExpression &expression, SearchScope scope)
   return static_cast<int>(words) * perWord;
 }
 
-int highestRelevanceOffNameStart(SearchScope scope)
+std::span<const FieldBound> wordFieldBounds()
 {
-  return scope == SearchScope::GenreOnly ? bestWordMatch * genreWeight : (bestWordMatch - 1) * nameWeight;
+  static const FieldBound bounds[] = {{"name", (bestWordMatch - 1) * nameWeight},
+                                      {"genre", bestWordMatch * genreWeight},
+                                      {"location", bestWordMatch * locationWeight},
+                                      {"format", bestWordMatch * formatWeight}};
+  return bounds;
 }
 
 int relevance(const SearchExpression &expression, SearchScope scope, const EntryText &entry)

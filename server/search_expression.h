@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,8 +65,15 @@ struct EntryText
 
 // No entry's relevance() to the expression is higher than this.
 int highestRelevance(const SearchExpression &expression, SearchScope scope);
-// No entry's relevance() to a search of one word is higher than this unless its name starts with the word.
-int highestRelevanceOffNameStart(SearchScope scope);
+// A search of one word over every field: for each field as the full-text index names it, heaviest first,
+// the highest relevance() of an entry that has the word in that field but in no heavier one, and whose
+// name does not start with it.
+struct FieldBound
+{
+  const char *column;
+  int highest;
+};
+std::span<const FieldBound> wordFieldBounds();
 
 // 0 when the entry does not match; otherwise higher means more relevant.
 int relevance(const SearchExpression &expression, SearchScope scope, const EntryText &entry);

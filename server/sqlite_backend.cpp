@@ -6,7 +6,24 @@ namespace tessivar::directory {
 
 SqliteBackend::SqliteBackend(const std::string &path) : writer_(path), readers_(path) {}
 
-SqliteBackend::~SqliteBackend() = default;
+SqliteBackend::~SqliteBackend()
+{
+  if (preparing_.joinable()) preparing_.join();
+}
+
+void SqliteBackend::prepareSearches()
+{
+  if (preparing_.joinable()) return;
+  preparing_ = std::thread([this] {
+    try {
+      const ComputeGate::Pass pass(computing_);
+      auto db = readers_.acquire();
+      directory::prepareSearches(*db);
+    } catch (const std::exception &) {
+      // The first search makes it, or reports why it cannot.
+    }
+  });
+}
 
 std::int64_t SqliteBackend::generation()
 {
@@ -18,6 +35,7 @@ std::int64_t SqliteBackend::generation()
 std::string SqliteBackend::searchPage(const SearchExpression &expression, SearchScope scope,
                                       const EntryFilter &filter, PageLayout layout, std::size_t limit)
 {
+  const ComputeGate::Pass pass(computing_);
   auto db = readers_.acquire();
   return directory::searchPage(*db, expression, scope, filter, layout, limit);
 }
@@ -43,6 +61,7 @@ std::vector<CatalogueEntry> SqliteBackend::relatedClips(std::int64_t id, std::ui
 ScanStep SqliteBackend::nextStation(const SearchExpression &style, std::uint32_t families,
                                     std::int64_t maxBitrate, std::int64_t after)
 {
+  const ComputeGate::Pass pass(computing_);
   auto db = readers_.acquire();
   return directory::nextStation(*db, style, families, maxBitrate, after);
 }

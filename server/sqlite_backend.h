@@ -1,8 +1,11 @@
 #pragma once
 
 #include "server/catalogue_backend.h"
+#include "server/compute_gate.h"
 #include "server/connection_pool.h"
 #include "server/writer_connection.h"
+
+#include <thread>
 
 namespace tessivar::directory {
 
@@ -14,6 +17,7 @@ class SqliteBackend final : public CatalogueBackend
   ~SqliteBackend() override;
 
   std::int64_t generation() override;
+  void prepareSearches() override;
   std::string searchPage(const SearchExpression &expression, SearchScope scope, const EntryFilter &filter,
                          PageLayout layout, std::size_t limit) override;
   void writeListAllPage(const EntryFilter &filter, PageLayout layout, const ChunkSink &sink) override;
@@ -30,6 +34,9 @@ class SqliteBackend final : public CatalogueBackend
  private:
   WriterConnection writer_;  // first: it creates or upgrades the tables the readers expect
   ConnectionPool readers_;
+  // Searches and scanner steps are computed in this process: as many at once as there are processors.
+  ComputeGate computing_;
+  std::thread preparing_;
 };
 
 }  // namespace tessivar::directory

@@ -67,6 +67,11 @@ class TestBackendsAgree : public QObject
              "/tessivar37.asp?V=3.7&P=T&T1=radio-&LIVE=1",
              "/tessivar37.asp?V=3.7&P=T&T1=`radiow&LIVE=1",
              "/tessivar37.asp?V=3.7&P=T&T1=wave&LIVE=1",
+             // A word few names hold that fills the page from genres (ties broken by name), places, formats.
+             "/tessivar37.asp?V=3.7&P=T&T1=talk&LIVE=1",
+             "/tessivar37.asp?V=3.7&P=T&T1=talk&LIVE=1&SPD=64",
+             "/tessivar37.asp?V=3.7&P=T&T1=austria&LIVE=1",
+             "/tessivar37.asp?V=3.7&P=T&T1=mp3&LIVE=1",
              "/tessivar37.asp?V=3.7&P=T&T1=never&LIVE=1",
              "/tessivar37.asp?V=3.7&P=T&T1=kettle&F=1&MA=1&MBPS=64&MT=100",
              "/tessivar37.asp?V=3.7&P=T&T1=ALL&F=1&MA=1&RA=1&NA=1&LIVE=1",
