@@ -28,10 +28,6 @@ namespace {
 
 // The candidates' numbers only: what scoring reads of them is in the MatchSnapshot.
 constexpr const char *searchByIndexSql = "SELECT rowid FROM entry_text WHERE entry_text MATCH ?1";
-// The kept entries' page texts in one statement: ?1 is a JSON array of their numbers.
-constexpr const char *pageLinesSql =
-    "SELECT j.key, e.page_head, e.page_tail, e.duration, e.check_failed"
-    " FROM json_each(?1) j JOIN entries e ON e.id = j.value";
 // Read in the order of the index by name, so the first lines go out at once whatever the catalogue's size.
 constexpr const char *listAllSql =
     "SELECT e.page_head, e.page_tail, e.duration, e.id, e.check_failed"
@@ -302,13 +298,11 @@ bool mayMatch(const SearchExpression &expression, std::string_view allText)
 }
 
 // The best `limit` matches, best first: by score, then in name order.
-std::vector<Match> findBest(Database &db, const SearchExpression &expression, SearchScope scope,
-                            const EntryFilter &filter, std::size_t limit)
+std::vector<Match> findBest(Database &db, const std::shared_ptr<const MatchSnapshot> &snapshot,
+                            const SearchExpression &expression, SearchScope scope, const EntryFilter &filter,
+                            std::size_t limit)
 {
-  if (!searchable(expression, filter)) return {};
   const int highest = highestRelevance(expression, scope);
-  const ReadTransaction transaction(db);
-  const auto snapshot = MatchSnapshot::current(db);
   BestMatches best(limit);
   // Most candidates of one word hold it (the index finds them by a piece of it): a search of several
   // words is where the text check pays.
@@ -371,29 +365,24 @@ void prepareSearches(Database &db)
 std::string searchPage(Database &db, const SearchExpression &expression, SearchScope scope,
                        const EntryFilter &filter, PageLayout layout, std::size_t limit)
 {
-  const std::vector<Match> matches = findBest(db, expression, scope, filter, limit);
-  std::string ids = "[";
+  if (!searchable(expression, filter)) return resultPageStart() + resultPageEnd;
+  const ReadTransaction transaction(db);
+  const auto snapshot = MatchSnapshot::current(db);
+  const std::vector<Match> matches = findBest(db, snapshot, expression, scope, filter, limit);
+  std::string page = resultPageStart();
+  std::size_t size = page.size() + 32;
+  std::vector<const MatchRow *> rows;
+  rows.reserve(matches.size());
   for (const Match &match : matches) {
-    if (ids.size() > 1) ids += ',';
-    ids += std::to_string(match.id);
-  }
-  ids += ']';
-  std::vector<std::string> lines(matches.size());
-  {
-    auto statement = db.query(pageLinesSql);
-    statement->bind(1, ids);
-    while (statement->step()) {
-      const auto at = static_cast<std::size_t>(statement->integer(0));
-      if (at < lines.size())
-        appendResultLine(lines[at], statement->textView(1), statement->textView(2), layout,
-                         statement->integer(3), matches[at].id, statement->integer(4) != 0);
+    if (const MatchRow *row = snapshot->find(match.id)) {
+      rows.push_back(row);
+      size += row->lineLengths[0] + row->lineLengths[1] + 32;
     }
   }
-  std::size_t size = 0;
-  for (const auto &line : lines) size += line.size();
-  std::string page = resultPageStart();
-  page.reserve(page.size() + size + 32);
-  for (const auto &line : lines) page += line;
+  page.reserve(size);
+  for (const MatchRow *row : rows)
+    appendResultLine(page, snapshot->lineHead(*row), snapshot->lineTail(*row), layout, row->duration, row->id,
+                     row->checkFailed);
   page += resultPageEnd;
   return page;
 }

@@ -53,6 +53,16 @@ std::string_view MatchSnapshot::allText(const MatchRow &row) const
           std::size_t{row.lengths[0]} + row.lengths[1] + row.lengths[2] + row.lengths[3]};
 }
 
+std::string_view MatchSnapshot::lineHead(const MatchRow &row) const
+{
+  return {lines_.data() + row.line, row.lineLengths[0]};
+}
+
+std::string_view MatchSnapshot::lineTail(const MatchRow &row) const
+{
+  return {lines_.data() + row.line + row.lineLengths[0], row.lineLengths[1]};
+}
+
 const MatchRow *MatchSnapshot::find(std::int64_t id) const
 {
   if (!slots_.empty()) {
@@ -111,8 +121,9 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int6
   auto snapshot = std::make_shared<MatchSnapshot>();
   snapshot->generation_ = generation;
   auto rows = db.query(
-      "SELECT id, name_order, bitrate, duration, kind, family, fold_name, fold_format, fold_location,"
-      " fold_genre FROM entry_match ORDER BY id");
+      "SELECT m.id, m.name_order, m.bitrate, m.duration, m.kind, m.family, m.fold_name, m.fold_format,"
+      " m.fold_location, m.fold_genre, e.page_head, e.page_tail, e.check_failed"
+      " FROM entry_match m JOIN entries e ON e.id = m.id ORDER BY m.id");
   while (rows->step()) {
     MatchRow row;
     row.id = rows->integer(0);
@@ -121,7 +132,8 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int6
     row.duration = rows->integer(3);
     row.kind = static_cast<std::int32_t>(rows->integer(4));
     row.family = static_cast<std::int32_t>(rows->integer(5));
-    if (row.id < 0 || snapshot->text_.size() > std::numeric_limits<std::uint32_t>::max() / 2)
+    constexpr std::size_t most = std::numeric_limits<std::uint32_t>::max() / 2;
+    if (row.id < 0 || snapshot->text_.size() > most || snapshot->lines_.size() > most)
       throw DatabaseError("entry_match is too large to hold");
     row.text = static_cast<std::uint32_t>(snapshot->text_.size());
     for (int field = 0; field < 4; ++field) {
@@ -129,6 +141,13 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int6
       row.lengths[field] = static_cast<std::uint32_t>(text.size());
       snapshot->text_ += text;
     }
+    row.line = static_cast<std::uint32_t>(snapshot->lines_.size());
+    for (int part = 0; part < 2; ++part) {
+      const std::string_view text = rows->textView(10 + part);
+      row.lineLengths[part] = static_cast<std::uint32_t>(text.size());
+      snapshot->lines_ += text;
+    }
+    row.checkFailed = rows->integer(12) != 0;
     snapshot->rows_.push_back(row);
   }
   // Entries are numbered from 1 up with few gaps: a table by number, unless the numbers are sparse.
@@ -172,6 +191,7 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int6
   }
   snapshot->rows_.shrink_to_fit();
   snapshot->text_.shrink_to_fit();
+  snapshot->lines_.shrink_to_fit();
   return snapshot;
 }
 

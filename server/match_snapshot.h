@@ -25,6 +25,9 @@ struct MatchRow
   std::uint32_t lengths[4] = {};  // name, format, location, genre
   std::int32_t kind = 0;
   std::int32_t family = 0;
+  std::uint32_t line = 0;         // where its result line's texts start in the snapshot's lines
+  std::uint32_t lineLengths[2] = {};  // the line's head and tail, as entries keeps them
+  bool checkFailed = false;
 };
 
 // A row's place in the snapshot's list by the start of its folded name.
@@ -35,9 +38,10 @@ struct NamePlace
   std::uint32_t row = 0;  // place in rows()
 };
 
-// All of entry_match at one catalogue generation, shared by the searches of every reading connection to
-// that catalogue: the full-text index finds the candidates, and their scoring data comes from here
-// instead of one table lookup and ten column reads per candidate. Made again, once, by the first search
+// All of entry_match at one catalogue generation, with the entries' result lines, shared by the searches
+// of every reading connection to that catalogue: the full-text index finds the candidates, and their
+// scoring data and the lines of the page come from here instead of table lookups (about 200 bytes an
+// entry). Made again, once, by the first search
 // that sees a newer generation (an import raises it in the same transaction as its changes).
 class MatchSnapshot
 {
@@ -57,6 +61,9 @@ class MatchSnapshot
   EntryText text(const MatchRow &row) const;
   // The row's folded fields one after another.
   std::string_view allText(const MatchRow &row) const;
+  // The texts of the entry's line on a result page, before and after its check flag (see result_page.h).
+  std::string_view lineHead(const MatchRow &row) const;
+  std::string_view lineTail(const MatchRow &row) const;
   // The rows whose folded name starts with the folded text, among a few more whose names start with the
   // same 8 bytes (a list by whole names would take seconds to make at a million entries). In name order
   // where they start alike.
@@ -72,6 +79,7 @@ class MatchSnapshot
   std::vector<MatchRow> rows_;        // by number
   std::vector<std::uint32_t> slots_;  // number -> place in rows_ + 1, 0 = none; empty when numbers are sparse
   std::string text_;                  // every row's folded fields, one after another
+  std::string lines_;                 // every row's result line texts, one after another
   std::vector<NamePlace> byName_;     // every row by the start of its folded name, then name order
   std::unordered_map<std::string, std::uint32_t> trigrams_;
 };
