@@ -25,7 +25,7 @@ struct MatchRow
   std::uint32_t lengths[4] = {};  // name, format, location, genre
   std::int32_t kind = 0;
   std::int32_t family = 0;
-  std::uint32_t line = 0;         // where its result line's texts start in the snapshot's lines
+  std::uint32_t line = 0;             // where its result line's texts start in the snapshot's lines
   std::uint32_t lineLengths[2] = {};  // the line's head and tail, as entries keeps them
   bool checkFailed = false;
 };
