@@ -5,12 +5,7 @@
 
 namespace tessivar::directory {
 
-// One more than the processors: a computation that has just been let through is still being woken while
-// another is finishing.
-ComputeGate::ComputeGate(unsigned slots)
-    : free_(slots != 0 ? slots : std::max(1u, std::thread::hardware_concurrency()) + 1)
-{
-}
+ComputeGate::ComputeGate() : free_(std::max(1u, std::thread::hardware_concurrency()) + 1) {}
 
 ComputeGate::Pass::Pass(ComputeGate &gate) : gate_(gate)
 {

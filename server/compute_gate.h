@@ -6,14 +6,14 @@
 
 namespace tessivar::directory {
 
-// Lets at most a given number of threads through at once, the others in the order they came. Searches
-// are computed on the processors alone: more of them at once than there are processors only makes each
-// one take longer (and a long one makes every short one beside it wait).
+// Lets at most one more thread through at once than there are processors (one just let through is
+// still being woken while another finishes), the others in the order they came. Searches are computed
+// on the processors alone: more of them at once only makes each take longer (and a long one makes every
+// short one beside it wait).
 class ComputeGate
 {
  public:
-  // slots 0: one per processor, and one more.
-  explicit ComputeGate(unsigned slots = 0);
+  ComputeGate();
   ComputeGate(const ComputeGate &) = delete;
   ComputeGate &operator=(const ComputeGate &) = delete;
 
