@@ -6,6 +6,7 @@
 #include "server/result_page.h"
 #include "server/search_expression.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -33,6 +34,9 @@ class CatalogueBackend
 
   // Starts making, in the background, what the first searches would otherwise wait for.
   virtual void prepareSearches() {}
+  // How many requests should compute at once: about the number of processors when the catalogue is
+  // searched here, 0 (no limit) when another server does the work and requests mostly wait for it.
+  virtual std::size_t computingAtOnce() const { return 0; }
 
   virtual std::string searchPage(const SearchExpression &expression, SearchScope scope,
                                  const EntryFilter &filter, PageLayout layout, std::size_t limit) = 0;

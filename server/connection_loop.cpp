@@ -1,8 +1,7 @@
 #include "server/connection_loop.h"
 
 #include "server/client_limits.h"
-
-#include <httplib.h>
+#include "server/worker_pool.h"
 
 #include <arpa/inet.h>
 #include <netdb.h>
@@ -140,9 +139,10 @@ struct Connection
 
 struct ConnectionLoop::Impl
 {
-  Impl(ConnectionLimits limits, int workers, Handler handler, RefusalLog log)
+  Impl(ConnectionLimits limits, int workers, std::size_t computing, Handler handler, RefusalLog log)
       : limits(std::move(limits)),
         workers(std::max(1, workers)),
+        computing(computing),
         handler(std::move(handler)),
         log(std::move(log)),
         counter(this->limits.perClient)
@@ -296,9 +296,11 @@ struct ConnectionLoop::Impl
       const AnswerPart part = [&](std::string bytes) {
         {
           std::unique_lock lock(feed->mutex);
-          if (!feed->taken.wait_for(lock, limits.answer,
-                                    [&] { return feed->gone || feed->unsent < maxUnsentBytes; }))
-            feed->gone = true;
+          const auto mayGoOn = [&] { return feed->gone || feed->unsent < maxUnsentBytes; };
+          if (!mayGoOn()) {
+            const WorkerPool::Waiting waiting;  // for the client
+            if (!feed->taken.wait_for(lock, limits.answer, mayGoOn)) feed->gone = true;
+          }
           if (feed->gone) return false;
           feed->unsent += bytes.size();
         }
@@ -491,6 +493,7 @@ struct ConnectionLoop::Impl
 
   ConnectionLimits limits;
   int workers;
+  std::size_t computing;
   Handler handler;
   RefusalLog log;
   ConnectionCounter counter;
@@ -501,7 +504,7 @@ struct ConnectionLoop::Impl
   std::atomic<bool> stopping{false};
   std::uint64_t nextId = wakeId + 1;
   std::unordered_map<std::uint64_t, std::unique_ptr<Connection>> connections;
-  std::unique_ptr<httplib::ThreadPool> pool;
+  std::unique_ptr<WorkerPool> pool;
   std::mutex doneMutex;
   struct Posted
   {
@@ -512,8 +515,9 @@ struct ConnectionLoop::Impl
   std::vector<Posted> done;
 };
 
-ConnectionLoop::ConnectionLoop(ConnectionLimits limits, int workers, Handler handler, RefusalLog log)
-    : impl_(std::make_unique<Impl>(std::move(limits), workers, std::move(handler), std::move(log)))
+ConnectionLoop::ConnectionLoop(ConnectionLimits limits, int workers, std::size_t computing, Handler handler,
+                               RefusalLog log)
+    : impl_(std::make_unique<Impl>(std::move(limits), workers, computing, std::move(handler), std::move(log)))
 {
 }
 
@@ -567,7 +571,7 @@ bool ConnectionLoop::run()
     event.data.u64 = id;
     epoll_ctl(loop.epoll, EPOLL_CTL_ADD, fd, &event);
   }
-  loop.pool = std::make_unique<httplib::ThreadPool>(static_cast<std::size_t>(loop.workers));
+  loop.pool = std::make_unique<WorkerPool>(static_cast<std::size_t>(loop.workers), loop.computing);
 
   std::vector<epoll_event> events(256);
   auto lastSweep = Clock::now();

@@ -65,7 +65,9 @@ class ConnectionLoop
   using Handler = std::function<Answer(const ReceivedRequest &, const AnswerPart &)>;
   using RefusalLog = std::function<void(const Refusal &)>;
 
-  ConnectionLoop(ConnectionLimits limits, int workers, Handler handler, RefusalLog log);
+  // workers: threads that make answers; computing: how many of them at once (0: all), see WorkerPool.
+  ConnectionLoop(ConnectionLimits limits, int workers, std::size_t computing, Handler handler,
+                 RefusalLog log);
   ~ConnectionLoop();
   ConnectionLoop(const ConnectionLoop &) = delete;
   ConnectionLoop &operator=(const ConnectionLoop &) = delete;

@@ -47,6 +47,8 @@ class DirectoryService
   Reply signUp(const Params &params);
   Reply page(const std::string &path, const std::string &requestHost) const;
   static Reply notFound();
+  // How many requests should be answered at once (0: no limit), as the catalogue wants.
+  std::size_t computingAtOnce() const { return catalogue_->computingAtOnce(); }
   static Reply badRequest(const std::string &reason);
 
  private:

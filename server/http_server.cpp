@@ -265,7 +265,7 @@ struct HttpServer::Impl
         service(this->options.database, this->options.service),
         signUps(this->options.signUpsPerMinute),
         loop(
-            limits(this->options), workerCount(this->options),
+            limits(this->options), workerCount(this->options), service.computingAtOnce(),
             [this](const ReceivedRequest &request, const AnswerPart &part) {
               return server.run(request, part);
             },

@@ -1,6 +1,7 @@
 #include "server/match_snapshot.h"
 
 #include "server/sqlite_db.h"
+#include "server/worker_pool.h"
 
 #include <algorithm>
 #include <limits>
@@ -107,8 +108,13 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(Database &db)
 {
   const std::int64_t generation = generationOf(db);
   const std::string path = db.path();
-  // Searches wait while one of them makes the snapshot of a newer generation: they need it too.
-  const std::lock_guard lock(snapshotsMutex);
+  // Searches wait while one of them makes the snapshot of a newer generation: they need it too, and let
+  // other requests compute meanwhile.
+  std::unique_lock lock(snapshotsMutex, std::try_to_lock);
+  if (!lock.owns_lock()) {
+    const WorkerPool::Waiting waiting;
+    lock.lock();
+  }
   auto &snapshot = snapshots[path];
   // Any other generation, even an older one: a search whose transaction began before an import committed
   // may make the old snapshot again (once), but a catalogue file made anew starts counting again.

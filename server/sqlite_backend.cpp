@@ -2,6 +2,8 @@
 
 #include "server/sqlite_db.h"
 
+#include <algorithm>
+
 namespace tessivar::directory {
 
 SqliteBackend::SqliteBackend(const std::string &path) : writer_(path), readers_(path) {}
@@ -16,13 +18,17 @@ void SqliteBackend::prepareSearches()
   if (preparing_.joinable()) return;
   preparing_ = std::thread([this] {
     try {
-      const ComputeGate::Pass pass(computing_);
       auto db = readers_.acquire();
       directory::prepareSearches(*db);
     } catch (const std::exception &) {
       // The first search makes it, or reports why it cannot.
     }
   });
+}
+
+std::size_t SqliteBackend::computingAtOnce() const
+{
+  return std::max(1u, std::thread::hardware_concurrency()) + 1;
 }
 
 std::int64_t SqliteBackend::generation()
@@ -35,7 +41,6 @@ std::int64_t SqliteBackend::generation()
 std::string SqliteBackend::searchPage(const SearchExpression &expression, SearchScope scope,
                                       const EntryFilter &filter, PageLayout layout, std::size_t limit)
 {
-  const ComputeGate::Pass pass(computing_);
   auto db = readers_.acquire();
   return directory::searchPage(*db, expression, scope, filter, layout, limit);
 }
@@ -61,7 +66,6 @@ std::vector<CatalogueEntry> SqliteBackend::relatedClips(std::int64_t id, std::ui
 ScanStep SqliteBackend::nextStation(const SearchExpression &style, std::uint32_t families,
                                     std::int64_t maxBitrate, std::int64_t after)
 {
-  const ComputeGate::Pass pass(computing_);
   auto db = readers_.acquire();
   return directory::nextStation(*db, style, families, maxBitrate, after);
 }

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "server/catalogue_backend.h"
-#include "server/compute_gate.h"
 #include "server/connection_pool.h"
 #include "server/writer_connection.h"
 
@@ -18,6 +17,10 @@ class SqliteBackend final : public CatalogueBackend
 
   std::int64_t generation() override;
   void prepareSearches() override;
+  // Searches and scanner steps are computed in this process, on its processors alone: one more at once
+  // than there are processors (one just let through is still being woken while another finishes).
+  // More only makes each take longer, and a long one makes every short one beside it wait.
+  std::size_t computingAtOnce() const override;
   std::string searchPage(const SearchExpression &expression, SearchScope scope, const EntryFilter &filter,
                          PageLayout layout, std::size_t limit) override;
   void writeListAllPage(const EntryFilter &filter, PageLayout layout, const ChunkSink &sink) override;
@@ -34,8 +37,6 @@ class SqliteBackend final : public CatalogueBackend
  private:
   WriterConnection writer_;  // first: it creates or upgrades the tables the readers expect
   ConnectionPool readers_;
-  // Searches and scanner steps are computed in this process: as many at once as there are processors.
-  ComputeGate computing_;
   std::thread preparing_;
 };
 

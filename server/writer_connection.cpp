@@ -2,6 +2,7 @@
 
 #include "server/catalogue_schema.h"
 #include "server/sqlite_db.h"
+#include "server/worker_pool.h"
 
 namespace tessivar::directory {
 
@@ -11,6 +12,8 @@ WriterConnection::~WriterConnection() = default;
 
 void WriterConnection::write(const std::function<void(Database &)> &work)
 {
+  // Mostly waiting: for the writer before, or for another process's write (an import).
+  const WorkerPool::Waiting waiting;
   const std::lock_guard lock(mutex_);
   work(*db_);
 }
