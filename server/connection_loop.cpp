@@ -131,6 +131,7 @@ struct Connection
   bool started = false;   // a byte of the next request has come
   bool peerDone = false;  // the client sends nothing more
   bool closeAfter = false;
+  bool abandoned = false;  // gone while busy: closed when its worker posts
   int served = 0;
   std::size_t lingered = 0;
 };
@@ -291,7 +292,11 @@ struct ConnectionLoop::Impl
     connection.phase = Connection::Phase::Busy;
     connection.feed = std::make_shared<Feed>();
     watch(connection, 0);
-    pool->enqueue([this, id = connection.id, feed = connection.feed, request = std::move(request)] {
+    // With nothing after this request yet, its worker may send the whole answer itself and watch for
+    // the next request, sparing this thread a wake-up (see sendHere).
+    const bool mayFinish = connection.input.empty() && !request.last;
+    pool->enqueue([this, id = connection.id, fd = connection.fd, mayFinish, feed = connection.feed,
+                   request = std::move(request)] {
       bool sentPart = false;
       const AnswerPart part = [&](std::string bytes) {
         {
@@ -317,8 +322,38 @@ struct ConnectionLoop::Impl
         answer = {sentPart ? std::string() : refusalAnswer(500, bodyBytes), true};
       }
       answer.close = answer.close || request.last;
+      if (mayFinish && !sentPart && !answer.close && sendHere(id, fd, answer.bytes)) return;
       post(id, std::move(answer), false);
     });
+  }
+
+  // From a worker, for a whole answer after which the connection waits for its next request: sends as
+  // much as the socket takes at once. When that is all of it, the loop is told without being woken
+  // (it learns at its next turn, at the latest when the next request comes) and the connection is
+  // watched for that request again. Otherwise bytes keeps what is left for the loop to send. The loop
+  // closes a busy connection's descriptor only once its worker has posted, so it is this connection's.
+  bool sendHere(std::uint64_t id, int fd, std::string &bytes)
+  {
+    std::size_t sent = 0;
+    while (sent < bytes.size()) {
+      const ssize_t now = send(fd, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL | MSG_DONTWAIT);
+      if (now < 0 && errno == EINTR) continue;
+      if (now <= 0) break;
+      sent += static_cast<std::size_t>(now);
+    }
+    if (sent < bytes.size()) {
+      bytes.erase(0, sent);
+      return false;
+    }
+    // Posted before the connection is watched, and both under the lock, so that the loop, once it has
+    // an event for the next request, finds the news of this one by taking the lock.
+    const std::lock_guard lock(doneMutex);
+    done.push_back({id, {}, false, true});
+    epoll_event event{};
+    event.events = EPOLLIN;
+    event.data.u64 = id;
+    epoll_ctl(epoll, EPOLL_CTL_MOD, fd, &event);
+    return true;
   }
 
   // From a worker: an answer, or part of one, for the loop to send.
@@ -326,7 +361,7 @@ struct ConnectionLoop::Impl
   {
     {
       const std::lock_guard lock(doneMutex);
-      done.push_back({id, std::move(answer), partial});
+      done.push_back({id, std::move(answer), partial, false});
     }
     const std::uint64_t one = 1;
     [[maybe_unused]] const ssize_t ignored = ::write(wake, &one, sizeof one);
@@ -354,11 +389,17 @@ struct ConnectionLoop::Impl
       const auto found = connections.find(posted.id);
       if (found == connections.end()) continue;  // the client went away meanwhile
       Connection &connection = *found->second;
+      if (connection.abandoned) {
+        close(connection);  // its worker is done with the descriptor
+        continue;
+      }
       if (!posted.partial) {
         ++connection.served;
         connection.feed.reset();
       }
-      if (connection.phase == Connection::Phase::Writing && connection.partial) {
+      if (posted.sent) {
+        waitForNext(connection);
+      } else if (connection.phase == Connection::Phase::Writing && connection.partial) {
         // The next part (or the rest) of the answer being sent.
         connection.output.erase(0, connection.written);
         connection.output += posted.answer.bytes;
@@ -424,7 +465,12 @@ struct ConnectionLoop::Impl
       startClosing(connection);
       return;
     }
-    // The next request: perhaps already here (pipelined), else wait for it.
+    waitForNext(connection);
+  }
+
+  // The next request: perhaps already here (pipelined), else wait for it.
+  void waitForNext(Connection &connection)
+  {
     connection.phase = Connection::Phase::Waiting;
     connection.started = !connection.input.empty();
     connection.deadline = Clock::now() + (connection.started ? limits.request : limits.keepAlive);
@@ -452,13 +498,24 @@ struct ConnectionLoop::Impl
 
   void onEvent(std::uint64_t id, std::uint32_t events)
   {
-    const auto found = connections.find(id);
+    auto found = connections.find(id);
     if (found == connections.end()) return;
+    if (found->second->phase == Connection::Phase::Busy) {
+      // Its worker may have sent the answer and be watching for the next request: that news first.
+      answered();
+      found = connections.find(id);
+      if (found == connections.end()) return;
+    }
     Connection &connection = *found->second;
     switch (connection.phase) {
       case Connection::Phase::Busy:
         // Reported whether asked for or not: the client is gone, its answer is dropped when it comes.
-        if (events & (EPOLLERR | EPOLLHUP)) close(connection);
+        // The descriptor stays open until then (its worker may still write to it), unwatched.
+        if ((events & (EPOLLERR | EPOLLHUP)) && !connection.abandoned) {
+          connection.abandoned = true;
+          epoll_ctl(epoll, EPOLL_CTL_DEL, connection.fd, nullptr);
+          if (connection.feed) release(*connection.feed);
+        }
         break;
       case Connection::Phase::Writing:
         if ((events & (EPOLLERR | EPOLLHUP)) && connection.written == connection.output.size())
@@ -511,6 +568,7 @@ struct ConnectionLoop::Impl
     std::uint64_t id = 0;
     Answer answer;
     bool partial = false;
+    bool sent = false;  // the worker sent the whole answer itself
   };
   std::vector<Posted> done;
 };
@@ -591,6 +649,7 @@ bool ConnectionLoop::run()
         loop.onEvent(id, events[i].events);
       }
     }
+    loop.answered();  // news of answers their workers sent, which wakes nobody
     const auto now = Clock::now();
     if (now - lastSweep >= sweepInterval) {
       loop.sweep(now);
