@@ -398,7 +398,7 @@ struct ConnectionLoop::Impl
         connection.feed.reset();
       }
       if (posted.sent) {
-        waitForNext(connection);
+        waitForNext(connection, false);  // its worker watches it already
       } else if (connection.phase == Connection::Phase::Writing && connection.partial) {
         // The next part (or the rest) of the answer being sent.
         connection.output.erase(0, connection.written);
@@ -469,12 +469,12 @@ struct ConnectionLoop::Impl
   }
 
   // The next request: perhaps already here (pipelined), else wait for it.
-  void waitForNext(Connection &connection)
+  void waitForNext(Connection &connection, bool startWatching = true)
   {
     connection.phase = Connection::Phase::Waiting;
     connection.started = !connection.input.empty();
     connection.deadline = Clock::now() + (connection.started ? limits.request : limits.keepAlive);
-    watch(connection, EPOLLIN);
+    if (startWatching) watch(connection, EPOLLIN);
     if (connection.started || connection.peerDone) frame(connection);
   }
 

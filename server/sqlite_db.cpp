@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <mutex>
+
 namespace tessivar::directory {
 
 namespace {
@@ -91,6 +93,10 @@ bool Statement::isNull(int column) const
 
 Database::Database(const std::string &path)
 {
+  // SQLite counts the memory it holds under one lock for the whole process, taken by every allocation
+  // of every connection; nothing here reads the count. Must come before the first connection opens.
+  static std::once_flag configured;
+  std::call_once(configured, [] { sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0); });
   const int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX;
   if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
     const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";

@@ -14,8 +14,12 @@ thread_local WorkerPool *computingIn = nullptr;
 WorkerPool::WorkerPool(std::size_t threads, std::size_t computing) : limit_(computing)
 {
   threads = std::max<std::size_t>(1, threads);
+  sleepers_.reserve(threads);
   threads_.reserve(threads);
-  for (std::size_t i = 0; i < threads; ++i) threads_.emplace_back([this] { work(); });
+  for (std::size_t i = 0; i < threads; ++i) {
+    sleepers_.push_back(std::make_unique<Sleeper>());
+    threads_.emplace_back([this, sleeper = sleepers_.back().get()] { work(*sleeper); });
+  }
 }
 
 WorkerPool::~WorkerPool()
@@ -25,46 +29,49 @@ WorkerPool::~WorkerPool()
 
 void WorkerPool::enqueue(std::function<void()> job)
 {
-  const std::lock_guard lock(mutex_);
-  jobs_.push_back(std::move(job));
-  // With every place taken nobody is woken: the next thread to finish its job takes this one.
-  wakeOneIfNeeded();
+  Sleeper *woken = nullptr;
+  {
+    const std::lock_guard lock(mutex_);
+    jobs_.push_back(std::move(job));
+    // With every place taken nobody is woken: the next thread to finish its job takes this one.
+    woken = sleeperToWake();
+  }
+  // Woken once the lock is free, so that it does not wake only to wait for the lock.
+  if (woken) woken->wake.release();
 }
 
-void WorkerPool::wakeOneIfNeeded()
+WorkerPool::Sleeper *WorkerPool::sleeperToWake()
 {
-  if (!mayStart() || idle_.empty()) return;
-  Idle *next = idle_.back();
-  idle_.pop_back();
-  next->woken = true;
-  next->wake.notify_one();
+  if (!mayStart() || asleep_.empty()) return nullptr;
+  Sleeper *next = asleep_.back();
+  asleep_.pop_back();
+  return next;
 }
 
 void WorkerPool::shutdown()
 {
+  std::vector<Sleeper *> woken;
   {
     const std::lock_guard lock(mutex_);
     if (stopping_) return;
     stopping_ = true;
-    for (Idle *idle : idle_) {
-      idle->woken = true;
-      idle->wake.notify_one();
-    }
-    idle_.clear();
+    woken.swap(asleep_);
   }
+  for (Sleeper *sleeper : woken) sleeper->wake.release();
   for (std::thread &thread : threads_) thread.join();
 }
 
-void WorkerPool::work()
+void WorkerPool::work(Sleeper &sleeper)
 {
   std::unique_lock lock(mutex_);
   for (;;) {
     if (!mayStart()) {
       // Stopping, the queue is left to the threads in a job: each takes the next when it ends.
       if (stopping_) return;
-      Idle idle;
-      idle_.push_back(&idle);
-      idle.wake.wait(lock, [&] { return idle.woken; });
+      asleep_.push_back(&sleeper);
+      lock.unlock();
+      sleeper.wake.acquire();  // released by whoever took it off the list
+      lock.lock();
       continue;
     }
     std::function<void()> job = std::move(jobs_.front());
@@ -84,9 +91,13 @@ WorkerPool::Waiting::Waiting() : pool_(computingIn)
 {
   if (!pool_) return;
   computingIn = nullptr;  // a wait inside a wait changes nothing
-  const std::lock_guard lock(pool_->mutex_);
-  --pool_->computing_;
-  pool_->wakeOneIfNeeded();
+  Sleeper *woken = nullptr;
+  {
+    const std::lock_guard lock(pool_->mutex_);
+    --pool_->computing_;
+    woken = pool_->sleeperToWake();
+  }
+  if (woken) woken->wake.release();
 }
 
 WorkerPool::Waiting::~Waiting()

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <semaphore>
 #include <thread>
 #include <vector>
 
@@ -45,19 +46,20 @@ class WorkerPool
   };
 
  private:
-  struct Idle
+  // One per thread, for as long as the pool: released once by whoever takes it off the list asleep_.
+  struct Sleeper
   {
-    std::condition_variable wake;
-    bool woken = false;
+    std::binary_semaphore wake{0};
   };
 
-  void work();
+  void work(Sleeper &sleeper);
   bool mayStart() const { return !jobs_.empty() && (limit_ == 0 || computing_ < limit_); }
-  // Called with the mutex held.
-  void wakeOneIfNeeded();
+  // With the mutex held: the thread to wake for the first job queued, taken off asleep_, if any.
+  Sleeper *sleeperToWake();
 
   std::mutex mutex_;
-  std::vector<Idle *> idle_;  // the last to go idle at the back
+  std::vector<std::unique_ptr<Sleeper>> sleepers_;
+  std::vector<Sleeper *> asleep_;  // the last to fall asleep at the back
   std::deque<std::function<void()>> jobs_;
   std::size_t limit_;
   std::size_t computing_ = 0;
