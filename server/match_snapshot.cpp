@@ -4,6 +4,7 @@
 #include "server/worker_pool.h"
 
 #include <algorithm>
+#include <bit>
 #include <limits>
 #include <mutex>
 #include <stdexcept>
@@ -88,8 +89,13 @@ void MatchSnapshot::prefetchText(const MatchRow &row) const
 
 std::uint32_t MatchSnapshot::trigramCount(std::string_view folded) const
 {
-  const auto found = trigrams_.find(std::string(folded));
-  return found == trigrams_.end() ? 0 : found->second;
+  if (trigrams_.empty()) return 0;
+  const std::uint64_t hash = trigramHash(folded);
+  const std::size_t mask = trigrams_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    if (trigrams_[at].first == hash) return trigrams_[at].second;
+    if (trigrams_[at].first == 0) return 0;
+  }
 }
 
 std::span<const NamePlace> MatchSnapshot::namesStartingWith(std::string_view folded) const
@@ -102,6 +108,11 @@ std::span<const NamePlace> MatchSnapshot::namesStartingWith(std::string_view fol
   const auto last = std::partition_point(first, byName_.end(),
                                          [&](const NamePlace &place) { return place.start <= highest; });
   return {first, last};
+}
+
+std::uint64_t MatchSnapshot::trigramHash(std::string_view folded)
+{
+  return std::hash<std::string_view>{}(folded) | 1;  // never 0, which marks a free place
 }
 
 std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(Database &db)
@@ -183,6 +194,7 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int6
   const std::size_t step = std::max<std::size_t>(1, snapshot->rows_.size() / sampleRows);
   const auto scaled = static_cast<std::uint32_t>(step);
   std::vector<std::size_t> starts;
+  std::unordered_map<std::uint64_t, std::uint32_t> counts;
   for (std::size_t i = 0; i < snapshot->rows_.size(); i += step) {
     const EntryText text = snapshot->text(snapshot->rows_[i]);
     for (const std::string_view field : {text.name, text.format, text.location, text.genre}) {
@@ -192,8 +204,16 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int6
       }
       starts.push_back(field.size());
       for (std::size_t c = 0; c + 3 < starts.size(); ++c)
-        snapshot->trigrams_[std::string(field.substr(starts[c], starts[c + 3] - starts[c]))] += scaled;
+        counts[trigramHash(field.substr(starts[c], starts[c + 3] - starts[c]))] += scaled;
     }
+  }
+  // At most half full, so that a lookup of a trigram not there ends soon.
+  snapshot->trigrams_.resize(std::bit_ceil(2 * counts.size() + 2));
+  const std::size_t mask = snapshot->trigrams_.size() - 1;
+  for (const auto &[hash, count] : counts) {
+    std::size_t at = hash & mask;
+    while (snapshot->trigrams_[at].first != 0) at = (at + 1) & mask;
+    snapshot->trigrams_[at] = {hash, count};
   }
   snapshot->rows_.shrink_to_fit();
   snapshot->text_.shrink_to_fit();

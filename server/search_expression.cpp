@@ -181,6 +181,31 @@ SearchExpression parseSearchText(std::string_view text, SearchScope scope)
 
 namespace {
 
+// The UTF-8 bytes of one code point (one that QString gave, so a valid one); returns how many.
+std::size_t utf8Of(char32_t c, char *out)
+{
+  if (c < 0x80) {
+    out[0] = static_cast<char>(c);
+    return 1;
+  }
+  if (c < 0x800) {
+    out[0] = static_cast<char>(0xC0 | (c >> 6));
+    out[1] = static_cast<char>(0x80 | (c & 0x3F));
+    return 2;
+  }
+  if (c < 0x10000) {
+    out[0] = static_cast<char>(0xE0 | (c >> 12));
+    out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (c & 0x3F));
+    return 3;
+  }
+  out[0] = static_cast<char>(0xF0 | (c >> 18));
+  out[1] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+  out[2] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+  out[3] = static_cast<char>(0x80 | (c & 0x3F));
+  return 4;
+}
+
 // The trigram of the words that count() finds in the fewest entries, as a term of the query.
 QString rarestTrigram(const QStringList &words, const TrigramCount &count)
 {
@@ -188,13 +213,14 @@ QString rarestTrigram(const QStringList &words, const TrigramCount &count)
   std::uint32_t fewest = 0;
   for (const QString &word : words) {
     const QList<uint> characters = QStringView(word).toUcs4();
+    const auto *first = reinterpret_cast<const char32_t *>(characters.constData());
     for (qsizetype at = 0; at + indexedLength <= characters.size(); ++at) {
-      const QString trigram =
-          QString::fromUcs4(reinterpret_cast<const char32_t *>(characters.constData()) + at, indexedLength);
-      const QByteArray utf8 = trigram.toUtf8();
-      const std::uint32_t entries = count(foldedField(std::string_view(utf8.constData(), utf8.size())));
+      char utf8[4 * indexedLength];
+      std::size_t length = 0;
+      for (qsizetype i = at; i < at + indexedLength; ++i) length += utf8Of(first[i], utf8 + length);
+      const std::uint32_t entries = count(foldedField(std::string_view(utf8, length)));
       if (best.isEmpty() || entries < fewest) {
-        best = trigram;
+        best = QString::fromUcs4(first + at, indexedLength);
         fewest = entries;
       }
     }
