@@ -248,10 +248,12 @@ const char *statusText(int status)
   }
 }
 
-void send(httplib::Response &response, const Reply &reply)
+void send(httplib::Response &response, Reply reply)
 {
   response.status = reply.status;
-  response.set_content(reply.body, reply.contentType.c_str());
+  // As set_content, without copying the body.
+  response.set_content("", 0, reply.contentType);
+  response.body = std::move(reply.body);
   // httplib writes the head (for an empty body); the runner then writes the body as it is made.
   if (reply.stream) RequestRunner::streamAfterHead(reply.stream);
 }
