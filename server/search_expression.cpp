@@ -181,7 +181,8 @@ SearchExpression parseSearchText(std::string_view text, SearchScope scope)
 
 namespace {
 
-// The UTF-8 bytes of one code point (one that QString gave, so a valid one); returns how many.
+// The UTF-8 bytes of one code point; returns how many. (A lone surrogate gives bytes no field holds,
+// so its trigram counts as rare: it is still a piece of the word, which is all the index needs.)
 std::size_t utf8Of(char32_t c, char *out)
 {
   if (c < 0x80) {
