@@ -4,6 +4,7 @@
 #include "server/client_limits.h"
 #include "server/connection_loop.h"
 #include "server/site_pages.h"
+#include "server/worker_pool.h"
 
 #include <httplib.h>
 
@@ -164,6 +165,9 @@ class RequestRunner final : public httplib::Server
       stream_ = nullptr;
       if (!chunked) answer.close = true;
       answer.bytes = streamedHead(answer.bytes, chunked, answer.close);
+      // A streamed body (list all) is made as its client takes it, seconds at a million entries: it
+      // does not hold one of the turns of the requests queued behind it.
+      const WorkerPool::Waiting streaming;
       logSent(headOnly ? 0 : writeBody(body, stream, chunked, answer));
     }
     return answer;

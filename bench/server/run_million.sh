@@ -2,7 +2,8 @@
 # tessivar-directory with a million stations: builds the catalogue file from the shared stations (names
 # and addresses made unique, make_catalogue.py), imports it under /usr/bin/time -v, then measures
 # keyword searches computed every time (--cache-mb 0) from wrk with the generated searches
-# (make_queries.py) and "list all" (first byte, total, the server's peak memory before and after).
+# (make_queries.py), alone and beside three clients downloading "list all" over and over, and "list all"
+# (first byte, total, the server's peak memory before and after).
 #
 #   run_million.sh [path/to/tessivar-directory] [data folder with stations.csv]
 # Environment: ROWS (default 1000000), DURATION (wrk seconds, default 30), CONNECTIONS (default 8),
@@ -84,7 +85,19 @@ wait "$curl_pid"
 read -r first total size <"$work/list.figures" || true  # curl ends it without a line break
 rm -f "$work/list.html"
 
+# The searches again while three clients download list all over and over: a long answer must not hold
+# up the others.
+list_all() { while curl -s -o /dev/null "http://127.0.0.1:$port/tessivar37.asp?V=3.7&P=T&T1=ALL&LIVE=1"; do :; done; }
+list_pids=()
+for _ in 1 2 3; do list_all & list_pids+=("$!"); done
+beside=$(TESSIVAR_QUERIES="$work/queries.txt" wrk -t"$wrk_threads" -c"$connections" -d"$(( (duration + 1) / 2 ))s" \
+  --latency -s "$here/search_terms.lua" "http://127.0.0.1:$port/")
+kill "${list_pids[@]}" 2>/dev/null; wait "${list_pids[@]}" 2>/dev/null || true
+
 printf 'searches (cache off, %s connections): %s requests/s, p50 %s ms, p99 %s ms\n' "$connections" "$rps" "$(ms 50%)" "$(ms 99%)"
+out=$beside
+printf '  beside 3 clients downloading list all: %s requests/s, p50 %s ms, p99 %s ms\n' \
+  "$(awk '/^Requests\/sec:/ {printf "%.0f", $2}' <<<"$out")" "$(ms 50%)" "$(ms 99%)"
 awk -v f="$first" -v t="$total" -v s="$size" -v b="$before" -v a="$after" 'BEGIN {
   printf "list all: first byte %.0f ms, total %.2f s, %.0f MB; server memory (anonymous) %s MB before, at most %s MB while sending\n",
     f * 1000, t, s / 1048576, b, a }'
