@@ -51,15 +51,29 @@ void PresetCommands::drop(int index, const QString &payload)
         PromptButtons::YesNo);
     if (answer != PromptAnswer::Yes) return;
   }
-  if (!table_.assign(index, *station)) {
+  store(index, *station);
+}
+
+bool PresetCommands::assignStation(int index, const QString &name, const QString &url)
+{
+  if (index < 0 || index >= PresetTable::slotCount) return false;
+  const std::optional<PresetSlot> station = presetFromStation(name, url);
+  return station && store(index, *station);
+}
+
+bool PresetCommands::store(int index, const PresetSlot &station)
+{
+  const QString number = QString::number(index + 1);
+  if (!table_.assign(index, station)) {
     prompter_.ask(PromptIcon::Critical, product::applicationName(),
                   QStringLiteral("Preset %1 could not be saved: the settings file %2 cannot be written. "
                                  "The preset keeps its previous station.")
                       .arg(number, table_.storeFileName()));
-    return;
+    return false;
   }
   prompter_.ask(PromptIcon::None, product::applicationName(),
-                QStringLiteral("Preset ") + number + QStringLiteral(" Assigned to ") + station->name);
+                QStringLiteral("Preset ") + number + QStringLiteral(" Assigned to ") + station.name);
+  return true;
 }
 
 }  // namespace tessivar

@@ -10,6 +10,7 @@ namespace tessivar {
 
 class PresetTable;
 class Prompter;
+struct PresetSlot;
 
 // What the preset buttons do: the press (its look and the hint for an unassigned preset), the
 // click (play), and the drop of a station dragged from the results grid (assign). Messages go
@@ -30,6 +31,9 @@ class PresetCommands final : public QObject
   void click(int index);
   // A dragged station (name, U+00FF, address) dropped on button `index`.
   void drop(int index, const QString &payload);
+  // Stores a station in slot `index` without asking (the scanner's Add Preset), and says how it
+  // went. False when nothing was stored.
+  bool assignStation(int index, const QString &name, const QString &url);
 
  signals:
   // The button to show pressed; -1 shows all idle.
@@ -38,6 +42,8 @@ class PresetCommands final : public QObject
   void playRequested(const QString &url, const QString &name);
 
  private:
+  bool store(int index, const PresetSlot &station);
+
   PresetTable &table_;
   Prompter &prompter_;
   std::function<SearchMode()> searchMode_;

@@ -85,7 +85,12 @@ std::optional<PresetSlot> presetFromPayload(const QString &payload)
 {
   const qsizetype at = presetSplitPoint(payload);
   if (at < 0) return std::nullopt;
-  PresetSlot slot{storable(payload.left(at)), storable(payload.mid(at + 1))};
+  return presetFromStation(payload.left(at), payload.mid(at + 1));
+}
+
+std::optional<PresetSlot> presetFromStation(const QString &name, const QString &url)
+{
+  PresetSlot slot{storable(name), storable(url)};
   if (slot.url.trimmed().isEmpty()) return std::nullopt;
   // Stored without a name, the preset would load as unassigned at the next start.
   if (slot.name.trimmed().isEmpty()) slot.name = slot.url;

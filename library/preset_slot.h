@@ -38,9 +38,11 @@ PresetSlot presetFromStored(const QString &stored);
 // The stored form: name, the separator, address.
 QString storedPreset(const PresetSlot &slot);
 
-// The station a drag from the results grid carries, made storable: the name is the address when
-// the row has no name, and characters the settings file cannot hold are replaced. No station
-// when the payload carries no address.
+// A station made storable: the name is the address when the station has no name, and characters
+// the settings file cannot hold are replaced. No station without an address.
+std::optional<PresetSlot> presetFromStation(const QString &name, const QString &url);
+// The station a drag from the results grid carries ("name, separator, address"), made storable as
+// above.
 std::optional<PresetSlot> presetFromPayload(const QString &payload);
 
 }  // namespace tessivar

@@ -57,6 +57,8 @@ class EmbeddedPlayer : public QObject
   [[nodiscard]] virtual QString errorText() const = 0;
   // The stream's own now-playing title (ICY metadata), empty when it sends none.
   [[nodiscard]] virtual QString streamTitle() const = 0;
+  // The engine plays to its null output: there is no sound device, and nothing is heard.
+  [[nodiscard]] virtual bool playsWithoutSound() const = 0;
 
  signals:
   void changed();

@@ -26,6 +26,7 @@ enum Observed : std::uint64_t {
   VideoBitrate,
   IcyTitle,
   Pause,
+  CurrentAudioOutput,
 };
 
 struct Observation
@@ -44,6 +45,7 @@ constexpr Observation observations[] = {
     {VideoBitrate, "video-bitrate", MPV_FORMAT_DOUBLE},
     {IcyTitle, "metadata/by-key/icy-title", MPV_FORMAT_STRING},
     {Pause, "pause", MPV_FORMAT_FLAG},
+    {CurrentAudioOutput, "current-ao", MPV_FORMAT_STRING},
 };
 
 // The engine waits this long for its buffer before it resumes (its "cache-pause-wait").
@@ -198,6 +200,12 @@ void MpvPlayer::setProxy(bool enabled, const QString &host, int port)
   mpv_set_property_string(handle_, "http-proxy", proxy.toUtf8().constData());
 }
 
+bool MpvPlayer::playsWithoutSound() const
+{
+  return audioOutput_ == "null" &&
+         (state_ == EmbeddedPlayState::Playing || state_ == EmbeddedPlayState::Buffering);
+}
+
 int MpvPlayer::bufferingSecondsLeft() const
 {
   if (state_ != EmbeddedPlayState::Buffering) return 0;
@@ -300,7 +308,9 @@ void MpvPlayer::handleEndFile(const mpv_event &event)
         started_ = loaded_ = restarted_ = false;
         return;
       }
-      fail(errorTextOf(end.error));
+      // No sound device, and no null output to fall back on.
+      fail(end.error == MPV_ERROR_AO_INIT_FAILED ? QStringLiteral("No audio output")
+                                                 : errorTextOf(end.error));
       return;
     case MPV_END_FILE_REASON_EOF:
       if (end.playlist_entry_id < lastEntry_) return;
@@ -318,9 +328,18 @@ void MpvPlayer::handleEndFile(const mpv_event &event)
 
 void MpvPlayer::handleProperty(const mpv_event &event)
 {
-  // Reports of an earlier address may still be queued before the current one has begun.
-  if (!started_ || event.data == nullptr) return;
+  if (event.data == nullptr) return;
   const auto &property = *static_cast<const mpv_event_property *>(event.data);
+  // The audio output stays open from one address to the next.
+  if (event.reply_userdata == CurrentAudioOutput) {
+    audioOutput_ = property.format == MPV_FORMAT_STRING && property.data != nullptr
+                       ? QByteArray(*static_cast<const char *const *>(property.data))
+                       : QByteArray();
+    emitPending_ = true;
+    return;
+  }
+  // Reports of an earlier address may still be queued before the current one has begun.
+  if (!started_) return;
   switch (event.reply_userdata) {
     case TimePos:
       position_ = doubleOf(property);

@@ -40,6 +40,7 @@ class MpvPlayer final : public EmbeddedPlayer
   [[nodiscard]] double bandwidth() const override { return audioBitrate_ + videoBitrate_; }
   [[nodiscard]] QString errorText() const override { return errorText_; }
   [[nodiscard]] QString streamTitle() const override { return streamTitle_; }
+  [[nodiscard]] bool playsWithoutSound() const override;
 
  private:
   MpvPlayer(mpv_handle *handle, QObject *parent);
@@ -86,6 +87,8 @@ class MpvPlayer final : public EmbeddedPlayer
   double videoBitrate_ = 0;
   QString errorText_;
   QString streamTitle_;
+  // The audio output the engine opened ("null" when it found no sound device); it outlives loads.
+  QByteArray audioOutput_;
 };
 
 }  // namespace tessivar

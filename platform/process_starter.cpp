@@ -4,6 +4,10 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <csignal>
+
+#include <sys/prctl.h>
+
 namespace tessivar {
 
 QString DetachedProcessStarter::findProgram(const QString &program) const
@@ -19,6 +23,21 @@ bool DetachedProcessStarter::start(const QString &program, const QStringList &ar
 {
   if (program.isEmpty()) return false;
   return QProcess::startDetached(program, arguments);
+}
+
+QProcess *DetachedProcessStarter::startChild(const QString &program, const QStringList &arguments,
+                                             QObject *parent)
+{
+  return startOwnedChild(program, arguments, parent);
+}
+
+QProcess *startOwnedChild(const QString &program, const QStringList &arguments, QObject *parent)
+{
+  auto *process = new QProcess(parent);
+  // Even when this program is killed, the child does not go on alone.
+  process->setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+  process->start(program, arguments, QIODevice::ReadOnly);
+  return process;
 }
 
 }  // namespace tessivar

@@ -14,11 +14,6 @@ PresetEntry readPreset(const QString &stored)
   return PresetEntry{stored.left(separator), stored.mid(separator + 1)};
 }
 
-QString storedPreset(const PresetEntry &preset)
-{
-  return preset.name + presetSeparator + preset.url;
-}
-
 bool isFreePreset(const PresetEntry &preset)
 {
   return preset.name.toUpper().contains(QStringLiteral("DRAG AND DROP"));

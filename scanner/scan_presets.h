@@ -17,7 +17,6 @@ struct PresetEntry
 // Reads a stored preset. The name ends at the last separator, so a name holding the separator
 // character itself survives; a value without one (or with an empty name) is unassigned.
 PresetEntry readPreset(const QString &stored);
-QString storedPreset(const PresetEntry &preset);
 // A preset whose name, upper-cased, holds "DRAG AND DROP" (the hint of an unassigned one).
 bool isFreePreset(const PresetEntry &preset);
 

@@ -20,6 +20,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <algorithm>
 #include <utility>
 
 namespace tessivar {
@@ -103,8 +104,9 @@ ScanSession::~ScanSession() = default;
 void ScanSession::createPlayers()
 {
   const QPointer<ScanSession> self(this);
-  const auto make = [this](bool present, const QString &missing) -> EmbeddedPlayer * {
-    EmbeddedPlayer *player = present ? services_.embeddedPlayer.createPlayer(this) : nullptr;
+  // Both players are the embedded engine's, whatever the desktop's own players are.
+  const auto make = [this](const QString &missing) -> EmbeddedPlayer * {
+    EmbeddedPlayer *player = services_.embeddedPlayer.createPlayer(this);
     if (player == nullptr) {
       tell(static_cast<int>(PromptIcon::Critical), missing);
       return nullptr;
@@ -115,10 +117,10 @@ void ScanSession::createPlayers()
     });
     return player;
   };
-  EmbeddedPlayer *real = make(setup_.realPlayerPresent, missingRealPlayerMessage());
+  EmbeddedPlayer *real = make(missingRealPlayerMessage());
   if (!self) return;
   realPlayer_ = real;
-  EmbeddedPlayer *media = make(setup_.mediaPlayerPresent, missingMediaPlayerMessage());
+  EmbeddedPlayer *media = make(missingMediaPlayerMessage());
   if (!self) return;
   mediaPlayer_ = media;
 }
@@ -141,8 +143,17 @@ void ScanSession::tell(int icon, const QString &text)
 
 // --- scan mode ---------------------------------------------------------------------------------
 
+int ScanSession::retryDelayMs(int failures)
+{
+  return 2000 << std::clamp(failures - 1, 0, failuresBeforePause);
+}
+
 void ScanSession::start()
 {
+  if (stalled_) {
+    resume();
+    return;
+  }
   if (started_ || closing_ || playlistMode_) return;
   started_ = true;
   view_.showStationArea();
@@ -157,7 +168,7 @@ void ScanSession::start()
     if (answer != PromptAnswer::Yes) position = QStringLiteral("0");
   }
   scanPosition_ = position;
-  timer1_->start();
+  timer1_->start(untilNextRequestMs());
 }
 
 void ScanSession::fetchTick()
@@ -192,6 +203,7 @@ QCoro::Task<> ScanSession::fetchStation()
   services_.settings.setText(SettingKey::LastScan, lastScanRecord(scanPosition_, style));
 
   state_->setIdleTicks(0);
+  lastRequest_.start();
   transfer_->requestDocument(scanAddress(request));
   while (transfer_->isBusy() && !closing_ && !state_->stopRequested() &&
          state_->idleTicks() < silenceSeconds) {
@@ -243,12 +255,54 @@ QCoro::Task<> ScanSession::fetchStation()
   bool real = false;
   EmbeddedPlayer *player = playerFor(lURL_, &real);
   if (player == nullptr) {
-    // Neither player can play it: on to the next station.
-    afterStation();
+    // Neither player can play it: on to the next station, after a while.
+    stationFailed(isStreamAddress(lURL_) ? QStringLiteral("No player for this format")
+                                         : QStringLiteral("Not a stream address"));
     co_return;
   }
   useRealPlayer_ = real;
   co_await playStation(player, lURL_);
+}
+
+int ScanSession::untilNextRequestMs() const
+{
+  if (!lastRequest_.isValid()) return 0;
+  return static_cast<int>(std::max<qint64>(0, requestSpacingMs - lastRequest_.elapsed()));
+}
+
+void ScanSession::stationFailed(const QString &reason)
+{
+  setStatus(1, reason);
+  afterStation(reason);
+}
+
+void ScanSession::stall()
+{
+  stalled_ = true;
+  failuresInRow_ = 0;
+  timer1_->stop();
+  timer2_->stop();
+  state_->idleTimer()->stop();
+  setStatus(1, lastFailure_);
+  setStatus(2, QString());
+  view_.setStatusWord(QStringLiteral("Scan paused"));
+  view_.setStartShown(true);
+  view_.setNextEnabled(true);
+  tell(
+      static_cast<int>(PromptIcon::Exclamation),
+      QStringLiteral("No station could be played: the last %1 stations in a row failed.\n\nLast error: %2\n\n"
+                     "Press Start or Next to go on with the scan.")
+          .arg(failuresBeforePause)
+          .arg(lastFailure_));
+}
+
+void ScanSession::resume()
+{
+  stalled_ = false;
+  view_.setStartShown(false);
+  setStatus(1, QStringLiteral("Next Station.."));
+  view_.setNextEnabled(false);
+  timer1_->start(untilNextRequestMs());
 }
 
 void ScanSession::requestFailed()
@@ -271,6 +325,13 @@ EmbeddedPlayer *ScanSession::playerFor(const QString &address, bool *realPlayer)
 void ScanSession::next()
 {
   if (closing_) return;
+  if (stalled_) {
+    resume();
+    return;
+  }
+  userNext_ = true;
+  // Waiting after a station that could not be played: the next one now.
+  if (timer1_->isActive()) timer1_->start(untilNextRequestMs());
   setStatus(1, QStringLiteral("Next Station.."));
   view_.setNextEnabled(false);
   view_.setPauseEnabled(false);
@@ -299,6 +360,8 @@ QCoro::Task<> ScanSession::playStation(EmbeddedPlayer *player, QString address)
   state_->setTransferError(0);
   state_->setTransferDone(false);
   setStationPlaying(false);
+  stationPlayed_ = false;
+  userNext_ = false;
   lastPlayState_.reset();
   setStatus(1, QStringLiteral("Connecting"));
   setStatus(2, QString());
@@ -309,15 +372,22 @@ QCoro::Task<> ScanSession::playStation(EmbeddedPlayer *player, QString address)
   player->load(address);
   timerReal_->start(monitorInterval_);
 
-  if (!playlistMode_) {
-    co_await stationCycle();
-    if (!self) co_return;
-    afterStation();
-  } else {
+  if (playlistMode_) {
     co_await playlistWait();
     if (!self) co_return;
+    stopStation(player);
+    co_return;
+  }
+  co_await stationCycle();
+  if (!self) co_return;
+  // A station left before it ever played, other than by Next, could not be played.
+  std::optional<QString> failure;
+  if (!stationPlayed_ && !userNext_ && !closing_) {
+    failure = player->errorText();
+    if (failure->isEmpty()) failure = statusPanels_[0];
   }
   stopStation(player);
+  afterStation(failure);
 }
 
 QCoro::Task<> ScanSession::stationCycle()
@@ -333,8 +403,10 @@ QCoro::Task<> ScanSession::stationCycle()
     // With 45 seconds set, the switch comes when the count reaches 46.
     if (view_.secondsPerStation() < ticks) skipNext_ = true;
     // Connect watchdog.
-    if (statusPanels_[0] == QStringLiteral("Connecting") && ticks > connectSeconds)
+    if (statusPanels_[0] == QStringLiteral("Connecting") && ticks > connectSeconds) {
       state_->setTransferError(-1);
+      setStatus(1, QStringLiteral("No answer from the station"));
+    }
     if (skipNext_ || state_->transferError() != 0) co_return;
     if (!co_await state_->nextChange() || !self) co_return;
   }
@@ -349,13 +421,27 @@ QCoro::Task<> ScanSession::playlistWait()
   }
 }
 
-void ScanSession::afterStation()
+void ScanSession::afterStation(const std::optional<QString> &failure)
 {
   state_->setIdleTicks(0);
   skipNext_ = false;
+  userNext_ = false;
   if (closing_) return;
-  timer1_->start();
   timer2_->stop();
+  int delay = 0;
+  if (failure) {
+    lastFailure_ = *failure;
+    if (++failuresInRow_ >= failuresBeforePause) {
+      stall();
+      return;
+    }
+    delay = retryDelayMs(failuresInRow_);
+    setStatus(2, QString());
+    view_.setStatusWord(QStringLiteral("Could not play this station"));
+    // Next goes on at once instead of waiting.
+    view_.setNextEnabled(true);
+  }
+  timer1_->start(std::max(delay, untilNextRequestMs()));
 }
 
 void ScanSession::stopStation(EmbeddedPlayer *player)
@@ -406,6 +492,8 @@ void ScanSession::monitorTick()
     if (step.status) setStatus(1, *step.status);
     if (step.playing && !stationPlaying_) {
       setStationPlaying(true);
+      stationPlayed_ = true;
+      failuresInRow_ = 0;
       state_->setIdleTicks(0);
       monitorInterval_ = 5000;
       timerReal_->setInterval(monitorInterval_);
@@ -418,15 +506,25 @@ void ScanSession::monitorTick()
     if (const std::optional<QString> text = positionText(player->position(), player->length()))
       setStatus(2, *text);
   }
+  // Played to nothing (no sound device): said so, and the level stays still.
+  if (stationPlaying_ && playsWithoutSound()) {
+    setStatus(1, QStringLiteral("No audio output"));
+    timer4_->stop();
+  }
   showStreamTitle(player->streamTitle());
   state_->wake();
+}
+
+bool ScanSession::playsWithoutSound() const
+{
+  return activePlayer_ != nullptr && activePlayer_->playsWithoutSound();
 }
 
 void ScanSession::watcherTick()
 {
   view_.showLevelPictures(true);
   if (stationPlaying_) {
-    timer4_->start();
+    if (!playsWithoutSound()) timer4_->start();
     view_.setPauseEnabled(true);
     view_.setPresetsEnabled(true);
     timer2_->stop();

@@ -8,7 +8,9 @@
 #include <QString>
 
 #include <QCoroTask>
+#include <QElapsedTimer>
 
+#include <functional>
 #include <optional>
 
 class QTimer;
@@ -17,6 +19,7 @@ namespace tessivar {
 
 class EmbeddedPlayer;
 class HttpTransfer;
+class StreamRecording;
 class ScanView;
 class StationList;
 class TransferState;
@@ -28,9 +31,11 @@ struct ScanSetup
   // The user's proxy, applied to the station requests.
   QString proxyHost;
   int proxyPort = 0;
-  // realPlayerCommand and mediaPlayerCommand are set: their embedded players are made.
-  bool realPlayerPresent = false;
-  bool mediaPlayerPresent = false;
+  // Add Preset's Set: stores the station in preset `slot` (0..9) the way the main window's presets
+  // do, telling the user how it went; false when nothing was stored.
+  std::function<bool(int slot, const QString &name, const QString &url)> assignPreset;
+  // The program's recording, which Record starts and stops; the window makes its own without one.
+  StreamRecording *recording = nullptr;
 };
 
 // The scanner's work behind its window: the station requests of a scan (one station at a time,
@@ -50,18 +55,29 @@ class ScanSession final : public QObject
   static constexpr int connectSeconds = 15;
   // An answer longer than this is no station answer.
   static constexpr qsizetype longestAnswer = 4 * 1024 * 1024;
+  // Station requests start at least this far apart, whatever happens.
+  static constexpr int requestSpacingMs = 1000;
+  // After this many stations in a row could not be played, the scan waits for the user.
+  static constexpr int failuresBeforePause = 5;
+  // The wait before the next station after `failures` stations in a row could not be played:
+  // 2 s after the first, twice as long after each further one.
+  static int retryDelayMs(int failures);
 
   ScanSession(ScanView &view, const AppServices &services, const ScanSetup &setup, QObject *parent = nullptr);
   ~ScanSession() override;
 
-  // The window's load: the two players, each with its message when its player is missing.
+  // The window's load: the two players, both the embedded engine's; each has its message when the
+  // engine cannot make it.
   void createPlayers();
 
   // --- scan mode ---------------------------------------------------------------------------------
-  // cmdStart: the resume question, then the first station request.
+  // cmdStart: the resume question, then the first station request. On a scan that paused after
+  // stations in a row could not be played, it goes on.
   void start();
-  // cmdNext: leave the station now.
+  // cmdNext: leave the station now (or go on after stations could not be played).
   void next();
+  // Stations in a row could not be played: the scan waits for Start or Next.
+  bool isStalled() const { return stalled_; }
   // cmdPause: the countdown stands still (Resume goes on); the player keeps playing.
   void togglePause();
   bool isPaused() const { return paused_; }
@@ -126,10 +142,15 @@ class ScanSession final : public QObject
   QCoro::Task<> playlistWait();
   EmbeddedPlayer *playerFor(const QString &address, bool *realPlayer) const;
   void showStationAnswer(const QByteArray &answer);
-  void afterStation();
+  void afterStation(const std::optional<QString> &failure = std::nullopt);
+  void stationFailed(const QString &reason);
+  void stall();
+  void resume();
+  int untilNextRequestMs() const;
   void stopStation(EmbeddedPlayer *player);
   void setStatus(int panel, const QString &text);
   void setStationPlaying(bool playing);
+  bool playsWithoutSound() const;
   void showStreamTitle(const QString &title);
   void requestFailed();
   void tell(int icon, const QString &text);
@@ -163,6 +184,12 @@ class ScanSession final : public QObject
   bool skipPrevious_ = false;
   bool closing_ = false;
   bool stationPlaying_ = false;
+  bool stationPlayed_ = false;  // the station shown has played (it did not fail)
+  bool userNext_ = false;       // the user left the station with Next
+  bool stalled_ = false;
+  int failuresInRow_ = 0;
+  QString lastFailure_;
+  QElapsedTimer lastRequest_;
   bool useRealPlayer_ = false;
   bool playlistMode_ = false;
   bool playlistRunning_ = false;

@@ -37,6 +37,8 @@ class ScanView
   virtual bool includeUnknown() const = 0;
   // The station details become visible (Start).
   virtual void showStationArea() = 0;
+  // cmdStart shows again while a scan waits to go on, and hides when it does.
+  virtual void setStartShown(bool shown) = 0;
   // Playlist mode: the playlist area covers the style area.
   virtual void showPlaylistArea() = 0;
 

@@ -3,6 +3,7 @@
 #include "app/ui/busy_pointer.h"
 #include "app/ui/main_window.h"
 #include "app/ui/preset_bar.h"
+#include "app/ui/recording_wiring.h"
 #include "app/ui/result_tools_wiring.h"
 #include "app/ui/scanner_wiring.h"
 #include "app/ui/search_commands.h"
@@ -164,7 +165,7 @@ void wireMainWindow(MainWindow &window)
   wireLibrary(window, defaultBookmarksPath());
   wireResultTools(window);
   wireSideWindows(window);
-  wireScanner(window);
+  wireScanner(window, wireRecording(window));
 }
 
 }  // namespace tessivar

@@ -113,6 +113,8 @@ MainMenus MainMenus::build(QMenuBar *bar)
   addSeparator(m.menuSearch, "menuSep9991");
   m.menuVisitStr = addEntry(m.menuSearch, "menuVisitStr", "&Visit Stream Website");
   m.menuRecord = addEntry(m.menuSearch, "menuRecord", "&Record Stream", QKeySequence(Qt::Key_F5));
+  m.menuStopRecord = addEntry(m.menuSearch, "menuStopRecord", "Stop Recordin&g");
+  m.menuStopRecord->setEnabled(false);
   addSeparator(m.menuSearch, "menuBlank2");
   m.menuScan = addEntry(m.menuSearch, "menuScan", "S&can Stations");
   m.menuViewT = addEntry(m.menuSearch, "menuViewT", "View top 10 most searched terms");

@@ -40,6 +40,7 @@ struct MainMenus
   QAction *menuPlaylist = nullptr;
   QAction *menuVisitStr = nullptr;
   QAction *menuRecord = nullptr;
+  QAction *menuStopRecord = nullptr;
   QAction *menuScan = nullptr;
   QAction *menuViewT = nullptr;
   QAction *menuEmail = nullptr;

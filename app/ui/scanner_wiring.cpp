@@ -1,16 +1,14 @@
 #include "app/ui/scanner_wiring.h"
 
 #include "app/ui/main_window.h"
-#include "app/ui/preset_bar.h"
 #include "app/ui/tray_icon.h"
 #include "base/product.h"
 #include "base/program_options.h"
 #include "base/settings_store.h"
-#include "library/preset_table.h"
+#include "library/preset_commands.h"
 #include "library/ui/bookmarks_controller.h"
 #include "platform/prompter.h"
 #include "results/ui/results_grid.h"
-#include "scanner/ui/recorder_prompt.h"
 #include "scanner/ui/scan_window.h"
 #include "scanner/ui/scanner_mpris.h"
 
@@ -55,22 +53,25 @@ QList<ListEntry> selectedPlaylistEntries(MainWindow &window)
 
 }  // namespace
 
-void wireScanner(MainWindow &window)
+void wireScanner(MainWindow &window, StreamRecording &recording)
 {
   auto current = std::make_shared<QPointer<ScanWindow>>();
-  const auto open = [&window, current]() -> ScanWindow * {
+  const auto open = [&window, &recording, current]() -> ScanWindow * {
     const ProgramOptions &options = window.programOptions();
-    const ScanSetup setup{window.dataServer(), options.proxyHost, options.proxyPort,
-                          !options.realPlayerCommand().isEmpty(), !options.mediaPlayerCommand().isEmpty()};
+    ScanSetup setup{window.dataServer(), options.proxyHost, options.proxyPort, {}};
+    // Add Preset stores through the main window's presets: their buttons follow, and a failed
+    // write says so.
+    setup.assignPreset = [&window](int slot, const QString &name, const QString &url) {
+      auto *presets = window.findChild<PresetCommands *>();
+      return presets != nullptr && presets->assignStation(slot, name, url);
+    };
+    setup.recording = &recording;
     auto *scanner = new ScanWindow(window.services(), setup, &window);
     window.registerSideWindow(scanner);
     QObject::connect(scanner, &ScanWindow::closed, &window, [&window] {
       window.setScanActive(false);
       window.trayIcon().setToolTip(product::trayToolTip());
     });
-    // The scanner has stored the preset: the buttons read the slots again.
-    QObject::connect(scanner, &ScanWindow::presetAssigned, &window,
-                     [&window] { window.presetBar()->presets().load(window.services().settings); });
     QObject::connect(scanner, &ScanWindow::bookmarksRequested, &window,
                      [&window](const QList<ListEntry> &entries) {
                        if (auto *bookmarks = window.findChild<BookmarksController *>())
@@ -120,13 +121,6 @@ void wireScanner(MainWindow &window)
                    [&window, playlist](const QList<int> &rows) {
                      playlist(playlistEntries(*window.relatedGrid(), rows, true));
                    });
-
-  QObject::connect(&window, &MainWindow::recordRequested, &window, [&window] {
-    // The current row's stream: column 4 in the live layout, 5 in the archive layout.
-    ResultsGrid *grid = window.activeGrid() == 2 ? window.relatedGrid() : window.resultsGrid();
-    CheckRecord(window.services(), grid->currentCell(grid->currentLayout() == ResultLayout::Live ? 4 : 5),
-                &window);
-  });
 }
 
 }  // namespace tessivar

@@ -3,9 +3,10 @@
 namespace tessivar {
 
 class MainWindow;
+class StreamRecording;
 
 // The scanner window on the main window's requests ("S&can Stations", the playlists of both
-// grids, Record), with its presets and bookmarks going to the main window's.
-void wireScanner(MainWindow &window);
+// grids), with its presets, bookmarks and recording going to the main window's.
+void wireScanner(MainWindow &window, StreamRecording &recording);
 
 }  // namespace tessivar

@@ -52,6 +52,7 @@ struct Silent final : Prompter, ShellOpener, ProcessStarter, FileAssociations
   }
   bool open(const QString &) override { return false; }
   bool start(const QString &, const QStringList &) override { return false; }
+  QProcess *startChild(const QString &, const QStringList &, QObject *) override { return nullptr; }
   QString findProgram(const QString &) const override { return {}; }
   QString defaultCommand(const QString &) override { return {}; }
 };
@@ -85,6 +86,7 @@ struct Timing final : ScanView
   QString style() const override { return QStringLiteral("Jazz"); }
   bool includeUnknown() const override { return false; }
   void showStationArea() override {}
+  void setStartShown(bool) override {}
   void showPlaylistArea() override {}
   void closeWindow() override {}
 };
@@ -199,7 +201,7 @@ int main(int argc, char **argv)
   clock.start();
   Timing view;
   view.clock = &clock;
-  ScanSession session(view, services, ScanSetup{directory.host(), {}, 0, true, true});
+  ScanSession session(view, services, ScanSetup{directory.host(), {}, 0, {}});
   session.createPlayers();
 
   std::vector<double> scanner;

@@ -5,7 +5,7 @@
 #include "platform/app_services.h"
 #include "platform/prompter.h"
 #include "platform/shell_opener.h"
-#include "scanner/stream_recorder.h"
+#include "results/stream_recording.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -52,20 +52,27 @@ RecorderPrompt::RecorderPrompt(const AppServices &services, QWidget *parent) : Q
 
 RecorderPrompt::~RecorderPrompt() = default;
 
-QDialog *CheckRecord(const AppServices &services, const QString &streamAddress, QWidget *parent)
+QDialog *CheckRecord(const AppServices &services, StreamRecording &recording, const QString &streamAddress,
+                     const QString &stationName, QWidget *parent)
 {
-  StreamRecorder recorder(services.processes);
-  const StreamRecorder::Outcome outcome = recorder.record(streamAddress);
-  if (outcome == StreamRecorder::Outcome::Started) return nullptr;
-  if (outcome == StreamRecorder::Outcome::NoStream) {
+  if (recording.isRecording()) {
+    recording.stop();
+    return nullptr;
+  }
+  const StreamRecording::Outcome outcome = recording.start(streamAddress, stationName);
+  if (outcome == StreamRecording::Outcome::Started) return nullptr;
+  if (outcome == StreamRecording::Outcome::NoStream || outcome == StreamRecording::Outcome::NotRecordable) {
     services.prompter.ask(PromptIcon::Critical, product::applicationName(),
-                          QStringLiteral("No item selected."));
+                          outcome == StreamRecording::Outcome::NoStream
+                              ? QStringLiteral("No item selected.")
+                              : QStringLiteral("This stream cannot be recorded: the recorder takes only http "
+                                               "and https addresses."));
     return nullptr;
   }
   auto *prompt = new RecorderPrompt(services, parent);
   // Modal while there is no recorder at all; a recorder that would not start leaves the program
   // usable beside the window.
-  if (outcome == StreamRecorder::Outcome::NotInstalled) prompt->setWindowModality(Qt::ApplicationModal);
+  if (outcome == StreamRecording::Outcome::NotInstalled) prompt->setWindowModality(Qt::ApplicationModal);
   prompt->show();
   return prompt;
 }

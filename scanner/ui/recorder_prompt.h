@@ -5,6 +5,7 @@
 namespace tessivar {
 
 struct AppServices;
+class StreamRecording;
 
 // frmTotal "ERROR : Missing Component": says that recording needs the recorder; "Get Info" opens
 // the recorder's page on the maker's site and leaves the window open.
@@ -18,10 +19,11 @@ class RecorderPrompt final : public QDialog
   ~RecorderPrompt() override;
 };
 
-// CheckRecord: records the stream with the recorder, or shows frmTotal: modal when no recorder is
-// installed, without modality when one is found but does not start. A stream that cannot be
-// recorded (no http or https address) gets "No item selected.". Returns the window it showed, if
-// any; it deletes itself when closed.
-QDialog *CheckRecord(const AppServices &services, const QString &streamAddress, QWidget *parent);
+// CheckRecord: while a recording runs, stops it. Otherwise records the stream with the recorder, or
+// shows frmTotal: modal when no recorder is installed, without modality when one is found but does
+// not start. No stream gets "No item selected."; an address the recorder cannot take says so.
+// Returns the window it showed, if any; it deletes itself when closed.
+QDialog *CheckRecord(const AppServices &services, StreamRecording &recording, const QString &streamAddress,
+                     const QString &stationName, QWidget *parent);
 
 }  // namespace tessivar

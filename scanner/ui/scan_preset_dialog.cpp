@@ -1,8 +1,6 @@
 #include "scanner/ui/scan_preset_dialog.h"
 
-#include "base/product.h"
 #include "base/settings_store.h"
-#include "platform/prompter.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -13,11 +11,11 @@
 
 namespace tessivar {
 
-ScanPresetDialog::ScanPresetDialog(SettingsStore &settings, Prompter &prompter, const QString &stationName,
+ScanPresetDialog::ScanPresetDialog(const SettingsStore &settings, Assign assign, const QString &stationName,
                                    const QString &stationUrl, QWidget *parent)
     : QDialog(parent),
       settings_(settings),
-      prompter_(prompter),
+      assign_(std::move(assign)),
       station_(stationPreset(stationName, stationUrl))
 {
   setObjectName(QStringLiteral("frmScanPreset"));
@@ -62,15 +60,13 @@ void ScanPresetDialog::fillChoices()
 void ScanPresetDialog::assign()
 {
   const int slot = presetSlotOfChoice(comboP_->currentText());
-  if (slot < 0) return;
-  // Written before it is reported.
-  settings_.setPreset(slot, storedPreset(station_));
-  emit presetAssigned(slot, station_.name, station_.url);
+  if (slot < 0 || !assign_) return;
   const QPointer<ScanPresetDialog> self(this);
-  prompter_.ask(PromptIcon::None, product::applicationName(),
-                QStringLiteral("Preset ") + QString::number(slot + 1) + QStringLiteral(" Assigned to ") +
-                    station_.name);
-  if (self) fillChoices();
+  // A preset that could not be written has been reported as such, and is not announced.
+  const bool stored = assign_(slot, station_.name, station_.url);
+  if (!self || !stored) return;
+  emit presetAssigned(slot, station_.name, station_.url);
+  fillChoices();
 }
 
 }  // namespace tessivar

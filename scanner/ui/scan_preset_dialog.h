@@ -4,23 +4,25 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class QComboBox;
 
 namespace tessivar {
 
-class Prompter;
 class SettingsStore;
 
 // frmScanPreset "Assign Preset": assigns the station the scanner played when the dialog opened to
-// one of the ten presets. Set writes the preset at once and leaves the dialog open on the next
-// free preset.
+// one of the ten presets. Set stores the preset at once through `assign` (which tells the user how
+// it went) and leaves the dialog open on the next free preset.
 class ScanPresetDialog final : public QDialog
 {
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(ScanPresetDialog)
 
  public:
-  ScanPresetDialog(SettingsStore &settings, Prompter &prompter, const QString &stationName,
+  using Assign = std::function<bool(int slot, const QString &name, const QString &url)>;
+  ScanPresetDialog(const SettingsStore &settings, Assign assign, const QString &stationName,
                    const QString &stationUrl, QWidget *parent = nullptr);
   ~ScanPresetDialog() override;
 
@@ -29,14 +31,14 @@ class ScanPresetDialog final : public QDialog
   void assign();
 
  signals:
-  // A preset now holds this station (savepresetReg has written it).
+  // A preset now holds this station (it has been written).
   void presetAssigned(int slot, const QString &name, const QString &url);
 
  private:
   void fillChoices();
 
-  SettingsStore &settings_;
-  Prompter &prompter_;
+  const SettingsStore &settings_;
+  Assign assign_;
   PresetEntry station_;
   QComboBox *comboP_ = nullptr;
 };

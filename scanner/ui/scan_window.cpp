@@ -5,12 +5,12 @@
 #include "platform/shell_opener.h"
 #include "platform/station_list.h"
 #include "platform/transfer_state.h"
+#include "results/stream_recording.h"
 #include "scanner/scan_styles.h"
 #include "scanner/station_answer.h"
 #include "scanner/ui/level_pictures.h"
 #include "scanner/ui/played_list_view.h"
 #include "scanner/ui/recorder_prompt.h"
-#include "scanner/ui/scan_preset_dialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -78,11 +78,12 @@ void showField(QLabel *label, const QString &text, const QString &toolTip)
 }  // namespace
 
 ScanWindow::ScanWindow(const AppServices &services, const ScanSetup &setup, QWidget *owner)
-    : QWidget(nullptr, Qt::Window), services_(services), owner_(owner)
+    : QWidget(nullptr, Qt::Window), services_(services), assignPreset_(setup.assignPreset), owner_(owner)
 {
   setObjectName(QStringLiteral("frmScan"));
   setWindowTitle(QStringLiteral("Tessivar! Broadcast - Station Scan"));
   setAttribute(Qt::WA_DeleteOnClose);
+  recording_ = setup.recording != nullptr ? setup.recording : new StreamRecording(services_.processes, this);
   session_ = new ScanSession(*this, services_, setup, this);
   session_->setObjectName(QStringLiteral("ScanSession"));
   connect(session_, &ScanSession::closed, this, &ScanWindow::closed);
@@ -350,6 +351,12 @@ void ScanWindow::showStationArea()
   requestSize(twips::fromPixels(width(), logicalDpiX()), startHeight);
 }
 
+void ScanWindow::setStartShown(bool shown)
+{
+  cmdStart_->setVisible(shown);
+  if (shown) cmdStart_->setFocus();
+}
+
 void ScanWindow::showPlaylistArea()
 {
   framePL_->show();
@@ -444,7 +451,7 @@ void ScanWindow::openPresetDialog()
     return;
   }
   if (!session_->isStationPlaying()) return;
-  auto *dialog = new ScanPresetDialog(services_.settings, services_.prompter, session_->stationName(),
+  auto *dialog = new ScanPresetDialog(services_.settings, assignPreset_, session_->stationName(),
                                       session_->stationAddress(), this);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   dialog->setWindowModality(Qt::ApplicationModal);
@@ -470,7 +477,8 @@ void ScanWindow::record()
     recorderDialog_->raise();
     return;
   }
-  recorderDialog_ = CheckRecord(services_, session_->stationAddress(), this);
+  recorderDialog_ =
+      CheckRecord(services_, *recording_, session_->stationAddress(), session_->stationName(), this);
 }
 
 void ScanWindow::openStationWebsite()

@@ -4,6 +4,7 @@
 #include "platform/station_list_file.h"
 #include "scanner/scan_session.h"
 #include "scanner/scan_view.h"
+#include "scanner/ui/scan_preset_dialog.h"
 
 #include <QList>
 #include <QPointer>
@@ -65,6 +66,7 @@ class ScanWindow final : public QWidget, public ScanView
   QString style() const override;
   bool includeUnknown() const override;
   void showStationArea() override;
+  void setStartShown(bool shown) override;
   void showPlaylistArea() override;
   void closeWindow() override;
 
@@ -95,6 +97,8 @@ class ScanWindow final : public QWidget, public ScanView
   void openStationWebsite();
 
   AppServices services_;
+  ScanPresetDialog::Assign assignPreset_;
+  StreamRecording *recording_ = nullptr;
   QPointer<QWidget> owner_;
   ScanSession *session_ = nullptr;
   QPointer<QDialog> presetDialog_;

@@ -19,6 +19,7 @@ class ListedPrograms final : public ProcessStarter
     return programs_.contains(program) ? program : QString();
   }
   bool start(const QString &, const QStringList &) override { return false; }
+  QProcess *startChild(const QString &, const QStringList &, QObject *) override { return nullptr; }
 
  private:
   QStringList programs_;

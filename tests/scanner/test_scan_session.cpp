@@ -45,6 +45,7 @@ struct RecordingView final : ScanView
   QString style() const override { return styleText; }
   bool includeUnknown() const override { return unknown; }
   void showStationArea() override {}
+  void setStartShown(bool shown) override { startShown = shown; }
   void showPlaylistArea() override {}
   void closeWindow() override
   {
@@ -55,7 +56,7 @@ struct RecordingView final : ScanView
   ScanSession *session = nullptr;
   QString panel1, panel2, word, bitRate, title, pauseCaption;
   QStringList names;
-  bool nextEnabled = false, pauseEnabled = false, presetsEnabled = false, levels = false;
+  bool nextEnabled = false, pauseEnabled = false, presetsEnabled = false, levels = false, startShown = false;
   int seconds = 45;
   QString styleText = u"*All Stations"_qs;
   bool unknown = true;
@@ -90,7 +91,7 @@ class TestScanSession final : public QObject
   RecordingView view_;
   std::unique_ptr<ScanSession> session_;
 
-  void open(const QString &dataServer, ScanSetup setup = {u""_qs, {}, 0, true, true})
+  void open(const QString &dataServer, ScanSetup setup = {})
   {
     setup.dataServer = dataServer;
     session_ =
@@ -111,6 +112,16 @@ class TestScanSession final : public QObject
     reports.state = state;
     reports.error = error;
     player->report(reports);
+  }
+  QTimer *timer(const char *name) const { return session_->findChild<QTimer *>(QString::fromLatin1(name)); }
+  // The scan waits before the next station: its length, and then the wait is cut short here.
+  int skipWait()
+  {
+    QTimer *next = timer("Timer1");
+    if (!QTest::qWaitFor([next] { return next->isActive(); })) return -1;
+    const int wait = next->interval();
+    session_->fetchTick();
+    return wait;
   }
   QList<ListEntry> entries(const QStringList &addresses)
   {
@@ -286,7 +297,9 @@ class TestScanSession final : public QObject
     if (plays) {
       QTRY_COMPARE(real()->loads.size(), 1);
     } else {
-      // Shown, not played: the scan goes on to the next station.
+      // Shown, not played: the scan goes on to the next station after a while.
+      QTRY_COMPARE(view_.names.size(), 1);
+      QCOMPARE(skipWait(), ScanSession::retryDelayMs(1));
       QTRY_VERIFY(requests() >= 2);
       QVERIFY(real()->loads.isEmpty() && media()->loads.isEmpty());
     }
@@ -307,10 +320,12 @@ class TestScanSession final : public QObject
     };
     loaded(1);
 
-    // Still connecting after 11 seconds with 10 set: the time setting moves on first.
+    // Still connecting after 11 seconds with 10 set: the time setting moves on first (a station that
+    // never played: after a wait).
     state.setIdleTicks(10);
     QTRY_COMPARE(view_.panel2, u"10 Seconds"_qs);
     state.setIdleTicks(11);
+    QCOMPARE(skipWait(), ScanSession::retryDelayMs(1));
     loaded(2);
 
     // With 45 set, the connect watchdog leaves a station connecting after more than 15 seconds.
@@ -319,7 +334,18 @@ class TestScanSession final : public QObject
     QTest::qWait(50);
     QCOMPARE(real()->loads.size(), 2);
     state.setIdleTicks(16);
+    QTRY_COMPARE(view_.panel1, u"No answer from the station"_qs);
+    QCOMPARE(skipWait(), ScanSession::retryDelayMs(2));
     loaded(3);
+
+    // Played to the null output: said so, and the level stays still.
+    Reports silent;
+    silent.state = State::Playing;
+    silent.silent = true;
+    real()->report(silent);
+    QCOMPARE(view_.panel1, u"No audio output"_qs);
+    session_->watcherTick();
+    QVERIFY(!timer("Timer4")->isActive());
 
     // Playing: Pause holds the count; the switch comes when the count passes the setting.
     report(real(), State::Playing);
@@ -335,9 +361,10 @@ class TestScanSession final : public QObject
     state.setIdleTicks(46);
     loaded(4);
 
-    // A player error shows its text and moves on; so does the end of the stream.
+    // A player error shows its text and moves on after a wait; the end of the stream moves on.
     report(real(), State::Failed, u"Loading failed"_qs);
     QCOMPARE(view_.panel1, u"Loading failed"_qs);
+    QCOMPARE(skipWait(), ScanSession::retryDelayMs(1));
     QTRY_COMPARE(real()->loads.size(), 5);
     report(real(), State::Playing);
     report(real(), State::Ended);
@@ -347,23 +374,47 @@ class TestScanSession final : public QObject
 
   void missingPlayers()
   {
-    server_.setScript(Server::page(200, "OK", station("5", "http://s.test/a.mp3")));
-    open(testServerHost(), ScanSetup{{}, {}, 0, false, true});
-    QCOMPARE(prompter_.prompts.size(), 1);
-    QVERIFY(prompter_.texts().first().startsWith(u"Critical Error. You are missing RealPlayer"_qs));
-    QVERIFY(session_->realPlayer() == nullptr && session_->mediaPlayer() != nullptr);
-    session_->start();
-    // The station needs the missing player: skipped, not waited on.
-    QTRY_VERIFY(requests() >= 3);
-    QVERIFY(media()->loads.isEmpty());
+    // The engine makes both players, whatever players the desktop has.
+    open(testServerHost());
+    QVERIFY(prompter_.prompts.isEmpty());
+    QVERIFY(session_->realPlayer() != nullptr && session_->mediaPlayer() != nullptr);
 
     // An engine that cannot make players: both are missing.
     session_->close();
     seams_.embeddedPlayer.present = false;
-    prompter_ = test::FakePrompter();
     open(testServerHost());
     seams_.embeddedPlayer.present = true;
     QCOMPARE(prompter_.texts().size(), 2);
+    QVERIFY(prompter_.texts().first().startsWith(u"Critical Error. You are missing RealPlayer"_qs));
+  }
+
+  void stationsThatCannotPlayWaitLongerThenPause()
+  {
+    server_.setScript(Server::page(200, "OK", station("5", "http://s.test/a.mp3")));
+    open(testServerHost());
+    session_->start();
+    // Each failure in a row waits longer; the fifth pauses the scan, which then asks nothing.
+    for (int failure = 1; failure <= ScanSession::failuresBeforePause; ++failure) {
+      QTRY_COMPARE(real()->loads.size(), failure);
+      report(real(), State::Failed, u"Loading failed"_qs);
+      if (failure < ScanSession::failuresBeforePause)
+        QCOMPARE(skipWait(), ScanSession::retryDelayMs(failure));
+    }
+    QTRY_VERIFY(session_->isStalled());
+    QCOMPARE(requests(), ScanSession::failuresBeforePause);
+    QVERIFY(!timer("Timer1")->isActive());
+    QVERIFY(prompter_.texts().last().contains(u"Loading failed"_qs));
+    QVERIFY(view_.startShown && view_.nextEnabled);
+
+    // Start goes on; a station that plays ends the run of failures.
+    session_->start();
+    QVERIFY(!session_->isStalled() && !view_.startShown);
+    QTRY_COMPARE(real()->loads.size(), ScanSession::failuresBeforePause + 1);
+    report(real(), State::Playing);
+    session_->next();
+    QTRY_COMPARE(real()->loads.size(), ScanSession::failuresBeforePause + 2);
+    report(real(), State::Failed, u"Loading failed"_qs);
+    QCOMPARE(skipWait(), ScanSession::retryDelayMs(1));
   }
 
   void playlistPlaysInOrder()
@@ -434,7 +485,7 @@ class TestScanSession final : public QObject
   void requestsGoThroughTheUsersProxy()
   {
     view_.styleText = u"Special (Police, Emergency, Scanner)"_qs;
-    open(u"directory.invalid"_qs, ScanSetup{{}, u"127.0.0.1"_qs, relay_->port(), true, true});
+    open(u"directory.invalid"_qs, ScanSetup{{}, u"127.0.0.1"_qs, relay_->port(), {}});
     session_->start();
     QTRY_COMPARE(real()->loads, QStringList{u"http://police.example.test/feed.mp3"_qs});
     QVERIFY(relay_->requestLines().first().startsWith("GET http://directory.invalid/tessivar37.asp?"));

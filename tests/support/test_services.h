@@ -34,6 +34,12 @@ class FakeProcessStarter final : public ProcessStarter
     started << Start{program, arguments};
     return succeed;
   }
+  // Children are really started (a test puts a script of its own on PATH).
+  QProcess *startChild(const QString &program, const QStringList &arguments, QObject *parent) override
+  {
+    started << Start{program, arguments};
+    return startOwnedChild(program, arguments, parent);
+  }
   QList<Start> started;
   bool succeed = true;
   QStringList missing;
@@ -79,6 +85,7 @@ class FakeEmbeddedPlayer final : public EmbeddedPlayer
   double bandwidth() const override { return reports.bandwidth; }
   QString errorText() const override { return reports.error; }
   QString streamTitle() const override { return reports.title; }
+  bool playsWithoutSound() const override { return reports.silent; }
 
   struct Reports
   {
@@ -89,6 +96,7 @@ class FakeEmbeddedPlayer final : public EmbeddedPlayer
     double bandwidth = 0;
     QString error;
     QString title;
+    bool silent = false;
   };
   // Sets what the player reports and says so.
   void report(const Reports &next)
