@@ -437,7 +437,7 @@ void ScanSession::afterStation(const std::optional<QString> &failure)
     }
     delay = retryDelayMs(failuresInRow_);
     setStatus(2, QString());
-    view_.setStatusWord(QStringLiteral("Could not play this station"));
+    view_.setStatusWord(QStringLiteral("Not playable"));
     // Next goes on at once instead of waiting.
     view_.setNextEnabled(true);
   }

@@ -25,11 +25,12 @@ StreamRecording &wireRecording(MainWindow &window)
   shown->setTextFormat(Qt::PlainText);
   shown->setAccessibleDescription(QStringLiteral("Recording"));
   shown->hide();
-  window.statusBar()->insertPermanentWidget(0, shown);
+  window.statusBar()->addPermanentWidget(shown);
   QAction *stopEntry = window.menus().menuStopRecord;
   QObject::connect(stopEntry, &QAction::triggered, recording, &StreamRecording::stop);
   QObject::connect(recording, &StreamRecording::changed, shown, [recording, shown, stopEntry] {
     shown->setText(recording->statusText());
+    shown->setToolTip(recording->statusText());
     shown->setVisible(recording->isRecording());
     stopEntry->setEnabled(recording->isRecording());
   });
