@@ -92,6 +92,7 @@ class TestMainWindowFrame final : public QObject
                  {"menuSep9991", "-", ""},
                  {"menuVisitStr", "&Visit Stream Website", ""},
                  {"menuRecord", "&Record Stream", "F5"},
+                 {"menuStopRecord", "Stop Recordin&g", ""},
                  {"menuBlank2", "-", ""},
                  {"menuScan", "S&can Stations", ""},
                  {"menuViewT", "View top 10 most searched terms", ""},
