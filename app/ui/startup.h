@@ -2,6 +2,7 @@
 
 #include "app/ui/twips_geometry.h"
 
+#include <QSizeF>
 #include <QString>
 
 #include <qcoro/qcorotask.h>
@@ -19,10 +20,12 @@ bool isSmallFonts();
 // The warning shown when it is not.
 QString smallFontsWarning();
 
-// The main window's place at start-up, in twips: the stored size ("Width", "Height") and place
-// ("Top", "Left", centred on the screen when absent); a top or left outside the screen moves to
-// the screen's middle. A stored value that does not read as a number keeps the one in `current`.
-TwipsRect startupGeometry(const SettingsStore &store, const TwipsRect &screen, const TwipsRect &current);
+// The main window's place at start-up, in twips: the stored size ("Width", "Height") raised to the
+// window's least size, and the stored place ("Top", "Left"; when absent, the window of that size
+// centred on the screen); a top or left outside the screen moves to the screen's middle. A stored
+// value that does not read as a number keeps the one in `current`.
+TwipsRect startupGeometry(const SettingsStore &store, const TwipsRect &screen, const TwipsRect &current,
+                          const QSizeF &leastSize);
 
 // Start-up of the main window: the display check, the splash window while the data server is
 // found and the version checked, then the caption, the geometry, the layout and GetSettings.

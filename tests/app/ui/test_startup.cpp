@@ -72,7 +72,7 @@ class TestStartup final : public QObject
 
   TwipsRect place(const TwipsRect &current = {0, 0, 4000, 3000})
   {
-    return startupGeometry(*store_, TwipsRect{0, 0, screenWidth, screenHeight}, current);
+    return startupGeometry(*store_, TwipsRect{0, 0, screenWidth, screenHeight}, current, QSizeF(9500, 5595));
   }
 
   bool start(MainWindow &window) { return test::runStartupNow(window, this, 15000); }
@@ -86,13 +86,14 @@ class TestStartup final : public QObject
     prompter_ = FakePrompter();
   }
 
-  void firstRunIsCentredFromTheDefaultSize()
+  // The default 1000 × 1000 is raised to the least size before the window is centred.
+  void firstRunIsCentredAtTheLeastSize()
   {
     const TwipsRect first = place();
-    QCOMPARE(first.width, 1000.0);
-    QCOMPARE(first.height, 1000.0);
-    QCOMPARE(first.left, (screenWidth - 1000) / 2);
-    QCOMPARE(first.top, (screenHeight - 1000) / 2);
+    QCOMPARE(first.width, 9500.0);
+    QCOMPARE(first.height, 5595.0);
+    QCOMPARE(first.left, (screenWidth - 9500) / 2);
+    QCOMPARE(first.top, (screenHeight - 5595) / 2);
   }
 
   void storedPlaceIsCorrectedOnlyWhenOffScreen_data()
@@ -120,9 +121,9 @@ class TestStartup final : public QObject
     store_->setText(SettingKey::Left, left);
     store_->setText(SettingKey::Width, u"12000"_qs);
     store_->setText(SettingKey::Height, u"wide"_qs);
-    const TwipsRect stored = place({200, 100, 4000, 3000});
+    const TwipsRect stored = place({200, 100, 4000, 6000});
     QCOMPARE(stored.width, 12000.0);
-    QCOMPARE(stored.height, 3000.0);  // unreadable: the size in force stays
+    QCOMPARE(stored.height, 6000.0);  // unreadable: the size in force stays
     QCOMPARE(stored.top, expectedTop);
     QCOMPARE(stored.left, expectedLeft);
   }
