@@ -54,6 +54,17 @@ QString smallFontsWarning()
       "Windows");
 }
 
+QString settingsRepairMessage(const SettingsRepair &repair)
+{
+  const QString kept = repair.keptCopy.isEmpty()
+                           ? QStringLiteral("A copy of the file as it was could not be kept.")
+                           : QStringLiteral("The file as it was is kept as %1.").arg(repair.keptCopy);
+  return QStringLiteral(
+             "Your settings could not be read whole: a line of the settings file is damaged.\n\nEvery "
+             "setting in the file was read again line by line and kept. ") +
+         kept;
+}
+
 TwipsRect startupGeometry(const SettingsStore &store, const TwipsRect &screen, const TwipsRect &current,
                           const QSizeF &leastSize)
 {
@@ -94,6 +105,11 @@ QCoro::Task<bool> runStartup(MainWindow &window)
 
   if (!isSmallFonts()) {
     services.prompter.ask(PromptIcon::Critical, product::applicationTitle(), smallFontsWarning());
+  }
+  // Told at the start that repaired the file; the next one finds it whole.
+  if (const SettingsRepair &repair = services.settings.repairAtOpen(); repair.done) {
+    services.prompter.ask(PromptIcon::Exclamation, product::applicationTitle(),
+                          settingsRepairMessage(repair));
   }
 
   SplashWindow splash;

@@ -14,11 +14,14 @@ namespace tessivar {
 class MainWindow;
 class SettingsStore;
 class SetupDialog;
+struct SettingsRepair;
 
 // True when the screen's logical resolution is exactly 96 dots per inch (before Qt's scaling).
 bool isSmallFonts();
 // The warning shown when it is not.
 QString smallFontsWarning();
+// What the user is told when the settings file could not be read whole and was repaired.
+QString settingsRepairMessage(const SettingsRepair &repair);
 
 // The main window's place at start-up, in twips: the stored size ("Width", "Height") raised to the
 // window's least size, and the stored place ("Top", "Left"; when absent, the window of that size

@@ -10,6 +10,7 @@
 #include "support/test_services.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QTcpServer>
@@ -150,6 +151,22 @@ class TestStartup final : public QObject
     const TwipsRect geometry = window.geometryTwips();
     QVERIFY(geometry.width >= 9500);
     QVERIFY(geometry.height >= 5595);
+  }
+
+  void aRepairedSettingsFileIsTold()
+  {
+    FixedPageServer server;
+    QVERIFY(server.listen());
+    const QString path = store_->fileName();
+    store_.reset();
+    QFile damaged(path);
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("[Settings]\nLastSearch=\"x\nLastQueryServer=" + server.hostPort().toUtf8() + "\n");
+    damaged.close();
+    store_ = std::make_unique<SettingsStore>(path);
+    MainWindow window(test::testServices(*store_, prompter_, shell_));
+    QVERIFY(start(window));  // the server named below the quote is asked
+    QVERIFY(prompter_.texts().contains(settingsRepairMessage(store_->repairAtOpen())));
   }
 
   void oneSetupDialogAtATime()
