@@ -1,5 +1,6 @@
 #include "app/ui/application.h"
 #include "base/product.h"
+#include "platform/ui/window_accessibility.h"
 
 #include <QApplication>
 
@@ -65,6 +66,7 @@ int main(int argc, char *argv[])
   QApplication::setDesktopFileName(QStringLiteral("tessivar"));
   // The splash and the start-up messages come and go before the main window shows.
   QApplication::setQuitOnLastWindowClosed(false);
+  tessivar::installWindowAccessibility();
 
   tessivar::Application program;
   program.start();

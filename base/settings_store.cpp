@@ -13,12 +13,14 @@ const QString group = QStringLiteral("Settings");
 
 SettingsStore::SettingsStore()
     : settings_(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                            product::organisationName(), product::applicationName()))
+                                            product::organisationName(), product::applicationName())),
+      repair_(repairUnreadKeys(*settings_))
 {
 }
 
 SettingsStore::SettingsStore(const QString &iniFile)
-    : settings_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat))
+    : settings_(std::make_unique<QSettings>(iniFile, QSettings::IniFormat)),
+      repair_(repairUnreadKeys(*settings_))
 {
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/setting_key.h"
+#include "base/settings_file_repair.h"
 
 #include <QString>
 
@@ -14,7 +15,8 @@ namespace tessivar {
 // The program's per-user store of named text values (organisation "Tessivar", application
 // "Tessivar! Broadcast", group "Settings"). Every read supplies the key's default; every write
 // stores text and reaches the disk at once. Typed reads return no value when the stored text
-// does not convert, so the caller keeps what is in force.
+// does not convert, so the caller keeps what is in force. A file that cannot be read whole is
+// kept beside itself and repaired when the store opens it, before anything is written.
 class SettingsStore final
 {
  public:
@@ -52,12 +54,15 @@ class SettingsStore final
   bool setPreset(int slot, const QString &value);
 
   QString fileName() const;
+  // What opening the store did to a file it could not read whole (see repairUnreadKeys).
+  const SettingsRepair &repairAtOpen() const { return repair_; }
 
  private:
   QString read(const QString &name, const QString &defaultText) const;
   void write(const QString &name, const QString &value);
 
   std::unique_ptr<QSettings> settings_;
+  SettingsRepair repair_;
 };
 
 }  // namespace tessivar

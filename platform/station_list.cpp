@@ -1,5 +1,7 @@
 #include "platform/station_list.h"
 
+#include "base/unreadable_copy.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -10,15 +12,6 @@ namespace {
 
 // A list file larger than this is not a list this program wrote.
 constexpr qint64 kMaxFileSize = 64 * 1024 * 1024;
-
-// The first free name of "<path>.unreadable", "<path>.unreadable.1", ...
-QString freeBackupName(const QString &path)
-{
-  const QString base = path + QStringLiteral(".unreadable");
-  QString candidate = base;
-  for (int n = 1; QFileInfo::exists(candidate); ++n) candidate = base + QLatin1Char('.') + QString::number(n);
-  return candidate;
-}
 
 }  // namespace
 
@@ -180,7 +173,7 @@ ListFileResult StationList::saveToFile(const QString &path)
   QString keptCopy;
   const QString absolute = QFileInfo(path).absoluteFilePath();
   if (!unreadablePath_.isEmpty() && absolute == unreadablePath_ && QFileInfo::exists(path)) {
-    keptCopy = freeBackupName(path);
+    keptCopy = unreadableCopyName(path);
     if (!QFile::copy(path, keptCopy)) {
       return {false, QStringLiteral("%1 was not saved: it could not be read earlier, and a copy of it "
                                     "could not be kept as %2.")

@@ -7,7 +7,8 @@ namespace tessivar {
 int BrowsePages::openLetter(const QString &letter)
 {
   letter_ = letter;
-  pageBefore_ = currentPage_;
+  // No page of this letter is in force until its first page has arrived.
+  pageBefore_ = 0;
   currentPage_ = 1;
   // The count of the letter browsed before does not hold for this one.
   totalPages_.clear();
@@ -34,8 +35,19 @@ std::optional<int> BrowsePages::go(QStringView typed)
 
 void BrowsePages::finished(bool succeeded)
 {
-  if (!succeeded) currentPage_ = pageBefore_;
+  if (!succeeded) {
+    currentPage_ = pageBefore_;
+    // A count that arrived with a failed first page is not paged through either.
+    if (currentPage_ == 0) totalPages_.clear();
+  }
   pageBefore_ = currentPage_;
+}
+
+QString BrowsePages::pageLabelText() const
+{
+  if (currentPage_ == 0) return QStringLiteral("  Current Page : 0 of 0");
+  return QStringLiteral("Current Page : (") + QString::number(currentPage_) + QStringLiteral(" of ") +
+         totalPages_ + QLatin1Char(')');
 }
 
 bool BrowsePages::nextEnabled() const

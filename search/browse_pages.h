@@ -27,9 +27,14 @@ class BrowsePages
   // none otherwise ("Invalid page number.", nothing asked for).
   std::optional<int> go(QStringView typed);
   // The request for a page has ended. One that failed or was stopped leaves the current page
-  // where it was before, so the next step asks for the page that did not arrive.
+  // where it was before, so the next step asks for the page that did not arrive. A letter whose
+  // first page did not arrive has no page and no count (current page 0): the page controls ask
+  // for nothing until the letter is opened again.
   void finished(bool succeeded);
 
+  // "Current Page : (" + CurrentPage + " of " + TotalPages + ")"; the bar's first text while no
+  // page of a letter is in force.
+  QString pageLabelText() const;
   bool previousEnabled() const { return currentPage_ > 1; }
   bool nextEnabled() const;
 

@@ -198,6 +198,9 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
     }
   }
 
+  // The page is in whatever happens to its verification: a stop there only cuts the probing short.
+  const bool pageArrived = state_.transferError() == 0 && !stopped();
+
   if (resultCount() > 0) {
     ResultTableModel *results = window_.resultsModel();
     if (results->rowCount() > 0) {
@@ -227,7 +230,7 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
   if (failed() && !tell(PromptIcon::Critical, product::applicationTitle(), connectingErrorMessage()))
     co_return;
 
-  succeeded_ = !stopped() && state_.transferError() == 0;
+  succeeded_ = pageArrived;
   window_.unlockAfterSearch();
   searching_ = false;
   emit searchFinished();

@@ -49,8 +49,8 @@ class SearchRun final : public QObject
   void stopSearch();
 
   bool isSearching() const { return searching_; }
-  // Whether the last run that ended brought its page whole: not stopped, no transfer error, no
-  // error page.
+  // Whether the last run that ended brought its page whole: not stopped before the page had
+  // arrived, no transfer error, no error page. A stop during pre-verification leaves the page in.
   bool lastRunSucceeded() const { return succeeded_; }
 
   int elapsedSeconds() const { return elapsedSeconds_; }  // ElapsedSeconds

@@ -88,7 +88,7 @@ BrowseBar::BrowseBar(QWidget *parent) : QGroupBox(QStringLiteral("Select Letter 
   pageCaption_ = new QLabel(QStringLiteral("Go to page"), this);
   pageCaption_->setObjectName(QStringLiteral("lblP"));
   pageCaption_->setBuddy(page_);
-  browse_ = new QLabel(QStringLiteral("  Current Page : 0 of 0"), this);
+  browse_ = new QLabel(pages_.pageLabelText(), this);
   browse_->setObjectName(QStringLiteral("lblBrowse"));
 
   connect(previous_, &QPushButton::clicked, this, [this] { emit pageButtonClicked(0); });
@@ -124,8 +124,13 @@ void BrowseBar::layOut(double dpi)
 void BrowseBar::showTotalPages(const QString &totalPages)
 {
   pages_.setTotalPages(totalPages);
-  browse_->setText(QStringLiteral("Current Page : (") + QString::number(pages_.currentPage()) +
-                   QStringLiteral(" of ") + totalPages + QLatin1Char(')'));
+  browse_->setText(pages_.pageLabelText());
+}
+
+void BrowseBar::pageRequestEnded(bool succeeded)
+{
+  pages_.finished(succeeded);
+  if (!succeeded) browse_->setText(pages_.pageLabelText());
 }
 
 void BrowseBar::setBrowseEnabled(bool on)

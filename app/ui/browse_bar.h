@@ -49,6 +49,9 @@ class BrowseBar final : public QGroupBox
   const BrowsePages &pages() const { return pages_; }
   // Keeps the page count and writes "Current Page : (" + CurrentPage + " of " + total + ")".
   void showTotalPages(const QString &totalPages);
+  // A page request has ended. After a failure the label shows the page in force again, not the
+  // one that did not arrive (no page at all after a letter whose first page failed).
+  void pageRequestEnded(bool succeeded);
   // BrowseEnabled for the bar's own controls: off disables Go, Previous, Next and the page box;
   // on enables Go and the page box, Previous after page 1 and Next before the last page.
   void setBrowseEnabled(bool on);

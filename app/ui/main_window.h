@@ -98,7 +98,8 @@ class MainWindow final : public QMainWindow, public SearchWindow
   void showPreVerifying(bool on);
   // A side window (web, scanner, bookmarks, setup, about, ...) closed when this window closes.
   void registerSideWindow(QWidget *window);
-  // The mode switch of the option buttons: grids emptied, frames and menus for the mode.
+  // Checks the mode's option button, which switches the mode: grids emptied, frames and menus
+  // for the mode (also when that option was checked already).
   void switchMode(SearchMode mode);
   // Status panel 1: the format of MSHResults' current row + " Stream"; nothing for an empty URL.
   void showStreamFormat();
@@ -182,6 +183,8 @@ class MainWindow final : public QMainWindow, public SearchWindow
   void connectMenus();
   void connectToolbar();
   void connectGrids();
+  // What switching to a mode does to the window, once its option is checked.
+  void applyMode(SearchMode mode);
   void onToolbarButton(const QString &caption);
   bool refuseWhileScanning();
   void applyTrayRule();

@@ -83,9 +83,11 @@ void MainWindow::connectGrids()
   // list when editing ends (Enter, or the focus moving away), starting a search nobody asked for.
   disconnect(txtSearch_->lineEdit(), &QLineEdit::editingFinished, txtSearch_, nullptr);
   connect(txtSearch_, &QComboBox::activated, this, &MainWindow::startSearchFromBox);
+  // The mode follows the option that becomes checked, however that happens: the mouse, the
+  // keyboard, a screen reader's toggle or the program itself.
   const auto modeOption = [this](QRadioButton *option, SearchMode mode) {
-    connect(option, &QRadioButton::clicked, this, [this, mode](bool checked) {
-      if (checked) switchMode(mode);
+    connect(option, &QRadioButton::toggled, this, [this, mode](bool checked) {
+      if (checked) applyMode(mode);
     });
   };
   modeOption(optLive_, SearchMode::Live);
@@ -98,7 +100,16 @@ void MainWindow::switchMode(SearchMode mode)
   QRadioButton *option = mode == SearchMode::Live      ? optLive_
                          : mode == SearchMode::Archive ? optArch_
                                                        : optLib_;
-  option->setChecked(true);
+  // Checking an option applies its mode; one already checked is applied again.
+  if (option->isChecked()) {
+    applyMode(mode);
+  } else {
+    option->setChecked(true);
+  }
+}
+
+void MainWindow::applyMode(SearchMode mode)
+{
   for (int panel = 1; panel <= 3; ++panel) setStatusText(panel, QString());
   resultsModel_->clear();
   if (mode == SearchMode::Archive) {

@@ -28,12 +28,12 @@ void setBrowseEnabled(MainWindow &window, bool on)
 // One browse page of the current letter, with the browse controls off while it runs.
 QCoro::Task<> browsePage(QPointer<MainWindow> window, int page)
 {
-  BrowsePages &pages = window->browseBar()->pages();
+  BrowseBar *bar = window->browseBar();
   setBrowseEnabled(*window, false);
   co_await window->searchRun().RunSearch(
-      window->searchInput(SearchRequestKind::Browse, pages.letter(), page));
+      window->searchInput(SearchRequestKind::Browse, bar->pages().letter(), page));
   if (!window || window->isUnloading()) co_return;
-  pages.finished(window->searchRun().lastRunSucceeded());
+  bar->pageRequestEnded(window->searchRun().lastRunSucceeded());
   setBrowseEnabled(*window, true);
 }
 

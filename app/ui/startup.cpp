@@ -11,6 +11,7 @@
 #include "dialogs/ui/signup_window.h"
 #include "dialogs/ui/splash_window.h"
 #include "platform/prompter.h"
+#include "results/results_layout.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -18,6 +19,8 @@
 #include <QScreen>
 
 #include <qcoro/qcorosignal.h>
+
+#include <algorithm>
 
 namespace tessivar {
 
@@ -51,14 +54,31 @@ QString smallFontsWarning()
       "Windows");
 }
 
-TwipsRect startupGeometry(const SettingsStore &store, const TwipsRect &screen, const TwipsRect &current)
+QString settingsRepairMessage(const SettingsRepair &repair)
+{
+  const QString kept = repair.keptCopy.isEmpty()
+                           ? QStringLiteral("A copy of the file as it was could not be kept.")
+                           : QStringLiteral("The file as it was is kept as %1.").arg(repair.keptCopy);
+  return QStringLiteral(
+             "Your settings could not be read whole: a line of the settings file is damaged.\n\nEvery "
+             "setting in the file was read again line by line and kept. ") +
+         kept;
+}
+
+TwipsRect startupGeometry(const SettingsStore &store, const TwipsRect &screen, const TwipsRect &current,
+                          const QSizeF &leastSize)
 {
   TwipsRect place = current;
   if (const auto width = store.twips(SettingKey::Width)) place.width = *width;
   if (const auto height = store.twips(SettingKey::Height)) place.height = *height;
+  // The layout raises the window to its least size, so a window centred at a smaller size (the
+  // first start's 1000 × 1000) would hang off to the lower right.
+  place.width = std::max(place.width, leastSize.width());
+  place.height = std::max(place.height, leastSize.height());
 
-  const double centredTop = screen.top + (screen.height - place.height) / 2;
-  const double centredLeft = screen.left + (screen.width - place.width) / 2;
+  // A window larger than the screen keeps its title bar and left edge on it.
+  const double centredTop = screen.top + std::max(0.0, (screen.height - place.height) / 2);
+  const double centredLeft = screen.left + std::max(0.0, (screen.width - place.width) / 2);
   if (const auto top = store.twips(SettingKey::Top, static_cast<float>(centredTop))) place.top = *top;
   if (const auto left = store.twips(SettingKey::Left, static_cast<float>(centredLeft))) place.left = *left;
 
@@ -85,6 +105,11 @@ QCoro::Task<bool> runStartup(MainWindow &window)
 
   if (!isSmallFonts()) {
     services.prompter.ask(PromptIcon::Critical, product::applicationTitle(), smallFontsWarning());
+  }
+  // Told at the start that repaired the file; the next one finds it whole.
+  if (const SettingsRepair &repair = services.settings.repairAtOpen(); repair.done) {
+    services.prompter.ask(PromptIcon::Exclamation, product::applicationTitle(),
+                          settingsRepairMessage(repair));
   }
 
   SplashWindow splash;
@@ -120,7 +145,9 @@ QCoro::Task<bool> runStartup(MainWindow &window)
   }
 
   window.setCaption();
-  window.setGeometryTwips(startupGeometry(services.settings, window.screenTwips(), window.geometryTwips()));
+  const QSizeF leastSize(results_layout::minimumWindowWidth, results_layout::minimumWindowHeight);
+  window.setGeometryTwips(
+      startupGeometry(services.settings, window.screenTwips(), window.geometryTwips(), leastSize));
   window.layoutWindow();
   window.GetSettings();
   co_return true;

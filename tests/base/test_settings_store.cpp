@@ -107,6 +107,31 @@ class SettingsStoreTest final : public QObject
     QCOMPARE(store.text(SettingKey::ConSpeed), QStringLiteral("a,b"));
   }
 
+  // A stray quote, typed by hand or left by a damaged disk, would run on over every line below it.
+  void aStrayQuoteCostsNoOtherSetting()
+  {
+    const QString file = freshFile();
+    {
+      SettingsStore store(file);
+      store.setText(SettingKey::MinBPS, QStringLiteral("64"));
+    }
+    QFile raw(file);
+    QVERIFY(raw.open(QIODevice::ReadWrite));
+    const QByteArray damaged =
+        raw.readAll().replace("[Settings]\n", "[Settings]\nLastSearch=\"unterminated\n");
+    raw.seek(0);
+    raw.write(damaged);
+    raw.close();
+
+    QFile kept(SettingsStore(file).repairAtOpen().keptCopy);
+    QVERIFY(kept.open(QIODevice::ReadOnly));
+    QCOMPARE(kept.readAll(), damaged);
+    const SettingsStore reopened(file);  // repaired once, read whole from then on
+    QVERIFY(!reopened.repairAtOpen().done);
+    QCOMPARE(reopened.text(SettingKey::MinBPS), QStringLiteral("64"));
+    QCOMPARE(reopened.text(SettingKey::LastSearch), QStringLiteral("unterminated"));
+  }
+
   void explicitDefaultBehavesLikeAbsentKey()
   {
     SettingsStore store(freshFile());

@@ -58,6 +58,11 @@ class TestBrowsePages final : public QObject
     pages.openLetter(u"Q"_qs);
     QVERIFY(!pages.nextEnabled());
     QVERIFY(!pages.go(u"2"_qs));
+    // Its first page breaks off after its count: no page of K comes back, none of Q is offered.
+    pages.setTotalPages(u"5"_qs);
+    pages.finished(false);
+    QVERIFY(!pages.previousEnabled() && !pages.nextEnabled());
+    QVERIFY(!pages.go(u"1"_qs));
   }
 };
 

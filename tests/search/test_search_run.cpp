@@ -202,6 +202,7 @@ class TestSearchRun : public QObject
     run->stopSearch();
     QVERIFY(finished.wait(10000));
     QVERIFY(state->stopRequested());
+    QVERIFY(!run->lastRunSucceeded());
     QCOMPARE(window->results.rowCount(), 2);
     QCOMPARE(window->resultsCaption, QStringLiteral("  Search Results (2)"));
     QVERIFY(prompter->prompts.isEmpty());
@@ -430,6 +431,23 @@ class TestSearchRun : public QObject
     QVERIFY(finished.wait(10000));
     QVERIFY(window->locked);
     QVERIFY(prompter->prompts.isEmpty());
+  }
+
+  // The page arrived whole before the stop: only its verification was cut short.
+  void stopDuringPreVerificationKeepsThePage()
+  {
+    window->mode = SearchMode::Library;
+    window->holdPreVerify = true;
+    servePage(pageStart + archiveAnchor("Owl", 65) + pageEnd);
+    QSignalSpy started(window.get(), &FakeSearchWindow::preVerifyStarted);
+    QSignalSpy finished(run.get(), &SearchRun::searchFinished);
+    run->RunSearch(window->input(SearchRequestKind::Browse, QStringLiteral("O"), 2));
+    QVERIFY(started.wait(10000));
+
+    run->stopSearch();
+    window->releasePreVerify();
+    QVERIFY(finished.wait(10000));
+    QVERIFY(run->lastRunSucceeded());
   }
 
   void stopSetElsewhereStillEndsTheTransfer()

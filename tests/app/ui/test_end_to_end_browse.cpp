@@ -48,11 +48,14 @@ class TestEndToEndBrowse final : public QObject
  private slots:
   void initTestCase()
   {
-    // 250 clips under "K": three pages of 100. One station a genre entry finds.
+    // 250 clips under "K": three pages of 100, and three under "Q". One station a genre entry finds.
     QByteArray clips = "title,url,duration_seconds,bitrate,homepage,tags,show\n";
     for (int n = 0; n < 250; ++n)
       clips += "Kettle " + QByteArray::number(1000 + n) + ",http://clips.example.test/k" +
                QByteArray::number(n) + ".mp3,60,64,,talk,\n";
+    for (int n = 0; n < 3; ++n)
+      clips += "Quill " + QByteArray::number(n) + ",http://clips.example.test/q" + QByteArray::number(n) +
+               ".mp3,60,64,,talk,\n";
     QVERIFY(directory_.import(
         {u"--clips"_qs, directory_.writeFile(u"clips.csv"_qs, clips), u"--stations"_qs,
          directory_.writeFile(u"stations.csv"_qs,
@@ -110,6 +113,27 @@ class TestEndToEndBrowse final : public QObject
     QVERIFY(waitForSearch([this] { button(u"cmdGo"_qs)->click(); }));
     QCOMPARE(lastTarget(), u"/browse/ra_K_2.asp"_qs);
     QCOMPARE(window().searchRun().resultCount(), 100);
+  }
+
+  void aFailedLetterOffersNoPageOfTheLetterBefore()
+  {
+    f->find<QRadioButton>(u"optLib"_qs)->click();
+    QVERIFY(waitForSearch([this] { f->find<QAbstractButton>(u"Label1_10"_qs)->click(); }));
+    QVERIFY(waitForSearch([this] { button(u"cmdP1"_qs)->click(); }));  // K, page 2 of 3
+    // "Q" breaks off after its first row.
+    relay_->setMode(DirectoryRelay::Mode::DropAfterAnchors, 1);
+    QAbstractButton *q = f->find<QAbstractButton>(u"Label1_16"_qs);
+    QVERIFY(waitForSearch([this, q] {
+      q->click();
+      QTRY_COMPARE(relay_->heldAnswers(), 1);
+      relay_->release();
+    }));
+    QCOMPARE(pageLabel(), u"  Current Page : 0 of 0"_qs);
+    QVERIFY(!button(u"cmdP0"_qs)->isEnabled() && !button(u"cmdP1"_qs)->isEnabled());
+    // The letter asks for its first page again.
+    relay_->setMode(DirectoryRelay::Mode::Pass);
+    QVERIFY(waitForSearch([q] { q->click(); }));
+    QCOMPARE(lastTarget(), u"/browse/ra_Q_0.asp"_qs);
   }
 
   void genreEntriesSendTheirTextAndClass()

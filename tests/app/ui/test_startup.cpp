@@ -10,6 +10,7 @@
 #include "support/test_services.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
 #include <QProcess>
 #include <QTcpServer>
@@ -72,7 +73,7 @@ class TestStartup final : public QObject
 
   TwipsRect place(const TwipsRect &current = {0, 0, 4000, 3000})
   {
-    return startupGeometry(*store_, TwipsRect{0, 0, screenWidth, screenHeight}, current);
+    return startupGeometry(*store_, TwipsRect{0, 0, screenWidth, screenHeight}, current, QSizeF(9500, 5595));
   }
 
   bool start(MainWindow &window) { return test::runStartupNow(window, this, 15000); }
@@ -86,13 +87,14 @@ class TestStartup final : public QObject
     prompter_ = FakePrompter();
   }
 
-  void firstRunIsCentredFromTheDefaultSize()
+  // The default 1000 × 1000 is raised to the least size before the window is centred.
+  void firstRunIsCentredAtTheLeastSize()
   {
     const TwipsRect first = place();
-    QCOMPARE(first.width, 1000.0);
-    QCOMPARE(first.height, 1000.0);
-    QCOMPARE(first.left, (screenWidth - 1000) / 2);
-    QCOMPARE(first.top, (screenHeight - 1000) / 2);
+    QCOMPARE(first.width, 9500.0);
+    QCOMPARE(first.height, 5595.0);
+    QCOMPARE(first.left, (screenWidth - 9500) / 2);
+    QCOMPARE(first.top, (screenHeight - 5595) / 2);
   }
 
   void storedPlaceIsCorrectedOnlyWhenOffScreen_data()
@@ -120,9 +122,9 @@ class TestStartup final : public QObject
     store_->setText(SettingKey::Left, left);
     store_->setText(SettingKey::Width, u"12000"_qs);
     store_->setText(SettingKey::Height, u"wide"_qs);
-    const TwipsRect stored = place({200, 100, 4000, 3000});
+    const TwipsRect stored = place({200, 100, 4000, 6000});
     QCOMPARE(stored.width, 12000.0);
-    QCOMPARE(stored.height, 3000.0);  // unreadable: the size in force stays
+    QCOMPARE(stored.height, 6000.0);  // unreadable: the size in force stays
     QCOMPARE(stored.top, expectedTop);
     QCOMPARE(stored.left, expectedLeft);
   }
@@ -149,6 +151,22 @@ class TestStartup final : public QObject
     const TwipsRect geometry = window.geometryTwips();
     QVERIFY(geometry.width >= 9500);
     QVERIFY(geometry.height >= 5595);
+  }
+
+  void aRepairedSettingsFileIsTold()
+  {
+    FixedPageServer server;
+    QVERIFY(server.listen());
+    const QString path = store_->fileName();
+    store_.reset();
+    QFile damaged(path);
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("[Settings]\nLastSearch=\"x\nLastQueryServer=" + server.hostPort().toUtf8() + "\n");
+    damaged.close();
+    store_ = std::make_unique<SettingsStore>(path);
+    MainWindow window(test::testServices(*store_, prompter_, shell_));
+    QVERIFY(start(window));  // the server named below the quote is asked
+    QVERIFY(prompter_.texts().contains(settingsRepairMessage(store_->repairAtOpen())));
   }
 
   void oneSetupDialogAtATime()

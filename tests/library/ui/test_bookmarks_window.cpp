@@ -3,11 +3,13 @@
 #include "library/ui/bookmarks_controller.h"
 #include "library/ui/bookmarks_window.h"
 #include "platform/station_list.h"
+#include "platform/ui/window_accessibility.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -53,6 +55,14 @@ class TestBookmarksWindow final : public QObject
     controller_ = new BookmarksController(path(), prompter_, owner_.get());
   }
   void cleanup() { owner_.reset(); }
+
+  void screenReadersSeeAFrameNotAFiller()
+  {
+    installWindowAccessibility();
+    controller_->show();
+    QAccessibleInterface *window = QAccessible::queryAccessibleInterface(controller_->loadedWindow());
+    QCOMPARE(window->role(), QAccessible::Window);
+  }
 
   void windowPlaysDeletesAndSavesFromTheKeyboard()
   {
