@@ -198,6 +198,7 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
     }
   }
 
+  bool verifyStopped = false;
   if (resultCount() > 0) {
     ResultTableModel *results = window_.resultsModel();
     if (results->rowCount() > 0) {
@@ -205,9 +206,11 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
       results->sortRows(column, Qt::AscendingOrder, ResultTableModel::SortKind::Text);
     }
     if (input.mode != SearchMode::Live) {
+      const bool stoppedBefore = state_.stopRequested();
       co_await window_.preVerify();
       if (!self) co_return;
       if (windowGone()) co_return finishClosing();
+      verifyStopped = !stoppedBefore && state_.stopRequested();
     }
   } else if (state_.transferError() == 0 && !stopped()) {
     if (!tell(PromptIcon::Information, product::applicationTitle(), emptyResultMessage(input.formats)))
@@ -221,7 +224,8 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
 
   window_.setSearchBoxEnabled(true);
   window_.setProgressValue(0);
-  window_.setStatusText(1, QStringLiteral("Done"));
+  // A verification stopped by the user has said so ("Verify Cancelled"): "Done" would hide it.
+  if (!verifyStopped) window_.setStatusText(1, QStringLiteral("Done"));
   if (resultCount() >= 1) window_.setResultsCaption(searchResultsCaption(resultCount()));
 
   if (failed() && !tell(PromptIcon::Critical, product::applicationTitle(), connectingErrorMessage()))

@@ -432,6 +432,21 @@ class TestSearchRun : public QObject
     QVERIFY(prompter->prompts.isEmpty());
   }
 
+  // Stopped during pre-verification: its "Verify Cancelled" is not overwritten with "Done".
+  void stopDuringPreVerificationKeepsItsStatus()
+  {
+    window->mode = SearchMode::Archive;
+    window->holdPreVerify = true;
+    servePage(pageStart + archiveAnchor("Owl", 65) + pageEnd);
+    connect(window.get(), &FakeSearchWindow::preVerifyStarted, this, [this] {
+      run->stopSearch();
+      window->statusPanels[1] = QStringLiteral("Verify Cancelled");
+      QTimer::singleShot(0, window.get(), &FakeSearchWindow::releasePreVerify);
+    });
+    QVERIFY(keywordSearch(QStringLiteral("owl")));
+    QCOMPARE(window->statusPanels[1], QStringLiteral("Verify Cancelled"));
+  }
+
   void stopSetElsewhereStillEndsTheTransfer()
   {
     server->setScript({HttpTestServer::send(HttpTestServer::head(200, "OK", 5000)), HttpTestServer::hold()});
