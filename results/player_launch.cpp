@@ -188,9 +188,11 @@ QCoro::Task<> PlayerLauncher::doPlayXDM(QString url)
   transfer->setFollowRedirects(true);
 
   fetches_ << state.get();
+  if (fetches_.size() == 1) emit fetchingChanged(true);
   const DescriptionFetch fetched = co_await fetchDescription(*transfer, *state, url);
   if (!self) co_return;
   fetches_.removeAll(state.get());
+  if (fetches_.isEmpty()) emit fetchingChanged(false);
 
   const QString address = fetched.stopped ? QString() : streamAddressFromDescription(fetched.text);
   if (!isStreamAddress(address)) {

@@ -62,6 +62,9 @@ class PlayerLauncher final : public QObject
   void busyPointersChanged(bool busy);
   // The setup dialog on the given tab, shown modally: the receiver returns once it is closed.
   void setupRequested(int tab);
+  // A description fetch began while none ran (true), or the last one running ended (false):
+  // Stop is offered meanwhile.
+  void fetchingChanged(bool running);
 
  private:
   class BusyHold;
