@@ -305,7 +305,9 @@ void NetworkHttpTransfer::dropReply()
   QNetworkReply *reply = reply_;
   reply_ = nullptr;
   disconnect(reply, nullptr, this, nullptr);
-  if (reply->isRunning()) reply->abort();
+  // Let go of the reply instead of aborting it: an answer that has arrived whole may have its own
+  // end on its way (an error status comes as the reply's error), and aborting would end the reply
+  // a second time. Deleting a reply that still runs stops its transfer.
   reply->deleteLater();
 }
 

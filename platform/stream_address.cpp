@@ -6,8 +6,9 @@ namespace tessivar {
 
 bool isStreamAddress(const QString &address)
 {
+  if (address.size() > maximumStreamAddressLength) return false;
   for (const QChar c : address) {
-    if (c.unicode() < 0x20 || c.unicode() == 0x7f || c == u' ') return false;
+    if (c.unicode() < 0x20 || c.unicode() == 0x7f || c.isSpace()) return false;
   }
   const QUrl url(address, QUrl::StrictMode);
   if (!url.isValid() || url.host().isEmpty()) return false;

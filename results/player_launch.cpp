@@ -7,6 +7,7 @@
 #include "platform/process_starter.h"
 #include "platform/prompter.h"
 #include "platform/shell_open.h"
+#include "platform/stream_address.h"
 #include "platform/transfer_factory.h"
 #include "platform/transfer_state.h"
 #include "results/player_command.h"
@@ -60,6 +61,11 @@ void tellFailure(Prompter &prompter, const QString &text)
   prompter.ask(PromptIcon::Critical, product::applicationName(), text);
 }
 
+QString unplayableAddressText()
+{
+  return QStringLiteral("Invalid stream address.  Only network streams can be played.");
+}
+
 }  // namespace
 
 // Holds the busy pointers for as long as it lives; the first hold shows them, the last release
@@ -110,9 +116,14 @@ QCoro::Task<> PlayerLauncher::launchURL(QString url, QString name)
     tellFailure(services_.prompter, QStringLiteral("No item selected."));
     co_return;
   }
-  // Nothing is started for an address without a "." at all, nor for one that a player would
-  // take for one of its options.
-  if (!url.contains(u'.') || url.startsWith(u'-')) co_return;
+  // Nothing is started for an address without a "." at all.
+  if (!url.contains(u'.')) co_return;
+  // Players are handed network streams only: never a local file, a script, a file share, nor
+  // anything a player would take for one of its options.
+  if (!isStreamAddress(url)) {
+    tellFailure(services_.prompter, unplayableAddressText());
+    co_return;
+  }
 
   emit statusTextChanged(1, QStringLiteral("Looking for Player.."));
   switch (launchPlayerForURL(url)) {
@@ -177,14 +188,19 @@ QCoro::Task<> PlayerLauncher::doPlayXDM(QString url)
   transfer->setFollowRedirects(true);
 
   fetches_ << state.get();
+  if (fetches_.size() == 1) emit fetchingChanged(true);
   const DescriptionFetch fetched = co_await fetchDescription(*transfer, *state, url);
   if (!self) co_return;
   fetches_.removeAll(state.get());
-  if (fetched.stopped) co_return;
+  if (fetches_.isEmpty()) emit fetchingChanged(false);
 
-  const QString address = streamAddressFromDescription(fetched.text);
-  if (address.isEmpty() || address.startsWith(u'-')) {
-    tellFailure(services.prompter, QStringLiteral("Cannot connect.."));
+  const QString address = fetched.stopped ? QString() : streamAddressFromDescription(fetched.text);
+  if (!isStreamAddress(address)) {
+    // Not "Launching ...": no player starts.
+    emit statusTextChanged(1, QString());
+    if (fetched.stopped) co_return;
+    tellFailure(services.prompter,
+                address.isEmpty() ? QStringLiteral("Cannot connect..") : unplayableAddressText());
     co_return;
   }
   // The path in force now: setup may have changed it during the fetch.

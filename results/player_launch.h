@@ -31,7 +31,9 @@ class PlayerLauncher final : public QObject
   // Running description fetches are stopped.
   ~PlayerLauncher() override;
 
-  // Plays an address. The name (a station or title) takes no part in the launch.
+  // Plays an address. The name (a station or title) takes no part in the launch. An address
+  // without a "." starts nothing; one that is no network stream (isStreamAddress) is refused
+  // with a message.
   QCoro::Task<> launchURL(QString url, QString name = {});
 
   // A player whose value is empty, or whose program is no longer there: the missing-player
@@ -42,6 +44,8 @@ class PlayerLauncher final : public QObject
   QCoro::Task<> launchStreamWorks(QString url);
   // Fetches the ".xdm" description at `url` over a transfer and flags of its own, and starts
   // StreamWorks with the stream address it names ("Cannot connect.." when there is none).
+  // Addresses that are no network stream (isStreamAddress) are refused with a message, in a
+  // description as in launchURL.
   QCoro::Task<> doPlayXDM(QString url);
 
  public slots:
@@ -58,6 +62,9 @@ class PlayerLauncher final : public QObject
   void busyPointersChanged(bool busy);
   // The setup dialog on the given tab, shown modally: the receiver returns once it is closed.
   void setupRequested(int tab);
+  // A description fetch began while none ran (true), or the last one running ended (false):
+  // Stop is offered meanwhile.
+  void fetchingChanged(bool running);
 
  private:
   class BusyHold;

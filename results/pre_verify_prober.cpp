@@ -120,19 +120,19 @@ void LinkProber::apply(const std::vector<ProbeQueue::Mark> &marks, qint64 conten
 
 void LinkProber::stop()
 {
-  // The probes under way count as good, as the link being probed when a stop arrives always has.
-  for (const auto &slot : slots_) {
-    if (slot->link < 0) continue;
-    const int link = std::exchange(slot->link, -1);
-    slot->probe->abandon();
-    apply(queue_.finish(link, link_probe::ProbeResult::Good), 0);
-  }
+  // A probe under way has found nothing yet: its link stays unmarked, like the links waiting.
+  abandonProbes();
   endRun();
 }
 
 void LinkProber::abandonAll()
 {
   running_ = false;
+  abandonProbes();
+}
+
+void LinkProber::abandonProbes()
+{
   for (const auto &slot : slots_) {
     slot->link = -1;
     slot->probe->abandon();

@@ -36,9 +36,9 @@ struct ProbeOptions
 // Probes the HTTP links of the result rows and marks each row good or bad (hidden column 8:
 // "3" good, "2" bad; green or red "Len" and "BPS"). Several hosts are probed at once, one
 // request per host, with the outcome of probing every link one at a time in the rows' order.
-// A stop (StopRequested of the shared transfer state) ends the probing: the probes under way
-// then count as good and the links still waiting stay unmarked. When the model or the state goes
-// away, the probes are dropped and nothing is marked any more.
+// A stop (StopRequested of the shared transfer state) ends the probing: the probes under way are
+// abandoned, and their links stay unmarked like the links still waiting. When the model or the
+// state goes away, the probes are dropped and nothing is marked any more.
 class LinkProber final : public QObject
 {
   Q_OBJECT
@@ -74,6 +74,7 @@ class LinkProber final : public QObject
   void stop();
   void endRun();
   void abandonAll();
+  void abandonProbes();
 
   ResultTableModel &model_;
   TransferFactory &transfers_;

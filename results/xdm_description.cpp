@@ -3,8 +3,11 @@
 #include "platform/http_transfer.h"
 #include "platform/transfer_state.h"
 
+#include <QByteArrayView>
 #include <QPointer>
 #include <QUrl>
+
+#include <optional>
 
 namespace tessivar {
 
@@ -17,21 +20,51 @@ int statusCode(const QByteArray &headers)
   return words.size() >= 2 ? words.at(1).toInt() : 0;
 }
 
+bool isLineEnd(char c)
+{
+  return c == '\n' || c == '\x0b' || c == '\r';
+}
+
+bool isBlank(char c)
+{
+  return c == ' ' || c == '\t';
+}
+
+QByteArrayView skipBlanks(QByteArrayView text)
+{
+  while (!text.isEmpty() && isBlank(text.front())) text = text.sliced(1);
+  return text;
+}
+
+// The value of a "STREAM=address" line (any case, blanks around the "=" or ":"), with leading
+// blanks and "=" removed; nothing for any other line.
+std::optional<QByteArrayView> keywordValue(QByteArrayView line)
+{
+  constexpr QByteArrayView keyword("STREAM");
+  line = skipBlanks(line);
+  if (line.size() <= keyword.size() || line.first(keyword.size()).compare(keyword, Qt::CaseInsensitive) != 0)
+    return std::nullopt;
+  line = skipBlanks(line.sliced(keyword.size()));
+  if (line.isEmpty() || (line.front() != '=' && line.front() != ':')) return std::nullopt;
+  line = line.sliced(1);
+  while (!line.isEmpty() && (isBlank(line.front()) || line.front() == '=')) line = line.sliced(1);
+  return line;
+}
+
 }  // namespace
 
 QString streamAddressFromDescription(const QByteArray &description)
 {
-  // Upper-casing keeps every byte in its place, so the keyword's position holds in the original.
-  const qsizetype keyword = description.toUpper().indexOf("STREAM");
-  if (keyword < 0) return {};
-  QByteArray address = description.mid(keyword + 7);
-  for (const char end : {'\n', '\x0b', '\r'}) {
-    const qsizetype at = address.indexOf(end);
-    if (at >= 0) address.truncate(at);
-  }
+  const QByteArrayView text(description);
   qsizetype start = 0;
-  while (start < address.size() && (address.at(start) == ' ' || address.at(start) == '=')) ++start;
-  return QString::fromUtf8(address.mid(start));
+  while (start <= text.size()) {
+    qsizetype end = start;
+    while (end < text.size() && !isLineEnd(text[end])) ++end;
+    if (const std::optional<QByteArrayView> address = keywordValue(text.sliced(start, end - start)))
+      return QString::fromUtf8(*address).trimmed();
+    start = end + 1;
+  }
+  return {};
 }
 
 bool isFetchableAddress(const QString &address)

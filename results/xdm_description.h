@@ -17,9 +17,10 @@ inline constexpr qsizetype maximumSize = 64 * 1024;
 inline constexpr int idleSeconds = 30;
 }  // namespace xdm
 
-// The stream address a ".xdm" description names: the text after the first "STREAM" (any case)
-// and the one separator character after it, up to the first line feed, vertical tab or carriage
-// return, with leading blanks and "=" removed. Empty when there is no "STREAM".
+// The stream address a ".xdm" description names: the value of its first line (lines end at a
+// line feed, vertical tab or carriage return) made of the keyword "STREAM" (any case), "=" or ":"
+// (blanks allowed around it) and the address, trimmed, leading "=" removed. Lines naming anything
+// else ("[Stream]", "Streams=...") are passed over. Empty when no line names a stream.
 QString streamAddressFromDescription(const QByteArray &description);
 
 // Whether a description address may be fetched: an http or https address with a host.

@@ -200,7 +200,7 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
 
   // The page is in whatever happens to its verification: a stop there only cuts the probing short.
   const bool pageArrived = state_.transferError() == 0 && !stopped();
-
+  bool verifyStopped = false;
   if (resultCount() > 0) {
     ResultTableModel *results = window_.resultsModel();
     if (results->rowCount() > 0) {
@@ -208,9 +208,11 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
       results->sortRows(column, Qt::AscendingOrder, ResultTableModel::SortKind::Text);
     }
     if (input.mode != SearchMode::Live) {
+      const bool stoppedBefore = state_.stopRequested();
       co_await window_.preVerify();
       if (!self) co_return;
       if (windowGone()) co_return finishClosing();
+      verifyStopped = !stoppedBefore && state_.stopRequested();
     }
   } else if (state_.transferError() == 0 && !stopped()) {
     if (!tell(PromptIcon::Information, product::applicationTitle(), emptyResultMessage(input.formats)))
@@ -224,7 +226,8 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
 
   window_.setSearchBoxEnabled(true);
   window_.setProgressValue(0);
-  window_.setStatusText(1, QStringLiteral("Done"));
+  // A verification stopped by the user has said so ("Verify Cancelled"): "Done" would hide it.
+  if (!verifyStopped) window_.setStatusText(1, QStringLiteral("Done"));
   if (resultCount() >= 1) window_.setResultsCaption(searchResultsCaption(resultCount()));
 
   if (failed() && !tell(PromptIcon::Critical, product::applicationTitle(), connectingErrorMessage()))

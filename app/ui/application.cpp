@@ -15,7 +15,6 @@
 #include "library/preset_commands.h"
 #include "library/ui/bookmarks_controller.h"
 #include "platform/prompter.h"
-#include "platform/transfer_state.h"
 #include "results/player_launch.h"
 #include "results/ui/results_grid.h"
 
@@ -122,13 +121,11 @@ void wirePlayers(MainWindow &window)
     dialog->exec();
   });
 
-  // The window's Stop (and its closing) ends a running description fetch too.
-  auto stopped = std::make_shared<bool>(window.transferState().stopRequested());
-  QObject::connect(&window.transferState(), &TransferState::changed, launcher, [&window, launcher, stopped] {
-    const bool now = window.transferState().stopRequested();
-    if (now && !*stopped) launcher->stopFetches();
-    *stopped = now;
+  // Stop is offered while a description fetch runs, and ends it (as the window's closing does).
+  QObject::connect(launcher, &PlayerLauncher::fetchingChanged, &window, [&window](bool running) {
+    window.setStoppableRunning(MainWindow::Stoppable::DescriptionFetch, running);
   });
+  QObject::connect(&window, &MainWindow::stopRequested, launcher, &PlayerLauncher::stopFetches);
 }
 
 }  // namespace

@@ -106,6 +106,10 @@ class MainWindow final : public QMainWindow, public SearchWindow
   // Opens a web page (http or https only, see openableWebAddress) with the desktop, reporting a
   // failure.
   bool openAddress(const QString &address);
+  // What Stop ends. Stop (menuStop, and the toolbar's Search button reading "Stop") is offered
+  // while any of them runs.
+  enum class Stoppable { Search = 0x1, DescriptionFetch = 0x2 };
+  void setStoppableRunning(Stoppable what, bool running);
 
   // --- What a search is built from ---------------------------------------------------------------
   QString searchText() const;
@@ -170,6 +174,8 @@ class MainWindow final : public QMainWindow, public SearchWindow
   void websitePreviewRequested(const QString &url);
   // The mode option buttons were switched (after the window has followed).
   void modeSwitched(tessivar::SearchMode mode);
+  // Stop was chosen, or the window is closing: every running description fetch ends.
+  void stopRequested();
 
  protected:
   void closeEvent(QCloseEvent *event) override;
@@ -186,6 +192,7 @@ class MainWindow final : public QMainWindow, public SearchWindow
   // What switching to a mode does to the window, once its option is checked.
   void applyMode(SearchMode mode);
   void onToolbarButton(const QString &caption);
+  void stop();
   bool refuseWhileScanning();
   void applyTrayRule();
   void restoreFromTray();
@@ -235,6 +242,7 @@ class MainWindow final : public QMainWindow, public SearchWindow
   bool unloading_ = false;
   bool scanActive_ = false;
   bool preVerifyBusy_ = false;
+  int stoppableRunning_ = 0;  // Stoppable values
   BusyPointer busyPointer_;
   int activeGrid_ = 1;
 };

@@ -47,7 +47,7 @@ void MainWindow::connectMenus()
   on(m.menuFindNext, [this] { emit findNextRequested(); });
 
   on(m.menuStart, [this] { runSearch(searchInput()); });
-  on(m.menuStop, [this] { searchRun_->stopSearch(); });
+  on(m.menuStop, [this] { stop(); });
   on(m.menuPlay, [this] { results_->playRow(); });
   on(m.menuPlaylist, [this] { emit playlistRequested(); });
   on(m.menuVisitStr, [this] { emit visitStreamWebsiteRequested(); });
@@ -100,7 +100,7 @@ void MainWindow::onToolbarButton(const QString &caption)
   } else if (caption == QStringLiteral("Search")) {
     runSearch(searchInput());
   } else if (caption == QStringLiteral("Stop")) {
-    searchRun_->stopSearch();
+    stop();
   } else if (caption == QStringLiteral("Play")) {
     results_->playRow();
   } else if (caption == QStringLiteral("Record")) {
@@ -114,6 +114,12 @@ void MainWindow::onToolbarButton(const QString &caption)
   } else if (caption == QStringLiteral("Email Link")) {
     emit emailLinkRequested();
   }
+}
+
+void MainWindow::stop()
+{
+  if ((stoppableRunning_ & int(Stoppable::Search)) != 0) searchRun_->stopSearch();
+  emit stopRequested();
 }
 
 void MainWindow::startSearchFromBox()

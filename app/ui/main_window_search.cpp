@@ -148,14 +148,23 @@ void MainWindow::lockForSearch()
   results_->showBusyPointer(true);
   results_->setRedraw(false);
   toolbar_->setSearchLockedButtonsEnabled(false);
-  toolbar_->showSearchRunning(true);
-  menus_.menuStop->setEnabled(true);
+  setStoppableRunning(Stoppable::Search, true);
   menus_.menuStart->setEnabled(false);
   menus_.menuScan->setEnabled(false);
   txtSearch_->setEnabled(false);
   optArch_->setEnabled(false);
   optLive_->setEnabled(false);
   optLib_->setEnabled(false);
+}
+
+void MainWindow::setStoppableRunning(Stoppable what, bool running)
+{
+  if (running)
+    stoppableRunning_ |= int(what);
+  else
+    stoppableRunning_ &= ~int(what);
+  toolbar_->showSearchRunning(stoppableRunning_ != 0);
+  menus_.menuStop->setEnabled(stoppableRunning_ != 0);
 }
 
 void MainWindow::setSearchBoxEnabled(bool enabled)
@@ -168,9 +177,8 @@ void MainWindow::unlockAfterSearch()
   optArch_->setEnabled(true);
   optLive_->setEnabled(true);
   optLib_->setEnabled(true);
-  toolbar_->showSearchRunning(false);
+  setStoppableRunning(Stoppable::Search, false);
   toolbar_->setSearchLockedButtonsEnabled(true);
-  menus_.menuStop->setEnabled(false);
   menus_.menuStart->setEnabled(true);
   menus_.menuScan->setEnabled(true);
   busyPointer_.set(false);

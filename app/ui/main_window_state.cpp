@@ -211,6 +211,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
   if (unloading_) return;
   unloading_ = true;
   searchRun_->stopSearch();
+  emit stopRequested();
   transfer_->cancel();
   timerFlash_->stop();
   closeSideWindows();

@@ -104,8 +104,7 @@ class MainWindowRelated final : public QObject, public RelatedResultsWindow
   void setSearchControlsLocked(bool locked)
   {
     window_.toolbar()->setSearchLockedButtonsEnabled(!locked);
-    window_.toolbar()->showSearchRunning(locked);
-    window_.menus().menuStop->setEnabled(locked);
+    window_.setStoppableRunning(MainWindow::Stoppable::Search, locked);
     window_.menus().menuStart->setEnabled(!locked);
     window_.menus().menuScan->setEnabled(!locked);
     window_.searchBox()->setEnabled(!locked);

@@ -30,6 +30,7 @@ class TestPlayerLaunch final : public QObject
   QStringList status_;
   QList<bool> busy_;
   QList<int> setupTabs_;
+  const QString refused_ = u"Invalid stream address.  Only network streams can be played."_s;
 
   // Plays the address to its end; the pointers are back to normal on every path.
   void play(const QString &url)
@@ -61,14 +62,24 @@ class TestPlayerLaunch final : public QObject
     connect(launcher_.get(), &PlayerLauncher::setupRequested, this, [this](int tab) { setupTabs_ << tab; });
   }
 
+  // What starts no player, and what the user is told.
   void nothingStarted()
   {
-    for (const QString &url :
-         {QString(), u"NONE"_s, u"http://host/live"_s, u"--foo=x"_s, u"--playlist=x.ram"_s}) {
+    const QString none = u"No item selected."_s;
+    const QList<std::pair<QString, QString>> cases{
+        {QString(), none},
+        {u"NONE"_s, none},
+        {u"http://host/live"_s, {}},
+        {u"--foo=x"_s, {}},
+        {u"--playlist=x.ram"_s, refused_},
+        {u"file:///etc/hosts.ra"_s, refused_},
+        {u"javascript:alert(1).ra"_s, refused_},
+        {u"smb://127.0.0.1/share/x.asf"_s, refused_},
+        {u"http://a.example/"_s + QString(65500, u'x') + u".ra"_s, refused_}};
+    for (const auto &[url, prompt] : cases) {
       init();
       play(url);
-      QCOMPARE(prompter_.texts(),
-               url.isEmpty() || url == u"NONE" ? QStringList{u"No item selected."_s} : QStringList());
+      QCOMPARE(prompter_.texts(), prompt.isEmpty() ? QStringList() : QStringList{prompt});
       QVERIFY(seams_->processes.started.isEmpty());
     }
   }
@@ -118,31 +129,38 @@ class TestPlayerLaunch final : public QObject
     QVERIFY(seams_->processes.started.isEmpty());
   }
 
-  // A StreamWorks description: StreamWorks gets the address after its "STREAM" keyword, or the
-  // user is told "Cannot connect.." (an empty address).
+  // A StreamWorks description: StreamWorks gets the address of its "STREAM" line, or the user is
+  // told "Cannot connect.." (no address) or that the address is no network stream.
   void description_data()
   {
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QString>("url");  // empty: the test server's description
     QTest::addColumn<QString>("address");
-    const auto page = [](const char *name, const QByteArray &body, const QString &address, int status = 200) {
-      QTest::newRow(name) << status << body << QString() << address;
+    QTest::addColumn<QString>("prompt");
+    const QString cannot = u"Cannot connect.."_s;
+    const auto page = [](const char *name, const QByteArray &body, const QString &address,
+                         const QString &prompt = {}, int status = 200) {
+      QTest::newRow(name) << status << body << QString() << address << prompt;
     };
     page("keyword line", "[Xing]\r\nSTREAM=http://media.example/live\r\nTitle=x\r\n",
          u"http://media.example/live"_s);
-    page("blanks around equals", "STREAM = pnm://media.example/live\r\n", u"pnm://media.example/live"_s);
-    page("any case, line feed", "stream=http://a.example/b c\nmore", u"http://a.example/b c"_s);
-    page("any separator, vertical tab", "STREAMxhttp://a.example/b\x0bjunk", u"http://a.example/b"_s);
-    page("no keyword", "Title=x\r\n", {});
-    page("option-like address", "STREAM=--foo=x\r\n", {});
-    page("error page", "STREAM=http://a.example/b\r\n", {}, 404);
-    page("beyond 64 KB", QByteArray(70000, 'x') + "STREAM=http://a.example/b\r\n", {});
+    page("section header first", "[Stream]\r\nTitle=x\r\n  stream = mms://media.example/live \r\n",
+         u"mms://media.example/live"_s);
+    page("colon, line feed, other keys passed over", "Streams=x\nSTREAMx=y\nStream:http://a.example/b\nmore",
+         u"http://a.example/b"_s);
+    page("vertical tab", "STREAM=http://a.example/b\x0bjunk", u"http://a.example/b"_s);
+    page("no keyword", "Title=x\r\n", {}, cannot);
+    page("local file", "STREAM=file:///etc/passwd\r\n", {}, refused_);
+    page("tab-led option", "STREAM=\t--ao=null\r\n", {}, refused_);
+    page("error page", "STREAM=http://a.example/b\r\n", {}, cannot, 404);
+    page("beyond 64 KB", QByteArray(70000, 'x') + "\nSTREAM=http://a.example/b\r\n", {}, cannot);
     QTcpServer closed;
     QVERIFY(closed.listen(QHostAddress::LocalHost));
     QTest::newRow("unreachable") << 0 << QByteArray()
-                                 << u"http://127.0.0.1:%1/a.xdm"_s.arg(closed.serverPort()) << QString();
-    QTest::newRow("not http") << 0 << QByteArray() << u"file:///etc/a.xdm"_s << QString();
+                                 << u"http://127.0.0.1:%1/a.xdm"_s.arg(closed.serverPort()) << QString()
+                                 << cannot;
+    QTest::newRow("not fetched") << 0 << QByteArray() << u"rtsp://a.example/a.xdm"_s << QString() << cannot;
   }
 
   void description()
@@ -151,15 +169,18 @@ class TestPlayerLaunch final : public QObject
     QFETCH(QByteArray, body);
     QFETCH(QString, url);
     QFETCH(QString, address);
+    QFETCH(QString, prompt);
     HttpTestServer server;
     QVERIFY(server.listen());
     server.setScript(HttpTestServer::page(status, "X", body, "text/plain"));
     play(url.isEmpty() ? server.url(u"/live.xdm"_s).toString() : url);
     QCOMPARE(status_.mid(0, 3),
              (QStringList{u"Looking for Player.."_s, u"Playing..."_s, u"Launching StreamWorks Player"_s}));
-    QCOMPARE(prompter_.texts(), address.isEmpty() ? QStringList{u"Cannot connect.."_s} : QStringList());
+    QCOMPARE(prompter_.texts(), prompt.isEmpty() ? QStringList() : QStringList{prompt});
     QCOMPARE(seams_->processes.started.size(), address.isEmpty() ? 0 : 1);
     if (!address.isEmpty()) QCOMPARE(seams_->processes.started.first().arguments, QStringList{address});
+    // No player started: the panel does not go on announcing one.
+    if (address.isEmpty()) QCOMPARE(status_.last(), QString());
   }
 };
 

@@ -75,7 +75,7 @@ class TestPlayerLocation final : public QObject
 
     // Played: the fixed arguments, then the address as one argument of its own.
     PlayerLauncher launcher(options, services);
-    const QString url = u"http://radio.example/live one.ram?id=1&x=$(id)"_s;
+    const QString url = u"http://radio.example/live;one.ram?id=1&x=$(id)"_s;
     QCoro::waitFor(launcher.launchURL(url, u"Station"_s));
     QCOMPARE(prompter.texts(), QStringList());
     QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(recorded), 10000);

@@ -197,9 +197,9 @@ void TestPreVerify::stopMidProbe()
   connect(&held, &Server::requestReceived, this, [&] { run.state.setStopRequested(true); });
 
   run.run(10s, 1);
-  // The bad row found is removed; the probe under way counts as good; the rest stay unmarked.
+  // The bad row found is removed; the probe under way and the rest stay unmarked.
   QCOMPARE(column(run.model, 3), (QStringList{u"t1"_qs, u"t2"_qs, u"t3"_qs}));
-  QCOMPARE(column(run.model, 8), (QStringList{u"3"_qs, u"56"_qs, u"56"_qs}));
+  QCOMPARE(column(run.model, 8), (QStringList{u"56"_qs, u"56"_qs, u"56"_qs}));
   QCOMPARE(later.requests().size(), 0);
   QCOMPARE(run.window.status[1], u"Verify Cancelled"_qs);
   QCOMPARE(run.window.status[2], QString());
@@ -313,6 +313,9 @@ void TestPreVerify::queueOrderIsOneAtATimeOrder()
 
 void TestPreVerify::concurrentMarksEqualSequentialMarks()
 {
+  // The network layer says so when a reply is ended twice.
+  QTest::failOnWarning(
+      "QNetworkReplyImplPrivate::error: Internal problem, this method must only be called once.");
   std::vector<std::unique_ptr<Server>> servers;
   for (const Server::Script &script :
        {mediaScript(), Server::page(200, "OK", "<html></html>"),

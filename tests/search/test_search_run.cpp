@@ -433,8 +433,9 @@ class TestSearchRun : public QObject
     QVERIFY(prompter->prompts.isEmpty());
   }
 
-  // The page arrived whole before the stop: only its verification was cut short.
-  void stopDuringPreVerificationKeepsThePage()
+  // The page arrived whole before the stop: only its verification was cut short, and its "Verify
+  // Cancelled" is not overwritten with "Done".
+  void stopDuringPreVerificationKeepsThePageAndItsStatus()
   {
     window->mode = SearchMode::Library;
     window->holdPreVerify = true;
@@ -445,9 +446,11 @@ class TestSearchRun : public QObject
     QVERIFY(started.wait(10000));
 
     run->stopSearch();
+    window->statusPanels[1] = QStringLiteral("Verify Cancelled");
     window->releasePreVerify();
     QVERIFY(finished.wait(10000));
     QVERIFY(run->lastRunSucceeded());
+    QCOMPARE(window->statusPanels[1], QStringLiteral("Verify Cancelled"));
   }
 
   void stopSetElsewhereStillEndsTheTransfer()

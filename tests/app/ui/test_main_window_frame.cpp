@@ -1,13 +1,16 @@
 #include "main_window_fixture.h"
 
+#include "app/ui/application.h"
 #include "app/ui/browse_bar.h"
 #include "app/ui/main_toolbar.h"
 #include "app/ui/preset_bar.h"
+#include "base/program_options.h"
 #include "base/twips.h"
 #include "platform/transfer_state.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
+#include "support/http_test_server.h"
 #include "support/test_environment.h"
 
 #include <QAbstractButton>
@@ -220,6 +223,23 @@ class TestMainWindowFrame final : public QObject
     QVERIFY(f->find<QWidget>(QStringLiteral("frameLib"))->isEnabled());
     QVERIFY(!f->find<QWidget>(QStringLiteral("txtSearch"))->isEnabled());  // left to the run
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+  }
+
+  // A StreamWorks description still arriving: Stop is offered with no search running, and ends it.
+  void stopEndsADescriptionFetch()
+  {
+    test::HttpTestServer server;
+    QVERIFY(server.listen());
+    server.setScript({test::HttpTestServer::hold()});
+    wireMainWindow(*f->window);
+    f->window->programOptions().setPlayerPath(SetupPlayer::StreamWorks, QStringLiteral("/usr/bin/xing"));
+    emit f->window->playRequested(server.url(QStringLiteral("/live.xdm")).toString(), QString());
+    QTRY_COMPARE(server.openConnections(), 1);
+    QCOMPARE(f->window->toolbar()->item(3)->text(), QStringLiteral("Stop"));
+    f->window->menus().menuStop->trigger();
+    QTRY_COMPARE(server.openConnections(), 0);
+    QTRY_VERIFY(!f->window->menus().menuStop->isEnabled());
+    QVERIFY(f->prompter.prompts.isEmpty());
   }
 
   void theBrowseBarLaysOutItsLabelsInTwips()
