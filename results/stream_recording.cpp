@@ -112,8 +112,8 @@ StreamRecording::Outcome StreamRecording::start(const QString &streamAddress, co
     return Outcome::NotRecordable;
   const QString recorder = program();
   if (recorder.isEmpty()) return Outcome::NotInstalled;
+  if (isRecording()) return Outcome::NotStarted;
 
-  stop();
   folder_ = outputFolder();
   QDir().mkpath(folder_);
   stationName_ = stationName.trimmed().isEmpty() ? url.host() : stationName.simplified();

@@ -47,7 +47,8 @@ class StreamRecording final : public QObject
   // What a recorder that failed said last: its last error, or failing that its last line.
   static QString lastErrorOf(const QByteArray &output);
 
-  // Starts recording the stream; a recording under way is stopped first.
+  // Starts recording the stream. One recording at a time: while one runs, nothing starts
+  // (NotStarted) until it has ended.
   Outcome start(const QString &streamAddress, const QString &stationName);
   // Ends the recording: the recorder is asked to finish, and killed when it does not.
   void stop();
