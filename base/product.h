@@ -27,6 +27,11 @@ inline QString productCode()
 {
   return QStringLiteral("T");
 }
+// The directory's page that answers searches, related results and the scanner's station requests.
+inline QString directoryPage()
+{
+  return QStringLiteral("/tessivar37.asp");
+}
 inline QString supportEmail()
 {
   return QStringLiteral(TESSIVAR_SUPPORT_EMAIL);

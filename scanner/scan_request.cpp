@@ -1,7 +1,7 @@
 #include "scanner/scan_request.h"
 
-#include "base/product.h"
 #include "scanner/scan_styles.h"
+#include "search/directory_address.h"
 #include "search/search_query.h"
 
 #include <QUrl>
@@ -10,9 +10,8 @@ namespace tessivar {
 
 QString scanAddress(const ScanRequest &request)
 {
-  QString address = QStringLiteral("http://") + request.dataServer + QStringLiteral("/tessivar37.asp?V=") +
-                    product::version() + QStringLiteral("&P=") + product::productCode();
-  address += escapeQueryText(styleParameter(request.style));
+  QString address = directory_address::clientRequestStart(request.dataServer);
+  address += directory_address::escapeQueryText(styleParameter(request.style));
   address += QStringLiteral("&GS=1&UNK=") + (request.includeUnknown ? QLatin1Char('1') : QLatin1Char('0'));
   address += QStringLiteral("&LS=") + QString::fromLatin1(QUrl::toPercentEncoding(request.position));
   address += speedParameter(request.connectionSpeed);

@@ -14,8 +14,8 @@ struct ScanRequest
   QString connectionSpeed;      // "ConSpeed"
 };
 
-// The station request: "http://" + server + "/tessivar37.asp?V=3.7&P=T", the style, "&GS=1&UNK=",
-// "&LS=" and the position, the speed. The position goes out percent-encoded (it is the server's
+// The station request: the start of a client request (see directory_address.h), the style,
+// "&GS=1&UNK=", "&LS=" and the position, the speed. The position goes out percent-encoded (it is the server's
 // text), the style's "^", "`" and "#" too; blanks become "+".
 QString scanAddress(const ScanRequest &request);
 

@@ -5,6 +5,7 @@
 #include "platform/prompter.h"
 #include "platform/transfer_state.h"
 #include "results/result_table_model.h"
+#include "search/directory_address.h"
 #include "search/error_page_check.h"
 #include "search/related_results_window.h"
 #include "search/result_parser.h"
@@ -35,18 +36,6 @@ qint64 relatedItemNumber(QStringView itemId)
   if (!(value >= 1)) return 0;
   if (value >= 9.0e18) return std::numeric_limits<qint64>::max();
   return static_cast<qint64>(std::floor(value));
-}
-
-QString relatedResultsAddress(QStringView dataServer, qint64 itemNumber, const FormatBoxes &formats)
-{
-  QString address = QStringLiteral("http://");
-  address += dataServer;
-  address += QStringLiteral("/tessivar37.asp?RELATED=1&ID=") + QString::number(itemNumber) +
-             QStringLiteral("&V=3.7&");
-  for (const FormatFlag &flag : formatFlags()) {
-    if (formats.*flag.box == 1) address += QLatin1StringView(flag.parameter);
-  }
-  return address;
 }
 
 RelatedResults::RelatedResults(RelatedResultsWindow &window, SearchRun &run, HttpTransfer &transfer,
@@ -100,7 +89,7 @@ QCoro::Task<> RelatedResults::ShowRelatedResults(int row, RelatedRequestInput in
   parser.setResultCount(0);
   parser.beginDocument();
   state.clearForRequest();
-  transfer.requestDocument(relatedResultsAddress(input.dataServer, itemNumber, input.formats));
+  transfer.requestDocument(directory_address::relatedResults(input.dataServer, itemNumber, input.formats));
   co_await state.waitForTransfer(transfer);
   if (!self) co_return;
 

@@ -29,10 +29,6 @@ struct RelatedRequestInput
 // value, so that nothing after the number ("12&X=1") reaches the request. 0 when there is none.
 qint64 relatedItemNumber(QStringView itemId);
 
-// "http://" server "/tessivar37.asp?RELATED=1&ID=" number "&V=3.7&", then the parameter of each
-// ticked format box ("RA=1&" ... "MPEG=1&", in the order of a search), nothing removed at the end.
-QString relatedResultsAddress(QStringView dataServer, qint64 itemNumber, const FormatBoxes &formats);
-
 // Related results (ShowRelatedResults): a click on a row of MSHResults in the "Streaming Audio &&
 // Video" mode asks the data server for clips related to that row's item and lists them in
 // MSHResults2, through the search's own transfer, shared flags and page parser (in related mode).

@@ -1,6 +1,7 @@
 #include "search/search_query.h"
 
 #include "base/connection_speed.h"
+#include "search/directory_address.h"
 #include "search/search_history.h"
 
 #include <initializer_list>
@@ -8,8 +9,6 @@
 namespace tessivar {
 
 namespace {
-
-constexpr auto clientVersion = QStringView(u"3.7");
 
 // Joins the pieces into one text with a single allocation.
 QString join(std::initializer_list<QStringView> pieces)
@@ -20,11 +19,6 @@ QString join(std::initializer_list<QStringView> pieces)
   text.reserve(size);
   for (QStringView piece : pieces) text.append(piece);
   return text;
-}
-
-QString searchAddressStart(QStringView dataServer, QStringView limits)
-{
-  return join({u"http://", dataServer, u"/tessivar37.asp?V=", clientVersion, u"&P=T", limits});
 }
 
 }  // namespace
@@ -89,42 +83,6 @@ QString limitsGroup(int minBitRate, int minLength)
   return group;
 }
 
-QString escapeQueryText(QStringView text)
-{
-  // A "#" would start a fragment, which never leaves the program, and cut off the rest of the
-  // address; "^" and "`" (marks of the server's search syntax) are not allowed in an address.
-  // They go out percent-encoded, and the server reads them back as they were.
-  QString escaped;
-  escaped.reserve(text.size());
-  for (const QChar c : text) {
-    if (c == u'#')
-      escaped += QStringView(u"%23");
-    else if (c == u'^')
-      escaped += QStringView(u"%5E");
-    else if (c == u'`')
-      escaped += QStringView(u"%60");
-    else
-      escaped += c;
-  }
-  return escaped;
-}
-
-QString keywordSearchAddress(QStringView dataServer, QStringView limits, QStringView keywordText,
-                             QStringView formats)
-{
-  return join({searchAddressStart(dataServer, limits), u"&T1=", escapeQueryText(keywordText), formats});
-}
-
-QString listAllAddress(QStringView dataServer, QStringView limits, QStringView formats)
-{
-  return join({searchAddressStart(dataServer, limits), u"&T1=ALL&", formats});
-}
-
-QString browseAddress(QStringView dataServer, QStringView letter, int page)
-{
-  return join({u"http://", dataServer, u"/browse/ra_", letter, u"_", QString::number(page), u".asp"});
-}
-
 SearchQuery buildSearchQuery(const SearchInput &input, const SearchHistory &history)
 {
   SearchQuery query;
@@ -143,14 +101,15 @@ SearchQuery buildSearchQuery(const SearchInput &input, const SearchHistory &hist
 
   switch (input.kind) {
     case SearchRequestKind::Browse:
-      query.address = browseAddress(input.dataServer, input.letter, input.page);
+      query.address = directory_address::browsePage(input.dataServer, input.letter, input.page);
       break;
     case SearchRequestKind::ListAll:
-      query.address =
-          listAllAddress(input.dataServer, limitsGroup(input.minBitRate, input.minLength), formats);
+      query.address = directory_address::listAll(input.dataServer,
+                                                 limitsGroup(input.minBitRate, input.minLength), formats);
       break;
     case SearchRequestKind::Keyword:
-      query.address = keywordSearchAddress(input.dataServer, limitsGroup(input.minBitRate, input.minLength),
+      query.address =
+          directory_address::keywordSearch(input.dataServer, limitsGroup(input.minBitRate, input.minLength),
                                            query.preparedKeywordText, formats);
       break;
   }

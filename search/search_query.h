@@ -75,13 +75,4 @@ QString limitsGroup(int minBitRate, int minLength);
 // "&SPD=" followed by the speed limit, 0 when the name has none.
 QString speedParameter(QStringView connectionSpeed);
 
-// The text as it goes into the address's query: "#", "^" and "`" percent-encoded; everything
-// else as it is, since the server's search syntax ("+", "&", ",", "$", "-", "/") travels literally.
-QString escapeQueryText(QStringView text);
-
-QString keywordSearchAddress(QStringView dataServer, QStringView limits, QStringView keywordText,
-                             QStringView formats);
-QString listAllAddress(QStringView dataServer, QStringView limits, QStringView formats);
-QString browseAddress(QStringView dataServer, QStringView letter, int page);
-
 }  // namespace tessivar
