@@ -11,15 +11,6 @@
 
 namespace tessivar {
 
-namespace {
-
-// Archive layout columns of a result row.
-constexpr int titleColumn = 3;
-constexpr int idColumn = 4;
-constexpr int urlColumn = 5;
-
-}  // namespace
-
 Bookmarks::Bookmarks(QString path, Prompter &prompter, QObject *parent)
     : QObject(parent), path_(std::move(path)), prompter_(prompter), list_(new StationList(this))
 {
@@ -179,9 +170,9 @@ QList<ListEntry> bookmarksOfRows(const ResultTableModel &rows, int first, int la
   QList<ListEntry> entries;
   const int end = std::min(std::max(first, last), rows.rowCount());
   for (int row = std::max(1, std::min(first, last)); row <= end; ++row) {
-    const QString url = rows.text(row - 1, urlColumn);
-    if (url.isEmpty()) continue;
-    entries.append({bookmarkText(rows.text(row - 1, titleColumn), rows.text(row - 1, idColumn)), url, 0});
+    const ResultRow clip = rows.resultAt(row, ResultLayout::Archive);
+    if (clip.streamUrl.isEmpty()) continue;
+    entries.append({bookmarkText(clip.name, clip.itemId), clip.streamUrl, 0});
   }
   return entries;
 }

@@ -44,10 +44,10 @@ std::optional<int> findResultRow(const ResultTableModel &model, QStringView text
   const QString key = findComparable(text);
   QString cell;
   cell.reserve(256);
-  for (int row = std::max(startRow, 1) - 1; row < model.rowCount(); ++row) {
+  for (int row = ResultTableModel::modelRow(std::max(startRow, 1)); row < model.rowCount(); ++row) {
     for (int column = 0; column < ResultTableModel::ColumnCount; ++column) {
       makeComparable(model.text(row, column), cell);
-      if (cell.contains(key)) return row + 1;
+      if (cell.contains(key)) return ResultTableModel::gridRow(row);
     }
   }
   return std::nullopt;

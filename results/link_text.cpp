@@ -23,13 +23,13 @@ QString courtesyNotice(LinkTextKind kind)
 
 bool isLinkRow(const ResultTableModel &model, int row)
 {
-  return row >= 1 && !model.text(row - 1, results_layout::statusLinkColumn).isEmpty();
+  return row >= 1 && !model.text(ResultTableModel::modelRow(row), results_layout::statusLinkColumn).isEmpty();
 }
 
 QString linkText(LinkTextKind kind, ResultLayout layout, const ResultTableModel &model, int row,
                  const QString &makerSite)
 {
-  const auto cell = [&model, row](int column) { return model.text(row - 1, column); };
+  const ResultRow result = model.resultAt(row, layout);
   const QString addressLabel =
       kind == LinkTextKind::Copy ? QStringLiteral("URL : ") : QStringLiteral("Link : ");
   QString text;
@@ -39,14 +39,14 @@ QString linkText(LinkTextKind kind, ResultLayout layout, const ResultTableModel 
     text += lineEnd;
   };
   if (layout == ResultLayout::Archive) {
-    line(u"Name : ", cell(3));
-    line(u"Info : ", cell(4));
-    line(addressLabel, cell(5));
-    line(u"Found on : ", cell(6));
+    line(u"Name : ", result.name);
+    line(u"Info : ", result.itemId);
+    line(addressLabel, result.streamUrl);
+    line(u"Found on : ", result.website);
   } else {
-    line(u"Name : ", cell(0));
-    line(addressLabel, cell(4));
-    line(u"Found on : ", cell(5));
+    line(u"Name : ", result.name);
+    line(addressLabel, result.streamUrl);
+    line(u"Found on : ", result.website);
   }
   text += lineEnd;
   text += u'-';
@@ -59,7 +59,7 @@ QString linkText(LinkTextKind kind, ResultLayout layout, const ResultTableModel 
 
 std::optional<QString> rowWebsiteAddress(const ResultTableModel &model, ResultLayout layout, int row)
 {
-  const QString website = model.text(row - 1, results_layout::websiteColumn(layout));
+  const QString website = model.resultAt(row, layout).website;
   if (!results_layout::isPreviewableWebsite(website)) return std::nullopt;
   return openableWebAddress(website);
 }

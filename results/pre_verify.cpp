@@ -11,7 +11,8 @@ namespace tessivar {
 
 namespace {
 
-constexpr int markColumn = 8;
+// Where pre-verification marks a row (see LinkProber::markResultRow).
+constexpr ResultField markField = ResultField::SpeedNumber;
 
 }  // namespace
 
@@ -49,7 +50,7 @@ void removeBadRows(ResultTableModel &model)
   int left = model.rowCount();
   std::vector<int> bad;
   for (int row = 0; row < model.rowCount() && left > 1; ++row) {
-    if (model.text(row, markColumn) == QStringLiteral("2")) {
+    if (model.field(row, ResultLayout::Archive, markField) == QStringLiteral("2")) {
       bad.push_back(row);
       --left;
     }

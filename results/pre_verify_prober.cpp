@@ -17,9 +17,10 @@ namespace tessivar {
 
 namespace {
 
-constexpr int markColumn = 8;
-constexpr int lengthColumn = 1;
-constexpr int bitRateColumn = 2;
+// The mark ("3" good, "2" bad) goes over the bit rate's sort key.
+constexpr int markColumn = resultColumn(ResultLayout::Archive, ResultField::SpeedNumber);
+constexpr int lengthColumn = resultColumn(ResultLayout::Archive, ResultField::Length);
+constexpr int bitRateColumn = resultColumn(ResultLayout::Archive, ResultField::Speed);
 
 }  // namespace
 
@@ -43,7 +44,7 @@ LinkProber::~LinkProber()
 int LinkProber::queueResultLinks()
 {
   for (int row = 0; row < model_.rowCount(); ++row) {
-    const QString url = model_.text(row, results_layout::streamUrlColumn(ResultLayout::Archive));
+    const QString url = model_.field(row, ResultLayout::Archive, ResultField::StreamUrl);
     if (!link_probe::isProbedLink(url)) continue;
     queue_.append(int(rows_.size()), link_probe::prepareProbe(url));
     rows_.emplace_back(model_.index(row, 0));

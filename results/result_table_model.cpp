@@ -241,7 +241,7 @@ QString ResultTableModel::headerText(ResultLayout layout, int column)
 {
   static const std::array<const char16_t *, 4> live{u"Station", u"Format", u"Location", u"Speed Kb/s"};
   static const std::array<const char16_t *, 4> archive{u"", u"Len", u"BPS", u"Title"};
-  if (column < 0 || column > 3) return {};
+  if (column < 0 || column >= int(live.size())) return {};
   return QString::fromUtf16((layout == ResultLayout::Live ? live : archive)[std::size_t(column)]);
 }
 
@@ -296,6 +296,28 @@ void ResultTableModel::setText(int row, int column, const QString &text)
   more.editedColumns |= columnBit(column);
   const QModelIndex changed = index(row, column);
   emit dataChanged(changed, changed, {Qt::DisplayRole, Qt::EditRole});
+}
+
+QString ResultTableModel::field(int row, ResultLayout layout, ResultField field) const
+{
+  return text(row, resultColumn(layout, field));
+}
+
+ResultRow ResultTableModel::resultAt(int gridRow, ResultLayout layout) const
+{
+  const int row = modelRow(gridRow);
+  const auto cell = [&](ResultField which) { return field(row, layout, which); };
+  ResultRow result;
+  result.kind = layout == ResultLayout::Live ? ResultRow::Kind::Station : ResultRow::Kind::Clip;
+  result.name = cell(ResultField::Name);
+  result.streamUrl = cell(ResultField::StreamUrl);
+  result.website = cell(ResultField::Website);
+  result.itemId = cell(ResultField::ItemId);
+  result.format = cell(ResultField::Format);
+  result.location = cell(ResultField::Location);
+  result.speed = cell(ResultField::Speed);
+  result.length = cell(ResultField::Length);
+  return result;
 }
 
 int ResultTableModel::statusPicture(int row) const

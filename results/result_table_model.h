@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/result_layout.h"
+#include "results/result_row.h"
 
 #include <QAbstractTableModel>
 #include <QByteArrayView>
@@ -16,8 +17,10 @@ namespace tessivar {
 
 // The rows of a result grid (MSHResults, and MSHResults2 for related results): ten columns of
 // text per row, a status picture for column 0 of the archive layout and an optional text colour
-// per cell. The model holds data rows only: model row r is grid row r + 1 (grid row 0 is the
-// header), and a view shows an empty grid when there are none.
+// per cell. The model holds data rows only; grid rows count the header as row 0, and gridRow() and
+// modelRow() are the one place that turns one into the other. A view shows an empty grid when there
+// are no rows. Which cell holds what is the layout table's (resultColumn); resultAt() reads a row as
+// a typed result.
 //
 // Rows are kept as UTF-8 in large shared blocks, one block holding many rows, and a cell is
 // turned into a QString when it is asked for; cells changed through setText are kept as given.
@@ -69,6 +72,15 @@ class ResultTableModel final : public QAbstractTableModel
   static QString headerText(ResultLayout layout, int column);
   void setColumnLayout(ResultLayout layout);
   ResultLayout columnLayout() const { return layout_; }
+
+  // Grid row 0 is the header: the model's row r is the grid's row r + 1.
+  static constexpr int gridRow(int modelRow) { return modelRow + 1; }
+  static constexpr int modelRow(int gridRow) { return gridRow - 1; }
+
+  // The grid row as a station (live layout) or a clip (archive layout); empty outside the rows.
+  ResultRow resultAt(int gridRow, ResultLayout layout) const;
+  // The cell of a field in the layout (see resultColumn); empty outside the rows.
+  QString field(int row, ResultLayout layout, ResultField field) const;
 
   void clear();
   void setRowCount(int rows);               // new rows are empty

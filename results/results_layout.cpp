@@ -27,34 +27,27 @@ ResultLayout layoutForMode(SearchMode mode)
   return mode == SearchMode::Live ? ResultLayout::Live : ResultLayout::Archive;
 }
 
+int searchSortColumn(SearchMode mode)
+{
+  const ResultLayout layout = layoutForMode(mode);
+  return resultColumn(layout, mode == SearchMode::Library ? ResultField::Status : ResultField::Name);
+}
+
 int columnWidth(ResultLayout layout, int column, double gridWidth)
 {
+  const auto holds = [layout, column](ResultField field) { return column == resultColumn(layout, field); };
   if (layout == ResultLayout::Live) {
     const double shared = gridWidth - liveSpeedWidth;
-    switch (column) {
-      case 0:
-        return rounded(0.6 * shared);
-      case 1:
-      case 2:
-        return rounded(0.2 * shared);
-      case 3:
-        return rounded(liveSpeedWidth);
-      default:
-        return 0;
-    }
+    if (holds(ResultField::Name)) return rounded(0.6 * shared);
+    if (holds(ResultField::Format) || holds(ResultField::Location)) return rounded(0.2 * shared);
+    if (holds(ResultField::Speed)) return rounded(liveSpeedWidth);
+    return 0;
   }
-  switch (column) {
-    case 0:
-      return rounded(archiveIconWidth);
-    case 1:
-      return rounded(archiveLengthWidth);
-    case 2:
-      return rounded(archiveRateWidth);
-    case 3:
-      return rounded(gridWidth - archiveTitleAllowance);
-    default:
-      return 0;
-  }
+  if (holds(ResultField::Status)) return rounded(archiveIconWidth);
+  if (holds(ResultField::Length)) return rounded(archiveLengthWidth);
+  if (holds(ResultField::Speed)) return rounded(archiveRateWidth);
+  if (holds(ResultField::Name)) return rounded(gridWidth - archiveTitleAllowance);
+  return 0;
 }
 
 std::array<int, columnCount> columnWidths(ResultLayout layout, double gridWidth)
@@ -67,19 +60,16 @@ std::array<int, columnCount> columnWidths(ResultLayout layout, double gridWidth)
 
 SortKey headerSortKey(ResultLayout layout, int clickedColumn)
 {
+  const auto numeric = [layout](ResultField key) { return SortKey{resultColumn(layout, key), true}; };
+  const auto clicked = [layout, clickedColumn](ResultField field) {
+    return clickedColumn == resultColumn(layout, field);
+  };
   if (layout == ResultLayout::Archive) {
-    switch (clickedColumn) {
-      case 0:
-        return {7, true};
-      case 1:
-        return {9, true};
-      case 2:
-        return {8, true};
-      default:
-        break;
-    }
-  } else if (clickedColumn == 3) {
-    return {8, true};
+    if (clicked(ResultField::Status)) return numeric(ResultField::IconKind);
+    if (clicked(ResultField::Length)) return numeric(ResultField::Seconds);
+    if (clicked(ResultField::Speed)) return numeric(ResultField::SpeedNumber);
+  } else if (clicked(ResultField::Speed)) {
+    return numeric(ResultField::SpeedNumber);
   }
   return {clickedColumn, false};
 }
@@ -92,19 +82,19 @@ Qt::SortOrder SortDirection::flip()
 
 int streamUrlColumn(ResultLayout layout)
 {
-  return layout == ResultLayout::Live ? 4 : 5;
+  return resultColumn(layout, ResultField::StreamUrl);
 }
 int nameColumn(ResultLayout layout)
 {
-  return layout == ResultLayout::Live ? 0 : 3;
+  return resultColumn(layout, ResultField::Name);
 }
 int websiteColumn(ResultLayout layout)
 {
-  return layout == ResultLayout::Live ? 5 : 6;
+  return resultColumn(layout, ResultField::Website);
 }
 int resizeSelectionEndColumn(ResultLayout layout)
 {
-  return layout == ResultLayout::Live ? 4 : 6;
+  return resultColumn(layout, layout == ResultLayout::Live ? ResultField::StreamUrl : ResultField::Website);
 }
 
 bool isPreviewableWebsite(const QString &website)

@@ -30,6 +30,10 @@ inline constexpr double relatedGridShare = 0.2;
 // "Streaming Audio && Video" and "Browse" show the archive layout, "LIVE Broadcasts" the live one.
 ResultLayout layoutForMode(SearchMode mode);
 
+// The column a finished search sorts its rows on, as text: the title (archive), the status cell
+// (browse) or the station's name (live).
+int searchSortColumn(SearchMode mode);
+
 // The width of one column for a grid W twips wide, rounded to the nearest twip.
 // Live: 0.6, 0.2, 0.2 of (W - 1100), then 1100. Archive: 300, 650, 900, W - 1900.
 // Hidden columns (4-9) are 0 wide.
@@ -63,9 +67,10 @@ int streamUrlColumn(ResultLayout layout);
 int nameColumn(ResultLayout layout);
 // The column holding the stream's web site (live 5, archive 6).
 int websiteColumn(ResultLayout layout);
-// The column shown in status panel 3 when the user moves in the grid: 5 in both layouts (the web
-// site in the live layout, the stream URL in the archive layout).
-inline constexpr int statusLinkColumn = 5;
+// The column shown in status panel 3 when the user moves in the grid: the same in both layouts,
+// the web site in the live layout and the stream URL in the archive layout.
+inline constexpr int statusLinkColumn = resultColumn(ResultLayout::Live, ResultField::Website);
+static_assert(statusLinkColumn == resultColumn(ResultLayout::Archive, ResultField::StreamUrl));
 // The last selected column after a window resize: 6 (archive) or 4 (live).
 int resizeSelectionEndColumn(ResultLayout layout);
 

@@ -19,8 +19,8 @@ namespace tessivar {
 
 namespace {
 
-constexpr int itemIdColumn = 4;
-constexpr int titleColumn = 3;
+// Related results always arrive in the archive layout.
+constexpr int titleColumn = resultColumn(ResultLayout::Archive, ResultField::Name);
 
 QString connectingErrorMessage()
 {
@@ -61,7 +61,7 @@ QCoro::Task<> RelatedResults::ShowRelatedResults(int row, RelatedRequestInput in
     co_return;
 
   ResultTableModel *related = window_.relatedModel();
-  const QString id = window_.resultsModel()->text(row - 1, itemIdColumn);
+  const QString id = window_.resultsModel()->resultAt(row, ResultLayout::Archive).itemId;
   if (id != lastRelatedId_) {
     related->clear();
     window_.showRelatedCaption();

@@ -3,7 +3,7 @@
 #include "base/connection_speed.h"
 #include "base/number_text.h"
 #include "base/number_value.h"
-#include "search/result_row.h"
+#include "search/result_cells.h"
 #include "search/station_record.h"
 
 #include <algorithm>

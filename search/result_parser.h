@@ -2,7 +2,7 @@
 
 #include "results/result_layout.h"
 #include "results/result_table_model.h"
-#include "search/result_row.h"
+#include "search/result_cells.h"
 #include "search/station_record.h"
 
 #include <QByteArray>

@@ -4,6 +4,7 @@
 #include "platform/prompter.h"
 #include "platform/transfer_state.h"
 #include "results/result_table_model.h"
+#include "results/results_layout.h"
 #include "search/error_page_check.h"
 #include "search/result_parser.h"
 #include "search/search_clock.h"
@@ -204,8 +205,8 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
   if (resultCount() > 0) {
     ResultTableModel *results = window_.resultsModel();
     if (results->rowCount() > 0) {
-      const int column = input.mode == SearchMode::Archive ? 3 : 0;
-      results->sortRows(column, Qt::AscendingOrder, ResultTableModel::SortKind::Text);
+      results->sortRows(results_layout::searchSortColumn(input.mode), Qt::AscendingOrder,
+                        ResultTableModel::SortKind::Text);
     }
     if (input.mode != SearchMode::Live) {
       const bool stoppedBefore = state_.stopRequested();

@@ -8,6 +8,7 @@
 #include "library/preset_commands.h"
 #include "library/ui/bookmarks_controller.h"
 #include "platform/prompter.h"
+#include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
 #include "scanner/ui/scan_window.h"
 #include "scanner/ui/scanner_mpris.h"
@@ -21,16 +22,17 @@ namespace tessivar {
 
 namespace {
 
-// The played-list entries for grid rows: text from the text columns, link from column 5; rows
-// outside the grid or without an address are left out.
+// The played-list entries for grid rows (clips): the title, with the item number when asked, and
+// the address; rows outside the grid or without an address are left out.
 QList<ListEntry> playlistEntries(const ResultsGrid &grid, const QList<int> &rows, bool withItemNumber)
 {
   QList<ListEntry> entries;
   for (const int row : rows) {
-    if (row < 1 || row > grid.dataRowCount() || grid.cellText(row, 5).isEmpty()) continue;
-    const QString text = withItemNumber ? grid.cellText(row, 3) + QLatin1Char(':') + grid.cellText(row, 4)
-                                        : grid.cellText(row, 3);
-    entries << ListEntry{text, grid.cellText(row, 5)};
+    if (row < 1 || row > grid.dataRowCount()) continue;
+    const ResultRow clip = grid.resultModel()->resultAt(row, ResultLayout::Archive);
+    if (clip.streamUrl.isEmpty()) continue;
+    entries << ListEntry{withItemNumber ? clip.name + QLatin1Char(':') + clip.itemId : clip.name,
+                         clip.streamUrl};
   }
   return entries;
 }

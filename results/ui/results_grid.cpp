@@ -104,13 +104,13 @@ int ResultsGrid::dataRowCount() const
 
 int ResultsGrid::rows() const
 {
-  return std::max(2, dataRowCount() + 1);
+  return std::max(2, ResultTableModel::gridRow(dataRowCount()));
 }
 
 int ResultsGrid::currentRow() const
 {
   const QModelIndex current = currentIndex();
-  return current.isValid() ? current.row() + 1 : 1;
+  return ResultTableModel::gridRow(current.isValid() ? current.row() : 0);
 }
 
 int ResultsGrid::selectionEndRow() const
@@ -119,11 +119,11 @@ int ResultsGrid::selectionEndRow() const
   if (selectionModel() == nullptr) return current;
   const QModelIndexList selected = selectionModel()->selectedRows();
   if (selected.isEmpty()) return current;
-  int first = selected.first().row() + 1;
+  int first = ResultTableModel::gridRow(selected.first().row());
   int last = first;
   for (const QModelIndex &index : selected) {
-    first = std::min(first, index.row() + 1);
-    last = std::max(last, index.row() + 1);
+    first = std::min(first, ResultTableModel::gridRow(index.row()));
+    last = std::max(last, ResultTableModel::gridRow(index.row()));
   }
   if (current == first) return last;
   if (current == last) return first;
@@ -138,27 +138,35 @@ void ResultsGrid::selectRows(int row, int selectionEnd)
   selectionEnd = std::clamp(selectionEnd, 1, count);
   const int first = std::min(row, selectionEnd);
   const int last = std::max(row, selectionEnd);
-  const QItemSelection range(model_->index(first - 1, 0), model_->index(last - 1, model_->columnCount() - 1));
-  selectionModel()->setCurrentIndex(model_->index(row - 1, 0), QItemSelectionModel::NoUpdate);
+  const QItemSelection range(model_->index(ResultTableModel::modelRow(first), 0),
+                             model_->index(ResultTableModel::modelRow(last), model_->columnCount() - 1));
+  selectionModel()->setCurrentIndex(model_->index(ResultTableModel::modelRow(row), 0),
+                                    QItemSelectionModel::NoUpdate);
   selectionModel()->select(range, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 int ResultsGrid::topRow() const
 {
   const int row = rowAt(0);
-  return row < 0 ? 1 : row + 1;
+  return ResultTableModel::gridRow(std::max(row, 0));
 }
 
 void ResultsGrid::setTopRow(int row)
 {
   const int count = dataRowCount();
   if (count == 0) return;
-  scrollTo(model_->index(std::clamp(row, 1, count) - 1, 0), QAbstractItemView::PositionAtTop);
+  scrollTo(model_->index(ResultTableModel::modelRow(std::clamp(row, 1, count)), 0),
+           QAbstractItemView::PositionAtTop);
 }
 
 QString ResultsGrid::cellText(int row, int column) const
 {
-  return model_ != nullptr ? model_->text(row - 1, column) : QString();
+  return model_ != nullptr ? model_->text(ResultTableModel::modelRow(row), column) : QString();
+}
+
+ResultRow ResultsGrid::resultAt(int row) const
+{
+  return model_ != nullptr ? model_->resultAt(row, currentLayout()) : ResultRow();
 }
 
 // --- layout ---------------------------------------------------------------------------------
@@ -350,15 +358,15 @@ void ResultsGrid::playRow()
   if (isPreVerifyBusy()) return;
   const BusyApplicationPointer busy;
   showBusyPointer(true);
-  const ResultLayout layout = currentLayout();
   const int row = currentRow();
   const int end = selectionEndRow();
-  if (layout == ResultLayout::Live) {
-    emit playRequested(cellText(row, 4), cellText(row, 0));
+  const ResultRow result = resultAt(row);
+  if (result.kind == ResultRow::Kind::Station) {
+    emit playRequested(result.streamUrl, result.name);
   } else if (row == end) {
     // The related grid's lone message row ("No additional information available.") has no address.
-    if (kind_ == Kind::Results || !cellText(row, 5).isEmpty())
-      emit playRequested(cellText(row, 5), cellText(row, 3));
+    if (kind_ == Kind::Results || !result.streamUrl.isEmpty())
+      emit playRequested(result.streamUrl, result.name);
   } else if (kind_ == Kind::Related) {
     QList<int> selected;
     for (int each = std::min(row, end); each <= std::max(row, end); ++each) selected << each;
@@ -376,8 +384,12 @@ void ResultsGrid::mousePressEvent(QMouseEvent *event)
   }
   // The row grabbed becomes the current row, then its station travels to a preset button.
   const QModelIndex grabbed = indexAt(event->position().toPoint());
-  if (grabbed.isValid()) selectRows(grabbed.row() + 1, grabbed.row() + 1);
-  startPresetDrag(results_layout::presetDragPayload(currentCell(0), currentCell(4)));
+  if (grabbed.isValid()) {
+    const int row = ResultTableModel::gridRow(grabbed.row());
+    selectRows(row, row);
+  }
+  const ResultRow station = currentResult();
+  startPresetDrag(results_layout::presetDragPayload(station.name, station.streamUrl));
 }
 
 void ResultsGrid::startPresetDrag(const QString &payload)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "results/result_row.h"
 #include "results/results_layout.h"
 
 #include <QIcon>
@@ -59,6 +60,9 @@ class ResultsGrid final : public QTableView
   void setTopRow(int row);
   QString cellText(int row, int column) const;
   QString currentCell(int column) const { return cellText(currentRow(), column); }
+  // The row as a station or a clip, in the current layout.
+  ResultRow resultAt(int row) const;
+  ResultRow currentResult() const { return resultAt(currentRow()); }
 
   QString lastWebsiteShown() const { return lastWebsiteShown_; }
   void clearLastWebsiteShown() { lastWebsiteShown_.clear(); }

@@ -39,6 +39,7 @@ class TestResultTableModel final : public QObject
   void sortMovesPersistentIndexes();
   void stagedRowsArriveTogether();
   void textBeyondAscii();
+  void typedRowsReadTheLayoutsColumns();
 };
 
 void TestResultTableModel::cellsAndRoles()
@@ -204,6 +205,33 @@ void TestResultTableModel::textBeyondAscii()
   model.sortRows(0, Qt::AscendingOrder, ResultTableModel::SortKind::Text);
   QCOMPARE(column(model, 0), (QStringList{u"Zürich"_qs, u"\U0001F3B5"_qs, u"\uFEFFmarked"_qs, u"\uFF5E"_qs}));
   QCOMPARE(model.text(0, 1), u"changed \U0001F3B5"_qs);
+}
+
+// A station and a clip read from the documented columns; grid row 1 is the first data row.
+void TestResultTableModel::typedRowsReadTheLayoutsColumns()
+{
+  ResultTableModel model;
+  std::vector<ResultTableModel::Row> rows;
+  rows.push_back(row({u"Kettle FM", u"Jazz", u"Oslo", u"128k", u"http://live", u"http://site"}));
+  rows.push_back(row({u"", u"[1:5]", u"56k", u"Title", u"42", u"http://clip", u"http://page", u"0"}));
+  model.appendRows(std::move(rows));
+
+  const ResultRow station = model.resultAt(1, ResultLayout::Live);
+  QCOMPARE(station.kind, ResultRow::Kind::Station);
+  QCOMPARE(QStringList({station.name, station.format, station.location, station.speed, station.streamUrl,
+                        station.website}),
+           QStringList(
+               {u"Kettle FM"_qs, u"Jazz"_qs, u"Oslo"_qs, u"128k"_qs, u"http://live"_qs, u"http://site"_qs}));
+
+  const ResultRow clip = model.resultAt(2, ResultLayout::Archive);
+  QCOMPARE(clip.kind, ResultRow::Kind::Clip);
+  QCOMPARE(
+      QStringList({clip.length, clip.speed, clip.name, clip.itemId, clip.streamUrl, clip.website}),
+      QStringList({u"[1:5]"_qs, u"56k"_qs, u"Title"_qs, u"42"_qs, u"http://clip"_qs, u"http://page"_qs}));
+  QVERIFY(clip.format.isEmpty());
+
+  QCOMPARE(model.resultAt(0, ResultLayout::Live).name, QString());  // the header row
+  QCOMPARE(model.resultAt(3, ResultLayout::Live).name, QString());  // past the rows
 }
 
 TESSIVAR_TEST_MAIN(TestResultTableModel)

@@ -1,8 +1,8 @@
 #include "base/number_text.h"
 #include "base/number_value.h"
 #include "results/result_table_model.h"
+#include "search/result_cells.h"
 #include "search/result_parser.h"
-#include "search/result_row.h"
 #include "search/station_record.h"
 #include "support/test_environment.h"
 

@@ -25,14 +25,14 @@ struct ResultRowScratch
   char id[kNumberTextCapacity] = {};
 };
 
-// The cells of one result in the given layout, as UTF-8 views of the record's text, fixed
-// texts and scratch; returns the status picture. Every cell is written.
-//   live:    0 name (or "Unknown"), 1 format (or "Unknown"), 2 cleaned location, 3 speed (or
-//            "Unknown"), 4 address without outer quotes and blanks, 5 website, 8 numeric speed
-//            ("5000" when unknown)
-//   archive: 0 status picture, or "?" for an unknown flag, 1 "[m:s]" length, 2 speed, 3 title,
-//            4 item id, 5 address, 6 website, 7 "0"/"1" icon kind, 8 number before the speed's
-//            first "k", 9 seconds as received
+// The cells of one result in the given layout (see resultColumn), as UTF-8 views of the record's
+// text, fixed texts and scratch; returns the status picture. Every cell is written.
+//   live:    the name (or "Unknown"), the format (or "Unknown"), the cleaned location, the speed
+//            (or "Unknown"), the address without outer quotes and blanks, the website, the
+//            numeric speed ("5000" when unknown)
+//   archive: the status picture's cell ("?" for an unknown flag), the "[m:s]" length, the speed,
+//            the title, the item id, the address, the website, the "0"/"1" icon kind, the number
+//            before the speed's first "k", the seconds as received
 int buildResultCells(const StationRecord &record, ResultLayout layout, ResultTableModel::Utf8Cells &cells,
                      ResultRowScratch &scratch);
 

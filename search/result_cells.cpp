@@ -1,4 +1,4 @@
-#include "search/result_row.h"
+#include "search/result_cells.h"
 
 #include "base/number_text.h"
 #include "base/number_value.h"
@@ -153,51 +153,60 @@ int buildResultCells(const StationRecord &record, ResultLayout layout, ResultTab
   const QByteArrayView speed = shownSpeed(record, scratch.speed);
 
   if (layout == ResultLayout::Archive) {
+    constexpr auto cell = [](ResultField field) {
+      return std::size_t(resultColumn(ResultLayout::Archive, field));
+    };
     int picture = ResultTableModel::NoPicture;
     if (sameBytes(record.StatusFlag, "0") || isPlaylistExtension(record.StreamURL)) {
       picture = ResultTableModel::Picture1;
-      cells[0] = QByteArrayView();
-      cells[7] = "0";
+      cells[cell(ResultField::Status)] = QByteArrayView();
+      cells[cell(ResultField::IconKind)] = "0";
     } else if (sameBytes(record.StatusFlag, "1")) {
       picture = ResultTableModel::Picture2;
-      cells[0] = QByteArrayView();
-      cells[7] = "1";
+      cells[cell(ResultField::Status)] = QByteArrayView();
+      cells[cell(ResultField::IconKind)] = "1";
     } else {
-      cells[0] = "?";
-      cells[7] = QByteArrayView();
+      cells[cell(ResultField::Status)] = "?";
+      cells[cell(ResultField::IconKind)] = QByteArrayView();
     }
-    cells[1] = QByteArrayView(scratch.length, writeLengthText(record.LengthSeconds, scratch.length));
-    cells[2] = speed;
-    cells[3] = record.StationName;
-    cells[4] = QByteArrayView(scratch.id, writeShortestNumber(record.ItemID, scratch.id));
-    cells[5] = record.StreamURL;
-    cells[6] = record.WebsiteURL;
+    cells[cell(ResultField::Length)] =
+        QByteArrayView(scratch.length, writeLengthText(record.LengthSeconds, scratch.length));
+    cells[cell(ResultField::Speed)] = speed;
+    cells[cell(ResultField::Name)] = record.StationName;
+    cells[cell(ResultField::ItemId)] =
+        QByteArrayView(scratch.id, writeShortestNumber(record.ItemID, scratch.id));
+    cells[cell(ResultField::StreamUrl)] = record.StreamURL;
+    cells[cell(ResultField::Website)] = record.WebsiteURL;
     const qsizetype k = speed.indexOf('k');
-    cells[8] = k >= 0 ? QByteArrayView(scratch.number,
-                                       writeShortestNumber(numberValue(speed.first(k)), scratch.number))
-                      : QByteArrayView();
-    cells[9] = record.LengthSeconds;
+    cells[cell(ResultField::SpeedNumber)] =
+        k >= 0
+            ? QByteArrayView(scratch.number, writeShortestNumber(numberValue(speed.first(k)), scratch.number))
+            : QByteArrayView();
+    cells[cell(ResultField::Seconds)] = record.LengthSeconds;
     return picture;
   }
 
-  cells[0] = trimmedOrUnknown(record.StationName);
-  cells[1] = trimmedOrUnknown(record.FormatText);
-  cells[2] = cleanLocationView(record.Location, scratch.location, scratch.spare);
+  constexpr auto cell = [](ResultField field) {
+    return std::size_t(resultColumn(ResultLayout::Live, field));
+  };
+  cells.fill(QByteArrayView());  // the columns the live layout does not use
+  cells[cell(ResultField::Name)] = trimmedOrUnknown(record.StationName);
+  cells[cell(ResultField::Format)] = trimmedOrUnknown(record.FormatText);
+  cells[cell(ResultField::Location)] = cleanLocationView(record.Location, scratch.location, scratch.spare);
   const QByteArrayView trimmedSpeed = trimmedText(speed);
-  cells[3] = trimmedSpeed.isEmpty() || sameBytes(trimmedSpeed, "0k") ? kUnknown : trimmedSpeed;
+  cells[cell(ResultField::Speed)] =
+      trimmedSpeed.isEmpty() || sameBytes(trimmedSpeed, "0k") ? kUnknown : trimmedSpeed;
   QByteArrayView address = record.StreamURL;
   while (!address.isEmpty() && (address.front() == '"' || address.front() == ' '))
     address = address.sliced(1);
   while (!address.isEmpty() && (address.back() == '"' || address.back() == ' ')) address.chop(1);
-  cells[4] = trimmedText(address);
-  cells[5] = record.WebsiteURL;
-  cells[6] = QByteArrayView();
-  cells[7] = QByteArrayView();
-  cells[9] = QByteArrayView();
+  cells[cell(ResultField::StreamUrl)] = trimmedText(address);
+  cells[cell(ResultField::Website)] = record.WebsiteURL;
   const double speedValue = numberValue(speed);
-  cells[8] = speedValue == 0 || sameBytes(speed, "?bps")
-                 ? QByteArrayView("5000")
-                 : QByteArrayView(scratch.number, writeShortestNumber(speedValue, scratch.number));
+  cells[cell(ResultField::SpeedNumber)] =
+      speedValue == 0 || sameBytes(speed, "?bps")
+          ? QByteArrayView("5000")
+          : QByteArrayView(scratch.number, writeShortestNumber(speedValue, scratch.number));
   return ResultTableModel::NoPicture;
 }
 
