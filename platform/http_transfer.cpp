@@ -8,8 +8,7 @@ HttpTransfer::~HttpTransfer() = default;
 
 bool HttpTransfer::isIdle() const
 {
-  return connectionStateText() == QStringLiteral("Disconnected") &&
-         protocolStateText() == QStringLiteral("Base");
+  return !isBusy();
 }
 
 }  // namespace tessivar

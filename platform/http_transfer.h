@@ -55,7 +55,8 @@ class HttpTransfer : public QObject
   [[nodiscard]] virtual QString connectionStateText() const = 0;
   // "Base" when no transfer is in progress, otherwise "Requesting" or "Receiving".
   [[nodiscard]] virtual QString protocolStateText() const = 0;
-  // The idle test: connection state "Disconnected" and protocol state "Base".
+  // No transfer in progress: the connection state reads "Disconnected" and the protocol state
+  // "Base" exactly then.
   [[nodiscard]] bool isIdle() const;
 
   // Abandons the running transfer: no further document or error events follow; finishedAny

@@ -3,9 +3,9 @@
 #include "base/number_value.h"
 #include "base/product.h"
 #include "platform/prompter.h"
-#include "platform/transfer_state.h"
 #include "results/result_table_model.h"
 #include "search/directory_address.h"
+#include "search/directory_client.h"
 #include "search/error_page_check.h"
 #include "search/related_results_window.h"
 #include "search/result_parser.h"
@@ -38,9 +38,9 @@ qint64 relatedItemNumber(QStringView itemId)
   return static_cast<qint64>(std::floor(value));
 }
 
-RelatedResults::RelatedResults(RelatedResultsWindow &window, SearchRun &run, HttpTransfer &transfer,
-                               Prompter &prompter, QObject *parent)
-    : QObject(parent), window_(window), run_(&run), transfer_(&transfer), prompter_(prompter)
+RelatedResults::RelatedResults(RelatedResultsWindow &window, SearchRun &run, Prompter &prompter,
+                               QObject *parent)
+    : QObject(parent), window_(window), run_(&run), prompter_(prompter)
 {
   // Rows that arrive move the caption along.
   connect(&run.parser(), &ResultPageParser::relatedCaptionChanged, this, [this](const QString &caption) {
@@ -56,9 +56,7 @@ RelatedResults::~RelatedResults() = default;
 
 QCoro::Task<> RelatedResults::ShowRelatedResults(int row, RelatedRequestInput input)
 {
-  if (input.mode != SearchMode::Archive || busy_ || !run_ || !transfer_ || run_->isSearching() ||
-      windowGone())
-    co_return;
+  if (input.mode != SearchMode::Archive || busy_ || !run_ || run_->isSearching() || windowGone()) co_return;
 
   ResultTableModel *related = window_.relatedModel();
   const QString id = window_.resultsModel()->resultAt(row, ResultLayout::Archive).itemId;
@@ -76,10 +74,8 @@ QCoro::Task<> RelatedResults::ShowRelatedResults(int row, RelatedRequestInput in
 
   // The request.
   const QPointer<RelatedResults> self(this);
-  SearchRun &run = *run_;
-  HttpTransfer &transfer = *transfer_;
-  TransferState &state = run.state();
-  ResultPageParser &parser = run.parser();
+  DirectoryClient &client = run_->client();
+  ResultPageParser &parser = client.parser();
   lastRelatedId_ = id;
   busy_ = true;
   window_.lockForRelated();
@@ -88,9 +84,8 @@ QCoro::Task<> RelatedResults::ShowRelatedResults(int row, RelatedRequestInput in
   parser.setRelatedMode(true);
   parser.setResultCount(0);
   parser.beginDocument();
-  state.clearForRequest();
-  transfer.requestDocument(directory_address::relatedResults(input.dataServer, itemNumber, input.formats));
-  co_await state.waitForTransfer(transfer);
+  const PageOutcome page = co_await client.fetchPage(
+      directory_address::relatedResults(input.dataServer, itemNumber, input.formats));
   if (!self) co_return;
 
   const auto finish = [this] {
@@ -114,10 +109,10 @@ QCoro::Task<> RelatedResults::ShowRelatedResults(int row, RelatedRequestInput in
   window_.setStatusText(1, QStringLiteral("Done"));
 
   // A transfer that ended without its end or an error was cancelled: like a stop.
-  const bool stopped = state.stopRequested() || (!state.transferDone() && state.transferError() == 0);
+  const bool stopped = page.stopped();
   bool failed = false;
   if (!stopped) {
-    if (state.transferError() != 0) {
+    if (page.failed()) {
       failed = true;
       if (!tell(PromptIcon::Critical, product::applicationTitle(), connectingErrorMessage())) co_return;
     } else if (const auto message = CheckServerErrorPage(QString::fromUtf8(parser.responseBuffer()))) {
@@ -125,7 +120,6 @@ QCoro::Task<> RelatedResults::ShowRelatedResults(int row, RelatedRequestInput in
       if (!tell(PromptIcon::Critical, product::applicationName(), *message)) co_return;
     }
   }
-  if (transfer_ && !transfer_->isIdle()) transfer_->cancel();
   if (stopped || failed) lastRelatedId_.clear();
 
   if (related->rowCount() > 0) {

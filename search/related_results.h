@@ -1,7 +1,6 @@
 #pragma once
 
 #include "base/search_choices.h"
-#include "platform/http_transfer.h"
 #include "search/search_run.h"
 
 #include <QObject>
@@ -31,7 +30,7 @@ qint64 relatedItemNumber(QStringView itemId);
 
 // Related results (ShowRelatedResults): a click on a row of MSHResults in the "Streaming Audio &&
 // Video" mode asks the data server for clips related to that row's item and lists them in
-// MSHResults2, through the search's own transfer, shared flags and page parser (in related mode).
+// MSHResults2, through the search's own directory client and page parser (in related mode).
 //
 // One request at a time on the window's transfer: a click while a search or another related
 // request runs is refused (nothing happens). A row without a positive item number shows "No
@@ -45,9 +44,8 @@ class RelatedResults final : public QObject
   Q_DISABLE_COPY_MOVE(RelatedResults)
 
  public:
-  // The run must be the window's own (it feeds the parser from the transfer's events).
-  RelatedResults(RelatedResultsWindow &window, SearchRun &run, HttpTransfer &transfer, Prompter &prompter,
-                 QObject *parent = nullptr);
+  // The run must be the window's own: its directory client requests the page.
+  RelatedResults(RelatedResultsWindow &window, SearchRun &run, Prompter &prompter, QObject *parent = nullptr);
   ~RelatedResults() override;
 
   // The row (grid row of MSHResults) was clicked. Returns when the request, if any, has ended and
@@ -68,7 +66,6 @@ class RelatedResults final : public QObject
 
   RelatedResultsWindow &window_;
   QPointer<SearchRun> run_;
-  QPointer<HttpTransfer> transfer_;
   Prompter &prompter_;
   QString lastRelatedId_;
   bool busy_ = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/search_choices.h"
+#include "results/pre_verify_prober.h"
 #include "search/search_history.h"
 
 #include <QString>
@@ -36,10 +37,11 @@ struct SearchInput
   SearchMode mode = SearchMode::Live;
   FormatBoxes formats;
   QString connectionSpeed;
-  int minBitRate = 0;     // kbps, 0 = off; from a text box use wholeNumberValue()
-  int minLength = 0;      // minutes, 0 = off
-  QString dataServer;     // host, optionally host:port
-  SearchHistory history;  // the search box's drop-down list
+  int minBitRate = 0;         // kbps, 0 = off; from a text box use wholeNumberValue()
+  int minLength = 0;          // minutes, 0 = off
+  QString dataServer;         // host, optionally host:port
+  SearchHistory history;      // the search box's drop-down list
+  ProbeOptions verification;  // how an archive or browse page's links are pre-verified
 };
 
 enum class SearchOutcome {

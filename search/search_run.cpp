@@ -2,11 +2,12 @@
 
 #include "base/product.h"
 #include "platform/prompter.h"
-#include "platform/transfer_state.h"
 #include "results/result_table_model.h"
 #include "results/results_layout.h"
+#include "search/directory_client.h"
 #include "search/error_page_check.h"
 #include "search/result_parser.h"
+#include "search/result_verification.h"
 #include "search/search_clock.h"
 #include "search/search_query.h"
 #include "search/search_window.h"
@@ -19,9 +20,6 @@
 namespace tessivar {
 
 namespace {
-
-// Bytes of a page without one result after which the page is given up.
-constexpr qint64 pageWithoutResultsLimit = 16 * 1024 * 1024;
 
 QString searchingText()
 {
@@ -68,42 +66,30 @@ QString connectingErrorMessage()
 
 }  // namespace
 
-SearchRun::SearchRun(SearchWindow &window, HttpTransfer &transfer, TransferState &state, Prompter &prompter,
-                     QObject *parent)
-    : QObject(parent),
-      window_(window),
-      transfer_(transfer),
-      state_(state),
-      prompter_(prompter),
-      transferGuard_(&transfer)
+SearchRun::SearchRun(SearchWindow &window, HttpTransfer &transfer, ResultVerification &verification,
+                     Prompter &prompter, QObject *parent)
+    : QObject(parent), window_(window), verification_(verification), prompter_(prompter)
 {
   // A window that is a QObject is watched, so a run never touches it after it has gone.
   windowGuard_ = dynamic_cast<QObject *>(&window);
   windowTracked_ = !windowGuard_.isNull();
 
-  parser_ = new ResultPageParser(window.resultsModel(), window.relatedModel(), this);
+  client_ = new DirectoryClient(transfer, window.resultsModel(), window.relatedModel(), this);
+  ResultPageParser *parser = &client_->parser();
   // Related results always arrive in the archive layout.
-  parser_->setLayoutSource(
-      [this] { return parser_->relatedMode() ? ResultLayout::Archive : layoutFor(mode_); });
-  connect(parser_, &ResultPageParser::searchCaptionChanged, this, [this](const QString &caption) {
+  parser->setLayoutSource(
+      [this, parser] { return parser->relatedMode() ? ResultLayout::Archive : layoutFor(mode_); });
+  connect(parser, &ResultPageParser::searchCaptionChanged, this, [this](const QString &caption) {
     if (windowExists()) window_.setResultsCaption(caption);
   });
-  connect(parser_, &ResultPageParser::totalPagesChanged, this, [this](const QString &totalPages) {
+  connect(parser, &ResultPageParser::totalPagesChanged, this, [this](const QString &totalPages) {
     if (windowExists()) window_.showTotalPages(totalPages);
   });
-  connect(parser_, &ResultPageParser::progressChanged, this, [this](int maximum, int value) {
+  connect(parser, &ResultPageParser::progressChanged, this, [this](int maximum, int value) {
     if (!windowExists()) return;
     if (window_.progressMaximum() < maximum) window_.setProgressMaximum(maximum);
     window_.setProgressValue(std::min(value, window_.progressMaximum()));
   });
-  // The parser stops cutting rows out of the page as soon as a stop is asked for.
-  connect(&state_, &TransferState::changed, this,
-          [this] { parser_->setStopRequested(state_.stopRequested()); });
-
-  connect(&transfer_, &HttpTransfer::documentOutput, this, &SearchRun::onDocumentOutput);
-  connect(&transfer_, &HttpTransfer::errorOccurred, this,
-          [this](int number, const QString &) { onTransferError(number); });
-
   timer2_ = new QTimer(this);
   timer2_->setObjectName(QStringLiteral("Timer2"));
   timer2_->setInterval(1000);
@@ -128,8 +114,17 @@ QCoro::Task<> SearchRun::SearchFromBox(SearchInput input)
 
 void SearchRun::stopSearch()
 {
-  if (transferGuard_ && !transfer_.isIdle()) transfer_.cancel();
-  state_.setStopRequested(true);
+  client_->stop();
+}
+
+bool SearchRun::stopRequested() const
+{
+  return client_->stopRequested();
+}
+
+ResultPageParser &SearchRun::parser()
+{
+  return client_->parser();
 }
 
 QCoro::Task<> SearchRun::RunSearch(SearchInput input)
@@ -161,46 +156,36 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
   window_.setSearchText(query.preparedKeywordText);
   if (query.historyEntry) window_.addSearchHistoryEntry(*query.historyEntry);
 
-  // Reset the shared state, start the clock. TransferDone is cleared before the request: the
-  // transfer may end before the first wait returns.
-  state_.clearForRequest();
-  parser_->setRelatedMode(false);
-  parser_->setConnectionSpeed(input.connectionSpeed);
-  parser_->setResultCount(0);
-  parser_->beginDocument();  // no leftover of an earlier page is taken for this one's
+  // Start the clock.
+  ResultPageParser &parser = client_->parser();
+  parser.setRelatedMode(false);
+  parser.setConnectionSpeed(input.connectionSpeed);
+  parser.setResultCount(0);
+  parser.beginDocument();  // no leftover of an earlier page is taken for this one's
   elapsedSeconds_ = 0;
   timer2_->start();
   window_.setStatusText(3, QString());
 
-  transfer_.requestDocument(query.address);
-  co_await state_.waitForTransfer(transfer_);
+  PageOutcome page = co_await client_->fetchPage(query.address);
 
   if (!self) co_return;
-  // A stop set elsewhere (the scanner closing), or a page given up on, ends the wait without
-  // cancelling: no transfer outlives its run.
-  if ((state_.stopRequested() || state_.transferError() != 0) && transferGuard_ && !transfer_.isIdle())
-    transfer_.cancel();
   // The window is closing: leave it as it is.
   if (windowGone()) co_return finishClosing();
 
   timer2_->stop();
 
-  // A transfer that ended without its end, an error or a stop was taken over by a newer request
-  // on the same transfer: the run ends quietly, like a stopped one.
-  const bool abandoned = !state_.transferDone() && state_.transferError() == 0 && !state_.stopRequested();
-  const auto stopped = [this, abandoned] { return state_.stopRequested() || abandoned; };
-  const auto failed = [this, stopped] { return !stopped() && state_.transferError() != 0; };
-
   // A stopped run shows no message, so its unfinished tail is not taken for an error page.
-  if (state_.transferError() == 0 && !stopped()) {
+  if (page.arrived()) {
     if (const auto message = CheckServerErrorPage(responseBuffer())) {
       if (!tell(PromptIcon::Critical, product::applicationName(), *message)) co_return;
-      state_.setTransferError(-1);
+      page = PageOutcome{PageOutcome::End::Failed, -1};
     }
   }
 
   // The page is in whatever happens to its verification: a stop there only cuts the probing short.
-  const bool pageArrived = state_.transferError() == 0 && !stopped();
+  const bool pageArrived = page.arrived();
+  // A failure is not reported once a stop has been asked for, also one during the verification.
+  const auto failed = [this, &page] { return page.failed() && !client_->stopRequested(); };
   bool verifyStopped = false;
   if (resultCount() > 0) {
     ResultTableModel *results = window_.resultsModel();
@@ -209,13 +194,13 @@ QCoro::Task<> SearchRun::RunSearch(SearchInput input)
                         ResultTableModel::SortKind::Text);
     }
     if (input.mode != SearchMode::Live) {
-      const bool stoppedBefore = state_.stopRequested();
-      co_await window_.preVerify();
+      const bool stoppedBefore = client_->stopRequested();
+      co_await verification_.verify(*results, client_->stopState(), input.verification);
       if (!self) co_return;
       if (windowGone()) co_return finishClosing();
-      verifyStopped = !stoppedBefore && state_.stopRequested();
+      verifyStopped = !stoppedBefore && client_->stopRequested();
     }
-  } else if (state_.transferError() == 0 && !stopped()) {
+  } else if (page.arrived()) {
     if (!tell(PromptIcon::Information, product::applicationTitle(), emptyResultMessage(input.formats)))
       co_return;
   }
@@ -254,12 +239,12 @@ bool SearchRun::tell(PromptIcon icon, const QString &title, const QString &text)
 
 int SearchRun::resultCount() const
 {
-  return parser_->resultCount();
+  return client_->parser().resultCount();
 }
 
 QString SearchRun::responseBuffer() const
 {
-  return QString::fromUtf8(parser_->responseBuffer());
+  return client_->responseBuffer();
 }
 
 // --- Timers -------------------------------------------------------------------------------------
@@ -270,43 +255,6 @@ void SearchRun::clockTick()
   window_.setStatusText(1, searchingText());
   elapsedSeconds_ += 1;
   window_.setStatusText(2, searchClockText(elapsedSeconds_));
-}
-
-// --- Transfer events ----------------------------------------------------------------------------
-
-void SearchRun::onDocumentOutput(DocumentState state, const QByteArray &block)
-{
-  // Nothing more is read once the run was stopped or gave the page up.
-  if (state_.stopRequested() || state_.transferError() != 0) return;
-  switch (state) {
-    case DocumentState::Begin:
-      parser_->beginDocument();
-      state_.setIdleTicks(0);
-      break;
-    case DocumentState::Headers:
-      state_.setIdleTicks(0);
-      break;
-    case DocumentState::Data:
-      // The parser moves the progress bar (block length, then the unparsed length).
-      state_.setIdleTicks(0);
-      parser_->extract(block);
-      // Megabytes on end without a single result are not a result page: the page fails like a
-      // broken transfer, before it can fill the memory.
-      if (parser_->bytesSinceLastAnchor() > pageWithoutResultsLimit) state_.setTransferError(-1);
-      break;
-    case DocumentState::Error:
-      state_.setTransferError(-1);
-      break;
-    case DocumentState::End:
-      state_.setTransferDone(true);
-      break;
-  }
-}
-
-void SearchRun::onTransferError(int number)
-{
-  // Every error event is the transfer's failure, whatever number it carries.
-  state_.setTransferError(number != 0 ? number : -1);
 }
 
 bool SearchRun::windowExists() const
@@ -323,7 +271,7 @@ bool SearchRun::windowGone() const
 void SearchRun::finishClosing()
 {
   timer2_->stop();
-  if (transferGuard_ && !transfer_.isIdle()) transfer_.cancel();
+  if (client_->isBusy()) client_->stop();
   searching_ = false;
   emit searchFinished();
 }

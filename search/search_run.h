@@ -14,24 +14,24 @@ class QTimer;
 
 namespace tessivar {
 
+class DirectoryClient;
 class Prompter;
 class ResultPageParser;
+class ResultVerification;
 class SearchWindow;
-class TransferState;
 enum class PromptIcon;
 
-// The main window's search: the run of one search over the window's HTTP transfer (HTTP1), the
-// transfer events that feed the page parser and the search clock (Timer2). The waits go through
-// the window's shared transfer state (StopRequested, TransferDone, TransferError, IdleTicks).
-// The main window makes it once its two result models exist, with itself as parent.
+// The main window's search: the run of one search through the directory client over the window's
+// HTTP transfer (HTTP1), the search clock (Timer2), and the pre-verification of an archive or
+// browse page's rows. The main window makes it once its two result models exist.
 class SearchRun final : public QObject
 {
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(SearchRun)
 
  public:
-  SearchRun(SearchWindow &window, HttpTransfer &transfer, TransferState &state, Prompter &prompter,
-            QObject *parent = nullptr);
+  SearchRun(SearchWindow &window, HttpTransfer &transfer, ResultVerification &verification,
+            Prompter &prompter, QObject *parent = nullptr);
   ~SearchRun() override;
 
   // --- Entry points -----------------------------------------------------------------------------
@@ -45,8 +45,10 @@ class SearchRun final : public QObject
   // otherwise a keyword search with no genre.
   QCoro::Task<> SearchFromBox(SearchInput input);
   // "S&top Search" (menuStop, and the toolbar's button while it reads "Stop"); also what closing
-  // the window calls. Cancels a running transfer and sets StopRequested.
+  // the window calls. Cancels a running transfer; the stop holds until the next request, so the
+  // page's pre-verification ends too.
   void stopSearch();
+  bool stopRequested() const;
 
   bool isSearching() const { return searching_; }
   // Whether the last run that ended brought its page whole: not stopped before the page had
@@ -57,10 +59,10 @@ class SearchRun final : public QObject
   int resultCount() const;                                // ResultCount
   // ResponseBuffer: the page text the parser has not consumed yet.
   QString responseBuffer() const;
-  // The page parser the transfer's data events feed (extract). Related results switch it to
-  // related mode around their own request.
-  ResultPageParser &parser() { return *parser_; }
-  TransferState &state() { return state_; }
+  // The directory client the run requests its pages from. Related results request theirs from it
+  // too, with its parser in related mode.
+  DirectoryClient &client() { return *client_; }
+  ResultPageParser &parser();
 
   QTimer *clockTimer() const { return timer2_; }  // Timer2: 1000 ms while a search runs
 
@@ -73,8 +75,6 @@ class SearchRun final : public QObject
   void searchFinished();
 
  private:
-  void onDocumentOutput(DocumentState state, const QByteArray &block);
-  void onTransferError(int number);
   // Shows a message. False when the run must end: the run has gone while the message was up
   // (nothing of it may be touched then), or its window is closing (the run is then finished).
   bool tell(PromptIcon icon, const QString &title, const QString &text);
@@ -84,13 +84,11 @@ class SearchRun final : public QObject
   void finishClosing();
 
   SearchWindow &window_;
-  HttpTransfer &transfer_;
-  TransferState &state_;
+  ResultVerification &verification_;
   Prompter &prompter_;
   QPointer<QObject> windowGuard_;  // the window, when it is a QObject
   bool windowTracked_ = false;
-  QPointer<HttpTransfer> transferGuard_;
-  ResultPageParser *parser_ = nullptr;
+  DirectoryClient *client_ = nullptr;
   QTimer *timer2_ = nullptr;
 
   bool searching_ = false;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QCoroTask>
 #include <QString>
 
 namespace tessivar {
@@ -73,10 +72,6 @@ class SearchWindow
   // The models behind MSHResults and MSHResults2; never null while the window exists.
   virtual ResultTableModel *resultsModel() = 0;
   virtual ResultTableModel *relatedModel() = 0;
-
-  // Result pre-verification of the rows in MSHResults; awaited by a run outside the LIVE mode
-  // when it has results. Until pre-verification exists: co_return at once.
-  virtual QCoro::Task<> preVerify() = 0;
 };
 
 }  // namespace tessivar

@@ -11,9 +11,9 @@
 #include "base/twips.h"
 #include "platform/http_transfer.h"
 #include "platform/transfer_factory.h"
-#include "platform/transfer_state.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
+#include "search/result_verification.h"
 #include "search/search_run.h"
 
 #include <QAbstractItemView>
@@ -69,8 +69,6 @@ MainWindow::MainWindow(const AppServices &services, QWidget *parent)
 
   transfer_ = services_.transfers.makeTransfer(this);
   transfer_->setObjectName(QStringLiteral("HTTP1"));
-  transferState_ = new TransferState(this);
-  transferState_->setObjectName(QStringLiteral("TransferState"));
   resultsModel_ = new ResultTableModel(this);
   resultsModel_->setObjectName(QStringLiteral("MSHResultsModel"));
   relatedModel_ = new ResultTableModel(this);
@@ -89,8 +87,7 @@ MainWindow::MainWindow(const AppServices &services, QWidget *parent)
   tray_->setToolTip(product::trayToolTip());
   connect(tray_, &TrayIcon::clicked, this, &MainWindow::restoreFromTray);
 
-  searchRun_ = new SearchRun(*this, *transfer_, *transferState_, services_.prompter, this);
-  searchRun_->setObjectName(QStringLiteral("SearchRun"));
+  buildSearchRun();
 
   connectMenus();
   connectToolbar();

@@ -32,7 +32,7 @@ class ResultsGrid;
 class SearchRun;
 class ProgramOptions;
 class TrayIcon;
-class TransferState;
+class ResultVerification;
 
 // The program's main window frmMain: menus, toolbar, search box and mode options, presets,
 // browse bar, the two result grids, status bar, progress bar and tray icon. It owns the window's
@@ -74,7 +74,6 @@ class MainWindow final : public QMainWindow, public SearchWindow
   ProgramOptions &programOptions() { return *setup_; }
   SearchRun &searchRun() { return *searchRun_; }
   // StopRequested, TransferDone, TransferError and IdleTicks of the window's waits.
-  TransferState &transferState() { return *transferState_; }
   HttpTransfer &transfer() { return *transfer_; }
   TrayIcon &trayIcon() { return *tray_; }
   ResultsGrid *resultsGrid() const { return results_; }
@@ -138,7 +137,6 @@ class MainWindow final : public QMainWindow, public SearchWindow
   void addSearchHistoryEntry(const QString &text) override;
   ResultTableModel *resultsModel() override { return resultsModel_; }
   ResultTableModel *relatedModel() override { return relatedModel_; }
-  QCoro::Task<> preVerify() override;
 
   // No menu to hide the toolbar: nothing would bring it back.
   QMenu *createPopupMenu() override { return nullptr; }
@@ -189,6 +187,8 @@ class MainWindow final : public QMainWindow, public SearchWindow
   void connectMenus();
   void connectToolbar();
   void connectGrids();
+  // The search run, with pre-verification shown in this window.
+  void buildSearchRun();
   // What switching to a mode does to the window, once its option is checked.
   void applyMode(SearchMode mode);
   void onToolbarButton(const QString &caption);
@@ -206,7 +206,7 @@ class MainWindow final : public QMainWindow, public SearchWindow
   AppServices services_;
   std::unique_ptr<ProgramOptions> setup_;
   HttpTransfer *transfer_ = nullptr;
-  TransferState *transferState_ = nullptr;
+  std::unique_ptr<ResultVerification> verification_;
   SearchRun *searchRun_ = nullptr;
   ResultTableModel *resultsModel_ = nullptr;
   ResultTableModel *relatedModel_ = nullptr;

@@ -10,6 +10,7 @@
 #include "results/result_table_model.h"
 #include "results/stream_format.h"
 #include "results/ui/results_grid.h"
+#include "search/result_verification.h"
 #include "search/search_run.h"
 
 #include <QAction>
@@ -28,10 +29,13 @@ namespace tessivar {
 namespace {
 
 // What result pre-verification does to the main window.
-class VerifyingWindow final : public PreVerifyWindow
+class VerifyingWindow final : public PreVerifyWindow, public LinkVerification
 {
  public:
-  explicit VerifyingWindow(MainWindow &window) : window_(window) {}
+  VerifyingWindow(MainWindow &window, TransferFactory &transfers)
+      : LinkVerification(*this, transfers), window_(window)
+  {
+  }
 
   void showVerifying(bool on) override
   {
@@ -56,6 +60,13 @@ class VerifyingWindow final : public PreVerifyWindow
 };
 
 }  // namespace
+
+void MainWindow::buildSearchRun()
+{
+  verification_ = std::make_unique<VerifyingWindow>(*this, services_.transfers);
+  searchRun_ = new SearchRun(*this, *transfer_, *verification_, services_.prompter, this);
+  searchRun_->setObjectName(QStringLiteral("SearchRun"));
+}
 
 void MainWindow::connectGrids()
 {
@@ -257,6 +268,9 @@ SearchInput MainWindow::searchInput(SearchRequestKind kind, const QString &lette
   input.minLength = setup_->minLength;
   input.dataServer = dataServer_;
   input.history = searchHistory();
+  input.verification.proxyEnabled = proxyHostInUse(setup_->proxyHost);
+  input.verification.proxyHost = setup_->proxyHost;
+  input.verification.proxyPort = setup_->proxyPort;
   return input;
 }
 
@@ -270,16 +284,6 @@ SearchMode MainWindow::searchMode() const
   if (optArch_->isChecked()) return SearchMode::Archive;
   if (optLib_->isChecked()) return SearchMode::Library;
   return SearchMode::Live;
-}
-
-QCoro::Task<> MainWindow::preVerify()
-{
-  VerifyingWindow window(*this);
-  ProbeOptions options;
-  options.proxyEnabled = proxyHostInUse(setup_->proxyHost);
-  options.proxyHost = setup_->proxyHost;
-  options.proxyPort = setup_->proxyPort;
-  co_await preVerifyResults(window, *resultsModel_, services_.transfers, *transferState_, options);
 }
 
 }  // namespace tessivar

@@ -123,8 +123,7 @@ class MainWindowRelated final : public QObject, public RelatedResultsWindow
 void wireRelatedResults(MainWindow &window)
 {
   auto *adapter = new MainWindowRelated(window);
-  auto *related = new RelatedResults(*adapter, window.searchRun(), window.transfer(),
-                                     window.services().prompter, adapter);
+  auto *related = new RelatedResults(*adapter, window.searchRun(), window.services().prompter, adapter);
   related->setObjectName(QStringLiteral("RelatedResults"));
   QObject::connect(&window, &MainWindow::relatedResultsRequested, related, [&window, related](int row) {
     const RelatedRequestInput input{window.searchMode(), window.programOptions().formats,

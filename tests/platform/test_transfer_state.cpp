@@ -62,6 +62,18 @@ class TestTransferState : public QObject
     state.reset();
     QCOMPARE(outcome, 2);
   }
+
+  void idleCounterTicksAndWraps()
+  {
+    TransferState state;
+    QCOMPARE(state.idleTimer()->objectName(), QStringLiteral("Timer1"));
+    QVERIFY(state.idleTimer()->isActive());
+    state.setIdleTicks(49999);
+    state.idleTick();
+    QCOMPARE(state.idleTicks(), 50000);
+    state.idleTick();
+    QCOMPARE(state.idleTicks(), 0);
+  }
 };
 
 TESSIVAR_TEST_MAIN(TestTransferState)

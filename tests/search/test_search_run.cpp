@@ -3,7 +3,6 @@
 
 #include "base/product.h"
 #include "platform/http_transfer_network.h"
-#include "platform/transfer_state.h"
 #include "search/result_parser.h"
 #include "search/search_clock.h"
 #include "search/search_query.h"
@@ -70,7 +69,6 @@ class TestSearchRun : public QObject
   std::unique_ptr<FakeSearchWindow> window;
   std::unique_ptr<NetworkHttpTransfer> transfer;
   std::unique_ptr<FakePrompter> prompter;
-  std::unique_ptr<TransferState> state;
   std::unique_ptr<SearchRun> run;
 
   // Starts a run with the given entry point and waits until it has ended.
@@ -114,14 +112,12 @@ class TestSearchRun : public QObject
     prompter->onAsk = [this](const FakePrompter::Prompt &prompt) {
       window->log << QStringLiteral("prompt:") + prompt.text;
     };
-    state = std::make_unique<TransferState>();
-    run = std::make_unique<SearchRun>(*window, *transfer, *state, *prompter);
+    run = std::make_unique<SearchRun>(*window, *transfer, *window, *prompter);
   }
 
   void cleanup()
   {
     run.reset();
-    state.reset();
     transfer.reset();
     window.reset();
     server.reset();
@@ -201,7 +197,7 @@ class TestSearchRun : public QObject
 
     run->stopSearch();
     QVERIFY(finished.wait(10000));
-    QVERIFY(state->stopRequested());
+    QVERIFY(run->stopRequested());
     QVERIFY(!run->lastRunSucceeded());
     QCOMPARE(window->results.rowCount(), 2);
     QCOMPARE(window->resultsCaption, QStringLiteral("  Search Results (2)"));
@@ -235,7 +231,7 @@ class TestSearchRun : public QObject
     for (const auto &prompt : std::as_const(prompter->prompts)) QCOMPARE(prompt.icon, PromptIcon::Critical);
     QCOMPARE(prompter->prompts[1].title, QStringLiteral("Tessivar"));
     QCOMPARE(prompter->prompts[2].title, QStringLiteral("Tessivar"));
-    QCOMPARE(state->transferError(), -1);
+    QVERIFY(!run->lastRunSucceeded());
     QCOMPARE(window->results.rowCount(), 0);
     // The search box is usable again before the last message.
     QCOMPARE(window->log.mid(window->log.size() - 3),
@@ -273,7 +269,7 @@ class TestSearchRun : public QObject
     QVERIFY(keywordSearch(QStringLiteral("any")));
 
     QCOMPARE(prompter->texts(), (QStringList{retrievingError(), connectingError()}));
-    QVERIFY(state->transferError() != 0);
+    QVERIFY(!run->lastRunSucceeded());
     QCOMPARE(window->results.rowCount(), 0);
     verifyIdleAfterRun();
   }
@@ -453,21 +449,6 @@ class TestSearchRun : public QObject
     QCOMPARE(window->statusPanels[1], QStringLiteral("Verify Cancelled"));
   }
 
-  void stopSetElsewhereStillEndsTheTransfer()
-  {
-    server->setScript({HttpTestServer::send(HttpTestServer::head(200, "OK", 5000)), HttpTestServer::hold()});
-    QSignalSpy finished(run.get(), &SearchRun::searchFinished);
-    window->text = QStringLiteral("any");
-    run->RunSearch(window->input());
-    QTRY_COMPARE(server->requests().size(), 1);
-    QVERIFY(!transfer->isIdle());
-
-    state->setStopRequested(true);
-    QVERIFY(finished.wait(10000));
-    QVERIFY(prompter->prompts.isEmpty());
-    verifyIdleAfterRun();
-  }
-
   void windowDestroyedDuringARun()
   {
     server->setScript({HttpTestServer::hold()});
@@ -484,7 +465,7 @@ class TestSearchRun : public QObject
     QVERIFY(!run->clockTimer()->isActive());
   }
 
-  void clockAndIdleCounter()
+  void clock()
   {
     QCOMPARE(searchClockText(0), QStringLiteral("00:00"));
     QCOMPARE(searchClockText(59), QStringLiteral("00:59"));
@@ -492,8 +473,6 @@ class TestSearchRun : public QObject
     QCOMPARE(searchClockText(3725), QStringLiteral("062:05"));
 
     QCOMPARE(run->clockTimer()->objectName(), QStringLiteral("Timer2"));
-    QCOMPARE(state->idleTimer()->objectName(), QStringLiteral("Timer1"));
-    QVERIFY(state->idleTimer()->isActive());
     QCOMPARE(run->clockTimer()->interval(), 1000);
 
     window->statusPanels[1] = QStringLiteral("Done");
@@ -505,12 +484,6 @@ class TestSearchRun : public QObject
     for (int tick = 75; tick < 600; ++tick) run->clockTick();
     QCOMPARE(run->elapsedSeconds(), 600);
     QCOMPARE(window->statusPanels[2], QStringLiteral("010:00"));
-
-    state->setIdleTicks(49999);
-    state->idleTick();
-    QCOMPARE(state->idleTicks(), 50000);
-    state->idleTick();
-    QCOMPARE(state->idleTicks(), 0);
   }
 };
 

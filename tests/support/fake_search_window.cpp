@@ -60,10 +60,10 @@ SearchInput FakeSearchWindow::input(SearchRequestKind kind, const QString &lette
   return value;
 }
 
-QCoro::Task<> FakeSearchWindow::preVerify()
+QCoro::Task<> FakeSearchWindow::verify(ResultTableModel &rows, TransferState &, ProbeOptions)
 {
   ++preVerifyCalls;
-  rowsAtPreVerify << results.rowCount();
+  rowsAtPreVerify << rows.rowCount();
   log << QStringLiteral("preVerify");
   emit preVerifyStarted();
   if (holdPreVerify) co_await qCoro(this, &FakeSearchWindow::preVerifyReleased);

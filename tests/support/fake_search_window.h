@@ -1,6 +1,7 @@
 #pragma once
 
 #include "results/result_table_model.h"
+#include "search/result_verification.h"
 #include "search/search_query.h"
 #include "search/search_window.h"
 
@@ -11,9 +12,9 @@
 
 namespace tessivar::test {
 
-// A main window as a search run sees it: every call is recorded in log, every value is a
-// public member a test may set or read.
-class FakeSearchWindow final : public QObject, public SearchWindow
+// A main window as a search run sees it, with the run's pre-verification: every call is recorded
+// in log, every value is a public member a test may set or read.
+class FakeSearchWindow final : public QObject, public SearchWindow, public ResultVerification
 {
   Q_OBJECT
   Q_DISABLE_COPY_MOVE(FakeSearchWindow)
@@ -36,7 +37,7 @@ class FakeSearchWindow final : public QObject, public SearchWindow
   void addSearchHistoryEntry(const QString &entry) override { history << entry; }
   ResultTableModel *resultsModel() override { return &results; }
   ResultTableModel *relatedModel() override { return &related; }
-  QCoro::Task<> preVerify() override;
+  QCoro::Task<> verify(ResultTableModel &rows, TransferState &stop, ProbeOptions options) override;
 
   // What a search of the given kind would be handed: the fake window's state as one value.
   SearchInput input(SearchRequestKind kind = SearchRequestKind::Keyword, const QString &letter = {},

@@ -211,7 +211,7 @@ class TestMainWindowFrame final : public QObject
 
     // The button reading "Stop" stops the run.
     window.toolbar()->item(3)->click();
-    QVERIFY(window.transferState().stopRequested());
+    QVERIFY(window.searchRun().stopRequested());
 
     window.unlockAfterSearch();
     QCOMPARE(toolbar->item(3)->text(), QStringLiteral("Search"));
