@@ -1,6 +1,7 @@
 #include "server/match_snapshot.h"
 
-#include "server/sqlite_db.h"
+#include "server/catalogue_backend.h"
+#include "server/sql_statement.h"
 #include "server/worker_pool.h"
 
 #include <algorithm>
@@ -15,12 +16,12 @@ namespace tessivar::directory {
 namespace {
 
 std::mutex snapshotsMutex;
-// By catalogue file; one per catalogue a process serves.
+// By catalogue; one per catalogue a process serves.
 std::unordered_map<std::string, std::shared_ptr<const MatchSnapshot>> snapshots;
 
-std::int64_t generationOf(Database &db)
+std::int64_t generationOf(SqlSession &session, const char *sql)
 {
-  auto statement = db.query("SELECT generation FROM catalogue_state WHERE id = 1");
+  auto statement = session.statement(sql);
   return statement->step() ? statement->integer(0) : 0;
 }
 
@@ -115,10 +116,10 @@ std::uint64_t MatchSnapshot::trigramHash(std::string_view folded)
   return std::hash<std::string_view>{}(folded) | 1;  // never 0, which marks a free place
 }
 
-std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(Database &db)
+std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(SqlSession &session, const SnapshotSql &sql)
 {
-  const std::int64_t generation = generationOf(db);
-  const std::string path = db.path();
+  const std::int64_t generation = generationOf(session, sql.generation);
+  const std::string path = session.catalogueName();
   // Searches wait while one of them makes the snapshot of a newer generation: they need it too, and let
   // other requests compute meanwhile.
   std::unique_lock lock(snapshotsMutex, std::try_to_lock);
@@ -129,18 +130,16 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(Database &db)
   auto &snapshot = snapshots[path];
   // Any other generation, even an older one: a search whose transaction began before an import committed
   // may make the old snapshot again (once), but a catalogue file made anew starts counting again.
-  if (!snapshot || snapshot->generation_ != generation) snapshot = load(db, generation);
+  if (!snapshot || snapshot->generation_ != generation) snapshot = load(session, sql.rows, generation);
   return snapshot;
 }
 
-std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int64_t generation)
+std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, const char *sql,
+                                                         std::int64_t generation)
 {
   auto snapshot = std::make_shared<MatchSnapshot>();
   snapshot->generation_ = generation;
-  auto rows = db.query(
-      "SELECT m.id, m.name_order, m.bitrate, m.duration, m.kind, m.family, m.fold_name, m.fold_format,"
-      " m.fold_location, m.fold_genre, e.page_head, e.page_tail, e.check_failed"
-      " FROM entry_match m JOIN entries e ON e.id = m.id ORDER BY m.id");
+  auto rows = session.statement(sql);
   while (rows->step()) {
     MatchRow row;
     row.id = rows->integer(0);

@@ -1,7 +1,7 @@
-#include "server/connection_pool.h"
+#include "server/sqlite/connection_pool.h"
 
-#include "server/catalogue_schema.h"
-#include "server/sqlite_db.h"
+#include "server/sqlite/catalogue_schema.h"
+#include "server/sqlite/sqlite_db.h"
 
 namespace tessivar::directory {
 

@@ -1,6 +1,6 @@
-#include "server/pg_pool.h"
+#include "server/postgresql/pg_pool.h"
 
-#include "server/pg_connection.h"
+#include "server/postgresql/pg_connection.h"
 
 namespace tessivar::directory {
 

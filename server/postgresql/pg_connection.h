@@ -1,7 +1,9 @@
 #pragma once
 
+#include "server/sql_statement.h"
+
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,13 +47,37 @@ class PgResult
   pg_result *result_ = nullptr;
 };
 
+class PgConnection;
+
+// A statement of one connection, run in single-row mode: rows are handed over as they arrive, so a long
+// answer (list all) never sits whole in memory.
+class PgStatement final : public SqlStatement
+{
+ public:
+  PgStatement(PgConnection &connection, const char *sql) : connection_(connection), sql_(sql) {}
+  PgStatement &bind(int index, std::string_view text) override;
+  PgStatement &bind(int index, std::int64_t value) override;
+  bool step() override;
+  void reset() override;
+  std::int64_t integer(int column) const override { return row_.integer(0, column); }
+  std::string_view textView(int column) const override { return row_.text(0, column); }
+
+ private:
+  PgConnection &connection_;
+  const char *sql_;
+  PgParams params_;
+  PgResult row_;
+  bool started_ = false;
+  bool done_ = false;
+};
+
 // One connection, used by one thread at a time. Statements are prepared on first use and kept for
 // the connection's life; values only ever reach SQL as parameters.
-class PgConnection
+class PgConnection final : public SqlSession
 {
  public:
   explicit PgConnection(const std::string &address);
-  ~PgConnection();
+  ~PgConnection() override;
   PgConnection(const PgConnection &) = delete;
   PgConnection &operator=(const PgConnection &) = delete;
 
@@ -59,10 +85,14 @@ class PgConnection
   void execute(const char *sql);
   // The fixed SQL text with its parameters, as a prepared statement.
   PgResult query(const char *sql, const PgParams &params = {});
-  // The same, handing the rows to onRow one at a time as they arrive; onRow returns false to stop
-  // (the rest is cancelled).
-  void streamRows(const char *sql, const PgParams &params,
-                  const std::function<bool(const PgResult &)> &onRow);
+  SqlQuery statement(const char *sql) override;
+  std::string catalogueName() const override { return address_; }
+  // Sends the statement for its rows to be read one at a time with nextRow().
+  void sendForRows(const char *sql, const PgParams &params);
+  // The next row as a result of one row; an empty result once all are read.
+  PgResult nextRow();
+  // Stops the rows under way and reads what is left of them.
+  void cancelRows();
   // COPY ... FROM STDIN with the rows in COPY's text format (see pgCopyField).
   void copyIn(const char *copySql, std::string_view data);
   bool healthy() const;
@@ -73,8 +103,10 @@ class PgConnection
   const std::string &prepared(const char *sql, int parameterCount);
   [[noreturn]] void fail(const char *what) const;
 
+  std::string address_;
   pg_conn *conn_ = nullptr;
   std::unordered_map<std::string, std::string> statements_;  // SQL text -> statement name
+  std::unordered_map<const char *, std::unique_ptr<PgStatement>> rowStatements_;
 };
 
 // A text field for COPY's text format: backslash, tab, line feed and carriage return escaped.
