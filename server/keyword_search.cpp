@@ -1,8 +1,10 @@
 #include "server/keyword_search.h"
 
 #include "server/format_family.h"
+#include "server/trigram_rows.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace tessivar::directory {
@@ -115,27 +117,52 @@ bool mayMatch(const SearchExpression &expression, std::string_view text)
                      });
 }
 
-std::string_view fieldText(const EntryText &text, std::string_view field)
-{
-  if (field == "name") return text.name;
-  if (field == "genre") return text.genre;
-  return field == "location" ? text.location : text.format;
-}
-
 }  // namespace
 
-bool ScanningFinder::forEachCandidate(const SearchExpression &expression, SearchScope scope,
-                                      const char *field, const Visit &visit)
+bool ScanningFinder::forEachCandidate(const SearchExpression &expression, SearchScope scope, const char *,
+                                      const Visit &visit)
 {
-  for (const MatchRow &row : snapshot_.rows()) {
-    std::string_view text = snapshot_.allText(row);
-    if (field)
-      text = fieldText(snapshot_.text(row), field);
-    else if (scope == SearchScope::GenreOnly)
-      text = snapshot_.text(row).genre;
+  const auto consider = [&](const MatchRow &row) {
+    const std::string_view text =
+        scope == SearchScope::GenreOnly ? snapshot_.text(row).genre : snapshot_.allText(row);
     if (mayMatch(expression, text)) visit(row);
+  };
+  // Each alternative's longest word, looked for on the snapshot's trigrams: an entry that matches holds
+  // it. A word without characters of its own (marks alone) leaves every row a candidate.
+  std::vector<const std::string *> words;
+  for (const Alternative &alternative : expression.alternatives) {
+    const auto longest = std::max_element(
+        alternative.begin(), alternative.end(),
+        [](const WordPattern &a, const WordPattern &b) { return a.folded.size() < b.folded.size(); });
+    if (longest == alternative.end() || longest->folded.empty()) {
+      for (const MatchRow &row : snapshot_.rows()) consider(row);
+      return false;
+    }
+    words.push_back(&longest->folded);
   }
-  return field != nullptr;
+  const std::string_view all = snapshot_.allRowsText();
+  SeenRows seen(snapshot_);
+  for (const std::string *word : words) {
+    std::span<const std::uint32_t> places;
+    if (snapshot_.trigramRows().shortestList(*word, places)) {
+      for (const std::uint32_t place : places) {
+        const MatchRow &row = snapshot_.rows()[place];
+        if (!seen.see(row)) consider(row);
+      }
+      continue;
+    }
+    // Too short for a trigram: every row's text is read for it.
+    for (std::size_t at = 0; at < all.size();) {
+      const void *found = memmem(all.data() + at, all.size() - at, word->data(), word->size());
+      if (!found) break;
+      const MatchRow &row =
+          snapshot_.rowAtText(static_cast<std::size_t>(static_cast<const char *>(found) - all.data()));
+      if (!seen.see(row)) consider(row);
+      // On to the next row: this one is a candidate already.
+      at = row.text + snapshot_.allText(row).size();
+    }
+  }
+  return false;
 }
 
 bool searchable(const SearchExpression &expression, const EntryFilter &filter)

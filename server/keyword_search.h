@@ -22,8 +22,8 @@ class CandidateFinder
                                 const Visit &visit) = 0;
 };
 
-// The candidates found by reading every row of the snapshot: about as fast as an index for a catalogue of
-// tens of thousands of entries, and no round trip to a database server.
+// The candidates found on the snapshot's own trigram lists (see trigram_rows.h), for the longest word of
+// each alternative: no round trip to a database server. It cannot tell the fields apart.
 class ScanningFinder final : public CandidateFinder
 {
  public:

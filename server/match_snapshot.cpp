@@ -2,6 +2,7 @@
 
 #include "server/catalogue_backend.h"
 #include "server/sql_statement.h"
+#include "server/trigram_rows.h"
 #include "server/worker_pool.h"
 
 #include <algorithm>
@@ -66,6 +67,13 @@ std::string_view MatchSnapshot::lineTail(const MatchRow &row) const
   return {lines_.data() + row.line + row.lineLengths[0], row.lineLengths[1]};
 }
 
+const MatchRow &MatchSnapshot::rowAtText(std::size_t place) const
+{
+  const auto after = std::partition_point(rows_.begin(), rows_.end(),
+                                          [&](const MatchRow &row) { return row.text <= place; });
+  return *(after - 1);
+}
+
 const MatchRow *MatchSnapshot::find(std::int64_t id) const
 {
   if (!slots_.empty()) {
@@ -97,6 +105,12 @@ std::uint32_t MatchSnapshot::trigramCount(std::string_view folded) const
     if (trigrams_[at].first == hash) return trigrams_[at].second;
     if (trigrams_[at].first == 0) return 0;
   }
+}
+
+const TrigramRows &MatchSnapshot::trigramRows() const
+{
+  std::call_once(trigramRowsMade_, [this] { trigramRows_ = std::make_unique<const TrigramRows>(*this); });
+  return *trigramRows_;
 }
 
 std::span<const NamePlace> MatchSnapshot::namesStartingWith(std::string_view folded) const

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -13,6 +14,7 @@
 namespace tessivar::directory {
 
 class SqlSession;
+class TrigramRows;
 
 // The statements a snapshot is made with: the generation (one row, one column), and every entry's
 // id, name_order, bitrate, duration, kind, family, fold_name, fold_format, fold_location, fold_genre,
@@ -70,6 +72,10 @@ class MatchSnapshot
   EntryText text(const MatchRow &row) const;
   // The row's folded fields one after another.
   std::string_view allText(const MatchRow &row) const;
+  // Every row's folded fields, one row after another in the order of rows().
+  std::string_view allRowsText() const { return text_; }
+  // The row whose folded fields hold the byte at the place in allRowsText().
+  const MatchRow &rowAtText(std::size_t place) const;
   // The texts of the entry's line on a result page, before and after its check flag (see result_page.h).
   std::string_view lineHead(const MatchRow &row) const;
   std::string_view lineTail(const MatchRow &row) const;
@@ -80,6 +86,8 @@ class MatchSnapshot
   // Roughly how many entries hold the case-folded trigram in a searched field, counted on a sample of
   // about 20,000 entries when the snapshot is made; 0 for one the sample lacks.
   std::uint32_t trigramCount(std::string_view folded) const;
+  // The snapshot's rows by trigram, made by the first call.
+  const TrigramRows &trigramRows() const;
 
  private:
   static std::shared_ptr<const MatchSnapshot> load(SqlSession &session, const char *sql,
@@ -95,6 +103,8 @@ class MatchSnapshot
   // Counts by the trigram's hash, open addressing (a hash of 0 marks a free place; a collision of two
   // hashes only blurs an estimate): one memory read per lookup, where a table of strings took several.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> trigrams_;
+  mutable std::once_flag trigramRowsMade_;
+  mutable std::unique_ptr<const TrigramRows> trigramRows_;
 };
 
 }  // namespace tessivar::directory
