@@ -202,7 +202,7 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, co
       return a.start != b.start ? a.start < b.start : a.nameOrder < b.nameOrder;
     });
   }
-  // Trigrams by characters (UTF-8 sequences), within each field, as the index holds them.
+  // Trigrams within each field, as the index holds them.
   constexpr std::size_t sampleRows = 20000;
   const std::size_t step = std::max<std::size_t>(1, snapshot->rows_.size() / sampleRows);
   const auto scaled = static_cast<std::uint32_t>(step);
@@ -210,15 +210,9 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, co
   std::unordered_map<std::uint64_t, std::uint32_t> counts;
   for (std::size_t i = 0; i < snapshot->rows_.size(); i += step) {
     const EntryText text = snapshot->text(snapshot->rows_[i]);
-    for (const std::string_view field : {text.name, text.format, text.location, text.genre}) {
-      starts.clear();
-      for (std::size_t at = 0; at < field.size(); ++at) {
-        if ((static_cast<unsigned char>(field[at]) & 0xC0) != 0x80) starts.push_back(at);
-      }
-      starts.push_back(field.size());
-      for (std::size_t c = 0; c + 3 < starts.size(); ++c)
-        counts[trigramHash(field.substr(starts[c], starts[c + 3] - starts[c]))] += scaled;
-    }
+    for (const std::string_view field : {text.name, text.format, text.location, text.genre})
+      forEachTrigram(field, starts,
+                     [&](std::string_view trigram) { counts[trigramHash(trigram)] += scaled; });
   }
   // At most half full, so that a lookup of a trigram not there ends soon.
   snapshot->trigrams_.resize(std::bit_ceil(2 * counts.size() + 2));

@@ -7,23 +7,6 @@
 
 namespace tessivar::directory {
 
-namespace {
-
-// Calls visit with each trigram of the text, by UTF-8 characters.
-template <typename Visit>
-void forEachTrigram(std::string_view text, std::vector<std::size_t> &starts, const Visit &visit)
-{
-  starts.clear();
-  for (std::size_t at = 0; at < text.size(); ++at) {
-    if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80) starts.push_back(at);
-  }
-  starts.push_back(text.size());
-  for (std::size_t c = 0; c + 3 < starts.size(); ++c)
-    visit(text.substr(starts[c], starts[c + 3] - starts[c]));
-}
-
-}  // namespace
-
 std::size_t TrigramRows::bucketOf(std::string_view trigram) const
 {
   return std::hash<std::string_view>{}(trigram) & (starts_.size() - 2);

@@ -68,7 +68,8 @@ std::string likeAnywhere(std::string_view folded)
 
 }  // namespace
 
-PgBackend::PgBackend(const std::string &address) : SqlCatalogue(pgSql), pool_(address)
+PgBackend::PgBackend(const std::string &address)
+    : SqlCatalogue(pgSql), pool_([address] { return std::make_unique<PgConnection>(address); })
 {
   auto connection = pool_.acquire();
   preparePgCatalogue(*connection);
@@ -132,7 +133,8 @@ ImportCount PgBackend::import(ImportSource source, const std::string &path)
 std::int64_t PgBackend::entryCount()
 {
   auto connection = pool_.acquire();
-  return connection->query("SELECT count(*) FROM entries").integer(0, 0);
+  auto count = connection->statement("SELECT count(*) FROM entries");
+  return count->step() ? count->integer(0) : 0;
 }
 
 }  // namespace tessivar::directory

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "server/postgresql/pg_pool.h"
+#include "server/postgresql/pg_connection.h"
+#include "server/session_pool.h"
 #include "server/sql_catalogue.h"
 
 namespace tessivar::directory {
@@ -26,7 +27,7 @@ class PgBackend final : public SqlCatalogue
   std::unique_ptr<CandidateFinder> finder(SqlSession &session, const MatchSnapshot &snapshot) override;
   void bindRelated(SqlStatement &statement, const QStringList &words, const QStringList &tags) override;
 
-  PgPool pool_;
+  SessionPool<PgConnection> pool_;
 };
 
 }  // namespace tessivar::directory

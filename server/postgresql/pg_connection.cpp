@@ -9,16 +9,6 @@
 
 namespace tessivar::directory {
 
-std::string pgIntegerArray(const std::vector<std::int64_t> &values)
-{
-  std::string text = "{";
-  for (const std::int64_t value : values) {
-    if (text.size() > 1) text += ',';
-    text += std::to_string(value);
-  }
-  return text + '}';
-}
-
 std::string pgTextArray(const std::vector<std::string> &values)
 {
   std::string text = "{";
@@ -89,11 +79,6 @@ std::int64_t PgResult::integer(int row, int column) const
   return number;
 }
 
-bool PgResult::isNull(int row, int column) const
-{
-  return PQgetisnull(result_, row, column) != 0;
-}
-
 PgConnection::PgConnection(const std::string &address)
     : address_(address), conn_(PQconnectdb(address.c_str()))
 {
@@ -132,7 +117,7 @@ bool PgConnection::connected() const
   return PQstatus(conn_) == CONNECTION_OK;
 }
 
-bool PgConnection::healthy() const
+bool PgConnection::reusable() const
 {
   return PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) == PQTRANS_IDLE;
 }
@@ -175,19 +160,6 @@ const std::string &PgConnection::prepared(const char *sql, int parameterCount)
   PQclear(result);
   if (!ok) fail("prepare");
   return statements_.emplace(sql, std::move(name)).first->second;
-}
-
-PgResult PgConnection::query(const char *sql, const PgParams &params)
-{
-  const std::string &name = prepared(sql, static_cast<int>(params.size()));
-  const ParamPointers pointers(params);
-  PGresult *result = PQexecPrepared(conn_, name.c_str(), static_cast<int>(params.size()),
-                                    pointers.values.data(), nullptr, nullptr, 0);
-  if (!succeeded(result)) {
-    PQclear(result);
-    fail("query");
-  }
-  return PgResult(result);
 }
 
 void PgConnection::sendForRows(const char *sql, const PgParams &params)

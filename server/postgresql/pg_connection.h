@@ -23,8 +23,7 @@ inline std::optional<std::string> pgValue(std::int64_t value)
   return std::to_string(value);
 }
 
-// An array literal ({1,2,3}, {"a","b"}) for a bigint[] or text[] parameter.
-std::string pgIntegerArray(const std::vector<std::int64_t> &values);
+// An array literal ({"a","b"}) for a text[] parameter.
 std::string pgTextArray(const std::vector<std::string> &values);
 
 // One result, freed with the object. Values are read in text form.
@@ -41,7 +40,6 @@ class PgResult
   int rows() const;
   std::string_view text(int row, int column) const;  // valid while the result lives
   std::int64_t integer(int row, int column) const;   // 0 for NULL
-  bool isNull(int row, int column) const;
 
  private:
   pg_result *result_ = nullptr;
@@ -83,8 +81,6 @@ class PgConnection final : public SqlSession
 
   // Fixed SQL text (schema, transactions); never built from request data.
   void execute(const char *sql);
-  // The fixed SQL text with its parameters, as a prepared statement.
-  PgResult query(const char *sql, const PgParams &params = {});
   SqlQuery statement(const char *sql) override;
   std::string catalogueName() const override { return address_; }
   // Sends the statement for its rows to be read one at a time with nextRow().
@@ -95,7 +91,8 @@ class PgConnection final : public SqlSession
   void cancelRows();
   // COPY ... FROM STDIN with the rows in COPY's text format (see pgCopyField).
   void copyIn(const char *copySql, std::string_view data);
-  bool healthy() const;
+  // Fit to go back to a pool: connected, and no transaction left open.
+  bool reusable() const;
   // False once the connection to the server is lost.
   bool connected() const;
 

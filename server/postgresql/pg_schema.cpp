@@ -83,7 +83,10 @@ CREATE INDEX IF NOT EXISTS signups_by_time ON signups (signed_up);
 void preparePgCatalogue(PgConnection &connection)
 {
   // Quick look first (for what the schema makes last): a prepared catalogue needs no lock.
-  if (connection.query("SELECT to_regclass('signups_by_time') IS NOT NULL").text(0, 0) == "t") return;
+  {
+    auto made = connection.statement("SELECT to_regclass('signups_by_time') IS NOT NULL");
+    if (made->step() && made->textView(0) == "t") return;
+  }
   PgTransaction transaction(connection);
   // Processes starting together take turns; the number is this program's own.
   connection.execute("SELECT pg_advisory_xact_lock(7342019)");

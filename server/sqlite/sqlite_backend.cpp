@@ -1,6 +1,7 @@
 #include "server/sqlite/sqlite_backend.h"
 
 #include "server/sqlite/catalogue_import.h"
+#include "server/sqlite/catalogue_schema.h"
 #include "server/sqlite/fts_candidates.h"
 #include "server/sqlite/sqlite_db.h"
 
@@ -82,7 +83,8 @@ class ReadTransaction
 
 }  // namespace
 
-SqliteBackend::SqliteBackend(const std::string &path) : SqlCatalogue(sqliteSql), writer_(path), readers_(path)
+SqliteBackend::SqliteBackend(const std::string &path)
+    : SqlCatalogue(sqliteSql), writer_(path), readers_([path] { return openReader(path); })
 {
 }
 

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "server/session_pool.h"
 #include "server/sql_catalogue.h"
-#include "server/sqlite/connection_pool.h"
 #include "server/sqlite/writer_connection.h"
 
 namespace tessivar::directory {
+
+class Database;
 
 // The catalogue in one SQLite file: a pool of reading connections and the one writing connection;
 // candidates of a search are found on its full-text index.
@@ -24,7 +26,8 @@ class SqliteBackend final : public SqlCatalogue
   void bindRelated(SqlStatement &statement, const QStringList &words, const QStringList &tags) override;
 
   WriterConnection writer_;  // first: it creates or upgrades the tables the readers expect
-  ConnectionPool readers_;
+  // Read-only connections; under WAL every reader sees a consistent snapshot and none waits for another.
+  SessionPool<Database> readers_;
 };
 
 }  // namespace tessivar::directory

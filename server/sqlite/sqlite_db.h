@@ -55,6 +55,7 @@ class Database final : public SqlSession
   Query query(std::string_view sql);
   SqlQuery statement(const char *sql) override;
   std::string catalogueName() const override { return path(); }
+  bool reusable() const { return true; }
   std::int64_t changes() const;
   std::string path() const;  // the main database's file
   // Defines (or redefines) a collating sequence for this connection: compare(a, b) < 0 when a sorts first.
