@@ -4,7 +4,6 @@
 #include "server/trigram_rows.h"
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace tessivar::directory {
@@ -140,7 +139,6 @@ bool ScanningFinder::forEachCandidate(const SearchExpression &expression, Search
     }
     words.push_back(&longest->folded);
   }
-  const std::string_view all = snapshot_.allRowsText();
   SeenRows seen(snapshot_);
   for (const std::string *word : words) {
     std::span<const std::uint32_t> places;
@@ -151,15 +149,9 @@ bool ScanningFinder::forEachCandidate(const SearchExpression &expression, Search
       }
       continue;
     }
-    // Too short for a trigram: every row's text is read for it.
-    for (std::size_t at = 0; at < all.size();) {
-      const void *found = memmem(all.data() + at, all.size() - at, word->data(), word->size());
-      if (!found) break;
-      const MatchRow &row =
-          snapshot_.rowAtText(static_cast<std::size_t>(static_cast<const char *>(found) - all.data()));
+    // Too short for a trigram: every row is a candidate.
+    for (const MatchRow &row : snapshot_.rows()) {
       if (!seen.see(row)) consider(row);
-      // On to the next row: this one is a candidate already.
-      at = row.text + snapshot_.allText(row).size();
     }
   }
   return false;

@@ -67,13 +67,6 @@ std::string_view MatchSnapshot::lineTail(const MatchRow &row) const
   return {lines_.data() + row.line + row.lineLengths[0], row.lineLengths[1]};
 }
 
-const MatchRow &MatchSnapshot::rowAtText(std::size_t place) const
-{
-  const auto after = std::partition_point(rows_.begin(), rows_.end(),
-                                          [&](const MatchRow &row) { return row.text <= place; });
-  return *(after - 1);
-}
-
 const MatchRow *MatchSnapshot::find(std::int64_t id) const
 {
   if (!slots_.empty()) {

@@ -72,10 +72,6 @@ class MatchSnapshot
   EntryText text(const MatchRow &row) const;
   // The row's folded fields one after another.
   std::string_view allText(const MatchRow &row) const;
-  // Every row's folded fields, one row after another in the order of rows().
-  std::string_view allRowsText() const { return text_; }
-  // The row whose folded fields hold the byte at the place in allRowsText().
-  const MatchRow &rowAtText(std::size_t place) const;
   // The texts of the entry's line on a result page, before and after its check flag (see result_page.h).
   std::string_view lineHead(const MatchRow &row) const;
   std::string_view lineTail(const MatchRow &row) const;

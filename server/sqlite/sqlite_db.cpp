@@ -130,11 +130,6 @@ SqlQuery Database::statement(const char *sql)
   return SqlQuery(prepared(sql));
 }
 
-std::int64_t Database::changes() const
-{
-  return sqlite3_changes64(db_);
-}
-
 std::string Database::path() const
 {
   const char *file = sqlite3_db_filename(db_, "main");

@@ -56,7 +56,6 @@ class Database final : public SqlSession
   SqlQuery statement(const char *sql) override;
   std::string catalogueName() const override { return path(); }
   bool reusable() const { return true; }
-  std::int64_t changes() const;
   std::string path() const;  // the main database's file
   // Defines (or redefines) a collating sequence for this connection: compare(a, b) < 0 when a sorts first.
   using Collation = int (*)(void *, int, const void *, int, const void *);
