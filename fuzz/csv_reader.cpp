@@ -1,7 +1,7 @@
 // The catalogue importer's CSV reader: whatever it reads, written out again as CSV with every
 // field quoted, must read back the same; and each address it reads gets a catalogue key.
 #include "server/csv_reader.h"
-#include "server/catalogue_import.h"
+#include "server/sqlite/catalogue_import.h"
 
 #include <cstdint>
 #include <cstdio>

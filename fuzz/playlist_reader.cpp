@@ -1,7 +1,7 @@
 // The catalogue importer's M3U and PLS readers, on any text: every item they give has an address
 // on one line, trimmed, and a catalogue key.
 #include "server/playlist_reader.h"
-#include "server/catalogue_import.h"
+#include "server/sqlite/catalogue_import.h"
 
 #include <cctype>
 #include <cstdint>

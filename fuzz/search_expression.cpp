@@ -2,6 +2,7 @@
 // just that word, and a full-text query that SQLite's FTS5 accepts.
 #include "server/search_expression.h"
 #include "server/folded_text.h"
+#include "server/sqlite/fts_query.h"
 
 #include <sqlite3.h>
 

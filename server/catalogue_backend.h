@@ -1,25 +1,62 @@
 #pragma once
 
 #include "server/catalogue_entry.h"
-#include "server/catalogue_import.h"
-#include "server/catalogue_query.h"
 #include "server/result_page.h"
 #include "server/search_expression.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <map>
-#include <memory>
+#include <optional>
+#include <stdexcept>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
 namespace tessivar::directory {
 
+// Any failure of the storage layer. Its text is for the operator's log, never for a client.
+class DatabaseError : public std::runtime_error
+{
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // The catalogue files import reads, one option each.
 enum class ImportSource { Stations, Television, Clips, M3u, Pls };
+
+struct ImportCount
+{
+  std::int64_t read = 0;      // rows or list items read
+  std::int64_t accepted = 0;  // written to the catalogue (new, changed or unchanged)
+  std::int64_t skipped = 0;   // without a usable name or stream address
+};
+
+// Which entries a request may see.
+struct EntryFilter
+{
+  std::uint32_t kinds = 0;      // bit per EntryKind
+  std::uint32_t families = 0;   // bit per FormatFamily
+  std::int64_t maxBitrate = 0;  // entries above it are left out; 0 = no limit; unknown rates pass
+  std::int64_t minBitrate = 0;  // clips below it, or of unknown rate, are left out; 0 = off
+  std::int64_t minSeconds = 0;  // clips shorter, or of unknown length, are left out; 0 = off
+};
+
+constexpr std::size_t maxSearchResults = 250;
+constexpr std::int64_t browsePageSize = 100;
+constexpr std::size_t maxRelatedResults = 50;
+
+struct BrowsePage
+{
+  std::vector<CatalogueEntry> entries;
+  std::int64_t totalPages = 1;
+};
+
+struct ScanStep
+{
+  std::optional<CatalogueEntry> station;  // the station after the position, if any
+  bool styleHasStations = false;          // whether the style has any station at all
+};
 
 // Everything the directory reads from and writes to its catalogue, whichever database holds it.
 // Implementations are safe to call from many threads at once; failures throw DatabaseError.
@@ -38,32 +75,34 @@ class CatalogueBackend
   // searched here, 0 (no limit) when another server does the work and requests mostly wait for it.
   virtual std::size_t computingAtOnce() const { return 0; }
 
+  // The result page of the entries matching the expression, most relevant first (score, then name),
+  // at most limit of them.
   virtual std::string searchPage(const SearchExpression &expression, SearchScope scope,
                                  const EntryFilter &filter, PageLayout layout, std::size_t limit) = 0;
   // The "list all" page, by name, written through the sink in pieces.
   virtual void writeListAllPage(const EntryFilter &filter, PageLayout layout, const ChunkSink &sink) = 0;
+  // The clips whose title starts with the letter or digit (case-insensitive); page 0 and 1 are the first.
   virtual BrowsePage browseClips(char initial, std::int64_t page) = 0;
+  // Clips related to the item: the same show, shared tags and title words; never the item itself.
   virtual std::vector<CatalogueEntry> relatedClips(std::int64_t id, std::uint32_t families) = 0;
+  // The scanner's walk: the first radio station of the style (all stations when style is empty)
+  // whose number is above the position.
   virtual ScanStep nextStation(const SearchExpression &style, std::uint32_t families, std::int64_t maxBitrate,
                                std::int64_t after) = 0;
 
-  // One sign-up per address (ignoring ASCII case); a later one replaces name and program.
-  virtual void storeSignUp(const std::string &email, const std::string &name, const std::string &program) = 0;
-  // Adds the counts in one transaction.
+  // One sign-up per address (ignoring ASCII case); a later one replaces name and program. False, and
+  // nothing stored, when perHour sign-ups were stored in the last hour already (0 = no limit).
+  virtual bool storeSignUp(const std::string &email, const std::string &name, const std::string &program,
+                           std::int64_t perHour) = 0;
+  // Adds the counts in one transaction; only the most searched terms are kept (see search_stats.h).
   virtual void addSearchCounts(const std::map<std::string, std::int64_t> &counts) = 0;
   // The most searched terms, most first, then by term.
   virtual std::vector<std::pair<std::string, std::int64_t>> topSearches(std::size_t howMany) = 0;
 
-  // Loads one file in one transaction, with import's rules (see catalogue_import.h).
+  // Loads one file in one transaction: the stream address is the key, so loading a file again updates
+  // its entries; a file that cannot be read throws std::runtime_error and changes nothing.
   virtual ImportCount import(ImportSource source, const std::string &path) = 0;
   virtual std::int64_t entryCount() = 0;
 };
-
-// True for a postgresql:// or postgres:// address; anything else names an SQLite file.
-bool isPostgresAddress(std::string_view catalogue);
-
-// The backend for the --db text: PostgreSQL for its addresses, otherwise the SQLite file (created
-// when missing). Prepares the catalogue's tables; throws DatabaseError when it cannot.
-std::unique_ptr<CatalogueBackend> openCatalogueBackend(const std::string &catalogue);
 
 }  // namespace tessivar::directory

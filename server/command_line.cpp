@@ -1,6 +1,6 @@
 #include "server/command_line.h"
 
-#include "server/catalogue_backend.h"
+#include "server/directory_service.h"
 #include "server/http_server.h"
 
 #include <arpa/inet.h>
@@ -27,7 +27,7 @@ constexpr const char *usage =
     "                           [--data-host HOST[:PORT]] [--min-version VERSION] [--threads N] [--cache-mb "
     "N] [--quiet]\n"
     "                           [--request-timeout S] [--keep-alive S] [--connections-per-client N]\n"
-    "                           [--signups-per-minute N] [--trusted-proxy ADDRESS]\n"
+    "                           [--signups-per-minute N] [--signups-per-hour N] [--trusted-proxy ADDRESS]\n"
     "\n"
     "CATALOGUE is an SQLite file, or a PostgreSQL database as postgresql://[USER@]HOST[:PORT]/NAME[?...].\n"
     "import loads a catalogue; loading a file again updates its entries (the stream address is the key).\n"
@@ -120,11 +120,12 @@ bool parsePort(const std::string &text, int low, int high, int &out)
 int runServe(int argc, char **argv)
 {
   Arguments arguments;
-  if (!parseArguments(argc, argv,
-                      {"--db", "--listen", "--port", "--site-host", "--data-host", "--min-version",
-                       "--threads", "--cache-mb", "--request-timeout", "--keep-alive",
-                       "--connections-per-client", "--signups-per-minute", "--trusted-proxy"},
-                      {"--quiet"}, arguments))
+  if (!parseArguments(
+          argc, argv,
+          {"--db", "--listen", "--port", "--site-host", "--data-host", "--min-version", "--threads",
+           "--cache-mb", "--request-timeout", "--keep-alive", "--connections-per-client",
+           "--signups-per-minute", "--signups-per-hour", "--trusted-proxy"},
+          {"--quiet"}, arguments))
     return 2;
   ServerOptions options;
   options.database = single(arguments, "--db");
@@ -135,6 +136,7 @@ int runServe(int argc, char **argv)
   options.accessLog = arguments.flags.empty();
   options.trustedProxy = single(arguments, "--trusted-proxy");
   int cacheMegabytes = 64;
+  int signUpsPerHour = 1000;
   if (options.database.empty()) {
     std::fprintf(stderr, "tessivar-directory: serve needs --db CATALOGUE\n%s", usage);
     return 2;
@@ -150,10 +152,11 @@ int runServe(int argc, char **argv)
       !parsePort(single(arguments, "--keep-alive", "5"), 0, 3600, options.keepAliveSeconds) ||
       !parsePort(single(arguments, "--connections-per-client", "16"), 0, 100000,
                  options.connectionsPerClient) ||
-      !parsePort(single(arguments, "--signups-per-minute", "6"), 0, 100000, options.signUpsPerMinute)) {
+      !parsePort(single(arguments, "--signups-per-minute", "6"), 0, 100000, options.signUpsPerMinute) ||
+      !parsePort(single(arguments, "--signups-per-hour", "1000"), 0, 100000, signUpsPerHour)) {
     std::fprintf(stderr,
                  "tessivar-directory: --request-timeout takes 1 to 3600, --keep-alive 0 to 3600, "
-                 "--connections-per-client and --signups-per-minute 0 to 100000\n");
+                 "--connections-per-client, --signups-per-minute and --signups-per-hour 0 to 100000\n");
     return 2;
   }
   in6_addr numeric{};
@@ -163,6 +166,7 @@ int runServe(int argc, char **argv)
     return 2;
   }
   options.service.cacheBytes = static_cast<std::size_t>(cacheMegabytes) << 20;
+  options.service.signUpsPerHour = signUpsPerHour;
   if (!isPostgresAddress(options.database) && !std::filesystem::exists(options.database)) {
     std::fprintf(stderr, "tessivar-directory: no catalogue at %s; load one with import first\n",
                  options.database.c_str());

@@ -1,10 +1,11 @@
 #include "server/directory_service.h"
 
-#include "server/catalogue_query.h"
 #include "server/format_family.h"
 #include "server/page_text.h"
+#include "server/postgresql/pg_backend.h"
 #include "server/result_page.h"
 #include "server/site_pages.h"
+#include "server/sqlite/sqlite_backend.h"
 
 #include <algorithm>
 #include <cctype>
@@ -92,6 +93,17 @@ bool versionBelow(const std::string &version, const std::string &minimum)
   return false;
 }
 
+bool isPostgresAddress(std::string_view catalogue)
+{
+  return catalogue.starts_with("postgresql://") || catalogue.starts_with("postgres://");
+}
+
+std::unique_ptr<CatalogueBackend> openCatalogueBackend(const std::string &catalogue)
+{
+  if (isPostgresAddress(catalogue)) return std::make_unique<PgBackend>(catalogue);
+  return std::make_unique<SqliteBackend>(catalogue);
+}
+
 DirectoryService::DirectoryService(const std::string &catalogue, ServiceSettings settings)
     : settings_(std::move(settings)),
       catalogue_(openCatalogueBackend(catalogue)),
@@ -161,7 +173,8 @@ Reply DirectoryService::directory(const Params &raw)
     if (!params.error().empty()) return badRequest(params.error());
     return answer;
   });
-  if (isSearch && reply.status == 200) {
+  // Only texts that found something are counted: any other text would add a row to the counts.
+  if (isSearch && reply.status == 200 && reply.body.find("<A HREF=") != std::string::npos) {
     const std::string text = params.text("T1").value_or(std::string());
     if (text != "ALL") stats_.count(text);
   }
@@ -275,7 +288,9 @@ Reply DirectoryService::signUp(const Params &raw)
     return badRequest("Invalid e-mail address.");
   if (name.empty() || name.size() > 200 || hasControl(name)) return badRequest("Invalid name.");
   if (program.size() > 100 || hasControl(program)) return badRequest("Invalid program name.");
-  catalogue_->storeSignUp(email, name, program);
+  if (!catalogue_->storeSignUp(email, name, program, settings_.signUpsPerHour))
+    return {503, "text/html; charset=utf-8",
+            errorPage("503 Service Unavailable", "Too many sign-ups this hour. Please try again later.")};
   return {200, "text/html; charset=utf-8", signupThanksPage(name)};
 }
 

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace tessivar::directory {
 
@@ -27,6 +28,7 @@ struct ServiceSettings
   std::string siteHost;  // the web site's host[:port] for links; empty = the request's host
   std::string minVersion = "3.7";
   std::size_t cacheBytes = 64u << 20;  // rendered answers kept for repeated requests; 0 = none
+  std::int64_t signUpsPerHour = 1000;  // sign-ups stored an hour from all clients together; 0 = no limit
 };
 
 // Every endpoint's answer, apart from HTTP itself. Safe to call from many threads at once.
@@ -64,6 +66,13 @@ class DirectoryService
   SearchStats stats_;
   ResponseCache cache_;
 };
+
+// True for a postgresql:// or postgres:// address; anything else names an SQLite file.
+bool isPostgresAddress(std::string_view catalogue);
+
+// The backend for the --db text: PostgreSQL for its addresses, otherwise the SQLite file (created
+// when missing). Prepares the catalogue's tables; throws DatabaseError when it cannot.
+std::unique_ptr<CatalogueBackend> openCatalogueBackend(const std::string &catalogue);
 
 // True when version (like "3.7") is below minimum; a version that is not dotted numbers counts as below.
 bool versionBelow(const std::string &version, const std::string &minimum);

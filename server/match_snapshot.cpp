@@ -1,6 +1,8 @@
 #include "server/match_snapshot.h"
 
-#include "server/sqlite_db.h"
+#include "server/catalogue_backend.h"
+#include "server/sql_statement.h"
+#include "server/trigram_rows.h"
 #include "server/worker_pool.h"
 
 #include <algorithm>
@@ -15,12 +17,12 @@ namespace tessivar::directory {
 namespace {
 
 std::mutex snapshotsMutex;
-// By catalogue file; one per catalogue a process serves.
+// By catalogue; one per catalogue a process serves.
 std::unordered_map<std::string, std::shared_ptr<const MatchSnapshot>> snapshots;
 
-std::int64_t generationOf(Database &db)
+std::int64_t generationOf(SqlSession &session, const char *sql)
 {
-  auto statement = db.query("SELECT generation FROM catalogue_state WHERE id = 1");
+  auto statement = session.statement(sql);
   return statement->step() ? statement->integer(0) : 0;
 }
 
@@ -98,6 +100,12 @@ std::uint32_t MatchSnapshot::trigramCount(std::string_view folded) const
   }
 }
 
+const TrigramRows &MatchSnapshot::trigramRows() const
+{
+  std::call_once(trigramRowsMade_, [this] { trigramRows_ = std::make_unique<const TrigramRows>(*this); });
+  return *trigramRows_;
+}
+
 std::span<const NamePlace> MatchSnapshot::namesStartingWith(std::string_view folded) const
 {
   // A name that starts with the text has its bytes first and any bytes after them.
@@ -115,10 +123,10 @@ std::uint64_t MatchSnapshot::trigramHash(std::string_view folded)
   return std::hash<std::string_view>{}(folded) | 1;  // never 0, which marks a free place
 }
 
-std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(Database &db)
+std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(SqlSession &session, const SnapshotSql &sql)
 {
-  const std::int64_t generation = generationOf(db);
-  const std::string path = db.path();
+  const std::int64_t generation = generationOf(session, sql.generation);
+  const std::string path = session.catalogueName();
   // Searches wait while one of them makes the snapshot of a newer generation: they need it too, and let
   // other requests compute meanwhile.
   std::unique_lock lock(snapshotsMutex, std::try_to_lock);
@@ -129,18 +137,16 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(Database &db)
   auto &snapshot = snapshots[path];
   // Any other generation, even an older one: a search whose transaction began before an import committed
   // may make the old snapshot again (once), but a catalogue file made anew starts counting again.
-  if (!snapshot || snapshot->generation_ != generation) snapshot = load(db, generation);
+  if (!snapshot || snapshot->generation_ != generation) snapshot = load(session, sql.rows, generation);
   return snapshot;
 }
 
-std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int64_t generation)
+std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, const char *sql,
+                                                         std::int64_t generation)
 {
   auto snapshot = std::make_shared<MatchSnapshot>();
   snapshot->generation_ = generation;
-  auto rows = db.query(
-      "SELECT m.id, m.name_order, m.bitrate, m.duration, m.kind, m.family, m.fold_name, m.fold_format,"
-      " m.fold_location, m.fold_genre, e.page_head, e.page_tail, e.check_failed"
-      " FROM entry_match m JOIN entries e ON e.id = m.id ORDER BY m.id");
+  auto rows = session.statement(sql);
   while (rows->step()) {
     MatchRow row;
     row.id = rows->integer(0);
@@ -189,7 +195,7 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int6
       return a.start != b.start ? a.start < b.start : a.nameOrder < b.nameOrder;
     });
   }
-  // Trigrams by characters (UTF-8 sequences), within each field, as the index holds them.
+  // Trigrams within each field, as the index holds them.
   constexpr std::size_t sampleRows = 20000;
   const std::size_t step = std::max<std::size_t>(1, snapshot->rows_.size() / sampleRows);
   const auto scaled = static_cast<std::uint32_t>(step);
@@ -197,15 +203,9 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(Database &db, std::int6
   std::unordered_map<std::uint64_t, std::uint32_t> counts;
   for (std::size_t i = 0; i < snapshot->rows_.size(); i += step) {
     const EntryText text = snapshot->text(snapshot->rows_[i]);
-    for (const std::string_view field : {text.name, text.format, text.location, text.genre}) {
-      starts.clear();
-      for (std::size_t at = 0; at < field.size(); ++at) {
-        if ((static_cast<unsigned char>(field[at]) & 0xC0) != 0x80) starts.push_back(at);
-      }
-      starts.push_back(field.size());
-      for (std::size_t c = 0; c + 3 < starts.size(); ++c)
-        counts[trigramHash(field.substr(starts[c], starts[c + 3] - starts[c]))] += scaled;
-    }
+    for (const std::string_view field : {text.name, text.format, text.location, text.genre})
+      forEachTrigram(field, starts,
+                     [&](std::string_view trigram) { counts[trigramHash(trigram)] += scaled; });
   }
   // At most half full, so that a lookup of a trigram not there ends soon.
   snapshot->trigrams_.resize(std::bit_ceil(2 * counts.size() + 2));

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -12,7 +13,17 @@
 
 namespace tessivar::directory {
 
-class Database;
+class SqlSession;
+class TrigramRows;
+
+// The statements a snapshot is made with: the generation (one row, one column), and every entry's
+// id, name_order, bitrate, duration, kind, family, fold_name, fold_format, fold_location, fold_genre,
+// page_head, page_tail and check_failed, by id.
+struct SnapshotSql
+{
+  const char *generation;
+  const char *rows;
+};
 
 // What keyword scoring reads of one entry (its row of entry_match), held in memory.
 struct MatchRow
@@ -39,16 +50,16 @@ struct NamePlace
 };
 
 // All of entry_match at one catalogue generation, with the entries' result lines, shared by the searches
-// of every reading connection to that catalogue: the full-text index finds the candidates, and their
+// of every connection to that catalogue: the candidates are found here or on an index, and their
 // scoring data and the lines of the page come from here instead of table lookups (about 200 bytes an
 // entry). Made again, once, by the first search
 // that sees a newer generation (an import raises it in the same transaction as its changes).
 class MatchSnapshot
 {
  public:
-  // The snapshot of the catalogue db reads, at the generation it sees. Call it inside a read
-  // transaction that also runs the search, so the two see the same catalogue.
-  static std::shared_ptr<const MatchSnapshot> current(Database &db);
+  // The snapshot of the catalogue the session reads, at the generation it sees. Call it inside the read
+  // transaction that also runs the search, where there is one, so the two see the same catalogue.
+  static std::shared_ptr<const MatchSnapshot> current(SqlSession &session, const SnapshotSql &sql);
 
   // The entry's row; nullptr when there is none.
   const MatchRow *find(std::int64_t id) const;
@@ -71,9 +82,12 @@ class MatchSnapshot
   // Roughly how many entries hold the case-folded trigram in a searched field, counted on a sample of
   // about 20,000 entries when the snapshot is made; 0 for one the sample lacks.
   std::uint32_t trigramCount(std::string_view folded) const;
+  // The snapshot's rows by trigram, made by the first call.
+  const TrigramRows &trigramRows() const;
 
  private:
-  static std::shared_ptr<const MatchSnapshot> load(Database &db, std::int64_t generation);
+  static std::shared_ptr<const MatchSnapshot> load(SqlSession &session, const char *sql,
+                                                   std::int64_t generation);
   static std::uint64_t trigramHash(std::string_view folded);
 
   std::int64_t generation_ = -1;
@@ -85,6 +99,8 @@ class MatchSnapshot
   // Counts by the trigram's hash, open addressing (a hash of 0 marks a free place; a collision of two
   // hashes only blurs an estimate): one memory read per lookup, where a table of strings took several.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> trigrams_;
+  mutable std::once_flag trigramRowsMade_;
+  mutable std::unique_ptr<const TrigramRows> trigramRows_;
 };
 
 }  // namespace tessivar::directory

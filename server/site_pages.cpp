@@ -141,10 +141,15 @@ std::string notFoundPage()
          "<P>The page you asked for is not on this server.</P></BODY></HTML>\r\n";
 }
 
+std::string errorPage(const std::string &status, const std::string &reason)
+{
+  return "<HTML><HEAD><TITLE>" + status + "</TITLE></HEAD><BODY><H1>" + status + "</H1><P>" +
+         htmlEscape(reason) + "</P></BODY></HTML>\r\n";
+}
+
 std::string badRequestPage(const std::string &reason)
 {
-  return "<HTML><HEAD><TITLE>400 Bad Request</TITLE></HEAD><BODY><H1>400 Bad Request</H1><P>" +
-         htmlEscape(reason) + "</P></BODY></HTML>\r\n";
+  return errorPage("400 Bad Request", reason);
 }
 
 std::string topTenPage(const std::vector<std::pair<std::string, std::int64_t>> &terms)

@@ -20,6 +20,8 @@ std::string notFoundPage();
 
 // A short page for a request the server refuses, with the reason.
 std::string badRequestPage(const std::string &reason);
+// A page for the status line (like "503 Service Unavailable") saying why.
+std::string errorPage(const std::string &status, const std::string &reason);
 
 // The top-ten page: the most searched terms with their counts.
 std::string topTenPage(const std::vector<std::pair<std::string, std::int64_t>> &terms);

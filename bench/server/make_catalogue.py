@@ -1,17 +1,38 @@
 #!/usr/bin/env python3
-"""Writes a large stations CSV by repeating a smaller one: copy k of a row gets " k" after its name and
-"/k" (or "?k=" on an address with a query) in its stream address, so every name and address is its own.
+"""Writes a large stations CSV by repeating a smaller one, so that every name and address is its own.
 
-    make_catalogue.py STATIONS.csv OUT ROWS
+    make_catalogue.py STATIONS.csv OUT ROWS [SHAPE]
+
+SHAPE "path" (the default): copy k of a row gets " k" after its name and "/k" on its stream address
+("&k=k" on an address with a query); copy 0 is the row itself.
+SHAPE "query": every copy k, from 1, gets " k" after its name and "?copy=k" after its address.
 """
 import csv
 import sys
 
 
+def copied(row, copy, shape):
+    if shape == "query":
+        row = dict(row)
+        row["name"] = f"{row['name']} {copy + 1}"
+        row["stream_url"] = f"{row['stream_url']}?copy={copy + 1}"
+        return row
+    if copy == 0:
+        return row
+    row = dict(row)
+    row["name"] = f"{row['name']} {copy}"
+    url = row["stream_url"]
+    row["stream_url"] = f"{url}&k={copy}" if "?" in url else f"{url.rstrip('/')}/{copy}"
+    return row
+
+
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) not in (4, 5):
         sys.exit(__doc__)
     wanted = int(sys.argv[3])
+    shape = sys.argv[4] if len(sys.argv) == 5 else "path"
+    if shape not in ("path", "query"):
+        sys.exit(__doc__)
     with open(sys.argv[1], newline="", encoding="utf-8") as handle:
         reader = csv.DictReader(handle)
         fields = reader.fieldnames
@@ -25,12 +46,7 @@ def main():
             for row in rows:
                 if written == wanted:
                     break
-                if copy:
-                    row = dict(row)
-                    row["name"] = f"{row['name']} {copy}"
-                    url = row["stream_url"]
-                    row["stream_url"] = f"{url}&k={copy}" if "?" in url else f"{url.rstrip('/')}/{copy}"
-                writer.writerow(row)
+                writer.writerow(copied(row, copy, shape))
                 written += 1
             copy += 1
 

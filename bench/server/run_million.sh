@@ -6,7 +6,8 @@
 # (first byte, total, the server's peak memory before and after).
 #
 #   run_million.sh [path/to/tessivar-directory] [data folder with stations.csv]
-# Environment: ROWS (default 1000000), DURATION (wrk seconds, default 30), CONNECTIONS (default 8),
+# Environment: ROWS (default 1000000), SHAPE (how copies differ, make_catalogue.py: path, the default, or
+# query: " N" after each name and "?copy=N" after each address), DURATION (wrk seconds, default 30), CONNECTIONS (default 8),
 # THREADS (wrk threads, default 2), WORK (folder kept between runs for the CSV; default a temporary one),
 # CATALOGUE (an imported catalogue to serve instead of importing; the import is then not measured).
 # Heavy: run it alone, under nice.
@@ -16,6 +17,7 @@ top=$(cd "$here/../.." && pwd)
 directory=${1:-$top/build/bin/tessivar-directory}
 data=${2:-$top/../shared/data}
 rows=${ROWS:-1000000}
+shape=${SHAPE:-path}
 duration=${DURATION:-30}
 connections=${CONNECTIONS:-8}
 wrk_threads=${THREADS:-2}
@@ -37,8 +39,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-csv="$work/stations-$rows.csv"
-[ -n "${CATALOGUE:-}" ] || [ -f "$csv" ] || python3 "$here/make_catalogue.py" "$data/stations.csv" "$csv" "$rows"
+csv="$work/stations-$rows-$shape.csv"
+[ -n "${CATALOGUE:-}" ] || [ -f "$csv" ] || python3 "$here/make_catalogue.py" "$data/stations.csv" "$csv" "$rows" "$shape"
 python3 "$here/make_queries.py" "$data/stations.csv" "$work/queries.txt"
 
 catalogue=${CATALOGUE:-$work/catalogue.db}

@@ -1,8 +1,7 @@
 // What the PostgreSQL catalogue computes on its own side: the key that orders names as the SQLite
-// catalogue does, the LIKE patterns that must find every candidate, and the escaping of values.
-#include "server/pg_connection.h"
-#include "server/pg_import.h"
-#include "server/pg_queries.h"
+// catalogue does, and the escaping of values.
+#include "server/postgresql/pg_connection.h"
+#include "server/postgresql/pg_import.h"
 #include "support/test_environment.h"
 
 #include <QByteArrayList>
@@ -48,36 +47,10 @@ class TestPgText : public QObject
     QCOMPARE(got == 0, expected == 0);
   }
 
-  void candidatePatterns_data()
-  {
-    QTest::addColumn<QByteArray>("text");
-    QTest::addColumn<QByteArrayList>("patterns");
-    QTest::newRow("longest word of each alternative")
-        << QByteArray("radio+germany,jazz") << QByteArrayList{"%germany%", "%jazz%"};
-    QTest::newRow("folded, marks dropped")
-        << QByteArray("^SKA^,`Ärger$") << QByteArrayList{"%ska%", "%ärger%"};
-    QTest::newRow("one alternative too short: all entries") << QByteArray("jazz,fm") << QByteArrayList{};
-    QTest::newRow("LIKE's own characters taken literally")
-        << QByteArray("100%,a_b\\c") << QByteArrayList{"%100\\%%", "%a\\_b\\\\c%"};
-    QTest::newRow("same pattern once") << QByteArray("jazz,jazz+fm") << QByteArrayList{"%jazz%"};
-  }
-
-  void candidatePatterns()
-  {
-    QFETCH(QByteArray, text);
-    QFETCH(QByteArrayList, patterns);
-    QByteArrayList got;
-    for (const std::string &pattern :
-         tessivar::directory::candidatePatterns(parseSearchText(text.toStdString(), SearchScope::AllFields)))
-      got << QByteArray::fromStdString(pattern);
-    QCOMPARE(got, patterns);
-  }
-
   void valuesAreEscaped()
   {
     QCOMPARE(pgTextArray({"plain", "quo\"te", "back\\slash", "com,ma{}"}),
              std::string("{\"plain\",\"quo\\\"te\",\"back\\\\slash\",\"com,ma{}\"}"));
-    QCOMPARE(pgIntegerArray({3, 1, 2}), std::string("{3,1,2}"));
     std::string line;
     pgCopyField(line, "a\tb\nc\rd\\e\\N");
     QCOMPARE(line, std::string("a\\tb\\nc\\rd\\\\e\\\\N"));

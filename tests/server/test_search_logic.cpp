@@ -3,6 +3,7 @@
 #include "server/folded_text.h"
 #include "server/format_family.h"
 #include "server/search_expression.h"
+#include "server/sqlite/fts_query.h"
 #include "support/test_environment.h"
 
 #include <QByteArrayList>

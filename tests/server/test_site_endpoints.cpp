@@ -30,7 +30,8 @@ class TestSiteEndpoints : public QObject
     QVERIFY(directory_.import(
         {QStringLiteral("--clips"), directory_.writeFile(QStringLiteral("more.csv"), clips)}));
     QVERIFY(directory_.start({QStringLiteral("--data-host"), QStringLiteral("data.example.test:8437"),
-                              QStringLiteral("--min-version"), QStringLiteral("3.7")}));
+                              QStringLiteral("--min-version"), QStringLiteral("3.7"),
+                              QStringLiteral("--signups-per-hour"), QStringLiteral("4")}));
   }
 
   void redirectNamesTheDataServerBeforeTheMarkup()
@@ -84,12 +85,14 @@ class TestSiteEndpoints : public QObject
     QCOMPARE(anchorsOf(body("/tessivar37.asp?RELATED=1&ID=987654&V=3.7&MA=1&")).size(), 0);
   }
 
-  void topTenCountsSearches()
+  void topTenCountsSearchesThatFoundSomething()
   {
-    for (int i = 0; i < 3; ++i) body("/tessivar37.asp?V=3.7&P=T&T1=Zebra+<Crossing>&F=1&MA=1&LIVE=1");
+    for (int i = 0; i < 3; ++i) body("/tessivar37.asp?V=3.7&P=T&T1=Blues,<Lesson>&F=1&MA=1");
+    body("/tessivar37.asp?V=3.7&P=T&T1=Zebra+Crossing&F=1&MA=1&LIVE=1");
     body("/tessivar37.asp?V=3.7&P=T&T1=ALL&&F=1&MA=1&LIVE=1");
     const QByteArray page = body("/top10.asp?P=T");
-    QVERIFY(page.contains("<li>zebra &lt;crossing&gt; (3 searches)</li>"));
+    QVERIFY(page.contains("<li>blues,&lt;lesson&gt; (3 searches)</li>"));
+    QVERIFY(!page.contains("<li>zebra"));
     QVERIFY(!page.contains("<li>all "));
   }
 
@@ -115,6 +118,17 @@ class TestSiteEndpoints : public QObject
             directory_,
             "SELECT count(*) || '|' || max(name) FROM signups WHERE lower(email) LIKE '%ann@example.test%'"),
         QStringLiteral("1|Ann B"));
+  }
+  void signUpsStopAtTheHourlyCapForAllClients()
+  {
+    QByteArray refusal;
+    for (int i = 0; i < 4 && refusal.isEmpty(); ++i) {
+      const auto answer =
+          directory_.get("/maillist.asp?Email=cap" + QByteArray::number(i) + "@example.test&Name=Cap");
+      if (answer.status == 503) refusal = answer.body;
+    }
+    QVERIFY(refusal.contains("Too many sign-ups this hour"));
+    QCOMPARE(storedText(directory_, "SELECT count(*) FROM signups"), QStringLiteral("4"));
   }
 
   void staticPagesAndNotFound_data()

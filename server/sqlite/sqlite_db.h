@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/sql_statement.h"
+
 #include <cstdint>
 #include <memory>
 #include <stdexcept>
@@ -12,32 +14,23 @@ struct sqlite3_stmt;
 
 namespace tessivar::directory {
 
-// Any failure of the storage layer. Its text is for the operator's log, never for a client.
-class DatabaseError : public std::runtime_error
-{
- public:
-  using std::runtime_error::runtime_error;
-};
-
 // One prepared statement. Values only ever reach SQL through bind().
-class Statement
+class Statement final : public SqlStatement
 {
  public:
   Statement(sqlite3 *db, std::string_view sql);
-  ~Statement();
+  ~Statement() override;
   Statement(const Statement &) = delete;
   Statement &operator=(const Statement &) = delete;
 
-  Statement &bind(int index, std::string_view text);
-  Statement &bind(int index, std::int64_t value);
+  Statement &bind(int index, std::string_view text) override;
+  Statement &bind(int index, std::int64_t value) override;
   Statement &bindNull(int index);
-  bool step();   // true while a row is ready
-  void run();    // steps until done
-  void reset();  // ready for the next use, bindings cleared
+  bool step() override;
+  void reset() override;
 
-  std::int64_t integer(int column) const;
-  std::string text(int column) const;
-  std::string_view textView(int column) const;  // valid until the next step() or reset()
+  std::int64_t integer(int column) const override;
+  std::string_view textView(int column) const override;
   bool isNull(int column) const;
 
  private:
@@ -45,28 +38,14 @@ class Statement
   sqlite3_stmt *stmt_ = nullptr;
 };
 
-// A statement borrowed from a connection's cache; it is reset when the borrow ends, so no
-// connection keeps a read snapshot open between requests.
-class Query
-{
- public:
-  explicit Query(Statement &statement) : statement_(statement) {}
-  ~Query() { statement_.reset(); }
-  Query(const Query &) = delete;
-  Query &operator=(const Query &) = delete;
-  Statement *operator->() const { return &statement_; }
-  Statement &operator*() const { return statement_; }
-
- private:
-  Statement &statement_;
-};
+using Query = Borrowed<Statement>;
 
 // One SQLite connection, used by one thread at a time.
-class Database
+class Database final : public SqlSession
 {
  public:
   explicit Database(const std::string &path);
-  ~Database();
+  ~Database() override;
   Database(const Database &) = delete;
   Database &operator=(const Database &) = delete;
 
@@ -74,13 +53,17 @@ class Database
   void execute(const char *sql);
   // The statement for this SQL text, prepared on first use and kept for the connection's life.
   Query query(std::string_view sql);
-  std::int64_t changes() const;
+  SqlQuery statement(const char *sql) override;
+  std::string catalogueName() const override { return path(); }
+  bool reusable() const { return true; }
   std::string path() const;  // the main database's file
   // Defines (or redefines) a collating sequence for this connection: compare(a, b) < 0 when a sorts first.
   using Collation = int (*)(void *, int, const void *, int, const void *);
   void defineCollation(const char *name, Collation compare);
 
  private:
+  Statement &prepared(std::string_view sql);
+
   sqlite3 *db_ = nullptr;
   std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
 };

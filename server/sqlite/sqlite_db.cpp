@@ -1,4 +1,6 @@
-#include "server/sqlite_db.h"
+#include "server/sqlite/sqlite_db.h"
+
+#include "server/catalogue_backend.h"
 
 #include <sqlite3.h>
 
@@ -55,12 +57,6 @@ bool Statement::step()
   fail(db_, "step");
 }
 
-void Statement::run()
-{
-  while (step()) {
-  }
-}
-
 void Statement::reset()
 {
   sqlite3_reset(stmt_);
@@ -70,13 +66,6 @@ void Statement::reset()
 std::int64_t Statement::integer(int column) const
 {
   return sqlite3_column_int64(stmt_, column);
-}
-
-std::string Statement::text(int column) const
-{
-  const auto *data = reinterpret_cast<const char *>(sqlite3_column_text(stmt_, column));
-  if (!data) return {};
-  return std::string(data, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, column)));
 }
 
 std::string_view Statement::textView(int column) const
@@ -123,17 +112,22 @@ void Database::execute(const char *sql)
   }
 }
 
-Query Database::query(std::string_view sql)
+Statement &Database::prepared(std::string_view sql)
 {
   auto found = statements_.find(std::string(sql));
   if (found == statements_.end())
     found = statements_.emplace(std::string(sql), std::make_unique<Statement>(db_, sql)).first;
-  return Query(*found->second);
+  return *found->second;
 }
 
-std::int64_t Database::changes() const
+Query Database::query(std::string_view sql)
 {
-  return sqlite3_changes64(db_);
+  return Query(prepared(sql));
+}
+
+SqlQuery Database::statement(const char *sql)
+{
+  return SqlQuery(prepared(sql));
 }
 
 std::string Database::path() const

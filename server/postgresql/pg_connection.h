@@ -1,7 +1,9 @@
 #pragma once
 
+#include "server/sql_statement.h"
+
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,8 +23,7 @@ inline std::optional<std::string> pgValue(std::int64_t value)
   return std::to_string(value);
 }
 
-// An array literal ({1,2,3}, {"a","b"}) for a bigint[] or text[] parameter.
-std::string pgIntegerArray(const std::vector<std::int64_t> &values);
+// An array literal ({"a","b"}) for a text[] parameter.
 std::string pgTextArray(const std::vector<std::string> &values);
 
 // One result, freed with the object. Values are read in text form.
@@ -39,33 +40,59 @@ class PgResult
   int rows() const;
   std::string_view text(int row, int column) const;  // valid while the result lives
   std::int64_t integer(int row, int column) const;   // 0 for NULL
-  bool isNull(int row, int column) const;
 
  private:
   pg_result *result_ = nullptr;
 };
 
+class PgConnection;
+
+// A statement of one connection, run in single-row mode: rows are handed over as they arrive, so a long
+// answer (list all) never sits whole in memory.
+class PgStatement final : public SqlStatement
+{
+ public:
+  PgStatement(PgConnection &connection, const char *sql) : connection_(connection), sql_(sql) {}
+  PgStatement &bind(int index, std::string_view text) override;
+  PgStatement &bind(int index, std::int64_t value) override;
+  bool step() override;
+  void reset() override;
+  std::int64_t integer(int column) const override { return row_.integer(0, column); }
+  std::string_view textView(int column) const override { return row_.text(0, column); }
+
+ private:
+  PgConnection &connection_;
+  const char *sql_;
+  PgParams params_;
+  PgResult row_;
+  bool started_ = false;
+  bool done_ = false;
+};
+
 // One connection, used by one thread at a time. Statements are prepared on first use and kept for
 // the connection's life; values only ever reach SQL as parameters.
-class PgConnection
+class PgConnection final : public SqlSession
 {
  public:
   explicit PgConnection(const std::string &address);
-  ~PgConnection();
+  ~PgConnection() override;
   PgConnection(const PgConnection &) = delete;
   PgConnection &operator=(const PgConnection &) = delete;
 
   // Fixed SQL text (schema, transactions); never built from request data.
   void execute(const char *sql);
-  // The fixed SQL text with its parameters, as a prepared statement.
-  PgResult query(const char *sql, const PgParams &params = {});
-  // The same, handing the rows to onRow one at a time as they arrive; onRow returns false to stop
-  // (the rest is cancelled).
-  void streamRows(const char *sql, const PgParams &params,
-                  const std::function<bool(const PgResult &)> &onRow);
+  SqlQuery statement(const char *sql) override;
+  std::string catalogueName() const override { return address_; }
+  // Sends the statement for its rows to be read one at a time with nextRow().
+  void sendForRows(const char *sql, const PgParams &params);
+  // The next row as a result of one row; an empty result once all are read.
+  PgResult nextRow();
+  // Stops the rows under way and reads what is left of them.
+  void cancelRows();
   // COPY ... FROM STDIN with the rows in COPY's text format (see pgCopyField).
   void copyIn(const char *copySql, std::string_view data);
-  bool healthy() const;
+  // Fit to go back to a pool: connected, and no transaction left open.
+  bool reusable() const;
   // False once the connection to the server is lost.
   bool connected() const;
 
@@ -73,8 +100,10 @@ class PgConnection
   const std::string &prepared(const char *sql, int parameterCount);
   [[noreturn]] void fail(const char *what) const;
 
+  std::string address_;
   pg_conn *conn_ = nullptr;
   std::unordered_map<std::string, std::string> statements_;  // SQL text -> statement name
+  std::unordered_map<const char *, std::unique_ptr<PgStatement>> rowStatements_;
 };
 
 // A text field for COPY's text format: backslash, tab, line feed and carriage return escaped.

@@ -1,7 +1,7 @@
-#include "server/catalogue_schema.h"
+#include "server/sqlite/catalogue_schema.h"
 
-#include "server/catalogue_derived.h"
-#include "server/sqlite_db.h"
+#include "server/sqlite/catalogue_derived.h"
+#include "server/sqlite/sqlite_db.h"
 
 #include <string_view>
 
@@ -71,6 +71,7 @@ CREATE TABLE IF NOT EXISTS signups (
   program TEXT NOT NULL,
   signed_up TEXT NOT NULL
 );
+CREATE INDEX IF NOT EXISTS signups_by_time ON signups(signed_up);
 )sql";
 
 // The indexes of entries other than by address; created after the tables.

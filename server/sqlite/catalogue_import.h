@@ -1,18 +1,12 @@
 #pragma once
 
-#include <cstdint>
+#include "server/catalogue_backend.h"
+
 #include <string>
 
 namespace tessivar::directory {
 
 class Database;
-
-struct ImportCount
-{
-  std::int64_t read = 0;      // rows or list items read
-  std::int64_t accepted = 0;  // written to the catalogue (new, changed or unchanged)
-  std::int64_t skipped = 0;   // without a usable name or stream address
-};
 
 // Each loads one file into the catalogue in one transaction; the stream address is the key, so
 // loading a file again updates its entries instead of adding them twice. A file that cannot be
@@ -28,6 +22,8 @@ ImportCount importTelevision(Database &db, const std::string &path);
 ImportCount importClips(Database &db, const std::string &path);
 ImportCount importM3u(Database &db, const std::string &path);
 ImportCount importPls(Database &db, const std::string &path);
+// The one of them for the source.
+ImportCount importFile(Database &db, ImportSource source, const std::string &path);
 
 // The catalogue key of a stream address: host in lower case without a default port, then the
 // path without a trailing "/" and the query; the scheme is left out. Empty for no address.

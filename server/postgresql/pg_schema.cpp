@@ -1,6 +1,6 @@
-#include "server/pg_schema.h"
+#include "server/postgresql/pg_schema.h"
 
-#include "server/pg_connection.h"
+#include "server/postgresql/pg_connection.h"
 
 namespace tessivar::directory {
 
@@ -75,14 +75,18 @@ CREATE TABLE IF NOT EXISTS signups (
   signed_up text NOT NULL
 );
 CREATE UNIQUE INDEX IF NOT EXISTS signups_by_email ON signups (lower(email));
+CREATE INDEX IF NOT EXISTS signups_by_time ON signups (signed_up);
 )sql";
 
 }  // namespace
 
 void preparePgCatalogue(PgConnection &connection)
 {
-  // Quick look first: a prepared catalogue needs no lock.
-  if (connection.query("SELECT to_regclass('catalogue_state') IS NOT NULL").text(0, 0) == "t") return;
+  // Quick look first (for what the schema makes last): a prepared catalogue needs no lock.
+  {
+    auto made = connection.statement("SELECT to_regclass('signups_by_time') IS NOT NULL");
+    if (made->step() && made->textView(0) == "t") return;
+  }
   PgTransaction transaction(connection);
   // Processes starting together take turns; the number is this program's own.
   connection.execute("SELECT pg_advisory_xact_lock(7342019)");

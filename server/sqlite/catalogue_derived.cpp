@@ -1,9 +1,9 @@
-#include "server/catalogue_derived.h"
+#include "server/sqlite/catalogue_derived.h"
 
 #include "server/catalogue_entry.h"
 #include "server/folded_text.h"
 #include "server/result_page.h"
-#include "server/sqlite_db.h"
+#include "server/sqlite/sqlite_db.h"
 
 #include <QString>
 

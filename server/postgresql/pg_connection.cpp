@@ -1,6 +1,6 @@
-#include "server/pg_connection.h"
+#include "server/postgresql/pg_connection.h"
 
-#include "server/sqlite_db.h"  // DatabaseError, the storage layer's failure
+#include "server/catalogue_backend.h"
 
 #include <libpq-fe.h>
 
@@ -8,16 +8,6 @@
 #include <charconv>
 
 namespace tessivar::directory {
-
-std::string pgIntegerArray(const std::vector<std::int64_t> &values)
-{
-  std::string text = "{";
-  for (const std::int64_t value : values) {
-    if (text.size() > 1) text += ',';
-    text += std::to_string(value);
-  }
-  return text + '}';
-}
 
 std::string pgTextArray(const std::vector<std::string> &values)
 {
@@ -89,12 +79,8 @@ std::int64_t PgResult::integer(int row, int column) const
   return number;
 }
 
-bool PgResult::isNull(int row, int column) const
-{
-  return PQgetisnull(result_, row, column) != 0;
-}
-
-PgConnection::PgConnection(const std::string &address) : conn_(PQconnectdb(address.c_str()))
+PgConnection::PgConnection(const std::string &address)
+    : address_(address), conn_(PQconnectdb(address.c_str()))
 {
   if (!conn_ || PQstatus(conn_) != CONNECTION_OK) {
     const std::string message = conn_ ? PQerrorMessage(conn_) : "out of memory";
@@ -131,7 +117,7 @@ bool PgConnection::connected() const
   return PQstatus(conn_) == CONNECTION_OK;
 }
 
-bool PgConnection::healthy() const
+bool PgConnection::reusable() const
 {
   return PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) == PQTRANS_IDLE;
 }
@@ -176,21 +162,7 @@ const std::string &PgConnection::prepared(const char *sql, int parameterCount)
   return statements_.emplace(sql, std::move(name)).first->second;
 }
 
-PgResult PgConnection::query(const char *sql, const PgParams &params)
-{
-  const std::string &name = prepared(sql, static_cast<int>(params.size()));
-  const ParamPointers pointers(params);
-  PGresult *result = PQexecPrepared(conn_, name.c_str(), static_cast<int>(params.size()),
-                                    pointers.values.data(), nullptr, nullptr, 0);
-  if (!succeeded(result)) {
-    PQclear(result);
-    fail("query");
-  }
-  return PgResult(result);
-}
-
-void PgConnection::streamRows(const char *sql, const PgParams &params,
-                              const std::function<bool(const PgResult &)> &onRow)
+void PgConnection::sendForRows(const char *sql, const PgParams &params)
 {
   const std::string &name = prepared(sql, static_cast<int>(params.size()));
   const ParamPointers pointers(params);
@@ -198,28 +170,77 @@ void PgConnection::streamRows(const char *sql, const PgParams &params,
                            nullptr, nullptr, 0))
     fail("query");
   PQsetSingleRowMode(conn_);
-  bool wanted = true;
-  bool failed = false;
-  std::string error;
-  // Every result is read to the end, so the connection is ready for the next statement.
+}
+
+PgResult PgConnection::nextRow()
+{
   while (PGresult *raw = PQgetResult(conn_)) {
     PgResult result(raw);
     if (!succeeded(raw)) {
-      if (wanted && !failed) error = PQresultErrorMessage(raw);
-      failed = true;
-      continue;
+      const std::string error = PQresultErrorMessage(raw);
+      // Every result is read to the end, so the connection is ready for the next statement.
+      while (PGresult *rest = PQgetResult(conn_)) PQclear(rest);
+      throw DatabaseError("query: " + error);
     }
-    if (!wanted || PQresultStatus(raw) != PGRES_SINGLE_TUPLE) continue;
-    if (!onRow(result)) {
-      wanted = false;
-      if (PGcancel *cancel = PQgetCancel(conn_)) {
-        char buffer[256];
-        PQcancel(cancel, buffer, sizeof buffer);
-        PQfreeCancel(cancel);
-      }
-    }
+    if (PQresultStatus(raw) == PGRES_SINGLE_TUPLE) return result;
   }
-  if (failed && wanted) throw DatabaseError("query: " + error);
+  return PgResult();
+}
+
+void PgConnection::cancelRows()
+{
+  // Most answers are short and have arrived: reading them is cheaper than a cancel, which opens a
+  // connection of its own.
+  for (int row = 0; row < 64; ++row) {
+    PGresult *rest = PQgetResult(conn_);
+    if (!rest) return;
+    PQclear(rest);
+  }
+  if (PGcancel *cancel = PQgetCancel(conn_)) {
+    char buffer[256];
+    PQcancel(cancel, buffer, sizeof buffer);
+    PQfreeCancel(cancel);
+  }
+  while (PGresult *rest = PQgetResult(conn_)) PQclear(rest);
+}
+
+SqlQuery PgConnection::statement(const char *sql)
+{
+  auto &statement = rowStatements_[sql];
+  if (!statement) statement = std::make_unique<PgStatement>(*this, sql);
+  return SqlQuery(*statement);
+}
+
+PgStatement &PgStatement::bind(int index, std::string_view text)
+{
+  if (params_.size() < static_cast<std::size_t>(index)) params_.resize(static_cast<std::size_t>(index));
+  params_[static_cast<std::size_t>(index) - 1] = std::string(text);
+  return *this;
+}
+
+PgStatement &PgStatement::bind(int index, std::int64_t value)
+{
+  return bind(index, std::to_string(value));
+}
+
+bool PgStatement::step()
+{
+  if (!started_) {
+    connection_.sendForRows(sql_, params_);
+    started_ = true;
+  }
+  if (done_) return false;
+  row_ = connection_.nextRow();
+  done_ = row_.rows() == 0;
+  return !done_;
+}
+
+void PgStatement::reset()
+{
+  if (started_ && !done_) connection_.cancelRows();
+  started_ = done_ = false;
+  params_.clear();
+  row_ = PgResult();
 }
 
 void PgConnection::copyIn(const char *copySql, std::string_view data)

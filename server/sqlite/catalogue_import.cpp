@@ -1,7 +1,5 @@
-#include "server/catalogue_import.h"
+#include "server/sqlite/catalogue_import.h"
 
-#include "server/catalogue_derived.h"
-#include "server/catalogue_schema.h"
 #include "server/csv_reader.h"
 #include "server/folded_text.h"
 #include "server/format_family.h"
@@ -9,7 +7,9 @@
 #include "server/page_text.h"
 #include "server/playlist_reader.h"
 #include "server/result_page.h"
-#include "server/sqlite_db.h"
+#include "server/sqlite/catalogue_derived.h"
+#include "server/sqlite/catalogue_schema.h"
+#include "server/sqlite/sqlite_db.h"
 
 #include <QString>
 
@@ -465,6 +465,23 @@ ImportCount importPls(Database &db, const std::string &path)
 {
   auto in = openFile(path);
   return importPlaylist(db, readPls(in));
+}
+
+ImportCount importFile(Database &db, ImportSource source, const std::string &path)
+{
+  switch (source) {
+    case ImportSource::Stations:
+      return importStations(db, path);
+    case ImportSource::Television:
+      return importTelevision(db, path);
+    case ImportSource::Clips:
+      return importClips(db, path);
+    case ImportSource::M3u:
+      return importM3u(db, path);
+    case ImportSource::Pls:
+      return importPls(db, path);
+  }
+  return {};
 }
 
 }  // namespace tessivar::directory

@@ -1,7 +1,7 @@
-#include "server/writer_connection.h"
+#include "server/sqlite/writer_connection.h"
 
-#include "server/catalogue_schema.h"
-#include "server/sqlite_db.h"
+#include "server/sqlite/catalogue_schema.h"
+#include "server/sqlite/sqlite_db.h"
 #include "server/worker_pool.h"
 
 namespace tessivar::directory {

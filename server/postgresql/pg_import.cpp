@@ -1,10 +1,12 @@
-#include "server/pg_import.h"
+#include "server/postgresql/pg_import.h"
 
-#include "server/catalogue_schema.h"
 #include "server/folded_text.h"
-#include "server/pg_connection.h"
+#include "server/postgresql/pg_connection.h"
 #include "server/result_page.h"
-#include "server/sqlite_db.h"
+// The files are read by the SQLite catalogue's import into a private temporary catalogue first.
+#include "server/sqlite/catalogue_import.h"
+#include "server/sqlite/catalogue_schema.h"
+#include "server/sqlite/sqlite_db.h"
 
 #include <QString>
 
@@ -74,23 +76,6 @@ WHERE (entry_match.kind, entry_match.family, entry_match.bitrate, entry_match.du
                         excluded.fold_name, excluded.fold_format, excluded.fold_location, excluded.fold_genre,
                         excluded.fold_all)
 )sql";
-
-ImportCount importIntoStage(Database &stage, ImportSource source, const std::string &path)
-{
-  switch (source) {
-    case ImportSource::Stations:
-      return importStations(stage, path);
-    case ImportSource::Television:
-      return importTelevision(stage, path);
-    case ImportSource::Clips:
-      return importClips(stage, path);
-    case ImportSource::M3u:
-      return importM3u(stage, path);
-    case ImportSource::Pls:
-      return importPls(stage, path);
-  }
-  return {};
-}
 
 void addField(std::string &line, std::string_view text)
 {
@@ -178,7 +163,7 @@ ImportCount importIntoPg(PgConnection &connection, ImportSource source, const st
 {
   // An empty path is a private temporary SQLite database.
   auto stage = openCatalogue(std::string());
-  const ImportCount count = importIntoStage(*stage, source, path);
+  const ImportCount count = importFile(*stage, source, path);
   const std::string rows = stagedRows(*stage);
   stage.reset();
 

@@ -1,0 +1,228 @@
+#include "server/keyword_search.h"
+
+#include "server/format_family.h"
+#include "server/trigram_rows.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace tessivar::directory {
+
+namespace {
+
+// Whether the entry passes the request's filter.
+bool passes(const EntryFilter &filter, const MatchRow &row)
+{
+  if (row.kind < 0 || row.kind > 31 || row.family < 0 || row.family > 31) return false;
+  if (((filter.kinds >> row.kind) & 1u) == 0 || ((filter.families >> row.family) & 1u) == 0) return false;
+  if (filter.maxBitrate != 0 && row.bitrate > filter.maxBitrate) return false;
+  const bool clip = row.kind == static_cast<int>(EntryKind::Clip);
+  if (filter.minBitrate != 0 && clip && row.bitrate < filter.minBitrate) return false;
+  return filter.minSeconds == 0 || !clip || row.duration >= filter.minSeconds;
+}
+
+bool better(const Match &a, const Match &b)
+{
+  if (a.score != b.score) return a.score > b.score;
+  return a.nameOrder != b.nameOrder ? a.nameOrder < b.nameOrder : a.id < b.id;
+}
+
+// The best `limit` matches seen so far: a heap with the worst of them on top. Once it is full of
+// matches with the highest score an entry can reach, an entry that comes later in name order cannot
+// enter whatever its text, and is not scored at all.
+class BestMatches
+{
+ public:
+  explicit BestMatches(std::size_t limit) : limit_(limit) { kept_.reserve(limit); }
+
+  // Whether an entry whose score is at most `highest` could enter.
+  bool mayEnter(int highest, std::int64_t nameOrder, std::int64_t id) const
+  {
+    if (kept_.size() < limit_) return true;
+    return limit_ != 0 && better({highest, nameOrder, id}, kept_.front());
+  }
+
+  void offer(const Match &match)
+  {
+    if (kept_.size() < limit_) {
+      kept_.push_back(match);
+      std::push_heap(kept_.begin(), kept_.end(), better);
+    } else if (limit_ != 0 && better(match, kept_.front())) {
+      std::pop_heap(kept_.begin(), kept_.end(), better);
+      kept_.back() = match;
+      std::push_heap(kept_.begin(), kept_.end(), better);
+    }
+  }
+
+  // Whether every match kept has the score, and there are `limit` of them.
+  bool fullAt(int score) const
+  {
+    return kept_.size() == limit_ && (kept_.empty() || kept_.front().score == score);
+  }
+
+  // Best first.
+  std::vector<Match> take()
+  {
+    std::sort_heap(kept_.begin(), kept_.end(), better);
+    return std::move(kept_);
+  }
+
+ private:
+  std::size_t limit_;
+  std::vector<Match> kept_;
+};
+
+// The rows of a snapshot already looked at by a search.
+class SeenRows
+{
+ public:
+  explicit SeenRows(const MatchSnapshot &snapshot)
+      : first_(snapshot.rows().data()), bits_((snapshot.rows().size() + 63) / 64)
+  {
+  }
+  // Whether the row was seen before; it is from now on.
+  bool see(const MatchRow &row)
+  {
+    const auto at = static_cast<std::size_t>(&row - first_);
+    const std::uint64_t bit = std::uint64_t{1} << (at % 64);
+    const bool seen = (bits_[at / 64] & bit) != 0;
+    bits_[at / 64] |= bit;
+    return seen;
+  }
+
+ private:
+  const MatchRow *first_;
+  std::vector<std::uint64_t> bits_;
+};
+
+// A search of one word over every field: its highest score is the word's best match in the name, which
+// only a name that starts with it has.
+const WordPattern *nameStartWord(const SearchExpression &expression, SearchScope scope)
+{
+  if (scope != SearchScope::AllFields || expression.alternatives.size() != 1) return nullptr;
+  const Alternative &words = expression.alternatives.front();
+  return words.size() == 1 && !words.front().folded.empty() ? &words.front() : nullptr;
+}
+
+// Whether every word of some alternative is somewhere in the text; when none is, the entry does not
+// match, and one search of its text for each word says so sooner than scoring does.
+bool mayMatch(const SearchExpression &expression, std::string_view text)
+{
+  return std::any_of(expression.alternatives.begin(), expression.alternatives.end(),
+                     [&](const Alternative &words) {
+                       return std::all_of(words.begin(), words.end(), [&](const WordPattern &word) {
+                         return text.find(word.folded) != std::string_view::npos;
+                       });
+                     });
+}
+
+}  // namespace
+
+bool ScanningFinder::forEachCandidate(const SearchExpression &expression, SearchScope scope, const char *,
+                                      const Visit &visit)
+{
+  const auto consider = [&](const MatchRow &row) {
+    const std::string_view text =
+        scope == SearchScope::GenreOnly ? snapshot_.text(row).genre : snapshot_.allText(row);
+    if (mayMatch(expression, text)) visit(row);
+  };
+  // Each alternative's longest word, looked for on the snapshot's trigrams: an entry that matches holds
+  // it. A word without characters of its own (marks alone) leaves every row a candidate.
+  std::vector<const std::string *> words;
+  for (const Alternative &alternative : expression.alternatives) {
+    const auto longest = std::max_element(
+        alternative.begin(), alternative.end(),
+        [](const WordPattern &a, const WordPattern &b) { return a.folded.size() < b.folded.size(); });
+    if (longest == alternative.end() || longest->folded.empty()) {
+      for (const MatchRow &row : snapshot_.rows()) consider(row);
+      return false;
+    }
+    words.push_back(&longest->folded);
+  }
+  SeenRows seen(snapshot_);
+  for (const std::string *word : words) {
+    std::span<const std::uint32_t> places;
+    if (snapshot_.trigramRows().shortestList(*word, places)) {
+      for (const std::uint32_t place : places) {
+        const MatchRow &row = snapshot_.rows()[place];
+        if (!seen.see(row)) consider(row);
+      }
+      continue;
+    }
+    // Too short for a trigram: every row is a candidate.
+    for (const MatchRow &row : snapshot_.rows()) {
+      if (!seen.see(row)) consider(row);
+    }
+  }
+  return false;
+}
+
+bool searchable(const SearchExpression &expression, const EntryFilter &filter)
+{
+  return !expression.empty() && filter.kinds != 0 && filter.families != 0;
+}
+
+std::vector<Match> findMatches(const MatchSnapshot &snapshot, CandidateFinder &finder,
+                               const SearchExpression &expression, SearchScope scope,
+                               const EntryFilter &filter)
+{
+  std::vector<Match> matches;
+  if (!searchable(expression, filter)) return matches;
+  finder.forEachCandidate(expression, scope, nullptr, [&](const MatchRow &row) {
+    if (!passes(filter, row)) return;
+    const int score = relevance(expression, scope, snapshot.text(row));
+    if (score > 0) matches.push_back({score, row.nameOrder, row.id});
+  });
+  return matches;
+}
+
+std::vector<Match> findBest(const MatchSnapshot &snapshot, CandidateFinder &finder,
+                            const SearchExpression &expression, SearchScope scope, const EntryFilter &filter,
+                            std::size_t limit)
+{
+  if (!searchable(expression, filter)) return {};
+  const int highest = highestRelevance(expression, scope);
+  BestMatches best(limit);
+  // Most candidates of one word hold it (the index finds them by a piece of it): a search of several
+  // words is where the text check pays.
+  const bool prefilter = scope == SearchScope::AllFields &&
+                         (expression.alternatives.size() > 1 || expression.alternatives.front().size() > 1);
+  const auto consider = [&](const MatchRow &row) {
+    if (!best.mayEnter(highest, row.nameOrder, row.id)) return;
+    if (!passes(filter, row)) return;
+    if (prefilter && !mayMatch(expression, snapshot.allText(row))) return;
+    const int score = relevance(expression, scope, snapshot.text(row));
+    if (score > 0) best.offer({score, row.nameOrder, row.id});
+  };
+  // A common word ("radio") has hundreds of thousands of candidates, but the entries whose names start
+  // with it are found by name at once: when enough of them have the highest score, no other entry can
+  // enter the page.
+  const WordPattern *word = nameStartWord(expression, scope);
+  if (!word) {
+    finder.forEachCandidate(expression, scope, nullptr, consider);
+    return best.take();
+  }
+  SeenRows seen(snapshot);
+  for (const NamePlace &place : snapshot.namesStartingWith(word->folded)) {
+    if (!best.mayEnter(highest, place.nameOrder, std::numeric_limits<std::int64_t>::min())) continue;
+    const MatchRow &row = snapshot.rows()[place.row];
+    if (!snapshot.text(row).name.starts_with(word->folded)) continue;
+    seen.see(row);
+    consider(row);
+  }
+  if (best.fullAt(highest)) return best.take();
+  // Otherwise the other entries are looked for one field at a time, heaviest first: what the word gives
+  // in a field caps the score of an entry found there and in no heavier field, and once the page is full
+  // of matches above that cap the rest is not read ("china": a few hundred names, then about 90,000
+  // places). A finder that cannot tell the fields apart gives all the candidates at once.
+  for (const FieldBound &field : wordFieldBounds()) {
+    if (!best.mayEnter(field.highest, 0, 0)) break;
+    const auto visit = [&](const MatchRow &row) {
+      if (!seen.see(row) && best.mayEnter(field.highest, row.nameOrder, row.id)) consider(row);
+    };
+    if (!finder.forEachCandidate(expression, scope, field.column, visit)) break;
+  }
+  return best.take();
+}
+
+}  // namespace tessivar::directory

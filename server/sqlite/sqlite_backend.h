@@ -1,0 +1,33 @@
+#pragma once
+
+#include "server/session_pool.h"
+#include "server/sql_catalogue.h"
+#include "server/sqlite/writer_connection.h"
+
+namespace tessivar::directory {
+
+class Database;
+
+// The catalogue in one SQLite file: a pool of reading connections and the one writing connection;
+// candidates of a search are found on its full-text index.
+class SqliteBackend final : public SqlCatalogue
+{
+ public:
+  explicit SqliteBackend(const std::string &path);
+  ~SqliteBackend() override;
+
+  ImportCount import(ImportSource source, const std::string &path) override;
+  std::int64_t entryCount() override;
+
+ private:
+  void read(const Work &work, bool repeatable) override;
+  void write(const Work &work) override;
+  std::unique_ptr<CandidateFinder> finder(SqlSession &session, const MatchSnapshot &snapshot) override;
+  void bindRelated(SqlStatement &statement, const QStringList &words, const QStringList &tags) override;
+
+  WriterConnection writer_;  // first: it creates or upgrades the tables the readers expect
+  // Read-only connections; under WAL every reader sees a consistent snapshot and none waits for another.
+  SessionPool<Database> readers_;
+};
+
+}  // namespace tessivar::directory
