@@ -1,13 +1,11 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <mutex>
+#include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 
 namespace tessivar::directory {
 
@@ -20,7 +18,8 @@ std::string accessLogLine(std::string_view client, std::string_view method, std:
 // Access-log lines written to a stream by a thread of their own, so that a request never waits for
 // the terminal or pipe. Lines wait in a bounded queue; when the stream takes nothing and the queue is
 // full, further lines are dropped and counted, and the count is reported on standard error once the
-// stream takes lines again, and when the log closes.
+// stream takes lines again, and when the log closes. Closing waits at most 2 s for a stream that takes
+// nothing, then leaves its thread behind.
 class AccessLog
 {
  public:
@@ -34,17 +33,8 @@ class AccessLog
   std::uint64_t dropped() const;
 
  private:
-  void writeLoop();
-
-  std::FILE *out_;
-  std::size_t queueBytes_;
-  mutable std::mutex mutex_;
-  std::condition_variable wake_;
-  std::string pending_;
-  std::uint64_t dropped_ = 0;
-  std::uint64_t reported_ = 0;
-  bool stopping_ = false;
-  std::thread writer_;
+  struct Queue;
+  std::shared_ptr<Queue> queue_;  // shared with the writing thread, which may outlive the log
 };
 
 }  // namespace tessivar::directory
