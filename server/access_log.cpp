@@ -124,9 +124,11 @@ AccessLog::~AccessLog()
   queue_->stopping = true;
   queue_->wake.notify_all();
   if (!queue_->finished.wait_for(lock, closeWait, [this] { return queue_->done; }))
-    std::fprintf(stderr,
-                 "tessivar-directory: the access log's output takes nothing; %zu bytes of it are lost\n",
-                 queue_->pending.size());
+    std::fprintf(
+        stderr,
+        "tessivar-directory: the access log's output takes nothing; %zu bytes of it are lost and %" PRIu64
+        " lines were dropped\n",
+        queue_->pending.size(), queue_->dropped - queue_->reported);
 }
 
 void AccessLog::write(std::string_view line)
