@@ -155,7 +155,10 @@ void ConnectionWatch::sweep()
           if (now - connection->windowStart >= limits_.window) {
             const std::uint64_t bytes = connection->bytes.load(std::memory_order_relaxed);
             if (bytes - connection->windowBytes < limits_.floorBytes) {
-              // Too slow a reader: cut off (the library ends the answer and closes).
+              // Too slow a reader: cut off, the unsent rest of its answer dropped (a reset when the
+              // library closes the socket), not left to the kernel to deliver at its pace.
+              const linger reset{1, 0};
+              ::setsockopt(connection->fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
               ::shutdown(connection->fd, SHUT_RDWR);
               connection->state = Connection::State::Refused;
               connection->since = now - limits_.linger;

@@ -130,7 +130,8 @@ struct HttpServer::Impl
         signUps(this->options.signUpsPerMinute),
         watch(watchLimits(this->options),
               [this](const std::string &client, int status) { logLine(client, "-", "", status, 0); }),
-        workers(workerCount(this->options), service.computingAtOnce())
+        workers(workerCount(this->options), service.computingAtOnce()),
+        localCatalogue(service.computingAtOnce() > 0)
   {
   }
 
@@ -165,8 +166,8 @@ struct HttpServer::Impl
     auto *v6 = reinterpret_cast<sockaddr_in6 *>(&address);
     // No error log: every malformed request would write to standard error; refusals are in the
     // access log.
-    unsigned flags =
-        MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_INTERNAL_POLLING_THREAD | MHD_ALLOW_SUSPEND_RESUME;
+    unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_INTERNAL_POLLING_THREAD |
+                     MHD_ALLOW_SUSPEND_RESUME | MHD_USE_TURBO;
     if (inet_pton(AF_INET, options.listen.c_str(), &v4->sin_addr) == 1) {
       v4->sin_family = AF_INET;
       v4->sin_port = htons(static_cast<std::uint16_t>(options.port));
@@ -310,6 +311,18 @@ struct HttpServer::Impl
     if (route.immediate()) {
       exchange.reply = endpoint(route, target, host(), exchange);
       return answer(connection, exchange, false);
+    }
+    // An answer in the cache costs one look at the catalogue's generation: where the catalogue is a
+    // local file, that is quicker than handing the request to a worker and back.
+    if (route.endpoint == Endpoint::Directory && localCatalogue) {
+      try {
+        if (auto reply = service.directoryIfCached(target.params)) {
+          exchange.reply = std::move(*reply);
+          return answer(connection, exchange, false);
+        }
+      } catch (const std::exception &) {
+        // The worker tries again and reports it.
+      }
     }
     // Reads or writes the catalogue: on a worker, while the library serves the other connections.
     // Queued under the lock shutDown() takes, so that every job queued is run before it stops.
@@ -461,6 +474,7 @@ struct HttpServer::Impl
   SignUpLimiter signUps;
   ConnectionWatch watch;
   WorkerPool workers;
+  const bool localCatalogue;  // searched in this process (SQLite), not by a database server
   std::mutex streamsMutex;
   std::unordered_set<StreamedAnswer *> streams;
   std::atomic<bool> stopping = false;
