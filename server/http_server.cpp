@@ -4,6 +4,7 @@
 #include "server/client_limits.h"
 #include "server/connection_watch.h"
 #include "server/http_routes.h"
+#include "server/request_head.h"
 #include "server/streamed_answer.h"
 #include "server/worker_pool.h"
 
@@ -47,44 +48,6 @@ std::string peerOf(MHD_Connection *connection)
 {
   const auto *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
   return info ? addressText(info->client_addr) : std::string();
-}
-
-// Every value of one header (or of the query) in order.
-std::vector<std::string> valuesOf(MHD_Connection *connection, const char *name)
-{
-  struct Search
-  {
-    const char *name;
-    std::vector<std::string> found;
-  } search{name, {}};
-  MHD_get_connection_values_n(
-      connection, MHD_HEADER_KIND,
-      [](void *cls, MHD_ValueKind, const char *key, std::size_t, const char *value, std::size_t size) {
-        auto *s = static_cast<Search *>(cls);
-        if (strcasecmp(key, s->name) == 0) s->found.emplace_back(value ? value : "", value ? size : 0);
-        return MHD_YES;
-      },
-      &search);
-  return search.found;
-}
-
-// A header whose name holds a blank or whose name or value holds a CR or NUL: the library takes them,
-// but two readers of such a head could disagree about it.
-bool anyHeaderMalformed(MHD_Connection *connection)
-{
-  bool found = false;
-  MHD_get_connection_values_n(
-      connection, MHD_HEADER_KIND,
-      [](void *cls, MHD_ValueKind, const char *key, std::size_t keySize, const char *value,
-         std::size_t size) {
-        const std::string_view name(key, keySize), text(value ? value : "", value ? size : 0);
-        const bool bad = name.find_first_of(std::string_view(" \t\r\0", 4)) != std::string_view::npos ||
-                         text.find_first_of(std::string_view("\r\0", 2)) != std::string_view::npos;
-        *static_cast<bool *>(cls) = bad;
-        return bad ? MHD_NO : MHD_YES;
-      },
-      &found);
-  return found;
 }
 
 const Reply &serverError()
@@ -271,29 +234,19 @@ struct HttpServer::Impl
   // What is wrong with the head, if anything.
   std::optional<Reply> refusedHead(MHD_Connection *connection, Exchange &exchange, const char *version)
   {
-    const std::string_view method = exchange.method;
-    if (method != "GET" && method != "HEAD") return refusal(405, "Method Not Allowed");
-    const std::size_t hosts = valuesOf(connection, MHD_HTTP_HEADER_HOST).size();
-    if (hosts > 1 || (hosts == 0 && std::strcmp(version, MHD_HTTP_VERSION_1_0) != 0))
-      return refusal(400, "Bad Request");
-    if (exchange.target.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos ||
-        anyHeaderMalformed(connection))
-      return refusal(400, "Bad Request");
-    if (!valuesOf(connection, MHD_HTTP_HEADER_TRANSFER_ENCODING).empty()) return refusal(400, "Bad Request");
-    const auto lengths = valuesOf(connection, MHD_HTTP_HEADER_CONTENT_LENGTH);
-    if (!lengths.empty()) {
-      const std::string &length = lengths.front();
-      if (std::any_of(lengths.begin(), lengths.end(),
-                      [&](const std::string &other) { return other != length; }))
-        return refusal(400, "Bad Request");
-      const bool digits =
-          !length.empty() && length.size() <= 18 &&
-          std::all_of(length.begin(), length.end(), [](char c) { return c >= '0' && c <= '9'; });
-      if (!digits) return refusal(400, "Bad Request");
-      if (std::stoull(length) > maxBodyBytes) return refusal(413, "Payload Too Large");
+    switch (const int status =
+                headRefusal(connection, exchange.method, version, exchange.target, maxBodyBytes)) {
+      case 0:
+        break;
+      case 405:
+        return refusal(status, "Method Not Allowed");
+      case 413:
+        return refusal(status, "Payload Too Large");
+      default:
+        return refusal(status, "Bad Request");
     }
     if (!options.trustedProxy.empty() && exchange.client == options.trustedProxy) {
-      const auto realIp = valuesOf(connection, "X-Real-IP");
+      const auto realIp = headerValues(connection, "X-Real-IP");
       if (realIp.size() == 1) exchange.client = realIp.front();
     }
     if (stopping) return refusal(503, "Service Unavailable");
@@ -305,7 +258,7 @@ struct HttpServer::Impl
     Target target = parseTarget(exchange.target);
     Route route = routeFor(target.path);
     const auto host = [&] {
-      const auto hosts = valuesOf(connection, MHD_HTTP_HEADER_HOST);
+      const auto hosts = headerValues(connection, MHD_HTTP_HEADER_HOST);
       return hosts.empty() ? std::string() : hosts.front();
     };
     if (route.immediate()) {
