@@ -181,7 +181,8 @@ struct HttpServer::Impl
     return exchange;
   }
 
-  static void onCompleted(void *cls, MHD_Connection *connection, void **context, MHD_RequestTerminationCode)
+  static void onCompleted(void *cls, MHD_Connection *connection, void **context,
+                          MHD_RequestTerminationCode how)
   {
     auto *self = static_cast<Impl *>(cls);
     auto *exchange = static_cast<Exchange *>(*context);
@@ -195,7 +196,9 @@ struct HttpServer::Impl
     }
     const std::uint64_t bytes = exchange->stream ? exchange->stream->taken() : exchange->bodyBytes;
     self->logLine(exchange->client, exchange->method, exchange->target, status, bytes);
-    if (exchange->watched) {
+    // Only a connection that goes on to its next request gets the idle time limit back; one that is
+    // closing has left the library's lists of time limits.
+    if (exchange->watched && how == MHD_REQUEST_TERMINATED_COMPLETED_OK) {
       self->watch.answerDone(exchange->watched);
       MHD_set_connection_option(
           connection, MHD_CONNECTION_OPTION_TIMEOUT,
