@@ -11,6 +11,7 @@
 #include <arpa/inet.h>
 #include <microhttpd.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <atomic>
@@ -196,6 +197,14 @@ struct HttpServer::Impl
     }
     const std::uint64_t bytes = exchange->stream ? exchange->stream->taken() : exchange->bodyBytes;
     self->logLine(exchange->client, exchange->method, exchange->target, status, bytes);
+    if (how == MHD_REQUEST_TERMINATED_TIMEOUT_REACHED) {
+      // A client that took nothing of its answer for the time limit: the rest is dropped (a reset),
+      // not left to the kernel to deliver at the client's pace.
+      if (const auto *fd = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)) {
+        const linger reset{1, 0};
+        setsockopt(fd->connect_fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+      }
+    }
     // Only a connection that goes on to its next request gets the idle time limit back; one that is
     // closing has left the library's lists of time limits.
     if (exchange->watched && how == MHD_REQUEST_TERMINATED_COMPLETED_OK) {
