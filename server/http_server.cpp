@@ -32,8 +32,9 @@ constexpr std::size_t maxBodyBytes = 64 * 1024;
 // with room for the answer's head.
 constexpr std::size_t connectionMemory = 48 * 1024;
 constexpr unsigned maxConnections = 16384;
-constexpr std::size_t maxStreams = 64;     // list-all answers under way at once
-constexpr std::size_t streamBlock = 4096;  // handed to the library per call
+constexpr std::size_t maxStreams = 64;               // list-all answers under way at once
+constexpr std::size_t streamBlock = 4096;            // handed to the library per call
+constexpr std::size_t wholeAnswerBytes = 64 * 1024;  // a streamed answer this short goes out whole
 
 std::string addressText(const sockaddr *address)
 {
@@ -82,7 +83,8 @@ struct Exchange
   std::string retryAfter;
   int status = 0;
   std::uint64_t bodyBytes = 0;
-  StreamedAnswer *stream = nullptr;  // owned by the library's response
+  std::unique_ptr<StreamedAnswer> started;  // a streamed answer being made, not yet handed over
+  StreamedAnswer *stream = nullptr;         // once handed over: owned by the library's response
 };
 
 struct HttpServer::Impl
@@ -300,6 +302,7 @@ struct HttpServer::Impl
     workers.enqueue(
         [this, connection, &exchange, route = std::move(route), target = std::move(target), host = host()] {
           exchange.reply = endpoint(route, target, host, exchange);
+          if (exchange.reply.stream) startStream(connection, exchange);
           exchange.replied = true;
           MHD_resume_connection(connection);
         });
@@ -354,14 +357,14 @@ struct HttpServer::Impl
   {
     Reply &reply = exchange.reply;
     MHD_Response *response = nullptr;
-    if (reply.stream) {
+    if (exchange.started) {
       const std::lock_guard lock(streamsMutex);
       if (streams.size() >= maxStreams || stopping) {
+        exchange.started.reset();
         reply = refusal(503, "Service Unavailable");
         exchange.retryAfter = "5";
       } else {
-        auto *owned = new OwnedStream{
-            this, std::make_unique<StreamedAnswer>(connection, exchange.watched, std::move(reply.stream))};
+        auto *owned = new OwnedStream{this, std::move(exchange.started)};
         streams.insert(owned->stream.get());
         exchange.stream = owned->stream.get();
         response = MHD_create_response_from_callback(
@@ -390,6 +393,21 @@ struct HttpServer::Impl
     const MHD_Result queued = MHD_queue_response(connection, static_cast<unsigned>(reply.status), response);
     MHD_destroy_response(response);
     return queued;
+  }
+
+  // Starts making a streamed answer; one that ends within its first part becomes a plain answer, sent
+  // in one piece (behind a proxy, an answer cut short by a dying directory cannot be repeated
+  // elsewhere once part of it went out).
+  static void startStream(MHD_Connection *connection, Exchange &exchange)
+  {
+    auto stream =
+        std::make_unique<StreamedAnswer>(connection, exchange.watched, std::move(exchange.reply.stream));
+    exchange.reply.stream = nullptr;
+    std::string whole;
+    if (stream->takeWholeIfShort(wholeAnswerBytes, whole))
+      exchange.reply.body = std::move(whole);
+    else
+      exchange.started = std::move(stream);
   }
 
   struct OwnedStream

@@ -38,6 +38,15 @@ void StreamedAnswer::cancel()
   room_.notify_all();
 }
 
+bool StreamedAnswer::takeWholeIfShort(std::size_t bytes, std::string &whole)
+{
+  std::unique_lock lock(mutex_);
+  made_.wait(lock, [&] { return done_ || buffer_.size() - offset_ > bytes; });
+  if (!done_ || failed_ || buffer_.size() - offset_ > bytes) return false;
+  whole = buffer_.substr(offset_);
+  return true;
+}
+
 bool StreamedAnswer::finished()
 {
   const std::lock_guard lock(mutex_);
@@ -55,6 +64,7 @@ void StreamedAnswer::run(const Produce &produce)
       buffer_.erase(0, offset_);
       offset_ = 0;
       buffer_.append(chunk);
+      made_.notify_all();
       if (suspended_) {
         suspended_ = false;
         MHD_resume_connection(connection_);
@@ -69,6 +79,7 @@ void StreamedAnswer::run(const Produce &produce)
   const std::lock_guard lock(mutex_);
   done_ = true;
   failed_ = failed || cancelled_;
+  made_.notify_all();
   if (suspended_) {
     suspended_ = false;
     MHD_resume_connection(connection_);

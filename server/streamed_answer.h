@@ -36,6 +36,10 @@ class StreamedAnswer
   // The library's content reader: up to max bytes into out, 0 after suspending the connection until
   // more is made, or the end (or failure) of the stream.
   ssize_t read(char *out, std::size_t max);
+  // Waits until the function has made more than bytes or has ended; true, with the whole answer in
+  // whole, when it ended within them. A short answer then goes out in one piece, as one that is not
+  // made in parts would.
+  bool takeWholeIfShort(std::size_t bytes, std::string &whole);
   // Ends the function at its next part (shutting down).
   void cancel();
   // The function has ended and the connection is not suspended.
@@ -50,6 +54,7 @@ class StreamedAnswer
   ConnectionWatch::Connection *watched_;
   std::mutex mutex_;
   std::condition_variable room_;
+  std::condition_variable made_;
   std::string buffer_;
   std::size_t offset_ = 0;  // of the buffer's first byte not yet taken
   std::atomic<std::uint64_t> taken_{0};

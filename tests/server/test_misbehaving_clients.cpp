@@ -159,7 +159,7 @@ class TestMisbehavingClients : public QObject
       QTRY_VERIFY_WITH_TIMEOUT((reply += client->readAll()).startsWith("HTTP/1.1 100"), 5000);
       client->write(body);
     }
-    QTRY_VERIFY_WITH_TIMEOUT((reply += client->readAll()).endsWith("</BODY></HTML>\r\n\r\n0\r\n\r\n"), 10000);
+    QTRY_VERIFY_WITH_TIMEOUT((reply += client->readAll()).endsWith("</BODY></HTML>\r\n"), 10000);
     QCOMPARE(reply.count("HTTP/1.1 "), statuses.size());
     for (int i = 0; i < statuses.size(); ++i)
       QVERIFY(reply.contains("HTTP/1.1 " + QByteArray::number(statuses[i])));
