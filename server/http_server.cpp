@@ -97,7 +97,7 @@ struct HttpServer::Impl
         watch(watchLimits(this->options),
               [this](const std::string &client, int status) { logLine(client, "-", "", status, 0); }),
         workers(workerCount(this->options), service.computingAtOnce()),
-        localCatalogue(service.computingAtOnce() > 0)
+        localCatalogue(!isPostgresAddress(this->options.database))
   {
   }
 
