@@ -1,9 +1,8 @@
-// The directory's query decoding: the request target's query as the HTTP library splits and
-// decodes it, then the checks every endpoint applies to the parameters it knows.
+// The directory's query decoding: the request target's query split and decoded, then the checks every
+// endpoint applies to the parameters it knows.
 #include "server/format_family.h"
+#include "server/http_routes.h"
 #include "server/request_params.h"
-
-#include <httplib.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -45,8 +44,7 @@ bool allDigits(const std::string &text)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
   const std::string query(reinterpret_cast<const char *>(data), size);
-  httplib::Params params;
-  httplib::detail::parse_query_text(query, params);
+  const Params params = parseTarget("/?" + query).params;
 
   RequestParams checked(params, knownNames());
   if (!checked.error().empty()) return 0;

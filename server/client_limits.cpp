@@ -34,23 +34,6 @@ std::string clientKey(std::string_view address)
   return std::string(out) + "/64";
 }
 
-bool ConnectionCounter::admit(const std::string &key)
-{
-  int &open = open_[key];
-  if (perClient_ > 0 && open >= perClient_) {
-    if (open == 0) open_.erase(key);
-    return false;
-  }
-  ++open;
-  return true;
-}
-
-void ConnectionCounter::release(const std::string &key)
-{
-  const auto found = open_.find(key);
-  if (found != open_.end() && --found->second <= 0) open_.erase(found);
-}
-
 SignUpLimiter::Bucket &SignUpLimiter::refilled(const std::string &key, Clock::time_point now)
 {
   const double full = perMinute_;

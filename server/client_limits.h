@@ -13,21 +13,6 @@ namespace tessivar::directory {
 // text as it is.
 std::string clientKey(std::string_view address);
 
-// Open connections per client; the connection loop's thread alone uses it.
-class ConnectionCounter
-{
- public:
-  explicit ConnectionCounter(int perClient) : perClient_(perClient) {}
-
-  // False when the client already holds perClient connections (0 = no cap).
-  bool admit(const std::string &key);
-  void release(const std::string &key);
-
- private:
-  int perClient_;
-  std::unordered_map<std::string, int> open_;
-};
-
 // Sign-ups per client: a bucket of perMinute sign-ups that refills at perMinute a minute. Safe from
 // any thread.
 class SignUpLimiter

@@ -113,6 +113,13 @@ DirectoryService::DirectoryService(const std::string &catalogue, ServiceSettings
   catalogue_->prepareSearches();
 }
 
+std::optional<Reply> DirectoryService::inCache(const std::string &key)
+{
+  if (!cache_.enabled()) return std::nullopt;
+  if (const auto reply = cache_.find(std::to_string(catalogue_->generation()) + '\n' + key)) return *reply;
+  return std::nullopt;
+}
+
 Reply DirectoryService::cached(const std::string &key, const std::function<Reply()> &produce)
 {
   if (!cache_.enabled()) return produce();
@@ -151,8 +158,18 @@ Reply DirectoryService::versionCheck(const Params &raw) const
 
 Reply DirectoryService::directory(const Params &raw)
 {
+  return *directoryAnswer(raw, false);
+}
+
+std::optional<Reply> DirectoryService::directoryIfCached(const Params &raw)
+{
+  return directoryAnswer(raw, true);
+}
+
+std::optional<Reply> DirectoryService::directoryAnswer(const Params &raw, bool cachedOnly)
+{
   RequestParams params(raw, directoryParams());
-  if (!params.error().empty()) return badRequest(params.error());
+  if (!params.error().empty()) return cachedOnly ? std::nullopt : std::optional(badRequest(params.error()));
   const bool isSearch = !params.isOne("RELATED") && !params.isOne("GS");
   // The answer depends on the known parameters alone, so they make the cache key.
   std::string key = "directory";
@@ -162,7 +179,9 @@ Reply DirectoryService::directory(const Params &raw)
     if (const auto value = params.text(name))
       key += '\n' + name + '=' + std::to_string(value->size()) + ':' + *value;
   }
-  Reply reply = cached(key, [&] {
+  std::optional<Reply> found = cachedOnly ? inCache(key) : std::nullopt;
+  if (cachedOnly && !found) return std::nullopt;
+  Reply reply = found ? std::move(*found) : cached(key, [&] {
     Reply answer;
     if (params.isOne("RELATED"))
       answer = related(params);

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -44,6 +45,8 @@ class DirectoryService
   Reply redirect(const std::string &requestHost) const;
   Reply versionCheck(const Params &params) const;
   Reply directory(const Params &params);  // /tessivar37.asp: search, list all, related, scanner
+  // The answer of directory() when it is in the answer cache, found without computing anything.
+  std::optional<Reply> directoryIfCached(const Params &params);
   Reply browse(const std::string &letter, const std::string &page);
   Reply topTen();
   Reply signUp(const Params &params);
@@ -57,6 +60,8 @@ class DirectoryService
   Reply search(RequestParams &params);
   Reply related(RequestParams &params);
   Reply scan(RequestParams &params);
+  std::optional<Reply> directoryAnswer(const Params &params, bool cachedOnly);
+  std::optional<Reply> inCache(const std::string &key);
   std::string hostFor(const std::string &configured, const std::string &requestHost) const;
   // The cached answer for key under the catalogue's current generation, or the one produce() makes.
   Reply cached(const std::string &key, const std::function<Reply()> &produce);

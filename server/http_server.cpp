@@ -2,294 +2,110 @@
 
 #include "server/access_log.h"
 #include "server/client_limits.h"
-#include "server/connection_loop.h"
-#include "server/site_pages.h"
+#include "server/connection_watch.h"
+#include "server/http_routes.h"
+#include "server/request_head.h"
+#include "server/streamed_answer.h"
 #include "server/worker_pool.h"
 
-#include <httplib.h>
+#include <arpa/inet.h>
+#include <microhttpd.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <algorithm>
-#include <cctype>
-#include <chrono>
+#include <atomic>
+#include <condition_variable>
 #include <cstdio>
-#include <ctime>
-#include <functional>
+#include <cstring>
+#include <mutex>
+#include <optional>
 #include <thread>
+#include <unordered_set>
 
 namespace tessivar::directory {
 
 namespace {
 
-constexpr std::size_t maxLoggedTarget = 300;
-// An answer being written is handed to the connection loop whenever this much of it has gathered.
-constexpr std::size_t answerPartBytes = 64 * 1024;
+constexpr std::size_t maxBodyBytes = 64 * 1024;
+// Request line and headers up to 32 KB fit in what the library keeps per connection for reading,
+// with room for the answer's head.
+constexpr std::size_t connectionMemory = 48 * 1024;
+constexpr unsigned maxConnections = 16384;
+constexpr std::size_t maxStreams = 64;               // list-all answers under way at once
+constexpr std::size_t streamBlock = 4096;            // handed to the library per call
+constexpr std::size_t wholeAnswerBytes = 64 * 1024;  // a streamed answer this short goes out whole
 
-// Control and non-ASCII bytes escaped, long texts cut.
-std::string escapedForLog(std::string_view text)
+std::string addressText(const sockaddr *address)
 {
-  std::string out;
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (out.size() >= maxLoggedTarget) {
-      out += "...";
-      break;
-    }
-    if (byte < 0x20 || byte >= 0x7F || c == '"' || c == '\\') {
-      char escape[5];
-      std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-      out += escape;
-    } else {
-      out.push_back(c);
-    }
-  }
-  return out;
+  char text[INET6_ADDRSTRLEN] = {};
+  if (address && address->sa_family == AF_INET)
+    inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in *>(address)->sin_addr, text, sizeof text);
+  else if (address && address->sa_family == AF_INET6)
+    inet_ntop(AF_INET6, &reinterpret_cast<const sockaddr_in6 *>(address)->sin6_addr, text, sizeof text);
+  return text;
 }
 
-// The request target for the log.
-std::string loggedTarget(const httplib::Request &request)
+std::string peerOf(MHD_Connection *connection)
 {
-  std::string target = request.path;
-  if (!request.params.empty()) {
-    target += '?';
-    bool first = true;
-    for (const auto &[name, value] : request.params) {
-      target += (first ? "" : "&") + name + "=" + value;
-      first = false;
-    }
-  }
-  return escapedForLog(target);
+  const auto *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CLIENT_ADDRESS);
+  return info ? addressText(info->client_addr) : std::string();
 }
 
-// One line in common log format; request is already escaped.
-std::string accessLogLine(const std::string &client, const std::string &request, int status,
-                          std::size_t bytes)
+const Reply &serverError()
 {
-  char when[32];
-  const std::time_t now = std::time(nullptr);
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  std::strftime(when, sizeof when, "%d/%b/%Y:%H:%M:%S +0000", &utc);
-  return client + " - - [" + when + "] \"" + request + "\" " + std::to_string(status) + " " +
-         std::to_string(bytes) + "\n";
+  static const Reply reply{500, "text/html; charset=utf-8",
+                           "<HTML><HEAD><TITLE>500 Server Error</TITLE></HEAD><BODY><H1>500 Server Error</H1>"
+                           "<P>The directory could not answer this request.</P></BODY></HTML>\r\n"};
+  return reply;
 }
 
-// One request's bytes, already received whole, in; the answer out, gathered for the connection loop and
-// handed to it in parts while it grows.
-class ReceivedStream final : public httplib::Stream
+Reply refusal(int status, std::string_view text)
 {
- public:
-  ReceivedStream(const ReceivedRequest &request, std::string &answer, const AnswerPart &part)
-      : request_(request), answer_(answer), part_(part)
-  {
-  }
-
-  bool is_readable() const override { return true; }
-  bool is_writable() const override { return true; }
-  ssize_t read(char *ptr, size_t size) override
-  {
-    const std::size_t count = std::min(size, request_.bytes.size() - read_);
-    request_.bytes.copy(ptr, count, read_);
-    read_ += count;
-    return static_cast<ssize_t>(count);
-  }
-  ssize_t write(const char *ptr, size_t size) override
-  {
-    answer_.append(ptr, size);
-    if (answer_.size() >= answerPartBytes) {
-      std::string bytes;
-      bytes.swap(answer_);
-      if (!part_(std::move(bytes))) return -1;  // the client has gone
-    }
-    return static_cast<ssize_t>(size);
-  }
-  void get_remote_ip_and_port(std::string &ip, int &port) const override
-  {
-    ip = request_.client;
-    port = request_.clientPort;
-  }
-  void get_local_ip_and_port(std::string &ip, int &port) const override
-  {
-    ip = request_.local;
-    port = request_.localPort;
-  }
-  socket_t socket() const override { return INVALID_SOCKET; }
-
- private:
-  const ReceivedRequest &request_;
-  std::string &answer_;
-  const AnswerPart &part_;
-  std::size_t read_ = 0;
-};
-
-// httplib's routing and answer writing, given one whole request at a time. A streamed body (Reply::stream)
-// is written here, after the head httplib wrote: in chunks to an HTTP/1.1 client, unframed and ended by
-// closing the connection to an HTTP/1.0 client, which knows no chunks.
-class RequestRunner final : public httplib::Server
-{
- public:
-  using Stream = std::function<void(const ChunkSink &)>;
-  using LogLine = std::function<void(std::size_t bodyBytes)>;
-
-  // The client of the request this thread runs (httplib names it only in requests it could read).
-  static const std::string &client() { return *client_; }
-  // Called by a route: the answer's body is written by stream once httplib has written the head.
-  static void streamAfterHead(Stream stream) { stream_ = std::move(stream); }
-  static bool streaming() { return static_cast<bool>(stream_); }
-  static void logWhenSent(LogLine line) { logLine_ = std::move(line); }
-  static void logSent(std::size_t bodyBytes)
-  {
-    if (logLine_) logLine_(bodyBytes);
-    logLine_ = nullptr;
-  }
-
-  Answer run(const ReceivedRequest &request, const AnswerPart &part)
-  {
-    client_ = &request.client;
-    stream_ = nullptr;
-    logLine_ = nullptr;
-    Answer answer;
-    ReceivedStream stream(request, answer.bytes, part);
-    bool closing = false;
-    bool understood = false;  // only a request whose head httplib could read is set up
-    bool chunked = true;
-    bool headOnly = false;
-    const bool answered = process_request(stream, request.last, closing, [&](httplib::Request &parsed) {
-      understood = true;
-      chunked = parsed.version != "HTTP/1.0";
-      headOnly = parsed.method == "HEAD";
-    });
-    // After a head it could not read, httplib answers without deciding about the connection: close it.
-    answer.close = request.last || closing || !answered || !understood;
-    if (stream_) {
-      Stream body = std::move(stream_);
-      stream_ = nullptr;
-      if (!chunked) answer.close = true;
-      answer.bytes = streamedHead(answer.bytes, chunked, answer.close);
-      // A streamed body (list all) is made as its client takes it, seconds at a million entries: it
-      // does not hold one of the turns of the requests queued behind it.
-      const WorkerPool::Waiting streaming;
-      logSent(headOnly ? 0 : writeBody(body, stream, chunked, answer));
-    }
-    return answer;
-  }
-
- private:
-  // httplib's head for the empty body, with the framing of a streamed one instead of its length.
-  static std::string streamedHead(const std::string &head, bool chunked, bool close)
-  {
-    std::string out;
-    std::size_t at = 0;
-    while (at < head.size()) {
-      const std::size_t end = std::min(head.find("\r\n", at), head.size());
-      const std::string_view line(head.data() + at, end - at);
-      at = end + 2;
-      if (line.empty()) break;
-      const auto named = [&](std::string_view name) {
-        return line.size() > name.size() && line[name.size()] == ':' &&
-               std::equal(name.begin(), name.end(), line.begin(),
-                          [](char a, char b) { return std::tolower(a) == std::tolower(b); });
-      };
-      if (named("Content-Length") || named("Connection") || named("Keep-Alive")) continue;
-      out.append(line).append("\r\n");
-    }
-    if (chunked) out += "Transfer-Encoding: chunked\r\n";
-    if (close) out += "Connection: close\r\n";
-    out += "\r\n";
-    return out;
-  }
-
-  // Writes the body; returns its size. A failure once part of it is out can only end the answer
-  // unfinished (no last chunk) and close the connection.
-  static std::size_t writeBody(const Stream &body, ReceivedStream &out, bool chunked, Answer &answer)
-  {
-    std::size_t bytes = 0;
-    bool taken = true;
-    char size[24];
-    try {
-      body([&](std::string_view chunk) {
-        if (chunk.empty()) return true;
-        if (chunked) {
-          const int length = std::snprintf(size, sizeof size, "%zX\r\n", chunk.size());
-          taken = out.write(size, static_cast<std::size_t>(length)) >= 0;
-        }
-        taken =
-            taken && out.write(chunk.data(), chunk.size()) >= 0 && (!chunked || out.write("\r\n", 2) >= 0);
-        if (taken) bytes += chunk.size();
-        return taken;
-      });
-      if (taken && chunked) taken = out.write("0\r\n\r\n", 5) >= 0;
-    } catch (const std::exception &error) {
-      // The connection loop answers 500 if nothing has gone out yet, else closes the connection.
-      std::fprintf(stderr, "tessivar-directory: request failed: %s\n", error.what());
-      throw;
-    }
-    if (!taken) answer.close = true;
-    return bytes;
-  }
-
-  static inline thread_local const std::string *client_ = nullptr;
-  static inline thread_local Stream stream_;
-  static inline thread_local LogLine logLine_;
-};
-
-const char *statusText(int status)
-{
-  switch (status) {
-    case 400:
-      return "Bad Request";
-    case 405:
-      return "Method Not Allowed";
-    case 413:
-      return "Payload Too Large";
-    case 414:
-      return "URI Too Long";
-    case 416:
-      return "Range Not Satisfiable";
-    case 429:
-      return "Too Many Requests";
-    default:
-      return status < 500 ? "Bad Request" : "Server Error";
-  }
-}
-
-void send(httplib::Response &response, Reply reply)
-{
-  response.status = reply.status;
-  // As set_content, without copying the body.
-  response.set_content("", 0, reply.contentType);
-  response.body = std::move(reply.body);
-  // httplib writes the head (for an empty body); the runner then writes the body as it is made.
-  if (reply.stream) RequestRunner::streamAfterHead(reply.stream);
+  const std::string title = std::to_string(status) + " " + std::string(text);
+  return {status, "text/html; charset=utf-8",
+          "<HTML><HEAD><TITLE>" + title + "</TITLE></HEAD><BODY><H1>" + title + "</H1></BODY></HTML>\r\n"};
 }
 
 }  // namespace
+
+// One request, from its request line (the library's URI log callback) to its last byte sent.
+struct Exchange
+{
+  std::string target;  // as received
+  std::string method;
+  std::string client;  // the peer, or the address the trusted proxy names
+  ConnectionWatch::Connection *watched = nullptr;
+  bool headDone = false;
+  bool routed = false;
+  Reply reply;
+  bool replied = false;  // reply is ready to be queued
+  std::string retryAfter;
+  int status = 0;
+  std::uint64_t bodyBytes = 0;
+  std::unique_ptr<StreamedAnswer> started;  // a streamed answer being made, not yet handed over
+  StreamedAnswer *stream = nullptr;         // once handed over: owned by the library's response
+};
 
 struct HttpServer::Impl
 {
   explicit Impl(ServerOptions options)
       : options(std::move(options)),
         service(this->options.database, this->options.service),
+        log(this->options.accessLog ? std::make_unique<AccessLog>() : nullptr),
         signUps(this->options.signUpsPerMinute),
-        loop(
-            limits(this->options), workerCount(this->options), service.computingAtOnce(),
-            [this](const ReceivedRequest &request, const AnswerPart &part) {
-              return server.run(request, part);
-            },
-            [this](const Refusal &refusal) {
-              if (!log) return;
-              // Like the other lines: method and target, without the protocol version.
-              std::string_view line = refusal.requestLine;
-              const std::size_t version = line.rfind(" HTTP/");
-              if (version != std::string_view::npos) line = line.substr(0, version);
-              log->write(accessLogLine(refusal.client, line.empty() ? "-" : escapedForLog(line),
-                                       refusal.status, refusal.bodyBytes));
-            })
+        watch(watchLimits(this->options),
+              [this](const std::string &client, int status) { logLine(client, "-", "", status, 0); }),
+        workers(workerCount(this->options), service.computingAtOnce()),
+        localCatalogue(!isPostgresAddress(this->options.database))
   {
   }
 
-  static ConnectionLimits limits(const ServerOptions &options)
+  ~Impl() { shutDown(); }
+
+  static WatchLimits watchLimits(const ServerOptions &options)
   {
-    ConnectionLimits limits;
+    WatchLimits limits;
     limits.request = std::chrono::seconds(options.requestSeconds);
     limits.keepAlive = std::chrono::seconds(options.keepAliveSeconds);
     limits.perClient = options.connectionsPerClient;
@@ -297,118 +113,388 @@ struct HttpServer::Impl
     return limits;
   }
 
-  static int workerCount(const ServerOptions &options)
+  static std::size_t workerCount(const ServerOptions &options)
   {
-    return options.threads > 0 ? options.threads
-                               : static_cast<int>(std::max(16u, std::thread::hardware_concurrency() * 4));
+    return options.threads > 0 ? static_cast<std::size_t>(options.threads)
+                               : std::max(16u, std::thread::hardware_concurrency() * 4);
   }
 
-  // Runs one endpoint; a failure inside it answers 500 without telling the client why.
-  void answer(httplib::Response &response, const std::function<Reply()> &endpoint)
+  void logLine(std::string_view client, std::string_view method, std::string_view target, int status,
+               std::uint64_t bytes)
+  {
+    if (log) log->write(accessLogLine(client, method, target, status, bytes));
+  }
+
+  int start()
+  {
+    sockaddr_storage address{};
+    auto *v4 = reinterpret_cast<sockaddr_in *>(&address);
+    auto *v6 = reinterpret_cast<sockaddr_in6 *>(&address);
+    // No error log: every malformed request would write to standard error; refusals are in the
+    // access log.
+    unsigned flags = MHD_USE_EPOLL_INTERNAL_THREAD | MHD_USE_INTERNAL_POLLING_THREAD |
+                     MHD_ALLOW_SUSPEND_RESUME | MHD_USE_TURBO;
+    if (inet_pton(AF_INET, options.listen.c_str(), &v4->sin_addr) == 1) {
+      v4->sin_family = AF_INET;
+      v4->sin_port = htons(static_cast<std::uint16_t>(options.port));
+    } else if (inet_pton(AF_INET6, options.listen.c_str(), &v6->sin6_addr) == 1) {
+      v6->sin6_family = AF_INET6;
+      v6->sin6_port = htons(static_cast<std::uint16_t>(options.port));
+      flags |= MHD_USE_IPv6;
+    } else {
+      return -1;
+    }
+    const unsigned eventThreads = std::max(2u, std::thread::hardware_concurrency());
+    // Idle between requests; an answer being sent gets longer (answer()).
+    const unsigned idleSeconds = static_cast<unsigned>(options.keepAliveSeconds > 0 ? options.keepAliveSeconds
+                                                                                    : options.requestSeconds);
+    daemon = MHD_start_daemon(
+        flags, 0, nullptr, nullptr, &Impl::onRequest, this, MHD_OPTION_SOCK_ADDR, &address,
+        MHD_OPTION_THREAD_POOL_SIZE, eventThreads, MHD_OPTION_CONNECTION_LIMIT, maxConnections,
+        MHD_OPTION_CONNECTION_TIMEOUT, idleSeconds, MHD_OPTION_CONNECTION_MEMORY_LIMIT, connectionMemory,
+        MHD_OPTION_URI_LOG_CALLBACK, &Impl::onRequestLine, this, MHD_OPTION_NOTIFY_COMPLETED,
+        &Impl::onCompleted, this, MHD_OPTION_NOTIFY_CONNECTION, &Impl::onConnection, this, MHD_OPTION_END);
+    if (!daemon) return -1;
+    const auto *info = MHD_get_daemon_info(daemon, MHD_DAEMON_INFO_BIND_PORT);
+    return info ? info->port : -1;
+  }
+
+  static void onConnection(void *cls, MHD_Connection *connection, void **context,
+                           MHD_ConnectionNotificationCode code)
+  {
+    auto *self = static_cast<Impl *>(cls);
+    if (code == MHD_CONNECTION_NOTIFY_STARTED) {
+      const auto *fd = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD);
+      *context = self->watch.opened(fd ? fd->connect_fd : -1, peerOf(connection));
+    } else if (*context) {
+      self->watch.closed(static_cast<ConnectionWatch::Connection *>(*context));
+      *context = nullptr;
+    }
+  }
+
+  static void *onRequestLine(void *cls, const char *uri, MHD_Connection *connection)
+  {
+    auto *self = static_cast<Impl *>(cls);
+    auto *exchange = new Exchange;
+    exchange->target = uri ? uri : "";
+    exchange->client = peerOf(connection);
+    const auto *socket = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_SOCKET_CONTEXT);
+    exchange->watched = socket ? static_cast<ConnectionWatch::Connection *>(socket->socket_context) : nullptr;
+    (void)self;
+    return exchange;
+  }
+
+  static void onCompleted(void *cls, MHD_Connection *connection, void **context,
+                          MHD_RequestTerminationCode how)
+  {
+    auto *self = static_cast<Impl *>(cls);
+    auto *exchange = static_cast<Exchange *>(*context);
+    *context = nullptr;
+    if (!exchange) return;
+    int status = exchange->status;
+    if (status == 0) {
+      // Refused by the library before we saw it.
+      const auto *info = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_HTTP_STATUS);
+      status = info ? static_cast<int>(info->http_status) : 400;
+    }
+    const std::uint64_t bytes = exchange->stream ? exchange->stream->taken() : exchange->bodyBytes;
+    self->logLine(exchange->client, exchange->method, exchange->target, status, bytes);
+    if (how == MHD_REQUEST_TERMINATED_TIMEOUT_REACHED) {
+      // A client that took nothing of its answer for the time limit: the rest is dropped (a reset),
+      // not left to the kernel to deliver at the client's pace.
+      if (const auto *fd = MHD_get_connection_info(connection, MHD_CONNECTION_INFO_CONNECTION_FD)) {
+        const linger reset{1, 0};
+        setsockopt(fd->connect_fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+      }
+    }
+    // Only a connection that goes on to its next request gets the idle time limit back; one that is
+    // closing has left the library's lists of time limits.
+    if (exchange->watched && how == MHD_REQUEST_TERMINATED_COMPLETED_OK) {
+      self->watch.answerDone(exchange->watched);
+      MHD_set_connection_option(
+          connection, MHD_CONNECTION_OPTION_TIMEOUT,
+          static_cast<unsigned>(self->options.keepAliveSeconds > 0 ? self->options.keepAliveSeconds
+                                                                   : self->options.requestSeconds));
+    }
+    delete exchange;
+  }
+
+  static MHD_Result onRequest(void *cls, MHD_Connection *connection, const char *, const char *method,
+                              const char *version, const char *, std::size_t *uploadSize, void **context)
+  {
+    auto *self = static_cast<Impl *>(cls);
+    auto *exchange = static_cast<Exchange *>(*context);
+    if (!exchange) return MHD_NO;
+    if (!exchange->headDone) {
+      exchange->headDone = true;
+      exchange->method = method;
+      if (exchange->watched && !self->watch.requestArrived(exchange->watched)) return MHD_NO;
+      if (auto refused = self->refusedHead(connection, *exchange, version)) {
+        exchange->reply = std::move(*refused);
+        return self->answer(connection, *exchange, true);
+      }
+      return MHD_YES;  // the body, if any, is read (and dropped) before the answer
+    }
+    if (*uploadSize > 0) {
+      *uploadSize = 0;
+      return MHD_YES;
+    }
+    if (exchange->replied) return self->answer(connection, *exchange, false);
+    if (exchange->routed) return MHD_YES;
+    exchange->routed = true;
+    return self->route(connection, *exchange);
+  }
+
+  // What is wrong with the head, if anything.
+  std::optional<Reply> refusedHead(MHD_Connection *connection, Exchange &exchange, const char *version)
+  {
+    switch (const int status =
+                headRefusal(connection, exchange.method, version, exchange.target, maxBodyBytes)) {
+      case 0:
+        break;
+      case 405:
+        return refusal(status, "Method Not Allowed");
+      case 413:
+        return refusal(status, "Payload Too Large");
+      default:
+        return refusal(status, "Bad Request");
+    }
+    if (!options.trustedProxy.empty() && exchange.client == options.trustedProxy) {
+      const auto realIp = headerValues(connection, "X-Real-IP");
+      if (realIp.size() == 1) exchange.client = realIp.front();
+    }
+    if (stopping) return refusal(503, "Service Unavailable");
+    return std::nullopt;
+  }
+
+  MHD_Result route(MHD_Connection *connection, Exchange &exchange)
+  {
+    Target target = parseTarget(exchange.target);
+    Route route = routeFor(target.path);
+    const auto host = [&] {
+      const auto hosts = headerValues(connection, MHD_HTTP_HEADER_HOST);
+      return hosts.empty() ? std::string() : hosts.front();
+    };
+    if (route.immediate()) {
+      exchange.reply = endpoint(route, target, host(), exchange);
+      return answer(connection, exchange, false);
+    }
+    // An answer in the cache costs one look at the catalogue's generation: where the catalogue is a
+    // local file, that is quicker than handing the request to a worker and back.
+    if (route.endpoint == Endpoint::Directory && localCatalogue) {
+      try {
+        if (auto reply = service.directoryIfCached(target.params)) {
+          exchange.reply = std::move(*reply);
+          return answer(connection, exchange, false);
+        }
+      } catch (const std::exception &) {
+        // The worker tries again and reports it.
+      }
+    }
+    // Reads or writes the catalogue: on a worker, while the library serves the other connections.
+    // Queued under the lock shutDown() takes, so that every job queued is run before it stops.
+    const std::lock_guard lock(streamsMutex);
+    if (stopping) {
+      exchange.reply = refusal(503, "Service Unavailable");
+      return answer(connection, exchange, true);
+    }
+    MHD_suspend_connection(connection);
+    workers.enqueue(
+        [this, connection, &exchange, route = std::move(route), target = std::move(target), host = host()] {
+          exchange.reply = endpoint(route, target, host, exchange);
+          if (exchange.reply.stream) startStream(connection, exchange);
+          exchange.replied = true;
+          MHD_resume_connection(connection);
+        });
+    return MHD_YES;
+  }
+
+  // One endpoint's answer; a failure inside it answers 500 without telling the client why.
+  Reply endpoint(const Route &route, const Target &target, const std::string &host, Exchange &exchange)
   {
     try {
-      send(response, endpoint());
+      switch (route.endpoint) {
+        case Endpoint::Redirect:
+          return service.redirect(host);
+        case Endpoint::VersionCheck:
+          return service.versionCheck(target.params);
+        case Endpoint::Directory:
+          return service.directory(target.params);
+        case Endpoint::Browse:
+          return service.browse(route.letter, route.page);
+        case Endpoint::TopTen:
+          return service.topTen();
+        case Endpoint::SignUp:
+          return signUp(target, exchange);
+        case Endpoint::SitePage:
+          return service.page(target.path, host);
+        case Endpoint::NotFound:
+          break;
+      }
+      return DirectoryService::notFound();
     } catch (const std::exception &error) {
       std::fprintf(stderr, "tessivar-directory: request failed: %s\n", error.what());
-      send(response, {500, "text/html; charset=utf-8",
-                      "<HTML><HEAD><TITLE>500 Server Error</TITLE></HEAD><BODY><H1>500 Server Error</H1>"
-                      "<P>The directory could not answer this request.</P></BODY></HTML>\r\n"});
+      return serverError();
     }
   }
 
-  void routes()
+  // Each sign-up stored costs a write: a client gets a few a minute. One refused as malformed costs
+  // nothing.
+  Reply signUp(const Target &target, Exchange &exchange)
   {
-    const auto host = [](const httplib::Request &request) { return request.get_header_value("Host"); };
-    server.Get("/redirect35.asp", [this, host](const httplib::Request &request, httplib::Response &response) {
-      answer(response, [&] { return service.redirect(host(request)); });
-    });
-    server.Get("/reg.asp", [this](const httplib::Request &request, httplib::Response &response) {
-      answer(response, [&] { return service.versionCheck(request.params); });
-    });
-    server.Get("/tessivar37.asp", [this](const httplib::Request &request, httplib::Response &response) {
-      answer(response, [&] { return service.directory(request.params); });
-    });
-    server.Get(R"(/browse/ra_([^/]*)_([^/_]*)\.asp)",
-               [this](const httplib::Request &request, httplib::Response &response) {
-                 answer(response, [&] { return service.browse(request.matches[1], request.matches[2]); });
-               });
-    server.Get("/top10.asp", [this](const httplib::Request &, httplib::Response &response) {
-      answer(response, [&] { return service.topTen(); });
-    });
-    server.Get("/maillist.asp", [this](const httplib::Request &request, httplib::Response &response) {
-      // Each sign-up stored costs a write: a client gets a few a minute. One that is refused as
-      // malformed costs nothing.
-      const std::string client = clientKey(request.remote_addr);
-      const auto now = SignUpLimiter::Clock::now();
-      if (!signUps.take(client, now)) {
-        response.status = 429;
-        response.set_header("Retry-After", std::to_string(signUps.secondsToWait(client, now)));
-        return;
-      }
-      answer(response, [&] { return service.signUp(request.params); });
-      if (response.status != 200) signUps.giveBack(client, now);
-    });
-    for (const std::string &path : sitePagePaths()) {
-      server.Get(path, [this, host](const httplib::Request &request, httplib::Response &response) {
-        answer(response, [&] { return service.page(request.path, host(request)); });
-      });
+    const std::string client = clientKey(exchange.client);
+    const auto now = SignUpLimiter::Clock::now();
+    if (!signUps.take(client, now)) {
+      exchange.retryAfter = std::to_string(signUps.secondsToWait(client, now));
+      return refusal(429, "Too Many Requests");
     }
-    server.set_error_handler([](const httplib::Request &, httplib::Response &response) {
-      if (response.status == 404) {
-        send(response, DirectoryService::notFound());
-      } else if (response.body.empty()) {
-        const std::string text = std::to_string(response.status) + " " + statusText(response.status);
-        response.set_content(
-            "<HTML><HEAD><TITLE>" + text + "</TITLE></HEAD><BODY><H1>" + text + "</H1></BODY></HTML>\r\n",
-            "text/html; charset=utf-8");
+    Reply reply = service.signUp(target.params);
+    if (reply.status != 200) signUps.giveBack(client, now);
+    return reply;
+  }
+
+  MHD_Result answer(MHD_Connection *connection, Exchange &exchange, bool close)
+  {
+    Reply &reply = exchange.reply;
+    MHD_Response *response = nullptr;
+    if (exchange.started) {
+      const std::lock_guard lock(streamsMutex);
+      if (streams.size() >= maxStreams || stopping) {
+        exchange.started.reset();
+        reply = refusal(503, "Service Unavailable");
+        exchange.retryAfter = "5";
+      } else {
+        auto *owned = new OwnedStream{this, std::move(exchange.started)};
+        streams.insert(owned->stream.get());
+        exchange.stream = owned->stream.get();
+        response = MHD_create_response_from_callback(
+            MHD_SIZE_UNKNOWN, streamBlock,
+            [](void *cls, std::uint64_t, char *out, std::size_t max) {
+              return static_cast<OwnedStream *>(cls)->stream->read(out, max);
+            },
+            owned, &Impl::streamDone);
       }
-    });
-    if (options.accessLog) {
-      log = std::make_unique<AccessLog>();
-      server.set_logger([this](const httplib::Request &request, const httplib::Response &response) {
-        // A streamed body is written after this: its line waits for the count of its bytes.
-        RequestRunner::logWhenSent([this, client = RequestRunner::client(),
-                                    target = request.method + " " + loggedTarget(request),
-                                    status = response.status](std::size_t bytes) {
-          log->write(accessLogLine(client, target, status, bytes));
-        });
-        if (!RequestRunner::streaming()) RequestRunner::logSent(response.body.size());
-      });
     }
+    if (!response) {
+      auto *body = new std::string(std::move(reply.body));
+      exchange.bodyBytes = body->size();
+      response = MHD_create_response_from_buffer_with_free_callback_cls(
+          body->size(), body->data(), [](void *cls) { delete static_cast<std::string *>(cls); }, body);
+    }
+    MHD_add_response_header(response, MHD_HTTP_HEADER_CONTENT_TYPE, reply.contentType.c_str());
+    if (!exchange.retryAfter.empty())
+      MHD_add_response_header(response, MHD_HTTP_HEADER_RETRY_AFTER, exchange.retryAfter.c_str());
+    if (close || options.keepAliveSeconds == 0 || stopping)
+      MHD_add_response_header(response, MHD_HTTP_HEADER_CONNECTION, "close");
+    exchange.status = reply.status;
+    if (exchange.watched) watch.answerStarted(exchange.watched, exchange.bodyBytes);
+    // A client has this long without taking any of its answer; its pace is the watch's.
+    MHD_set_connection_option(connection, MHD_CONNECTION_OPTION_TIMEOUT, 30u);
+    const MHD_Result queued = MHD_queue_response(connection, static_cast<unsigned>(reply.status), response);
+    MHD_destroy_response(response);
+    return queued;
+  }
+
+  // Starts making a streamed answer; one that ends within its first part becomes a plain answer, sent
+  // in one piece (behind a proxy, an answer cut short by a dying directory cannot be repeated
+  // elsewhere once part of it went out).
+  static void startStream(MHD_Connection *connection, Exchange &exchange)
+  {
+    auto stream =
+        std::make_unique<StreamedAnswer>(connection, exchange.watched, std::move(exchange.reply.stream));
+    exchange.reply.stream = nullptr;
+    std::string whole;
+    if (stream->takeWholeIfShort(wholeAnswerBytes, whole))
+      exchange.reply.body = std::move(whole);
+    else
+      exchange.started = std::move(stream);
+  }
+
+  struct OwnedStream
+  {
+    Impl *impl;
+    std::unique_ptr<StreamedAnswer> stream;
+  };
+
+  static void streamDone(void *cls)
+  {
+    std::unique_ptr<OwnedStream> owned(static_cast<OwnedStream *>(cls));
+    const std::lock_guard lock(owned->impl->streamsMutex);
+    owned->impl->streams.erase(owned->stream.get());
+  }
+
+  void shutDown()
+  {
+    if (!daemon) return;
+    {
+      const std::lock_guard lock(streamsMutex);
+      stopping = true;
+    }
+    MHD_quiesce_daemon(daemon);
+    // Every suspended connection must be resumed before the library stops: the workers finish what
+    // is queued, and streamed answers end at their next part.
+    workers.shutdown();
+    {
+      const std::lock_guard lock(streamsMutex);
+      for (StreamedAnswer *stream : streams) stream->cancel();
+    }
+    for (;;) {
+      {
+        const std::lock_guard lock(streamsMutex);
+        if (streams.empty() || std::all_of(streams.begin(), streams.end(),
+                                           [](StreamedAnswer *stream) { return stream->finished(); }))
+          break;
+      }
+      std::this_thread::yield();
+    }
+    MHD_stop_daemon(daemon);
+    daemon = nullptr;
   }
 
   ServerOptions options;
   DirectoryService service;
-  std::unique_ptr<AccessLog> log;  // outlives the workers
+  std::unique_ptr<AccessLog> log;  // outlives the daemon
   SignUpLimiter signUps;
-  RequestRunner server;
-  ConnectionLoop loop;
+  ConnectionWatch watch;
+  WorkerPool workers;
+  const bool localCatalogue;  // searched in this process (SQLite), not by a database server
+  std::mutex streamsMutex;
+  std::unordered_set<StreamedAnswer *> streams;
+  std::atomic<bool> stopping = false;
+  MHD_Daemon *daemon = nullptr;
+
+  std::mutex stopMutex;
+  std::condition_variable stopped;
+  bool stopRequested = false;
 };
 
-HttpServer::HttpServer(ServerOptions options) : impl_(std::make_unique<Impl>(std::move(options)))
-{
-  // Only what shapes the answers: connections, time limits and sizes are the loop's.
-  impl_->server.set_keep_alive_max_count(ConnectionLimits{}.requestsPerConnection);
-  impl_->server.set_keep_alive_timeout(impl_->options.keepAliveSeconds);
-  impl_->server.set_payload_max_length(FramingLimits{}.body);
-  impl_->routes();
-}
+HttpServer::HttpServer(ServerOptions options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
 HttpServer::~HttpServer() = default;
 
 int HttpServer::bind()
 {
-  return impl_->loop.bind(impl_->options.listen, impl_->options.port);
+  return impl_->start();
 }
 
 bool HttpServer::serve()
 {
-  return impl_->loop.run();
+  if (!impl_->daemon) return false;
+  {
+    std::unique_lock lock(impl_->stopMutex);
+    impl_->stopped.wait(lock, [this] { return impl_->stopRequested; });
+  }
+  impl_->shutDown();
+  return true;
 }
 
 void HttpServer::stop()
 {
-  impl_->loop.stop();
+  {
+    const std::lock_guard lock(impl_->stopMutex);
+    impl_->stopRequested = true;
+  }
+  impl_->stopped.notify_all();
 }
 
 }  // namespace tessivar::directory

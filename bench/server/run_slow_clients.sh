@@ -9,7 +9,8 @@
 # Environment: DURATION (seconds each, default 20), ROUNDS (default 4), CONNECTIONS (wrk, default 16),
 # THREADS (wrk threads, default 2), SLOW (slow clients, default 200), INTERVAL_MS (between a slow client's
 # steps, default 2000), SERVER_OPTIONS (added to serve; default "--connections-per-client 0", so every
-# slow client from 127.0.0.1 gets in).
+# slow client gets in), SLOW_MODE (mixed, or list-all: every slow client reads list all a byte at a
+# time).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
@@ -23,6 +24,7 @@ wrk_threads=${THREADS:-2}
 slow=${SLOW:-200}
 interval=${INTERVAL_MS:-2000}
 server_options=${SERVER_OPTIONS---connections-per-client 0}
+slow_mode=${SLOW_MODE:-mixed}
 
 command -v wrk >/dev/null || { echo "run_slow_clients.sh: wrk is not installed (apt-get install wrk)" >&2; exit 1; }
 [ -x "$directory" ] || { echo "run_slow_clients.sh: no tessivar-directory at $directory" >&2; exit 1; }
@@ -62,7 +64,7 @@ measure() { # port -> "requests/s p99-ms" (a run with no answer at all gives "0 
 }
 
 with_slow_clients() { # port -> measure while the slow clients hold their connections
-  "$slow_clients" "$1" "$slow" $((round_seconds + 3)) "$interval" >"$work/slow.out" &
+  "$slow_clients" "$1" "$slow" $((round_seconds + 3)) "$interval" "$slow_mode" >"$work/slow.out" &
   local pid=$!
   for _ in $(seq 1 50); do grep -q 'connected' "$work/slow.out" && break; sleep 0.1; done
   sleep 1
@@ -73,7 +75,7 @@ with_slow_clients() { # port -> measure while the slow clients hold their connec
 
 round_seconds=$(( (duration + rounds - 1) / rounds ))
 summary() { awk '{ r += $1; if ($2 > p) p = $2 } END { printf "%.2f %.2f\n", r / NR, p }' "$1"; }
-echo "wrk: $wrk_threads threads, $connections connections, ${duration}s each in $rounds rounds; $slow slow clients (a step every ${interval} ms); all on 127.0.0.1"
+echo "wrk: $wrk_threads threads, $connections connections, ${duration}s each in $rounds rounds; $slow slow clients (a step every ${interval} ms); wrk on 127.0.0.1, each slow client from an address of its own ($slow_mode)"
 printf '%-44s %11s %9s %9s\n' "" "requests/s" "p99 (ms)" "ratio"
 for cache in 0 64; do
   start_server "$cache"

@@ -1,9 +1,11 @@
 // Holds many slow connections to a server on 127.0.0.1 for a while, as misbehaving clients would:
 // a third send a request head one byte at a time, a third connect and send nothing, a third ask for a
 // result page and read it a few bytes at a time. A connection the server closes is opened again, so
-// the number held stays the same. Prints what the server did to them at the end.
+// the number held stays the same. Prints what the server did to them at the end. Each client comes
+// from an address of its own (127.0.0.2, 127.0.0.3, ...), as clients on the internet would.
+// MODE list-all: every client asks for list all instead and reads it a byte at a time.
 //
-//   bench_slow_clients PORT [COUNT=200] [SECONDS=30] [INTERVAL_MS=2000]
+//   bench_slow_clients PORT [COUNT=200] [SECONDS=30] [INTERVAL_MS=2000] [MODE=mixed|list-all]
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -34,13 +36,17 @@ struct Client
 
 const std::string trickledHead =
     "GET /tessivar37.asp?V=3.7&P=T&T1=radio&LIVE=1 HTTP/1.1\r\nHost: bench\r\nX-Pad: ";
-const std::string pageRequest =
-    "GET /tessivar37.asp?V=3.7&P=T&T1=radio&LIVE=1 HTTP/1.1\r\nHost: bench\r\n\r\n";
+std::string pageRequest = "GET /tessivar37.asp?V=3.7&P=T&T1=radio&LIVE=1 HTTP/1.1\r\nHost: bench\r\n\r\n";
+std::size_t readBytes = 16;  // a slow reader's bytes at each step
 
-int openConnection(int port, Kind kind)
+int openConnection(int port, Kind kind, std::size_t index)
 {
   const int fd = socket(AF_INET, SOCK_STREAM, 0);
   if (fd < 0) return -1;
+  sockaddr_in from{};
+  from.sin_family = AF_INET;
+  from.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1 + static_cast<std::uint32_t>(index % 65000));
+  bind(fd, reinterpret_cast<sockaddr *>(&from), sizeof from);
   if (kind == Kind::SlowReader) {
     int small = 4096;  // the answer stays in the server's hands
     setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
@@ -69,6 +75,11 @@ int main(int argc, char **argv)
   const int count = argc > 2 ? std::atoi(argv[2]) : 200;
   const auto duration = std::chrono::seconds(argc > 3 ? std::atoi(argv[3]) : 30);
   const auto interval = std::chrono::milliseconds(argc > 4 ? std::atoi(argv[4]) : 2000);
+  const bool listAll = argc > 5 && std::strcmp(argv[5], "list-all") == 0;
+  if (listAll) {
+    pageRequest = "GET /tessivar37.asp?V=3.7&P=T&T1=ALL&LIVE=1 HTTP/1.1\r\nHost: bench\r\n\r\n";
+    readBytes = 1;
+  }
 
   std::vector<Client> clients(static_cast<std::size_t>(count));
   const auto start = Clock::now();
@@ -76,8 +87,8 @@ int main(int argc, char **argv)
   long failed = 0;
   long answersSeen = 0;
   for (std::size_t i = 0; i < clients.size(); ++i) {
-    clients[i].kind = static_cast<Kind>(i % 3);
-    clients[i].fd = openConnection(port, clients[i].kind);
+    clients[i].kind = listAll ? Kind::SlowReader : static_cast<Kind>(i % 3);
+    clients[i].fd = openConnection(port, clients[i].kind, i);
     // Spread over the interval, so the bytes do not all come at once.
     clients[i].next = start + interval * static_cast<long>(i) / count;
     if (clients[i].fd < 0) ++failed;
@@ -111,7 +122,7 @@ int main(int argc, char **argv)
           ++client.sent;
           closed = send(client.fd, &byte, 1, MSG_NOSIGNAL) != 1;
         } else if (client.kind == Kind::SlowReader) {
-          const ssize_t got = recv(client.fd, buffer, 16, MSG_DONTWAIT);
+          const ssize_t got = recv(client.fd, buffer, readBytes, MSG_DONTWAIT);
           closed = got == 0 || (got < 0 && errno != EAGAIN);
         }
       }
@@ -121,7 +132,7 @@ int main(int argc, char **argv)
           ++reopened;
         }
         client.sent = 0;
-        client.fd = openConnection(port, client.kind);
+        client.fd = openConnection(port, client.kind, i);
         if (client.fd < 0) ++failed;
       }
     }
