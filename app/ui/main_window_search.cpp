@@ -1,11 +1,11 @@
 // What a search does to the main window, the mode options and the result grids' requests.
 #include "app/ui/main_window.h"
 
-#include "app/ui/artwork.h"
 #include "app/ui/browse_bar.h"
 #include "app/ui/main_toolbar.h"
 #include "app/ui/preset_bar.h"
 #include "base/program_options.h"
+#include "platform/ui/artwork.h"
 #include "results/pre_verify.h"
 #include "results/result_table_model.h"
 #include "results/stream_format.h"

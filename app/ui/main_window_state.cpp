@@ -10,6 +10,7 @@
 #include "base/twips.h"
 #include "library/preset_table.h"
 #include "platform/http_transfer.h"
+#include "platform/ui/screen_dpi.h"
 #include "results/player_location.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
@@ -100,7 +101,7 @@ void MainWindow::holdMinimumSize()
 
 double MainWindow::screenDpi() const
 {
-  return logicalDpi(this);
+  return tessivar::screenDpi(this);
 }
 
 TwipsRect MainWindow::geometryTwips() const

@@ -4,7 +4,7 @@
 #include "dialogs/ui/about_window.h"
 #include "dialogs/ui/quick_help_window.h"
 #include "dialogs/ui/web_window.h"
-#include "dialogs/web_address.h"
+#include "platform/web_address.h"
 #include "results/ui/results_grid.h"
 
 #include <QLabel>

@@ -5,10 +5,11 @@
 #include "base/program_options.h"
 #include "base/settings_store.h"
 #include "base/site_links.h"
-#include "dialogs/ui/artwork.h"
 #include "platform/app_services.h"
 #include "platform/prompter.h"
 #include "platform/shell_open.h"
+#include "platform/ui/artwork.h"
+#include "platform/ui/named_label.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,10 +36,9 @@ namespace {
 const char *const playerTabProperty = "playerTab";
 const char *const indexProperty = "index";
 
-QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent, bool wrap = false)
+QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent, bool wrap)
 {
-  auto *label = new QLabel(text, parent);
-  label->setObjectName(name);
+  QLabel *label = tessivar::makeLabel(name, text, parent);
   label->setWordWrap(wrap);
   return label;
 }

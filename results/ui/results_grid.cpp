@@ -2,6 +2,7 @@
 
 #include "base/setting_key.h"
 #include "base/twips.h"
+#include "platform/ui/screen_dpi.h"
 #include "results/result_table_model.h"
 #include "results/ui/status_picture_delegate.h"
 
@@ -13,7 +14,6 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -163,13 +163,6 @@ QString ResultsGrid::cellText(int row, int column) const
 
 // --- layout ---------------------------------------------------------------------------------
 
-double ResultsGrid::dpi() const
-{
-  const QScreen *screen = this->screen();
-  const double value = screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
-  return value > 0 ? value : 96.0;
-}
-
 void ResultsGrid::applyColumnLayout()
 {
   if (model_ != nullptr) {
@@ -183,7 +176,7 @@ void ResultsGrid::applyColumnWidths()
 {
   if (model_ == nullptr) return;
   const ResultLayout layout = model_->columnLayout();
-  const double resolution = dpi();
+  const double resolution = screenDpi(this);
   const int available = viewport()->width();
   const auto widths = results_layout::columnWidths(layout, twips::fromPixels(available, resolution));
   int used = 0;
