@@ -104,12 +104,12 @@ void wirePlayers(MainWindow &window)
     window.resultsGrid()->showBusyPointer(on);
   });
 
-  QObject::connect(launcher, &PlayerLauncher::setupRequested, &window, [&window](int tab) {
+  QObject::connect(launcher, &PlayerLauncher::setupRequested, &window, [&window](SetupPlayer player) {
     // A setup dialog that is open already shows the tab instead: two over the same values would
     // undo each other's edits.
     for (SetupDialog *open : window.findChildren<SetupDialog *>()) {
       if (open->isVisible()) {
-        open->selectTab(tab);
+        open->selectPage(SetupDialog::playerPage(player));
         open->raise();
         open->activateWindow();
         return;
@@ -117,7 +117,7 @@ void wirePlayers(MainWindow &window)
     }
     SetupDialog *dialog = makeSetupDialog(window, &window);
     window.registerSideWindow(dialog);
-    dialog->selectTab(tab);
+    dialog->selectPage(SetupDialog::playerPage(player));
     dialog->exec();
   });
 

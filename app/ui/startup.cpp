@@ -117,7 +117,7 @@ QCoro::Task<bool> runStartup(MainWindow &window)
   QObject::connect(&reg, &ServerDiscovery::statusChanged, &splash, &SplashWindow::setStatus);
   reg.configureProxy = [&window] {
     SetupDialog *dialog = makeSetupDialog(window, nullptr);
-    dialog->selectTab(setup_tab::proxy);
+    dialog->selectPage(SetupDialog::Page::Proxy);
     dialog->exec();
   };
 
