@@ -28,12 +28,6 @@ const std::array<SetupFormatBox, 13> &setupFormatBoxes();
 // The 13 format keys in the order OK stores them.
 const std::array<SettingKey, 13> &setupFormatStoreOrder();
 
-// Whether a proxy host switches the proxy on: a host of only blanks is no host.
-inline bool proxyHostInUse(const QString &host)
-{
-  return !host.trimmed().isEmpty();
-}
-
 // The live holder of the setup choices for the whole run: the format boxes, the two options, the
 // search limits, the player paths, the proxy in force and the last tab shown. The setup dialog is
 // a view over it; the main window and the search read it.

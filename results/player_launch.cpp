@@ -173,8 +173,6 @@ QCoro::Task<> PlayerLauncher::doPlayXDM(QString url)
   // Stop, its end or its idle counter do not touch this fetch (nor the other way round).
   const auto state = std::make_unique<TransferState>();
   HttpTransfer *transfer = services.transfers.makeTransfer(state.get());
-  const QString proxyHost = options_.proxyHost.trimmed();
-  transfer->setProxy(!proxyHost.isEmpty(), proxyHost, options_.proxyPort);
   transfer->setFollowRedirects(true);
 
   fetches_ << state.get();

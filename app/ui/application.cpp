@@ -15,6 +15,7 @@
 #include "library/preset_commands.h"
 #include "library/ui/bookmarks_controller.h"
 #include "platform/prompter.h"
+#include "platform/proxy_setting.h"
 #include "results/player_launch.h"
 #include "results/ui/results_grid.h"
 
@@ -32,6 +33,9 @@ Application::Application()
     : services_{settings_, prompter_, shell_, transfers_, processes_, associations_, embeddedPlayer_},
       window_(std::make_unique<MainWindow>(services_))
 {
+  // Every request of the program goes through the stored proxy (discovery reads it again before
+  // each attempt, as the user may set one when the data server cannot be reached).
+  transfers_.useProxy(storedProxy(settings_));
   prompter_.setParent(window_.get());
   wireMainWindow(*window_);
 }

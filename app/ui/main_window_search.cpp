@@ -275,11 +275,7 @@ SearchMode MainWindow::searchMode() const
 QCoro::Task<> MainWindow::preVerify()
 {
   VerifyingWindow window(*this);
-  ProbeOptions options;
-  options.proxyEnabled = proxyHostInUse(setup_->proxyHost);
-  options.proxyHost = setup_->proxyHost;
-  options.proxyPort = setup_->proxyPort;
-  co_await preVerifyResults(window, *resultsModel_, services_.transfers, *transferState_, options);
+  co_await preVerifyResults(window, *resultsModel_, services_.transfers, *transferState_, ProbeOptions{});
 }
 
 }  // namespace tessivar

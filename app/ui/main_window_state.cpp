@@ -60,7 +60,6 @@ void MainWindow::GetSettings()
 
   setSearchText(store.text(SettingKey::LastSearch));
   loadPresetNames();
-  transfer_->setProxy(proxyHostInUse(setup_->proxyHost), setup_->proxyHost, setup_->proxyPort);
   setup_->load();
   const QString playHint = results_layout::gridToolTip(setup_->chkBrow);
   results_->setToolTip(playHint);

@@ -57,8 +57,7 @@ void wireScanner(MainWindow &window, StreamRecording &recording)
 {
   auto current = std::make_shared<QPointer<ScanWindow>>();
   const auto open = [&window, &recording, current]() -> ScanWindow * {
-    const ProgramOptions &options = window.programOptions();
-    ScanSetup setup{window.dataServer(), options.proxyHost, options.proxyPort, {}};
+    ScanSetup setup{window.dataServer(), {}};
     // Add Preset stores through the main window's presets: their buttons follow, and a failed
     // write says so.
     setup.assignPreset = [&window](int slot, const QString &name, const QString &url) {

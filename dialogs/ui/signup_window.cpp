@@ -126,12 +126,10 @@ QCoro::Task<> SignupWindow::send()
   setSending(true);
   SettingsStore &store = services_.settings;
   store.setText(SettingKey::Email, email);
-  const QString proxyHost = store.text(SettingKey::ProxyHost);
-  const int proxyPort = store.wholeNumber(SettingKey::ProxyPort).value_or(1080);
   const QString address =
       signup::requestAddress(store.siteHost(), email, txtName->text(), product::applicationName());
 
-  const SignupSender::Result result = co_await sender_->send(address, proxyHost, proxyPort);
+  const SignupSender::Result result = co_await sender_->send(address);
   // The program's closing may have taken the window away meanwhile.
   if (self.isNull() || !sending_) co_return;
   setSending(false);
