@@ -29,10 +29,11 @@
 
 namespace tessivar {
 
-Application::Application()
+Application::Application(const RunChoices &choices)
     : services_{settings_, prompter_, shell_, transfers_, processes_, associations_, embeddedPlayer_},
       window_(std::make_unique<MainWindow>(services_))
 {
+  applyRunChoices(choices, settings_);
   // Every request of the program goes through the stored proxy (discovery reads it again before
   // each attempt, as the user may set one when the data server cannot be reached).
   transfers_.useProxy(storedProxy(settings_));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/command_line.h"
 #include "base/settings_store.h"
 #include "platform/app_services.h"
 #include "platform/embedded_player.h"
@@ -25,7 +26,8 @@ class Application final : public QObject
   Q_DISABLE_COPY_MOVE(Application)
 
  public:
-  Application();
+  // The run's command-line choices are in force before anything reads the settings.
+  explicit Application(const RunChoices &choices = {});
   ~Application() override;
 
   // Runs the start-up from the event loop: the window shows when it succeeds, the program ends
