@@ -16,7 +16,9 @@
 
 namespace tessivar {
 
+class BookmarksController;
 class MainWindow;
+class PresetCommands;
 
 // The one place that builds the program: the settings store, the seams to the outside, the main
 // window, and the wiring of the window's requests to the parts that serve them.
@@ -58,8 +60,15 @@ class Application final : public QObject
 // Connects the main window's requests to what serves them (the setup dialog, the player launcher
 // "playerLauncher", ...). The application does it once; tests may do it for a window of their own.
 void wireMainWindow(MainWindow &window);
+// What the library wiring makes, for the parts that store into the presets and the bookmarks.
+struct LibraryParts
+{
+  PresetCommands *presets = nullptr;
+  BookmarksController *bookmarks = nullptr;
+};
+
 // The preset buttons and the bookmarks: their commands, the bookmarks window (kept in
 // bookmarksPath) and the plays they request. Part of wireMainWindow.
-void wireLibrary(MainWindow &window, const QString &bookmarksPath);
+LibraryParts wireLibrary(MainWindow &window, const QString &bookmarksPath);
 
 }  // namespace tessivar

@@ -147,14 +147,27 @@ void MainWindow::lockForSearch()
   busyPointer_.set(true);
   results_->showBusyPointer(true);
   results_->setRedraw(false);
-  toolbar_->setSearchLockedButtonsEnabled(false);
-  setStoppableRunning(Stoppable::Search, true);
-  menus_.menuStart->setEnabled(false);
-  menus_.menuScan->setEnabled(false);
+  setSearchControlsLocked(true);
   txtSearch_->setEnabled(false);
-  optArch_->setEnabled(false);
-  optLive_->setEnabled(false);
-  optLib_->setEnabled(false);
+}
+
+void MainWindow::setSearchControlsLocked(bool locked)
+{
+  toolbar_->setSearchLockedButtonsEnabled(!locked);
+  setStoppableRunning(Stoppable::Search, locked);
+  menus_.menuStart->setEnabled(!locked);
+  menus_.menuScan->setEnabled(!locked);
+  for (QRadioButton *option : {optArch_, optLive_, optLib_}) option->setEnabled(!locked);
+}
+
+void MainWindow::setRelatedCaption(const QString &text)
+{
+  lblADDR_->setText(text);
+}
+
+void MainWindow::showRelatedCaption()
+{
+  lblADDR_->show();
 }
 
 void MainWindow::setStoppableRunning(Stoppable what, bool running)
@@ -174,13 +187,7 @@ void MainWindow::setSearchBoxEnabled(bool enabled)
 
 void MainWindow::unlockAfterSearch()
 {
-  optArch_->setEnabled(true);
-  optLive_->setEnabled(true);
-  optLib_->setEnabled(true);
-  setStoppableRunning(Stoppable::Search, false);
-  toolbar_->setSearchLockedButtonsEnabled(true);
-  menus_.menuStart->setEnabled(true);
-  menus_.menuScan->setEnabled(true);
+  setSearchControlsLocked(false);
   busyPointer_.set(false);
   results_->showBusyPointer(false);
   results_->setRedraw(true);

@@ -165,6 +165,16 @@ void MainWindow::restoreFromTray()
   layoutWindow();
 }
 
+void MainWindow::keepSplashPicture(const QPixmap &picture)
+{
+  picSplash_->setPixmap(picture);
+}
+
+QPixmap MainWindow::splashPicture() const
+{
+  return picSplash_->pixmap();
+}
+
 // --- pre-verification blink ------------------------------------------------------------------
 
 void MainWindow::showPreVerifying(bool on)
