@@ -1,3 +1,4 @@
+#include "app/command_line.h"
 #include "app/ui/application.h"
 #include "base/product.h"
 #include "platform/ui/window_accessibility.h"
@@ -32,11 +33,15 @@ void printVersion()
 void printHelp()
 {
   std::printf(
-      "Usage: tessivar [QT-OPTION]...\n"
+      "Usage: tessivar [OPTION]... [QT-OPTION]...\n"
       "A desktop client for a directory of Internet radio stations, TV channels and clips.\n"
       "\n"
-      "  -h, --help     show this help and exit\n"
-      "  -v, --version  show the version and exit\n"
+      "  --directory HOST[:PORT]  use this directory server (and its web site) for this\n"
+      "                           run, without changing the stored settings\n"
+      "  --site HOST[:PORT]       use this web site for this run (with --directory: when\n"
+      "                           the site is elsewhere)\n"
+      "  -h, --help               show this help and exit\n"
+      "  -v, --version            show the version and exit\n"
       "\n"
       "Everything else is set in the program's Setup dialog. Settings are kept in\n"
       "$XDG_CONFIG_HOME/Tessivar/Tessivar! Broadcast.conf, bookmarks in\n"
@@ -59,6 +64,15 @@ int main(int argc, char *argv[])
       break;
   }
 
+  QStringList arguments;
+  for (int index = 1; index < argc; ++index) arguments << QString::fromLocal8Bit(argv[index]);
+  QString error;
+  const std::optional<tessivar::RunChoices> choices = tessivar::readRunChoices(arguments, &error);
+  if (!choices) {
+    std::fprintf(stderr, "tessivar: %s\nTry 'tessivar --help'.\n", qUtf8Printable(error));
+    return 2;
+  }
+
   QApplication app(argc, argv);
   QApplication::setOrganizationName(tessivar::product::organisationName());
   QApplication::setApplicationName(tessivar::product::applicationName());
@@ -68,7 +82,7 @@ int main(int argc, char *argv[])
   QApplication::setQuitOnLastWindowClosed(false);
   tessivar::installWindowAccessibility();
 
-  tessivar::Application program;
+  tessivar::Application program(*choices);
   program.start();
   return QApplication::exec();
 }

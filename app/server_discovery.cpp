@@ -5,6 +5,7 @@
 #include "base/settings_store.h"
 #include "platform/http_transfer.h"
 #include "platform/prompter.h"
+#include "platform/proxy_setting.h"
 #include "platform/transfer_factory.h"
 
 #include <QPointer>
@@ -49,7 +50,7 @@ QString versionAddress(const QString &dataServer)
 
 ServerDiscovery::ServerDiscovery(SettingsStore &store, Prompter &prompter, TransferFactory &transfers,
                                  QObject *parent)
-    : QObject(parent), store_(store), prompter_(prompter)
+    : QObject(parent), store_(store), prompter_(prompter), transfers_(transfers)
 {
   setObjectName(QStringLiteral("frmClientReg"));
   http_ = transfers.makeTransfer(this);
@@ -100,9 +101,8 @@ QString ServerDiscovery::replyText() const
 
 void ServerDiscovery::applyProxy()
 {
-  proxyHost_ = store_.text(SettingKey::ProxyHost);
-  if (const auto port = store_.wholeNumber(SettingKey::ProxyPort)) proxyPort_ = *port;
-  http_->setProxy(proxyHostInUse(proxyHost_), proxyHost_, proxyPort_);
+  // The user may have set a proxy in the failure dialogue since the last attempt.
+  transfers_.useProxy(storedProxy(store_));
 }
 
 void ServerDiscovery::startRequest(const QString &address)

@@ -53,8 +53,6 @@ class ServerDiscovery final : public QObject
   QCoro::Task<QString> getServerInfo();
 
   QString dataServer() const { return dataServer_; }
-  QString proxyHost() const { return proxyHost_; }
-  int proxyPort() const { return proxyPort_; }
   int secondsWaited() const { return secondsWaited_; }
   HttpTransfer &transfer() { return *http_; }
   QTimer *timer3() const { return timer3_; }
@@ -93,11 +91,10 @@ class ServerDiscovery final : public QObject
 
   SettingsStore &store_;
   Prompter &prompter_;
+  TransferFactory &transfers_;
   HttpTransfer *http_ = nullptr;
   QTimer *timer3_ = nullptr;
   QString dataServer_;
-  QString proxyHost_;
-  int proxyPort_ = 0;
   QByteArray reply_;
   bool replyDone_ = false;
   int transferError_ = 0;

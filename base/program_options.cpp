@@ -24,19 +24,19 @@ std::size_t playerIndex(SetupPlayer player)
 const std::array<SetupFormatBox, 13> &setupFormatBoxes()
 {
   static const std::array<SetupFormatBox, 13> boxes{{
-      {SettingKey::ChkRA, "chkRA", "RealPlayer (Audio)", false, &FormatBoxes::chkRA},
-      {SettingKey::ChkRV, "chkRV", "RealPlayer (Video)", false, &FormatBoxes::chkRV},
-      {SettingKey::ChkXDM, "chkXDM", "Xing Streaming Audio/Video", false, &FormatBoxes::chkXDM},
-      {SettingKey::ChkNA, "chkNA", "Microsoft Media (Audio)", false, &FormatBoxes::chkNA},
-      {SettingKey::ChkNV, "chkNV", "Microsoft Media (Video)", false, &FormatBoxes::chkNV},
-      {SettingKey::ChkMA, "chkMA", "MP3 Audio", false, &FormatBoxes::chkMA},
-      {SettingKey::ChkWA, "chkWA", "WAV (Audio)", true, &FormatBoxes::chkWA},
-      {SettingKey::ChkAV, "chkAV", "AVI (Video)", true, &FormatBoxes::chkAV},
-      {SettingKey::ChkMPEG, "chkMPEG", "MPEG (Video)", true, &FormatBoxes::chkMPEG},
-      {SettingKey::ChkNF, "chkNF", "Microsoft Media FTP Links", true, &FormatBoxes::chkNF},
-      {SettingKey::ChkMAF, "chkMAF", "MP3 Audio FTP Links", true, &FormatBoxes::chkMAF},
-      {SettingKey::ChkAVF, "chkAVF", "MPEG Video  FTP Links", true, &FormatBoxes::chkAVF},
-      {SettingKey::ChkWAVF, "chkWAVF", "WAV Audio FTP Links", true, &FormatBoxes::chkWAVF},
+      {SettingKey::ChkRA, &FormatBoxes::chkRA},
+      {SettingKey::ChkRV, &FormatBoxes::chkRV},
+      {SettingKey::ChkXDM, &FormatBoxes::chkXDM},
+      {SettingKey::ChkNA, &FormatBoxes::chkNA},
+      {SettingKey::ChkNV, &FormatBoxes::chkNV},
+      {SettingKey::ChkMA, &FormatBoxes::chkMA},
+      {SettingKey::ChkWA, &FormatBoxes::chkWA},
+      {SettingKey::ChkAV, &FormatBoxes::chkAV},
+      {SettingKey::ChkMPEG, &FormatBoxes::chkMPEG},
+      {SettingKey::ChkNF, &FormatBoxes::chkNF},
+      {SettingKey::ChkMAF, &FormatBoxes::chkMAF},
+      {SettingKey::ChkAVF, &FormatBoxes::chkAVF},
+      {SettingKey::ChkWAVF, &FormatBoxes::chkWAVF},
   }};
   return boxes;
 }

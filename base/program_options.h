@@ -16,38 +16,17 @@ class SettingsStore;
 // The players whose program paths the setup dialog shows, one per player tab.
 enum class SetupPlayer { Real, Media, StreamWorks };
 
-// Indexes of the setup dialog's tabs.
-namespace setup_tab {
-inline constexpr int formats = 0;
-inline constexpr int real = 1;
-inline constexpr int winamp = 2;
-inline constexpr int media = 3;
-inline constexpr int streamWorks = 4;
-inline constexpr int proxy = 5;
-inline constexpr int options = 6;
-inline constexpr int count = 7;
-}  // namespace setup_tab
-
-// One format check box: its setting key, caption, and whether it only applies to archive searches.
+// One format choice: its setting key and the value in force it fills.
 struct SetupFormatBox
 {
   SettingKey key;
-  const char *objectName;
-  const char *caption;
-  bool archiveOnly;
   int FormatBoxes::*box;
 };
 
-// The 13 format boxes in the order the dialog shows them.
+// The 13 format choices.
 const std::array<SetupFormatBox, 13> &setupFormatBoxes();
 // The 13 format keys in the order OK stores them.
 const std::array<SettingKey, 13> &setupFormatStoreOrder();
-
-// Whether a proxy host switches the proxy on: a host of only blanks is no host.
-inline bool proxyHostInUse(const QString &host)
-{
-  return !host.trimmed().isEmpty();
-}
 
 // The live holder of the setup choices for the whole run: the format boxes, the two options, the
 // search limits, the player paths, the proxy in force and the last tab shown. The setup dialog is
@@ -77,7 +56,8 @@ class ProgramOptions final : public QObject
   bool chkBrow = false;
   QString proxyHost;
   int proxyPort = 0;  // until loadProxy(); an unconvertible stored port keeps it
-  int lastSetupTab = setup_tab::formats;
+  // The setup dialog's page shown last in this run, as the dialog numbers its pages.
+  int lastSetupTab = 0;
 
   QString playerPath(SetupPlayer player) const;
   void setPlayerPath(SetupPlayer player, const QString &path);

@@ -43,11 +43,13 @@ void SettingsStore::write(const QString &name, const QString &value)
 
 bool SettingsStore::contains(SettingKey key) const
 {
+  if (heldForRun_.contains(key)) return true;
   return settings_->contains(group + QLatin1Char('/') + settingName(key));
 }
 
 QString SettingsStore::text(SettingKey key) const
 {
+  if (const auto held = heldForRun_.constFind(key); held != heldForRun_.cend()) return *held;
   return read(settingName(key), settingDefault(key));
 }
 
@@ -87,6 +89,10 @@ QString SettingsStore::siteHost() const
 
 void SettingsStore::setText(SettingKey key, const QString &value)
 {
+  if (const auto held = heldForRun_.find(key); held != heldForRun_.end()) {
+    *held = value;
+    return;
+  }
   write(settingName(key), value);
 }
 
@@ -112,8 +118,17 @@ void SettingsStore::setTicked(SettingKey key, bool value)
 
 void SettingsStore::remove(SettingKey key)
 {
+  if (const auto held = heldForRun_.find(key); held != heldForRun_.end()) {
+    *held = settingDefault(key);
+    return;
+  }
   settings_->remove(group + QLatin1Char('/') + settingName(key));
   settings_->sync();
+}
+
+void SettingsStore::holdForRun(SettingKey key, const QString &value)
+{
+  heldForRun_.insert(key, value);
 }
 
 QString SettingsStore::preset(int slot) const

@@ -3,6 +3,7 @@
 #include "base/setting_key.h"
 #include "base/settings_file_repair.h"
 
+#include <QHash>
 #include <QString>
 
 #include <memory>
@@ -53,6 +54,10 @@ class SettingsStore final
   // A store that failed once keeps answering false.
   bool setPreset(int slot, const QString &value);
 
+  // Gives the key a value for this run only (a command-line choice): reads see it, and writes and
+  // removals of the key change it instead of the file, which keeps the user's own value.
+  void holdForRun(SettingKey key, const QString &value);
+
   QString fileName() const;
   // What opening the store did to a file it could not read whole (see repairUnreadKeys).
   const SettingsRepair &repairAtOpen() const { return repair_; }
@@ -63,6 +68,7 @@ class SettingsStore final
 
   std::unique_ptr<QSettings> settings_;
   SettingsRepair repair_;
+  QHash<SettingKey, QString> heldForRun_;
 };
 
 }  // namespace tessivar

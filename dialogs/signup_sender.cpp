@@ -35,12 +35,10 @@ void SignupSender::cancel()
   http_->cancel();
 }
 
-QCoro::Task<SignupSender::Result> SignupSender::send(const QString &address, const QString &proxyHost,
-                                                     int proxyPort)
+QCoro::Task<SignupSender::Result> SignupSender::send(const QString &address)
 {
   QPointer<SignupSender> self(this);
   timedOut_ = false;
-  http_->setProxy(proxyHostInUse(proxyHost), proxyHost, proxyPort);
   http_->requestDocument(address);
   limit_->start(timeLimit_);
   const TransferOutcome outcome = co_await waitForFinished(http_);

@@ -33,7 +33,7 @@ class SignupSender final : public QObject
 
   // Requests the address; a blank proxy host sends it directly. Sent when the site answered with
   // a page that is not an error (status below 400).
-  QCoro::Task<Result> send(const QString &address, const QString &proxyHost, int proxyPort);
+  QCoro::Task<Result> send(const QString &address);
   // Gives up the request under way (its send() reports Failed).
   void cancel();
 

@@ -63,10 +63,6 @@ class HttpTransfer : public QObject
   // reports Cancelled and stateChanged the return to "Disconnected". Does nothing when idle.
   virtual void cancel() = 0;
 
-  // Proxy for the following requests. When enabled, every request goes through the HTTP proxy
-  // at host:port; when disabled, requests go directly (any system proxy is ignored).
-  virtual void setProxy(bool enabled, const QString &host, int port) = 0;
-
   // Time without any progress (headers, data) after which the transfer fails with 12002.
   // Zero (the default) means no time-out.
   virtual void setTimeout(std::chrono::milliseconds timeout) = 0;

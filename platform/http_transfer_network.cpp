@@ -17,7 +17,10 @@ const QByteArray kUserAgent = QByteArrayLiteral("Tessivar/" TESSIVAR_VERSION_TEX
 
 }  // namespace
 
-NetworkHttpTransfer::NetworkHttpTransfer(QObject *parent) : NetworkHttpTransfer(nullptr, parent) {}
+NetworkHttpTransfer::NetworkHttpTransfer(QObject *parent) : NetworkHttpTransfer(nullptr, parent)
+{
+  manager_->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
+}
 
 NetworkHttpTransfer::NetworkHttpTransfer(QNetworkAccessManager *manager, QObject *parent)
     : HttpTransfer(parent),
@@ -84,9 +87,10 @@ NetworkHttpTransfer::Problem NetworkHttpTransfer::checkRequest(const QString &ad
   const auto headers = parseHeaderLines(extraHeaderLines);
   if (!headers) return {transfer_error::InvalidHeader, QStringLiteral("Malformed request header line")};
 
-  if (proxyEnabled_ && (proxyHost_.trimmed().isEmpty() || proxyPort_ < 1 || proxyPort_ > 65535)) {
+  if (const QNetworkProxy proxy = manager_->proxy();
+      proxy.type() == QNetworkProxy::HttpProxy && (proxy.hostName().isEmpty() || proxy.port() == 0)) {
     return {transfer_error::CannotConnect,
-            QStringLiteral("Unusable proxy %1:%2").arg(proxyHost_).arg(proxyPort_)};
+            QStringLiteral("Unusable proxy %1:%2").arg(proxy.hostName()).arg(proxy.port())};
   }
 
   request->setUrl(url);
@@ -100,14 +104,6 @@ NetworkHttpTransfer::Problem NetworkHttpTransfer::checkRequest(const QString &ad
 
 void NetworkHttpTransfer::startReply(const QNetworkRequest &request)
 {
-  // The manager may be shared: its proxy is set for this request alone, just before it is made
-  // (the reply takes the proxy in force when it is created).
-  if (proxyEnabled_) {
-    manager_->setProxy(
-        QNetworkProxy(QNetworkProxy::HttpProxy, proxyHost_.trimmed(), static_cast<quint16>(proxyPort_)));
-  } else {
-    manager_->setProxy(QNetworkProxy(QNetworkProxy::NoProxy));
-  }
   QNetworkReply *reply = manager_->get(request);
   reply_ = reply;
   connect(reply, &QNetworkReply::metaDataChanged, this, &NetworkHttpTransfer::onMetaDataChanged);
@@ -161,13 +157,6 @@ void NetworkHttpTransfer::cancel()
   if (!isBusy()) return;
   dropReply();
   finish(TransferOutcome::Kind::Cancelled, 0, {});
-}
-
-void NetworkHttpTransfer::setProxy(bool enabled, const QString &host, int port)
-{
-  proxyEnabled_ = enabled;
-  proxyHost_ = host;
-  proxyPort_ = port;
 }
 
 void NetworkHttpTransfer::setTimeout(std::chrono::milliseconds timeout)

@@ -12,9 +12,8 @@ class QTimer;
 
 namespace tessivar {
 
-// HttpTransfer over QNetworkAccessManager. Transfers may share one manager: each request carries
-// the proxy setting of its own transfer, so it never leaks from one window's transfer into
-// another's. Destroying a busy object abandons its
+// HttpTransfer over QNetworkAccessManager. Requests go through the manager's proxy; one with no
+// host or no port fails them. Destroying a busy object abandons its
 // transfer without delivering further events (waitForFinished() then reports Cancelled).
 class NetworkHttpTransfer final : public HttpTransfer
 {
@@ -22,7 +21,7 @@ class NetworkHttpTransfer final : public HttpTransfer
   Q_DISABLE_COPY_MOVE(NetworkHttpTransfer)
 
  public:
-  // A transfer over a manager of its own.
+  // A transfer over a manager of its own, without a proxy.
   explicit NetworkHttpTransfer(QObject *parent = nullptr);
   // A transfer over a shared manager, which must outlive it.
   NetworkHttpTransfer(QNetworkAccessManager *manager, QObject *parent);
@@ -33,7 +32,6 @@ class NetworkHttpTransfer final : public HttpTransfer
   [[nodiscard]] QString connectionStateText() const override;
   [[nodiscard]] QString protocolStateText() const override;
   void cancel() override;
-  void setProxy(bool enabled, const QString &host, int port) override;
   void setTimeout(std::chrono::milliseconds timeout) override;
   void setFollowRedirects(bool follow) override;
   [[nodiscard]] QByteArray responseHeaders() const override;
@@ -72,9 +70,6 @@ class NetworkHttpTransfer final : public HttpTransfer
   qint64 bodyBytes_ = 0;  // body bytes delivered for the current transfer
   QByteArray headers_;
   TransferOutcome last_;
-  bool proxyEnabled_ = false;
-  QString proxyHost_;
-  int proxyPort_ = 0;
   std::chrono::milliseconds timeout_{0};
   bool followRedirects_ = false;
 };

@@ -38,6 +38,12 @@ bool hasWebHost(const QString &address)
   return url.isValid() && !url.host().isEmpty() && url.userInfo().isEmpty();
 }
 
+bool isWebScheme(const QUrl &url)
+{
+  const QString scheme = url.scheme().toLower();
+  return scheme == QStringLiteral("http") || scheme == QStringLiteral("https");
+}
+
 }  // namespace
 
 std::optional<QString> openableWebAddress(QStringView text)
@@ -60,6 +66,24 @@ std::optional<QString> openableWebAddress(QStringView text)
   // A word without a dot ("Unknown", the listings' text for no website) names no host on the web.
   if (!QUrl(address, QUrl::TolerantMode).host().contains(u'.')) return std::nullopt;
   return address;
+}
+
+QUrl webAddress(const QString &text)
+{
+  // The program's one rule for addresses from a server decides; this only makes it a URL.
+  const std::optional<QString> address = openableWebAddress(text);
+  if (!address) return {};
+  const QUrl url(*address, QUrl::StrictMode);
+  if (!url.isValid() || !isWebScheme(url) || url.host().isEmpty()) return {};
+  return url;
+}
+
+bool pageMayNavigate(const QUrl &address, bool mainFrame)
+{
+  if (isWebScheme(address) && !address.host().isEmpty()) return true;
+  if (mainFrame) return false;
+  const QString text = address.toString();
+  return text == QStringLiteral("about:blank") || text == QStringLiteral("about:srcdoc");
 }
 
 }  // namespace tessivar

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringView>
+#include <QUrl>
 
 #include <optional>
 
@@ -15,5 +16,15 @@ namespace tessivar {
 // "javascript:", "mailto:", a custom handler), a local path, an address without a host — gives
 // no value and must not be opened. Blanks around the text are dropped.
 std::optional<QString> openableWebAddress(QStringView text);
+
+// The addresses the web window shows and hands to the user's browser, by the program's one rule
+// for server addresses (openableWebAddress): http and https only, with a host; a bare host is
+// taken as http. Anything else (file:, javascript:, mailto:, a custom scheme, a local path) gives
+// an empty, invalid address.
+QUrl webAddress(const QString &text);
+
+// Whether a page may move a frame to the address: the main frame only to a web address, a frame
+// inside the page also to an empty frame ("about:blank", "about:srcdoc").
+bool pageMayNavigate(const QUrl &address, bool mainFrame);
 
 }  // namespace tessivar

@@ -27,33 +27,23 @@ struct PlayerFacts
   QStringView name;         // in the message of a start that failed
   QStringView missingText;  // the player's value is empty, or its program is not there
   std::optional<SiteLink> downloadPage;
-  int setupTab;
   QStringView launchingText;
 };
 
 namespace {
 
 const PlayerFacts realPlayer{
-    SetupPlayer::Real,
-    u"RealPlayer",
+    SetupPlayer::Real, u"RealPlayer",
     u"Unable to locate RealPlayer.  You cannot play this selection without RealPlayer.",
-    SiteLink::RealPlayerPage,
-    setup_tab::real,
-    u"Launching RealPlayer"};
+    SiteLink::RealPlayerPage, u"Launching RealPlayer"};
 
-const PlayerFacts mediaPlayer{SetupPlayer::Media,
-                              u"Windows Media Player",
+const PlayerFacts mediaPlayer{SetupPlayer::Media, u"Windows Media Player",
                               u"Unable to locate Windows Media Player.  You cannot play this selection "
                               u"without Windows Media Player 7,8, or 9 series.",
-                              SiteLink::MediaPlayerPage,
-                              setup_tab::media,
-                              u"Launching Microsoft Media Player"};
+                              SiteLink::MediaPlayerPage, u"Launching Microsoft Media Player"};
 
-const PlayerFacts streamWorksPlayer{SetupPlayer::StreamWorks,
-                                    u"StreamWorks Player",
-                                    u"Unable to locate StreamWorks Player.",
-                                    std::nullopt,
-                                    setup_tab::streamWorks,
+const PlayerFacts streamWorksPlayer{SetupPlayer::StreamWorks, u"StreamWorks Player",
+                                    u"Unable to locate StreamWorks Player.", std::nullopt,
                                     u"Launching StreamWorks Player"};
 
 void tellFailure(Prompter &prompter, const QString &text)
@@ -183,8 +173,6 @@ QCoro::Task<> PlayerLauncher::doPlayXDM(QString url)
   // Stop, its end or its idle counter do not touch this fetch (nor the other way round).
   const auto state = std::make_unique<TransferState>();
   HttpTransfer *transfer = services.transfers.makeTransfer(state.get());
-  const QString proxyHost = options_.proxyHost.trimmed();
-  transfer->setProxy(!proxyHost.isEmpty(), proxyHost, options_.proxyPort);
   transfer->setFollowRedirects(true);
 
   fetches_ << state.get();
@@ -227,7 +215,7 @@ void PlayerLauncher::reportMissing(const PlayerFacts &player)
   warnMissingPlayers(services.prompter);
   if (!self) return;
   emit busyPointersChanged(false);
-  emit setupRequested(player.setupTab);
+  emit setupRequested(player.player);
 }
 
 bool PlayerLauncher::startPlayer(const PlayerFacts &player, const PlayerCommand &command,

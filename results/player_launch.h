@@ -11,6 +11,7 @@
 
 namespace tessivar {
 
+enum class SetupPlayer;
 class ProgramOptions;
 class TransferState;
 struct PlayerCommand;
@@ -60,8 +61,8 @@ class PlayerLauncher final : public QObject
   // The arrow-with-hourglass pointer on the screen and the results grid (true), or the default
   // pointer and the grid's arrow again (false).
   void busyPointersChanged(bool busy);
-  // The setup dialog on the given tab, shown modally: the receiver returns once it is closed.
-  void setupRequested(int tab);
+  // The setup dialog on the player's page, shown modally: the receiver returns once it is closed.
+  void setupRequested(tessivar::SetupPlayer player);
   // A description fetch began while none ran (true), or the last one running ended (false):
   // Stop is offered meanwhile.
   void fetchingChanged(bool running);

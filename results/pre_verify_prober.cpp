@@ -90,7 +90,6 @@ LinkProber::Slot *LinkProber::freeSlot()
 
   auto slot = std::make_unique<Slot>();
   slot->transfer = transfers_.makeTransfer(this);
-  slot->transfer->setProxy(options_.proxyEnabled, options_.proxyHost, options_.proxyPort);
   slot->probe = new LinkProbeRequest(*slot->transfer, options_.timeout, this);
   Slot *made = slot.get();
   connect(made->probe, &LinkProbeRequest::finished, this,

@@ -27,10 +27,6 @@ struct ProbeOptions
   std::chrono::milliseconds timeout{link_probe::timeoutMilliseconds};
   // Hosts probed at the same time, one request each; 1 probes one link at a time.
   int hostsAtOnce = 8;
-  // The proxy the probes go through, as the window's own transfer does.
-  bool proxyEnabled = false;
-  QString proxyHost;
-  int proxyPort = 0;
 };
 
 // Probes the HTTP links of the result rows and marks each row good or bad (hidden column 8:

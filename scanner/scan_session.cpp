@@ -69,7 +69,6 @@ ScanSession::ScanSession(ScanView &view, const AppServices &services, const Scan
       playedList_(new StationList(this))
 {
   state_->idleTimer()->setObjectName(QStringLiteral("TimerIdle"));
-  transfer_->setProxy(proxyHostInUse(setup_.proxyHost), setup_.proxyHost.trimmed(), setup_.proxyPort);
   connect(transfer_, &HttpTransfer::documentOutput, this,
           [this](DocumentState documentState, const QByteArray &block) {
             if (documentState == DocumentState::Begin) {

@@ -28,9 +28,6 @@ class TransferState;
 struct ScanSetup
 {
   QString dataServer;
-  // The user's proxy, applied to the station requests.
-  QString proxyHost;
-  int proxyPort = 0;
   // Add Preset's Set: stores the station in preset `slot` (0..9) the way the main window's presets
   // do, telling the user how it went; false when nothing was stored.
   std::function<bool(int slot, const QString &name, const QString &url)> assignPreset;

@@ -15,6 +15,7 @@
 #include "library/preset_commands.h"
 #include "library/ui/bookmarks_controller.h"
 #include "platform/prompter.h"
+#include "platform/proxy_setting.h"
 #include "results/player_launch.h"
 #include "results/ui/results_grid.h"
 
@@ -28,10 +29,14 @@
 
 namespace tessivar {
 
-Application::Application()
+Application::Application(const RunChoices &choices)
     : services_{settings_, prompter_, shell_, transfers_, processes_, associations_, embeddedPlayer_},
       window_(std::make_unique<MainWindow>(services_))
 {
+  applyRunChoices(choices, settings_);
+  // Every request of the program goes through the stored proxy (discovery reads it again before
+  // each attempt, as the user may set one when the data server cannot be reached).
+  transfers_.useProxy(storedProxy(settings_));
   prompter_.setParent(window_.get());
   wireMainWindow(*window_);
 }
@@ -64,23 +69,38 @@ void Application::onStarted(bool started)
 
 namespace {
 
-void wireSetupDialog(MainWindow &window)
+// The setup dialog open over the main window, if any: one at a time, as two over the same values
+// would undo each other's edits.
+using OpenSetupDialog = std::shared_ptr<QPointer<SetupDialog>>;
+
+// Brings the open setup dialog forward on the given page (or the page it shows); false when none
+// is open.
+bool raiseOpenSetupDialog(const OpenSetupDialog &open, std::optional<SetupDialog::Page> page = std::nullopt)
 {
-  auto modeless = std::make_shared<QPointer<SetupDialog>>();
-  QObject::connect(&window, &MainWindow::setupRequested, &window, [&window, modeless](bool modal) {
-    // One setup dialog at a time: two over the same values would undo each other's edits.
-    if (!modeless->isNull() && (*modeless)->isVisible()) {
-      (*modeless)->raise();
-      (*modeless)->activateWindow();
-      return;
-    }
-    SetupDialog *dialog = makeSetupDialog(window, &window);
-    window.registerSideWindow(dialog);
+  if (open->isNull() || !(*open)->isVisible()) return false;
+  if (page) (*open)->selectPage(*page);
+  (*open)->raise();
+  (*open)->activateWindow();
+  return true;
+}
+
+SetupDialog *newSetupDialog(MainWindow &window, const OpenSetupDialog &open)
+{
+  SetupDialog *dialog = makeSetupDialog(window, &window);
+  window.registerSideWindow(dialog);
+  *open = dialog;
+  return dialog;
+}
+
+void wireSetupDialog(MainWindow &window, const OpenSetupDialog &open)
+{
+  QObject::connect(&window, &MainWindow::setupRequested, &window, [&window, open](bool modal) {
+    if (raiseOpenSetupDialog(open)) return;
+    SetupDialog *dialog = newSetupDialog(window, open);
     if (modal) {
       dialog->exec();
       return;
     }
-    *modeless = dialog;
     dialog->show();
   });
 }
@@ -88,7 +108,7 @@ void wireSetupDialog(MainWindow &window)
 // Playing: the window's play requests go to the player launcher, which shows its progress in
 // status panel 1, the busy pointers on the screen and the results grid, and the setup dialog on a
 // player's tab when the player is missing.
-void wirePlayers(MainWindow &window)
+void wirePlayers(MainWindow &window, const OpenSetupDialog &open)
 {
   auto *launcher = new PlayerLauncher(window.programOptions(), window.services(), &window);
   launcher->setObjectName(QStringLiteral("playerLauncher"));
@@ -104,20 +124,12 @@ void wirePlayers(MainWindow &window)
     window.resultsGrid()->showBusyPointer(on);
   });
 
-  QObject::connect(launcher, &PlayerLauncher::setupRequested, &window, [&window](int tab) {
-    // A setup dialog that is open already shows the tab instead: two over the same values would
-    // undo each other's edits.
-    for (SetupDialog *open : window.findChildren<SetupDialog *>()) {
-      if (open->isVisible()) {
-        open->selectTab(tab);
-        open->raise();
-        open->activateWindow();
-        return;
-      }
-    }
-    SetupDialog *dialog = makeSetupDialog(window, &window);
-    window.registerSideWindow(dialog);
-    dialog->selectTab(tab);
+  QObject::connect(launcher, &PlayerLauncher::setupRequested, &window, [&window, open](SetupPlayer player) {
+    // A setup dialog that is open already shows the player's page instead.
+    const SetupDialog::Page page = SetupDialog::playerPage(player);
+    if (raiseOpenSetupDialog(open, page)) return;
+    SetupDialog *dialog = newSetupDialog(window, open);
+    dialog->selectPage(page);
     dialog->exec();
   });
 
@@ -130,7 +142,7 @@ void wirePlayers(MainWindow &window)
 
 }  // namespace
 
-void wireLibrary(MainWindow &window, const QString &bookmarksPath)
+LibraryParts wireLibrary(MainWindow &window, const QString &bookmarksPath)
 {
   Prompter &prompter = window.services().prompter;
   PresetBar *bar = window.presetBar();
@@ -152,17 +164,19 @@ void wireLibrary(MainWindow &window, const QString &bookmarksPath)
   QObject::connect(&window, &MainWindow::addBookmarksRequested, bookmarks, [&window, bookmarks] {
     bookmarks->addFromGrid(*window.resultsGrid(), window.searchMode());
   });
+  return LibraryParts{presets, bookmarks};
 }
 
 void wireMainWindow(MainWindow &window)
 {
-  wireSetupDialog(window);
+  const auto openSetupDialog = std::make_shared<QPointer<SetupDialog>>();
+  wireSetupDialog(window, openSetupDialog);
   wireSearchCommands(window);
-  wirePlayers(window);
-  wireLibrary(window, defaultBookmarksPath());
+  wirePlayers(window, openSetupDialog);
+  const LibraryParts library = wireLibrary(window, defaultBookmarksPath());
   wireResultTools(window);
   wireSideWindows(window);
-  wireScanner(window, wireRecording(window));
+  wireScanner(window, wireRecording(window), *library.presets, *library.bookmarks);
 }
 
 }  // namespace tessivar

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/command_line.h"
 #include "base/settings_store.h"
 #include "platform/app_services.h"
 #include "platform/embedded_player.h"
@@ -15,7 +16,9 @@
 
 namespace tessivar {
 
+class BookmarksController;
 class MainWindow;
+class PresetCommands;
 
 // The one place that builds the program: the settings store, the seams to the outside, the main
 // window, and the wiring of the window's requests to the parts that serve them.
@@ -25,7 +28,8 @@ class Application final : public QObject
   Q_DISABLE_COPY_MOVE(Application)
 
  public:
-  Application();
+  // The run's command-line choices are in force before anything reads the settings.
+  explicit Application(const RunChoices &choices = {});
   ~Application() override;
 
   // Runs the start-up from the event loop: the window shows when it succeeds, the program ends
@@ -56,8 +60,15 @@ class Application final : public QObject
 // Connects the main window's requests to what serves them (the setup dialog, the player launcher
 // "playerLauncher", ...). The application does it once; tests may do it for a window of their own.
 void wireMainWindow(MainWindow &window);
+// What the library wiring makes, for the parts that store into the presets and the bookmarks.
+struct LibraryParts
+{
+  PresetCommands *presets = nullptr;
+  BookmarksController *bookmarks = nullptr;
+};
+
 // The preset buttons and the bookmarks: their commands, the bookmarks window (kept in
 // bookmarksPath) and the plays they request. Part of wireMainWindow.
-void wireLibrary(MainWindow &window, const QString &bookmarksPath);
+LibraryParts wireLibrary(MainWindow &window, const QString &bookmarksPath);
 
 }  // namespace tessivar

@@ -1,6 +1,7 @@
 #include "app/ui/browse_bar.h"
 
 #include "app/ui/twips_geometry.h"
+#include "platform/ui/screen_dpi.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -97,7 +98,7 @@ BrowseBar::BrowseBar(QWidget *parent) : QGroupBox(QStringLiteral("Select Letter 
   connect(page_, &QLineEdit::returnPressed, this, &BrowseBar::goClicked);
   setBrowseEnabled(true);  // no letter yet: neither Previous nor Next
 
-  layOut(logicalDpi(this));
+  layOut(screenDpi(this));
 }
 
 BrowseBar::~BrowseBar() = default;

@@ -1,6 +1,6 @@
 #include "app/ui/main_toolbar.h"
 
-#include "app/ui/artwork.h"
+#include "platform/ui/artwork.h"
 
 #include <QAction>
 #include <QMenu>

@@ -1,6 +1,5 @@
 #include "app/ui/main_window.h"
 
-#include "app/ui/artwork.h"
 #include "app/ui/browse_bar.h"
 #include "app/ui/main_toolbar.h"
 #include "app/ui/preset_bar.h"
@@ -11,6 +10,8 @@
 #include "base/twips.h"
 #include "platform/http_transfer.h"
 #include "platform/transfer_factory.h"
+#include "platform/ui/artwork.h"
+#include "platform/ui/named_label.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
 #include "search/result_verification.h"
@@ -36,13 +37,6 @@ namespace {
 constexpr double panel1WidthTwips = 2600;
 constexpr double panel2WidthTwips = 900;
 constexpr double progressWidthTwips = 2200;
-
-QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent)
-{
-  auto *label = new QLabel(text, parent);
-  label->setObjectName(name);
-  return label;
-}
 
 // The caption bars above the grids: white text on the program's blue.
 void styleCaptionBar(QLabel *label)

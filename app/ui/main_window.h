@@ -20,6 +20,7 @@ class QProgressBar;
 class QRadioButton;
 class QTimer;
 class QFrame;
+class QPixmap;
 
 namespace tessivar {
 
@@ -109,6 +110,15 @@ class MainWindow final : public QMainWindow, public SearchWindow
   // while any of them runs.
   enum class Stoppable { Search = 0x1, DescriptionFetch = 0x2 };
   void setStoppableRunning(Stoppable what, bool running);
+  // The toolbar, the search menus and the mode options, as a search locks them; Stop is offered
+  // meanwhile. The search box is locked on its own (setSearchBoxEnabled).
+  void setSearchControlsLocked(bool locked);
+  // lblADDR, the caption of the related results.
+  void setRelatedCaption(const QString &text);
+  void showRelatedCaption();
+  // The splash window's picture, kept for the About window.
+  void keepSplashPicture(const QPixmap &picture);
+  QPixmap splashPicture() const;
 
   // --- What a search is built from ---------------------------------------------------------------
   QString searchText() const;

@@ -1,11 +1,11 @@
 // What a search does to the main window, the mode options and the result grids' requests.
 #include "app/ui/main_window.h"
 
-#include "app/ui/artwork.h"
 #include "app/ui/browse_bar.h"
 #include "app/ui/main_toolbar.h"
 #include "app/ui/preset_bar.h"
 #include "base/program_options.h"
+#include "platform/ui/artwork.h"
 #include "results/pre_verify.h"
 #include "results/result_table_model.h"
 #include "results/stream_format.h"
@@ -158,14 +158,27 @@ void MainWindow::lockForSearch()
   busyPointer_.set(true);
   results_->showBusyPointer(true);
   results_->setRedraw(false);
-  toolbar_->setSearchLockedButtonsEnabled(false);
-  setStoppableRunning(Stoppable::Search, true);
-  menus_.menuStart->setEnabled(false);
-  menus_.menuScan->setEnabled(false);
+  setSearchControlsLocked(true);
   txtSearch_->setEnabled(false);
-  optArch_->setEnabled(false);
-  optLive_->setEnabled(false);
-  optLib_->setEnabled(false);
+}
+
+void MainWindow::setSearchControlsLocked(bool locked)
+{
+  toolbar_->setSearchLockedButtonsEnabled(!locked);
+  setStoppableRunning(Stoppable::Search, locked);
+  menus_.menuStart->setEnabled(!locked);
+  menus_.menuScan->setEnabled(!locked);
+  for (QRadioButton *option : {optArch_, optLive_, optLib_}) option->setEnabled(!locked);
+}
+
+void MainWindow::setRelatedCaption(const QString &text)
+{
+  lblADDR_->setText(text);
+}
+
+void MainWindow::showRelatedCaption()
+{
+  lblADDR_->show();
 }
 
 void MainWindow::setStoppableRunning(Stoppable what, bool running)
@@ -185,13 +198,7 @@ void MainWindow::setSearchBoxEnabled(bool enabled)
 
 void MainWindow::unlockAfterSearch()
 {
-  optArch_->setEnabled(true);
-  optLive_->setEnabled(true);
-  optLib_->setEnabled(true);
-  setStoppableRunning(Stoppable::Search, false);
-  toolbar_->setSearchLockedButtonsEnabled(true);
-  menus_.menuStart->setEnabled(true);
-  menus_.menuScan->setEnabled(true);
+  setSearchControlsLocked(false);
   busyPointer_.set(false);
   results_->showBusyPointer(false);
   results_->setRedraw(true);
@@ -268,9 +275,6 @@ SearchInput MainWindow::searchInput(SearchRequestKind kind, const QString &lette
   input.minLength = setup_->minLength;
   input.dataServer = dataServer_;
   input.history = searchHistory();
-  input.verification.proxyEnabled = proxyHostInUse(setup_->proxyHost);
-  input.verification.proxyHost = setup_->proxyHost;
-  input.verification.proxyPort = setup_->proxyPort;
   return input;
 }
 

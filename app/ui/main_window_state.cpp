@@ -10,6 +10,7 @@
 #include "base/twips.h"
 #include "library/preset_table.h"
 #include "platform/http_transfer.h"
+#include "platform/ui/screen_dpi.h"
 #include "results/player_location.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
@@ -59,7 +60,6 @@ void MainWindow::GetSettings()
 
   setSearchText(store.text(SettingKey::LastSearch));
   loadPresetNames();
-  transfer_->setProxy(proxyHostInUse(setup_->proxyHost), setup_->proxyHost, setup_->proxyPort);
   setup_->load();
   const QString playHint = results_layout::gridToolTip(setup_->chkBrow);
   results_->setToolTip(playHint);
@@ -100,7 +100,7 @@ void MainWindow::holdMinimumSize()
 
 double MainWindow::screenDpi() const
 {
-  return logicalDpi(this);
+  return tessivar::screenDpi(this);
 }
 
 TwipsRect MainWindow::geometryTwips() const
@@ -163,6 +163,16 @@ void MainWindow::restoreFromTray()
   setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
   if (isHidden()) show();
   layoutWindow();
+}
+
+void MainWindow::keepSplashPicture(const QPixmap &picture)
+{
+  picSplash_->setPixmap(picture);
+}
+
+QPixmap MainWindow::splashPicture() const
+{
+  return picSplash_->pixmap();
 }
 
 // --- pre-verification blink ------------------------------------------------------------------

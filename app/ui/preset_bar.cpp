@@ -1,7 +1,7 @@
 #include "app/ui/preset_bar.h"
 
-#include "app/ui/artwork.h"
 #include "library/preset_table.h"
+#include "platform/ui/artwork.h"
 #include "results/ui/results_grid.h"
 
 #include <QDragEnterEvent>

@@ -39,9 +39,6 @@ class MainWindowRelated final : public QObject, public RelatedResultsWindow
  public:
   explicit MainWindowRelated(MainWindow &window) : QObject(&window), window_(window)
   {
-    caption_ = window.findChild<QLabel *>(QStringLiteral("lblADDR"));
-    for (const char *name : {"optArch", "optLive", "optLib"})
-      options_ << window.findChild<QRadioButton *>(QLatin1StringView(name));
     // The grid is hidden while its rows arrive; the window keeps its place.
     QSizePolicy policy = window.relatedGrid()->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
@@ -61,7 +58,8 @@ class MainWindowRelated final : public QObject, public RelatedResultsWindow
     related->hide();
     window_.browseBar()->setEnabled(false);
     busyPointer_.set(true);
-    setSearchControlsLocked(true);
+    window_.setSearchControlsLocked(true);
+    window_.setSearchBoxEnabled(false);
   }
   void showRelatedGrid() override { window_.relatedGrid()->show(); }
   void selectAllRelatedRows() override
@@ -73,7 +71,8 @@ class MainWindowRelated final : public QObject, public RelatedResultsWindow
   {
     // A search that has begun meanwhile unlocks what it locked when it ends.
     if (!window_.searchRun().isSearching()) {
-      setSearchControlsLocked(false);
+      window_.setSearchControlsLocked(false);
+      window_.setSearchBoxEnabled(true);
       window_.browseBar()->setEnabled(true);
     }
     busyPointer_.set(false);
@@ -84,14 +83,8 @@ class MainWindowRelated final : public QObject, public RelatedResultsWindow
     window_.resultsGrid()->setEnabled(true);
     if (resultsHadFocus_) window_.resultsGrid()->setFocus();
   }
-  void showRelatedCaption() override
-  {
-    if (caption_ != nullptr) caption_->show();
-  }
-  void setRelatedCaption(const QString &text) override
-  {
-    if (caption_ != nullptr) caption_->setText(text);
-  }
+  void showRelatedCaption() override { window_.showRelatedCaption(); }
+  void setRelatedCaption(const QString &text) override { window_.setRelatedCaption(text); }
   void setStatusText(int panel, const QString &text) override { window_.setStatusText(panel, text); }
   void setProgressValue(int value) override { window_.setProgressValue(value); }
   void setSearchBoxEnabled(bool enabled) override { window_.setSearchBoxEnabled(enabled); }
@@ -100,22 +93,7 @@ class MainWindowRelated final : public QObject, public RelatedResultsWindow
   ResultTableModel *relatedModel() override { return window_.relatedModel(); }
 
  private:
-  // The toolbar, menus, search box and mode options, as a search locks them.
-  void setSearchControlsLocked(bool locked)
-  {
-    window_.toolbar()->setSearchLockedButtonsEnabled(!locked);
-    window_.setStoppableRunning(MainWindow::Stoppable::Search, locked);
-    window_.menus().menuStart->setEnabled(!locked);
-    window_.menus().menuScan->setEnabled(!locked);
-    window_.searchBox()->setEnabled(!locked);
-    for (QRadioButton *option : std::as_const(options_)) {
-      if (option != nullptr) option->setEnabled(!locked);
-    }
-  }
-
   MainWindow &window_;
-  QPointer<QLabel> caption_;
-  QList<QPointer<QRadioButton>> options_;
   BusyPointer busyPointer_;
   bool resultsHadFocus_ = false;
 };

@@ -55,17 +55,16 @@ QList<ListEntry> selectedPlaylistEntries(MainWindow &window)
 
 }  // namespace
 
-void wireScanner(MainWindow &window, StreamRecording &recording)
+void wireScanner(MainWindow &window, StreamRecording &recording, PresetCommands &presets,
+                 BookmarksController &bookmarks)
 {
   auto current = std::make_shared<QPointer<ScanWindow>>();
-  const auto open = [&window, &recording, current]() -> ScanWindow * {
-    const ProgramOptions &options = window.programOptions();
-    ScanSetup setup{window.dataServer(), options.proxyHost, options.proxyPort, {}};
+  const auto open = [&window, &recording, &presets, &bookmarks, current]() -> ScanWindow * {
+    ScanSetup setup{window.dataServer(), {}};
     // Add Preset stores through the main window's presets: their buttons follow, and a failed
     // write says so.
-    setup.assignPreset = [&window](int slot, const QString &name, const QString &url) {
-      auto *presets = window.findChild<PresetCommands *>();
-      return presets != nullptr && presets->assignStation(slot, name, url);
+    setup.assignPreset = [&presets](int slot, const QString &name, const QString &url) {
+      return presets.assignStation(slot, name, url);
     };
     setup.recording = &recording;
     auto *scanner = new ScanWindow(window.services(), setup, &window);
@@ -74,11 +73,8 @@ void wireScanner(MainWindow &window, StreamRecording &recording)
       window.setScanActive(false);
       window.trayIcon().setToolTip(product::trayToolTip());
     });
-    QObject::connect(scanner, &ScanWindow::bookmarksRequested, &window,
-                     [&window](const QList<ListEntry> &entries) {
-                       if (auto *bookmarks = window.findChild<BookmarksController *>())
-                         bookmarks->addFromPlayedList(entries);
-                     });
+    QObject::connect(scanner, &ScanWindow::bookmarksRequested, &bookmarks,
+                     &BookmarksController::addFromPlayedList);
     QObject::connect(scanner, &ScanWindow::streamTitleChanged, &window, [&window](const QString &title) {
       window.trayIcon().setToolTip(title.isEmpty() ? product::trayToolTip() : title);
     });

@@ -3,10 +3,13 @@
 namespace tessivar {
 
 class MainWindow;
+class BookmarksController;
+class PresetCommands;
 class StreamRecording;
 
 // The scanner window on the main window's requests ("S&can Stations", the playlists of both
 // grids), with its presets, bookmarks and recording going to the main window's.
-void wireScanner(MainWindow &window, StreamRecording &recording);
+void wireScanner(MainWindow &window, StreamRecording &recording, PresetCommands &presets,
+                 BookmarksController &bookmarks);
 
 }  // namespace tessivar

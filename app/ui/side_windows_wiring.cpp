@@ -4,7 +4,7 @@
 #include "dialogs/ui/about_window.h"
 #include "dialogs/ui/quick_help_window.h"
 #include "dialogs/ui/web_window.h"
-#include "dialogs/web_address.h"
+#include "platform/web_address.h"
 #include "results/ui/results_grid.h"
 
 #include <QLabel>
@@ -41,8 +41,7 @@ void wireHelpWindows(MainWindow &window)
   QObject::connect(&window, &MainWindow::aboutRequested, &window, [&window, about] {
     if (raiseOpen(*about)) return;
     // The picture the splash showed, kept by the main window since start-up.
-    const auto *splash = window.findChild<QLabel *>(QStringLiteral("picSplash"));
-    auto *dialog = new AboutWindow(splash != nullptr ? splash->pixmap() : QPixmap(), &window);
+    auto *dialog = new AboutWindow(window.splashPicture(), &window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     window.registerSideWindow(dialog);

@@ -117,7 +117,7 @@ QCoro::Task<bool> runStartup(MainWindow &window)
   QObject::connect(&reg, &ServerDiscovery::statusChanged, &splash, &SplashWindow::setStatus);
   reg.configureProxy = [&window] {
     SetupDialog *dialog = makeSetupDialog(window, nullptr);
-    dialog->selectTab(setup_tab::proxy);
+    dialog->selectPage(SetupDialog::Page::Proxy);
     dialog->exec();
   };
 
@@ -126,8 +126,7 @@ QCoro::Task<bool> runStartup(MainWindow &window)
   const QString dataServer = co_await reg.getServerInfo();
   if (!guard) co_return false;
   if (!dataServer.isEmpty()) {
-    if (auto *picture = window.findChild<QLabel *>(QStringLiteral("picSplash")))
-      picture->setPixmap(splash.picture());
+    window.keepSplashPicture(splash.picture());
   }
   splash.close();
   if (dataServer.isEmpty()) co_return false;

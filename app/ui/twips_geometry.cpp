@@ -8,14 +8,6 @@
 
 namespace tessivar {
 
-double logicalDpi(const QWidget *widget)
-{
-  const QScreen *screen = widget != nullptr ? widget->screen() : QGuiApplication::primaryScreen();
-  if (screen == nullptr) return 96.0;
-  const double dpi = screen->logicalDotsPerInchX();
-  return dpi > 0 ? dpi : 96.0;
-}
-
 int twipsToPixels(double twips, double dpi)
 {
   return twips::toPixels(twips, dpi);

@@ -15,9 +15,6 @@ struct TwipsRect
   double height = 0;
 };
 
-// The logical resolution the widget's screen reports (96 when it has none yet).
-double logicalDpi(const QWidget *widget);
-
 QRect twipsToPixels(const TwipsRect &twips, double dpi);
 TwipsRect pixelsToTwips(const QRect &pixels, double dpi);
 int twipsToPixels(double twips, double dpi);

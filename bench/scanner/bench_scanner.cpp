@@ -201,7 +201,7 @@ int main(int argc, char **argv)
   clock.start();
   Timing view;
   view.clock = &clock;
-  ScanSession session(view, services, ScanSetup{directory.host(), {}, 0, {}});
+  ScanSession session(view, services, ScanSetup{directory.host(), {}});
   session.createPlayers();
 
   std::vector<double> scanner;

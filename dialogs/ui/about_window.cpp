@@ -1,8 +1,9 @@
 #include "dialogs/ui/about_window.h"
 
 #include "base/twips.h"
-#include "dialogs/ui/artwork.h"
 #include "dialogs/ui/window_twips.h"
+#include "platform/ui/artwork.h"
+#include "platform/ui/screen_dpi.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -37,7 +38,7 @@ AboutWindow::~AboutWindow() = default;
 
 void AboutWindow::holdSize()
 {
-  const double dpi = window_twips::screenDpi(this);
+  const double dpi = screenDpi(this);
   setFixedSize(twips::toPixels(widthTwips, dpi), twips::toPixels(heightTwips, dpi));
   // The picture centred across the window's width near the top, OK centred below it.
   constexpr int margin = 8;

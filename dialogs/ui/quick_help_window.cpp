@@ -2,8 +2,9 @@
 
 #include "base/settings_store.h"
 #include "base/site_links.h"
-#include "dialogs/ui/artwork.h"
 #include "platform/shell_open.h"
+#include "platform/ui/artwork.h"
+#include "platform/ui/named_label.h"
 
 #include <QEvent>
 #include <QFont>
@@ -113,14 +114,6 @@ const std::array<HelpTab, 6> helpTabs{{
         "If you are behind a proxy or firewall, enter the proxy address and port in these settings to allow "
         "Tessivar! Broadcast to communicate with the outside world."}}}},
 }};
-
-QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent)
-{
-  auto *label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
-  return label;
-}
 
 QFont scaledBold(QFont font, double factor)
 {

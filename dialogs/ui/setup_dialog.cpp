@@ -5,10 +5,12 @@
 #include "base/program_options.h"
 #include "base/settings_store.h"
 #include "base/site_links.h"
-#include "dialogs/ui/artwork.h"
+#include "dialogs/setup_format_checks.h"
 #include "platform/app_services.h"
 #include "platform/prompter.h"
 #include "platform/shell_open.h"
+#include "platform/ui/artwork.h"
+#include "platform/ui/named_label.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -35,24 +37,30 @@ namespace {
 const char *const playerTabProperty = "playerTab";
 const char *const indexProperty = "index";
 
-QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent, bool wrap = false)
+QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent, bool wrap)
 {
-  auto *label = new QLabel(text, parent);
-  label->setObjectName(name);
+  QLabel *label = tessivar::makeLabel(name, text, parent);
   label->setWordWrap(wrap);
   return label;
 }
 
-bool isPlayerTab(int tab)
-{
-  return tab == setup_tab::real || tab == setup_tab::media || tab == setup_tab::streamWorks;
-}
+using Page = SetupDialog::Page;
 
-SetupPlayer playerOfTab(int tab)
+constexpr int pageCount = int(Page::Options) + 1;
+
+// The player whose program path a page shows; none for the other pages.
+std::optional<SetupPlayer> playerOfPage(int index)
 {
-  if (tab == setup_tab::media) return SetupPlayer::Media;
-  if (tab == setup_tab::streamWorks) return SetupPlayer::StreamWorks;
-  return SetupPlayer::Real;
+  switch (Page(index)) {
+    case Page::RealPlayer:
+      return SetupPlayer::Real;
+    case Page::MediaPlayer:
+      return SetupPlayer::Media;
+    case Page::StreamWorks:
+      return SetupPlayer::StreamWorks;
+    default:
+      return std::nullopt;
+  }
 }
 
 // True for a typed character a number box refuses: anything printable but a digit.
@@ -76,16 +84,16 @@ struct PlayerTexts
   const char *second;
 };
 
-PlayerTexts playerTexts(int tab)
+PlayerTexts playerTexts(Page page)
 {
-  switch (tab) {
-    case setup_tab::media:
+  switch (page) {
+    case Page::MediaPlayer:
       return {
           "pMicro",
           "Windows Media Player plays Microsoft Media audio and video streams (ASF, WMA and WMV) as well as "
           "MP3, WAV, AVI and MPEG files.",
           "Version 7 or later is recommended; earlier versions may not play every live broadcast."};
-    case setup_tab::streamWorks:
+    case Page::StreamWorks:
       return {"pXing", "The Xing StreamWorks player plays StreamWorks audio and video broadcasts.",
               "A number of stations broadcast only in this format; install the player to hear them."};
     default:
@@ -114,12 +122,12 @@ SetupDialog::SetupDialog(ProgramOptions &state, const AppServices &services, Sea
   SSTab1->setObjectName(QStringLiteral("SSTab1"));
   SSTab1->setUsesScrollButtons(false);
   SSTab1->addTab(buildFormatTab(), QStringLiteral("Select Format"));
-  SSTab1->addTab(buildPlayerTab(setup_tab::real), QStringLiteral("RealPlayer"));
+  SSTab1->addTab(buildPlayerTab(Page::RealPlayer), QStringLiteral("RealPlayer"));
   auto *winamp = new QWidget(SSTab1);
   winamp->setObjectName(QStringLiteral("tabWinamp"));
   SSTab1->addTab(winamp, QStringLiteral("Winamp"));
-  SSTab1->addTab(buildPlayerTab(setup_tab::media), QStringLiteral("Microsoft Media"));
-  SSTab1->addTab(buildPlayerTab(setup_tab::streamWorks), QStringLiteral("Streamworks"));
+  SSTab1->addTab(buildPlayerTab(Page::MediaPlayer), QStringLiteral("Microsoft Media"));
+  SSTab1->addTab(buildPlayerTab(Page::StreamWorks), QStringLiteral("Streamworks"));
   SSTab1->addTab(buildProxyTab(), QStringLiteral("Proxy Settings"));
   SSTab1->addTab(buildOptionsTab(), QStringLiteral("Options"));
 
@@ -140,7 +148,7 @@ SetupDialog::SetupDialog(ProgramOptions &state, const AppServices &services, Sea
 
   load(mode);
   connect(SSTab1, &QTabWidget::currentChanged, this, &SetupDialog::onTabChanged);
-  selectTab(state_.lastSetupTab);
+  if (state_.lastSetupTab >= 0 && state_.lastSetupTab < pageCount) selectPage(Page(state_.lastSetupTab));
 }
 
 SetupDialog::~SetupDialog() = default;
@@ -156,7 +164,7 @@ QWidget *SetupDialog::buildFormatTab()
   auto *boxes = new QGridLayout;
   int general = 0;
   int archive = 0;
-  for (const SetupFormatBox &format : setupFormatBoxes()) {
+  for (const SetupFormatCheck &format : setupFormatChecks()) {
     auto *box = new QCheckBox(QString::fromLatin1(format.caption), tab);
     box->setObjectName(QString::fromLatin1(format.objectName));
     if (format.archiveOnly) {
@@ -201,9 +209,10 @@ QWidget *SetupDialog::buildFormatTab()
   return tab;
 }
 
-QWidget *SetupDialog::buildPlayerTab(int tabIndex)
+QWidget *SetupDialog::buildPlayerTab(Page page)
 {
-  const PlayerTexts texts = playerTexts(tabIndex);
+  const int tabIndex = int(page);
+  const PlayerTexts texts = playerTexts(page);
   auto *tab = new QWidget(SSTab1);
   tab->setObjectName(QStringLiteral("tabPlayer%1").arg(tabIndex));
   auto *layout = new QVBoxLayout(tab);
@@ -214,13 +223,13 @@ QWidget *SetupDialog::buildPlayerTab(int tabIndex)
   logo->setCursor(Qt::PointingHandCursor);
   logo->setProperty(playerTabProperty, tabIndex);
   logo->installEventFilter(this);
-  const auto kind = tabIndex == setup_tab::media         ? artwork::PlayerLogo::Media
-                    : tabIndex == setup_tab::streamWorks ? artwork::PlayerLogo::StreamWorks
-                                                         : artwork::PlayerLogo::Real;
+  const auto kind = page == Page::MediaPlayer   ? artwork::PlayerLogo::Media
+                    : page == Page::StreamWorks ? artwork::PlayerLogo::StreamWorks
+                                                : artwork::PlayerLogo::Real;
   logo->setPixmap(artwork::playerLogo(kind));
-  if (tabIndex == setup_tab::real) pReal = logo;
-  if (tabIndex == setup_tab::media) pMicro = logo;
-  if (tabIndex == setup_tab::streamWorks) pXing = logo;
+  if (page == Page::RealPlayer) pReal = logo;
+  if (page == Page::MediaPlayer) pMicro = logo;
+  if (page == Page::StreamWorks) pXing = logo;
   layout->addWidget(logo, 0, Qt::AlignLeft);
 
   layout->addWidget(
@@ -230,7 +239,7 @@ QWidget *SetupDialog::buildPlayerTab(int tabIndex)
   auto *hint = makeLabel(
       QStringLiteral("lblLogo"),
       QStringLiteral("Single Click the Logo to Visit Player Website and Download Player. "), tab, true);
-  hint->setProperty(indexProperty, tabIndex == setup_tab::real ? 0 : tabIndex - 1);
+  hint->setProperty(indexProperty, page == Page::RealPlayer ? 0 : tabIndex - 1);
   layout->addWidget(hint);
   layout->addStretch(1);
   return tab;
@@ -340,7 +349,7 @@ void SetupDialog::load(SearchMode mode)
   txtT->setEnabled(archive);
   Label16->setEnabled(archive);
   for (int i = 0; i < formatBoxes_.size(); ++i) {
-    if (setupFormatBoxes()[static_cast<std::size_t>(i)].archiveOnly) formatBoxes_[i]->setEnabled(archive);
+    if (setupFormatChecks()[static_cast<std::size_t>(i)].archiveOnly) formatBoxes_[i]->setEnabled(archive);
   }
 
   comboB->addItems(connectionChoices());
@@ -354,7 +363,7 @@ void SetupDialog::load(SearchMode mode)
   txtB->setText(state_.bitRateText());
   txtT->setText(state_.lengthText());
   for (int i = 0; i < formatBoxes_.size(); ++i) {
-    const int value = state_.formatBox(setupFormatBoxes()[static_cast<std::size_t>(i)].key);
+    const int value = state_.formatBox(setupFormatChecks()[static_cast<std::size_t>(i)].key);
     formatBoxes_[i]->setCheckState(value == 1   ? Qt::Checked
                                    : value == 2 ? Qt::PartiallyChecked
                                                 : Qt::Unchecked);
@@ -362,12 +371,26 @@ void SetupDialog::load(SearchMode mode)
   chkTray->setChecked(state_.chkTray);
   chkBrow->setChecked(state_.chkBrow);
 
-  SSTab1->setTabEnabled(setup_tab::winamp, false);
+  SSTab1->setTabEnabled(int(Page::Winamp), false);
 }
 
-void SetupDialog::selectTab(int index)
+SetupDialog::Page SetupDialog::playerPage(SetupPlayer player)
 {
-  if (index < 0 || index >= setup_tab::count || !SSTab1->isTabEnabled(index)) return;
+  switch (player) {
+    case SetupPlayer::Media:
+      return Page::MediaPlayer;
+    case SetupPlayer::StreamWorks:
+      return Page::StreamWorks;
+    case SetupPlayer::Real:
+      break;
+  }
+  return Page::RealPlayer;
+}
+
+void SetupDialog::selectPage(Page page)
+{
+  const int index = int(page);
+  if (!SSTab1->isTabEnabled(index)) return;
   if (SSTab1->currentIndex() == index) {
     onTabChanged(index);
   } else {
@@ -380,9 +403,9 @@ void SetupDialog::onTabChanged(int index)
   cmdBrowse->show();
   txtCMD->show();
   lblPlay->show();
-  if (isPlayerTab(index)) {
-    playerTabShown_ = index;
-    txtCMD->setText(state_.playerPath(playerOfTab(index)));
+  if (const std::optional<SetupPlayer> player = playerOfPage(index)) {
+    playerShown_ = player;
+    txtCMD->setText(state_.playerPath(*player));
     FrameL->show();
   } else {
     cmdBrowse->hide();
@@ -395,8 +418,8 @@ void SetupDialog::onTabChanged(int index)
 
 void SetupDialog::onPathEdited(const QString &text)
 {
-  const int tab = SSTab1->currentIndex();
-  if (isPlayerTab(tab)) state_.setPlayerPath(playerOfTab(tab), text);
+  if (const std::optional<SetupPlayer> player = playerOfPage(SSTab1->currentIndex()))
+    state_.setPlayerPath(*player, text);
 }
 
 void SetupDialog::onBitRateChanged(const QString &text)
@@ -413,8 +436,8 @@ QString SetupDialog::playerFileFilter(SetupPlayer player)
 
 void SetupDialog::onBrowse()
 {
-  if (!isPlayerTab(playerTabShown_)) return;
-  const SetupPlayer player = playerOfTab(playerTabShown_);
+  if (!playerShown_) return;
+  const SetupPlayer player = *playerShown_;
   const QString chosen = chooseFile(ProgramOptions::playerName(player),
                                     QCoreApplication::applicationDirPath(), playerFileFilter(player));
   if (chosen.isEmpty()) return;

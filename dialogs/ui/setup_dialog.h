@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -33,8 +34,13 @@ class SetupDialog final : public QDialog
   SetupDialog(ProgramOptions &state, const AppServices &services, SearchMode mode, QWidget *parent = nullptr);
   ~SetupDialog() override;
 
-  // Shows the given tab (callers choose a tab before showing the dialog).
-  void selectTab(int index);
+  // The dialog's pages, in the order of its tabs.
+  enum class Page { Formats, RealPlayer, Winamp, MediaPlayer, StreamWorks, Proxy, Options };
+  // The page of a player's program path.
+  static Page playerPage(SetupPlayer player);
+
+  // Shows the given page (callers choose a page before showing the dialog).
+  void selectPage(Page page);
 
   // Asks for a player program: (caption, initial folder, filter) → chosen path, empty when the
   // user cancelled. A file dialog by default; tests answer it themselves.
@@ -54,7 +60,7 @@ class SetupDialog final : public QDialog
 
  private:
   QWidget *buildFormatTab();
-  QWidget *buildPlayerTab(int tab);
+  QWidget *buildPlayerTab(Page page);
   QWidget *buildProxyTab();
   QWidget *buildOptionsTab();
   QFrame *buildPlayerFrame();
@@ -67,7 +73,7 @@ class SetupDialog final : public QDialog
 
   ProgramOptions &state_;
   AppServices services_;
-  int playerTabShown_ = -1;
+  std::optional<SetupPlayer> playerShown_;  // the player page shown last
 
   QTabWidget *SSTab1 = nullptr;
   QLineEdit *txtB = nullptr;

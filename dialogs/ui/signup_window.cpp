@@ -5,6 +5,7 @@
 #include "dialogs/signup_request.h"
 #include "dialogs/signup_sender.h"
 #include "platform/prompter.h"
+#include "platform/ui/named_label.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>
@@ -19,11 +20,9 @@ namespace tessivar {
 
 namespace {
 
-QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent)
+QLabel *makeWrappedLabel(const QString &name, const QString &text, QWidget *parent)
 {
-  auto *label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
+  QLabel *label = makeLabel(name, text, parent);
   label->setWordWrap(true);
   return label;
 }
@@ -47,22 +46,22 @@ SignupWindow::SignupWindow(const AppServices &services, QWidget *parent)
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
   sender_ = new SignupSender(services.transfers, this);
 
-  Label3 =
-      makeLabel(QStringLiteral("Label3"),
-                QStringLiteral("Please take a moment to let us know who you are so you can receive special "
-                               "offers and updates."),
-                this);
-  Label1 = makeLabel(QStringLiteral("Label1"), QStringLiteral("Name"), this);
+  Label3 = makeWrappedLabel(
+      QStringLiteral("Label3"),
+      QStringLiteral("Please take a moment to let us know who you are so you can receive special "
+                     "offers and updates."),
+      this);
+  Label1 = makeWrappedLabel(QStringLiteral("Label1"), QStringLiteral("Name"), this);
   txtName = new QLineEdit(this);
   txtName->setObjectName(QStringLiteral("txtName"));
   txtName->setAccessibleName(QStringLiteral("Name"));
   Label1->setBuddy(txtName);
-  Label2 = makeLabel(QStringLiteral("Label2"), QStringLiteral("Email Address"), this);
+  Label2 = makeWrappedLabel(QStringLiteral("Label2"), QStringLiteral("Email Address"), this);
   txtEmail = new QLineEdit(this);
   txtEmail->setObjectName(QStringLiteral("txtEmail"));
   txtEmail->setAccessibleName(QStringLiteral("Email Address"));
   Label2->setBuddy(txtEmail);
-  Label4 = makeLabel(
+  Label4 = makeWrappedLabel(
       QStringLiteral("Label4"),
       QStringLiteral("*This information will not be sold or distributed under any circumstances."), this);
   QFont small = Label4->font();
@@ -127,12 +126,10 @@ QCoro::Task<> SignupWindow::send()
   setSending(true);
   SettingsStore &store = services_.settings;
   store.setText(SettingKey::Email, email);
-  const QString proxyHost = store.text(SettingKey::ProxyHost);
-  const int proxyPort = store.wholeNumber(SettingKey::ProxyPort).value_or(1080);
   const QString address =
       signup::requestAddress(store.siteHost(), email, txtName->text(), product::applicationName());
 
-  const SignupSender::Result result = co_await sender_->send(address, proxyHost, proxyPort);
+  const SignupSender::Result result = co_await sender_->send(address);
   // The program's closing may have taken the window away meanwhile.
   if (self.isNull() || !sending_) co_return;
   setSending(false);

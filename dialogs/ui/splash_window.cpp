@@ -1,7 +1,7 @@
 #include "dialogs/ui/splash_window.h"
 
 #include "base/product.h"
-#include "dialogs/ui/artwork.h"
+#include "platform/ui/artwork.h"
 
 #include <QGuiApplication>
 #include <QLabel>

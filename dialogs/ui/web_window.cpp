@@ -5,9 +5,10 @@
 #include "dialogs/ui/web_view.h"
 #include "dialogs/ui/web_view_loader.h"
 #include "dialogs/ui/window_twips.h"
-#include "dialogs/web_address.h"
 #include "dialogs/web_window_geometry.h"
 #include "platform/shell_open.h"
+#include "platform/ui/screen_dpi.h"
+#include "platform/web_address.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -62,7 +63,7 @@ WebWindow::~WebWindow()
 
 void WebWindow::loadPlace()
 {
-  const double dpi = window_twips::screenDpi(parentWidget() != nullptr ? parentWidget() : this);
+  const double dpi = screenDpi(parentWidget() != nullptr ? parentWidget() : this);
   const QScreen *screen =
       parentWidget() != nullptr ? parentWidget()->screen() : QGuiApplication::primaryScreen();
   const QRectF screenTwips =
@@ -75,7 +76,7 @@ void WebWindow::loadPlace()
 
 void WebWindow::placeBrowser()
 {
-  const double dpi = window_twips::screenDpi(this);
+  const double dpi = screenDpi(this);
   const QSizeF window(twips::fromPixels(width(), dpi), twips::fromPixels(height(), dpi));
   const QSizeF area = web_window::browserArea(window);
   WB1->setGeometry(0, 0, twips::toPixels(area.width(), dpi), twips::toPixels(area.height(), dpi));
@@ -86,7 +87,7 @@ void WebWindow::resizeEvent(QResizeEvent *event)
   QMainWindow::resizeEvent(event);
   if (isMinimized()) return;
   // The least size holds (the window's minimum size keeps it; a screen change may not have yet).
-  const double dpi = window_twips::screenDpi(this);
+  const double dpi = screenDpi(this);
   const QSize least(twips::toPixelsCovering(web_window::leastWidth, dpi),
                     twips::toPixelsCovering(web_window::leastHeight, dpi));
   if (minimumSize() != least) setMinimumSize(least);
@@ -151,7 +152,7 @@ void WebWindow::closeEvent(QCloseEvent *event)
   setBusy(false);
   // The normal place is kept, also for a window closed while minimised or maximised.
   const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-  web_window::storePlace(services_.settings, window_twips::fromPixels(normal, window_twips::screenDpi(this)));
+  web_window::storePlace(services_.settings, window_twips::fromPixels(normal, screenDpi(this)));
   QMainWindow::closeEvent(event);
 }
 

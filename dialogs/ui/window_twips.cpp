@@ -2,19 +2,7 @@
 
 #include "base/twips.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
-
 namespace tessivar::window_twips {
-
-double screenDpi(const QWidget *widget)
-{
-  const QScreen *screen = widget != nullptr ? widget->screen() : nullptr;
-  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
-  const double dpi = screen != nullptr ? screen->logicalDotsPerInchX() : 0;
-  return dpi > 0 ? dpi : 96.0;
-}
 
 QRect toPixels(const QRectF &twips, double dpi)
 {

@@ -4,6 +4,7 @@
 #include "library/bookmarks.h"
 #include "platform/station_list.h"
 #include "platform/station_list_selection.h"
+#include "platform/ui/screen_dpi.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -102,9 +102,7 @@ BookmarksWindow::BookmarksWindow(const QString &path, Prompter &prompter, QWidge
   column->addWidget(statbar_);
   buttons->setContentsMargins(6, 0, 12, 0);
 
-  const QScreen *screen = this->screen();
-  const double dpi =
-      screen != nullptr && screen->logicalDotsPerInchX() > 0 ? screen->logicalDotsPerInchX() : 96.0;
+  const double dpi = screenDpi(this);
   setMinimumSize(twips::toPixelsCovering(smallestSideTwips, dpi),
                  twips::toPixelsCovering(smallestSideTwips, dpi));
   resize(twips::toPixels(startWidthTwips, dpi), twips::toPixels(startHeightTwips, dpi));

@@ -2,6 +2,7 @@
 
 #include "base/settings_store.h"
 #include "base/twips.h"
+#include "platform/ui/screen_dpi.h"
 #include "results/ui/find_in_grid.h"
 
 #include <QHBoxLayout>
@@ -9,7 +10,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 namespace tessivar {
@@ -62,9 +62,7 @@ FindDialog::FindDialog(ResultsFinder &finder, SettingsStore &settings, QWidget *
   connect(cmdCancel_, &QPushButton::clicked, this, &FindDialog::reject);
 
   if (mainWindow != nullptr) {
-    const QScreen *screen = mainWindow->screen();
-    const double dpi =
-        screen != nullptr && screen->logicalDotsPerInchX() > 0 ? screen->logicalDotsPerInchX() : 96.0;
+    const double dpi = screenDpi(mainWindow);
     const int offset = twips::toPixels(offsetTwips, dpi);
     move(mainWindow->frameGeometry().topLeft() + QPoint(offset, offset));
   }

@@ -2,6 +2,7 @@
 
 #include "base/setting_key.h"
 #include "base/twips.h"
+#include "platform/ui/screen_dpi.h"
 #include "results/result_table_model.h"
 #include "results/ui/status_picture_delegate.h"
 
@@ -13,7 +14,6 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QPainter>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -171,13 +171,6 @@ ResultRow ResultsGrid::resultAt(int row) const
 
 // --- layout ---------------------------------------------------------------------------------
 
-double ResultsGrid::dpi() const
-{
-  const QScreen *screen = this->screen();
-  const double value = screen != nullptr ? screen->logicalDotsPerInchX() : 96.0;
-  return value > 0 ? value : 96.0;
-}
-
 void ResultsGrid::applyColumnLayout()
 {
   if (model_ != nullptr) {
@@ -191,7 +184,7 @@ void ResultsGrid::applyColumnWidths()
 {
   if (model_ == nullptr) return;
   const ResultLayout layout = model_->columnLayout();
-  const double resolution = dpi();
+  const double resolution = screenDpi(this);
   const int available = viewport()->width();
   const auto widths = results_layout::columnWidths(layout, twips::fromPixels(available, resolution));
   int used = 0;

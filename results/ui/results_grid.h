@@ -113,7 +113,6 @@ class ResultsGrid final : public QTableView
   bool relatedGridReacts() const;
   void showStatusLink();
   void startPresetDrag(const QString &payload);
-  double dpi() const;
 
   Kind kind_;
   results_layout::SortDirection &sortDirection_;

@@ -5,6 +5,7 @@
 #include "platform/shell_opener.h"
 #include "platform/station_list.h"
 #include "platform/transfer_state.h"
+#include "platform/ui/named_label.h"
 #include "results/stream_recording.h"
 #include "scanner/scan_styles.h"
 #include "scanner/station_answer.h"
@@ -45,14 +46,6 @@ constexpr double levelWidth = 420;
 constexpr double levelHeight = 300;
 
 constexpr int longestSeconds = 32767;
-
-QLabel *makeLabel(const QString &name, const QString &text, QWidget *parent)
-{
-  auto *label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setTextFormat(Qt::PlainText);
-  return label;
-}
 
 QPushButton *makeButton(const QString &name, const QString &caption, QWidget *parent)
 {

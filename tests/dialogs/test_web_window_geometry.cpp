@@ -1,5 +1,4 @@
 // The web window's place and size rules, in twips, and the addresses it shows.
-#include "dialogs/web_address.h"
 #include "dialogs/web_window_geometry.h"
 
 #include "base/settings_store.h"
@@ -60,28 +59,6 @@ class TestWebWindowGeometry final : public QObject
       if (!stored[i].isNull()) store_->setText(keys[i], stored[i]);
     }
     QCOMPARE(web_window::placeAtLoad(*store_, screen), place);
-  }
-
-  void onlyWebAddressesAreShown_data()
-  {
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("address");
-    QTest::newRow("http") << u"http://radio.example/jazz"_qs << u"http://radio.example/jazz"_qs;
-    QTest::newRow("https, blanks around") << u" https://radio.example "_qs << u"https://radio.example"_qs;
-    QTest::newRow("bare www") << u"www.radio.example/a"_qs << u"http://www.radio.example/a"_qs;
-    QTest::newRow("file") << u"file:///etc/passwd"_qs << QString();
-    QTest::newRow("javascript") << u"javascript:alert(1)"_qs << QString();
-    QTest::newRow("custom scheme") << u"tessivar-x:play"_qs << QString();
-    QTest::newRow("no host") << u"http:///x"_qs << QString();
-    QTest::newRow("local path") << u"/usr/share/x.desktop"_qs << QString();
-    QTest::newRow("Unknown") << u"Unknown"_qs << QString();
-  }
-
-  void onlyWebAddressesAreShown()
-  {
-    QFETCH(QString, text);
-    QFETCH(QString, address);
-    QCOMPARE(webAddress(text).toString(), address);
   }
 };
 

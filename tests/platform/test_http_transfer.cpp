@@ -1,13 +1,15 @@
 #include "platform/http_transfer_network.h"
 #include "platform/http_transfer_wait.h"
+#include "platform/proxy_setting.h"
 #include "platform/transfer_errors.h"
+#include "platform/transfer_factory.h"
 #include "support/http_test_server.h"
 #include "support/proxy_fixture.h"
 #include "support/test_environment.h"
 
-#include <QNetworkAccessManager>
 #include <QPointer>
 #include <QSignalSpy>
+#include <memory>
 
 using namespace tessivar;
 using Server = tessivar::test::HttpTestServer;
@@ -101,7 +103,6 @@ class TestHttpTransfer final : public QObject
   void waitForFinishedReturnsOutcome();
   void waitForFinishedSurvivesDestroyedTransfer();
   void goesThroughProxy();
-  void sharedManagerKeepsEachProxy();
 };
 
 void TestHttpTransfer::deliversBlocksAsTheyArrive()
@@ -380,8 +381,10 @@ void TestHttpTransfer::badRequestsFailThroughEvents()
   QFETCH(QByteArray, headers);
   QFETCH(bool, proxy);
   QFETCH(int, number);
-  NetworkHttpTransfer transfer;
-  if (proxy) transfer.setProxy(true, QString(), 1080);
+  NetworkTransferFactory transfers;
+  if (proxy) transfers.useProxy(ProxySetting{true, QString(), 1080});
+  const std::unique_ptr<HttpTransfer> made(transfers.makeTransfer(nullptr));
+  HttpTransfer &transfer = *made;
   EventLog log(transfer);
 
   transfer.requestDocument(address, headers);
@@ -442,10 +445,13 @@ void TestHttpTransfer::goesThroughProxy()
   Server server;
   QVERIFY(server.listen());
   server.setScript(Server::page(200, "OK", "via proxy"));
-  NetworkHttpTransfer transfer;
+  // A transfer made before the program's proxy is set goes through it as well.
+  NetworkTransferFactory transfers;
+  const std::unique_ptr<HttpTransfer> made(transfers.makeTransfer(nullptr));
+  HttpTransfer &transfer = *made;
   EventLog log(transfer);
 
-  transfer.setProxy(true, QStringLiteral("127.0.0.1"), proxy.port());
+  transfers.useProxy(ProxySetting{true, QStringLiteral("127.0.0.1"), proxy.port()});
   transfer.requestDocument(address(server, QStringLiteral("/reg.asp?VER=1&K=M\u00fcller+\"x\"")));
   QTRY_VERIFY_WITH_TIMEOUT(!log.outcomes.isEmpty(), 15000);
   QCOMPARE(log.outcomes.first().kind, TransferOutcome::Kind::Completed);
@@ -458,7 +464,7 @@ void TestHttpTransfer::goesThroughProxy()
   QVERIFY2(proxy.log().contains("/reg.asp?VER=1"), proxy.log().constData());
 
   // Proxy off again: straight to the server.
-  transfer.setProxy(false, QStringLiteral("127.0.0.1"), proxy.port());
+  transfers.useProxy(ProxySetting{});
   transfer.requestDocument(address(server));
   QTRY_COMPARE(log.outcomes.size(), 2);
   QCOMPARE(server.requests().size(), 2);
@@ -466,36 +472,11 @@ void TestHttpTransfer::goesThroughProxy()
 
   // A proxy that is not there: the request fails even though the server would answer.
   proxy.stop();
-  transfer.setProxy(true, QStringLiteral("127.0.0.1"), proxy.port());
+  transfers.useProxy(ProxySetting{true, QStringLiteral("127.0.0.1"), proxy.port()});
   transfer.requestDocument(address(server));
   QTRY_COMPARE(log.outcomes.size(), 3);
   QCOMPARE(log.outcomes.last().errorNumber, transfer_error::CannotConnect);
   QCOMPARE(server.requests().size(), 2);
-}
-
-// Transfers over one manager, started together: each request goes the way its own transfer says.
-void TestHttpTransfer::sharedManagerKeepsEachProxy()
-{
-  test::ProxyFixture proxy;
-  QVERIFY2(proxy.start(), qPrintable(proxy.errorText()));
-  Server server;
-  QVERIFY(server.listen());
-  server.setScript(Server::page(200, "OK", "answer"));
-  QNetworkAccessManager manager;
-  NetworkHttpTransfer viaProxy(&manager, nullptr);
-  NetworkHttpTransfer direct(&manager, nullptr);
-  EventLog proxyLog(viaProxy);
-  EventLog directLog(direct);
-
-  viaProxy.setProxy(true, QStringLiteral("127.0.0.1"), proxy.port());
-  viaProxy.requestDocument(address(server, QStringLiteral("/proxied")));
-  direct.requestDocument(address(server, QStringLiteral("/direct")));
-  QTRY_VERIFY_WITH_TIMEOUT(!proxyLog.outcomes.isEmpty() && !directLog.outcomes.isEmpty(), 15000);
-  QCOMPARE(server.requests().size(), 2);
-  for (const QByteArray &request : server.requests()) {
-    const bool proxied = request.startsWith("GET /proxied ");
-    QCOMPARE(request.contains("Via: 1.1 " + test::ProxyFixture::viaName()), proxied);
-  }
 }
 
 TESSIVAR_TEST_MAIN(TestHttpTransfer)

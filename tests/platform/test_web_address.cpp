@@ -36,6 +36,28 @@ class TestWebAddress final : public QObject
     QFETCH(QString, opened);
     QCOMPARE(openableWebAddress(text).value_or(QString()), opened);
   }
+
+  void onlyWebAddressesAreShown_data()
+  {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("http") << u"http://radio.example/jazz"_qs << u"http://radio.example/jazz"_qs;
+    QTest::newRow("https, blanks around") << u" https://radio.example "_qs << u"https://radio.example"_qs;
+    QTest::newRow("bare www") << u"www.radio.example/a"_qs << u"http://www.radio.example/a"_qs;
+    QTest::newRow("file") << u"file:///etc/passwd"_qs << QString();
+    QTest::newRow("javascript") << u"javascript:alert(1)"_qs << QString();
+    QTest::newRow("custom scheme") << u"tessivar-x:play"_qs << QString();
+    QTest::newRow("no host") << u"http:///x"_qs << QString();
+    QTest::newRow("local path") << u"/usr/share/x.desktop"_qs << QString();
+    QTest::newRow("Unknown") << u"Unknown"_qs << QString();
+  }
+
+  void onlyWebAddressesAreShown()
+  {
+    QFETCH(QString, text);
+    QFETCH(QString, address);
+    QCOMPARE(webAddress(text).toString(), address);
+  }
 };
 
 TESSIVAR_TEST_MAIN(TestWebAddress)

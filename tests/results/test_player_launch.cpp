@@ -29,7 +29,7 @@ class TestPlayerLaunch final : public QObject
   std::unique_ptr<PlayerLauncher> launcher_;
   QStringList status_;
   QList<bool> busy_;
-  QList<int> setupTabs_;
+  QList<SetupPlayer> setupTabs_;
   const QString refused_ = u"Invalid stream address.  Only network streams can be played."_s;
 
   // Plays the address to its end; the pointers are back to normal on every path.
@@ -59,7 +59,8 @@ class TestPlayerLaunch final : public QObject
     connect(launcher_.get(), &PlayerLauncher::busyPointersChanged, this, [this](bool on) {
       if (busy_.isEmpty() || busy_.last() != on) busy_ << on;
     });
-    connect(launcher_.get(), &PlayerLauncher::setupRequested, this, [this](int tab) { setupTabs_ << tab; });
+    connect(launcher_.get(), &PlayerLauncher::setupRequested, this,
+            [this](SetupPlayer player) { setupTabs_ << player; });
   }
 
   // What starts no player, and what the user is told.
@@ -100,15 +101,15 @@ class TestPlayerLaunch final : public QObject
     QTest::addColumn<QString>("url");
     QTest::addColumn<QStringList>("prompts");
     QTest::addColumn<QStringList>("opened");
-    QTest::addColumn<int>("tab");
+    QTest::addColumn<SetupPlayer>("tab");
     const QString question = u"Would you like to download the free player?"_s;
     QTest::newRow("real, program gone")
         << u"a.ram"_s
         << QStringList{u"Unable to locate RealPlayer.  You cannot play this selection without RealPlayer."_s,
                        question}
-        << QStringList{u"http://site.test/real.htm"_s} << setup_tab::real;
+        << QStringList{u"http://site.test/real.htm"_s} << SetupPlayer::Real;
     QTest::newRow("streamworks") << u"a.xdm"_s << QStringList{u"Unable to locate StreamWorks Player."_s}
-                                 << QStringList() << setup_tab::streamWorks;
+                                 << QStringList() << SetupPlayer::StreamWorks;
   }
 
   void missingPlayer()
@@ -116,7 +117,7 @@ class TestPlayerLaunch final : public QObject
     QFETCH(QString, url);
     QFETCH(QStringList, prompts);
     QFETCH(QStringList, opened);
-    QFETCH(int, tab);
+    QFETCH(SetupPlayer, tab);
     seams_->processes.missing << u"/usr/bin/realplay"_s;
     options_->setPlayerPath(SetupPlayer::StreamWorks, QString());
     play(u"http://stream.example/"_s + url);
@@ -125,7 +126,7 @@ class TestPlayerLaunch final : public QObject
                u"logo and remember to close and restart Tessivar! Broadcast after installing a new player."_s;
     QCOMPARE(prompter_.texts(), prompts);
     QCOMPARE(shell_.opened, opened);
-    QCOMPARE(setupTabs_, QList<int>{tab});
+    QCOMPARE(setupTabs_, QList<SetupPlayer>{tab});
     QVERIFY(seams_->processes.started.isEmpty());
   }
 

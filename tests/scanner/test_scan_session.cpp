@@ -3,6 +3,7 @@
 // playlist, Quit during a request and the user's proxy. The players are fakes driven here.
 #include "base/product.h"
 #include "base/settings_store.h"
+#include "platform/proxy_setting.h"
 #include "platform/station_list.h"
 #include "platform/transfer_state.h"
 #include "scanner/scan_session.h"
@@ -154,6 +155,7 @@ class TestScanSession final : public QObject
   {
     if (session_) session_->close();
     session_.reset();
+    seams_.transfers.useProxy(ProxySetting{});
     QVERIFY(seams_.processes.started.isEmpty());  // nothing outside the player ever starts
   }
 
@@ -485,7 +487,8 @@ class TestScanSession final : public QObject
   void requestsGoThroughTheUsersProxy()
   {
     view_.styleText = u"Special (Police, Emergency, Scanner)"_qs;
-    open(u"directory.invalid"_qs, ScanSetup{{}, u"127.0.0.1"_qs, relay_->port(), {}});
+    seams_.transfers.useProxy(ProxySetting{true, u"127.0.0.1"_qs, relay_->port()});
+    open(u"directory.invalid"_qs);
     session_->start();
     QTRY_COMPARE(real()->loads, QStringList{u"http://police.example.test/feed.mp3"_qs});
     QVERIFY(relay_->requestLines().first().startsWith("GET http://directory.invalid/tessivar37.asp?"));

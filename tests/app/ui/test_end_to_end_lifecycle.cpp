@@ -7,6 +7,7 @@
 #include "base/program_options.h"
 #include "base/settings_store.h"
 #include "platform/app_services.h"
+#include "platform/proxy_setting.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
 #include "startup_driver.h"
@@ -89,6 +90,8 @@ class TestEndToEndLifecycle final : public QObject
 
   void cleanup()
   {
+    // The proxy a start-up read stays with the shared transfers otherwise.
+    test::sharedSeams().transfers.useProxy(ProxySetting{});
     store_.reset();
     folder_.reset();
   }

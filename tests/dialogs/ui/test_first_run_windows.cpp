@@ -7,6 +7,7 @@
 #include "base/settings_store.h"
 #include "dialogs/signup_sender.h"
 #include "platform/app_services.h"
+#include "platform/proxy_setting.h"
 #include "support/fake_prompter.h"
 #include "support/http_test_server.h"
 #include "support/test_environment.h"
@@ -81,7 +82,10 @@ class TestFirstRunWindows final : public QObject
     store_->setText(SettingKey::SiteHost, u"site.test"_qs);
     store_->setText(SettingKey::ProxyHost, u"127.0.0.1"_qs);
     store_->setText(SettingKey::ProxyPort, QString::number(server_->port()));
+    test::sharedSeams().transfers.useProxy(storedProxy(*store_));
   }
+
+  void cleanup() { test::sharedSeams().transfers.useProxy(ProxySetting{}); }
 
   void everyControlHasItsNameAndText_data()
   {

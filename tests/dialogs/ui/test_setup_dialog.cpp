@@ -2,6 +2,7 @@
 
 #include "base/program_options.h"
 #include "base/settings_store.h"
+#include "dialogs/setup_format_checks.h"
 #include "platform/app_services.h"
 #include "support/fake_prompter.h"
 #include "support/test_environment.h"
@@ -68,7 +69,7 @@ class TestSetupDialog final : public QObject
     QCOMPARE(dialog->objectName(), u"frmSetup"_qs);
     QCOMPARE(dialog->windowTitle(), u"Tessivar! Broadcast - Setup"_qs);
     int ticked = 0;
-    for (const SetupFormatBox &box : setupFormatBoxes()) {
+    for (const SetupFormatCheck &box : setupFormatChecks()) {
       auto *check = child<QCheckBox>(dialog.get(), box.objectName);
       if (check->isChecked()) ++ticked;
       QCOMPARE(check->isChecked(), !QByteArray(box.objectName).endsWith('F'));
@@ -112,7 +113,7 @@ class TestSetupDialog final : public QObject
     QFETCH(SearchMode, mode);
     QFETCH(bool, enabled);
     const auto dialog = open(mode);
-    for (const SetupFormatBox &box : setupFormatBoxes()) {
+    for (const SetupFormatCheck &box : setupFormatChecks()) {
       QCOMPARE(child<QCheckBox>(dialog.get(), box.objectName)->isEnabled(), enabled || !box.archiveOnly);
     }
     QCOMPARE(child<QLineEdit>(dialog.get(), "txtT")->isEnabled(), enabled);
@@ -124,9 +125,9 @@ class TestSetupDialog final : public QObject
   {
     const auto dialog = open();
     auto *tabs = child<QTabWidget>(dialog.get(), "SSTab1");
-    QVERIFY(!tabs->isTabEnabled(setup_tab::winamp));
-    dialog->selectTab(setup_tab::winamp);
-    QCOMPARE(tabs->currentIndex(), setup_tab::formats);
+    QVERIFY(!tabs->isTabEnabled(int(SetupDialog::Page::Winamp)));
+    dialog->selectPage(SetupDialog::Page::Winamp);
+    QCOMPARE(tabs->currentIndex(), int(SetupDialog::Page::Formats));
   }
 
   void bitRateBoxRules()
@@ -184,7 +185,7 @@ class TestSetupDialog final : public QObject
   void connectionListTakesPicksOnly()
   {
     const auto dialog = open();
-    dialog->selectTab(setup_tab::options);
+    dialog->selectPage(SetupDialog::Page::Options);
     auto *speed = child<QComboBox>(dialog.get(), "comboB");
     QTest::keyClicks(speed, u"ISDN"_qs);
     QCOMPARE(speed->currentText(), u"All Connections"_qs);
@@ -197,7 +198,7 @@ class TestSetupDialog final : public QObject
   void optionsAreStoredAtOnce()
   {
     const auto dialog = open();
-    dialog->selectTab(setup_tab::options);
+    dialog->selectPage(SetupDialog::Page::Options);
     child<QCheckBox>(dialog.get(), "chkTray")->click();
     QCOMPARE(store_->text(SettingKey::Tray), u"1"_qs);
     child<QCheckBox>(dialog.get(), "chkBrow")->click();
@@ -219,11 +220,11 @@ class TestSetupDialog final : public QObject
     auto *frame = child<QFrame>(dialog.get(), "FrameL");
     auto *path = child<QLineEdit>(dialog.get(), "txtCMD");
 
-    dialog->selectTab(setup_tab::real);
+    dialog->selectPage(SetupDialog::Page::RealPlayer);
     QVERIFY(frame->isVisible());
     QCOMPARE(path->text(), u"/usr/bin/realplay"_qs);
 
-    dialog->selectTab(setup_tab::media);
+    dialog->selectPage(SetupDialog::Page::MediaPlayer);
     QVERIFY(path->text().isEmpty());
     child<QPushButton>(dialog.get(), "cmdBrowse")->click();
     QCOMPARE(offeredFilter, u"Windows Media Player (*)"_qs);
@@ -236,27 +237,27 @@ class TestSetupDialog final : public QObject
     child<QPushButton>(dialog.get(), "cmdBrowse")->click();
     QCOMPARE(state_->mediaPlayerCommand(), u"/opt/wmp/wmplayer"_qs);
 
-    dialog->selectTab(setup_tab::streamWorks);
+    dialog->selectPage(SetupDialog::Page::StreamWorks);
     path->setText(u"/usr/local/bin/xing"_qs);
     QCOMPARE(state_->streamWorksCommand(), u"/usr/local/bin/xing"_qs);
 
-    dialog->selectTab(setup_tab::proxy);
+    dialog->selectPage(SetupDialog::Page::Proxy);
     QVERIFY(frame->isHidden());
-    QCOMPARE(state_->lastSetupTab, setup_tab::proxy);
+    QCOMPARE(state_->lastSetupTab, int(SetupDialog::Page::Proxy));
 
     // The next opening starts on the tab shown last.
     const auto again = open();
-    QCOMPARE(child<QTabWidget>(again.get(), "SSTab1")->currentIndex(), setup_tab::proxy);
+    QCOMPARE(child<QTabWidget>(again.get(), "SSTab1")->currentIndex(), int(SetupDialog::Page::Proxy));
   }
 
   void logosOpenThePlayersPages()
   {
     const auto dialog = open();
-    dialog->selectTab(setup_tab::real);
+    dialog->selectPage(SetupDialog::Page::RealPlayer);
     QTest::mouseClick(child<QLabel>(dialog.get(), "pReal"), Qt::LeftButton);
-    dialog->selectTab(setup_tab::media);
+    dialog->selectPage(SetupDialog::Page::MediaPlayer);
     QTest::mouseClick(child<QLabel>(dialog.get(), "pMicro"), Qt::LeftButton);
-    dialog->selectTab(setup_tab::streamWorks);
+    dialog->selectPage(SetupDialog::Page::StreamWorks);
     QTest::mouseClick(child<QLabel>(dialog.get(), "pXing"), Qt::LeftButton);
     QCOMPARE(shell_.opened,
              (QStringList{u"http://site.test/real.htm"_qs, u"http://site.test/microsoft.htm"_qs,
@@ -306,7 +307,7 @@ class TestSetupDialog final : public QObject
     const auto dialog = open();
     child<QCheckBox>(dialog.get(), "chkMA")->click();
     QCOMPARE(state_->formats.chkMA, 0);
-    dialog->selectTab(setup_tab::real);
+    dialog->selectPage(SetupDialog::Page::RealPlayer);
     child<QLineEdit>(dialog.get(), "txtCMD")->setText(u"/opt/real/realplay"_qs);
     dialog->close();
     QCOMPARE(state_->formats.chkMA, 1);

@@ -73,7 +73,7 @@ class TestScanWindow final : public QObject
                                shared.processes,
                                shared.associations,
                                engine != nullptr ? *engine : shared.embeddedPlayer};
-    ScanSetup setup{dataServer, {}, 0, {}};
+    ScanSetup setup{dataServer, {}};
     // Presets are stored as the main window stores them: here, into the store, or refused.
     setup.assignPreset = [this](int slot, const QString &name, const QString &url) {
       if (!presetsWritable_) return false;

@@ -69,7 +69,7 @@ class TestScannerMpris final : public QObject
     const AppServices shared = test::testServices(settings_, prompter_, shell_, seams_);
     const AppServices services{shared.settings,  shared.prompter,     shared.shell, shared.transfers,
                                shared.processes, shared.associations, mpv_};
-    window_ = new ScanWindow(services, ScanSetup{dataServer, {}, 0, {}});
+    window_ = new ScanWindow(services, ScanSetup{dataServer, {}});
     new ScannerMpris(*window_);
     window_->load();
     window_->show();

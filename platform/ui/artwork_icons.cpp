@@ -1,4 +1,4 @@
-#include "app/ui/artwork.h"
+#include "platform/ui/artwork.h"
 
 #include <QString>
 

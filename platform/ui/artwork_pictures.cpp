@@ -1,4 +1,4 @@
-#include "dialogs/ui/artwork.h"
+#include "platform/ui/artwork.h"
 
 #include "base/product.h"
 
