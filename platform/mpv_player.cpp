@@ -200,6 +200,35 @@ void MpvPlayer::setProxy(bool enabled, const QString &host, int port)
   mpv_set_property_string(handle_, "http-proxy", proxy.toUtf8().constData());
 }
 
+void MpvPlayer::setPaused(bool paused)
+{
+  int flag = paused ? 1 : 0;
+  mpv_set_property_async(handle_, 0, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvPlayer::setVolume(int percent)
+{
+  double volume = std::clamp(percent, 0, 100);
+  mpv_set_property_async(handle_, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
+}
+
+void MpvPlayer::setMuted(bool muted)
+{
+  int flag = muted ? 1 : 0;
+  mpv_set_property_async(handle_, 0, "mute", MPV_FORMAT_FLAG, &flag);
+}
+
+bool MpvPlayer::setRecordingFile(const QString &path)
+{
+  return mpv_set_property_string(handle_, "stream-record", path.toUtf8().constData()) >= 0;
+}
+
+int MpvPlayer::bufferingPercent() const
+{
+  return state_ == EmbeddedPlayState::Buffering ? int(std::clamp<std::int64_t>(bufferingPercent_, 0, 100))
+                                                : 0;
+}
+
 bool MpvPlayer::playsWithoutSound() const
 {
   return audioOutput_ == "null" &&
