@@ -23,6 +23,9 @@ struct EmbeddedPlayerSettings
 {
   QString audioOutput;  // "null" plays to nothing (tests); empty = the desktop's sound
   QString videoOutput;  // "null" shows no video
+  // The null audio output takes the stream as fast as it arrives instead of in real time
+  // (benchmarks).
+  bool untimed = false;
 };
 
 // One player inside the program's own windows. Its reports change as it plays and are read

@@ -101,6 +101,10 @@ const std::vector<std::pair<const char *, const char *>> &MpvPlayer::options()
       {"load-unsafe-playlists", "no"},
       // A second of a stream tells what it holds: start playing then.
       {"demuxer-lavf-analyzeduration", "1"},
+      // A live stream is played as it comes and never sought back: its buffer stays small, so
+      // that hours of listening cost no more memory than minutes.
+      {"demuxer-max-bytes", "16MiB"},
+      {"demuxer-max-back-bytes", "2MiB"},
   };
   return list;
 }
@@ -116,6 +120,7 @@ MpvPlayer *MpvPlayer::create(const EmbeddedPlayerSettings &settings, QObject *pa
   for (const auto &[name, value] : MpvPlayer::options()) ok = set(name, QString::fromLatin1(value)) && ok;
   if (!settings.audioOutput.isEmpty()) ok = set("ao", settings.audioOutput) && ok;
   if (!settings.videoOutput.isEmpty()) ok = set("vo", settings.videoOutput) && ok;
+  if (settings.untimed) ok = set("ao-null-untimed", QStringLiteral("yes")) && ok;
   if (!ok || mpv_initialize(handle) < 0) {
     mpv_terminate_destroy(handle);
     return nullptr;
