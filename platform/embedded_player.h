@@ -23,6 +23,9 @@ struct EmbeddedPlayerSettings
 {
   QString audioOutput;  // "null" plays to nothing (tests); empty = the desktop's sound
   QString videoOutput;  // "null" shows no video
+  // The null audio output takes the stream as fast as it arrives instead of in real time
+  // (benchmarks).
+  bool untimed = false;
 };
 
 // One player inside the program's own windows. Its reports change as it plays and are read
@@ -43,10 +46,20 @@ class EmbeddedPlayer : public QObject
   virtual void stop() = 0;
   // Proxy for the following loads: the HTTP proxy at host:port, or direct when disabled.
   virtual void setProxy(bool enabled, const QString &host, int port) = 0;
+  // Holds or resumes what plays; the state becomes Paused while held.
+  virtual void setPaused(bool paused) = 0;
+  // Loudness from 0 to 100, and silence; both outlive loads.
+  virtual void setVolume(int percent) = 0;
+  virtual void setMuted(bool muted) = 0;
+  // Saves the stream as it plays into the file, in the stream's own format, until set to an empty
+  // path or another load; false when the engine refuses the file.
+  virtual bool setRecordingFile(const QString &path) = 0;
 
   [[nodiscard]] virtual EmbeddedPlayState state() const = 0;
   // While buffering: the whole seconds still to fill, at least 1; 0 otherwise.
   [[nodiscard]] virtual int bufferingSecondsLeft() const = 0;
+  // While buffering: how full the buffer is, 0 to 100.
+  [[nodiscard]] virtual int bufferingPercent() const = 0;
   // Seconds played so far, and the stream's length in seconds; 0 while unknown (a live stream has
   // no length).
   [[nodiscard]] virtual double position() const = 0;

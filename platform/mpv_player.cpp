@@ -101,6 +101,10 @@ const std::vector<std::pair<const char *, const char *>> &MpvPlayer::options()
       {"load-unsafe-playlists", "no"},
       // A second of a stream tells what it holds: start playing then.
       {"demuxer-lavf-analyzeduration", "1"},
+      // A live stream is played as it comes and never sought back: its buffer stays small, so
+      // that hours of listening cost no more memory than minutes.
+      {"demuxer-max-bytes", "16MiB"},
+      {"demuxer-max-back-bytes", "2MiB"},
   };
   return list;
 }
@@ -116,6 +120,7 @@ MpvPlayer *MpvPlayer::create(const EmbeddedPlayerSettings &settings, QObject *pa
   for (const auto &[name, value] : MpvPlayer::options()) ok = set(name, QString::fromLatin1(value)) && ok;
   if (!settings.audioOutput.isEmpty()) ok = set("ao", settings.audioOutput) && ok;
   if (!settings.videoOutput.isEmpty()) ok = set("vo", settings.videoOutput) && ok;
+  if (settings.untimed) ok = set("ao-null-untimed", QStringLiteral("yes")) && ok;
   if (!ok || mpv_initialize(handle) < 0) {
     mpv_terminate_destroy(handle);
     return nullptr;
@@ -198,6 +203,35 @@ void MpvPlayer::setProxy(bool enabled, const QString &host, int port)
 {
   const QString proxy = enabled ? QStringLiteral("http://%1:%2/").arg(host.trimmed()).arg(port) : QString();
   mpv_set_property_string(handle_, "http-proxy", proxy.toUtf8().constData());
+}
+
+void MpvPlayer::setPaused(bool paused)
+{
+  int flag = paused ? 1 : 0;
+  mpv_set_property_async(handle_, 0, "pause", MPV_FORMAT_FLAG, &flag);
+}
+
+void MpvPlayer::setVolume(int percent)
+{
+  double volume = std::clamp(percent, 0, 100);
+  mpv_set_property_async(handle_, 0, "volume", MPV_FORMAT_DOUBLE, &volume);
+}
+
+void MpvPlayer::setMuted(bool muted)
+{
+  int flag = muted ? 1 : 0;
+  mpv_set_property_async(handle_, 0, "mute", MPV_FORMAT_FLAG, &flag);
+}
+
+bool MpvPlayer::setRecordingFile(const QString &path)
+{
+  return mpv_set_property_string(handle_, "stream-record", path.toUtf8().constData()) >= 0;
+}
+
+int MpvPlayer::bufferingPercent() const
+{
+  return state_ == EmbeddedPlayState::Buffering ? int(std::clamp<std::int64_t>(bufferingPercent_, 0, 100))
+                                                : 0;
 }
 
 bool MpvPlayer::playsWithoutSound() const

@@ -32,9 +32,14 @@ class MpvPlayer final : public EmbeddedPlayer
   void load(const QString &address) override;
   void stop() override;
   void setProxy(bool enabled, const QString &host, int port) override;
+  void setPaused(bool paused) override;
+  void setVolume(int percent) override;
+  void setMuted(bool muted) override;
+  bool setRecordingFile(const QString &path) override;
 
   [[nodiscard]] EmbeddedPlayState state() const override { return state_; }
   [[nodiscard]] int bufferingSecondsLeft() const override;
+  [[nodiscard]] int bufferingPercent() const override;
   [[nodiscard]] double position() const override { return position_; }
   [[nodiscard]] double length() const override { return length_; }
   [[nodiscard]] double bandwidth() const override { return audioBitrate_ + videoBitrate_; }

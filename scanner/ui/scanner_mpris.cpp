@@ -3,72 +3,21 @@
 #include "platform/transfer_state.h"
 #include "scanner/scan_session.h"
 #include "scanner/ui/scan_window.h"
-#include "scanner/ui/scanner_mpris_adaptors.h"
-
-#include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
-#include <QDBusObjectPath>
 
 namespace tessivar {
 
-namespace {
-
-const QString busName = QStringLiteral("org.mpris.MediaPlayer2.tessivar");
-const QString playerInterface = QStringLiteral("org.mpris.MediaPlayer2.Player");
-const QString noTrack = QStringLiteral("/org/mpris/MediaPlayer2/TrackList/NoTrack");
-
-}  // namespace
-
-ScannerMpris::ScannerMpris(ScanWindow &window) : QObject(&window), window_(&window)
+ScannerMpris::ScannerMpris(ScanWindow &window)
+    : MprisSource(&window), window_(&window), service_(new MprisService(*this))
 {
-  new MprisRootAdaptor(*this, this);
-  new MprisPlayerAdaptor(*this, this);
-
   ScanSession &session = window.session();
   connect(&session, &ScanSession::nowPlayingChanged, this, &ScannerMpris::onStationChanged);
-  connect(&session, &ScanSession::stationPlayingChanged, this, &ScannerMpris::announceChanges);
+  connect(&session, &ScanSession::stationPlayingChanged, this, &ScannerMpris::changed);
   connect(&session, &ScanSession::streamTitleChanged, this, [this](const QString &title) {
     streamTitle_ = title;
-    announceChanges();
+    emit changed();
   });
-  connect(&session, &ScanSession::closed, this, &ScannerMpris::unregisterFromBus);
-  registerOnBus();
-}
-
-ScannerMpris::~ScannerMpris()
-{
-  unregisterFromBus();
-}
-
-void ScannerMpris::registerOnBus()
-{
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  if (!bus.isConnected()) return;
-  if (!bus.registerObject(QString::fromLatin1(objectPath), this, QDBusConnection::ExportAdaptors)) return;
-  // A second program already holds the name: the convention is a name of one's own below it.
-  for (const QString &name : {busName, busName + QStringLiteral(".instance") +
-                                           QString::number(QCoreApplication::applicationPid())}) {
-    if (bus.registerService(name)) {
-      serviceName_ = name;
-      break;
-    }
-  }
-  if (serviceName_.isEmpty()) {
-    bus.unregisterObject(QString::fromLatin1(objectPath));
-    return;
-  }
-  announced_ = changingProperties();
-}
-
-void ScannerMpris::unregisterFromBus()
-{
-  if (serviceName_.isEmpty()) return;
-  QDBusConnection bus = QDBusConnection::sessionBus();
-  bus.unregisterService(serviceName_);
-  bus.unregisterObject(QString::fromLatin1(objectPath));
-  serviceName_.clear();
+  connect(&session, &ScanSession::closed, this, [this] { service_->setRegistered(false); });
+  service_->setRegistered(true);
 }
 
 // --- the state ------------------------------------------------------------------------------------
@@ -83,18 +32,11 @@ QString ScannerMpris::playbackStatus() const
 
 QVariantMap ScannerMpris::metadata() const
 {
-  if (!window_ || window_->session().stationAddress().isEmpty())
-    return {{QStringLiteral("mpris:trackid"), QVariant::fromValue(QDBusObjectPath(noTrack))}};
+  if (!window_) return mprisStreamMetadata({}, {}, {}, {});
   const ScanSession &session = window_->session();
-  const QString name = session.stationName();
-  QVariantMap data{{QStringLiteral("mpris:trackid"),
-                    QVariant::fromValue(QDBusObjectPath(QStringLiteral("/org/tessivar/scanner/station/") +
-                                                        QString::number(stationNumber_)))},
-                   {QStringLiteral("xesam:url"), session.stationAddress()},
-                   // The stream's own title when it sends one, else the station's name.
-                   {QStringLiteral("xesam:title"), streamTitle_.isEmpty() ? name : streamTitle_}};
-  if (!name.isEmpty()) data.insert(QStringLiteral("xesam:artist"), QStringList{name});
-  return data;
+  return mprisStreamMetadata(
+      QStringLiteral("/org/tessivar/scanner/station/") + QString::number(stationNumber_),
+      session.stationAddress(), session.stationName(), streamTitle_);
 }
 
 bool ScannerMpris::canGoNext() const
@@ -178,34 +120,7 @@ void ScannerMpris::onStationChanged()
     lastName_ = session.stationName();
     ++stationNumber_;
   }
-  announceChanges();
-}
-
-QVariantMap ScannerMpris::changingProperties() const
-{
-  return {{QStringLiteral("PlaybackStatus"), playbackStatus()},
-          {QStringLiteral("Metadata"), metadata()},
-          {QStringLiteral("CanGoNext"), canGoNext()},
-          {QStringLiteral("CanGoPrevious"), canGoPrevious()},
-          {QStringLiteral("CanPlay"), canPlay()},
-          {QStringLiteral("CanPause"), canPause()}};
-}
-
-void ScannerMpris::announceChanges()
-{
-  if (serviceName_.isEmpty()) return;
-  const QVariantMap now = changingProperties();
-  QVariantMap changed;
-  for (auto it = now.cbegin(); it != now.cend(); ++it) {
-    if (announced_.value(it.key()) != it.value()) changed.insert(it.key(), it.value());
-  }
-  announced_ = now;
-  if (changed.isEmpty()) return;
-  QDBusMessage signal = QDBusMessage::createSignal(QString::fromLatin1(objectPath),
-                                                   QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                   QStringLiteral("PropertiesChanged"));
-  signal << playerInterface << changed << QStringList();
-  QDBusConnection::sessionBus().send(signal);
+  emit changed();
 }
 
 }  // namespace tessivar

@@ -4,6 +4,8 @@
 //   /tone.wav   two seconds of 440 Hz, with its length
 //   /live.wav   an endless tone sent as it plays, with "StreamTitle='Test Tone'" every
 //               metaInterval bytes when the client asks for ICY metadata
+//   /hour.wav   an hour of tone sent as fast as the client takes it, the title "Artist N - Song N"
+//               changing every ten seconds of it
 //   /silent.wav accepts and never answers
 //   /missing    404
 //   anything else: the connection is closed without an answer
@@ -95,6 +97,8 @@ class ToneServer
     qint64 sample = 0;
     qint64 untilMeta = metaInterval;
     bool icy = false;
+    // Seconds of audio a title lasts; 0 for the one title "Test Tone".
+    int titleSeconds = 0;
   };
 
   void serve(QTcpSocket *socket)
@@ -136,6 +140,28 @@ class ToneServer
         live->sample += sampleRate / 10;
       });
       timer->start(100);
+    } else if (path == "/hour.wav") {
+      socket->write("HTTP/1.0 200 OK\r\nContent-Type: audio/x-wav\r\n" +
+                    (icy ? "icy-metaint: " + QByteArray::number(metaInterval) + "\r\n" : QByteArray()) +
+                    "\r\n");
+      auto live = std::make_shared<Live>();
+      live->icy = icy;
+      live->titleSeconds = 10;
+      send(socket, *live, wavHeader(0xFFFFFFFFu));
+      const QByteArray second = tone(0, sampleRate);
+      const auto more = [socket, live, second] {
+        // A second at a time while less than that waits to be sent.
+        while (socket->bytesToWrite() < bytesPerSecond) {
+          if (live->sample >= 3600LL * sampleRate) {
+            socket->disconnectFromHost();
+            return;
+          }
+          send(socket, *live, second);
+          live->sample += sampleRate;
+        }
+      };
+      QObject::connect(socket, &QTcpSocket::bytesWritten, socket, more);
+      more();
     } else if (path == "/silent.wav") {
       // holds the connection open without a word
     } else if (path == "/missing") {
@@ -159,7 +185,10 @@ class ToneServer
       audio.remove(0, part);
       live.untilMeta -= part;
       if (live.untilMeta == 0) {
-        QByteArray meta = "StreamTitle='Test Tone';";
+        const qint64 n = live.titleSeconds > 0 ? live.sample / (qint64(sampleRate) * live.titleSeconds) : 0;
+        QByteArray meta = live.titleSeconds > 0 ? "StreamTitle='Artist " + QByteArray::number(n) +
+                                                      " - Song " + QByteArray::number(n) + "';"
+                                                : QByteArray("StreamTitle='Test Tone';");
         const qsizetype blocks = (meta.size() + 15) / 16;
         meta.resize(blocks * 16, '\0');
         socket->write(QByteArray(1, static_cast<char>(blocks)) + meta);

@@ -77,9 +77,25 @@ class FakeEmbeddedPlayer final : public EmbeddedPlayer
   {
     proxy = enabled ? host + QLatin1Char(':') + QString::number(port) : QString();
   }
+  void setPaused(bool paused) override
+  {
+    if (reports.state == EmbeddedPlayState::Playing && paused)
+      reports.state = EmbeddedPlayState::Paused;
+    else if (reports.state == EmbeddedPlayState::Paused && !paused)
+      reports.state = EmbeddedPlayState::Playing;
+    emit changed();
+  }
+  void setVolume(int percent) override { volume = percent; }
+  void setMuted(bool on) override { muted = on; }
+  bool setRecordingFile(const QString &path) override
+  {
+    recordingFile = path;
+    return true;
+  }
 
   EmbeddedPlayState state() const override { return reports.state; }
   int bufferingSecondsLeft() const override { return reports.bufferingSeconds; }
+  int bufferingPercent() const override { return reports.bufferingPercent; }
   double position() const override { return reports.position; }
   double length() const override { return reports.length; }
   double bandwidth() const override { return reports.bandwidth; }
@@ -91,6 +107,7 @@ class FakeEmbeddedPlayer final : public EmbeddedPlayer
   {
     EmbeddedPlayState state = EmbeddedPlayState::Idle;
     int bufferingSeconds = 0;
+    int bufferingPercent = 0;
     double position = 0;
     double length = 0;
     double bandwidth = 0;
@@ -109,6 +126,9 @@ class FakeEmbeddedPlayer final : public EmbeddedPlayer
   QStringList loads;
   int stops = 0;
   QString proxy;
+  int volume = 100;
+  bool muted = false;
+  QString recordingFile;
 };
 
 // Makes fake players (none while `present` is false) and keeps a guarded list of them.

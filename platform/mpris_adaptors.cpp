@@ -1,13 +1,13 @@
-#include "scanner/ui/scanner_mpris_adaptors.h"
+#include "platform/mpris_adaptors.h"
 
 #include "base/product.h"
-#include "scanner/ui/scanner_mpris.h"
+#include "platform/mpris_service.h"
 
 #include <QGuiApplication>
 
 namespace tessivar {
 
-MprisRootAdaptor::MprisRootAdaptor(ScannerMpris &player, QObject *parent)
+MprisRootAdaptor::MprisRootAdaptor(MprisSource &player, QObject *parent)
     : QDBusAbstractAdaptor(parent), player_(player)
 {
 }
@@ -32,7 +32,7 @@ void MprisRootAdaptor::Quit()
   player_.stop();
 }
 
-MprisPlayerAdaptor::MprisPlayerAdaptor(ScannerMpris &player, QObject *parent)
+MprisPlayerAdaptor::MprisPlayerAdaptor(MprisSource &player, QObject *parent)
     : QDBusAbstractAdaptor(parent), player_(player)
 {
 }
@@ -45,6 +45,16 @@ QString MprisPlayerAdaptor::playbackStatus() const
 QVariantMap MprisPlayerAdaptor::metadata() const
 {
   return player_.metadata();
+}
+
+double MprisPlayerAdaptor::volume() const
+{
+  return player_.volume();
+}
+
+void MprisPlayerAdaptor::setVolume(double volume)
+{
+  player_.setVolume(volume);
 }
 
 bool MprisPlayerAdaptor::canGoNext() const

@@ -7,7 +7,7 @@
 
 namespace tessivar {
 
-class ScannerMpris;
+class MprisSource;
 
 // org.mpris.MediaPlayer2: who the player is, Raise and Quit.
 class MprisRootAdaptor final : public QDBusAbstractAdaptor
@@ -24,7 +24,7 @@ class MprisRootAdaptor final : public QDBusAbstractAdaptor
   Q_PROPERTY(QStringList SupportedMimeTypes READ supportedMimeTypes)
 
  public:
-  MprisRootAdaptor(ScannerMpris &player, QObject *parent);
+  MprisRootAdaptor(MprisSource &player, QObject *parent);
 
   bool canQuit() const { return true; }
   bool canRaise() const { return true; }
@@ -39,11 +39,11 @@ class MprisRootAdaptor final : public QDBusAbstractAdaptor
   void Quit();
 
  private:
-  ScannerMpris &player_;
+  MprisSource &player_;
 };
 
-// org.mpris.MediaPlayer2.Player: the station now playing and the scanner's buttons. The scanner
-// neither seeks nor changes rate or volume: those are fixed and their setters ignored.
+// org.mpris.MediaPlayer2.Player: the station now playing and the player's buttons. Streams are
+// neither sought nor played at another rate: those are fixed and their setters ignored.
 class MprisPlayerAdaptor final : public QDBusAbstractAdaptor
 {
   Q_OBJECT
@@ -64,14 +64,14 @@ class MprisPlayerAdaptor final : public QDBusAbstractAdaptor
   Q_PROPERTY(bool CanControl READ canControl)
 
  public:
-  MprisPlayerAdaptor(ScannerMpris &player, QObject *parent);
+  MprisPlayerAdaptor(MprisSource &player, QObject *parent);
 
   QString playbackStatus() const;
   double rate() const { return 1.0; }
   void setRate(double) {}
   QVariantMap metadata() const;
-  double volume() const { return 1.0; }
-  void setVolume(double) {}
+  double volume() const;
+  void setVolume(double volume);
   qlonglong position() const { return 0; }
   bool canGoNext() const;
   bool canGoPrevious() const;
@@ -95,7 +95,7 @@ class MprisPlayerAdaptor final : public QDBusAbstractAdaptor
   void Seeked(qlonglong position);
 
  private:
-  ScannerMpris &player_;
+  MprisSource &player_;
 };
 
 }  // namespace tessivar
