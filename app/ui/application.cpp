@@ -8,6 +8,7 @@
 #include "app/ui/scanner_wiring.h"
 #include "app/ui/search_commands.h"
 #include "app/ui/side_windows_wiring.h"
+#include "app/ui/songs_wiring.h"
 #include "app/ui/startup.h"
 #include "base/program_options.h"
 #include "dialogs/ui/setup_dialog.h"
@@ -176,7 +177,7 @@ void wireMainWindow(MainWindow &window)
   const LibraryParts library = wireLibrary(window, defaultBookmarksPath());
   wireResultTools(window);
   wireSideWindows(window);
-  wireScanner(window, wireRecording(window), *library.presets, *library.bookmarks);
+  wireScanner(window, wireRecording(window), *library.presets, *library.bookmarks, wireSongLog(window));
 }
 
 }  // namespace tessivar

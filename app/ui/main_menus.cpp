@@ -118,6 +118,7 @@ MainMenus MainMenus::build(QMenuBar *bar)
   addSeparator(m.menuSearch, "menuBlank2");
   m.menuScan = addEntry(m.menuSearch, "menuScan", "S&can Stations");
   m.menuViewT = addEntry(m.menuSearch, "menuViewT", "View top 10 most searched terms");
+  m.menuSongs = addEntry(m.menuSearch, "menuSongs", "Songs &Heard");
   addSeparator(m.menuSearch, "menuBlank3");
   m.menuEmail = addEntry(m.menuSearch, "menuEmail", "&Email Link to a Friend");
   m.menuMod = addMenu(m.menuSearch, "menuMod", "&Bookmarks");

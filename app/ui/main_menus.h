@@ -41,6 +41,7 @@ struct MainMenus
   QAction *menuVisitStr = nullptr;
   QAction *menuRecord = nullptr;
   QAction *menuStopRecord = nullptr;
+  QAction *menuSongs = nullptr;
   QAction *menuScan = nullptr;
   QAction *menuViewT = nullptr;
   QAction *menuEmail = nullptr;

@@ -6,10 +6,12 @@
 #include "base/program_options.h"
 #include "base/settings_store.h"
 #include "library/preset_commands.h"
+#include "library/song_log.h"
 #include "library/ui/bookmarks_controller.h"
 #include "platform/prompter.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
+#include "scanner/scan_session.h"
 #include "scanner/ui/scan_window.h"
 #include "scanner/ui/scanner_mpris.h"
 
@@ -56,10 +58,10 @@ QList<ListEntry> selectedPlaylistEntries(MainWindow &window)
 }  // namespace
 
 void wireScanner(MainWindow &window, StreamRecording &recording, PresetCommands &presets,
-                 BookmarksController &bookmarks)
+                 BookmarksController &bookmarks, SongLog &songs)
 {
   auto current = std::make_shared<QPointer<ScanWindow>>();
-  const auto open = [&window, &recording, &presets, &bookmarks, current]() -> ScanWindow * {
+  const auto open = [&window, &recording, &presets, &bookmarks, &songs, current]() -> ScanWindow * {
     ScanSetup setup{window.dataServer(), {}};
     // Add Preset stores through the main window's presets: their buttons follow, and a failed
     // write says so.
@@ -75,9 +77,12 @@ void wireScanner(MainWindow &window, StreamRecording &recording, PresetCommands 
     });
     QObject::connect(scanner, &ScanWindow::bookmarksRequested, &bookmarks,
                      &BookmarksController::addFromPlayedList);
-    QObject::connect(scanner, &ScanWindow::streamTitleChanged, &window, [&window](const QString &title) {
-      window.trayIcon().setToolTip(title.isEmpty() ? product::trayToolTip() : title);
-    });
+    QObject::connect(scanner, &ScanWindow::streamTitleChanged, &window,
+                     [&window, &songs, scanner](const QString &title) {
+                       window.trayIcon().setToolTip(title.isEmpty() ? product::trayToolTip() : title);
+                       const ScanSession &session = scanner->session();
+                       songs.record(session.stationName(), session.stationAddress(), title);
+                     });
     // The desktop's media controls see the scanner while it is open.
     new ScannerMpris(*scanner);
     *current = scanner;

@@ -5,11 +5,13 @@ namespace tessivar {
 class MainWindow;
 class BookmarksController;
 class PresetCommands;
+class SongLog;
 class StreamRecording;
 
 // The scanner window on the main window's requests ("S&can Stations", the playlists of both
-// grids), with its presets, bookmarks and recording going to the main window's.
+// grids), with its presets, bookmarks and recording going to the main window's, and the titles it
+// hears to the song log.
 void wireScanner(MainWindow &window, StreamRecording &recording, PresetCommands &presets,
-                 BookmarksController &bookmarks);
+                 BookmarksController &bookmarks, SongLog &songs);
 
 }  // namespace tessivar

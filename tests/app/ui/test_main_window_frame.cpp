@@ -99,6 +99,7 @@ class TestMainWindowFrame final : public QObject
                  {"menuBlank2", "-", ""},
                  {"menuScan", "S&can Stations", ""},
                  {"menuViewT", "View top 10 most searched terms", ""},
+                 {"menuSongs", "Songs &Heard", ""},
                  {"menuBlank3", "-", ""},
                  {"menuEmail", "&Email Link to a Friend", ""},
                  {"menuMod", "&Bookmarks", ""},
