@@ -66,8 +66,15 @@ void WorkerPool::work(Sleeper &sleeper)
   std::unique_lock lock(mutex_);
   for (;;) {
     if (!mayStart()) {
-      // Stopping, the queue is left to the threads in a job: each takes the next when it ends.
-      if (stopping_) return;
+      // Stopping, a thread leaves once the queue is empty, and takes those asleep with it. Not
+      // before: a job under way may be waiting for one still queued.
+      if (stopping_ && jobs_.empty()) {
+        std::vector<Sleeper *> woken;
+        woken.swap(asleep_);
+        lock.unlock();
+        for (Sleeper *other : woken) other->wake.release();
+        return;
+      }
       asleep_.push_back(&sleeper);
       lock.unlock();
       sleeper.wake.acquire();  // released by whoever took it off the list
