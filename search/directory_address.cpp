@@ -7,8 +7,6 @@
 
 namespace tessivar::directory_address {
 
-namespace {
-
 // Joins the pieces into one text with a single allocation.
 QString join(std::initializer_list<QStringView> pieces)
 {
@@ -19,8 +17,6 @@ QString join(std::initializer_list<QStringView> pieces)
   for (QStringView piece : pieces) text.append(piece);
   return text;
 }
-
-}  // namespace
 
 QString clientRequestStart(QStringView dataServer)
 {

@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <initializer_list>
+
 namespace tessivar::directory_address {
 
 // Every request address the client sends to the data server is built here, from the product's
@@ -30,5 +32,8 @@ QString relatedResults(QStringView dataServer, qint64 itemNumber, const FormatBo
 // The text as it goes into the address's query: "#", "^" and "`" percent-encoded; everything
 // else as it is, since the server's search syntax ("+", "&", ",", "$", "-", "/") travels literally.
 QString escapeQueryText(QStringView text);
+
+// The pieces of an address joined into one text with a single allocation.
+QString join(std::initializer_list<QStringView> pieces);
 
 }  // namespace tessivar::directory_address

@@ -8,21 +8,6 @@
 
 namespace tessivar {
 
-namespace {
-
-// Joins the pieces into one text with a single allocation.
-QString join(std::initializer_list<QStringView> pieces)
-{
-  qsizetype size = 0;
-  for (QStringView piece : pieces) size += piece.size();
-  QString text;
-  text.reserve(size);
-  for (QStringView piece : pieces) text.append(piece);
-  return text;
-}
-
-}  // namespace
-
 const std::array<FormatFlag, 13> &formatFlags()
 {
   static const std::array<FormatFlag, 13> flags{{
@@ -57,7 +42,7 @@ QString prepareKeywordText(const QString &text)
 
 QString speedParameter(QStringView connectionSpeed)
 {
-  return join({u"&SPD=", QString::number(speedLimit(connectionSpeed).value_or(0))});
+  return directory_address::join({u"&SPD=", QString::number(speedLimit(connectionSpeed).value_or(0))});
 }
 
 QString formatGroup(const FormatBoxes &boxes, SearchMode mode, int genreFormatCode,
@@ -69,7 +54,7 @@ QString formatGroup(const FormatBoxes &boxes, SearchMode mode, int genreFormatCo
   }
   group.chop(1);
   if (mode != SearchMode::Archive) group += QStringView(u"&LIVE=1");
-  if (genreFormatCode != -1) group += join({u"&FMT=", QString::number(genreFormatCode)});
+  if (genreFormatCode != -1) group += directory_address::join({u"&FMT=", QString::number(genreFormatCode)});
   group += speedParameter(connectionSpeed);
   return group;
 }
@@ -77,9 +62,9 @@ QString formatGroup(const FormatBoxes &boxes, SearchMode mode, int genreFormatCo
 QString limitsGroup(int minBitRate, int minLength)
 {
   QString group;
-  if (minBitRate != 0) group += join({u"&MBPS=", QString::number(minBitRate)});
+  if (minBitRate != 0) group += directory_address::join({u"&MBPS=", QString::number(minBitRate)});
   // Seconds in 64 bits: a huge number of minutes must not wrap around.
-  if (minLength != 0) group += join({u"&MT=", QString::number(qint64{minLength} * 60)});
+  if (minLength != 0) group += directory_address::join({u"&MT=", QString::number(qint64{minLength} * 60)});
   return group;
 }
 

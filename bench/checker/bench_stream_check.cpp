@@ -3,10 +3,10 @@
 //   bench_stream_check [TIMEOUT_SECONDS]
 
 #include "server/stream_check.h"
+#include "support/process_memory.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
-#include <QFile>
 #include <QSemaphore>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -45,16 +45,6 @@ class MemoryStore final : public CheckStore
   std::vector<ProbeTarget> targets_;
   std::size_t next_ = 0;
 };
-
-long peakKib()
-{
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray &line : status.readAll().split('\n')) {
-    if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-  }
-  return -1;
-}
 
 }  // namespace
 
@@ -121,6 +111,7 @@ int main(int argc, char **argv)
       "checked in %.1f s: %.0f entries a second; one time-out per silent entry would take %d s (%.1f%%)\n",
       seconds, double(summary.checked) / seconds, silentEntries * timeout,
       100 * seconds / (silentEntries * timeout));
-  std::printf("findings written: %zu; peak resident memory %ld KiB\n", store.recorded, peakKib());
+  std::printf("findings written: %zu; peak resident memory %ld KiB\n", store.recorded,
+              tessivar::bench::memoryKib("VmHWM"));
   return summary.checked == hosts * entriesPerHost ? 0 : 1;
 }

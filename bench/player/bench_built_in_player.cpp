@@ -11,11 +11,11 @@
 #include "platform/test_embedded_player_media.h"
 #include "results/built_in_player.h"
 #include "support/mpv_alone.h"
+#include "support/process_memory.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QFile>
 #include <QSemaphore>
 #include <QTemporaryDir>
 #include <QThread>
@@ -25,20 +25,6 @@
 #include <cstdlib>
 
 using namespace tessivar;
-
-namespace {
-
-long residentKib()
-{
-  QFile status(QStringLiteral("/proc/self/status"));
-  if (!status.open(QIODevice::ReadOnly)) return -1;
-  for (const QByteArray &line : status.readAll().split('\n')) {
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
-  }
-  return -1;
-}
-
-}  // namespace
 
 int main(int argc, char **argv)
 {
@@ -108,13 +94,13 @@ int main(int argc, char **argv)
                    [&log](const QString &station, const QString &url, const QString &title) {
                      log.record(station, url, title);
                    });
-  const long before = residentKib();
+  const long before = bench::memoryKib("VmRSS");
   long atTenth = -1, atHalf = -1;
   int titles = 0;
   QObject::connect(&player, &BuiltInPlayer::titleHeard, &app, [&] {
     ++titles;
-    if (titles == 36) atTenth = residentKib();
-    if (titles == 180) atHalf = residentKib();
+    if (titles == 36) atTenth = bench::memoryKib("VmRSS");
+    if (titles == 180) atHalf = bench::memoryKib("VmRSS");
   });
   QObject::connect(&player, &BuiltInPlayer::changed, &app, [&] {
     if (player.state() == EmbeddedPlayState::Ended || player.state() == EmbeddedPlayState::Failed) app.quit();
@@ -123,7 +109,7 @@ int main(int argc, char **argv)
   hourClock.start();
   player.play(hour, QStringLiteral("Hour Radio"));
   app.exec();
-  const long atEnd = residentKib();
+  const long atEnd = bench::memoryKib("VmRSS");
   const double hourSeconds = double(hourClock.elapsed()) / 1000;
 
   QMetaObject::invokeMethod(serverLoop, &QEventLoop::quit, Qt::QueuedConnection);
