@@ -55,6 +55,11 @@ QString listAll(QStringView dataServer, QStringView limits, QStringView formats)
   return join({clientRequestStart(dataServer), limits, u"&T1=ALL&", formats});
 }
 
+QString topTen(QStringView dataServer)
+{
+  return join({u"http://", dataServer, u"/top10.asp?P=", product::productCode()});
+}
+
 QString browsePage(QStringView dataServer, QStringView letter, int page)
 {
   return join({u"http://", dataServer, u"/browse/ra_", letter, u"_", QString::number(page), u".asp"});

@@ -24,6 +24,8 @@ QString keywordSearch(QStringView dataServer, QStringView limits, QStringView ke
 QString listAll(QStringView dataServer, QStringView limits, QStringView formats);
 // A browse page: "http://" server "/browse/ra_" letter "_" page ".asp".
 QString browsePage(QStringView dataServer, QStringView letter, int page);
+// The top ten page, opened in the web browser: "http://" server "/top10.asp?P=" code.
+QString topTen(QStringView dataServer);
 // Related results: "http://" server "/tessivar37.asp?RELATED=1&ID=" number "&V=" version "&", then
 // the parameter of each ticked format box ("RA=1&" ... "MPEG=1&", in the order of a search),
 // nothing removed at the end.

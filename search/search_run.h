@@ -23,7 +23,7 @@ enum class PromptIcon;
 
 // The main window's search: the run of one search through the directory client over the window's
 // HTTP transfer (HTTP1), the search clock (Timer2), and the pre-verification of an archive or
-// browse page's rows. The main window makes it once its two result models exist.
+// browse page's rows. The program's parts make it once the window it drives exists.
 class SearchRun final : public QObject
 {
   Q_OBJECT

@@ -3,6 +3,7 @@
 #include "app/ui/busy_pointer.h"
 #include "app/ui/main_window.h"
 #include "app/ui/preset_bar.h"
+#include "app/ui/program_parts.h"
 #include "app/ui/recording_wiring.h"
 #include "app/ui/result_tools_wiring.h"
 #include "app/ui/scanner_wiring.h"
@@ -31,27 +32,32 @@
 namespace tessivar {
 
 Application::Application(const RunChoices &choices)
-    : services_{settings_, prompter_, shell_, transfers_, processes_, associations_, embeddedPlayer_},
-      window_(std::make_unique<MainWindow>(services_))
+    : services_{settings_, prompter_, shell_, transfers_, processes_, associations_, embeddedPlayer_}
 {
   applyRunChoices(choices, settings_);
   // Every request of the program goes through the stored proxy (discovery reads it again before
   // each attempt, as the user may set one when the data server cannot be reached).
   transfers_.useProxy(storedProxy(settings_));
-  prompter_.setParent(window_.get());
-  wireMainWindow(*window_);
+  parts_ = std::make_unique<ProgramParts>(services_);
+  prompter_.setParent(&parts_->window());
+  wireProgram(*parts_);
 }
 
 Application::~Application()
 {
-  // The window refers to the services, which are members of this object.
-  window_.reset();
+  // The parts refer to the services, which are members of this object.
+  parts_.reset();
+}
+
+MainWindow &Application::mainWindow()
+{
+  return parts_->window();
 }
 
 void Application::start()
 {
   QTimer::singleShot(0, this, [this] {
-    QCoro::connect(runStartup(*window_), this, [this](bool started) { onStarted(started); });
+    QCoro::connect(runStartup(*parts_), this, [this](bool started) { onStarted(started); });
   });
 }
 
@@ -61,11 +67,12 @@ void Application::onStarted(bool started)
     QApplication::exit(0);
     return;
   }
-  window_->show();
+  MainWindow &window = parts_->window();
+  window.show();
   QApplication::setQuitOnLastWindowClosed(true);
   // However the program ends (also with the window hidden in the tray when another window
   // closes last), the main window's closing steps run and save its state; they run once.
-  connect(qApp, &QCoreApplication::aboutToQuit, window_.get(), [this] { window_->close(); });
+  connect(qApp, &QCoreApplication::aboutToQuit, &window, [&window] { window.close(); });
 }
 
 namespace {
@@ -85,19 +92,20 @@ bool raiseOpenSetupDialog(const OpenSetupDialog &open, std::optional<SetupDialog
   return true;
 }
 
-SetupDialog *newSetupDialog(MainWindow &window, const OpenSetupDialog &open)
+SetupDialog *newSetupDialog(ProgramParts &parts, const OpenSetupDialog &open)
 {
-  SetupDialog *dialog = makeSetupDialog(window, &window);
-  window.registerSideWindow(dialog);
+  SetupDialog *dialog = makeSetupDialog(parts, &parts.window());
+  parts.window().registerSideWindow(dialog);
   *open = dialog;
   return dialog;
 }
 
-void wireSetupDialog(MainWindow &window, const OpenSetupDialog &open)
+void wireSetupDialog(ProgramParts &parts, const OpenSetupDialog &open)
 {
-  QObject::connect(&window, &MainWindow::setupRequested, &window, [&window, open](bool modal) {
+  MainWindow &window = parts.window();
+  QObject::connect(&window, &MainWindow::setupRequested, &window, [&parts, open](bool modal) {
     if (raiseOpenSetupDialog(open)) return;
-    SetupDialog *dialog = newSetupDialog(window, open);
+    SetupDialog *dialog = newSetupDialog(parts, open);
     if (modal) {
       dialog->exec();
       return;
@@ -109,27 +117,30 @@ void wireSetupDialog(MainWindow &window, const OpenSetupDialog &open)
 // Playing: the window's play requests go to the player launcher, which shows its progress in
 // status panel 1, the busy pointers on the screen and the results grid, and the setup dialog on a
 // player's tab when the player is missing.
-void wirePlayers(MainWindow &window, const OpenSetupDialog &open)
+void wirePlayers(ProgramParts &parts, const OpenSetupDialog &open)
 {
-  auto *launcher = new PlayerLauncher(window.programOptions(), window.services(), &window);
+  MainWindow &window = parts.window();
+  auto *launcher = new PlayerLauncher(parts.options(), parts.services(), &window);
   launcher->setObjectName(QStringLiteral("playerLauncher"));
   // Queued: the grid's own busy pointer around the request has ended before the launch shows its
   // messages or the setup dialog.
   QObject::connect(&window, &MainWindow::playRequested, launcher, &PlayerLauncher::play,
                    Qt::QueuedConnection);
-  QObject::connect(launcher, &PlayerLauncher::statusTextChanged, &window, &MainWindow::setStatusText);
+  QObject::connect(
+      launcher, &PlayerLauncher::statusTextChanged, &window,
+      [&parts](int panel, const QString &text) { parts.searchView().setStatusText(panel, text); });
 
   auto busy = std::make_shared<BusyPointer>();
   QObject::connect(launcher, &PlayerLauncher::busyPointersChanged, &window, [&window, busy](bool on) {
     busy->set(on);
-    window.resultsGrid()->showBusyPointer(on);
+    window.controls().results->showBusyPointer(on);
   });
 
-  QObject::connect(launcher, &PlayerLauncher::setupRequested, &window, [&window, open](SetupPlayer player) {
+  QObject::connect(launcher, &PlayerLauncher::setupRequested, &window, [&parts, open](SetupPlayer player) {
     // A setup dialog that is open already shows the player's page instead.
     const SetupDialog::Page page = SetupDialog::playerPage(player);
     if (raiseOpenSetupDialog(open, page)) return;
-    SetupDialog *dialog = newSetupDialog(window, open);
+    SetupDialog *dialog = newSetupDialog(parts, open);
     dialog->selectPage(page);
     dialog->exec();
   });
@@ -143,10 +154,11 @@ void wirePlayers(MainWindow &window, const OpenSetupDialog &open)
 
 }  // namespace
 
-LibraryParts wireLibrary(MainWindow &window, const QString &bookmarksPath)
+LibraryParts wireLibrary(ProgramParts &parts, const QString &bookmarksPath)
 {
-  Prompter &prompter = window.services().prompter;
-  PresetBar *bar = window.presetBar();
+  MainWindow &window = parts.window();
+  Prompter &prompter = parts.services().prompter;
+  PresetBar *bar = window.controls().presetBar;
   auto *presets = new PresetCommands(
       bar->presets(), prompter, [&window] { return window.searchMode(); }, &window);
   presets->setObjectName(QStringLiteral("PresetCommands"));
@@ -154,8 +166,9 @@ LibraryParts wireLibrary(MainWindow &window, const QString &bookmarksPath)
   QObject::connect(bar, &PresetBar::presetClicked, presets, &PresetCommands::click);
   QObject::connect(bar, &PresetBar::presetDropped, presets, &PresetCommands::drop);
   QObject::connect(presets, &PresetCommands::pressedLookChanged, bar, &PresetBar::showPressed);
-  QObject::connect(presets, &PresetCommands::searchBoxFocusRequested, window.searchBox(),
-                   [&window] { window.searchBox()->setFocus(); });
+  QComboBox *searchBox = window.controls().searchBox;
+  QObject::connect(presets, &PresetCommands::searchBoxFocusRequested, searchBox,
+                   [searchBox] { searchBox->setFocus(); });
   QObject::connect(presets, &PresetCommands::playRequested, &window, &MainWindow::playRequested);
 
   auto *bookmarks = new BookmarksController(bookmarksPath, prompter, &window);
@@ -163,21 +176,21 @@ LibraryParts wireLibrary(MainWindow &window, const QString &bookmarksPath)
   QObject::connect(bookmarks, &BookmarksController::playRequested, &window, &MainWindow::playRequested);
   QObject::connect(&window, &MainWindow::showBookmarksRequested, bookmarks, &BookmarksController::show);
   QObject::connect(&window, &MainWindow::addBookmarksRequested, bookmarks, [&window, bookmarks] {
-    bookmarks->addFromGrid(*window.resultsGrid(), window.searchMode());
+    bookmarks->addFromGrid(*window.controls().results, window.searchMode());
   });
   return LibraryParts{presets, bookmarks};
 }
 
-void wireMainWindow(MainWindow &window)
+void wireProgram(ProgramParts &parts)
 {
   const auto openSetupDialog = std::make_shared<QPointer<SetupDialog>>();
-  wireSetupDialog(window, openSetupDialog);
-  wireSearchCommands(window);
-  wirePlayers(window, openSetupDialog);
-  const LibraryParts library = wireLibrary(window, defaultBookmarksPath());
-  wireResultTools(window);
-  wireSideWindows(window);
-  wireScanner(window, wireRecording(window), *library.presets, *library.bookmarks, wireSongLog(window));
+  wireSetupDialog(parts, openSetupDialog);
+  wireSearchCommands(parts);
+  wirePlayers(parts, openSetupDialog);
+  const LibraryParts library = wireLibrary(parts, defaultBookmarksPath());
+  wireResultTools(parts);
+  wireSideWindows(parts);
+  wireScanner(parts, wireRecording(parts), *library.presets, *library.bookmarks, wireSongLog(parts));
 }
 
 }  // namespace tessivar

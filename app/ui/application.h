@@ -19,9 +19,11 @@ namespace tessivar {
 class BookmarksController;
 class MainWindow;
 class PresetCommands;
+class ProgramParts;
 
-// The one place that builds the program: the settings store, the seams to the outside, the main
-// window, and the wiring of the window's requests to the parts that serve them.
+// The one place that builds the program: the settings store, the seams to the outside, the
+// working parts with the main window, and the wiring of the window's requests to the parts that
+// serve them. Torn down in the reverse order.
 class Application final : public QObject
 {
   Q_OBJECT
@@ -36,7 +38,8 @@ class Application final : public QObject
   // when it does not.
   void start();
 
-  MainWindow &mainWindow() { return *window_; }
+  MainWindow &mainWindow();
+  ProgramParts &parts() { return *parts_; }
   const AppServices &services() const { return services_; }
 
  private:
@@ -54,12 +57,12 @@ class Application final : public QObject
   MpvPlayerEngine embeddedPlayer_{
       EmbeddedPlayerSettings{QStringLiteral("pipewire,pulse,alsa,jack,sdl,null"), QStringLiteral("null")}};
   AppServices services_;
-  std::unique_ptr<MainWindow> window_;
+  std::unique_ptr<ProgramParts> parts_;
 };
 
 // Connects the main window's requests to what serves them (the setup dialog, the player launcher
-// "playerLauncher", ...). The application does it once; tests may do it for a window of their own.
-void wireMainWindow(MainWindow &window);
+// "playerLauncher", ...). The application does it once; tests may do it for parts of their own.
+void wireProgram(ProgramParts &parts);
 // What the library wiring makes, for the parts that store into the presets and the bookmarks.
 struct LibraryParts
 {
@@ -68,7 +71,7 @@ struct LibraryParts
 };
 
 // The preset buttons and the bookmarks: their commands, the bookmarks window (kept in
-// bookmarksPath) and the plays they request. Part of wireMainWindow.
-LibraryParts wireLibrary(MainWindow &window, const QString &bookmarksPath);
+// bookmarksPath) and the plays they request. Part of wireProgram.
+LibraryParts wireLibrary(ProgramParts &parts, const QString &bookmarksPath);
 
 }  // namespace tessivar

@@ -4,18 +4,16 @@
 #include "app/ui/main_toolbar.h"
 #include "app/ui/preset_bar.h"
 #include "app/ui/tray_icon.h"
+#include "app/ui/twips_geometry.h"
 #include "base/product.h"
 #include "base/program_options.h"
 #include "base/settings_store.h"
 #include "base/twips.h"
-#include "platform/http_transfer.h"
-#include "platform/transfer_factory.h"
 #include "platform/ui/artwork.h"
 #include "platform/ui/named_label.h"
+#include "platform/ui/screen_dpi.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
-#include "search/result_verification.h"
-#include "search/search_run.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -54,40 +52,35 @@ void styleCaptionBar(QLabel *label)
 
 }  // namespace
 
-MainWindow::MainWindow(const AppServices &services, QWidget *parent)
-    : QMainWindow(parent), services_(services), setup_(std::make_unique<ProgramOptions>(services.settings))
+MainWindow::MainWindow(const AppServices &services, ProgramOptions &options, ResultTableModel &results,
+                       ResultTableModel &related, QWidget *parent)
+    : QMainWindow(parent),
+      services_(services),
+      setup_(options),
+      resultsModel_(results),
+      relatedModel_(related)
 {
   setObjectName(QStringLiteral("frmMain"));
-  setCaption();
+  setWindowTitle(product::mainWindowCaption());
   setWindowIcon(artwork::ownIcon(artwork::Picture::Application));
 
-  transfer_ = services_.transfers.makeTransfer(this);
-  transfer_->setObjectName(QStringLiteral("HTTP1"));
-  resultsModel_ = new ResultTableModel(this);
-  resultsModel_->setObjectName(QStringLiteral("MSHResultsModel"));
-  relatedModel_ = new ResultTableModel(this);
-  relatedModel_->setObjectName(QStringLiteral("MSHResults2Model"));
-  relatedModel_->setColumnLayout(ResultLayout::Archive);
-
-  menus_ = MainMenus::build(menuBar());
-  toolbar_ = new MainToolbar(this);
-  addToolBar(Qt::TopToolBarArea, toolbar_);
+  controls_.menus = MainMenus::build(menuBar());
+  controls_.toolbar = new MainToolbar(this);
+  addToolBar(Qt::TopToolBarArea, controls_.toolbar);
   buildControls();
   buildStatusBar();
   buildTimers();
 
-  tray_ = new TrayIcon(this);
-  tray_->setIcon(windowIcon());
-  tray_->setToolTip(product::trayToolTip());
-  connect(tray_, &TrayIcon::clicked, this, &MainWindow::restoreFromTray);
-
-  buildSearchRun();
+  controls_.tray = new TrayIcon(this);
+  controls_.tray->setIcon(windowIcon());
+  controls_.tray->setToolTip(product::trayToolTip());
+  connect(controls_.tray, &TrayIcon::clicked, this, &MainWindow::restoreFromTray);
 
   connectMenus();
   connectToolbar();
   connectGrids();
 
-  const double dpi = screenDpi();
+  const double dpi = screenDpi(this);
   setMinimumSize(twips::toPixelsCovering(results_layout::minimumWindowWidth, dpi),
                  twips::toPixelsCovering(results_layout::minimumWindowHeight, dpi));
   resize(twipsToPixels(12000, dpi), twipsToPixels(8400, dpi));
@@ -97,9 +90,7 @@ MainWindow::MainWindow(const AppServices &services, QWidget *parent)
 
 MainWindow::~MainWindow()
 {
-  // The run and the controls refer to the window's members, which go before its children do.
-  delete searchRun_;
-  searchRun_ = nullptr;
+  // The controls refer to the window's members, which go before its children do.
   delete centralWidget();
 }
 
@@ -108,7 +99,7 @@ void MainWindow::buildControls()
   auto *central = new QWidget(this);
   central->setObjectName(QStringLiteral("frmMainClient"));
   setCentralWidget(central);
-  const int margin = twipsToPixels(results_layout::gridWidthAllowance / 2, screenDpi());
+  const int margin = twipsToPixels(results_layout::gridWidthAllowance / 2, screenDpi(this));
   auto *column = new QVBoxLayout(central);
   column->setContentsMargins(margin, 4, margin, 2);
   column->setSpacing(4);
@@ -123,16 +114,16 @@ void MainWindow::buildControls()
   top->setVerticalSpacing(2);
   label3_ = makeLabel(QStringLiteral("Label3"),
                       QStringLiteral("Enter Station Name, Format, Region or Keywords"), frameTop_);
-  txtSearch_ = new QComboBox(frameTop_);
-  txtSearch_->setObjectName(QStringLiteral("txtSearch"));
-  txtSearch_->setAccessibleName(QStringLiteral("Search text"));
-  txtSearch_->view()->setAccessibleName(QStringLiteral("Searches so far"));
-  txtSearch_->setEditable(true);
-  txtSearch_->setInsertPolicy(QComboBox::NoInsert);
-  txtSearch_->setCompleter(nullptr);
-  txtSearch_->setMaxVisibleItems(15);
-  txtSearch_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-  label3_->setBuddy(txtSearch_);
+  controls_.searchBox = new QComboBox(frameTop_);
+  controls_.searchBox->setObjectName(QStringLiteral("txtSearch"));
+  controls_.searchBox->setAccessibleName(QStringLiteral("Search text"));
+  controls_.searchBox->view()->setAccessibleName(QStringLiteral("Searches so far"));
+  controls_.searchBox->setEditable(true);
+  controls_.searchBox->setInsertPolicy(QComboBox::NoInsert);
+  controls_.searchBox->setCompleter(nullptr);
+  controls_.searchBox->setMaxVisibleItems(15);
+  controls_.searchBox->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+  label3_->setBuddy(controls_.searchBox);
   const QString liveTip = QStringLiteral("Click here to search for live radio and television broadcasts");
   const QString clipTip =
       QStringLiteral("Click here to search for streaming audio and video clips, movies, concerts and more");
@@ -147,17 +138,17 @@ void MainWindow::buildControls()
   optLib_->setToolTip(clipTip);
   optLive_->setChecked(true);
   top->addWidget(label3_, 0, 0, 1, 4);
-  top->addWidget(txtSearch_, 1, 0);
+  top->addWidget(controls_.searchBox, 1, 0);
   top->addWidget(optLive_, 1, 1);
   top->addWidget(optArch_, 1, 2);
   top->addWidget(optLib_, 1, 3);
   top->setColumnStretch(0, 1);
   column->addWidget(frameTop_);
 
-  frameSide_ = new PresetBar(central);
-  column->addWidget(frameSide_);
-  frameLib_ = new BrowseBar(central);
-  column->addWidget(frameLib_, 0, Qt::AlignLeft);
+  controls_.presetBar = new PresetBar(central);
+  column->addWidget(controls_.presetBar);
+  controls_.browseBar = new BrowseBar(central);
+  column->addWidget(controls_.browseBar, 0, Qt::AlignLeft);
 
   // The results grid with its caption bar and the pre-verification label.
   auto *captionRow = new QHBoxLayout;
@@ -177,9 +168,9 @@ void MainWindow::buildControls()
   lblSearch_ = makeLabel(QStringLiteral("lblSearch"), QStringLiteral("  Search Results"), central);
   lblSearch_->hide();
 
-  results_ = new ResultsGrid(ResultsGrid::Kind::Results, sortOrder_, central);
-  results_->setResultModel(resultsModel_);
-  column->addWidget(results_, 1);
+  controls_.results = new ResultsGrid(ResultsGrid::Kind::Results, sortOrder_, central);
+  controls_.results->setResultModel(&resultsModel_);
+  column->addWidget(controls_.results, 1);
 
   // The related results, shown in the archive layout only.
   relatedArea_ = new QWidget(central);
@@ -191,18 +182,15 @@ void MainWindow::buildControls()
       makeLabel(QStringLiteral("lblADDR"), QStringLiteral("  Additional Related Results"), relatedArea_);
   styleCaptionBar(lblADDR_);
   relatedColumn->addWidget(lblADDR_);
-  related_ = new ResultsGrid(ResultsGrid::Kind::Related, sortOrder_, relatedArea_);
-  related_->setResultModel(relatedModel_);
-  relatedColumn->addWidget(related_, 1);
+  controls_.related = new ResultsGrid(ResultsGrid::Kind::Related, sortOrder_, relatedArea_);
+  controls_.related->setResultModel(&relatedModel_);
+  relatedColumn->addWidget(controls_.related, 1);
   column->addWidget(relatedArea_);
 
-  // Hidden helpers: the drag label of the presets and the splash picture kept for the About window.
+  // Hidden helper: the drag label of the presets.
   lblMove_ = makeLabel(QStringLiteral("lblMove"), QString(), central);
   lblMove_->setAccessibleDescription(QStringLiteral("Preset being dragged"));
   lblMove_->hide();
-  picSplash_ = makeLabel(QStringLiteral("picSplash"), QString(), central);
-  picSplash_->setAccessibleName(QStringLiteral("picSplash"));
-  picSplash_->hide();
 }
 
 void MainWindow::buildStatusBar()
@@ -213,7 +201,7 @@ void MainWindow::buildStatusBar()
   QFont tahoma(QStringLiteral("Tahoma"));
   tahoma.setPointSizeF(bar->font().pointSizeF());
   bar->setFont(tahoma);
-  const double dpi = screenDpi();
+  const double dpi = screenDpi(this);
   for (int panel = 1; panel <= 3; ++panel) {
     auto *label = makeLabel(QStringLiteral("statbarPanel") + QString::number(panel), QString(), bar);
     // A screen reader reads the panel's text; the description says which panel it is.

@@ -8,7 +8,6 @@
 #include "platform/shell_open.h"
 #include "platform/web_address.h"
 #include "results/ui/results_grid.h"
-#include "search/search_run.h"
 
 #include <QAction>
 #include <QMenu>
@@ -29,7 +28,7 @@ bool MainWindow::openAddress(const QString &address)
 
 void MainWindow::connectMenus()
 {
-  const MainMenus &m = menus_;
+  const MainMenus &m = controls_.menus;
   const auto on = [this](QAction *action, auto handler) {
     connect(action, &QAction::triggered, this, handler);
   };
@@ -46,17 +45,14 @@ void MainWindow::connectMenus()
   on(m.menuFind, [this] { emit findRequested(); });
   on(m.menuFindNext, [this] { emit findNextRequested(); });
 
-  on(m.menuStart, [this] { runSearch(searchInput()); });
+  on(m.menuStart, [this] { emit searchRequested(); });
   on(m.menuStop, [this] { stop(); });
-  on(m.menuPlay, [this] { results_->playRow(); });
+  on(m.menuPlay, [this] { controls_.results->playRow(); });
   on(m.menuPlaylist, [this] { emit playlistRequested(); });
   on(m.menuVisitStr, [this] { emit visitStreamWebsiteRequested(); });
   on(m.menuRecord, [this] { emit recordRequested(); });
   on(m.menuScan, [this] { emit scanRequested(); });
-  on(m.menuViewT, [this] {
-    openAddress(QStringLiteral("http://") + dataServer_ + QStringLiteral("/top10.asp?P=") +
-                product::productCode());
-  });
+  on(m.menuViewT, [this] { emit topTenRequested(); });
   on(m.menuEmail, [this] { emit emailLinkRequested(); });
   on(m.menuShotBookmarks, [this] { emit showBookmarksRequested(); });
   on(m.menuAddB, [this] { emit addBookmarksRequested(); });
@@ -79,10 +75,10 @@ void MainWindow::connectMenus()
 
 void MainWindow::connectToolbar()
 {
-  toolbar_->setClickGuard([this] { return refuseWhileScanning(); });
-  connect(toolbar_, &MainToolbar::buttonClicked, this, &MainWindow::onToolbarButton);
-  connect(toolbar_, &MainToolbar::addBookmarkChosen, this, &MainWindow::addBookmarksRequested);
-  connect(toolbar_, &MainToolbar::showBookmarksChosen, this, &MainWindow::showBookmarksRequested);
+  controls_.toolbar->setClickGuard([this] { return refuseWhileScanning(); });
+  connect(controls_.toolbar, &MainToolbar::buttonClicked, this, &MainWindow::onToolbarButton);
+  connect(controls_.toolbar, &MainToolbar::addBookmarkChosen, this, &MainWindow::addBookmarksRequested);
+  connect(controls_.toolbar, &MainToolbar::showBookmarksChosen, this, &MainWindow::showBookmarksRequested);
 }
 
 bool MainWindow::refuseWhileScanning()
@@ -98,11 +94,11 @@ void MainWindow::onToolbarButton(const QString &caption)
   if (caption == QStringLiteral("Setup")) {
     emit setupRequested(true);
   } else if (caption == QStringLiteral("Search")) {
-    runSearch(searchInput());
+    emit searchRequested();
   } else if (caption == QStringLiteral("Stop")) {
     stop();
   } else if (caption == QStringLiteral("Play")) {
-    results_->playRow();
+    controls_.results->playRow();
   } else if (caption == QStringLiteral("Record")) {
     emit recordRequested();
   } else if (caption == QStringLiteral("Website")) {
@@ -118,13 +114,8 @@ void MainWindow::onToolbarButton(const QString &caption)
 
 void MainWindow::stop()
 {
-  if ((stoppableRunning_ & int(Stoppable::Search)) != 0) searchRun_->stopSearch();
+  if ((stoppableRunning_ & int(Stoppable::Search)) != 0) emit searchStopRequested();
   emit stopRequested();
-}
-
-void MainWindow::startSearchFromBox()
-{
-  auto run = searchRun_->SearchFromBox(searchInput());
 }
 
 }  // namespace tessivar

@@ -10,8 +10,6 @@
 #include "results/result_table_model.h"
 #include "results/stream_format.h"
 #include "results/ui/results_grid.h"
-#include "search/result_verification.h"
-#include "search/search_run.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -26,55 +24,36 @@
 
 namespace tessivar {
 
-namespace {
+// --- PreVerifyWindow -------------------------------------------------------------------------
 
-// What result pre-verification does to the main window.
-class VerifyingWindow final : public PreVerifyWindow, public LinkVerification
+void MainWindow::showVerifying(bool on)
 {
- public:
-  VerifyingWindow(MainWindow &window, TransferFactory &transfers)
-      : LinkVerification(*this, transfers), window_(window)
-  {
+  if (on) {
+    if (QToolButton *play = controls_.toolbar->button(QStringLiteral("Play"))) play->setEnabled(false);
+    controls_.results->showBusyPointer(true);
   }
+  showPreVerifying(on);
+  preVerifyBusy_ = on;
+}
 
-  void showVerifying(bool on) override
-  {
-    if (on) {
-      if (QToolButton *play = window_.toolbar()->button(QStringLiteral("Play"))) play->setEnabled(false);
-      window_.resultsGrid()->showBusyPointer(true);
-    }
-    window_.showPreVerifying(on);
-    window_.setPreVerifyBusy(on);
-  }
-  void setStatusText(int panel, const QString &text) override { window_.setStatusText(panel, text); }
-  void resetProgress(int maximum) override
-  {
-    window_.setProgressMaximum(maximum);
-    window_.setProgressValue(0);
-  }
-  void setResultsRedraw(bool on) override { window_.resultsGrid()->setRedraw(on); }
-  bool isClosing() const override { return window_.isUnloading(); }
-
- private:
-  MainWindow &window_;
-};
-
-}  // namespace
-
-void MainWindow::buildSearchRun()
+void MainWindow::resetProgress(int maximum)
 {
-  verification_ = std::make_unique<VerifyingWindow>(*this, services_.transfers);
-  searchRun_ = new SearchRun(*this, *transfer_, *verification_, services_.prompter, this);
-  searchRun_->setObjectName(QStringLiteral("SearchRun"));
+  setProgressMaximum(maximum);
+  setProgressValue(0);
+}
+
+void MainWindow::setResultsRedraw(bool on)
+{
+  controls_.results->setRedraw(on);
 }
 
 void MainWindow::connectGrids()
 {
   const auto layoutNow = [this] { return results_layout::layoutForMode(searchMode()); };
-  for (ResultsGrid *grid : {results_, related_}) {
+  for (ResultsGrid *grid : {controls_.results, controls_.related}) {
     grid->setLayoutSource(layoutNow);
     grid->setPreVerifyBusySource([this] { return preVerifyBusy_; });
-    grid->setMiniBrowserSource([this] { return setup_->chkBrow; });
+    grid->setMiniBrowserSource([this] { return setup_.chkBrow; });
     grid->setStatusPictures(artwork::ownIcon(artwork::Picture::StatusLive),
                             artwork::ownIcon(artwork::Picture::StatusFile));
     connect(grid, &ResultsGrid::streamFormatCheckRequested, this, &MainWindow::showStreamFormat);
@@ -83,17 +62,19 @@ void MainWindow::connectGrids()
     connect(grid, &ResultsGrid::playRequested, this, &MainWindow::playRequested);
     connect(grid, &ResultsGrid::websitePreviewRequested, this, &MainWindow::websitePreviewRequested);
   }
-  connect(results_, &ResultsGrid::gridFocused, this, [this] { activeGrid_ = 1; });
-  connect(related_, &ResultsGrid::gridFocused, this, [this] { activeGrid_ = 2; });
-  connect(results_, &ResultsGrid::relatedResultsRequested, this, &MainWindow::relatedResultsRequested);
-  connect(related_, &ResultsGrid::playlistRequested, this, &MainWindow::relatedPlaylistRequested);
-  connect(results_, &ResultsGrid::presetDragStarted, lblMove_, &QLabel::setText);
+  connect(controls_.results, &ResultsGrid::gridFocused, this, [this] { activeGrid_ = 1; });
+  connect(controls_.related, &ResultsGrid::gridFocused, this, [this] { activeGrid_ = 2; });
+  connect(controls_.results, &ResultsGrid::relatedResultsRequested, this,
+          &MainWindow::relatedResultsRequested);
+  connect(controls_.related, &ResultsGrid::playlistRequested, this, &MainWindow::relatedPlaylistRequested);
+  connect(controls_.results, &ResultsGrid::presetDragStarted, lblMove_, &QLabel::setText);
 
-  connect(txtSearch_->lineEdit(), &QLineEdit::returnPressed, this, &MainWindow::startSearchFromBox);
+  connect(controls_.searchBox->lineEdit(), &QLineEdit::returnPressed, this,
+          &MainWindow::searchFromBoxRequested);
   // The box would otherwise report typed text that matches a history entry as a pick from the
   // list when editing ends (Enter, or the focus moving away), starting a search nobody asked for.
-  disconnect(txtSearch_->lineEdit(), &QLineEdit::editingFinished, txtSearch_, nullptr);
-  connect(txtSearch_, &QComboBox::activated, this, &MainWindow::startSearchFromBox);
+  disconnect(controls_.searchBox->lineEdit(), &QLineEdit::editingFinished, controls_.searchBox, nullptr);
+  connect(controls_.searchBox, &QComboBox::activated, this, [this] { emit searchFromBoxRequested(); });
   // The mode follows the option that becomes checked, however that happens: the mouse, the
   // keyboard, a screen reader's toggle or the program itself.
   const auto modeOption = [this](QRadioButton *option, SearchMode mode) {
@@ -122,15 +103,15 @@ void MainWindow::switchMode(SearchMode mode)
 void MainWindow::applyMode(SearchMode mode)
 {
   for (int panel = 1; panel <= 3; ++panel) setStatusText(panel, QString());
-  resultsModel_->clear();
+  resultsModel_.clear();
   if (mode == SearchMode::Archive) {
-    relatedModel_->clear();
-    related_->show();
+    relatedModel_.clear();
+    controls_.related->show();
     relatedArea_->show();
   }
-  menus_.menuPlaylist->setVisible(mode != SearchMode::Live);
-  frameLib_->setVisible(mode == SearchMode::Library);
-  frameSide_->setVisible(mode == SearchMode::Live);
+  controls_.menus.menuPlaylist->setVisible(mode != SearchMode::Live);
+  controls_.browseBar->setVisible(mode == SearchMode::Library);
+  controls_.presetBar->setVisible(mode == SearchMode::Live);
   setResultsCaption(QStringLiteral("  Search Results (0)"));
   if (mode == SearchMode::Live) {
     label3_->setText(QStringLiteral("Enter Station Name, Format, Region or Keywords"));
@@ -138,13 +119,14 @@ void MainWindow::applyMode(SearchMode mode)
     label3_->setText(QStringLiteral("Enter Keywords (Subject, Band Name, Person, etc)"));
   }
   layoutWindow();
-  menus_.menuSelect->menuAction()->setEnabled(mode == SearchMode::Live);
+  controls_.menus.menuSelect->menuAction()->setEnabled(mode == SearchMode::Live);
   emit modeSwitched(mode);
 }
 
 void MainWindow::showStreamFormat()
 {
-  const QString url = results_->currentCell(results_layout::streamUrlColumn(results_->currentLayout()));
+  const QString url =
+      controls_.results->currentCell(results_layout::streamUrlColumn(controls_.results->currentLayout()));
   if (url.isEmpty()) return;
   setStatusText(1, streamFormatName(url) + QStringLiteral(" Stream"));
 }
@@ -154,20 +136,20 @@ void MainWindow::showStreamFormat()
 void MainWindow::lockForSearch()
 {
   lblADDR_->hide();
-  frameLib_->setEnabled(false);
+  controls_.browseBar->setEnabled(false);
   busyPointer_.set(true);
-  results_->showBusyPointer(true);
-  results_->setRedraw(false);
+  controls_.results->showBusyPointer(true);
+  controls_.results->setRedraw(false);
   setSearchControlsLocked(true);
-  txtSearch_->setEnabled(false);
+  controls_.searchBox->setEnabled(false);
 }
 
 void MainWindow::setSearchControlsLocked(bool locked)
 {
-  toolbar_->setSearchLockedButtonsEnabled(!locked);
+  controls_.toolbar->setSearchLockedButtonsEnabled(!locked);
   setStoppableRunning(Stoppable::Search, locked);
-  menus_.menuStart->setEnabled(!locked);
-  menus_.menuScan->setEnabled(!locked);
+  controls_.menus.menuStart->setEnabled(!locked);
+  controls_.menus.menuScan->setEnabled(!locked);
   for (QRadioButton *option : {optArch_, optLive_, optLib_}) option->setEnabled(!locked);
 }
 
@@ -187,22 +169,22 @@ void MainWindow::setStoppableRunning(Stoppable what, bool running)
     stoppableRunning_ |= int(what);
   else
     stoppableRunning_ &= ~int(what);
-  toolbar_->showSearchRunning(stoppableRunning_ != 0);
-  menus_.menuStop->setEnabled(stoppableRunning_ != 0);
+  controls_.toolbar->showSearchRunning(stoppableRunning_ != 0);
+  controls_.menus.menuStop->setEnabled(stoppableRunning_ != 0);
 }
 
 void MainWindow::setSearchBoxEnabled(bool enabled)
 {
-  txtSearch_->setEnabled(enabled);
+  controls_.searchBox->setEnabled(enabled);
 }
 
 void MainWindow::unlockAfterSearch()
 {
   setSearchControlsLocked(false);
   busyPointer_.set(false);
-  results_->showBusyPointer(false);
-  results_->setRedraw(true);
-  frameLib_->setEnabled(true);
+  controls_.results->showBusyPointer(false);
+  controls_.results->setRedraw(true);
+  controls_.browseBar->setEnabled(true);
   layoutWindow();
 }
 
@@ -218,7 +200,7 @@ void MainWindow::setResultsCaption(const QString &text)
 
 void MainWindow::showTotalPages(const QString &totalPages)
 {
-  frameLib_->showTotalPages(totalPages);
+  controls_.browseBar->showTotalPages(totalPages);
 }
 
 int MainWindow::progressMaximum() const
@@ -238,49 +220,28 @@ void MainWindow::setProgressValue(int value)
 
 QString MainWindow::searchText() const
 {
-  return txtSearch_->currentText();
+  return controls_.searchBox->currentText();
 }
 
 void MainWindow::setSearchText(const QString &text)
 {
-  txtSearch_->setEditText(text);
+  controls_.searchBox->setEditText(text);
 }
 
 SearchHistory MainWindow::searchHistory() const
 {
   QStringList entries;
-  for (int index = 0; index < txtSearch_->count(); ++index) entries << txtSearch_->itemText(index);
+  for (int index = 0; index < controls_.searchBox->count(); ++index)
+    entries << controls_.searchBox->itemText(index);
   return SearchHistory(entries);
 }
 
 void MainWindow::addSearchHistoryEntry(const QString &text)
 {
   // Adding to an empty list would make the new entry the box's text.
-  const QString typed = txtSearch_->currentText();
-  txtSearch_->addItem(text);
-  txtSearch_->setEditText(typed);
-}
-
-SearchInput MainWindow::searchInput(SearchRequestKind kind, const QString &letter, int page) const
-{
-  SearchInput input;
-  input.keywordText = searchText();
-  input.kind = kind;
-  input.letter = letter;
-  input.page = page;
-  input.mode = searchMode();
-  input.formats = setup_->formats;
-  input.connectionSpeed = setup_->connectionSpeed;
-  input.minBitRate = setup_->minBitRate;
-  input.minLength = setup_->minLength;
-  input.dataServer = dataServer_;
-  input.history = searchHistory();
-  return input;
-}
-
-void MainWindow::runSearch(const SearchInput &input)
-{
-  auto run = searchRun_->RunSearch(input);
+  const QString typed = controls_.searchBox->currentText();
+  controls_.searchBox->addItem(text);
+  controls_.searchBox->setEditText(typed);
 }
 
 SearchMode MainWindow::searchMode() const

@@ -4,22 +4,20 @@
 #include "app/ui/browse_bar.h"
 #include "app/ui/preset_bar.h"
 #include "app/ui/tray_icon.h"
+#include "app/ui/twips_geometry.h"
 #include "base/product.h"
 #include "base/program_options.h"
 #include "base/settings_store.h"
 #include "base/twips.h"
 #include "library/preset_table.h"
-#include "platform/http_transfer.h"
 #include "platform/ui/screen_dpi.h"
 #include "results/player_location.h"
 #include "results/ui/results_grid.h"
-#include "search/search_run.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTimer>
 
 namespace tessivar {
@@ -33,21 +31,16 @@ const QColor flashGreen(0, 255, 0);
 
 // --- start-up --------------------------------------------------------------------------------
 
-void MainWindow::setCaption()
-{
-  setWindowTitle(product::mainWindowCaption());
-}
-
 void MainWindow::GetSettings()
 {
   SettingsStore &store = services_.settings;
 
-  tray_->hide();
-  tray_->setIcon(windowIcon());
-  tray_->setToolTip(product::trayToolTip());
+  controls_.tray->hide();
+  controls_.tray->setIcon(windowIcon());
+  controls_.tray->setToolTip(product::trayToolTip());
 
-  setup_->loadProxy();
-  locatePlayers(*setup_, services_);
+  setup_.loadProxy();
+  locatePlayers(setup_, services_);
 
   // Each option that reads true is selected in turn, so the last of them wins; none at all
   // leaves the live mode.
@@ -59,18 +52,13 @@ void MainWindow::GetSettings()
   setStatusText(1, QStringLiteral("Ready"));
 
   setSearchText(store.text(SettingKey::LastSearch));
-  loadPresetNames();
-  setup_->load();
-  const QString playHint = results_layout::gridToolTip(setup_->chkBrow);
-  results_->setToolTip(playHint);
-  related_->setToolTip(playHint);
-  frameLib_->layOut(screenDpi());
+  controls_.presetBar->presets().load(store);
+  setup_.load();
+  const QString playHint = results_layout::gridToolTip(setup_.chkBrow);
+  controls_.results->setToolTip(playHint);
+  controls_.related->setToolTip(playHint);
+  controls_.browseBar->layOut(screenDpi(this));
   started_ = true;
-}
-
-void MainWindow::loadPresetNames()
-{
-  frameSide_->presets().load(services_.settings);
 }
 
 // --- layout and geometry ---------------------------------------------------------------------
@@ -82,47 +70,21 @@ void MainWindow::layoutWindow()
     holdMinimumSize();
     const bool archive = searchMode() != SearchMode::Live;
     relatedArea_->setVisible(archive);
-    if (archive) related_->setFixedHeight(static_cast<int>(results_layout::relatedGridShare * height()));
-    results_->applyColumnLayout();
-    related_->applyColumnLayout();
+    if (archive)
+      controls_.related->setFixedHeight(static_cast<int>(results_layout::relatedGridShare * height()));
+    controls_.results->applyColumnLayout();
+    controls_.related->applyColumnLayout();
   }
-  results_->selectFirstRow();
+  controls_.results->selectFirstRow();
 }
 
 void MainWindow::holdMinimumSize()
 {
-  const double dpi = screenDpi();
+  const double dpi = screenDpi(this);
   const int width = std::max(this->width(), twips::toPixelsCovering(results_layout::minimumWindowWidth, dpi));
   const int height =
       std::max(this->height(), twips::toPixelsCovering(results_layout::minimumWindowHeight, dpi));
   if (width != this->width() || height != this->height()) resize(width, height);
-}
-
-double MainWindow::screenDpi() const
-{
-  return tessivar::screenDpi(this);
-}
-
-TwipsRect MainWindow::geometryTwips() const
-{
-  return pixelsToTwips(geometry(), screenDpi());
-}
-
-TwipsRect MainWindow::normalGeometryTwips() const
-{
-  const QRect normal = normalGeometry();
-  return pixelsToTwips(normal.isValid() ? normal : geometry(), screenDpi());
-}
-
-void MainWindow::setGeometryTwips(const TwipsRect &geometry)
-{
-  setGeometry(twipsToPixels(geometry, screenDpi()));
-}
-
-TwipsRect MainWindow::screenTwips() const
-{
-  const QScreen *current = screen();
-  return current != nullptr ? pixelsToTwips(current->geometry(), screenDpi()) : TwipsRect{};
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)
@@ -141,20 +103,20 @@ void MainWindow::changeEvent(QEvent *event)
 
 void MainWindow::applyTrayRule()
 {
-  if (tray_ == nullptr || services_.settings.text(SettingKey::Tray) != QStringLiteral("1")) return;
+  if (controls_.tray == nullptr || services_.settings.text(SettingKey::Tray) != QStringLiteral("1")) return;
   if (isMinimized()) {
     // Without a tray the window stays on the task bar: nothing could bring it back otherwise.
-    if (!tray_->isAvailable()) return;
-    tray_->show();
+    if (!controls_.tray->isAvailable()) return;
+    controls_.tray->show();
     // Hidden once the minimising has finished: showing a minimised window would undo it.
     QMetaObject::invokeMethod(
         this,
         [this] {
-          if (isMinimized() && tray_->isShown()) hide();
+          if (isMinimized() && controls_.tray->isShown()) hide();
         },
         Qt::QueuedConnection);
   } else {
-    tray_->hide();
+    controls_.tray->hide();
   }
 }
 
@@ -163,16 +125,6 @@ void MainWindow::restoreFromTray()
   setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
   if (isHidden()) show();
   layoutWindow();
-}
-
-void MainWindow::keepSplashPicture(const QPixmap &picture)
-{
-  picSplash_->setPixmap(picture);
-}
-
-QPixmap MainWindow::splashPicture() const
-{
-  return picSplash_->pixmap();
 }
 
 // --- pre-verification blink ------------------------------------------------------------------
@@ -220,13 +172,13 @@ void MainWindow::closeEvent(QCloseEvent *event)
   event->accept();
   if (unloading_) return;
   unloading_ = true;
-  searchRun_->stopSearch();
+  emit searchStopRequested();
   emit stopRequested();
-  transfer_->cancel();
+  emit closing();
   timerFlash_->stop();
   closeSideWindows();
   saveOnExit();
-  tray_->hide();
+  controls_.tray->hide();
 }
 
 void MainWindow::saveOnExit()
@@ -234,13 +186,13 @@ void MainWindow::saveOnExit()
   // A start that never completed has nothing of its own to save; the stored values stay.
   if (!started_) return;
   SettingsStore &store = services_.settings;
-  const TwipsRect normal = normalGeometryTwips();
+  const TwipsRect normal = normalGeometryTwips(*this);
   store.setTwips(SettingKey::Top, static_cast<float>(normal.top));
   store.setTwips(SettingKey::Left, static_cast<float>(normal.left));
   store.setTwips(SettingKey::Width, static_cast<float>(normal.width));
   store.setTwips(SettingKey::Height, static_cast<float>(normal.height));
-  store.setText(SettingKey::ProxyHost, setup_->proxyHost);
-  store.setText(SettingKey::ProxyPort, QString::number(setup_->proxyPort));
+  store.setText(SettingKey::ProxyHost, setup_.proxyHost);
+  store.setText(SettingKey::ProxyPort, QString::number(setup_.proxyPort));
   SaveSettings();
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/ui/main_menus.h"
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
 #include "base/product.h"
 #include "platform/prompter.h"
 #include "results/results_layout.h"
@@ -15,9 +16,10 @@
 
 namespace tessivar {
 
-StreamRecording &wireRecording(MainWindow &window)
+StreamRecording &wireRecording(ProgramParts &parts)
 {
-  auto *recording = new StreamRecording(window.services().processes, &window);
+  MainWindow &window = parts.window();
+  auto *recording = new StreamRecording(parts.services().processes, &window);
   recording->setObjectName(QStringLiteral("StreamRecording"));
 
   auto *shown = new QLabel(window.statusBar());
@@ -26,7 +28,7 @@ StreamRecording &wireRecording(MainWindow &window)
   shown->setAccessibleDescription(QStringLiteral("Recording"));
   shown->hide();
   window.statusBar()->addPermanentWidget(shown);
-  QAction *stopEntry = window.menus().menuStopRecord;
+  QAction *stopEntry = window.controls().menus.menuStopRecord;
   QObject::connect(stopEntry, &QAction::triggered, recording, &StreamRecording::stop);
   QObject::connect(recording, &StreamRecording::changed, shown, [recording, shown, stopEntry] {
     shown->setText(recording->statusText());
@@ -35,8 +37,8 @@ StreamRecording &wireRecording(MainWindow &window)
     stopEntry->setEnabled(recording->isRecording());
   });
   QObject::connect(recording, &StreamRecording::finished, &window,
-                   [&window](const QString &name, const QString &file, const QString &error) {
-                     Prompter &prompter = window.services().prompter;
+                   [&parts](const QString &name, const QString &file, const QString &error) {
+                     Prompter &prompter = parts.services().prompter;
                      if (error.isEmpty())
                        prompter.ask(PromptIcon::Information, product::applicationName(),
                                     QStringLiteral("The recording of %1 is saved as\n%2").arg(name, file));
@@ -45,10 +47,10 @@ StreamRecording &wireRecording(MainWindow &window)
                                     QStringLiteral("The recording of %1 failed: %2").arg(name, error));
                    });
 
-  QObject::connect(&window, &MainWindow::recordRequested, &window, [&window, recording] {
-    ResultsGrid *grid = window.activeGrid() == 2 ? window.relatedGrid() : window.resultsGrid();
+  QObject::connect(&window, &MainWindow::recordRequested, &window, [&window, &parts, recording] {
+    ResultsGrid *grid = window.activeGrid() == 2 ? window.controls().related : window.controls().results;
     const ResultLayout layout = grid->currentLayout();
-    CheckRecord(window.services(), *recording, grid->currentCell(results_layout::streamUrlColumn(layout)),
+    CheckRecord(parts.services(), *recording, grid->currentCell(results_layout::streamUrlColumn(layout)),
                 grid->currentCell(results_layout::nameColumn(layout)), &window);
   });
   return *recording;

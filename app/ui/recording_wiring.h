@@ -2,12 +2,12 @@
 
 namespace tessivar {
 
-class MainWindow;
+class ProgramParts;
 class StreamRecording;
 
 // The program's recording: Record and F5 record the current row's stream (and stop a recording
 // under way), "Stop Recording" ends it, the status bar shows it while it runs, and the user is
 // told where it went or why it failed. The scanner records through the same one.
-StreamRecording &wireRecording(MainWindow &window);
+StreamRecording &wireRecording(ProgramParts &parts);
 
 }  // namespace tessivar

@@ -4,6 +4,7 @@
 #include "app/ui/busy_pointer.h"
 #include "app/ui/main_toolbar.h"
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
 #include "base/product.h"
 #include "base/program_options.h"
 #include "base/settings_store.h"
@@ -37,12 +38,14 @@ namespace {
 class MainWindowRelated final : public QObject, public RelatedResultsWindow
 {
  public:
-  explicit MainWindowRelated(MainWindow &window) : QObject(&window), window_(window)
+  explicit MainWindowRelated(ProgramParts &parts)
+      : QObject(&parts.window()), parts_(parts), window_(parts.window()), view_(parts.searchView())
   {
+    MainWindow &window = window_;
     // The grid is hidden while its rows arrive; the window keeps its place.
-    QSizePolicy policy = window.relatedGrid()->sizePolicy();
+    QSizePolicy policy = window.controls().related->sizePolicy();
     policy.setRetainSizeWhenHidden(true);
-    window.relatedGrid()->setSizePolicy(policy);
+    window.controls().related->setSizePolicy(policy);
   }
   ~MainWindowRelated() override = default;
   MainWindowRelated(const MainWindowRelated &) = delete;
@@ -50,73 +53,77 @@ class MainWindowRelated final : public QObject, public RelatedResultsWindow
 
   void lockForRelated() override
   {
-    resultsHadFocus_ = window_.resultsGrid()->hasFocus();
-    window_.resultsGrid()->setEnabled(false);
-    ResultsGrid *related = window_.relatedGrid();
+    resultsHadFocus_ = window_.controls().results->hasFocus();
+    window_.controls().results->setEnabled(false);
+    ResultsGrid *related = window_.controls().related;
     related->setRedraw(false);
     related->showBusyPointer(true);
     related->hide();
-    window_.browseBar()->setEnabled(false);
+    window_.controls().browseBar->setEnabled(false);
     busyPointer_.set(true);
     window_.setSearchControlsLocked(true);
-    window_.setSearchBoxEnabled(false);
+    view_.setSearchBoxEnabled(false);
   }
-  void showRelatedGrid() override { window_.relatedGrid()->show(); }
+  void showRelatedGrid() override { window_.controls().related->show(); }
   void selectAllRelatedRows() override
   {
-    ResultsGrid *related = window_.relatedGrid();
+    ResultsGrid *related = window_.controls().related;
     related->selectRows(1, related->dataRowCount());
   }
   void unlockAfterRelated() override
   {
     // A search that has begun meanwhile unlocks what it locked when it ends.
-    if (!window_.searchRun().isSearching()) {
+    if (!parts_.searchRun().isSearching()) {
       window_.setSearchControlsLocked(false);
-      window_.setSearchBoxEnabled(true);
-      window_.browseBar()->setEnabled(true);
+      view_.setSearchBoxEnabled(true);
+      window_.controls().browseBar->setEnabled(true);
     }
     busyPointer_.set(false);
-    ResultsGrid *related = window_.relatedGrid();
+    ResultsGrid *related = window_.controls().related;
     related->showBusyPointer(false);
     related->setRedraw(true);
     related->show();
-    window_.resultsGrid()->setEnabled(true);
-    if (resultsHadFocus_) window_.resultsGrid()->setFocus();
+    window_.controls().results->setEnabled(true);
+    if (resultsHadFocus_) window_.controls().results->setFocus();
   }
   void showRelatedCaption() override { window_.showRelatedCaption(); }
   void setRelatedCaption(const QString &text) override { window_.setRelatedCaption(text); }
-  void setStatusText(int panel, const QString &text) override { window_.setStatusText(panel, text); }
-  void setProgressValue(int value) override { window_.setProgressValue(value); }
-  void setSearchBoxEnabled(bool enabled) override { window_.setSearchBoxEnabled(enabled); }
-  bool isUnloading() const override { return window_.isUnloading(); }
-  ResultTableModel *resultsModel() override { return window_.resultsModel(); }
-  ResultTableModel *relatedModel() override { return window_.relatedModel(); }
+  void setStatusText(int panel, const QString &text) override { view_.setStatusText(panel, text); }
+  void setProgressValue(int value) override { view_.setProgressValue(value); }
+  void setSearchBoxEnabled(bool enabled) override { view_.setSearchBoxEnabled(enabled); }
+  bool isUnloading() const override { return view_.isUnloading(); }
+  ResultTableModel *resultsModel() override { return &parts_.resultsModel(); }
+  ResultTableModel *relatedModel() override { return &parts_.relatedModel(); }
 
  private:
+  ProgramParts &parts_;
   MainWindow &window_;
+  SearchWindow &view_;
   BusyPointer busyPointer_;
   bool resultsHadFocus_ = false;
 };
 
-void wireRelatedResults(MainWindow &window)
+void wireRelatedResults(ProgramParts &parts)
 {
-  auto *adapter = new MainWindowRelated(window);
-  auto *related = new RelatedResults(*adapter, window.searchRun(), window.services().prompter, adapter);
+  MainWindow &window = parts.window();
+  auto *adapter = new MainWindowRelated(parts);
+  auto *related = new RelatedResults(*adapter, parts.searchRun(), parts.services().prompter, adapter);
   related->setObjectName(QStringLiteral("RelatedResults"));
-  QObject::connect(&window, &MainWindow::relatedResultsRequested, related, [&window, related](int row) {
-    const RelatedRequestInput input{window.searchMode(), window.programOptions().formats,
-                                    window.dataServer()};
-    auto request = related->ShowRelatedResults(row, input);
-  });
+  QObject::connect(
+      &window, &MainWindow::relatedResultsRequested, related, [&window, &parts, related](int row) {
+        const RelatedRequestInput input{window.searchMode(), parts.options().formats, parts.dataServer()};
+        auto request = related->ShowRelatedResults(row, input);
+      });
   QObject::connect(&window, &MainWindow::modeSwitched, related, &RelatedResults::forgetLastRequest);
 }
 
-void wireFind(MainWindow &window)
+void wireFind(ProgramParts &parts)
 {
-  auto *finder = new ResultsFinder(*window.resultsGrid(), window.services().prompter, &window);
+  MainWindow &window = parts.window();
+  auto *finder = new ResultsFinder(*window.controls().results, parts.services().prompter, &window);
   finder->setObjectName(QStringLiteral("ResultsFinder"));
-  QObject::connect(&window, &MainWindow::findRequested, finder, [&window, finder] {
-    auto *dialog = new FindDialog(*finder, window.services().settings, &window);
+  QObject::connect(&window, &MainWindow::findRequested, finder, [&window, &parts, finder] {
+    auto *dialog = new FindDialog(*finder, parts.services().settings, &window);
     window.registerSideWindow(dialog);
     dialog->show();
   });
@@ -125,35 +132,37 @@ void wireFind(MainWindow &window)
 
 // "&Copy" and "&Email Link to a Friend": the current row's link text on the clipboard, as plain
 // text. False (after "No item selected.") when the row has no link.
-bool putLinkOnClipboard(MainWindow &window, LinkTextKind kind)
+bool putLinkOnClipboard(ProgramParts &parts, LinkTextKind kind)
 {
-  const ResultsGrid *grid = window.resultsGrid();
+  MainWindow &window = parts.window();
+  const ResultsGrid *grid = window.controls().results;
   const ResultTableModel *model = grid->resultModel();
   const int row = grid->currentRow();
   if (model == nullptr || grid->selectionEndRow() < 1 || !isLinkRow(*model, row)) {
-    window.services().prompter.ask(PromptIcon::Critical, product::applicationName(), noItemSelectedText());
+    parts.services().prompter.ask(PromptIcon::Critical, product::applicationName(), noItemSelectedText());
     return false;
   }
-  const QString makerSite = siteAddress(window.services().settings.siteHost(), QStringLiteral("/"));
+  const QString makerSite = siteAddress(parts.services().settings.siteHost(), QStringLiteral("/"));
   QClipboard *clipboard = QGuiApplication::clipboard();
   clipboard->clear();
   clipboard->setText(linkText(kind, grid->currentLayout(), *model, row, makerSite));
   return true;
 }
 
-void wireLinkCommands(MainWindow &window)
+void wireLinkCommands(ProgramParts &parts)
 {
+  MainWindow &window = parts.window();
   QObject::connect(&window, &MainWindow::copyLinkRequested, &window,
-                   [&window] { putLinkOnClipboard(window, LinkTextKind::Copy); });
-  QObject::connect(&window, &MainWindow::emailLinkRequested, &window, [&window] {
-    if (!putLinkOnClipboard(window, LinkTextKind::Email)) return;
-    const AppServices &services = window.services();
+                   [&parts] { putLinkOnClipboard(parts, LinkTextKind::Copy); });
+  QObject::connect(&window, &MainWindow::emailLinkRequested, &window, [&parts] {
+    if (!putLinkOnClipboard(parts, LinkTextKind::Email)) return;
+    const AppServices &services = parts.services();
     services.prompter.ask(PromptIcon::Information, product::applicationName(), emailNoticeText());
     shellOpen(services.shell, services.prompter, QStringLiteral("mailto:"));
   });
-  QObject::connect(&window, &MainWindow::visitStreamWebsiteRequested, &window, [&window] {
-    const ResultsGrid *grid = window.resultsGrid();
-    const AppServices &services = window.services();
+  QObject::connect(&window, &MainWindow::visitStreamWebsiteRequested, &window, [&window, &parts] {
+    const ResultsGrid *grid = window.controls().results;
+    const AppServices &services = parts.services();
     const std::optional<QString> website =
         grid->resultModel() != nullptr
             ? rowWebsiteAddress(*grid->resultModel(), grid->currentLayout(), grid->currentRow())
@@ -168,11 +177,11 @@ void wireLinkCommands(MainWindow &window)
 
 }  // namespace
 
-void wireResultTools(MainWindow &window)
+void wireResultTools(ProgramParts &parts)
 {
-  wireRelatedResults(window);
-  wireFind(window);
-  wireLinkCommands(window);
+  wireRelatedResults(parts);
+  wireFind(parts);
+  wireLinkCommands(parts);
 }
 
 }  // namespace tessivar

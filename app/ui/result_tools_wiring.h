@@ -2,10 +2,10 @@
 
 namespace tessivar {
 
-class MainWindow;
+class ProgramParts;
 
 // The result tools on the main window's requests: related results of a clicked clip, Find and
 // Find Next, and Copy, E-mail and Visit of the current row.
-void wireResultTools(MainWindow &window);
+void wireResultTools(ProgramParts &parts);
 
 }  // namespace tessivar

@@ -1,6 +1,7 @@
 #include "app/ui/scanner_wiring.h"
 
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
 #include "app/ui/tray_icon.h"
 #include "base/product.h"
 #include "base/program_options.h"
@@ -42,12 +43,12 @@ QList<ListEntry> playlistEntries(const ResultsGrid &grid, const QList<int> &rows
 // "Play Selected Streams as a Playlist": the rows between the current row and the selection's end,
 // in either direction, of the grid that last had the focus (the main grid unless the related grid
 // shows rows).
-QList<ListEntry> selectedPlaylistEntries(MainWindow &window)
+QList<ListEntry> selectedPlaylistEntries(const MainWindow &window)
 {
-  ResultsGrid *grid = window.resultsGrid();
-  if (window.activeGrid() == 2 && window.relatedGrid()->isVisible() &&
-      window.relatedGrid()->dataRowCount() > 0)
-    grid = window.relatedGrid();
+  ResultsGrid *grid = window.controls().results;
+  if (window.activeGrid() == 2 && window.controls().related->isVisible() &&
+      window.controls().related->dataRowCount() > 0)
+    grid = window.controls().related;
   const int first = std::min(grid->currentRow(), grid->selectionEndRow());
   const int last = std::max(grid->currentRow(), grid->selectionEndRow());
   QList<int> rows;
@@ -57,29 +58,30 @@ QList<ListEntry> selectedPlaylistEntries(MainWindow &window)
 
 }  // namespace
 
-void wireScanner(MainWindow &window, StreamRecording &recording, PresetCommands &presets,
+void wireScanner(ProgramParts &parts, StreamRecording &recording, PresetCommands &presets,
                  BookmarksController &bookmarks, SongLog &songs)
 {
+  MainWindow &window = parts.window();
   auto current = std::make_shared<QPointer<ScanWindow>>();
-  const auto open = [&window, &recording, &presets, &bookmarks, &songs, current]() -> ScanWindow * {
-    ScanSetup setup{window.dataServer(), {}};
+  const auto open = [&window, &parts, &recording, &presets, &bookmarks, &songs, current]() -> ScanWindow * {
+    ScanSetup setup{parts.dataServer(), {}};
     // Add Preset stores through the main window's presets: their buttons follow, and a failed
     // write says so.
     setup.assignPreset = [&presets](int slot, const QString &name, const QString &url) {
       return presets.assignStation(slot, name, url);
     };
     setup.recording = &recording;
-    auto *scanner = new ScanWindow(window.services(), setup, &window);
+    auto *scanner = new ScanWindow(parts.services(), setup, &window);
     window.registerSideWindow(scanner);
     QObject::connect(scanner, &ScanWindow::closed, &window, [&window] {
       window.setScanActive(false);
-      window.trayIcon().setToolTip(product::trayToolTip());
+      window.controls().tray->setToolTip(product::trayToolTip());
     });
     QObject::connect(scanner, &ScanWindow::bookmarksRequested, &bookmarks,
                      &BookmarksController::addFromPlayedList);
     QObject::connect(scanner, &ScanWindow::streamTitleChanged, &window,
                      [&window, &songs, scanner](const QString &title) {
-                       window.trayIcon().setToolTip(title.isEmpty() ? product::trayToolTip() : title);
+                       window.controls().tray->setToolTip(title.isEmpty() ? product::trayToolTip() : title);
                        const ScanSession &session = scanner->session();
                        songs.record(session.stationName(), session.stationAddress(), title);
                      });
@@ -91,26 +93,27 @@ void wireScanner(MainWindow &window, StreamRecording &recording, PresetCommands 
   };
   const auto openScanner = [current] { return !current->isNull() && !(*current)->session().isClosing(); };
 
-  QObject::connect(&window, &MainWindow::scanRequested, &window, [&window, open, openScanner, current] {
-    if (openScanner()) {
-      (*current)->raise();
-      (*current)->activateWindow();
-      return;
-    }
-    window.setScanActive(true);
-    window.services().prompter.ask(
-        PromptIcon::Information, product::applicationTitle(),
-        QStringLiteral(
-            "Before starting the scan function by selecting your player, please be sure all players are "
-            "closed and the audio device is not in use (otherwise the scan function will not work "
-            "properly)."));
-    open()->show();
-  });
+  QObject::connect(
+      &window, &MainWindow::scanRequested, &window, [&window, &parts, open, openScanner, current] {
+        if (openScanner()) {
+          (*current)->raise();
+          (*current)->activateWindow();
+          return;
+        }
+        window.setScanActive(true);
+        parts.services().prompter.ask(
+            PromptIcon::Information, product::applicationTitle(),
+            QStringLiteral(
+                "Before starting the scan function by selecting your player, please be sure all players are "
+                "closed and the audio device is not in use (otherwise the scan function will not work "
+                "properly)."));
+        open()->show();
+      });
 
-  const auto playlist = [&window, open, openScanner, current](const QList<ListEntry> &entries) {
+  const auto playlist = [&parts, open, openScanner, current](const QList<ListEntry> &entries) {
     if (entries.isEmpty()) {
-      window.services().prompter.ask(PromptIcon::Critical, product::applicationName(),
-                                     QStringLiteral("No item selected."));
+      parts.services().prompter.ask(PromptIcon::Critical, product::applicationName(),
+                                    QStringLiteral("No item selected."));
       return;
     }
     // A scan under way gives way to the playlist; a playing list takes the new entries at its end.
@@ -122,7 +125,7 @@ void wireScanner(MainWindow &window, StreamRecording &recording, PresetCommands 
                    [&window, playlist] { playlist(selectedPlaylistEntries(window)); });
   QObject::connect(&window, &MainWindow::relatedPlaylistRequested, &window,
                    [&window, playlist](const QList<int> &rows) {
-                     playlist(playlistEntries(*window.relatedGrid(), rows, true));
+                     playlist(playlistEntries(*window.controls().related, rows, true));
                    });
 }
 

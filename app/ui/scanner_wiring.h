@@ -2,7 +2,7 @@
 
 namespace tessivar {
 
-class MainWindow;
+class ProgramParts;
 class BookmarksController;
 class PresetCommands;
 class SongLog;
@@ -11,7 +11,7 @@ class StreamRecording;
 // The scanner window on the main window's requests ("S&can Stations", the playlists of both
 // grids), with its presets, bookmarks and recording going to the main window's, and the titles it
 // hears to the song log.
-void wireScanner(MainWindow &window, StreamRecording &recording, PresetCommands &presets,
+void wireScanner(ProgramParts &parts, StreamRecording &recording, PresetCommands &presets,
                  BookmarksController &bookmarks, SongLog &songs);
 
 }  // namespace tessivar

@@ -3,6 +3,7 @@
 #include "app/ui/browse_bar.h"
 #include "app/ui/main_menus.h"
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
 #include "base/product.h"
 #include "platform/prompter.h"
 #include "search/genre_table.h"
@@ -18,78 +19,82 @@ namespace tessivar {
 namespace {
 
 // BrowseEnabled: the bar's controls, and the "&Search" and "&Select Format" menus.
-void setBrowseEnabled(MainWindow &window, bool on)
+void setBrowseEnabled(const MainWindow &window, bool on)
 {
-  window.browseBar()->setBrowseEnabled(on);
-  window.menus().menuSearch->menuAction()->setEnabled(on);
-  window.menus().menuSelect->menuAction()->setEnabled(on);
+  window.controls().browseBar->setBrowseEnabled(on);
+  window.controls().menus.menuSearch->menuAction()->setEnabled(on);
+  window.controls().menus.menuSelect->menuAction()->setEnabled(on);
 }
 
 // One browse page of the current letter, with the browse controls off while it runs.
-QCoro::Task<> browsePage(QPointer<MainWindow> window, int page)
+QCoro::Task<> browsePage(ProgramParts &parts, int page)
 {
-  BrowseBar *bar = window->browseBar();
+  // The parts go with their window: once it has gone, nothing of them may be touched.
+  QPointer<MainWindow> window(&parts.window());
+  BrowseBar *bar = window->controls().browseBar;
   setBrowseEnabled(*window, false);
-  co_await window->searchRun().RunSearch(
-      window->searchInput(SearchRequestKind::Browse, bar->pages().letter(), page));
-  if (!window || window->isUnloading()) co_return;
-  bar->pageRequestEnded(window->searchRun().lastRunSucceeded());
+  co_await parts.searchRun().RunSearch(
+      parts.searchInput(SearchRequestKind::Browse, bar->pages().letter(), page));
+  if (!window || parts.searchView().isUnloading()) co_return;
+  bar->pageRequestEnded(parts.searchRun().lastRunSucceeded());
   setBrowseEnabled(*window, true);
 }
 
-void wireBrowse(MainWindow &window)
+void wireBrowse(ProgramParts &parts)
 {
-  BrowseBar *bar = window.browseBar();
+  MainWindow &window = parts.window();
+  BrowseBar *bar = window.controls().browseBar;
   // The bar is locked while a search runs; a click that slips through starts nothing.
-  const auto idle = [&window] { return !window.searchRun().isSearching(); };
-  QObject::connect(bar, &BrowseBar::letterClicked, &window, [&window, bar, idle](int index) {
+  const auto idle = [&parts] { return !parts.searchRun().isSearching(); };
+  QObject::connect(bar, &BrowseBar::letterClicked, &window, [&parts, bar, idle](int index) {
     if (!idle()) return;
     const int page = bar->pages().openLetter(BrowseBar::labelCaption(index));
-    window.setStatusText(1, QStringLiteral("Reading data..."));
-    auto task = browsePage(&window, page);
+    parts.searchView().setStatusText(1, QStringLiteral("Reading data..."));
+    auto task = browsePage(parts, page);
   });
-  QObject::connect(bar, &BrowseBar::pageButtonClicked, &window, [&window, bar, idle](int index) {
+  QObject::connect(bar, &BrowseBar::pageButtonClicked, &window, [&parts, bar, idle](int index) {
     if (!idle()) return;
-    auto task = browsePage(&window, bar->pages().step(index == 1 ? 1 : -1));
+    auto task = browsePage(parts, bar->pages().step(index == 1 ? 1 : -1));
   });
-  QObject::connect(bar, &BrowseBar::goClicked, &window, [&window, bar, idle] {
+  QObject::connect(bar, &BrowseBar::goClicked, &window, [&window, &parts, bar, idle] {
     if (!idle()) return;
     setBrowseEnabled(window, false);
     const std::optional<int> page = bar->pages().go(bar->pageBox()->text());
     if (!page) {
-      window.services().prompter.ask(PromptIcon::Critical, product::applicationTitle(), invalidPageMessage());
+      parts.services().prompter.ask(PromptIcon::Critical, product::applicationTitle(), invalidPageMessage());
       setBrowseEnabled(window, true);
       return;
     }
-    auto task = browsePage(&window, *page);
+    auto task = browsePage(parts, *page);
   });
 }
 
-void wireGenres(MainWindow &window)
+void wireGenres(ProgramParts &parts)
 {
-  QObject::connect(&window, &MainWindow::genreSearchRequested, &window, [&window](const QString &menuName) {
+  MainWindow &window = parts.window();
+  QObject::connect(&window, &MainWindow::genreSearchRequested, &window, [&parts](const QString &menuName) {
     // One search at a time: the box must not change under a running one.
-    if (window.searchRun().isSearching()) return;
+    if (parts.searchRun().isSearching()) return;
     if (menuName == QStringLiteral("menuAll")) {
-      window.setSearchText(QStringLiteral("ALL"));
-      window.runSearch(window.searchInput(SearchRequestKind::ListAll));
+      parts.searchView().setSearchText(QStringLiteral("ALL"));
+      parts.runSearch(parts.searchInput(SearchRequestKind::ListAll));
       return;
     }
     const std::optional<GenreSearch> genre = genreSearch(menuName);
     if (!genre) return;
-    window.setSearchText(genre->text);
-    SearchInput input = window.searchInput(SearchRequestKind::Keyword);
+    parts.searchView().setSearchText(genre->text);
+    SearchInput input = parts.searchInput(SearchRequestKind::Keyword);
     input.genreFormatCode = genre->formatCode;
-    window.runSearch(input);
+    parts.runSearch(input);
   });
 }
 
 }  // namespace
 
-void wireSearchCommands(MainWindow &window)
+void wireSearchCommands(ProgramParts &parts)
 {
-  wireBrowse(window);
-  wireGenres(window);
+  wireBrowse(parts);
+  wireGenres(parts);
 }
 
 }  // namespace tessivar

@@ -1,6 +1,7 @@
 #include "app/ui/side_windows_wiring.h"
 
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
 #include "dialogs/ui/about_window.h"
 #include "dialogs/ui/quick_help_window.h"
 #include "dialogs/ui/web_window.h"
@@ -25,23 +26,24 @@ bool raiseOpen(const QPointer<QWidget> &open)
   return true;
 }
 
-void wireHelpWindows(MainWindow &window)
+void wireHelpWindows(ProgramParts &parts)
 {
+  MainWindow &window = parts.window();
   auto quickHelp = std::make_shared<QPointer<QWidget>>();
-  QObject::connect(&window, &MainWindow::quickHelpRequested, &window, [&window, quickHelp] {
+  QObject::connect(&window, &MainWindow::quickHelpRequested, &window, [&window, &parts, quickHelp] {
     // F1 again brings the open quick help forward instead of a second one.
     if (raiseOpen(*quickHelp)) return;
-    auto *help = new QuickHelpWindow(window.services(), &window);
+    auto *help = new QuickHelpWindow(parts.services(), &window);
     help->setAttribute(Qt::WA_DeleteOnClose);
     window.registerSideWindow(help);
     *quickHelp = help;
     help->show();
   });
   auto about = std::make_shared<QPointer<QWidget>>();
-  QObject::connect(&window, &MainWindow::aboutRequested, &window, [&window, about] {
+  QObject::connect(&window, &MainWindow::aboutRequested, &window, [&window, &parts, about] {
     if (raiseOpen(*about)) return;
     // The picture the splash showed, kept by the main window since start-up.
-    auto *dialog = new AboutWindow(window.splashPicture(), &window);
+    auto *dialog = new AboutWindow(parts.splashPicture(), &window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     window.registerSideWindow(dialog);
@@ -52,17 +54,18 @@ void wireHelpWindows(MainWindow &window)
 
 // The website preview of a result row goes to the web window, made when first needed (the
 // browser engine with it) and made again after it was closed, at its stored place.
-void wireWebWindow(MainWindow &window)
+void wireWebWindow(ProgramParts &parts)
 {
+  MainWindow &window = parts.window();
   auto web = std::make_shared<QPointer<WebWindow>>();
   QObject::connect(&window, &MainWindow::websitePreviewRequested, &window,
-                   [&window, web](const QString &url) {
+                   [&window, &parts, web](const QString &url) {
                      if (!webAddress(url).isValid()) return;
                      if (web->isNull()) {
-                       auto *page = new WebWindow(window.services(), &window);
+                       auto *page = new WebWindow(parts.services(), &window);
                        page->setAttribute(Qt::WA_DeleteOnClose);
                        window.registerSideWindow(page);
-                       QObject::connect(page, &WebWindow::busyChanged, window.resultsGrid(),
+                       QObject::connect(page, &WebWindow::busyChanged, window.controls().results,
                                         &ResultsGrid::showBusyPointer);
                        *web = page;
                      }
@@ -73,10 +76,10 @@ void wireWebWindow(MainWindow &window)
 
 }  // namespace
 
-void wireSideWindows(MainWindow &window)
+void wireSideWindows(ProgramParts &parts)
 {
-  wireHelpWindows(window);
-  wireWebWindow(window);
+  wireHelpWindows(parts);
+  wireWebWindow(parts);
 }
 
 }  // namespace tessivar

@@ -2,10 +2,10 @@
 
 namespace tessivar {
 
-class MainWindow;
+class ProgramParts;
 
 // The side windows on the main window's requests: quick help (F1) and About, and the web window
 // for a result's website preview.
-void wireSideWindows(MainWindow &window);
+void wireSideWindows(ProgramParts &parts);
 
 }  // namespace tessivar

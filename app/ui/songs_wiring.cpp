@@ -2,6 +2,7 @@
 
 #include "app/ui/main_menus.h"
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
 #include "library/song_log.h"
 #include "library/ui/songs_window.h"
 
@@ -12,22 +13,24 @@
 
 namespace tessivar {
 
-SongLog &wireSongLog(MainWindow &window)
+SongLog &wireSongLog(ProgramParts &parts)
 {
+  MainWindow &window = parts.window();
   auto *songs = new SongLog(defaultSongLogPath(), 10000, &window);
   // Lines that cannot be read are passed over; a log that cannot be read at all starts empty and
   // is added to.
   songs->load();
   auto shown = std::make_shared<QPointer<SongsWindow>>();
-  QObject::connect(window.menus().menuSongs, &QAction::triggered, &window, [&window, songs, shown] {
-    if (shown->isNull()) {
-      *shown = new SongsWindow(*songs, window.services().prompter, &window);
-      window.registerSideWindow(shown->data());
-    }
-    (*shown)->show();
-    (*shown)->raise();
-    (*shown)->activateWindow();
-  });
+  QObject::connect(window.controls().menus.menuSongs, &QAction::triggered, &window,
+                   [&window, &parts, songs, shown] {
+                     if (shown->isNull()) {
+                       *shown = new SongsWindow(*songs, parts.services().prompter, &window);
+                       window.registerSideWindow(shown->data());
+                     }
+                     (*shown)->show();
+                     (*shown)->raise();
+                     (*shown)->activateWindow();
+                   });
   return *songs;
 }
 

@@ -2,10 +2,10 @@
 
 namespace tessivar {
 
-class MainWindow;
+class ProgramParts;
 class SongLog;
 
 // The log of the songs heard, read at start, and its window on "Songs Heard" (one at a time).
-SongLog &wireSongLog(MainWindow &window);
+SongLog &wireSongLog(ProgramParts &parts);
 
 }  // namespace tessivar

@@ -2,6 +2,7 @@
 
 #include "app/server_discovery.h"
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
 #include "base/product.h"
 #include "base/program_options.h"
 #include "base/settings_store.h"
@@ -91,17 +92,19 @@ TwipsRect startupGeometry(const SettingsStore &store, const TwipsRect &screen, c
   return place;
 }
 
-SetupDialog *makeSetupDialog(MainWindow &window, QWidget *parent)
+SetupDialog *makeSetupDialog(ProgramParts &parts, QWidget *parent)
 {
-  auto *dialog = new SetupDialog(window.programOptions(), window.services(), window.searchMode(), parent);
+  auto *dialog = new SetupDialog(parts.options(), parts.services(), parts.window().searchMode(), parent);
   dialog->setAttribute(Qt::WA_DeleteOnClose);
   return dialog;
 }
 
-QCoro::Task<bool> runStartup(MainWindow &window)
+QCoro::Task<bool> runStartup(ProgramParts &parts)
 {
+  MainWindow &window = parts.window();
+  // The parts go with their window: once it has gone, nothing of them may be touched.
   QPointer<MainWindow> guard(&window);
-  const AppServices services = window.services();
+  const AppServices services = parts.services();
 
   if (!isSmallFonts()) {
     services.prompter.ask(PromptIcon::Critical, product::applicationTitle(), smallFontsWarning());
@@ -115,8 +118,8 @@ QCoro::Task<bool> runStartup(MainWindow &window)
   SplashWindow splash;
   ServerDiscovery reg(services.settings, services.prompter, services.transfers);
   QObject::connect(&reg, &ServerDiscovery::statusChanged, &splash, &SplashWindow::setStatus);
-  reg.configureProxy = [&window] {
-    SetupDialog *dialog = makeSetupDialog(window, nullptr);
+  reg.configureProxy = [&parts] {
+    SetupDialog *dialog = makeSetupDialog(parts, nullptr);
     dialog->selectPage(SetupDialog::Page::Proxy);
     dialog->exec();
   };
@@ -126,11 +129,11 @@ QCoro::Task<bool> runStartup(MainWindow &window)
   const QString dataServer = co_await reg.getServerInfo();
   if (!guard) co_return false;
   if (!dataServer.isEmpty()) {
-    window.keepSplashPicture(splash.picture());
+    parts.keepSplashPicture(splash.picture());
   }
   splash.close();
   if (dataServer.isEmpty()) co_return false;
-  window.setDataServer(dataServer);
+  parts.setDataServer(dataServer);
 
   // The first runs: the mailing-list offer until it has been made twice or taken up, then the
   // quick help once.
@@ -143,10 +146,9 @@ QCoro::Task<bool> runStartup(MainWindow &window)
     if (!co_await showFirstRunWindow(help, guard)) co_return false;
   }
 
-  window.setCaption();
   const QSizeF leastSize(results_layout::minimumWindowWidth, results_layout::minimumWindowHeight);
-  window.setGeometryTwips(
-      startupGeometry(services.settings, window.screenTwips(), window.geometryTwips(), leastSize));
+  setGeometryTwips(window,
+                   startupGeometry(services.settings, screenTwips(window), geometryTwips(window), leastSize));
   window.layoutWindow();
   window.GetSettings();
   co_return true;

@@ -11,7 +11,7 @@ class QWidget;
 
 namespace tessivar {
 
-class MainWindow;
+class ProgramParts;
 class SettingsStore;
 class SetupDialog;
 struct SettingsRepair;
@@ -34,9 +34,9 @@ TwipsRect startupGeometry(const SettingsStore &store, const TwipsRect &screen, c
 // found and the version checked, then the caption, the geometry, the layout and GetSettings.
 // True when the window may be shown. False when no data server was found or the version is out of
 // date; nothing has been written over the stored settings then, and the caller ends the program.
-QCoro::Task<bool> runStartup(MainWindow &window);
+QCoro::Task<bool> runStartup(ProgramParts &parts);
 
-// A setup dialog over the main window's choices, deleted when it closes.
-SetupDialog *makeSetupDialog(MainWindow &window, QWidget *parent);
+// A setup dialog over the program's choices, deleted when it closes.
+SetupDialog *makeSetupDialog(ProgramParts &parts, QWidget *parent);
 
 }  // namespace tessivar

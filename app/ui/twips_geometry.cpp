@@ -1,6 +1,7 @@
 #include "app/ui/twips_geometry.h"
 
 #include "base/twips.h"
+#include "platform/ui/screen_dpi.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -23,6 +24,28 @@ TwipsRect pixelsToTwips(const QRect &pixels, double dpi)
 {
   return {twips::fromPixels(pixels.x(), dpi), twips::fromPixels(pixels.y(), dpi),
           twips::fromPixels(pixels.width(), dpi), twips::fromPixels(pixels.height(), dpi)};
+}
+
+TwipsRect geometryTwips(const QWidget &window)
+{
+  return pixelsToTwips(window.geometry(), screenDpi(&window));
+}
+
+TwipsRect normalGeometryTwips(const QWidget &window)
+{
+  const QRect normal = window.normalGeometry();
+  return pixelsToTwips(normal.isValid() ? normal : window.geometry(), screenDpi(&window));
+}
+
+void setGeometryTwips(QWidget &window, const TwipsRect &geometry)
+{
+  window.setGeometry(twipsToPixels(geometry, screenDpi(&window)));
+}
+
+TwipsRect screenTwips(const QWidget &window)
+{
+  const QScreen *current = window.screen();
+  return current != nullptr ? pixelsToTwips(current->geometry(), screenDpi(&window)) : TwipsRect{};
 }
 
 }  // namespace tessivar

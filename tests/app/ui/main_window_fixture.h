@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
 #include "base/settings_store.h"
 #include "platform/app_services.h"
 #include "support/fake_prompter.h"
@@ -12,7 +13,8 @@
 
 namespace tessivar::test {
 
-// A main window over a settings file of its own, a recording prompter and shell opener.
+// The program's parts with their main window over a settings file of their own, a recording
+// prompter and shell opener.
 struct MainWindowFixture
 {
   QTemporaryDir folder;
@@ -21,7 +23,8 @@ struct MainWindowFixture
   FakePrompter prompter;
   FakeShellOpener shell;
   AppServices services = testServices(*settings, prompter, shell);
-  std::unique_ptr<MainWindow> window = std::make_unique<MainWindow>(services);
+  std::unique_ptr<ProgramParts> parts = std::make_unique<ProgramParts>(services);
+  MainWindow *window = &parts->window();
 
   template <typename T>
   T *find(const QString &name) const

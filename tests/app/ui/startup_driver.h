@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
 #include "app/ui/startup.h"
 #include "dialogs/ui/splash_window.h"
 
@@ -23,7 +24,7 @@ inline SplashWindow *visibleSplash()
 // Runs the start-up of the window, firing the splash's timer at once instead of after a second
 // and, unless told otherwise, closing the first-run windows. True when the start-up finished
 // within the time given and let the window show.
-inline bool runStartupNow(MainWindow &window, QObject *context, int timeoutMs, bool dismissFirstRun = true)
+inline bool runStartupNow(ProgramParts &parts, QObject *context, int timeoutMs, bool dismissFirstRun = true)
 {
   // The first-run windows (the mailing-list offer, the quick help) closed as a user would.
   QTimer dismisser;
@@ -35,7 +36,7 @@ inline bool runStartupNow(MainWindow &window, QObject *context, int timeoutMs, b
   if (dismissFirstRun) dismisser.start(10);
   bool done = false;
   bool started = false;
-  QCoro::connect(runStartup(window), context, [&](bool result) {
+  QCoro::connect(runStartup(parts), context, [&](bool result) {
     started = result;
     done = true;
   });

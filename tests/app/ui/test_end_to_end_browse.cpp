@@ -30,6 +30,7 @@ class TestEndToEndBrowse final : public QObject
   std::unique_ptr<test::MainWindowFixture> f;
 
   MainWindow &window() { return *f->window; }
+  ProgramParts &parts() { return *f->parts; }
   QString lastTarget() const
   {
     return QString::fromUtf8(relay_->requestLines().constLast().split(' ').value(1));
@@ -40,7 +41,7 @@ class TestEndToEndBrowse final : public QObject
   // Waits for the next search to end; false when none ends.
   bool waitForSearch(const std::function<void()> &start)
   {
-    QSignalSpy finished(&window().searchRun(), &SearchRun::searchFinished);
+    QSignalSpy finished(&parts().searchRun(), &SearchRun::searchFinished);
     start();
     return finished.wait(20000);
   }
@@ -70,9 +71,9 @@ class TestEndToEndBrowse final : public QObject
     relay_ = std::make_unique<DirectoryRelay>(directory_.port());
     QVERIFY(relay_->listen());
     f = std::make_unique<test::MainWindowFixture>();
-    wireMainWindow(window());
+    wireProgram(parts());
     window().GetSettings();
-    window().setDataServer(u"127.0.0.1:%1"_qs.arg(relay_->port()));
+    parts().setDataServer(u"127.0.0.1:%1"_qs.arg(relay_->port()));
   }
 
   void cleanup()
@@ -112,7 +113,7 @@ class TestEndToEndBrowse final : public QObject
     pageBox->setText(u"2"_qs);
     QVERIFY(waitForSearch([this] { button(u"cmdGo"_qs)->click(); }));
     QCOMPARE(lastTarget(), u"/browse/ra_K_2.asp"_qs);
-    QCOMPARE(window().searchRun().resultCount(), 100);
+    QCOMPARE(parts().searchRun().resultCount(), 100);
   }
 
   void aFailedLetterOffersNoPageOfTheLetterBefore()
@@ -144,7 +145,7 @@ class TestEndToEndBrowse final : public QObject
     QVERIFY(genre(u"menuBigBand"_qs));
     QVERIFY2(lastTarget().contains(u"&T1=Big+Band&F=1"_qs), qPrintable(lastTarget()));
     QVERIFY(lastTarget().contains(u"&LIVE=1&FMT=2&SPD="_qs));
-    QCOMPARE(window().searchRun().resultCount(), 1);
+    QCOMPARE(parts().searchRun().resultCount(), 1);
     QCOMPARE(window().searchText(), QString());
     QVERIFY(window().searchHistory().entries().isEmpty());
 

@@ -51,14 +51,15 @@ class TestEndToEndFailures final : public QObject
   std::unique_ptr<test::MainWindowFixture> f;
 
   MainWindow &window() { return *f->window; }
+  ProgramParts &parts() { return *f->parts; }
   ResultsGrid *grid() const { return f->find<ResultsGrid>(u"MSHResults"_qs); }
   QAction *action(const QString &name) const { return f->find<QAction>(name); }
 
   // "&Start Search" with the given text; returns when the run has ended.
   bool search(const QString &text)
   {
-    QSignalSpy finished(&window().searchRun(), &SearchRun::searchFinished);
-    window().setSearchText(text);
+    QSignalSpy finished(&parts().searchRun(), &SearchRun::searchFinished);
+    window().searchView().setSearchText(text);
     action(u"menuStart"_qs)->trigger();
     return finished.count() == 1 || finished.wait(30000);
   }
@@ -80,7 +81,7 @@ class TestEndToEndFailures final : public QObject
   // The window is unlocked: the search controls, the options, the menus and the toolbar are back.
   void verifyUnlocked()
   {
-    QVERIFY(!window().searchRun().isSearching());
+    QVERIFY(!parts().searchRun().isSearching());
     QVERIFY(f->find<QComboBox>(u"txtSearch"_qs)->isEnabled());
     for (const QString &option : {u"optLive"_qs, u"optArch"_qs, u"optLib"_qs})
       QVERIFY2(f->find<QRadioButton>(option)->isEnabled(), qPrintable(option));
@@ -93,7 +94,7 @@ class TestEndToEndFailures final : public QObject
     for (const QString &button :
          {u"toolSetup"_qs, u"toolPlay"_qs, u"toolRecord"_qs, u"toolWebsite"_qs, u"toolScan"_qs})
       QVERIFY2(f->find<QToolButton>(button)->isEnabled(), qPrintable(button));
-    QVERIFY(window().browseBar()->isEnabled());
+    QVERIFY(window().controls().browseBar->isEnabled());
     QCOMPARE(window().statusText(1), u"Done"_qs);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
   }
@@ -125,7 +126,7 @@ class TestEndToEndFailures final : public QObject
   void anErrorPageGivesItsMessageThenTheTwoTransferMessages()
   {
     // Every address the directory does not know is answered by its "404 Object Not Found" page.
-    window().setDataServer(u"127.0.0.1:%1/gone"_qs.arg(directory_.port()));
+    parts().setDataServer(u"127.0.0.1:%1/gone"_qs.arg(directory_.port()));
     QVERIFY(search(u"ska"_qs));
 
     QCOMPARE(shown(), (QStringList{critical(u"Tessivar! Broadcast"_qs, u"Error 404 : Object Not Found"_qs),
@@ -139,9 +140,9 @@ class TestEndToEndFailures final : public QObject
   void aDroppedConnectionKeepsTheRowsAndGivesTheTwoTransferMessages()
   {
     relay_->setMode(DirectoryRelay::Mode::DropAfterAnchors, 2);
-    window().setDataServer(u"127.0.0.1:%1"_qs.arg(relay_->port()));
-    QSignalSpy finished(&window().searchRun(), &SearchRun::searchFinished);
-    window().setSearchText(u"ska"_qs);
+    parts().setDataServer(u"127.0.0.1:%1"_qs.arg(relay_->port()));
+    QSignalSpy finished(&parts().searchRun(), &SearchRun::searchFinished);
+    window().searchView().setSearchText(u"ska"_qs);
     action(u"menuStart"_qs)->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(relay_->heldAnswers(), 1, 20000);
     QTRY_COMPARE(grid()->dataRowCount(), 2);
@@ -163,7 +164,7 @@ class TestEndToEndFailures final : public QObject
       QVERIFY(probe.listen(QHostAddress::LocalHost));
       freePort = probe.serverPort();
     }
-    window().setDataServer(u"127.0.0.1:%1"_qs.arg(freePort));
+    parts().setDataServer(u"127.0.0.1:%1"_qs.arg(freePort));
     QVERIFY(search(u"ska"_qs));
     QCOMPARE(shown(), (QStringList{critical(u"Tessivar"_qs, retrievingError),
                                    critical(u"Tessivar"_qs, connectingError)}));
@@ -172,7 +173,7 @@ class TestEndToEndFailures final : public QObject
 
     // The window is ready for the next search as it was before.
     f->prompter.prompts.clear();
-    window().setDataServer(u"127.0.0.1:%1"_qs.arg(directory_.port()));
+    parts().setDataServer(u"127.0.0.1:%1"_qs.arg(directory_.port()));
     QVERIFY(search(u"ska"_qs));
     QVERIFY(f->prompter.prompts.isEmpty());
     QCOMPARE(grid()->dataRowCount(), 4);

@@ -2,12 +2,15 @@
 // through an HTTP proxy), an out-of-date version, and the keys the exit writes and the next start
 // restores.
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
 #include "app/ui/startup.h"
+#include "app/ui/twips_geometry.h"
 #include "base/product.h"
 #include "base/program_options.h"
 #include "base/settings_store.h"
 #include "platform/app_services.h"
 #include "platform/proxy_setting.h"
+#include "platform/ui/screen_dpi.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
 #include "startup_driver.h"
@@ -47,7 +50,7 @@ class TestEndToEndLifecycle final : public QObject
 
   QString settingsFile() const { return folder_->filePath(u"settings.ini"_qs); }
 
-  bool start(MainWindow &window) { return test::runStartupNow(window, this, 30000); }
+  bool start(ProgramParts &parts) { return test::runStartupNow(parts, this, 30000); }
 
   // The messages shown, without the display check's warning (it depends on the screen).
   QStringList shown() const
@@ -57,10 +60,10 @@ class TestEndToEndLifecycle final : public QObject
     return texts;
   }
 
-  static bool search(MainWindow &window, const QString &text)
+  static bool search(ProgramParts &parts, const QString &text)
   {
-    QSignalSpy finished(&window.searchRun(), &SearchRun::searchFinished);
-    QLineEdit *edit = window.searchBox()->lineEdit();
+    QSignalSpy finished(&parts.searchRun(), &SearchRun::searchFinished);
+    QLineEdit *edit = parts.window().controls().searchBox->lineEdit();
     edit->clear();
     QTest::keyClicks(edit, text);
     QTest::keyClick(edit, Qt::Key_Return);
@@ -110,10 +113,11 @@ class TestEndToEndLifecycle final : public QObject
     QVERIFY(!store_->contains(SettingKey::LastQueryServer));
 
     const AppServices services = test::testServices(*store_, prompter_, shell_);
-    MainWindow window(services);
-    QVERIFY(start(window));
+    ProgramParts parts(services);
+    MainWindow &window = parts.window();
+    QVERIFY(start(parts));
     QCOMPARE(store_->text(SettingKey::LastQueryServer), u"127.0.0.1"_qs);
-    QCOMPARE(window.dataServer(), u"127.0.0.1"_qs);
+    QCOMPARE(parts.dataServer(), u"127.0.0.1"_qs);
     QVERIFY(window.hasStarted());
     QCOMPARE(shown(), QStringList());
     QCOMPARE(proxy.requestLines(),
@@ -123,9 +127,9 @@ class TestEndToEndLifecycle final : public QObject
     // The window starts and searches the data server through the same proxy.
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(search(window, u"ska"_qs));
+    QVERIFY(search(parts, u"ska"_qs));
     QCOMPARE(shown(), QStringList());
-    QVERIFY(window.resultsGrid()->dataRowCount() > 0);
+    QVERIFY(window.controls().results->dataRowCount() > 0);
     QCOMPARE(proxy.requestLines().size(), 3);
     QVERIFY(proxy.requestLines().at(2).startsWith("GET http://127.0.0.1/tessivar37.asp?V=3.7&P=T&T1=ska&"));
   }
@@ -142,8 +146,9 @@ class TestEndToEndLifecycle final : public QObject
 
     const AppServices services = test::testServices(*store_, prompter_, shell_);
     {
-      MainWindow window(services);
-      QVERIFY(!start(window));
+      ProgramParts parts(services);
+      MainWindow &window = parts.window();
+      QVERIFY(!start(parts));
       QVERIFY(!window.hasStarted());
       QVERIFY(!window.isVisible());
       window.close();
@@ -165,16 +170,17 @@ class TestEndToEndLifecycle final : public QObject
     const AppServices services = test::testServices(*store_, prompter_, shell_);
     TwipsRect placed;
     {
-      MainWindow window(services);
-      QVERIFY(start(window));
+      ProgramParts parts(services);
+      MainWindow &window = parts.window();
+      QVERIFY(start(parts));
       window.show();
       QVERIFY(QTest::qWaitForWindowExposed(&window));
       window.findChild<QRadioButton *>(u"optArch"_qs)->click();
-      QVERIFY(search(window, u"kettle jazz"_qs));
+      QVERIFY(search(parts, u"kettle jazz"_qs));
       // Both clips live on a host that does not resolve: pre-verification keeps the last row.
-      QCOMPARE(window.resultsGrid()->dataRowCount(), 1);
-      window.setGeometryTwips({1500, 1200, 11000, 7500});
-      placed = window.geometryTwips();
+      QCOMPARE(window.controls().results->dataRowCount(), 1);
+      setGeometryTwips(window, {1500, 1200, 11000, 7500});
+      placed = geometryTwips(window);
 
       const QList<SettingKey> exitKeys{SettingKey::Top,       SettingKey::Left,      SettingKey::Width,
                                        SettingKey::Height,    SettingKey::ProxyHost, SettingKey::ProxyPort,
@@ -200,16 +206,17 @@ class TestEndToEndLifecycle final : public QObject
     QCOMPARE(file.value(u"LastSearch"_qs).toString(), u"kettle+jazz"_qs);
 
     // The next start comes back in the same mode, with the same search text and place.
-    MainWindow again(services);
-    QVERIFY(start(again));
+    ProgramParts againParts(services);
+    MainWindow &again = againParts.window();
+    QVERIFY(start(againParts));
     again.show();
     QVERIFY(QTest::qWaitForWindowExposed(&again));
     QCOMPARE(again.searchMode(), SearchMode::Archive);
     QVERIFY(again.findChild<QRadioButton *>(u"optArch"_qs)->isChecked());
     QCOMPARE(again.searchText(), u"kettle+jazz"_qs);
-    QCOMPARE(again.resultsGrid()->model()->headerData(1, Qt::Horizontal).toString(), u"Len"_qs);
-    const TwipsRect restored = again.geometryTwips();
-    const double pixel = 1440.0 / again.screenDpi();
+    QCOMPARE(again.controls().results->model()->headerData(1, Qt::Horizontal).toString(), u"Len"_qs);
+    const TwipsRect restored = geometryTwips(again);
+    const double pixel = 1440.0 / screenDpi(&again);
     QVERIFY2(
         qAbs(restored.top - placed.top) <= pixel && qAbs(restored.left - placed.left) <= pixel &&
             qAbs(restored.width - placed.width) <= pixel && qAbs(restored.height - placed.height) <= pixel,

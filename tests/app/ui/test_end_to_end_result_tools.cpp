@@ -49,6 +49,7 @@ class TestEndToEndResultTools final : public QObject
   std::unique_ptr<test::MainWindowFixture> f;
 
   MainWindow &window() { return *f->window; }
+  ProgramParts &parts() { return *f->parts; }
   ResultsGrid *grid() const { return f->find<ResultsGrid>(u"MSHResults"_qs); }
   ResultsGrid *relatedGrid() const { return f->find<ResultsGrid>(u"MSHResults2"_qs); }
   RelatedResults *related() const { return f->find<RelatedResults>(u"RelatedResults"_qs); }
@@ -65,8 +66,8 @@ class TestEndToEndResultTools final : public QObject
 
   bool search(const QString &text)
   {
-    QSignalSpy finished(&window().searchRun(), &SearchRun::searchFinished);
-    window().setSearchText(text);
+    QSignalSpy finished(&parts().searchRun(), &SearchRun::searchFinished);
+    window().searchView().setSearchText(text);
     action(u"menuStart"_qs)->trigger();
     return finished.count() == 1 || finished.wait(30000);
   }
@@ -104,12 +105,12 @@ class TestEndToEndResultTools final : public QObject
     relay_ = std::make_unique<DirectoryRelay>(directory_.port());
     QVERIFY(relay_->listen());
     f = std::make_unique<test::MainWindowFixture>();
-    wireMainWindow(window());
+    wireProgram(parts());
     window().GetSettings();
-    window().programOptions().formats = FormatBoxes{};
-    window().programOptions().formats.chkRA = 1;
-    window().programOptions().formats.chkMA = 1;
-    window().setDataServer(u"127.0.0.1:%1"_qs.arg(relay_->port()));
+    parts().options().formats = FormatBoxes{};
+    parts().options().formats.chkRA = 1;
+    parts().options().formats.chkMA = 1;
+    parts().setDataServer(u"127.0.0.1:%1"_qs.arg(relay_->port()));
     window().show();
     QVERIFY(QTest::qWaitForWindowExposed(&window()));
     f->find<QRadioButton>(u"optArch"_qs)->click();
@@ -129,7 +130,7 @@ class TestEndToEndResultTools final : public QObject
     const int one = rowOf(u"Jazz Session One"_qs);
     const QString id = grid()->cellText(one, 4);
     // Only the item's number goes out, whatever follows it in the cell.
-    window().resultsModel()->setText(one - 1, 4, id + u"&X=1#y"_qs);
+    parts().resultsModel().setText(one - 1, 4, id + u"&X=1#y"_qs);
     const qsizetype before = relay_->requestLines().size();
     QVERIFY(clickAndWait(one));
 
@@ -147,7 +148,7 @@ class TestEndToEndResultTools final : public QObject
     clickRow(one);
     QVERIFY(!related()->isBusy());
     const int two = rowOf(u"Jazz Session Two"_qs);
-    window().resultsModel()->setText(two - 1, 4, u"none"_qs);
+    parts().resultsModel().setText(two - 1, 4, u"none"_qs);
     clickRow(two);
     QVERIFY(!related()->isBusy());
     QCOMPARE(relay_->requestLines().size(), before + 1);
@@ -157,8 +158,8 @@ class TestEndToEndResultTools final : public QObject
   void aClickWhileASearchRunsIsRefused()
   {
     relay_->setMode(DirectoryRelay::Mode::HoldAfterAnchors, 2);
-    QSignalSpy finished(&window().searchRun(), &SearchRun::searchFinished);
-    window().setSearchText(u"jazz"_qs);
+    QSignalSpy finished(&parts().searchRun(), &SearchRun::searchFinished);
+    window().searchView().setSearchText(u"jazz"_qs);
     action(u"menuStart"_qs)->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(relay_->heldAnswers(), 1, 20000);
     QTRY_COMPARE(grid()->dataRowCount(), 2);

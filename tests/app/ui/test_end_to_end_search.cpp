@@ -65,6 +65,7 @@ class TestEndToEndSearch final : public QObject
   std::unique_ptr<test::MainWindowFixture> f;
 
   MainWindow &window() { return *f->window; }
+  ProgramParts &parts() { return *f->parts; }
   QComboBox *searchBox() const { return f->find<QComboBox>(u"txtSearch"_qs); }
   QAction *action(const QString &name) const { return f->find<QAction>(name); }
   QToolButton *toolButton(const QString &name) const { return f->find<QToolButton>(name); }
@@ -96,7 +97,7 @@ class TestEndToEndSearch final : public QObject
   // The window is in its idle state with the run's end texts.
   void verifyIdle()
   {
-    QVERIFY(!window().searchRun().isSearching());
+    QVERIFY(!parts().searchRun().isSearching());
     QVERIFY(searchBox()->isEnabled());
     QVERIFY(action(u"menuStart"_qs)->isEnabled());
     QVERIFY(!action(u"menuStop"_qs)->isEnabled());
@@ -120,7 +121,7 @@ class TestEndToEndSearch final : public QObject
     QVERIFY(relay_->listen());
     f = std::make_unique<test::MainWindowFixture>();
     window().GetSettings();
-    window().setDataServer(u"127.0.0.1:%1"_qs.arg(relay_->port()));
+    parts().setDataServer(u"127.0.0.1:%1"_qs.arg(relay_->port()));
     window().show();
     QVERIFY(QTest::qWaitForWindowExposed(&window()));
   }
@@ -134,7 +135,7 @@ class TestEndToEndSearch final : public QObject
 
   void keywordSearchFillsTheLiveLayoutSortedByName()
   {
-    QSignalSpy finished(&window().searchRun(), &SearchRun::searchFinished);
+    QSignalSpy finished(&parts().searchRun(), &SearchRun::searchFinished);
     typeAndEnter(u"jazz"_qs);
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
 
@@ -163,10 +164,10 @@ class TestEndToEndSearch final : public QObject
 
   void listAllShowsEveryLiveEntry()
   {
-    QSignalSpy finished(&window().searchRun(), &SearchRun::searchFinished);
+    QSignalSpy finished(&parts().searchRun(), &SearchRun::searchFinished);
     // What "&List All Stations" does.
-    window().setSearchText(u"ALL"_qs);
-    auto run = window().searchRun().RunSearch(window().searchInput(SearchRequestKind::ListAll));
+    window().searchView().setSearchText(u"ALL"_qs);
+    auto run = parts().searchRun().RunSearch(parts().searchInput(SearchRequestKind::ListAll));
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
 
     QCOMPARE(column(0), liveEntries);
@@ -179,7 +180,7 @@ class TestEndToEndSearch final : public QObject
   void archiveSearchShowsTheArchiveLayoutSortedByTitle()
   {
     f->find<QRadioButton>(u"optArch"_qs)->click();
-    QSignalSpy finished(&window().searchRun(), &SearchRun::searchFinished);
+    QSignalSpy finished(&parts().searchRun(), &SearchRun::searchFinished);
     typeAndEnter(u"jazz"_qs);
     QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
 
@@ -199,13 +200,13 @@ class TestEndToEndSearch final : public QObject
   void aSlowPageShowsRowsBeforeItsEnd()
   {
     relay_->setMode(DirectoryRelay::Mode::HoldAfterAnchors, 3, 16);
-    QSignalSpy finished(&window().searchRun(), &SearchRun::searchFinished);
+    QSignalSpy finished(&parts().searchRun(), &SearchRun::searchFinished);
     typeAndEnter(u"jazz"_qs);
 
     // Three rows have arrived, sixteen bytes at a time; the rest of the page has not.
     QTRY_COMPARE_WITH_TIMEOUT(relay_->heldAnswers(), 1, 20000);
     QTRY_COMPARE(grid()->dataRowCount(), 3);
-    QVERIFY(window().searchRun().isSearching());
+    QVERIFY(parts().searchRun().isSearching());
     QCOMPARE(finished.count(), 0);
     QCOMPARE(window().statusText(1), u"Searching..."_qs);
     QCOMPARE(toolButton(u"toolSearch"_qs)->text(), u"Stop"_qs);
@@ -223,7 +224,7 @@ class TestEndToEndSearch final : public QObject
   void stopInTheMiddleOfAPageKeepsItsRows()
   {
     relay_->setMode(DirectoryRelay::Mode::HoldAfterAnchors, 2);
-    QSignalSpy finished(&window().searchRun(), &SearchRun::searchFinished);
+    QSignalSpy finished(&parts().searchRun(), &SearchRun::searchFinished);
     typeAndEnter(u"jazz"_qs);
     QTRY_COMPARE_WITH_TIMEOUT(relay_->heldAnswers(), 1, 20000);
     QTRY_COMPARE(grid()->dataRowCount(), 2);

@@ -30,7 +30,7 @@ class TestLibraryWiring final : public QObject
   void init()
   {
     f = std::make_unique<test::MainWindowFixture>();
-    wireLibrary(*f->window, bookmarksPath());
+    wireLibrary(*f->parts, bookmarksPath());
   }
   void cleanup() { f.reset(); }
 
@@ -47,7 +47,7 @@ class TestLibraryWiring final : public QObject
     QTest::mouseClick(third, Qt::LeftButton);
     QCOMPARE(plays.value(0), (QVariantList{QStringLiteral("http://j/a.pls"), QStringLiteral("Jazz FM")}));
 
-    emit window.presetBar()->presetDropped(
+    emit window.controls().presetBar->presetDropped(
         4, QStringLiteral("Rock") + presetSeparator + QStringLiteral("http://r/"));
     QCOMPARE(f->prompter.texts(), QStringList{QStringLiteral("Preset 5 Assigned to Rock")});
     QCOMPARE(f->find<QToolButton>(QStringLiteral("pPreset4"))->toolTip(), QStringLiteral("Rock"));
@@ -58,7 +58,7 @@ class TestLibraryWiring final : public QObject
     QTest::keyClick(first, Qt::Key_Return);
     QCOMPARE(f->prompter.texts().last(),
              QStringLiteral("Drag and Drop station here while holding Shift Key to assign preset"));
-    QTRY_VERIFY(window.searchBox()->hasFocus());
+    QTRY_VERIFY(window.controls().searchBox->hasFocus());
     QCOMPARE(plays.value(1).value(0).toString(), QStringLiteral("NONE"));
   }
 
@@ -67,18 +67,18 @@ class TestLibraryWiring final : public QObject
     MainWindow &window = *f->window;
     window.GetSettings();
     f->find<QRadioButton>(QStringLiteral("optArch"))->click();
-    ResultTableModel *rows = window.resultsModel();
+    ResultTableModel *rows = &f->parts->resultsModel();
     rows->setRowCount(1);
     rows->setText(0, 3, QStringLiteral("Clip"));
     rows->setText(0, 4, QStringLiteral("8"));
     rows->setText(0, 5, QStringLiteral("http://c/1.rm"));
-    window.resultsGrid()->selectRows(1, 1);
-    window.menus().menuAddB->trigger();
+    window.controls().results->selectRows(1, 1);
+    window.controls().menus.menuAddB->trigger();
     QVERIFY(f->prompter.prompts.isEmpty());
 
     auto *bookmarks = window.findChild<BookmarksWindow *>(QStringLiteral("frmBookmarks"));
     QVERIFY(bookmarks != nullptr && !bookmarks->isVisible());
-    window.menus().menuShotBookmarks->trigger();
+    window.controls().menus.menuShotBookmarks->trigger();
     QVERIFY(bookmarks->isVisible());
     QSignalSpy plays(&window, &MainWindow::playRequested);
     bookmarks->bookmarks().play(0);

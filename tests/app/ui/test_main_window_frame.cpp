@@ -7,6 +7,7 @@
 #include "base/program_options.h"
 #include "base/twips.h"
 #include "platform/transfer_state.h"
+#include "platform/ui/screen_dpi.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
@@ -131,7 +132,7 @@ class TestMainWindowFrame final : public QObject
     QVERIFY(entries.at(39)->isSeparator());
     QCOMPARE(entries.at(40)->text(), QStringLiteral("&List All Stations"));
 
-    QSignalSpy genres(f->window.get(), &MainWindow::genreSearchRequested);
+    QSignalSpy genres(f->window, &MainWindow::genreSearchRequested);
     f->find<QAction>(QStringLiteral("menuJazz"))->trigger();
     f->find<QAction>(QStringLiteral("menuAll"))->trigger();
     QCOMPARE(genres.size(), 2);
@@ -143,7 +144,7 @@ class TestMainWindowFrame final : public QObject
 
   void theToolbarHasEightButtonsBetweenSeparators()
   {
-    const MainToolbar *toolbar = f->window->toolbar();
+    const MainToolbar *toolbar = f->window->controls().toolbar;
     QCOMPARE(toolbar->objectName(), QStringLiteral("Toolbar1"));
     const QStringList captions{QStringLiteral("Setup"),     QStringLiteral("Search"),
                                QStringLiteral("Play"),      QStringLiteral("Record"),
@@ -170,25 +171,25 @@ class TestMainWindowFrame final : public QObject
 
   void toolbarClicksAreRefusedWhileTheScannerIsOpen()
   {
-    QSignalSpy setups(f->window.get(), &MainWindow::setupRequested);
-    QSignalSpy scans(f->window.get(), &MainWindow::scanRequested);
-    QSignalSpy adds(f->window.get(), &MainWindow::addBookmarksRequested);
-    QSignalSpy shows(f->window.get(), &MainWindow::showBookmarksRequested);
-    f->window->toolbar()->item(1)->click();
+    QSignalSpy setups(f->window, &MainWindow::setupRequested);
+    QSignalSpy scans(f->window, &MainWindow::scanRequested);
+    QSignalSpy adds(f->window, &MainWindow::addBookmarksRequested);
+    QSignalSpy shows(f->window, &MainWindow::showBookmarksRequested);
+    f->window->controls().toolbar->item(1)->click();
     QCOMPARE(setups.size(), 1);
     QCOMPARE(setups.at(0).at(0).toBool(), true);  // the toolbar's setup is modal
 
     f->window->setScanActive(true);
-    f->window->toolbar()->item(1)->click();
-    f->window->toolbar()->item(11)->click();
+    f->window->controls().toolbar->item(1)->click();
+    f->window->controls().toolbar->item(11)->click();
     QCOMPARE(setups.size(), 1);
     QCOMPARE(scans.size(), 0);
     QCOMPARE(f->prompter.texts(), QStringList(2, QStringLiteral("Please close station scanning window.")));
     QCOMPARE(f->prompter.prompts.at(0).icon, PromptIcon::Critical);
 
     // The Bookmarks drop-down is not guarded.
-    f->window->toolbar()->addBookmarkEntry()->trigger();
-    f->window->toolbar()->showBookmarksEntry()->trigger();
+    f->window->controls().toolbar->addBookmarkEntry()->trigger();
+    f->window->controls().toolbar->showBookmarksEntry()->trigger();
     QCOMPARE(adds.size(), 1);
     QCOMPARE(shows.size(), 1);
     QCOMPARE(f->prompter.prompts.size(), 2);
@@ -197,29 +198,29 @@ class TestMainWindowFrame final : public QObject
   void lockingForASearchSwapsSearchForStop()
   {
     MainWindow &window = *f->window;
-    const MainToolbar *toolbar = window.toolbar();
-    window.lockForSearch();
+    const MainToolbar *toolbar = window.controls().toolbar;
+    window.searchView().lockForSearch();
     QCOMPARE(toolbar->item(3)->text(), QStringLiteral("Stop"));
     QCOMPARE(toolbar->item(3)->toolTip(), QStringLiteral("Stop Search"));
     for (const int locked : {1, 5, 7, 9, 11}) QVERIFY(!toolbar->item(locked)->isEnabled());
     QVERIFY(toolbar->item(13)->isEnabled());
-    QVERIFY(window.menus().menuStop->isEnabled());
-    QVERIFY(!window.menus().menuStart->isEnabled());
-    QVERIFY(!window.menus().menuScan->isEnabled());
+    QVERIFY(window.controls().menus.menuStop->isEnabled());
+    QVERIFY(!window.controls().menus.menuStart->isEnabled());
+    QVERIFY(!window.controls().menus.menuScan->isEnabled());
     for (const char *name : {"txtSearch", "optLive", "optArch", "optLib", "frameLib"})
       QVERIFY2(!f->find<QWidget>(QLatin1String(name))->isEnabled(), name);
     QVERIFY(f->find<QLabel>(QStringLiteral("lblADDR"))->isHidden());
 
     // The button reading "Stop" stops the run.
-    window.toolbar()->item(3)->click();
-    QVERIFY(window.searchRun().stopRequested());
+    window.controls().toolbar->item(3)->click();
+    QVERIFY(f->parts->searchRun().stopRequested());
 
-    window.unlockAfterSearch();
+    window.searchView().unlockAfterSearch();
     QCOMPARE(toolbar->item(3)->text(), QStringLiteral("Search"));
     QCOMPARE(toolbar->item(3)->toolTip(), QStringLiteral("Start Search"));
     for (const int locked : {1, 5, 7, 9, 11}) QVERIFY(toolbar->item(locked)->isEnabled());
-    QVERIFY(!window.menus().menuStop->isEnabled());
-    QVERIFY(window.menus().menuStart->isEnabled());
+    QVERIFY(!window.controls().menus.menuStop->isEnabled());
+    QVERIFY(window.controls().menus.menuStart->isEnabled());
     QVERIFY(f->find<QWidget>(QStringLiteral("optArch"))->isEnabled());
     QVERIFY(f->find<QWidget>(QStringLiteral("frameLib"))->isEnabled());
     QVERIFY(!f->find<QWidget>(QStringLiteral("txtSearch"))->isEnabled());  // left to the run
@@ -232,21 +233,21 @@ class TestMainWindowFrame final : public QObject
     test::HttpTestServer server;
     QVERIFY(server.listen());
     server.setScript({test::HttpTestServer::hold()});
-    wireMainWindow(*f->window);
-    f->window->programOptions().setPlayerPath(SetupPlayer::StreamWorks, QStringLiteral("/usr/bin/xing"));
+    wireProgram(*f->parts);
+    f->parts->options().setPlayerPath(SetupPlayer::StreamWorks, QStringLiteral("/usr/bin/xing"));
     emit f->window->playRequested(server.url(QStringLiteral("/live.xdm")).toString(), QString());
     QTRY_COMPARE(server.openConnections(), 1);
-    QCOMPARE(f->window->toolbar()->item(3)->text(), QStringLiteral("Stop"));
-    f->window->menus().menuStop->trigger();
+    QCOMPARE(f->window->controls().toolbar->item(3)->text(), QStringLiteral("Stop"));
+    f->window->controls().menus.menuStop->trigger();
     QTRY_COMPARE(server.openConnections(), 0);
-    QTRY_VERIFY(!f->window->menus().menuStop->isEnabled());
+    QTRY_VERIFY(!f->window->controls().menus.menuStop->isEnabled());
     QVERIFY(f->prompter.prompts.isEmpty());
   }
 
   void theBrowseBarLaysOutItsLabelsInTwips()
   {
     f->window->GetSettings();
-    const double dpi = f->window->screenDpi();
+    const double dpi = screenDpi(f->window);
     for (int index = 0; index < BrowseBar::labelCount; ++index) {
       const QAbstractButton *label =
           f->find<QAbstractButton>(QStringLiteral("Label1_") + QString::number(index));
@@ -267,7 +268,7 @@ class TestMainWindowFrame final : public QObject
              QStringLiteral("Previous"));
     QCOMPARE(f->find<QWidget>(QStringLiteral("cmdP1"))->property("text").toString(), QStringLiteral("Next"));
 
-    QSignalSpy letters(f->window->browseBar(), &BrowseBar::letterClicked);
+    QSignalSpy letters(f->window->controls().browseBar, &BrowseBar::letterClicked);
     QAbstractButton *k = f->find<QAbstractButton>(QStringLiteral("Label1_10"));
     QTest::mouseClick(k, Qt::LeftButton, {}, k->rect().center());
     QCOMPARE(letters.size(), 1);
@@ -292,7 +293,7 @@ class TestMainWindowFrame final : public QObject
     }
     QVERIFY(f->prompter.prompts.isEmpty());
 
-    f->window->setDataServer(QStringLiteral("data.example"));
+    f->parts->setDataServer(QStringLiteral("data.example"));
     f->find<QAction>(QStringLiteral("menuViewT"))->trigger();
     QCOMPARE(f->shell.opened.last(), QStringLiteral("http://data.example/top10.asp?P=T"));
 
@@ -362,7 +363,7 @@ class TestMainWindowFrame final : public QObject
   void enterInTheSearchBoxRunsTheSearchFromTheBox()
   {
     f->window->show();
-    QComboBox *box = f->window->searchBox();
+    QComboBox *box = f->window->controls().searchBox;
     box->setFocus();
     QTest::keyClick(box, Qt::Key_Return);  // empty box: refused with a message
     QCOMPARE(f->prompter.texts(), QStringList{QStringLiteral("Please enter search text.")});
@@ -374,13 +375,13 @@ class TestMainWindowFrame final : public QObject
     MainWindow &window = *f->window;
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));  // focus moves only in the active window
-    QComboBox *box = window.searchBox();
-    window.addSearchHistoryEntry(QStringLiteral("jazz"));
-    window.addSearchHistoryEntry(QStringLiteral("rock"));
+    QComboBox *box = window.controls().searchBox;
+    window.searchView().addSearchHistoryEntry(QStringLiteral("jazz"));
+    window.searchView().addSearchHistoryEntry(QStringLiteral("rock"));
     QSignalSpy picks(box, &QComboBox::activated);
     box->setFocus();
     QTest::keyClicks(box->lineEdit(), QStringLiteral("rock"));
-    window.resultsGrid()->setFocus();
+    window.controls().results->setFocus();
     QCOMPARE(picks.size(), 0);
     QVERIFY(box->isEnabled());  // no search run has locked the window
     QCOMPARE(box->currentText(), QStringLiteral("rock"));
@@ -398,7 +399,7 @@ class TestMainWindowFrame final : public QObject
   {
     MainWindow &window = *f->window;
     window.show();
-    ResultTableModel *model = window.resultsModel();
+    ResultTableModel *model = &f->parts->resultsModel();
     model->setRowCount(2);
     model->setText(0, 0, QStringLiteral("Alpha"));
     model->setText(0, 4, QStringLiteral("http://a.example/live.ram"));
@@ -406,7 +407,7 @@ class TestMainWindowFrame final : public QObject
     model->setText(1, 0, QStringLiteral("Bravo"));
     model->setText(1, 4, QStringLiteral("http://b.example/show.asx"));
     model->setText(1, 5, QStringLiteral("http://b.example/"));
-    ResultsGrid *grid = window.resultsGrid();
+    ResultsGrid *grid = window.controls().results;
     grid->setFocus();
     grid->selectRows(1, 1);
     QTest::keyClick(grid, Qt::Key_Down);
@@ -416,10 +417,10 @@ class TestMainWindowFrame final : public QObject
     QCOMPARE(window.statusText(1), QStringLiteral("RealAudio Stream"));
 
     QSignalSpy plays(&window, &MainWindow::playRequested);
-    window.menus().menuPlay->trigger();
+    window.controls().menus.menuPlay->trigger();
     QCOMPARE(plays.size(), 1);
     QCOMPARE(plays.at(0).at(0).toString(), QStringLiteral("http://a.example/live.ram"));
-    window.toolbar()->item(5)->click();
+    window.controls().toolbar->item(5)->click();
     QCOMPARE(plays.size(), 2);
   }
 
@@ -434,8 +435,8 @@ class TestMainWindowFrame final : public QObject
     QCOMPARE(window.searchMode(), SearchMode::Library);
     QVERIFY(f->find<QWidget>(QStringLiteral("frameLib"))->isVisible());
     QVERIFY(!f->find<QWidget>(QStringLiteral("frameSide"))->isVisible());
-    QVERIFY(!window.menus().menuSelect->menuAction()->isEnabled());
-    QVERIFY(window.menus().menuPlaylist->isVisible());
+    QVERIFY(!window.controls().menus.menuSelect->menuAction()->isEnabled());
+    QVERIFY(window.controls().menus.menuPlaylist->isVisible());
     f->find<QRadioButton>(QStringLiteral("optArch"))->click();
     QCOMPARE(f->find<QLabel>(QStringLiteral("Label3"))->text(),
              QStringLiteral("Enter Keywords (Subject, Band Name, Person, etc)"));
@@ -443,8 +444,8 @@ class TestMainWindowFrame final : public QObject
     f->find<QRadioButton>(QStringLiteral("optLive"))->click();
     QVERIFY(f->find<QWidget>(QStringLiteral("frameSide"))->isVisible());
     QVERIFY(!f->find<QWidget>(QStringLiteral("MSHResults2"))->isVisible());
-    QVERIFY(window.menus().menuSelect->menuAction()->isEnabled());
-    QVERIFY(!window.menus().menuPlaylist->isVisible());
+    QVERIFY(window.controls().menus.menuSelect->menuAction()->isEnabled());
+    QVERIFY(!window.controls().menus.menuPlaylist->isVisible());
     QCOMPARE(f->find<QLabel>(QStringLiteral("lblSearch2"))->text(), QStringLiteral("  Search Results (0)"));
   }
 };

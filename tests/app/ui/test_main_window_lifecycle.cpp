@@ -1,6 +1,7 @@
 #include "main_window_fixture.h"
 
 #include "app/ui/tray_icon.h"
+#include "app/ui/twips_geometry.h"
 #include "base/program_options.h"
 #include "results/ui/results_grid.h"
 #include "support/test_environment.h"
@@ -51,12 +52,12 @@ class TestMainWindowLifecycle final : public QObject
     QCOMPARE(f->find<QToolButton>(QStringLiteral("pPreset2"))->toolTip(), QStringLiteral("Jazz FM"));
     QCOMPARE(f->find<QToolButton>(QStringLiteral("pPreset3"))->toolTip(),
              QStringLiteral("Drag and Drop station listing here while holding Shift Key"));
-    QCOMPARE(window.resultsGrid()->toolTip(),
+    QCOMPARE(window.controls().results->toolTip(),
              QStringLiteral("Single click to display stream website or click PLAY button to play."));
-    QCOMPARE(window.programOptions().proxyHost, QStringLiteral("proxy.example"));
-    QCOMPARE(window.programOptions().proxyPort, 3128);
-    QVERIFY(!window.trayIcon().isShown());
-    QCOMPARE(window.trayIcon().toolTip(), QStringLiteral("Tessivar! Broadcast 3.7"));
+    QCOMPARE(f->parts->options().proxyHost, QStringLiteral("proxy.example"));
+    QCOMPARE(f->parts->options().proxyPort, 3128);
+    QVERIFY(!window.controls().tray->isShown());
+    QCOMPARE(window.controls().tray->toolTip(), QStringLiteral("Tessivar! Broadcast 3.7"));
   }
 
   void closingWritesEveryKeyOfTheExit()
@@ -66,13 +67,13 @@ class TestMainWindowLifecycle final : public QObject
     MainWindow &window = *f->window;
     window.GetSettings();
     window.show();
-    window.setGeometryTwips({1500, 1200, 11000, 7500});
+    setGeometryTwips(window, {1500, 1200, 11000, 7500});
     f->find<QRadioButton>(QStringLiteral("optLib"))->click();
-    window.setSearchText(QStringLiteral("kind of blue"));
-    const TwipsRect expected = window.geometryTwips();
+    window.searchView().setSearchText(QStringLiteral("kind of blue"));
+    const TwipsRect expected = geometryTwips(window);
     QVERIFY(window.close());
 
-    QVERIFY(window.isUnloading());
+    QVERIFY(window.searchView().isUnloading());
     QCOMPARE(stored(SettingKey::Top).toDouble(), expected.top);
     QCOMPARE(stored(SettingKey::Left).toDouble(), expected.left);
     QVERIFY(qAbs(stored(SettingKey::Width).toDouble() - expected.width) < 0.01);
@@ -90,9 +91,9 @@ class TestMainWindowLifecycle final : public QObject
     MainWindow &window = *f->window;
     window.GetSettings();
     window.show();
-    window.setGeometryTwips({1500, 1200, 10500, 7000});
+    setGeometryTwips(window, {1500, 1200, 10500, 7000});
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const TwipsRect normal = window.geometryTwips();
+    const TwipsRect normal = geometryTwips(window);
     window.showMaximized();
     QTRY_VERIFY(window.isMaximized());
     window.close();
@@ -104,7 +105,7 @@ class TestMainWindowLifecycle final : public QObject
   {
     f->settings->setText(SettingKey::LastSearch, QStringLiteral("kept"));
     f->settings->setText(SettingKey::Width, QStringLiteral("14000"));
-    f->window->setSearchText(QStringLiteral("lost"));
+    f->window->searchView().setSearchText(QStringLiteral("lost"));
     QVERIFY(f->window->close());
     QCOMPARE(stored(SettingKey::LastSearch), QStringLiteral("kept"));
     QCOMPARE(stored(SettingKey::Width), QStringLiteral("14000"));
@@ -136,39 +137,39 @@ class TestMainWindowLifecycle final : public QObject
   {
     f->settings->setText(SettingKey::Tray, QStringLiteral("1"));
     MainWindow &window = *f->window;
-    window.trayIcon().setAvailability(true);
+    window.controls().tray->setAvailability(true);
     window.GetSettings();
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     window.showMinimized();
     QTRY_VERIFY(window.isHidden());
-    QVERIFY(window.trayIcon().isShown());
+    QVERIFY(window.controls().tray->isShown());
 
-    emit window.trayIcon().clicked();
+    emit window.controls().tray->clicked();
     QTRY_VERIFY(window.isVisible());
     QVERIFY(!window.isMinimized());
-    QVERIFY(!window.trayIcon().isShown());
+    QVERIFY(!window.controls().tray->isShown());
   }
 
   void minimisingWithoutTheTrayKeepsTheWindow()
   {
     MainWindow &window = *f->window;
-    window.trayIcon().setAvailability(true);
+    window.controls().tray->setAvailability(true);
     window.GetSettings();
     window.show();
     window.showMinimized();
     QTest::qWait(20);
     QVERIFY(!window.isHidden());
-    QVERIFY(!window.trayIcon().isShown());
+    QVERIFY(!window.controls().tray->isShown());
 
     // "Tray" on, but the desktop has no tray: the window stays reachable.
     f->settings->setText(SettingKey::Tray, QStringLiteral("1"));
-    window.trayIcon().setAvailability(false);
+    window.controls().tray->setAvailability(false);
     window.showNormal();
     window.showMinimized();
     QTest::qWait(20);
     QVERIFY(!window.isHidden());
-    QVERIFY(!window.trayIcon().isShown());
+    QVERIFY(!window.controls().tray->isShown());
   }
 
   void theVerifyLabelBlinksRedAndGreen()
@@ -177,7 +178,7 @@ class TestMainWindowLifecycle final : public QObject
     window.show();
     const auto *label = f->find<QLabel>(QStringLiteral("lblV"));
     const auto *timer = f->find<QTimer>(QStringLiteral("TimerFlash"));
-    window.showPreVerifying(true);
+    window.verifyView().showVerifying(true);
     QVERIFY(label->isVisible());
     QVERIFY(timer->isActive());
     QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
@@ -188,7 +189,7 @@ class TestMainWindowLifecycle final : public QObject
     window.flashTick();
     QCOMPARE(label->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     QCOMPARE(timer->interval(), 1000);
-    window.showPreVerifying(false);
+    window.verifyView().showVerifying(false);
     QVERIFY(!label->isVisible());
     QVERIFY(!timer->isActive());
   }
@@ -197,9 +198,9 @@ class TestMainWindowLifecycle final : public QObject
   {
     MainWindow &window = *f->window;
     window.show();
-    window.setGeometryTwips({0, 0, 1000, 1000});
-    QTRY_VERIFY(window.geometryTwips().width >= 9500);
-    QVERIFY(window.geometryTwips().height >= 5595 - 15);
+    setGeometryTwips(window, {0, 0, 1000, 1000});
+    QTRY_VERIFY(geometryTwips(window).width >= 9500);
+    QVERIFY(geometryTwips(window).height >= 5595 - 15);
   }
 };
 

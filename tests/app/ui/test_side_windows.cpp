@@ -2,6 +2,7 @@
 // About windows from the Help menu, the web window for a result's website.
 #include "app/ui/application.h"
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
 #include "base/settings_store.h"
 #include "dialogs/ui/web_window.h"
 #include "main_window_fixture.h"
@@ -47,7 +48,8 @@ class TestSideWindows final : public QObject
 
     // Each start: which first-run windows showed, in order, each closed as soon as it shows.
     const auto start = [&] {
-      MainWindow window(fixture.services);
+      ProgramParts parts(fixture.services);
+      MainWindow &window = parts.window();
       QStringList shown;
       QTimer user;
       user.setInterval(10);
@@ -58,7 +60,7 @@ class TestSideWindows final : public QObject
         modal->close();
       });
       user.start();
-      test::runStartupNow(window, this, 15000, false);
+      test::runStartupNow(parts, this, 15000, false);
       window.close();
       return shown;
     };
@@ -78,7 +80,7 @@ class TestSideWindows final : public QObject
   {
     test::MainWindowFixture fixture;
     MainWindow &window = *fixture.window;
-    wireMainWindow(window);
+    wireProgram(*fixture.parts);
     window.show();
     QAction *quickHelp = window.findChild<QAction *>(u"menuQuickHelp"_qs);
     QCOMPARE(quickHelp->shortcut(), QKeySequence(Qt::Key_F1));
@@ -107,7 +109,7 @@ class TestSideWindows final : public QObject
     server.setScript(test::HttpTestServer::page(200, "OK", "<html><body>Radio</body></html>"));
     test::MainWindowFixture fixture;
     MainWindow &window = *fixture.window;
-    wireMainWindow(window);
+    wireProgram(*fixture.parts);
     window.show();
 
     emit window.websitePreviewRequested(u"file:///etc/passwd"_qs);
@@ -119,9 +121,9 @@ class TestSideWindows final : public QObject
     auto *web = qobject_cast<WebWindow *>(visibleWindows(u"frmWeb"_qs).constFirst());
     QCOMPARE(web->lURL(), first);
     // The grid shows the busy pointer until the page has loaded.
-    QCOMPARE(window.resultsGrid()->cursor().shape(), Qt::BusyCursor);
+    QCOMPARE(window.controls().results->cursor().shape(), Qt::BusyCursor);
     QTRY_VERIFY_WITH_TIMEOUT(!web->isLoading(), 30000);
-    QCOMPARE(window.resultsGrid()->cursor().shape(), Qt::ArrowCursor);
+    QCOMPARE(window.controls().results->cursor().shape(), Qt::ArrowCursor);
 
     const QString second = server.url(u"/two.htm"_qs).toString();
     emit window.websitePreviewRequested(second);

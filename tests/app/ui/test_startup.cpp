@@ -2,6 +2,8 @@
 #include "app/ui/startup.h"
 
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
+#include "app/ui/twips_geometry.h"
 #include "base/settings_store.h"
 #include "platform/app_services.h"
 #include "startup_driver.h"
@@ -76,7 +78,7 @@ class TestStartup final : public QObject
     return startupGeometry(*store_, TwipsRect{0, 0, screenWidth, screenHeight}, current, QSizeF(9500, 5595));
   }
 
-  bool start(MainWindow &window) { return test::runStartupNow(window, this, 15000); }
+  bool start(ProgramParts &parts) { return test::runStartupNow(parts, this, 15000); }
 
  private slots:
   void init()
@@ -136,19 +138,20 @@ class TestStartup final : public QObject
     store_->setText(SettingKey::LastQueryServer, server.hostPort());
     store_->setText(SettingKey::LastSearch, u"jazz"_qs);
     const AppServices services = test::testServices(*store_, prompter_, shell_);
-    MainWindow window(services);
+    ProgramParts parts(services);
+    MainWindow &window = parts.window();
 
-    QVERIFY(start(window));
-    QCOMPARE(window.dataServer(), server.hostPort());
+    QVERIFY(start(parts));
+    QCOMPARE(parts.dataServer(), server.hostPort());
     QCOMPARE(window.windowTitle(), u"Tessivar! Broadcast v3.7"_qs);
     QVERIFY(window.hasStarted());
     QCOMPARE(window.searchText(), u"jazz"_qs);
-    QVERIFY(!window.findChild<QLabel *>(u"picSplash"_qs)->pixmap().isNull());
+    QVERIFY(!parts.splashPicture().isNull());
     QVERIFY(test::visibleSplash() == nullptr);
     QCOMPARE(server.requests, 1);
     if (isSmallFonts()) QVERIFY(prompter_.prompts.isEmpty());
     // The layout raised the window to its least size.
-    const TwipsRect geometry = window.geometryTwips();
+    const TwipsRect geometry = geometryTwips(window);
     QVERIFY(geometry.width >= 9500);
     QVERIFY(geometry.height >= 5595);
   }
@@ -164,16 +167,17 @@ class TestStartup final : public QObject
     damaged.write("[Settings]\nLastSearch=\"x\nLastQueryServer=" + server.hostPort().toUtf8() + "\n");
     damaged.close();
     store_ = std::make_unique<SettingsStore>(path);
-    MainWindow window(test::testServices(*store_, prompter_, shell_));
-    QVERIFY(start(window));  // the server named below the quote is asked
+    ProgramParts parts(test::testServices(*store_, prompter_, shell_));
+    QVERIFY(start(parts));  // the server named below the quote is asked
     QVERIFY(prompter_.texts().contains(settingsRepairMessage(store_->repairAtOpen())));
   }
 
   void oneSetupDialogAtATime()
   {
     const AppServices services = test::testServices(*store_, prompter_, shell_);
-    MainWindow window(services);
-    wireMainWindow(window);
+    ProgramParts parts(services);
+    MainWindow &window = parts.window();
+    wireProgram(parts);
     const auto setupDialogs = [] {
       int count = 0;
       const auto widgets = QApplication::topLevelWidgets();
@@ -203,8 +207,9 @@ class TestStartup final : public QObject
     store_->setText(SettingKey::LastSearch, u"jazz"_qs);
     const AppServices services = test::testServices(*store_, prompter_, shell_);
     {
-      MainWindow window(services);
-      QVERIFY(!start(window));
+      ProgramParts parts(services);
+      MainWindow &window = parts.window();
+      QVERIFY(!start(parts));
       QVERIFY(!window.hasStarted());
       QVERIFY(!window.isVisible());
       window.close();
@@ -235,8 +240,8 @@ class TestStartup final : public QObject
       store_->setText(SettingKey::LastQueryServer, host);
       prompter_ = FakePrompter();
       const AppServices services = test::testServices(*store_, prompter_, shell_);
-      MainWindow window(services);
-      const bool started = start(window);
+      ProgramParts parts(services);
+      const bool started = start(parts);
       server.terminate();
       server.waitForFinished();
       QCOMPARE(started, minimum == u"3.7"_qs);

@@ -1,6 +1,7 @@
 #include "app/ui/startup.h"
 
 #include "app/ui/main_window.h"
+#include "app/ui/program_parts.h"
 #include "base/settings_store.h"
 #include "dialogs/ui/splash_window.h"
 #include "platform/app_services.h"
@@ -32,10 +33,10 @@ class TestStartupDisplay final : public QObject
     prompter.answers = {PromptAnswer::Ok, PromptAnswer::Ok, PromptAnswer::Cancel, PromptAnswer::No,
                         PromptAnswer::Ok};
     test::FakeShellOpener shell;
-    MainWindow window(test::testServices(store, prompter, shell));
+    ProgramParts parts(test::testServices(store, prompter, shell));
 
     bool done = false;
-    QCoro::connect(runStartup(window), this, [&](bool) { done = true; });
+    QCoro::connect(runStartup(parts), this, [&](bool) { done = true; });
     QCOMPARE(prompter.prompts.size(), 1);
     QCOMPARE(prompter.prompts[0].text,
              u"Warning, this application may not visually function correctly with Large or "
