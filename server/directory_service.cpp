@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <optional>
 #include <vector>
 
@@ -113,18 +114,30 @@ DirectoryService::DirectoryService(const std::string &catalogue, ServiceSettings
   catalogue_->prepareSearches();
 }
 
-std::optional<Reply> DirectoryService::inCache(const std::string &key)
+std::int64_t DirectoryService::cacheGeneration()
 {
-  if (!cache_.enabled()) return std::nullopt;
-  if (const auto reply = cache_.find(std::to_string(catalogue_->generation()) + '\n' + key)) return *reply;
-  return std::nullopt;
+  const std::int64_t now = std::chrono::steady_clock::now().time_since_epoch().count();
+  if (now - generationReadAt_.load(std::memory_order_acquire) < generationRecheck.count())
+    return generation_.load(std::memory_order_acquire);
+  const std::int64_t generation = catalogue_->generation();
+  // Generations only grow: a slower reader never puts back an older one.
+  std::int64_t known = generation_.load(std::memory_order_relaxed);
+  while (known < generation &&
+         !generation_.compare_exchange_weak(known, generation, std::memory_order_release)) {
+  }
+  generationReadAt_.store(now, std::memory_order_release);
+  return std::max(known, generation);
+}
+
+std::string DirectoryService::cacheKey(const std::string &key)
+{
+  return std::to_string(cacheGeneration()) + '\n' + key;
 }
 
 Reply DirectoryService::cached(const std::string &key, const std::function<Reply()> &produce)
 {
   if (!cache_.enabled()) return produce();
-  const std::int64_t generation = catalogue_->generation();
-  const std::string fullKey = std::to_string(generation) + '\n' + key;
+  const std::string fullKey = cacheKey(key);
   if (auto reply = cache_.find(fullKey)) return *reply;
   Reply reply = produce();
   if (reply.status == 200 && !reply.stream) cache_.store(fullKey, reply);
@@ -156,32 +169,27 @@ Reply DirectoryService::versionCheck(const Params &raw) const
   return plainText(!version || versionBelow(*version, settings_.minVersion) ? "Version NO" : "Version OK");
 }
 
-Reply DirectoryService::directory(const Params &raw)
-{
-  return *directoryAnswer(raw, false);
-}
+namespace {
 
-std::optional<Reply> DirectoryService::directoryIfCached(const Params &raw)
+// The answer depends on the known parameters alone, so they make the cache key. Each value goes with
+// its length: a value holding a line break or "F=1" cannot pass for another request's key.
+std::string directoryKey(RequestParams &params)
 {
-  return directoryAnswer(raw, true);
-}
-
-std::optional<Reply> DirectoryService::directoryAnswer(const Params &raw, bool cachedOnly)
-{
-  RequestParams params(raw, directoryParams());
-  if (!params.error().empty()) return cachedOnly ? std::nullopt : std::optional(badRequest(params.error()));
-  const bool isSearch = !params.isOne("RELATED") && !params.isOne("GS");
-  // The answer depends on the known parameters alone, so they make the cache key.
   std::string key = "directory";
   for (const auto &name : directoryParams()) {
-    // Each value with its length: a value holding a line break or "F=1" cannot pass for another request's
-    // key.
     if (const auto value = params.text(name))
       key += '\n' + name + '=' + std::to_string(value->size()) + ':' + *value;
   }
-  std::optional<Reply> found = cachedOnly ? inCache(key) : std::nullopt;
-  if (cachedOnly && !found) return std::nullopt;
-  Reply reply = found ? std::move(*found) : cached(key, [&] {
+  return key;
+}
+
+}  // namespace
+
+Reply DirectoryService::directory(const Params &raw)
+{
+  RequestParams params(raw, directoryParams());
+  if (!params.error().empty()) return badRequest(params.error());
+  Reply reply = cached(directoryKey(params), [&] {
     Reply answer;
     if (params.isOne("RELATED"))
       answer = related(params);
@@ -192,12 +200,27 @@ std::optional<Reply> DirectoryService::directoryAnswer(const Params &raw, bool c
     if (!params.error().empty()) return badRequest(params.error());
     return answer;
   });
-  // Only texts that found something are counted: any other text would add a row to the counts.
-  if (isSearch && reply.status == 200 && reply.body.find("<A HREF=") != std::string::npos) {
-    const std::string text = params.text("T1").value_or(std::string());
-    if (text != "ALL") stats_.count(text);
-  }
+  countSearch(params, reply);
   return reply;
+}
+
+std::shared_ptr<const Reply> DirectoryService::directoryIfCached(const Params &raw)
+{
+  if (!cache_.enabled()) return nullptr;
+  RequestParams params(raw, directoryParams());
+  if (!params.error().empty()) return nullptr;
+  std::shared_ptr<const Reply> reply = cache_.find(cacheKey(directoryKey(params)));
+  if (reply) countSearch(params, *reply);
+  return reply;
+}
+
+void DirectoryService::countSearch(RequestParams &params, const Reply &reply)
+{
+  // Only texts that found something are counted: any other text would add a row to the counts.
+  if (params.isOne("RELATED") || params.isOne("GS") || reply.status != 200) return;
+  if (reply.body.find("<A HREF=") == std::string::npos) return;
+  const std::string text = params.text("T1").value_or(std::string());
+  if (text != "ALL") stats_.count(text);
 }
 
 Reply DirectoryService::search(RequestParams &params)

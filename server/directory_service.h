@@ -6,7 +6,10 @@
 #include "server/result_page.h"
 #include "server/search_stats.h"
 
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -45,8 +48,9 @@ class DirectoryService
   Reply redirect(const std::string &requestHost) const;
   Reply versionCheck(const Params &params) const;
   Reply directory(const Params &params);  // /tessivar37.asp: search, list all, related, scanner
-  // The answer of directory() when it is in the answer cache, found without computing anything.
-  std::optional<Reply> directoryIfCached(const Params &params);
+  // The answer of directory() when it is in the answer cache, found without computing anything
+  // (shared with the cache, not copied); null otherwise.
+  std::shared_ptr<const Reply> directoryIfCached(const Params &params);
   Reply browse(const std::string &letter, const std::string &page);
   Reply topTen();
   Reply signUp(const Params &params);
@@ -60,16 +64,26 @@ class DirectoryService
   Reply search(RequestParams &params);
   Reply related(RequestParams &params);
   Reply scan(RequestParams &params);
-  std::optional<Reply> directoryAnswer(const Params &params, bool cachedOnly);
-  std::optional<Reply> inCache(const std::string &key);
+  // A search that found something counts its text for the top ten.
+  void countSearch(RequestParams &params, const Reply &reply);
   std::string hostFor(const std::string &configured, const std::string &requestHost) const;
+  // The catalogue's generation for the cache keys, read again at most once per generationRecheck:
+  // a change another process writes reaches the answers within that time, and an answer found in the
+  // cache does not cost a read of the catalogue each time.
+  std::int64_t cacheGeneration();
+  // key under the catalogue's current generation.
+  std::string cacheKey(const std::string &key);
   // The cached answer for key under the catalogue's current generation, or the one produce() makes.
   Reply cached(const std::string &key, const std::function<Reply()> &produce);
+
+  static constexpr std::chrono::steady_clock::duration generationRecheck = std::chrono::milliseconds(1);
 
   ServiceSettings settings_;
   std::unique_ptr<CatalogueBackend> catalogue_;
   SearchStats stats_;
   ResponseCache cache_;
+  std::atomic<std::int64_t> generation_{-1};
+  std::atomic<std::int64_t> generationReadAt_{std::numeric_limits<std::int64_t>::min() / 2};
 };
 
 // True for a postgresql:// or postgres:// address; anything else names an SQLite file.

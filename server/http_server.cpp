@@ -79,7 +79,8 @@ struct Exchange
   bool headDone = false;
   bool routed = false;
   Reply reply;
-  bool replied = false;  // reply is ready to be queued
+  std::shared_ptr<const Reply> cached;  // sent instead of reply: an answer held by the answer cache
+  bool replied = false;                 // reply is ready to be queued
   std::string retryAfter;
   int status = 0;
   std::uint64_t bodyBytes = 0;
@@ -283,8 +284,7 @@ struct HttpServer::Impl
     // local file, that is quicker than handing the request to a worker and back.
     if (route.endpoint == Endpoint::Directory && localCatalogue) {
       try {
-        if (auto reply = service.directoryIfCached(target.params)) {
-          exchange.reply = std::move(*reply);
+        if ((exchange.cached = service.directoryIfCached(target.params))) {
           return answer(connection, exchange, false);
         }
       } catch (const std::exception &) {
@@ -374,6 +374,18 @@ struct HttpServer::Impl
             },
             owned, &Impl::streamDone);
       }
+    }
+    if (!response && exchange.cached) {
+      // The cache's own copy is sent; the answer stays alive until the library is done with it.
+      auto *held = new std::shared_ptr<const Reply>(std::move(exchange.cached));
+      const std::string &body = (*held)->body;
+      exchange.bodyBytes = body.size();
+      // The library only reads a buffer it is handed this way.
+      response = MHD_create_response_from_buffer_with_free_callback_cls(
+          body.size(), const_cast<char *>(body.data()),
+          [](void *cls) { delete static_cast<std::shared_ptr<const Reply> *>(cls); }, held);
+      reply.status = (*held)->status;
+      reply.contentType = (*held)->contentType;
     }
     if (!response) {
       auto *body = new std::string(std::move(reply.body));
