@@ -3,6 +3,7 @@
 #include "main_window_fixture.h"
 
 #include "app/ui/main_toolbar.h"
+#include "platform/http_transfer.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
 #include "search/search_run.h"
@@ -241,6 +242,22 @@ class TestEndToEndSearch final : public QObject
     QCOMPARE(column(0), sorted);
     QCOMPARE(caption(), u"  Search Results (2)"_qs);
     verifyIdle();
+  }
+
+  void closingTheWindowMidPageEndsTheSearchAndItsRequest()
+  {
+    relay_->setMode(DirectoryRelay::Mode::HoldAfterAnchors, 2);
+    QSignalSpy finished(&parts().searchRun(), &SearchRun::searchFinished);
+    typeAndEnter(u"jazz"_qs);
+    QTRY_COMPARE_WITH_TIMEOUT(relay_->heldAnswers(), 1, 20000);
+    QVERIFY(parts().transfer().isBusy());
+
+    window().close();
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+    QVERIFY(!parts().transfer().isBusy());
+    QVERIFY(f->prompter.prompts.isEmpty());
+    // The parts go in their order with nothing left running.
+    f.reset();
   }
 };
 
