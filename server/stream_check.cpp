@@ -1,5 +1,7 @@
 #include "server/stream_check.h"
 
+#include "server/catalogue_backend.h"
+
 #include <unistd.h>
 
 #include <chrono>
@@ -106,6 +108,46 @@ CheckSummary runStreamCheck(CheckStore &store, const CheckRun &run, std::FILE *o
   summary.stopped = stop;
   progress.show(summary, true);
   return summary;
+}
+
+namespace {
+
+class CatalogueCheckStore final : public CheckStore
+{
+ public:
+  explicit CatalogueCheckStore(CatalogueBackend &catalogue) : catalogue_(catalogue) {}
+
+  std::int64_t countDue(std::int64_t checkedBefore) override
+  {
+    return catalogue_.countDueChecks(checkedBefore, std::int64_t(std::time(nullptr)));
+  }
+  std::vector<ProbeTarget> claimDue(std::size_t count, std::int64_t checkedBefore) override
+  {
+    std::vector<ProbeTarget> targets;
+    for (DueEntry &entry : catalogue_.claimDueChecks(count, checkedBefore, std::int64_t(std::time(nullptr))))
+      targets.push_back({entry.id, std::move(entry.url)});
+    return targets;
+  }
+  void record(const std::vector<ProbeResult> &results, std::int64_t checkedAt) override
+  {
+    std::vector<CheckFinding> findings;
+    findings.reserve(results.size());
+    for (const ProbeResult &result : results) {
+      findings.push_back({result.id, result.good(), result.good() ? std::string() : reasonText(result.reason),
+                          result.contentType, result.icyName, result.icyBitrate, result.icyGenre});
+    }
+    catalogue_.recordChecks(findings, checkedAt);
+  }
+
+ private:
+  CatalogueBackend &catalogue_;
+};
+
+}  // namespace
+
+std::unique_ptr<CheckStore> checkStoreOf(CatalogueBackend &catalogue)
+{
+  return std::make_unique<CatalogueCheckStore>(catalogue);
 }
 
 std::string summaryText(const CheckSummary &summary, double seconds)

@@ -2,6 +2,8 @@
 
 #include "server/stream_probe.h"
 
+#include <memory>
+
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -51,6 +53,10 @@ struct CheckRun
 // ends it after the findings so far are written.
 CheckSummary runStreamCheck(CheckStore &store, const CheckRun &run, std::FILE *out,
                             const std::atomic<bool> &stop);
+
+class CatalogueBackend;
+// The catalogue's side of a check (see CatalogueBackend::claimDueChecks).
+std::unique_ptr<CheckStore> checkStoreOf(CatalogueBackend &catalogue);
 
 // The summary's closing lines: totals, then the failures by reason.
 std::string summaryText(const CheckSummary &summary, double seconds);
