@@ -127,12 +127,14 @@ class CatalogueBackend
 
   // The stream check's side: the entries never checked or last checked before checkedBefore and not
   // claimed by a check at `now` (seconds since the epoch), how many, and up to `count` of them
-  // claimed; then the findings written in one transaction, which raises the generation so that
-  // running servers answer without the failing entries.
+  // numbered above `after` claimed, in number order; then the findings written in one transaction,
+  // which raises the generation so that running servers answer without the failing entries.
   virtual std::int64_t countDueChecks(std::int64_t checkedBefore, std::int64_t now) = 0;
   virtual std::vector<DueEntry> claimDueChecks(std::size_t count, std::int64_t checkedBefore,
-                                               std::int64_t now) = 0;
+                                               std::int64_t now, std::int64_t after) = 0;
   virtual void recordChecks(const std::vector<CheckFinding> &findings, std::int64_t checkedAt) = 0;
+  // Gives back claimed entries a check ends without checking (stopped), for the next check to take.
+  virtual void releaseClaims(const std::vector<std::int64_t> &ids) = 0;
 
   // Loads one file in one transaction: the stream address is the key, so loading a file again updates
   // its entries; a file that cannot be read throws std::runtime_error and changes nothing.

@@ -284,13 +284,17 @@ std::int64_t SqlCatalogue::countDueChecks(std::int64_t checkedBefore, std::int64
 }
 
 std::vector<DueEntry> SqlCatalogue::claimDueChecks(std::size_t count, std::int64_t checkedBefore,
-                                                   std::int64_t now)
+                                                   std::int64_t now, std::int64_t after)
 {
   std::vector<DueEntry> claimed;
   write([&](SqlSession &session) {
     claimed.clear();
     auto statement = session.statement(sql_.claimDue);
-    statement->bind(1, checkedBefore).bind(2, now).bind(3, static_cast<std::int64_t>(count));
+    statement->bind(1, checkedBefore)
+        .bind(2, now)
+        .bind(3, static_cast<std::int64_t>(count))
+        .bind(4, after)
+        .bind(5, now + checkClaimSeconds);
     while (statement->step()) claimed.push_back({statement->integer(0), statement->text(1)});
   });
   return claimed;
@@ -310,9 +314,18 @@ void SqlCatalogue::recordChecks(const std::vector<CheckFinding> &findings, std::
           .bind(6, finding.icyName)
           .bind(7, finding.icyBitrate)
           .bind(8, finding.icyGenre)
+          .bind(9, checkedAt - failingAfterSeconds)
           .run();
     }
     session.statement(sql_.raiseGeneration)->run();
+  });
+}
+
+void SqlCatalogue::releaseClaims(const std::vector<std::int64_t> &ids)
+{
+  if (ids.empty()) return;
+  write([&](SqlSession &session) {
+    for (const std::int64_t id : ids) session.statement(sql_.releaseClaim)->bind(1, id).run();
   });
 }
 

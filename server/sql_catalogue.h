@@ -35,8 +35,10 @@ struct CatalogueSql
   const char *trimSearches;   // (how many) the least searched terms beyond it deleted
   const char *topSearches;    // (how many) -> term, searches, most first, then by term
   const char *countDue;       // (checked before, now) -> how many entries are due for a check
-  const char *claimDue;       // (checked before, now, how many) -> id, url of the entries claimed
-  const char *recordCheck;    // (id, time, good, reason, type, icy name, icy rate, icy genre)
+  const char *claimDue;       // (checked before, now, how many, after, claimed until) -> id, url claimed
+  const char *recordCheck;    // (id, time, good, reason, type, icy name, icy rate, icy genre,
+                              // hidden unless good since)
+  const char *releaseClaim;   // (id)
   const char *raiseGeneration;
 };
 
@@ -67,9 +69,10 @@ class SqlCatalogue : public CatalogueBackend
   void addSearchCounts(const std::map<std::string, std::int64_t> &counts) override;
   std::vector<std::pair<std::string, std::int64_t>> topSearches(std::size_t howMany) override;
   std::int64_t countDueChecks(std::int64_t checkedBefore, std::int64_t now) override;
-  std::vector<DueEntry> claimDueChecks(std::size_t count, std::int64_t checkedBefore,
-                                       std::int64_t now) override;
+  std::vector<DueEntry> claimDueChecks(std::size_t count, std::int64_t checkedBefore, std::int64_t now,
+                                       std::int64_t after) override;
   void recordChecks(const std::vector<CheckFinding> &findings, std::int64_t checkedAt) override;
+  void releaseClaims(const std::vector<std::int64_t> &ids) override;
 
  protected:
   // showFailing: the statements run without servedOnly.

@@ -62,8 +62,8 @@ const CatalogueSql pgSql = {
         " AND (claimed_until IS NULL OR claimed_until < $2::bigint)",
     // Checks running at once skip the rows another is claiming.
     .claimDue =
-        "UPDATE entries SET claimed_until = $2::bigint + 900 WHERE id IN (SELECT id FROM entries"
-        " WHERE (checked_at IS NULL OR checked_at < $1::bigint)"
+        "UPDATE entries SET claimed_until = $5::bigint WHERE id IN (SELECT id FROM entries"
+        " WHERE id > $4::bigint AND (checked_at IS NULL OR checked_at < $1::bigint)"
         " AND (claimed_until IS NULL OR claimed_until < $2::bigint)"
         " ORDER BY id LIMIT $3::bigint FOR UPDATE SKIP LOCKED) RETURNING id, url",
     .recordCheck =
@@ -73,7 +73,8 @@ const CatalogueSql pgSql = {
         " check_reason = $4, stream_type = $5, icy_name = $6, icy_bitrate = $7, icy_genre = $8,"
         " check_failed = 1 - $3::integer, claimed_until = NULL,"
         " hidden = CASE WHEN $3::bigint = 1 THEN 0 WHEN check_failures >= 1"
-        " AND coalesce(last_good, 0) < $2::bigint - 86400 THEN 1 ELSE 0 END WHERE id = $1::bigint",
+        " AND coalesce(last_good, 0) < $9::bigint THEN 1 ELSE 0 END WHERE id = $1::bigint",
+    .releaseClaim = "UPDATE entries SET claimed_until = NULL WHERE id = $1::bigint",
     .raiseGeneration = "UPDATE catalogue_state SET generation = generation + 1",
 };
 

@@ -57,16 +57,18 @@ const CatalogueSql sqliteSql = {
         "SELECT count(*) FROM entries WHERE (checked_at IS NULL OR checked_at < ?1)"
         " AND (claimed_until IS NULL OR claimed_until < ?2)",
     .claimDue =
-        "UPDATE entries SET claimed_until = ?2 + 900 WHERE id IN (SELECT id FROM entries"
-        " WHERE (checked_at IS NULL OR checked_at < ?1) AND (claimed_until IS NULL OR claimed_until < ?2)"
+        "UPDATE entries SET claimed_until = ?5 WHERE id IN (SELECT id FROM entries"
+        " WHERE id > ?4 AND (checked_at IS NULL OR checked_at < ?1) AND (claimed_until IS NULL OR "
+        "claimed_until < ?2)"
         " ORDER BY id LIMIT ?3) RETURNING id, url",
     .recordCheck =
         "UPDATE entries SET checked_at = ?2, last_good = CASE WHEN ?3 = 1 THEN ?2 ELSE last_good END,"
         " check_failures = CASE WHEN ?3 = 1 THEN 0 ELSE check_failures + 1 END,"
         " check_reason = ?4, stream_type = ?5, icy_name = ?6, icy_bitrate = ?7, icy_genre = ?8,"
         " check_failed = 1 - ?3, claimed_until = NULL,"
-        " hidden = CASE WHEN ?3 = 1 THEN 0 WHEN check_failures >= 1 AND coalesce(last_good, 0) < ?2 - 86400"
+        " hidden = CASE WHEN ?3 = 1 THEN 0 WHEN check_failures >= 1 AND coalesce(last_good, 0) < ?9"
         " THEN 1 ELSE 0 END WHERE id = ?1",
+    .releaseClaim = "UPDATE entries SET claimed_until = NULL WHERE id = ?1",
     .raiseGeneration = "UPDATE catalogue_state SET generation = generation + 1",
 };
 

@@ -34,7 +34,7 @@ class TestStreamProbe final : public QObject
  private slots:
   void eachWayAStreamIsGoodOrFails()
   {
-    test::StreamHosts streams;
+    tessivar::test::StreamHosts streams;
     quint16 closedPort = 0;
     {
       QTcpServer closed;
@@ -73,7 +73,7 @@ class TestStreamProbe final : public QObject
 
   void privateNetworksAreNotProbed()
   {
-    test::StreamHosts streams;
+    tessivar::test::StreamHosts streams;
     const auto results = probe({{1, streams.url("/good")}, {2, "http://[::1]:9/"}}, false);
     QCOMPARE(int(results.at(1).reason), int(ProbeReason::PrivateAddress));
     QCOMPARE(int(results.at(2).reason), int(ProbeReason::PrivateAddress));

@@ -1,7 +1,8 @@
 #pragma once
 
-// Local stream hosts for the stream checker's tests, answering by path from a thread of their own
-// (the probes block the thread that runs them):
+// Local stream hosts for the stream checker's tests, answering by path (a query aside) from a thread
+// of their own (the probes block the thread that runs them), and counting the requests for each
+// target:
 //   /good      an ICY audio stream that keeps its connection open
 //   /sniffed   audio bytes under application/octet-stream
 //   /missing   404
@@ -13,6 +14,9 @@
 #include <QByteArray>
 #include <QEventLoop>
 #include <QHostAddress>
+#include <QMap>
+#include <QMutex>
+#include <QMutexLocker>
 #include <QSemaphore>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -36,8 +40,12 @@ class StreamHosts
       QObject::connect(&server, &QTcpServer::newConnection, &server, [&server, this] {
         while (QTcpSocket *socket = server.nextPendingConnection()) {
           QObject::connect(socket, &QTcpSocket::readyRead, socket, [socket, this] {
-            const QByteArray request = socket->readAll();
-            answer(socket, request.split(' ').value(1));
+            const QByteArray target = socket->readAll().split(' ').value(1);
+            {
+              const QMutexLocker lock(&mutex_);
+              ++requests_[target];
+            }
+            answer(socket, target.split('?').value(0));
           });
         }
       });
@@ -54,7 +62,16 @@ class StreamHosts
     QMetaObject::invokeMethod(loop_, &QEventLoop::quit, Qt::QueuedConnection);
     thread_->wait();
   }
-  std::string url(const char *path) const { return "http://127.0.0.1:" + std::to_string(port_) + path; }
+  std::string url(const std::string &path) const
+  {
+    return "http://127.0.0.1:" + std::to_string(port_) + path;
+  }
+  // Requests so far, by target ("/good?n=3").
+  QMap<QByteArray, int> requests() const
+  {
+    const QMutexLocker lock(&mutex_);
+    return requests_;
+  }
 
  private:
   void answer(QTcpSocket *socket, const QByteArray &path) const
@@ -97,6 +114,8 @@ class StreamHosts
   std::unique_ptr<QThread> thread_;
   QEventLoop *loop_ = nullptr;
   quint16 port_ = 0;
+  mutable QMutex mutex_;
+  QMap<QByteArray, int> requests_;
 };
 
 }  // namespace tessivar::test
