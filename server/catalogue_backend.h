@@ -75,6 +75,9 @@ struct CheckFinding
 // An entry is left out of every answer when its last two checks failed and it has not been good for
 // this long (or never).
 constexpr std::int64_t failingAfterSeconds = 24 * 3600;
+// The failure an import of a public directory's list records for a station that directory's own
+// check found failing (one failed check), when this catalogue has not checked it yet.
+constexpr const char *failedAtSourceReason = "failed the source directory's check";
 // How long a check holds the entries it claimed before another check may take them.
 constexpr std::int64_t checkClaimSeconds = 15 * 60;
 

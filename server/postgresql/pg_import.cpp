@@ -23,7 +23,8 @@ CREATE TEMPORARY TABLE import_stage (
   state text NOT NULL, country text NOT NULL, genre text NOT NULL, homepage text NOT NULL,
   bitrate bigint NOT NULL, duration bigint NOT NULL, show_title text COLLATE "C", initial text COLLATE "C" NOT NULL,
   page_head text NOT NULL, page_tail text NOT NULL, name_key text COLLATE "C" NOT NULL, fold_name text NOT NULL,
-  fold_format text NOT NULL, fold_location text NOT NULL, fold_genre text NOT NULL, fold_all text NOT NULL
+  fold_format text NOT NULL, fold_location text NOT NULL, fold_genre text NOT NULL, fold_all text NOT NULL,
+  failed_at_source boolean NOT NULL
 ) ON COMMIT DROP
 )sql";
 
@@ -58,6 +59,12 @@ WHERE NOT EXISTS (SELECT 1 FROM entries e WHERE e.url_key = s.url_key)
 ORDER BY s.seq
 )sql";
 
+// The stations the source's own check found failing start with one failed check, unless checked here.
+constexpr const char *markFailedAtSource = R"sql(
+UPDATE entries e SET check_failures = greatest(e.check_failures, 1), check_failed = 1, check_reason = $1
+FROM import_stage s WHERE s.failed_at_source AND e.url_key = s.url_key AND e.checked_at IS NULL
+)sql";
+
 // What the keyword search reads, for the entries of the file that are new or changed.
 constexpr const char *upsertMatch = R"sql(
 INSERT INTO entry_match (id, kind, family, bitrate, duration, name_key, fold_name, fold_format, fold_location,
@@ -89,7 +96,7 @@ std::string stagedRows(Database &stage)
   std::string rows;
   auto statement = stage.query(
       "SELECT e.id, e.kind, e.url_key, e.url, e.name, e.format, e.family, e.location, e.state, e.country,"
-      " e.genre, e.homepage, e.bitrate, e.duration, s.title, e.initial"
+      " e.genre, e.homepage, e.bitrate, e.duration, s.title, e.initial, e.check_failures > 0"
       " FROM entries e LEFT JOIN shows s ON s.id = e.show_id ORDER BY e.id");
   while (statement->step()) {
     CatalogueEntry entry;
@@ -130,6 +137,7 @@ std::string stagedRows(Database &stage)
     addField(line, pgNameKey(entry.name));
     for (const std::string &text : folded) addField(line, text);
     addField(line, folded[0] + '\n' + folded[1] + '\n' + folded[2] + '\n' + folded[3]);
+    addField(line, statement->integer(16) != 0 ? "t" : "f");
     rows += line;
     rows += '\n';
   }
@@ -176,6 +184,7 @@ ImportCount importIntoPg(PgConnection &connection, ImportSource source, const st
   connection.execute(updateChanged);
   connection.execute(insertNew);
   connection.execute(upsertMatch);
+  connection.statement(markFailedAtSource)->bind(1, failedAtSourceReason).run();
   connection.execute("UPDATE catalogue_state SET generation = generation + 1");
   transaction.commit();
   // The trigram index takes new entries into a pending list that every search reads whole until it

@@ -501,9 +501,9 @@ ImportCount importPublicList(Database &db, const std::string &path,
   });
   for (const std::string &key : failing) {
     auto mark = db.query(
-        "UPDATE entries SET check_failures = max(check_failures, 1), check_failed = 1,"
-        " check_reason = 'failed the directory''s check' WHERE url_key = ?1 AND checked_at IS NULL");
-    mark->bind(1, key).run();
+        "UPDATE entries SET check_failures = max(check_failures, 1), check_failed = 1, check_reason = ?2"
+        " WHERE url_key = ?1 AND checked_at IS NULL");
+    mark->bind(1, key).bind(2, failedAtSourceReason).run();
   }
   writer.finish();
   return count;
