@@ -240,6 +240,7 @@ HttpAnswer DirectoryFixture::get(const QByteArray &target, quint16 port) const
   if (!reply.startsWith("HTTP/1.") || headerEnd < 0) return {};
   HttpAnswer answer;
   answer.status = reply.mid(9, 3).toInt();
+  answer.head = reply.left(headerEnd);
   answer.body = reply.mid(headerEnd + 4);
   return answer;
 }

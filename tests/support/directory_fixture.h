@@ -18,7 +18,8 @@ namespace tessivar::test {
 
 struct HttpAnswer
 {
-  int status = 0;  // 0 when no answer came
+  int status = 0;   // 0 when no answer came
+  QByteArray head;  // status line and headers
   QByteArray body;
 };
 
