@@ -90,15 +90,38 @@ void addField(std::string &line, std::string_view text)
   pgCopyField(line, text);
 }
 
-// The staged entries in COPY's text format, with their derived data.
-std::string stagedRows(Database &stage)
+// The staged entries in COPY's text format, with their derived data, about a megabyte at a time: a
+// large file's rows are never all in memory at once.
+class StagedRows
 {
-  std::string rows;
-  auto statement = stage.query(
-      "SELECT e.id, e.kind, e.url_key, e.url, e.name, e.format, e.family, e.location, e.state, e.country,"
-      " e.genre, e.homepage, e.bitrate, e.duration, s.title, e.initial, e.check_failures > 0"
-      " FROM entries e LEFT JOIN shows s ON s.id = e.show_id ORDER BY e.id");
-  while (statement->step()) {
+ public:
+  explicit StagedRows(Database &stage)
+      : statement_(stage.query(
+            "SELECT e.id, e.kind, e.url_key, e.url, e.name, e.format, e.family, e.location, e.state,"
+            " e.country, e.genre, e.homepage, e.bitrate, e.duration, s.title, e.initial, e.check_failures > 0"
+            " FROM entries e LEFT JOIN shows s ON s.id = e.show_id ORDER BY e.id"))
+  {
+  }
+
+  bool next(std::string &rows)
+  {
+    rows.clear();
+    // A statement stepped once more after its last row would start over.
+    while (!done_ && rows.size() < blockSize) {
+      if (statement_->step())
+        addRow(rows);
+      else
+        done_ = true;
+    }
+    return !rows.empty();
+  }
+
+ private:
+  static constexpr std::size_t blockSize = 1 << 20;
+
+  void addRow(std::string &rows)
+  {
+    Query &statement = statement_;
     CatalogueEntry entry;
     entry.id = statement->integer(0);
     entry.kind = static_cast<int>(statement->integer(1));
@@ -141,8 +164,10 @@ std::string stagedRows(Database &stage)
     rows += line;
     rows += '\n';
   }
-  return rows;
-}
+
+  Query statement_;
+  bool done_ = false;
+};
 
 }  // namespace
 
@@ -172,14 +197,13 @@ ImportCount importIntoPg(PgConnection &connection, ImportSource source, const st
   // An empty path is a private temporary SQLite database.
   auto stage = openCatalogue(std::string());
   const ImportCount count = importFile(*stage, source, path);
-  const std::string rows = stagedRows(*stage);
-  stage.reset();
+  StagedRows rows(*stage);
 
   PgTransaction transaction(connection);
   // One import at a time: numbers are taken from the highest one. Readers are not held up.
   connection.execute("LOCK TABLE entries IN SHARE ROW EXCLUSIVE MODE");
   connection.execute(stageTable);
-  connection.copyIn(copyStage, rows);
+  connection.copyIn(copyStage, [&rows](std::string &block) { return rows.next(block); });
   connection.execute(addShows);
   connection.execute(updateChanged);
   connection.execute(insertNew);
