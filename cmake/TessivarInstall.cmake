@@ -19,6 +19,7 @@ set(TESSIVAR_CATALOGUE_DIR ${CMAKE_INSTALL_FULL_DATADIR}/tessivar/catalogue)
 set(TESSIVAR_METAINFO ${dist_out}/${TESSIVAR_APPSTREAM_ID}.metainfo.xml)
 configure_file(${dist}/${TESSIVAR_APPSTREAM_ID}.metainfo.xml.in ${TESSIVAR_METAINFO} @ONLY)
 configure_file(${dist}/systemd/tessivar-directory.service.in ${dist_out}/tessivar-directory.service @ONLY)
+configure_file(${dist}/systemd/tessivar-directory-check.service.in ${dist_out}/tessivar-directory-check.service @ONLY)
 configure_file(${dist}/systemd/tessivar-directory-first-catalogue.in ${dist_out}/tessivar-directory-first-catalogue
                @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
                WORLD_READ WORLD_EXECUTE)
@@ -64,7 +65,8 @@ install(FILES ${dist_out}/tessivar.1.gz ${dist_out}/tessivar-directory.1.gz
 # --- the directory server ------------------------------------------------------------------------
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/server/catalogue/ DESTINATION ${CMAKE_INSTALL_DATADIR}/tessivar/catalogue
         FILES_MATCHING PATTERN "*.csv")
-install(FILES ${dist_out}/tessivar-directory.service DESTINATION ${TESSIVAR_SYSTEMD_UNIT_DIR})
+install(FILES ${dist_out}/tessivar-directory.service ${dist_out}/tessivar-directory-check.service
+              ${dist}/systemd/tessivar-directory-check.timer DESTINATION ${TESSIVAR_SYSTEMD_UNIT_DIR})
 install(FILES ${dist}/systemd/tessivar-directory.sysusers DESTINATION lib/sysusers.d
         RENAME tessivar-directory.conf)
 

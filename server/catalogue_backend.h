@@ -23,13 +23,14 @@ class DatabaseError : public std::runtime_error
 };
 
 // The catalogue files import reads, one option each.
-enum class ImportSource { Stations, Television, Clips, M3u, Pls };
+enum class ImportSource { Stations, Television, Clips, M3u, Pls, RadioBrowser, IcecastYp };
 
 struct ImportCount
 {
-  std::int64_t read = 0;      // rows or list items read
-  std::int64_t accepted = 0;  // written to the catalogue (new, changed or unchanged)
-  std::int64_t skipped = 0;   // without a usable name or stream address
+  std::int64_t read = 0;                          // rows or list items read
+  std::int64_t accepted = 0;                      // written to the catalogue (new, changed or unchanged)
+  std::int64_t skipped = 0;                       // without a usable name or stream address
+  std::map<std::string, std::int64_t> skippedBy;  // why, and how many
 };
 
 // Which entries a request may see.
@@ -51,6 +52,34 @@ struct BrowsePage
   std::vector<CatalogueEntry> entries;
   std::int64_t totalPages = 1;
 };
+
+// An entry whose stream is due for a check.
+struct DueEntry
+{
+  std::int64_t id = 0;
+  std::string url;
+};
+
+// What a check found of one entry's stream.
+struct CheckFinding
+{
+  std::int64_t id = 0;
+  bool good = false;
+  std::string reason;  // of a failure: "refused", "time-out", ...; empty when good
+  std::string contentType;
+  std::string icyName;
+  std::string icyBitrate;
+  std::string icyGenre;
+};
+
+// An entry is left out of every answer when its last two checks failed and it has not been good for
+// this long (or never).
+constexpr std::int64_t failingAfterSeconds = 24 * 3600;
+// The failure an import of a public directory's list records for a station that directory's own
+// check found failing (one failed check), when this catalogue has not checked it yet.
+constexpr const char *failedAtSourceReason = "failed the source directory's check";
+// How long a check holds the entries it claimed before another check may take them.
+constexpr std::int64_t checkClaimSeconds = 15 * 60;
 
 struct ScanStep
 {
@@ -98,6 +127,17 @@ class CatalogueBackend
   virtual void addSearchCounts(const std::map<std::string, std::int64_t> &counts) = 0;
   // The most searched terms, most first, then by term.
   virtual std::vector<std::pair<std::string, std::int64_t>> topSearches(std::size_t howMany) = 0;
+
+  // The stream check's side: the entries never checked or last checked before checkedBefore and not
+  // claimed by a check at `now` (seconds since the epoch), how many, and up to `count` of them
+  // numbered above `after` claimed, in number order; then the findings written in one transaction,
+  // which raises the generation so that running servers answer without the failing entries.
+  virtual std::int64_t countDueChecks(std::int64_t checkedBefore, std::int64_t now) = 0;
+  virtual std::vector<DueEntry> claimDueChecks(std::size_t count, std::int64_t checkedBefore,
+                                               std::int64_t now, std::int64_t after) = 0;
+  virtual void recordChecks(const std::vector<CheckFinding> &findings, std::int64_t checkedAt) = 0;
+  // Gives back claimed entries a check ends without checking (stopped), for the next check to take.
+  virtual void releaseClaims(const std::vector<std::int64_t> &ids) = 0;
 
   // Loads one file in one transaction: the stream address is the key, so loading a file again updates
   // its entries; a file that cannot be read throws std::runtime_error and changes nothing.

@@ -2,9 +2,12 @@
 
 #include "server/directory_service.h"
 #include "server/http_server.h"
+#include "server/stream_check.h"
 
 #include <arpa/inet.h>
 #include <pthread.h>
+#include <atomic>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
@@ -23,14 +26,21 @@ constexpr const char *usage =
     "  tessivar-directory import --db CATALOGUE [--stations CSV] [--tv CSV] [--clips CSV] [--m3u FILE]... "
     "[--pls "
     "FILE]...\n"
+    "                            [--radio-browser JSON]... [--icecast-yp XML]...\n"
     "  tessivar-directory serve --db CATALOGUE [--listen ADDRESS] [--port N] [--site-host HOST[:PORT]]\n"
     "                           [--data-host HOST[:PORT]] [--min-version VERSION] [--threads N] [--cache-mb "
     "N] [--quiet]\n"
     "                           [--request-timeout S] [--keep-alive S] [--connections-per-client N]\n"
     "                           [--signups-per-minute N] [--signups-per-hour N] [--trusted-proxy ADDRESS]\n"
+    "                           [--show-failing]\n"
+    "  tessivar-directory check --db CATALOGUE [--concurrency N] [--timeout S] [--older-than HOURS]\n"
+    "                           [--allow-private]\n"
     "\n"
     "CATALOGUE is an SQLite file, or a PostgreSQL database as postgresql://[USER@]HOST[:PORT]/NAME[?...].\n"
     "import loads a catalogue; loading a file again updates its entries (the stream address is the key).\n"
+    "check probes the entries' stream addresses and records what it finds; entries whose last two\n"
+    "checks failed and that have not been good for a day are left out of answers (serve --show-failing\n"
+    "serves them too).\n"
     "serve answers the directory's requests; --port 0 picks a free port. The first line on standard\n"
     "output is \"Listening on ADDRESS:PORT\"; then one access-log line per request unless --quiet.\n";
 
@@ -72,18 +82,24 @@ std::string single(const Arguments &arguments, const std::string &name, const st
 int runImport(int argc, char **argv)
 {
   Arguments arguments;
-  if (!parseArguments(argc, argv, {"--db", "--stations", "--tv", "--clips", "--m3u", "--pls"}, {}, arguments))
+  if (!parseArguments(
+          argc, argv,
+          {"--db", "--stations", "--tv", "--clips", "--m3u", "--pls", "--radio-browser", "--icecast-yp"}, {},
+          arguments))
     return 2;
   const std::string database = single(arguments, "--db");
   if (database.empty()) {
     std::fprintf(stderr, "tessivar-directory: import needs --db CATALOGUE\n%s", usage);
     return 2;
   }
-  const std::vector<std::pair<std::string, ImportSource>> kinds{{"--stations", ImportSource::Stations},
-                                                                {"--tv", ImportSource::Television},
-                                                                {"--clips", ImportSource::Clips},
-                                                                {"--m3u", ImportSource::M3u},
-                                                                {"--pls", ImportSource::Pls}};
+  const std::vector<std::pair<std::string, ImportSource>> kinds{
+      {"--stations", ImportSource::Stations},
+      {"--tv", ImportSource::Television},
+      {"--clips", ImportSource::Clips},
+      {"--m3u", ImportSource::M3u},
+      {"--pls", ImportSource::Pls},
+      {"--radio-browser", ImportSource::RadioBrowser},
+      {"--icecast-yp", ImportSource::IcecastYp}};
   try {
     auto catalogue = openCatalogueBackend(database);
     for (const auto &[option, source] : kinds) {
@@ -93,6 +109,8 @@ int runImport(int argc, char **argv)
         std::printf("%s: %lld read, %lld imported, %lld skipped\n", it->second.c_str(),
                     static_cast<long long>(count.read), static_cast<long long>(count.accepted),
                     static_cast<long long>(count.skipped));
+        for (const auto &[reason, skipped] : count.skippedBy)
+          std::printf("  skipped, %s: %lld\n", reason.c_str(), static_cast<long long>(skipped));
       }
     }
     std::printf("%s: %lld entries\n", isPostgresAddress(database) ? "catalogue" : database.c_str(),
@@ -125,7 +143,7 @@ int runServe(int argc, char **argv)
           {"--db", "--listen", "--port", "--site-host", "--data-host", "--min-version", "--threads",
            "--cache-mb", "--request-timeout", "--keep-alive", "--connections-per-client",
            "--signups-per-minute", "--signups-per-hour", "--trusted-proxy"},
-          {"--quiet"}, arguments))
+          {"--quiet", "--show-failing"}, arguments))
     return 2;
   ServerOptions options;
   options.database = single(arguments, "--db");
@@ -133,7 +151,10 @@ int runServe(int argc, char **argv)
   options.service.siteHost = single(arguments, "--site-host");
   options.service.dataHost = single(arguments, "--data-host");
   options.service.minVersion = single(arguments, "--min-version", "3.7");
-  options.accessLog = arguments.flags.empty();
+  options.accessLog =
+      std::find(arguments.flags.begin(), arguments.flags.end(), "--quiet") == arguments.flags.end();
+  options.service.showFailing =
+      std::find(arguments.flags.begin(), arguments.flags.end(), "--show-failing") != arguments.flags.end();
   options.trustedProxy = single(arguments, "--trusted-proxy");
   int cacheMegabytes = 64;
   int signUpsPerHour = 1000;
@@ -207,6 +228,47 @@ int runServe(int argc, char **argv)
   }
 }
 
+std::atomic<bool> checkStopped{false};
+
+int runCheck(int argc, char **argv)
+{
+  Arguments arguments;
+  if (!parseArguments(argc, argv, {"--db", "--concurrency", "--timeout", "--older-than"}, {"--allow-private"},
+                      arguments))
+    return 2;
+  const std::string database = single(arguments, "--db");
+  CheckRun run;
+  if (database.empty() ||
+      !parsePort(single(arguments, "--concurrency", "64"), 1, 4096, run.probe.concurrency) ||
+      !parsePort(single(arguments, "--timeout", "10"), 1, 600, run.probe.timeoutSeconds) ||
+      !parsePort(single(arguments, "--older-than", "0"), 0, 1000000, run.olderThanHours)) {
+    std::fprintf(
+        stderr,
+        "tessivar-directory: check needs --db CATALOGUE; --concurrency takes 1 to 4096, --timeout 1 to "
+        "600, --older-than 0 or more hours\n");
+    return 2;
+  }
+  run.probe.allowPrivate = !arguments.flags.empty();
+  if (!isPostgresAddress(database) && !std::filesystem::exists(database)) {
+    std::fprintf(stderr, "tessivar-directory: no catalogue at %s\n", database.c_str());
+    return 1;
+  }
+  // Ctrl-C ends the check after the findings so far are written.
+  std::signal(SIGINT, [](int) { checkStopped = true; });
+  std::signal(SIGTERM, [](int) { checkStopped = true; });
+  try {
+    auto catalogue = openCatalogueBackend(database);
+    const auto started = std::chrono::steady_clock::now();
+    const CheckSummary summary = runStreamCheck(*checkStoreOf(*catalogue), run, stderr, checkStopped);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::printf("%s", summaryText(summary, seconds).c_str());
+    return 0;
+  } catch (const std::exception &error) {
+    std::fprintf(stderr, "tessivar-directory: check failed: %s\n", error.what());
+    return 1;
+  }
+}
+
 }  // namespace
 
 int runCommandLine(int argc, char **argv)
@@ -214,6 +276,7 @@ int runCommandLine(int argc, char **argv)
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "import") return runImport(argc, argv);
   if (command == "serve") return runServe(argc, argv);
+  if (command == "check") return runCheck(argc, argv);
   if (command == "--help" || command == "-h" || command == "help") {
     std::printf("%s", usage);
     return 0;

@@ -99,15 +99,15 @@ bool isPostgresAddress(std::string_view catalogue)
   return catalogue.starts_with("postgresql://") || catalogue.starts_with("postgres://");
 }
 
-std::unique_ptr<CatalogueBackend> openCatalogueBackend(const std::string &catalogue)
+std::unique_ptr<CatalogueBackend> openCatalogueBackend(const std::string &catalogue, bool showFailing)
 {
-  if (isPostgresAddress(catalogue)) return std::make_unique<PgBackend>(catalogue);
-  return std::make_unique<SqliteBackend>(catalogue);
+  if (isPostgresAddress(catalogue)) return std::make_unique<PgBackend>(catalogue, showFailing);
+  return std::make_unique<SqliteBackend>(catalogue, showFailing);
 }
 
 DirectoryService::DirectoryService(const std::string &catalogue, ServiceSettings settings)
     : settings_(std::move(settings)),
-      catalogue_(openCatalogueBackend(catalogue)),
+      catalogue_(openCatalogueBackend(catalogue, settings_.showFailing)),
       stats_(*catalogue_),
       cache_(settings_.cacheBytes)
 {

@@ -33,6 +33,7 @@ struct ServiceSettings
   std::string minVersion = "3.7";
   std::size_t cacheBytes = 64u << 20;  // rendered answers kept for repeated requests; 0 = none
   std::int64_t signUpsPerHour = 1000;  // sign-ups stored an hour from all clients together; 0 = no limit
+  bool showFailing = false;            // serve the entries the stream check found failing too
 };
 
 // Every endpoint's answer, apart from HTTP itself. Safe to call from many threads at once.
@@ -91,7 +92,8 @@ bool isPostgresAddress(std::string_view catalogue);
 
 // The backend for the --db text: PostgreSQL for its addresses, otherwise the SQLite file (created
 // when missing). Prepares the catalogue's tables; throws DatabaseError when it cannot.
-std::unique_ptr<CatalogueBackend> openCatalogueBackend(const std::string &catalogue);
+std::unique_ptr<CatalogueBackend> openCatalogueBackend(const std::string &catalogue,
+                                                       bool showFailing = false);
 
 // True when version (like "3.7") is below minimum; a version that is not dotted numbers counts as below.
 bool versionBelow(const std::string &version, const std::string &minimum);

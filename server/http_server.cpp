@@ -350,6 +350,8 @@ struct HttpServer::Impl
     }
     Reply reply = service.signUp(target.params);
     if (reply.status != 200) signUps.giveBack(client, now);
+    // Refused by the hourly cap of all clients: within the hour the sign-ups it counts have aged out.
+    if (reply.status == 503) exchange.retryAfter = "3600";
     return reply;
   }
 

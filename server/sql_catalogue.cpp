@@ -257,6 +257,78 @@ ScanStep SqlCatalogue::nextStation(const SearchExpression &style, std::uint32_t 
   return step;
 }
 
+SqlCatalogue::SqlCatalogue(const CatalogueSql &sql, bool showFailing) : sql_(sql)
+{
+  if (!showFailing) return;
+  for (const char **text : {&sql_.snapshot.rows, &sql_.listAll, &sql_.browseCount, &sql_.browse,
+                            &sql_.sameShow, &sql_.related, &sql_.nextStation}) {
+    auto changed = std::make_unique<std::string>(*text);
+    for (auto at = changed->find(servedOnly); at != std::string::npos; at = changed->find(servedOnly))
+      changed->erase(at, std::string_view(servedOnly).size());
+    *text = changed->c_str();
+    texts_.push_back(std::move(changed));
+  }
+}
+
+std::int64_t SqlCatalogue::countDueChecks(std::int64_t checkedBefore, std::int64_t now)
+{
+  std::int64_t due = 0;
+  read(
+      [&](SqlSession &session) {
+        auto statement = session.statement(sql_.countDue);
+        statement->bind(1, checkedBefore).bind(2, now);
+        due = statement->step() ? statement->integer(0) : 0;
+      },
+      true);
+  return due;
+}
+
+std::vector<DueEntry> SqlCatalogue::claimDueChecks(std::size_t count, std::int64_t checkedBefore,
+                                                   std::int64_t now, std::int64_t after)
+{
+  std::vector<DueEntry> claimed;
+  write([&](SqlSession &session) {
+    claimed.clear();
+    auto statement = session.statement(sql_.claimDue);
+    statement->bind(1, checkedBefore)
+        .bind(2, now)
+        .bind(3, static_cast<std::int64_t>(count))
+        .bind(4, after)
+        .bind(5, now + checkClaimSeconds);
+    while (statement->step()) claimed.push_back({statement->integer(0), statement->text(1)});
+  });
+  return claimed;
+}
+
+void SqlCatalogue::recordChecks(const std::vector<CheckFinding> &findings, std::int64_t checkedAt)
+{
+  if (findings.empty()) return;
+  write([&](SqlSession &session) {
+    for (const CheckFinding &finding : findings) {
+      session.statement(sql_.recordCheck)
+          ->bind(1, finding.id)
+          .bind(2, checkedAt)
+          .bind(3, std::int64_t(finding.good ? 1 : 0))
+          .bind(4, finding.reason)
+          .bind(5, finding.contentType)
+          .bind(6, finding.icyName)
+          .bind(7, finding.icyBitrate)
+          .bind(8, finding.icyGenre)
+          .bind(9, checkedAt - failingAfterSeconds)
+          .run();
+    }
+    session.statement(sql_.raiseGeneration)->run();
+  });
+}
+
+void SqlCatalogue::releaseClaims(const std::vector<std::int64_t> &ids)
+{
+  if (ids.empty()) return;
+  write([&](SqlSession &session) {
+    for (const std::int64_t id : ids) session.statement(sql_.releaseClaim)->bind(1, id).run();
+  });
+}
+
 bool SqlCatalogue::storeSignUp(const std::string &email, const std::string &name, const std::string &program,
                                std::int64_t perHour)
 {

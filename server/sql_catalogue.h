@@ -34,7 +34,17 @@ struct CatalogueSql
   const char *countSearch;    // (term, searches) added
   const char *trimSearches;   // (how many) the least searched terms beyond it deleted
   const char *topSearches;    // (how many) -> term, searches, most first, then by term
+  const char *countDue;       // (checked before, now) -> how many entries are due for a check
+  const char *claimDue;       // (checked before, now, how many, after, claimed until) -> id, url claimed
+  const char *recordCheck;    // (id, time, good, reason, type, icy name, icy rate, icy genre,
+                              // hidden unless good since)
+  const char *releaseClaim;   // (id)
+  const char *raiseGeneration;
 };
+
+// The text every statement that serves entries carries to leave out the failing ones; a server that
+// shows them runs its statements without it.
+constexpr const char *servedOnly = " AND e.hidden = 0";
 
 // The catalogue's questions answered once for every SQL database: each backend supplies its
 // statements, its connections and how it finds the candidates of a search.
@@ -58,9 +68,15 @@ class SqlCatalogue : public CatalogueBackend
                    std::int64_t perHour) override;
   void addSearchCounts(const std::map<std::string, std::int64_t> &counts) override;
   std::vector<std::pair<std::string, std::int64_t>> topSearches(std::size_t howMany) override;
+  std::int64_t countDueChecks(std::int64_t checkedBefore, std::int64_t now) override;
+  std::vector<DueEntry> claimDueChecks(std::size_t count, std::int64_t checkedBefore, std::int64_t now,
+                                       std::int64_t after) override;
+  void recordChecks(const std::vector<CheckFinding> &findings, std::int64_t checkedAt) override;
+  void releaseClaims(const std::vector<std::int64_t> &ids) override;
 
  protected:
-  explicit SqlCatalogue(const CatalogueSql &sql) : sql_(sql) {}
+  // showFailing: the statements run without servedOnly.
+  SqlCatalogue(const CatalogueSql &sql, bool showFailing);
   ~SqlCatalogue() override;
   // Each backend's destructor calls it first: the background work uses the backend.
   void stopPreparing();
@@ -78,7 +94,9 @@ class SqlCatalogue : public CatalogueBackend
  private:
   std::optional<CatalogueEntry> entryById(SqlSession &session, std::int64_t id);
 
-  const CatalogueSql &sql_;
+  // The statements' texts, kept here when changed for showFailing.
+  std::vector<std::unique_ptr<std::string>> texts_;
+  CatalogueSql sql_;
   std::thread preparing_;
 };
 

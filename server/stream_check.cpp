@@ -1,10 +1,14 @@
 #include "server/stream_check.h"
 
+#include "server/catalogue_backend.h"
+
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <ctime>
+#include <set>
 
 namespace tessivar::directory {
 
@@ -70,9 +74,11 @@ CheckSummary runStreamCheck(CheckStore &store, const CheckRun &run, std::FILE *o
                             const std::atomic<bool> &stop)
 {
   CheckSummary summary;
-  // What this run records is never due again within it.
+  // Every entry checked before this run started is due when no age is given (the store hands out
+  // each entry once a run, so what this run records is not due again within it).
+  const std::int64_t started = std::int64_t(std::time(nullptr));
   const std::int64_t checkedBefore =
-      std::int64_t(std::time(nullptr)) - std::int64_t(run.olderThanHours) * 3600;
+      run.olderThanHours > 0 ? started - std::int64_t(run.olderThanHours) * 3600 : started + 1;
   summary.due = store.countDue(checkedBefore);
   Progress progress(out, summary.due);
   StreamProber prober(run.probe);
@@ -82,12 +88,15 @@ CheckSummary runStreamCheck(CheckStore &store, const CheckRun &run, std::FILE *o
     store.record(pending, std::int64_t(std::time(nullptr)));
     pending.clear();
   };
+  std::set<std::int64_t> unchecked;  // claimed, no finding yet
   while (!stop) {
     const std::vector<ProbeTarget> targets = store.claimDue(run.claimSize, checkedBefore);
     if (targets.empty()) break;
+    for (const ProbeTarget &target : targets) unchecked.insert(target.id);
     prober.run(
         targets,
         [&](const ProbeResult &result) {
+          unchecked.erase(result.id);
           pending.push_back(result);
           ++summary.checked;
           if (result.good())
@@ -103,9 +112,59 @@ CheckSummary runStreamCheck(CheckStore &store, const CheckRun &run, std::FILE *o
     summary.due = std::max(summary.due, summary.checked);
   }
   write();
+  store.release({unchecked.begin(), unchecked.end()});
   summary.stopped = stop;
   progress.show(summary, true);
   return summary;
+}
+
+namespace {
+
+class CatalogueCheckStore final : public CheckStore
+{
+ public:
+  explicit CatalogueCheckStore(CatalogueBackend &catalogue) : catalogue_(catalogue) {}
+
+  std::int64_t countDue(std::int64_t checkedBefore) override
+  {
+    return catalogue_.countDueChecks(checkedBefore, std::int64_t(std::time(nullptr)));
+  }
+  std::vector<ProbeTarget> claimDue(std::size_t count, std::int64_t checkedBefore) override
+  {
+    std::vector<ProbeTarget> targets;
+    for (DueEntry &entry :
+         catalogue_.claimDueChecks(count, checkedBefore, std::int64_t(std::time(nullptr)), claimedUpTo_)) {
+      claimedUpTo_ = std::max(claimedUpTo_, entry.id);
+      targets.push_back({entry.id, std::move(entry.url)});
+    }
+    // Probed in number order, as claimed.
+    std::sort(targets.begin(), targets.end(),
+              [](const ProbeTarget &a, const ProbeTarget &b) { return a.id < b.id; });
+    return targets;
+  }
+  void release(const std::vector<std::int64_t> &ids) override { catalogue_.releaseClaims(ids); }
+  void record(const std::vector<ProbeResult> &results, std::int64_t checkedAt) override
+  {
+    std::vector<CheckFinding> findings;
+    findings.reserve(results.size());
+    for (const ProbeResult &result : results) {
+      findings.push_back({result.id, result.good(), result.good() ? std::string() : reasonText(result.reason),
+                          result.contentType, result.icyName, result.icyBitrate, result.icyGenre});
+    }
+    catalogue_.recordChecks(findings, checkedAt);
+  }
+
+ private:
+  CatalogueBackend &catalogue_;
+  // Claims go on in number order from the last one: an entry is handed out once a run.
+  std::int64_t claimedUpTo_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<CheckStore> checkStoreOf(CatalogueBackend &catalogue)
+{
+  return std::make_unique<CatalogueCheckStore>(catalogue);
 }
 
 std::string summaryText(const CheckSummary &summary, double seconds)

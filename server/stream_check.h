@@ -2,6 +2,8 @@
 
 #include "server/stream_probe.h"
 
+#include <memory>
+
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
@@ -20,11 +22,13 @@ class CheckStore
   // How many entries are due: never checked, or last checked before the time (seconds since the
   // epoch), and not claimed by another check.
   virtual std::int64_t countDue(std::int64_t checkedBefore) = 0;
-  // Up to `count` due entries, claimed for this check for a while.
+  // Up to `count` due entries, claimed for this check for a while; none handed out before.
   virtual std::vector<ProbeTarget> claimDue(std::size_t count, std::int64_t checkedBefore) = 0;
   // Writes the findings in one transaction: when checked, when last good, failures in a row, the
   // last failure's reason, and what the stream says of itself.
   virtual void record(const std::vector<ProbeResult> &results, std::int64_t checkedAt) = 0;
+  // Gives back entries claimed but not checked, for another check to take at once.
+  virtual void release(const std::vector<std::int64_t> &ids) = 0;
 };
 
 struct CheckSummary
@@ -51,6 +55,10 @@ struct CheckRun
 // ends it after the findings so far are written.
 CheckSummary runStreamCheck(CheckStore &store, const CheckRun &run, std::FILE *out,
                             const std::atomic<bool> &stop);
+
+class CatalogueBackend;
+// The catalogue's side of a check (see CatalogueBackend::claimDueChecks).
+std::unique_ptr<CheckStore> checkStoreOf(CatalogueBackend &catalogue);
 
 // The summary's closing lines: totals, then the failures by reason.
 std::string summaryText(const CheckSummary &summary, double seconds);

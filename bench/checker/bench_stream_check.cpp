@@ -39,6 +39,7 @@ class MemoryStore final : public CheckStore
     return claimed;
   }
   void record(const std::vector<ProbeResult> &results, std::int64_t) override { recorded += results.size(); }
+  void release(const std::vector<std::int64_t> &) override {}
   std::size_t recorded = 0;
 
  private:

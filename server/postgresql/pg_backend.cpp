@@ -21,27 +21,30 @@ const CatalogueSql pgSql = {
         {"SELECT generation FROM catalogue_state WHERE id = 1",
          "SELECT m.id, row_number() OVER (ORDER BY m.name_key, m.id), m.bitrate, m.duration, m.kind,"
          " m.family, m.fold_name, m.fold_format, m.fold_location, m.fold_genre, e.page_head, e.page_tail,"
-         " e.check_failed FROM entry_match m JOIN entries e ON e.id = m.id ORDER BY m.id"},
+         " e.check_failed FROM entry_match m JOIN entries e ON e.id = m.id AND e.hidden = 0 ORDER BY m.id"},
     .listAll =
         "SELECT e.page_head, e.page_tail, e.duration, e.id, e.check_failed"
         " FROM entries e WHERE (($1::bigint >> e.kind) & 1) = 1 AND (($2::bigint >> e.family) & 1) = 1"
         " AND ($3::bigint = 0 OR e.bitrate <= $3) AND ($4::bigint = 0 OR e.kind <> 2 OR e.bitrate >= $4)"
-        " AND ($5::bigint = 0 OR e.kind <> 2 OR e.duration >= $5) ORDER BY lower(e.name), e.id",
-    .browseCount = "SELECT count(*) FROM entries WHERE kind = 2 AND initial = $1",
+        " AND ($5::bigint = 0 OR e.kind <> 2 OR e.duration >= $5) AND e.hidden = 0 ORDER BY lower(e.name), "
+        "e.id",
+    .browseCount = "SELECT count(*) FROM entries e WHERE e.kind = 2 AND e.initial = $1 AND e.hidden = 0",
     .browse = "SELECT " ENTRY_COLUMNS
-              " FROM entries e WHERE e.kind = 2 AND e.initial = $1"
+              " FROM entries e WHERE e.kind = 2 AND e.initial = $1 AND e.hidden = 0"
               " ORDER BY lower(e.name), e.id LIMIT $2 OFFSET $3",
     .entryById = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.id = $1",
-    .sameShow = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.show_id = $1 AND e.kind = 2 LIMIT 500",
+    .sameShow = "SELECT " ENTRY_COLUMNS
+                " FROM entries e WHERE e.show_id = $1 AND e.kind = 2 AND e.hidden = 0 LIMIT 500",
     .related = "SELECT " ENTRY_COLUMNS
                " FROM entries e JOIN entry_match m ON m.id = e.id WHERE m.kind = 2"
                " AND m.fold_all LIKE ANY ($3::text[])"
-               " AND (m.fold_name LIKE ANY ($1::text[]) OR m.fold_genre LIKE ANY ($2::text[])) ORDER BY e.id"
+               " AND (m.fold_name LIKE ANY ($1::text[]) OR m.fold_genre LIKE ANY ($2::text[])) AND e.hidden "
+               "= 0 ORDER BY e.id"
                " LIMIT 2000",
     .nextStation = "SELECT " ENTRY_COLUMNS
                    " FROM entries e WHERE e.kind = 0 AND e.id > $1"
                    " AND (($2::bigint >> e.family) & 1) = 1 AND ($3::bigint = 0 OR e.bitrate <= $3)"
-                   " ORDER BY e.id LIMIT 1",
+                   " AND e.hidden = 0 ORDER BY e.id LIMIT 1",
     .recentSignUps = "SELECT count(*) FROM signups WHERE signed_up >= $1",
     .signUp =
         "INSERT INTO signups (email, name, program, signed_up) VALUES ($1, $2, $3, $4)"
@@ -54,6 +57,25 @@ const CatalogueSql pgSql = {
         "DELETE FROM search_counts WHERE term IN (SELECT term FROM search_counts ORDER BY searches,"
         " term LIMIT greatest(0, (SELECT count(*) FROM search_counts) - $1::bigint))",
     .topSearches = "SELECT term, searches FROM search_counts ORDER BY searches DESC, term LIMIT $1",
+    .countDue =
+        "SELECT count(*) FROM entries WHERE (checked_at IS NULL OR checked_at < $1::bigint)"
+        " AND (claimed_until IS NULL OR claimed_until < $2::bigint)",
+    // Checks running at once skip the rows another is claiming.
+    .claimDue =
+        "UPDATE entries SET claimed_until = $5::bigint WHERE id IN (SELECT id FROM entries"
+        " WHERE id > $4::bigint AND (checked_at IS NULL OR checked_at < $1::bigint)"
+        " AND (claimed_until IS NULL OR claimed_until < $2::bigint)"
+        " ORDER BY id LIMIT $3::bigint FOR UPDATE SKIP LOCKED) RETURNING id, url",
+    .recordCheck =
+        "UPDATE entries SET checked_at = $2::bigint,"
+        " last_good = CASE WHEN $3::bigint = 1 THEN $2::bigint ELSE last_good END,"
+        " check_failures = CASE WHEN $3::bigint = 1 THEN 0 ELSE check_failures + 1 END,"
+        " check_reason = $4, stream_type = $5, icy_name = $6, icy_bitrate = $7, icy_genre = $8,"
+        " check_failed = 1 - $3::integer, claimed_until = NULL,"
+        " hidden = CASE WHEN $3::bigint = 1 THEN 0 WHEN check_failures >= 1"
+        " AND coalesce(last_good, 0) < $9::bigint THEN 1 ELSE 0 END WHERE id = $1::bigint",
+    .releaseClaim = "UPDATE entries SET claimed_until = NULL WHERE id = $1::bigint",
+    .raiseGeneration = "UPDATE catalogue_state SET generation = generation + 1",
 };
 
 std::string likeAnywhere(std::string_view folded)
@@ -68,8 +90,8 @@ std::string likeAnywhere(std::string_view folded)
 
 }  // namespace
 
-PgBackend::PgBackend(const std::string &address)
-    : SqlCatalogue(pgSql), pool_([address] { return std::make_unique<PgConnection>(address); })
+PgBackend::PgBackend(const std::string &address, bool showFailing)
+    : SqlCatalogue(pgSql, showFailing), pool_([address] { return std::make_unique<PgConnection>(address); })
 {
   auto connection = pool_.acquire();
   preparePgCatalogue(*connection);

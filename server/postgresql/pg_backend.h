@@ -13,7 +13,8 @@ namespace tessivar::directory {
 class PgBackend final : public SqlCatalogue
 {
  public:
-  explicit PgBackend(const std::string &address);
+  // showFailing: entries the stream check found failing are served too.
+  explicit PgBackend(const std::string &address, bool showFailing = false);
   ~PgBackend() override;
 
   ImportCount import(ImportSource source, const std::string &path) override;

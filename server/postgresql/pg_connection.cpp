@@ -243,16 +243,30 @@ void PgStatement::reset()
   row_ = PgResult();
 }
 
-void PgConnection::copyIn(const char *copySql, std::string_view data)
+void PgConnection::copyIn(const char *copySql, const std::function<bool(std::string &block)> &next)
 {
   PGresult *start = PQexec(conn_, copySql);
   const bool ready = start && PQresultStatus(start) == PGRES_COPY_IN;
   PQclear(start);
   if (!ready) fail("copy");
-  constexpr std::size_t block = 1 << 20;
-  for (std::size_t at = 0; at < data.size(); at += block) {
-    const std::size_t size = std::min(block, data.size() - at);
-    if (PQputCopyData(conn_, data.data() + at, static_cast<int>(size)) != 1) fail("copy");
+  const auto drain = [this] {
+    bool ok = true;
+    while (PGresult *result = PQgetResult(conn_)) {
+      ok = ok && succeeded(result);
+      PQclear(result);
+    }
+    return ok;
+  };
+  std::string block;
+  try {
+    while (next(block)) {
+      if (!block.empty() && PQputCopyData(conn_, block.data(), static_cast<int>(block.size())) != 1)
+        fail("copy");
+    }
+  } catch (...) {
+    PQputCopyEnd(conn_, "import stopped");
+    drain();
+    throw;
   }
   if (PQputCopyEnd(conn_, nullptr) != 1) fail("copy");
   bool ok = true;

@@ -3,6 +3,7 @@
 #include "server/sql_statement.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -89,8 +90,10 @@ class PgConnection final : public SqlSession
   PgResult nextRow();
   // Stops the rows under way and reads what is left of them.
   void cancelRows();
-  // COPY ... FROM STDIN with the rows in COPY's text format (see pgCopyField).
-  void copyIn(const char *copySql, std::string_view data);
+  // COPY ... FROM STDIN with the rows in COPY's text format (see pgCopyField), block by block: next
+  // replaces the block with the following rows and returns false once there are none. A throw from
+  // next ends the COPY unfinished and goes on.
+  void copyIn(const char *copySql, const std::function<bool(std::string &block)> &next);
   // Fit to go back to a pool: connected, and no transaction left open.
   bool reusable() const;
   // False once the connection to the server is lost.

@@ -23,7 +23,8 @@ CREATE TEMPORARY TABLE import_stage (
   state text NOT NULL, country text NOT NULL, genre text NOT NULL, homepage text NOT NULL,
   bitrate bigint NOT NULL, duration bigint NOT NULL, show_title text COLLATE "C", initial text COLLATE "C" NOT NULL,
   page_head text NOT NULL, page_tail text NOT NULL, name_key text COLLATE "C" NOT NULL, fold_name text NOT NULL,
-  fold_format text NOT NULL, fold_location text NOT NULL, fold_genre text NOT NULL, fold_all text NOT NULL
+  fold_format text NOT NULL, fold_location text NOT NULL, fold_genre text NOT NULL, fold_all text NOT NULL,
+  failed_at_source boolean NOT NULL
 ) ON COMMIT DROP
 )sql";
 
@@ -58,6 +59,12 @@ WHERE NOT EXISTS (SELECT 1 FROM entries e WHERE e.url_key = s.url_key)
 ORDER BY s.seq
 )sql";
 
+// The stations the source's own check found failing start with one failed check, unless checked here.
+constexpr const char *markFailedAtSource = R"sql(
+UPDATE entries e SET check_failures = greatest(e.check_failures, 1), check_failed = 1, check_reason = $1
+FROM import_stage s WHERE s.failed_at_source AND e.url_key = s.url_key AND e.checked_at IS NULL
+)sql";
+
 // What the keyword search reads, for the entries of the file that are new or changed.
 constexpr const char *upsertMatch = R"sql(
 INSERT INTO entry_match (id, kind, family, bitrate, duration, name_key, fold_name, fold_format, fold_location,
@@ -83,15 +90,38 @@ void addField(std::string &line, std::string_view text)
   pgCopyField(line, text);
 }
 
-// The staged entries in COPY's text format, with their derived data.
-std::string stagedRows(Database &stage)
+// The staged entries in COPY's text format, with their derived data, about a megabyte at a time: a
+// large file's rows are never all in memory at once.
+class StagedRows
 {
-  std::string rows;
-  auto statement = stage.query(
-      "SELECT e.id, e.kind, e.url_key, e.url, e.name, e.format, e.family, e.location, e.state, e.country,"
-      " e.genre, e.homepage, e.bitrate, e.duration, s.title, e.initial"
-      " FROM entries e LEFT JOIN shows s ON s.id = e.show_id ORDER BY e.id");
-  while (statement->step()) {
+ public:
+  explicit StagedRows(Database &stage)
+      : statement_(stage.query(
+            "SELECT e.id, e.kind, e.url_key, e.url, e.name, e.format, e.family, e.location, e.state,"
+            " e.country, e.genre, e.homepage, e.bitrate, e.duration, s.title, e.initial, e.check_failures > 0"
+            " FROM entries e LEFT JOIN shows s ON s.id = e.show_id ORDER BY e.id"))
+  {
+  }
+
+  bool next(std::string &rows)
+  {
+    rows.clear();
+    // A statement stepped once more after its last row would start over.
+    while (!done_ && rows.size() < blockSize) {
+      if (statement_->step())
+        addRow(rows);
+      else
+        done_ = true;
+    }
+    return !rows.empty();
+  }
+
+ private:
+  static constexpr std::size_t blockSize = 1 << 20;
+
+  void addRow(std::string &rows)
+  {
+    Query &statement = statement_;
     CatalogueEntry entry;
     entry.id = statement->integer(0);
     entry.kind = static_cast<int>(statement->integer(1));
@@ -130,11 +160,14 @@ std::string stagedRows(Database &stage)
     addField(line, pgNameKey(entry.name));
     for (const std::string &text : folded) addField(line, text);
     addField(line, folded[0] + '\n' + folded[1] + '\n' + folded[2] + '\n' + folded[3]);
+    addField(line, statement->integer(16) != 0 ? "t" : "f");
     rows += line;
     rows += '\n';
   }
-  return rows;
-}
+
+  Query statement_;
+  bool done_ = false;
+};
 
 }  // namespace
 
@@ -164,18 +197,18 @@ ImportCount importIntoPg(PgConnection &connection, ImportSource source, const st
   // An empty path is a private temporary SQLite database.
   auto stage = openCatalogue(std::string());
   const ImportCount count = importFile(*stage, source, path);
-  const std::string rows = stagedRows(*stage);
-  stage.reset();
+  StagedRows rows(*stage);
 
   PgTransaction transaction(connection);
   // One import at a time: numbers are taken from the highest one. Readers are not held up.
   connection.execute("LOCK TABLE entries IN SHARE ROW EXCLUSIVE MODE");
   connection.execute(stageTable);
-  connection.copyIn(copyStage, rows);
+  connection.copyIn(copyStage, [&rows](std::string &block) { return rows.next(block); });
   connection.execute(addShows);
   connection.execute(updateChanged);
   connection.execute(insertNew);
   connection.execute(upsertMatch);
+  connection.statement(markFailedAtSource)->bind(1, failedAtSourceReason).run();
   connection.execute("UPDATE catalogue_state SET generation = generation + 1");
   transaction.commit();
   // The trigram index takes new entries into a pending list that every search reads whole until it

@@ -76,6 +76,17 @@ CREATE TABLE IF NOT EXISTS signups (
 );
 CREATE UNIQUE INDEX IF NOT EXISTS signups_by_email ON signups (lower(email));
 CREATE INDEX IF NOT EXISTS signups_by_time ON signups (signed_up);
+ALTER TABLE entries ADD COLUMN IF NOT EXISTS checked_at bigint;
+ALTER TABLE entries ADD COLUMN IF NOT EXISTS last_good bigint;
+ALTER TABLE entries ADD COLUMN IF NOT EXISTS check_failures integer NOT NULL DEFAULT 0;
+ALTER TABLE entries ADD COLUMN IF NOT EXISTS check_reason text NOT NULL DEFAULT '';
+ALTER TABLE entries ADD COLUMN IF NOT EXISTS stream_type text NOT NULL DEFAULT '';
+ALTER TABLE entries ADD COLUMN IF NOT EXISTS icy_name text NOT NULL DEFAULT '';
+ALTER TABLE entries ADD COLUMN IF NOT EXISTS icy_bitrate text NOT NULL DEFAULT '';
+ALTER TABLE entries ADD COLUMN IF NOT EXISTS icy_genre text NOT NULL DEFAULT '';
+ALTER TABLE entries ADD COLUMN IF NOT EXISTS hidden integer NOT NULL DEFAULT 0;
+ALTER TABLE entries ADD COLUMN IF NOT EXISTS claimed_until bigint;
+CREATE INDEX IF NOT EXISTS entries_by_check ON entries (checked_at);
 )sql";
 
 }  // namespace
@@ -84,7 +95,7 @@ void preparePgCatalogue(PgConnection &connection)
 {
   // Quick look first (for what the schema makes last): a prepared catalogue needs no lock.
   {
-    auto made = connection.statement("SELECT to_regclass('signups_by_time') IS NOT NULL");
+    auto made = connection.statement("SELECT to_regclass('entries_by_check') IS NOT NULL");
     if (made->step() && made->textView(0) == "t") return;
   }
   PgTransaction transaction(connection);

@@ -4,8 +4,10 @@
 #include "server/folded_text.h"
 #include "server/format_family.h"
 #include "server/genre_synonyms.h"
+#include "server/icecast_yp_reader.h"
 #include "server/page_text.h"
 #include "server/playlist_reader.h"
+#include "server/radio_browser_reader.h"
 #include "server/result_page.h"
 #include "server/sqlite/catalogue_derived.h"
 #include "server/sqlite/catalogue_schema.h"
@@ -173,9 +175,14 @@ class EntryWriter
     entry.url = clean(entry.url);
     entry.name = clean(entry.name);
     const std::string key = streamKey(entry.url);
-    if (key.empty() || entry.url.size() > maxUrlLength || !isValidUtf8(entry.url) ||
-        !isValidUtf8(entry.name)) {
+    const char *skip = entry.url.empty()                                     ? "no stream address"
+                       : key.empty()                                         ? "not a stream address"
+                       : entry.url.size() > maxUrlLength                     ? "address too long"
+                       : !isValidUtf8(entry.url) || !isValidUtf8(entry.name) ? "not UTF-8"
+                                                                             : nullptr;
+    if (skip != nullptr) {
       ++count.skipped;
+      ++count.skippedBy[skip];
       return;
     }
     if (entry.name.empty()) entry.name = hostOf(entry.url);
@@ -467,6 +474,43 @@ ImportCount importPls(Database &db, const std::string &path)
   return importPlaylist(db, readPls(in));
 }
 
+namespace {
+
+// A public directory's list: live radio, each station read as the list streams in. Stations the
+// directory's own check found failing start with one failed check.
+ImportCount importPublicList(Database &db, const std::string &path,
+                             void (*read)(std::istream &, const std::string &, const PublicStationSink &))
+{
+  auto in = openFile(path);
+  EntryWriter writer(db);
+  ImportCount count;
+  std::vector<std::string> failing;
+  read(in, path, [&](const PublicStation &station) {
+    NewEntry entry;
+    entry.kind = EntryKind::Radio;
+    entry.name = station.name;
+    entry.url = station.url;
+    entry.homepage = station.homepage;
+    entry.genre = station.tags;
+    entry.country = station.country;
+    entry.state = station.state;
+    entry.codec = station.codec;
+    entry.bitrate = station.bitrate > 0 && station.bitrate < 100000 ? station.bitrate : 0;
+    if (station.lastCheckFailed) failing.push_back(streamKey(clean(station.url)));
+    writer.add(std::move(entry), count);
+  });
+  for (const std::string &key : failing) {
+    auto mark = db.query(
+        "UPDATE entries SET check_failures = max(check_failures, 1), check_failed = 1, check_reason = ?2"
+        " WHERE url_key = ?1 AND checked_at IS NULL");
+    mark->bind(1, key).bind(2, failedAtSourceReason).run();
+  }
+  writer.finish();
+  return count;
+}
+
+}  // namespace
+
 ImportCount importFile(Database &db, ImportSource source, const std::string &path)
 {
   switch (source) {
@@ -480,6 +524,10 @@ ImportCount importFile(Database &db, ImportSource source, const std::string &pat
       return importM3u(db, path);
     case ImportSource::Pls:
       return importPls(db, path);
+    case ImportSource::RadioBrowser:
+      return importPublicList(db, path, readRadioBrowserStations);
+    case ImportSource::IcecastYp:
+      return importPublicList(db, path, readIcecastYpStations);
   }
   return {};
 }

@@ -14,6 +14,8 @@ namespace {
 // import clears page_head of every entry it changes and refreshes them.
 // kind: 0 radio station, 1 television channel, 2 on-demand clip.
 // family: see format_family.h. check_failed: 1 when the stream failed the last check.
+// checked_at ... claimed_until: the stream check's findings (times in seconds since the epoch;
+// hidden: left out of answers, see failingAfterSeconds).
 // catalogue_state.generation: raised by every change to entries (imports, stream checks), so the
 // server's answer cache knows when its answers are out of date.
 constexpr const char *schema = R"sql(
@@ -39,6 +41,16 @@ CREATE TABLE IF NOT EXISTS entries (
   show_id INTEGER REFERENCES shows(id),
   initial TEXT NOT NULL DEFAULT '',
   check_failed INTEGER NOT NULL DEFAULT 0,
+  checked_at INTEGER,
+  last_good INTEGER,
+  check_failures INTEGER NOT NULL DEFAULT 0,
+  check_reason TEXT NOT NULL DEFAULT '',
+  stream_type TEXT NOT NULL DEFAULT '',
+  icy_name TEXT NOT NULL DEFAULT '',
+  icy_bitrate TEXT NOT NULL DEFAULT '',
+  icy_genre TEXT NOT NULL DEFAULT '',
+  hidden INTEGER NOT NULL DEFAULT 0,
+  claimed_until INTEGER,
   page_head TEXT NOT NULL DEFAULT '',
   page_tail TEXT NOT NULL DEFAULT ''
 );
@@ -81,6 +93,9 @@ CREATE INDEX IF NOT EXISTS entries_by_initial ON entries(kind, initial, name COL
 CREATE INDEX IF NOT EXISTS entries_by_show ON entries(show_id);
 )sql";
 
+// What the stream check claims by; made once the layout has its columns.
+constexpr const char *checkIndex = "CREATE INDEX IF NOT EXISTS entries_by_check ON entries(checked_at)";
+
 constexpr const char *textTriggers = R"sql(
 CREATE TRIGGER IF NOT EXISTS entries_text_insert AFTER INSERT ON entries BEGIN
   INSERT INTO entry_text(rowid, name, format, location, genre)
@@ -100,11 +115,21 @@ END;
 
 // The layout version in PRAGMA user_version: 3 added the derived columns and entry_match; 4 lists all
 // entries in the order of the index by name alone (entries_by_name, made by the schema above), in place
-// of the one by kind and name.
-constexpr int layoutVersion = 4;
+// of the one by kind and name; 5 added the stream check's columns.
+constexpr int layoutVersion = 5;
 
 const char *const derivedColumns[] = {"page_head TEXT NOT NULL DEFAULT ''",
                                       "page_tail TEXT NOT NULL DEFAULT ''"};
+const char *const checkColumns[] = {"checked_at INTEGER",
+                                    "last_good INTEGER",
+                                    "check_failures INTEGER NOT NULL DEFAULT 0",
+                                    "check_reason TEXT NOT NULL DEFAULT ''",
+                                    "stream_type TEXT NOT NULL DEFAULT ''",
+                                    "icy_name TEXT NOT NULL DEFAULT ''",
+                                    "icy_bitrate TEXT NOT NULL DEFAULT ''",
+                                    "icy_genre TEXT NOT NULL DEFAULT ''",
+                                    "hidden INTEGER NOT NULL DEFAULT 0",
+                                    "claimed_until INTEGER"};
 
 std::int64_t storedVersion(Database &db)
 {
@@ -112,17 +137,23 @@ std::int64_t storedVersion(Database &db)
   return statement->step() ? statement->integer(0) : 0;
 }
 
-// Before layout 3: the derived columns and entry_match, filled in, and the narrower update trigger (the
-// derived columns are not indexed text).
-void addDerivedData(Database &db)
+template <std::size_t N>
+void addMissingColumns(Database &db, const char *const (&columns)[N])
 {
-  for (const char *column : derivedColumns) {
+  for (const char *column : columns) {
     const std::string name(column, std::string_view(column).find(' '));
     auto present = db.query("SELECT count(*) FROM pragma_table_info('entries') WHERE name = ?1");
     present->bind(1, name);
     if (present->step() && present->integer(0) == 0)
       db.execute(("ALTER TABLE entries ADD COLUMN " + std::string(column)).c_str());
   }
+}
+
+// Before layout 3: the derived columns and entry_match, filled in, and the narrower update trigger (the
+// derived columns are not indexed text).
+void addDerivedData(Database &db)
+{
+  addMissingColumns(db, derivedColumns);
   db.execute("DROP TRIGGER IF EXISTS entries_text_update");
   createTextTriggers(db);
   db.execute("UPDATE entries SET page_head = ''");
@@ -138,6 +169,7 @@ void upgrade(Database &db)
   const std::int64_t version = storedVersion(db);
   if (version >= layoutVersion) return;
   if (version < 3) addDerivedData(db);
+  if (version < 5) addMissingColumns(db, checkColumns);
   db.execute("DROP INDEX IF EXISTS entries_by_kind_name");
   db.execute(("PRAGMA user_version = " + std::to_string(layoutVersion)).c_str());
   transaction.commit();
@@ -179,6 +211,7 @@ std::unique_ptr<Database> openCatalogue(const std::string &path)
   createEntryIndexes(*db);
   createTextTriggers(*db);
   upgrade(*db);
+  db->execute(checkIndex);
   return db;
 }
 

@@ -20,25 +20,27 @@ const CatalogueSql sqliteSql = {
         {"SELECT generation FROM catalogue_state WHERE id = 1",
          "SELECT m.id, m.name_order, m.bitrate, m.duration, m.kind, m.family, m.fold_name, m.fold_format,"
          " m.fold_location, m.fold_genre, e.page_head, e.page_tail, e.check_failed"
-         " FROM entry_match m JOIN entries e ON e.id = m.id ORDER BY m.id"},
+         " FROM entry_match m JOIN entries e ON e.id = m.id AND e.hidden = 0 ORDER BY m.id"},
     .listAll =
         "SELECT e.page_head, e.page_tail, e.duration, e.id, e.check_failed"
         " FROM entries e INDEXED BY entries_by_name WHERE ((?1 >> e.kind) & 1) = 1"
         " AND ((?2 >> e.family) & 1) = 1 AND (?3 = 0 OR e.bitrate <= ?3)"
         " AND (?4 = 0 OR e.kind <> 2 OR e.bitrate >= ?4) AND (?5 = 0 OR e.kind <> 2 OR e.duration >= ?5)"
-        " ORDER BY e.name COLLATE NOCASE, e.id",
-    .browseCount = "SELECT count(*) FROM entries WHERE kind = 2 AND initial = ?1",
+        " AND e.hidden = 0 ORDER BY e.name COLLATE NOCASE, e.id",
+    .browseCount = "SELECT count(*) FROM entries e WHERE e.kind = 2 AND e.initial = ?1 AND e.hidden = 0",
     .browse = "SELECT " ENTRY_COLUMNS
-              " FROM entries e WHERE e.kind = 2 AND e.initial = ?1"
+              " FROM entries e WHERE e.kind = 2 AND e.initial = ?1 AND e.hidden = 0"
               " ORDER BY e.name COLLATE NOCASE, e.id LIMIT ?2 OFFSET ?3",
     .entryById = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.id = ?1",
-    .sameShow = "SELECT " ENTRY_COLUMNS " FROM entries e WHERE e.show_id = ?1 AND e.kind = 2 LIMIT 500",
+    .sameShow = "SELECT " ENTRY_COLUMNS
+                " FROM entries e WHERE e.show_id = ?1 AND e.kind = 2 AND e.hidden = 0 LIMIT 500",
     .related = "SELECT " ENTRY_COLUMNS
                " FROM entry_text JOIN entries e ON e.id = entry_text.rowid"
-               " WHERE entry_text MATCH ?1 AND e.kind = 2 ORDER BY rank LIMIT 2000",
+               " WHERE entry_text MATCH ?1 AND e.kind = 2 AND e.hidden = 0 ORDER BY rank LIMIT 2000",
     .nextStation = "SELECT " ENTRY_COLUMNS
                    " FROM entries e WHERE e.kind = 0 AND e.id > ?1"
-                   " AND ((?2 >> e.family) & 1) = 1 AND (?3 = 0 OR e.bitrate <= ?3) ORDER BY e.id LIMIT 1",
+                   " AND ((?2 >> e.family) & 1) = 1 AND (?3 = 0 OR e.bitrate <= ?3) AND e.hidden = 0 ORDER "
+                   "BY e.id LIMIT 1",
     .recentSignUps = "SELECT count(*) FROM signups WHERE signed_up >= ?1",
     .signUp =
         "INSERT INTO signups (email, name, program, signed_up) VALUES (?1, ?2, ?3, ?4)"
@@ -51,6 +53,23 @@ const CatalogueSql sqliteSql = {
         "DELETE FROM search_counts WHERE term IN (SELECT term FROM search_counts"
         " ORDER BY searches, term LIMIT max(0, (SELECT count(*) FROM search_counts) - ?1))",
     .topSearches = "SELECT term, searches FROM search_counts ORDER BY searches DESC, term LIMIT ?1",
+    .countDue =
+        "SELECT count(*) FROM entries WHERE (checked_at IS NULL OR checked_at < ?1)"
+        " AND (claimed_until IS NULL OR claimed_until < ?2)",
+    .claimDue =
+        "UPDATE entries SET claimed_until = ?5 WHERE id IN (SELECT id FROM entries"
+        " WHERE id > ?4 AND (checked_at IS NULL OR checked_at < ?1) AND (claimed_until IS NULL OR "
+        "claimed_until < ?2)"
+        " ORDER BY id LIMIT ?3) RETURNING id, url",
+    .recordCheck =
+        "UPDATE entries SET checked_at = ?2, last_good = CASE WHEN ?3 = 1 THEN ?2 ELSE last_good END,"
+        " check_failures = CASE WHEN ?3 = 1 THEN 0 ELSE check_failures + 1 END,"
+        " check_reason = ?4, stream_type = ?5, icy_name = ?6, icy_bitrate = ?7, icy_genre = ?8,"
+        " check_failed = 1 - ?3, claimed_until = NULL,"
+        " hidden = CASE WHEN ?3 = 1 THEN 0 WHEN check_failures >= 1 AND coalesce(last_good, 0) < ?9"
+        " THEN 1 ELSE 0 END WHERE id = ?1",
+    .releaseClaim = "UPDATE entries SET claimed_until = NULL WHERE id = ?1",
+    .raiseGeneration = "UPDATE catalogue_state SET generation = generation + 1",
 };
 
 QString quotedTerm(const QString &text)
@@ -83,8 +102,8 @@ class ReadTransaction
 
 }  // namespace
 
-SqliteBackend::SqliteBackend(const std::string &path)
-    : SqlCatalogue(sqliteSql), writer_(path), readers_([path] { return openReader(path); })
+SqliteBackend::SqliteBackend(const std::string &path, bool showFailing)
+    : SqlCatalogue(sqliteSql, showFailing), writer_(path), readers_([path] { return openReader(path); })
 {
 }
 

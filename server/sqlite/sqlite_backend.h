@@ -13,7 +13,8 @@ class Database;
 class SqliteBackend final : public SqlCatalogue
 {
  public:
-  explicit SqliteBackend(const std::string &path);
+  // showFailing: entries the stream check found failing are served too.
+  explicit SqliteBackend(const std::string &path, bool showFailing = false);
   ~SqliteBackend() override;
 
   ImportCount import(ImportSource source, const std::string &path) override;

@@ -19,6 +19,8 @@ set(expected
   share/tessivar/catalogue/tv.csv
   share/tessivar/catalogue/clips.csv
   lib/systemd/system/tessivar-directory.service
+  lib/systemd/system/tessivar-directory-check.service
+  lib/systemd/system/tessivar-directory-check.timer
   lib/sysusers.d/tessivar-directory.conf
   share/doc/tessivar/copyright
   share/doc/tessivar/changelog.Debian.gz

@@ -125,7 +125,10 @@ class TestSiteEndpoints : public QObject
     for (int i = 0; i < 4 && refusal.isEmpty(); ++i) {
       const auto answer =
           directory_.get("/maillist.asp?Email=cap" + QByteArray::number(i) + "@example.test&Name=Cap");
-      if (answer.status == 503) refusal = answer.body;
+      if (answer.status == 503) {
+        refusal = answer.body;
+        QVERIFY2(answer.head.contains("\r\nRetry-After: 3600"), answer.head.constData());
+      }
     }
     QVERIFY(refusal.contains("Too many sign-ups this hour"));
     QCOMPARE(storedText(directory_, "SELECT count(*) FROM signups"), QStringLiteral("4"));

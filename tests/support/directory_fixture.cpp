@@ -225,12 +225,13 @@ QStringList DirectoryFixture::namesAt(const QByteArray &target) const
   return namesOf(answer.body);
 }
 
-HttpAnswer DirectoryFixture::get(const QByteArray &target) const
+HttpAnswer DirectoryFixture::get(const QByteArray &target, quint16 port) const
 {
+  if (port == 0) port = port_;
   QTcpSocket socket;
-  socket.connectToHost(QStringLiteral("127.0.0.1"), port_);
+  socket.connectToHost(QStringLiteral("127.0.0.1"), port);
   if (!socket.waitForConnected(5000)) return {};
-  socket.write("GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1:" + QByteArray::number(port_) + "\r\n\r\n");
+  socket.write("GET " + target + " HTTP/1.0\r\nHost: 127.0.0.1:" + QByteArray::number(port) + "\r\n\r\n");
   QByteArray reply;
   while (socket.state() == QAbstractSocket::ConnectedState && socket.waitForReadyRead(20000))
     reply += socket.readAll();
@@ -239,6 +240,7 @@ HttpAnswer DirectoryFixture::get(const QByteArray &target) const
   if (!reply.startsWith("HTTP/1.") || headerEnd < 0) return {};
   HttpAnswer answer;
   answer.status = reply.mid(9, 3).toInt();
+  answer.head = reply.left(headerEnd);
   answer.body = reply.mid(headerEnd + 4);
   return answer;
 }

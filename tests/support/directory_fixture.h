@@ -18,7 +18,8 @@ namespace tessivar::test {
 
 struct HttpAnswer
 {
-  int status = 0;  // 0 when no answer came
+  int status = 0;   // 0 when no answer came
+  QByteArray head;  // status line and headers
   QByteArray body;
 };
 
@@ -62,8 +63,8 @@ class DirectoryFixture
   // its upstreams 127.0.0.1:8437, :8438, ... pointed at the given ports; port() becomes nginx's.
   bool startProxy(const QString &configuration, const QList<quint16> &upstreams);
 
-  // GET target ("/path?query", sent byte for byte as given) over HTTP/1.0.
-  HttpAnswer get(const QByteArray &target) const;
+  // GET target ("/path?query", sent byte for byte as given) over HTTP/1.0, from port() or the given port.
+  HttpAnswer get(const QByteArray &target, quint16 port = 0) const;
   // The result names of the page at target (a warning when it does not answer 200).
   QStringList namesAt(const QByteArray &target) const;
 
