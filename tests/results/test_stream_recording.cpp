@@ -1,5 +1,6 @@
 // The program's recording with stand-in recorders on PATH: what it records, what it says while it
 // records and when it ends, and that no recorder outlives it.
+#include "results/built_in_player.h"
 #include "results/stream_recording.h"
 #include "support/test_environment.h"
 #include "support/test_services.h"
@@ -99,6 +100,39 @@ class TestStreamRecording final : public QObject
         finished.first().at(2).toString(),
         QStringLiteral("Could not connect to the stream. Try checking that the stream is up and that your "
                        "proxy settings are correct."));
+  }
+
+  // The built-in player records through its engine, no recorder needed, until its stream ends.
+  void recordsThroughTheBuiltInPlayer()
+  {
+    test::FakeEmbeddedPlayerEngine engine;
+    BuiltInPlayer player(engine);
+    StreamRecording recording(starter_);
+    const qsizetype started = starter_.started.size();
+    QSignalSpy finished(&recording, &StreamRecording::finished);
+    QCOMPARE(recording.startThrough(player), Outcome::NoStream);
+    QVERIFY(player.play(QStringLiteral("http://radio.test/live"), QStringLiteral("Blues/FM")));
+    test::FakeEmbeddedPlayer *engineSide = engine.players.first();
+    QCOMPARE(recording.startThrough(player), Outcome::Started);
+    QCOMPARE(recording.startThrough(player), Outcome::NotStarted);
+    const QString file = engineSide->recordingFile;
+    QVERIFY(file.startsWith(StreamRecording::outputFolder() + QLatin1Char('/')));
+    QVERIFY(file.endsWith(QStringLiteral(" Blues FM.mka")));
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::WriteOnly));
+    written.write("audio");
+    written.close();
+    QVERIFY(recording.statusText().startsWith(QStringLiteral("Recording Blues/FM  00:0")));
+
+    test::FakeEmbeddedPlayer::Reports ended;
+    ended.state = EmbeddedPlayState::Ended;
+    engineSide->report(ended);
+    QVERIFY(!recording.isRecording());
+    QVERIFY(engineSide->recordingFile.isEmpty());
+    QCOMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().mid(1), (QVariantList{file, QString()}));
+    QCOMPARE(starter_.started.size(), started);
+    QFile::remove(file);
   }
 
   void noRecorderOutlivesTheProgram()
