@@ -249,6 +249,11 @@ PlayerCommand PlayerLauncher::commandFor(const PlayerFacts &player) const
   return playerCommandFromText(options_.playerPath(player.player), services_.processes);
 }
 
+void PlayerLauncher::setBuiltInPlayer(BuiltInPlayer *player)
+{
+  builtIn_ = player;
+}
+
 bool PlayerLauncher::playsInside() const
 {
   return options_.builtInPlayer && !builtIn_.isNull();

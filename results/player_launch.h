@@ -55,7 +55,7 @@ class PlayerLauncher final : public QObject
   QCoro::Task<> doPlayXDM(QString url, QString name = {});
 
   // The program's own player, used while the options choose it; none: the external players only.
-  void setBuiltInPlayer(BuiltInPlayer *player) { builtIn_ = player; }
+  void setBuiltInPlayer(BuiltInPlayer *player);
 
  public slots:
   // launchURL, not awaited.

@@ -2,6 +2,7 @@
 
 #include "app/ui/busy_pointer.h"
 #include "app/ui/main_window.h"
+#include "app/ui/player_wiring.h"
 #include "app/ui/preset_bar.h"
 #include "app/ui/recording_wiring.h"
 #include "app/ui/result_tools_wiring.h"
@@ -106,39 +107,15 @@ void wireSetupDialog(MainWindow &window, const OpenSetupDialog &open)
   });
 }
 
-// Playing: the window's play requests go to the player launcher, which shows its progress in
-// status panel 1, the busy pointers on the screen and the results grid, and the setup dialog on a
-// player's tab when the player is missing.
-void wirePlayers(MainWindow &window, const OpenSetupDialog &open)
+// The setup dialog on a player's page, shown modally; a setup dialog that is open already shows
+// the page instead.
+void showPlayerSetup(MainWindow &window, const OpenSetupDialog &open, SetupPlayer player)
 {
-  auto *launcher = new PlayerLauncher(window.programOptions(), window.services(), &window);
-  launcher->setObjectName(QStringLiteral("playerLauncher"));
-  // Queued: the grid's own busy pointer around the request has ended before the launch shows its
-  // messages or the setup dialog.
-  QObject::connect(&window, &MainWindow::playRequested, launcher, &PlayerLauncher::play,
-                   Qt::QueuedConnection);
-  QObject::connect(launcher, &PlayerLauncher::statusTextChanged, &window, &MainWindow::setStatusText);
-
-  auto busy = std::make_shared<BusyPointer>();
-  QObject::connect(launcher, &PlayerLauncher::busyPointersChanged, &window, [&window, busy](bool on) {
-    busy->set(on);
-    window.resultsGrid()->showBusyPointer(on);
-  });
-
-  QObject::connect(launcher, &PlayerLauncher::setupRequested, &window, [&window, open](SetupPlayer player) {
-    // A setup dialog that is open already shows the player's page instead.
-    const SetupDialog::Page page = SetupDialog::playerPage(player);
-    if (raiseOpenSetupDialog(open, page)) return;
-    SetupDialog *dialog = newSetupDialog(window, open);
-    dialog->selectPage(page);
-    dialog->exec();
-  });
-
-  // Stop is offered while a description fetch runs, and ends it (as the window's closing does).
-  QObject::connect(launcher, &PlayerLauncher::fetchingChanged, &window, [&window](bool running) {
-    window.setStoppableRunning(MainWindow::Stoppable::DescriptionFetch, running);
-  });
-  QObject::connect(&window, &MainWindow::stopRequested, launcher, &PlayerLauncher::stopFetches);
+  const SetupDialog::Page page = SetupDialog::playerPage(player);
+  if (raiseOpenSetupDialog(open, page)) return;
+  SetupDialog *dialog = newSetupDialog(window, open);
+  dialog->selectPage(page);
+  dialog->exec();
 }
 
 }  // namespace
@@ -173,11 +150,14 @@ void wireMainWindow(MainWindow &window)
   const auto openSetupDialog = std::make_shared<QPointer<SetupDialog>>();
   wireSetupDialog(window, openSetupDialog);
   wireSearchCommands(window);
-  wirePlayers(window, openSetupDialog);
+  SongLog &songs = wireSongLog(window);
+  BuiltInPlayer &player = wirePlayers(
+      window, [&window, openSetupDialog](SetupPlayer tab) { showPlayerSetup(window, openSetupDialog, tab); },
+      songs);
   const LibraryParts library = wireLibrary(window, defaultBookmarksPath());
   wireResultTools(window);
   wireSideWindows(window);
-  wireScanner(window, wireRecording(window), *library.presets, *library.bookmarks, wireSongLog(window));
+  wireScanner(window, wireRecording(window, player), *library.presets, *library.bookmarks, songs, player);
 }
 
 }  // namespace tessivar

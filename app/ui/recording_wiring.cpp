@@ -4,6 +4,7 @@
 #include "app/ui/main_window.h"
 #include "base/product.h"
 #include "platform/prompter.h"
+#include "results/built_in_player.h"
 #include "results/results_layout.h"
 #include "results/stream_recording.h"
 #include "results/ui/results_grid.h"
@@ -15,7 +16,7 @@
 
 namespace tessivar {
 
-StreamRecording &wireRecording(MainWindow &window)
+StreamRecording &wireRecording(MainWindow &window, BuiltInPlayer &player)
 {
   auto *recording = new StreamRecording(window.services().processes, &window);
   recording->setObjectName(QStringLiteral("StreamRecording"));
@@ -45,7 +46,15 @@ StreamRecording &wireRecording(MainWindow &window)
                                     QStringLiteral("The recording of %1 failed: %2").arg(name, error));
                    });
 
-  QObject::connect(&window, &MainWindow::recordRequested, &window, [&window, recording] {
+  QObject::connect(&window, &MainWindow::recordRequested, &window, [&window, recording, &player] {
+    if (!recording->isRecording() && player.isActive()) {
+      if (recording->startThrough(player) != StreamRecording::Outcome::Started)
+        window.services().prompter.ask(
+            PromptIcon::Critical, product::applicationName(),
+            QStringLiteral("The recording of %1 failed: the player could not write the file.")
+                .arg(player.stationName()));
+      return;
+    }
     ResultsGrid *grid = window.activeGrid() == 2 ? window.relatedGrid() : window.resultsGrid();
     const ResultLayout layout = grid->currentLayout();
     CheckRecord(window.services(), *recording, grid->currentCell(results_layout::streamUrlColumn(layout)),

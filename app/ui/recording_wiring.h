@@ -2,12 +2,14 @@
 
 namespace tessivar {
 
+class BuiltInPlayer;
 class MainWindow;
 class StreamRecording;
 
-// The program's recording: Record and F5 record the current row's stream (and stop a recording
-// under way), "Stop Recording" ends it, the status bar shows it while it runs, and the user is
-// told where it went or why it failed. The scanner records through the same one.
-StreamRecording &wireRecording(MainWindow &window);
+// The program's recording: Record and F5 record the current row's stream, or while the built-in
+// player plays, its stream through the player itself (and stop a recording under way); "Stop
+// Recording" ends it, the status bar shows it while it runs, and the user is told where it went
+// or why it failed. The scanner records through the same one.
+StreamRecording &wireRecording(MainWindow &window, BuiltInPlayer &player);
 
 }  // namespace tessivar

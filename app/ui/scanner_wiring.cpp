@@ -9,6 +9,7 @@
 #include "library/song_log.h"
 #include "library/ui/bookmarks_controller.h"
 #include "platform/prompter.h"
+#include "results/built_in_player.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
 #include "scanner/scan_session.h"
@@ -58,10 +59,11 @@ QList<ListEntry> selectedPlaylistEntries(MainWindow &window)
 }  // namespace
 
 void wireScanner(MainWindow &window, StreamRecording &recording, PresetCommands &presets,
-                 BookmarksController &bookmarks, SongLog &songs)
+                 BookmarksController &bookmarks, SongLog &songs, BuiltInPlayer &player)
 {
   auto current = std::make_shared<QPointer<ScanWindow>>();
-  const auto open = [&window, &recording, &presets, &bookmarks, &songs, current]() -> ScanWindow * {
+  const auto open = [&window, &recording, &presets, &bookmarks, &songs, &player, current]() -> ScanWindow * {
+    player.stop();
     ScanSetup setup{window.dataServer(), {}};
     // Add Preset stores through the main window's presets: their buttons follow, and a failed
     // write says so.
@@ -107,12 +109,13 @@ void wireScanner(MainWindow &window, StreamRecording &recording, PresetCommands 
     open()->show();
   });
 
-  const auto playlist = [&window, open, openScanner, current](const QList<ListEntry> &entries) {
+  const auto playlist = [&window, &player, open, openScanner, current](const QList<ListEntry> &entries) {
     if (entries.isEmpty()) {
       window.services().prompter.ask(PromptIcon::Critical, product::applicationName(),
                                      QStringLiteral("No item selected."));
       return;
     }
+    player.stop();
     // A scan under way gives way to the playlist; a playing list takes the new entries at its end.
     if (openScanner() && !(*current)->session().isPlaylistMode()) (*current)->close();
     ScanWindow *scanner = openScanner() ? current->data() : open();
