@@ -20,6 +20,8 @@ namespace {
 
 // What is kept of the recorder's output: enough for its last lines.
 constexpr qsizetype outputKept = 16 * 1024;
+// How often a file the engine is finishing is looked at.
+constexpr int engineFileCheckMs = 250;
 
 // A station's name as part of a file name: letters, digits and a few marks, at most 60 of them.
 QString fileNamePart(const QString &name)
@@ -242,6 +244,18 @@ void StreamRecording::onEngineChanged()
   if (!engine_ || !engine_->recordingFile().isEmpty()) return;
   engine_->disconnect(this);
   engine_.clear();
+  engineClosing_ = true;
+  awaitEngineFile(stopGraceMs / engineFileCheckMs);
+}
+
+void StreamRecording::awaitEngineFile(int checksLeft)
+{
+  const QString file = writtenFile();
+  if (checksLeft > 0 && (file.isEmpty() || QFileInfo(file).size() == 0)) {
+    QTimer::singleShot(engineFileCheckMs, this, [this, checksLeft] { awaitEngineFile(checksLeft - 1); });
+    return;
+  }
+  engineClosing_ = false;
   announceEnd(QString());
 }
 

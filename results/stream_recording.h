@@ -58,7 +58,7 @@ class StreamRecording final : public QObject
   // Ends the recording: the recorder is asked to finish, and killed when it does not.
   void stop();
 
-  [[nodiscard]] bool isRecording() const { return !process_.isNull() || !engine_.isNull(); }
+  [[nodiscard]] bool isRecording() const { return !process_.isNull() || !engine_.isNull() || engineClosing_; }
   [[nodiscard]] QString stationName() const { return stationName_; }
   // "Recording NAME  00:42  1.2 MB" while recording, empty otherwise.
   [[nodiscard]] QString statusText() const;
@@ -75,6 +75,9 @@ class StreamRecording final : public QObject
   void nameFile(const QString &stationName, const QString &host);
   void onFinished(int exitCode, bool crashed);
   void onEngineChanged();
+  // The engine finishes its file after its recording has ended: the file is looked for a few
+  // times, up to stopGraceMs, before the ending is announced.
+  void awaitEngineFile(int checksLeft);
   // The clock stops, the file is looked for, and the ending is announced.
   void announceEnd(QString error);
   QString writtenFile() const;
@@ -89,6 +92,7 @@ class StreamRecording final : public QObject
   QString fileBase_;
   QByteArray output_;
   bool stopping_ = false;
+  bool engineClosing_ = false;
 };
 
 }  // namespace tessivar
