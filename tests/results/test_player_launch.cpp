@@ -186,46 +186,26 @@ class TestPlayerLaunch final : public QObject
   }
 
   // With the built-in player chosen, every stream plays inside (a description's address once
-  // fetched) under the name given, and no program starts; what is no network stream stays refused.
-  void builtInPlayer_data()
-  {
-    QTest::addColumn<QString>("url");
-    QTest::addColumn<QString>("plays");
-    QTest::addColumn<QString>("prompt");
-    QTest::newRow("real") << u"http://radio.example/live.ram"_s << u"http://radio.example/live.ram"_s
-                          << QString();
-    QTest::newRow("media") << u"http://radio.example/a.asx"_s << u"http://radio.example/a.asx"_s << QString();
-    QTest::newRow("description") << QString() << u"http://media.example/live"_s << QString();
-    QTest::newRow("local file") << u"file:///etc/hosts.ra"_s << QString() << refused_;
-  }
-
+  // fetched) under the name given, and no program starts; an engine that cannot start is reported.
   void builtInPlayer()
   {
-    QFETCH(QString, url);
-    QFETCH(QString, plays);
-    QFETCH(QString, prompt);
     HttpTestServer server;
     QVERIFY(server.listen());
     server.setScript(HttpTestServer::page(200, "X", "STREAM=http://media.example/live\r\n", "text/plain"));
-    BuiltInPlayer player(seams_->embeddedPlayer);
-    launcher_->setBuiltInPlayer(&player);
-    options_->builtInPlayer = true;
-    play(url.isEmpty() ? server.url(u"/live.xdm"_s).toString() : url);
-    QCOMPARE(prompter_.texts(), prompt.isEmpty() ? QStringList() : QStringList{prompt});
-    QVERIFY(seams_->processes.started.isEmpty());
-    QCOMPARE(player.url(), plays);
-    QCOMPARE(player.stationName(), plays.isEmpty() ? QString() : u"Station"_s);
-    if (!plays.isEmpty()) QCOMPARE(status_.last(), u"Playing..."_s);
-
-    // An engine that cannot be made is reported.
-    seams_->embeddedPlayer.present = false;
-    BuiltInPlayer none(seams_->embeddedPlayer);
-    launcher_->setBuiltInPlayer(&none);
-    prompter_ = test::FakePrompter();
-    busy_.clear();
-    play(u"http://radio.example/live.ram"_s);
-    QCOMPARE(prompter_.texts(), QStringList{u"Unable to start the built-in player."_s});
-    seams_->embeddedPlayer.present = true;
+    const QStringList urls{u"http://radio.example/live.ram"_s, server.url(u"/live.xdm"_s).toString(), {}};
+    for (const QString &url : urls) {
+      init();
+      seams_->embeddedPlayer.present = !url.isEmpty();
+      BuiltInPlayer player(seams_->embeddedPlayer);
+      launcher_->setBuiltInPlayer(&player);
+      options_->builtInPlayer = true;
+      play(url.isEmpty() ? urls.first() : url);
+      QCOMPARE(player.url(), url.endsWith(u".xdm"_s) ? u"http://media.example/live"_s : url);
+      QCOMPARE(player.stationName(), url.isEmpty() ? QString() : u"Station"_s);
+      QCOMPARE(prompter_.texts(),
+               url.isEmpty() ? QStringList{u"Unable to start the built-in player."_s} : QStringList());
+      QVERIFY(seams_->processes.started.isEmpty());
+    }
   }
 };
 
