@@ -73,6 +73,8 @@ void ProgramOptions::load()
   readBox(store_, SettingKey::ChkBrow, brow);
   chkTray = tray == 1;
   chkBrow = brow == 1;
+  // Anything but a readable truth leaves the choice in force.
+  builtInPlayer = store_.truth(SettingKey::BuiltInPlayer).value_or(builtInPlayer);
   emit changed();
 }
 
@@ -127,6 +129,13 @@ void ProgramOptions::setBrow(bool ticked)
 {
   chkBrow = ticked;
   store_.setTicked(SettingKey::ChkBrow, ticked);
+  emit changed();
+}
+
+void ProgramOptions::setBuiltInPlayer(bool on)
+{
+  builtInPlayer = on;
+  store_.setTruth(SettingKey::BuiltInPlayer, on);
   emit changed();
 }
 

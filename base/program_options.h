@@ -40,8 +40,8 @@ class ProgramOptions final : public QObject
   explicit ProgramOptions(SettingsStore &store, QObject *parent = nullptr);
 
   // The dialog's load: connection speed, proxy box texts, limit boxes (through their change
-  // rules), the 13 format boxes, "Tray" and "ChkBrow". Player paths, the proxy in force and the
-  // last tab are left alone.
+  // rules), the 13 format boxes, "Tray", "ChkBrow" and "BuiltInPlayer". Player paths, the proxy in force and
+  // the last tab are left alone.
   void load();
   // Start-up: the proxy in force from "ProxyHost" and "ProxyPort". An unconvertible port keeps
   // the port in force.
@@ -54,6 +54,8 @@ class ProgramOptions final : public QObject
   int minLength = 0;   // minutes, 0 = no limit
   bool chkTray = false;
   bool chkBrow = false;
+  // Streams play in the program's own player instead of the external players.
+  bool builtInPlayer = false;
   QString proxyHost;
   int proxyPort = 0;  // until loadProxy(); an unconvertible stored port keeps it
   // The setup dialog's page shown last in this run, as the dialog numbers its pages.
@@ -79,9 +81,10 @@ class ProgramOptions final : public QObject
 
   // A pick from the connection list; "Select Connection" is ignored.
   void pickConnection(const QString &choice);
-  // The two options are stored at once.
+  // The options are stored at once.
   void setTray(bool ticked);
   void setBrow(bool ticked);
+  void setBuiltInPlayer(bool on);
   void setFormatBox(SettingKey key, int state);
   int formatBox(SettingKey key) const;
 

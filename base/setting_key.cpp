@@ -58,6 +58,7 @@ constexpr std::array keyTable{
     KeyInfo{SettingKey::WHeight, "WHeight", "3000"},
     KeyInfo{SettingKey::LastScan, "LastScan", "0@*All Stations"},
     KeyInfo{SettingKey::LastFind, "LastFind", ""},
+    KeyInfo{SettingKey::BuiltInPlayer, "BuiltInPlayer", "False"},
 };
 
 constexpr bool tableFollowsEnum()
@@ -65,7 +66,7 @@ constexpr bool tableFollowsEnum()
   for (std::size_t i = 0; i < keyTable.size(); ++i) {
     if (static_cast<std::size_t>(keyTable[i].key) != i) return false;
   }
-  return keyTable.size() == static_cast<std::size_t>(SettingKey::LastFind) + 1;
+  return keyTable.size() == static_cast<std::size_t>(SettingKey::BuiltInPlayer) + 1;
 }
 static_assert(tableFollowsEnum(), "keyTable must list every SettingKey in declaration order");
 

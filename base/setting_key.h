@@ -49,6 +49,7 @@ enum class SettingKey {
   WHeight,
   LastScan,
   LastFind,
+  BuiltInPlayer,
 };
 
 // The key's name as stored, exactly as the program has always spelled it.

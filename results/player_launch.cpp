@@ -6,14 +6,18 @@
 #include "platform/http_transfer.h"
 #include "platform/process_starter.h"
 #include "platform/prompter.h"
+#include "platform/proxy_setting.h"
 #include "platform/shell_open.h"
 #include "platform/stream_address.h"
 #include "platform/transfer_factory.h"
 #include "platform/transfer_state.h"
+#include "results/built_in_player.h"
 #include "results/player_command.h"
 #include "results/player_location.h"
 #include "results/stream_format.h"
 #include "results/xdm_description.h"
+
+#include <QUrl>
 
 #include <memory>
 #include <optional>
@@ -100,7 +104,6 @@ void PlayerLauncher::stopFetches()
 
 QCoro::Task<> PlayerLauncher::launchURL(QString url, QString name)
 {
-  Q_UNUSED(name)
   const BusyHold busy(this);
   if (url.isEmpty() || url == u"NONE") {
     tellFailure(services_.prompter, QStringLiteral("No item selected."));
@@ -116,6 +119,13 @@ QCoro::Task<> PlayerLauncher::launchURL(QString url, QString name)
   }
 
   emit statusTextChanged(1, QStringLiteral("Looking for Player.."));
+  if (playsInside()) {
+    if (launchPlayerForURL(url) == StreamPlayer::StreamWorks)
+      co_await doPlayXDM(url, name);
+    else
+      playInside(url, name);
+    co_return;
+  }
   switch (launchPlayerForURL(url)) {
     case StreamPlayer::None:
       break;
@@ -163,7 +173,7 @@ QCoro::Task<> PlayerLauncher::launchStreamWorks(QString url)
   co_await doPlayXDM(url);
 }
 
-QCoro::Task<> PlayerLauncher::doPlayXDM(QString url)
+QCoro::Task<> PlayerLauncher::doPlayXDM(QString url, QString name)
 {
   const QPointer<PlayerLauncher> self(this);
   const BusyHold busy(this);
@@ -191,7 +201,11 @@ QCoro::Task<> PlayerLauncher::doPlayXDM(QString url)
                 address.isEmpty() ? QStringLiteral("Cannot connect..") : unplayableAddressText());
     co_return;
   }
-  // The path in force now: setup may have changed it during the fetch.
+  // The choice and the path in force now: setup may have changed them during the fetch.
+  if (playsInside()) {
+    playInside(address, name);
+    co_return;
+  }
   const PlayerCommand command = commandFor(streamWorksPlayer);
   if (command.isEmpty()) {
     reportMissing(streamWorksPlayer);
@@ -233,6 +247,30 @@ bool PlayerLauncher::startPlayer(const PlayerFacts &player, const PlayerCommand 
 PlayerCommand PlayerLauncher::commandFor(const PlayerFacts &player) const
 {
   return playerCommandFromText(options_.playerPath(player.player), services_.processes);
+}
+
+void PlayerLauncher::setBuiltInPlayer(BuiltInPlayer *player)
+{
+  builtIn_ = player;
+}
+
+bool PlayerLauncher::playsInside() const
+{
+  return options_.builtInPlayer && !builtIn_.isNull();
+}
+
+void PlayerLauncher::playInside(const QString &address, const QString &name)
+{
+  const ProxySetting proxy = storedProxy(services_.settings);
+  builtIn_->setProxy(proxy.enabled, proxy.host, proxy.port);
+  // Something to show for the station: its name, or failing that the stream's host.
+  const QString station = name.trimmed().isEmpty() ? QUrl(address).host() : name.simplified();
+  if (builtIn_->play(address, station)) {
+    emit statusTextChanged(1, QStringLiteral("Playing..."));
+    return;
+  }
+  emit statusTextChanged(1, QString());
+  tellFailure(services_.prompter, QStringLiteral("Unable to start the built-in player."));
 }
 
 void PlayerLauncher::holdBusy()

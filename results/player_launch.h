@@ -12,6 +12,7 @@
 namespace tessivar {
 
 enum class SetupPlayer;
+class BuiltInPlayer;
 class ProgramOptions;
 class TransferState;
 struct PlayerCommand;
@@ -21,7 +22,9 @@ struct PlayerFacts;
 // launch routines start it with the player's value from the program options (read at each launch,
 // so a path entered in setup counts at once), and doPlayXDM fetches a StreamWorks description
 // first. A player is started as its program, its fixed arguments and the address as one
-// argument, never through a shell. What the launch does to the window goes out as signals.
+// argument, never through a shell. With the built-in player chosen in the options (and given
+// here), streams play in it instead and no program is started. What the launch does to the window
+// goes out as signals.
 class PlayerLauncher final : public QObject
 {
   Q_OBJECT
@@ -32,9 +35,10 @@ class PlayerLauncher final : public QObject
   // Running description fetches are stopped.
   ~PlayerLauncher() override;
 
-  // Plays an address. The name (a station or title) takes no part in the launch. An address
-  // without a "." starts nothing; one that is no network stream (isStreamAddress) is refused
-  // with a message.
+  // Plays an address. The name (a station or title) takes no part in an external player's launch;
+  // the built-in player shows it. An address without a "." starts nothing; one that is no network
+  // stream (isStreamAddress) is refused with a message.
+  // The built-in player is used for ".xdm" descriptions too, once fetched.
   QCoro::Task<> launchURL(QString url, QString name = {});
 
   // A player whose value is empty, or whose program is no longer there: the missing-player
@@ -44,10 +48,14 @@ class PlayerLauncher final : public QObject
   QCoro::Task<> launchMediaPlayer(QString url);
   QCoro::Task<> launchStreamWorks(QString url);
   // Fetches the ".xdm" description at `url` over a transfer and flags of its own, and starts
-  // StreamWorks with the stream address it names ("Cannot connect.." when there is none).
+  // StreamWorks (or the built-in player, under `name`) with the stream address it names ("Cannot
+  // connect.." when there is none).
   // Addresses that are no network stream (isStreamAddress) are refused with a message, in a
   // description as in launchURL.
-  QCoro::Task<> doPlayXDM(QString url);
+  QCoro::Task<> doPlayXDM(QString url, QString name = {});
+
+  // The program's own player, used while the options choose it; none: the external players only.
+  void setBuiltInPlayer(BuiltInPlayer *player);
 
  public slots:
   // launchURL, not awaited.
@@ -76,11 +84,16 @@ class PlayerLauncher final : public QObject
   // is reported; true when the player runs.
   bool startPlayer(const PlayerFacts &player, const PlayerCommand &command, const QString &address);
   PlayerCommand commandFor(const PlayerFacts &player) const;
+  // The options choose the built-in player and there is one.
+  bool playsInside() const;
+  // Plays the stream address in the built-in player; an engine that cannot start is reported.
+  void playInside(const QString &address, const QString &name);
   void holdBusy();
   void releaseBusy();
 
   ProgramOptions &options_;
   AppServices services_;
+  QPointer<BuiltInPlayer> builtIn_;
   QList<QPointer<TransferState>> fetches_;
   int busyHolds_ = 0;
 };

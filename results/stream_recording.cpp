@@ -2,6 +2,7 @@
 
 #include "base/product.h"
 #include "platform/process_starter.h"
+#include "results/built_in_player.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -19,6 +20,8 @@ namespace {
 
 // What is kept of the recorder's output: enough for its last lines.
 constexpr qsizetype outputKept = 16 * 1024;
+// How often a file the engine is finishing is looked at.
+constexpr int engineFileCheckMs = 250;
 
 // A station's name as part of a file name: letters, digits and a few marks, at most 60 of them.
 QString fileNamePart(const QString &name)
@@ -49,6 +52,10 @@ StreamRecording::StreamRecording(ProcessStarter &starter, QObject *parent)
 
 StreamRecording::~StreamRecording()
 {
+  if (engine_) {
+    engine_->disconnect(this);
+    engine_->setRecordingFile(QString());
+  }
   if (!process_) return;
   // The program is going away: the recorder goes with it, now.
   process_->disconnect(this);
@@ -114,11 +121,7 @@ StreamRecording::Outcome StreamRecording::start(const QString &streamAddress, co
   if (recorder.isEmpty()) return Outcome::NotInstalled;
   if (isRecording()) return Outcome::NotStarted;
 
-  folder_ = outputFolder();
-  QDir().mkpath(folder_);
-  stationName_ = stationName.trimmed().isEmpty() ? url.host() : stationName.simplified();
-  fileBase_ = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss ")) +
-              fileNamePart(stationName_);
+  nameFile(stationName, url.host());
   output_.clear();
   stopping_ = false;
   QProcess *process =
@@ -149,8 +152,39 @@ StreamRecording::Outcome StreamRecording::start(const QString &streamAddress, co
   return Outcome::Started;
 }
 
+StreamRecording::Outcome StreamRecording::startThrough(BuiltInPlayer &player)
+{
+  if (!player.isActive()) return Outcome::NoStream;
+  if (isRecording()) return Outcome::NotStarted;
+  nameFile(player.stationName(), QUrl(player.url()).host());
+  // Matroska takes whatever the stream carries, without converting it.
+  if (!player.setRecordingFile(QDir(folder_).filePath(fileBase_ + QStringLiteral(".mka"))))
+    return Outcome::NotStarted;
+  engine_ = &player;
+  connect(&player, &BuiltInPlayer::changed, this, &StreamRecording::onEngineChanged);
+  stopping_ = false;
+  since_.start();
+  clock_->start();
+  emit changed();
+  return Outcome::Started;
+}
+
+void StreamRecording::nameFile(const QString &stationName, const QString &host)
+{
+  folder_ = outputFolder();
+  QDir().mkpath(folder_);
+  stationName_ = stationName.trimmed().isEmpty() ? host : stationName.simplified();
+  fileBase_ = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH.mm.ss ")) +
+              fileNamePart(stationName_);
+}
+
 void StreamRecording::stop()
 {
+  if (engine_) {
+    // The player says when its file is closed (onEngineChanged).
+    engine_->setRecordingFile(QString());
+    return;
+  }
   if (!process_ || stopping_) return;
   stopping_ = true;
   process_->terminate();
@@ -189,7 +223,6 @@ void StreamRecording::onFinished(int exitCode, bool crashed)
   process->disconnect(this);
   output_ += process->readAllStandardOutput() + process->readAllStandardError();
   process->deleteLater();
-  clock_->stop();
 
   const QString file = writtenFile();
   const bool wrote = !file.isEmpty() && QFileInfo(file).size() > 0;
@@ -202,6 +235,36 @@ void StreamRecording::onFinished(int exitCode, bool crashed)
       error = wrote ? QStringLiteral("The recorder stopped with exit code %1.").arg(exitCode)
                     : QStringLiteral("The recorder wrote nothing.");
   }
+  announceEnd(error);
+}
+
+void StreamRecording::onEngineChanged()
+{
+  // The player ends its recording when stopped, when its stream ends and when it plays another.
+  if (!engine_ || !engine_->recordingFile().isEmpty()) return;
+  engine_->disconnect(this);
+  engine_.clear();
+  engineClosing_ = true;
+  awaitEngineFile(stopGraceMs / engineFileCheckMs);
+}
+
+void StreamRecording::awaitEngineFile(int checksLeft)
+{
+  const QString file = writtenFile();
+  if (checksLeft > 0 && (file.isEmpty() || QFileInfo(file).size() == 0)) {
+    QTimer::singleShot(engineFileCheckMs, this, [this, checksLeft] { awaitEngineFile(checksLeft - 1); });
+    return;
+  }
+  engineClosing_ = false;
+  announceEnd(QString());
+}
+
+void StreamRecording::announceEnd(QString error)
+{
+  clock_->stop();
+  const QString file = writtenFile();
+  const bool wrote = !file.isEmpty() && QFileInfo(file).size() > 0;
+  if (!wrote && error.isEmpty()) error = QStringLiteral("The player wrote nothing.");
   stopping_ = false;
   emit changed();
   emit finished(stationName_, wrote ? file : QString(), error);

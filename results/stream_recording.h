@@ -11,11 +11,13 @@ class QTimer;
 
 namespace tessivar {
 
+class BuiltInPlayer;
 class ProcessStarter;
 
 // The program's recording: the recorder ("streamripper" on PATH) run as a child the program
-// watches, one stream at a time, into one file under the music folder. It says what it is doing
-// while it records and how it ended; stopping it, or the program going away, ends the recorder.
+// watches, or the built-in player's engine saving what it plays; one stream at a time, into one
+// file under the music folder. It says what it is doing while it records and how it ended;
+// stopping it, or the program going away, ends the recording.
 class StreamRecording final : public QObject
 {
   Q_OBJECT
@@ -50,10 +52,13 @@ class StreamRecording final : public QObject
   // Starts recording the stream. One recording at a time: while one runs, nothing starts
   // (NotStarted) until it has ended.
   Outcome start(const QString &streamAddress, const QString &stationName);
+  // Records what the built-in player plays through its engine (NoStream while it plays nothing).
+  // The recording ends with the stream, or when stopped.
+  Outcome startThrough(BuiltInPlayer &player);
   // Ends the recording: the recorder is asked to finish, and killed when it does not.
   void stop();
 
-  [[nodiscard]] bool isRecording() const { return !process_.isNull(); }
+  [[nodiscard]] bool isRecording() const { return !process_.isNull() || !engine_.isNull() || engineClosing_; }
   [[nodiscard]] QString stationName() const { return stationName_; }
   // "Recording NAME  00:42  1.2 MB" while recording, empty otherwise.
   [[nodiscard]] QString statusText() const;
@@ -66,11 +71,20 @@ class StreamRecording final : public QObject
   void finished(const QString &stationName, const QString &file, const QString &error);
 
  private:
+  // The station's name for the status and the file, the folder and the file's name.
+  void nameFile(const QString &stationName, const QString &host);
   void onFinished(int exitCode, bool crashed);
+  void onEngineChanged();
+  // The engine finishes its file after its recording has ended: the file is looked for a few
+  // times, up to stopGraceMs, before the ending is announced.
+  void awaitEngineFile(int checksLeft);
+  // The clock stops, the file is looked for, and the ending is announced.
+  void announceEnd(QString error);
   QString writtenFile() const;
 
   ProcessStarter &starter_;
   QPointer<QProcess> process_;
+  QPointer<BuiltInPlayer> engine_;
   QTimer *clock_ = nullptr;
   QElapsedTimer since_;
   QString stationName_;
@@ -78,6 +92,7 @@ class StreamRecording final : public QObject
   QString fileBase_;
   QByteArray output_;
   bool stopping_ = false;
+  bool engineClosing_ = false;
 };
 
 }  // namespace tessivar

@@ -2,6 +2,7 @@
 
 #include "app/ui/busy_pointer.h"
 #include "app/ui/main_window.h"
+#include "app/ui/player_wiring.h"
 #include "app/ui/preset_bar.h"
 #include "app/ui/program_parts.h"
 #include "app/ui/recording_wiring.h"
@@ -114,42 +115,15 @@ void wireSetupDialog(ProgramParts &parts, const OpenSetupDialog &open)
   });
 }
 
-// Playing: the window's play requests go to the player launcher, which shows its progress in
-// status panel 1, the busy pointers on the screen and the results grid, and the setup dialog on a
-// player's tab when the player is missing.
-void wirePlayers(ProgramParts &parts, const OpenSetupDialog &open)
+// The setup dialog on a player's page, shown modally; a setup dialog that is open already shows
+// the page instead.
+void showPlayerSetup(ProgramParts &parts, const OpenSetupDialog &open, SetupPlayer player)
 {
-  MainWindow &window = parts.window();
-  auto *launcher = new PlayerLauncher(parts.options(), parts.services(), &window);
-  launcher->setObjectName(QStringLiteral("playerLauncher"));
-  // Queued: the grid's own busy pointer around the request has ended before the launch shows its
-  // messages or the setup dialog.
-  QObject::connect(&window, &MainWindow::playRequested, launcher, &PlayerLauncher::play,
-                   Qt::QueuedConnection);
-  QObject::connect(
-      launcher, &PlayerLauncher::statusTextChanged, &window,
-      [&parts](int panel, const QString &text) { parts.searchView().setStatusText(panel, text); });
-
-  auto busy = std::make_shared<BusyPointer>();
-  QObject::connect(launcher, &PlayerLauncher::busyPointersChanged, &window, [&window, busy](bool on) {
-    busy->set(on);
-    window.controls().results->showBusyPointer(on);
-  });
-
-  QObject::connect(launcher, &PlayerLauncher::setupRequested, &window, [&parts, open](SetupPlayer player) {
-    // A setup dialog that is open already shows the player's page instead.
-    const SetupDialog::Page page = SetupDialog::playerPage(player);
-    if (raiseOpenSetupDialog(open, page)) return;
-    SetupDialog *dialog = newSetupDialog(parts, open);
-    dialog->selectPage(page);
-    dialog->exec();
-  });
-
-  // Stop is offered while a description fetch runs, and ends it (as the window's closing does).
-  QObject::connect(launcher, &PlayerLauncher::fetchingChanged, &window, [&window](bool running) {
-    window.setStoppableRunning(MainWindow::Stoppable::DescriptionFetch, running);
-  });
-  QObject::connect(&window, &MainWindow::stopRequested, launcher, &PlayerLauncher::stopFetches);
+  const SetupDialog::Page page = SetupDialog::playerPage(player);
+  if (raiseOpenSetupDialog(open, page)) return;
+  SetupDialog *dialog = newSetupDialog(parts, open);
+  dialog->selectPage(page);
+  dialog->exec();
 }
 
 }  // namespace
@@ -186,11 +160,14 @@ void wireProgram(ProgramParts &parts)
   const auto openSetupDialog = std::make_shared<QPointer<SetupDialog>>();
   wireSetupDialog(parts, openSetupDialog);
   wireSearchCommands(parts);
-  wirePlayers(parts, openSetupDialog);
+  SongLog &songs = wireSongLog(parts);
+  wirePlayers(
+      parts, [&parts, openSetupDialog](SetupPlayer tab) { showPlayerSetup(parts, openSetupDialog, tab); },
+      songs);
   const LibraryParts library = wireLibrary(parts, defaultBookmarksPath());
   wireResultTools(parts);
   wireSideWindows(parts);
-  wireScanner(parts, wireRecording(parts), *library.presets, *library.bookmarks, wireSongLog(parts));
+  wireScanner(parts, wireRecording(parts), *library.presets, *library.bookmarks, songs);
 }
 
 }  // namespace tessivar

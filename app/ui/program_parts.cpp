@@ -10,9 +10,13 @@
 namespace tessivar {
 
 ProgramParts::ProgramParts(const AppServices &services)
-    : services_(services), options_(services.settings), transfer_(services.transfers.makeTransfer(nullptr))
+    : services_(services),
+      options_(services.settings),
+      transfer_(services.transfers.makeTransfer(nullptr)),
+      player_(services.embeddedPlayer)
 {
   transfer_->setObjectName(QStringLiteral("HTTP1"));
+  player_.setObjectName(QStringLiteral("builtInPlayer"));
   related_.setColumnLayout(ResultLayout::Archive);
   window_ = std::make_unique<MainWindow>(services_, options_, results_, related_);
   verification_ = std::make_unique<LinkVerification>(window_->verifyView(), services_.transfers);
@@ -21,7 +25,8 @@ ProgramParts::ProgramParts(const AppServices &services)
   connectWindow();
 }
 
-// Reverse order: the run goes before the window it drives, the window before the models it shows.
+// Reverse order: the run goes before the window it drives, the window before the models and the
+// player it shows.
 ProgramParts::~ProgramParts()
 {
   searchRun_.reset();

@@ -2,6 +2,7 @@
 
 #include "base/program_options.h"
 #include "platform/app_services.h"
+#include "results/built_in_player.h"
 #include "results/result_table_model.h"
 #include "search/search_query.h"
 
@@ -19,8 +20,9 @@ class SearchRun;
 class SearchWindow;
 
 // The client's working parts, built in this order and torn down in the reverse one: the setup
-// choices in force, the window's HTTP transfer (HTTP1), the two result models, the main window
-// that shows them, the pre-verification of a page's rows and the search run. The window only
+// choices in force, the window's HTTP transfer (HTTP1), the two result models, the built-in
+// player (on the engine the scanner shares), the main window that shows them, the
+// pre-verification of a page's rows and the search run. The window only
 // shows and forwards what the user asks for; the requests that concern these parts are served
 // here. The application owns one over the real services; a test builds one over fakes.
 class ProgramParts final
@@ -36,6 +38,7 @@ class ProgramParts final
   HttpTransfer &transfer() { return *transfer_; }
   ResultTableModel &resultsModel() { return results_; }
   ResultTableModel &relatedModel() { return related_; }
+  BuiltInPlayer &player() { return player_; }
   MainWindow &window() { return *window_; }
   // What a search, and the features that show progress the same way, do to the window.
   SearchWindow &searchView();
@@ -63,6 +66,7 @@ class ProgramParts final
   std::unique_ptr<HttpTransfer> transfer_;
   ResultTableModel results_;
   ResultTableModel related_;
+  BuiltInPlayer player_;
   std::unique_ptr<MainWindow> window_;
   std::unique_ptr<ResultVerification> verification_;
   std::unique_ptr<SearchRun> searchRun_;

@@ -5,6 +5,7 @@
 #include "app/ui/program_parts.h"
 #include "base/product.h"
 #include "platform/prompter.h"
+#include "results/built_in_player.h"
 #include "results/results_layout.h"
 #include "results/stream_recording.h"
 #include "results/ui/results_grid.h"
@@ -47,7 +48,16 @@ StreamRecording &wireRecording(ProgramParts &parts)
                                     QStringLiteral("The recording of %1 failed: %2").arg(name, error));
                    });
 
-  QObject::connect(&window, &MainWindow::recordRequested, &window, [&window, &parts, recording] {
+  BuiltInPlayer &player = parts.player();
+  QObject::connect(&window, &MainWindow::recordRequested, &window, [&window, &parts, recording, &player] {
+    if (!recording->isRecording() && player.isActive()) {
+      if (recording->startThrough(player) != StreamRecording::Outcome::Started)
+        parts.services().prompter.ask(
+            PromptIcon::Critical, product::applicationName(),
+            QStringLiteral("The recording of %1 failed: the player could not write the file.")
+                .arg(player.stationName()));
+      return;
+    }
     ResultsGrid *grid = window.activeGrid() == 2 ? window.controls().related : window.controls().results;
     const ResultLayout layout = grid->currentLayout();
     CheckRecord(parts.services(), *recording, grid->currentCell(results_layout::streamUrlColumn(layout)),

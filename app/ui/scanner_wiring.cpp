@@ -10,6 +10,7 @@
 #include "library/song_log.h"
 #include "library/ui/bookmarks_controller.h"
 #include "platform/prompter.h"
+#include "results/built_in_player.h"
 #include "results/result_table_model.h"
 #include "results/ui/results_grid.h"
 #include "scanner/scan_session.h"
@@ -63,7 +64,10 @@ void wireScanner(ProgramParts &parts, StreamRecording &recording, PresetCommands
 {
   MainWindow &window = parts.window();
   auto current = std::make_shared<QPointer<ScanWindow>>();
-  const auto open = [&window, &parts, &recording, &presets, &bookmarks, &songs, current]() -> ScanWindow * {
+  BuiltInPlayer &player = parts.player();
+  const auto open = [&window, &parts, &recording, &presets, &bookmarks, &songs, &player,
+                     current]() -> ScanWindow * {
+    player.stop();
     ScanSetup setup{parts.dataServer(), {}};
     // Add Preset stores through the main window's presets: their buttons follow, and a failed
     // write says so.
@@ -110,12 +114,13 @@ void wireScanner(ProgramParts &parts, StreamRecording &recording, PresetCommands
         open()->show();
       });
 
-  const auto playlist = [&parts, open, openScanner, current](const QList<ListEntry> &entries) {
+  const auto playlist = [&parts, &player, open, openScanner, current](const QList<ListEntry> &entries) {
     if (entries.isEmpty()) {
       parts.services().prompter.ask(PromptIcon::Critical, product::applicationName(),
                                     QStringLiteral("No item selected."));
       return;
     }
+    player.stop();
     // A scan under way gives way to the playlist; a playing list takes the new entries at its end.
     if (openScanner() && !(*current)->session().isPlaylistMode()) (*current)->close();
     ScanWindow *scanner = openScanner() ? current->data() : open();

@@ -1,5 +1,7 @@
 #include "app/ui/tray_icon.h"
 
+#include "base/product.h"
+
 #include <QSystemTrayIcon>
 
 namespace tessivar {
@@ -26,6 +28,15 @@ void TrayIcon::setToolTip(const QString &text)
 QString TrayIcon::toolTip() const
 {
   return icon_->toolTip();
+}
+
+void TrayIcon::showNowPlaying(const QString &station, const QString &title)
+{
+  QStringList known;
+  for (const QString &part : {station.simplified(), title.simplified()}) {
+    if (!part.isEmpty()) known << part;
+  }
+  setToolTip(known.isEmpty() ? product::trayToolTip() : known.join(QStringLiteral(" — ")));
 }
 
 bool TrayIcon::isAvailable() const

@@ -24,6 +24,9 @@ class TrayIcon final : public QObject
   void setIcon(const QIcon &icon);
   void setToolTip(const QString &text);
   QString toolTip() const;
+  // "station — title" while something plays (either alone when the other is not known), the
+  // program's own tooltip when both are empty.
+  void showNowPlaying(const QString &station, const QString &title);
 
   bool isAvailable() const;
   // Tests: pretend a tray is (or is not) there. The desktop's own icon is then never shown.

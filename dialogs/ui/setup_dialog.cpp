@@ -327,7 +327,9 @@ QFrame *SetupDialog::buildPlayerFrame()
   FrameL = new QFrame(this);
   FrameL->setObjectName(QStringLiteral("FrameL"));
   FrameL->setFrameShape(QFrame::StyledPanel);
-  auto *layout = new QHBoxLayout(FrameL);
+  auto *column = new QVBoxLayout(FrameL);
+  auto *layout = new QHBoxLayout;
+  column->addLayout(layout);
   lblPlay = makeLabel(QStringLiteral("lblPlay"), QStringLiteral("Player Location"), FrameL);
   layout->addWidget(lblPlay);
   txtCMD = new QLineEdit(FrameL);
@@ -338,8 +340,14 @@ QFrame *SetupDialog::buildPlayerFrame()
   cmdBrowse->setObjectName(QStringLiteral("cmdBrowse"));
   cmdBrowse->setAutoDefault(false);
   layout->addWidget(cmdBrowse);
+  // On every player page: the program's own player stands in for all of them.
+  chkBuiltIn = new QCheckBox(QStringLiteral("Play streams in Tessivar"), FrameL);
+  chkBuiltIn->setObjectName(QStringLiteral("chkBuiltIn"));
+  chkBuiltIn->setAccessibleName(chkBuiltIn->text());
+  column->addWidget(chkBuiltIn);
   connect(txtCMD, &QLineEdit::textChanged, this, &SetupDialog::onPathEdited);
   connect(cmdBrowse, &QPushButton::clicked, this, &SetupDialog::onBrowse);
+  connect(chkBuiltIn, &QCheckBox::clicked, this, [this](bool ticked) { state_.setBuiltInPlayer(ticked); });
   return FrameL;
 }
 
@@ -370,6 +378,7 @@ void SetupDialog::load(SearchMode mode)
   }
   chkTray->setChecked(state_.chkTray);
   chkBrow->setChecked(state_.chkBrow);
+  chkBuiltIn->setChecked(state_.builtInPlayer);
 
   SSTab1->setTabEnabled(int(Page::Winamp), false);
 }

@@ -21,10 +21,11 @@ namespace tessivar {
 class ProgramOptions;
 enum class SetupPlayer;
 
-// frmSetup: formats, limits, player paths, proxy, connection speed and two options. A view over
-// the run's ProgramOptions: making the dialog is its load (the archive-only boxes follow the search
-// mode given here, and stay so while the dialog lives), every edit goes into the state at once,
-// OK stores the state, and closing without OK reads the stored choices back into the state.
+// frmSetup: formats, limits, player paths and the built-in player, proxy, connection speed and
+// two options. A view over the run's ProgramOptions: making the dialog is its load (the
+// archive-only boxes follow the search mode given here, and stay so while the dialog lives), every
+// edit goes into the state at once, OK stores the state, and closing without OK reads the stored
+// choices back into the state.
 class SetupDialog final : public QDialog
 {
   Q_OBJECT
@@ -84,6 +85,7 @@ class SetupDialog final : public QDialog
   QComboBox *comboB = nullptr;
   QCheckBox *chkTray = nullptr;
   QCheckBox *chkBrow = nullptr;
+  QCheckBox *chkBuiltIn = nullptr;
   QFrame *FrameL = nullptr;
   QLabel *lblPlay = nullptr;
   QLineEdit *txtCMD = nullptr;

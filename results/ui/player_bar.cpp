@@ -82,6 +82,8 @@ void PlayerBar::showPlayer()
 {
   station_->setText(player_.stationName());
   title_->setText(player_.streamTitle());
+  // A narrow window cuts the title short: the whole of it is a hover away.
+  title_->setToolTip(title_->text());
   state_->setText(player_.stateText());
   const bool pauses = player_.state() != EmbeddedPlayState::Paused && player_.isActive();
   playPause_->setText(pauses ? QStringLiteral("Pause") : QStringLiteral("Play"));

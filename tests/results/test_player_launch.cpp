@@ -1,5 +1,6 @@
 #include "base/program_options.h"
 #include "base/settings_store.h"
+#include "results/built_in_player.h"
 #include "results/player_launch.h"
 #include "support/fake_prompter.h"
 #include "support/http_test_server.h"
@@ -182,6 +183,29 @@ class TestPlayerLaunch final : public QObject
     if (!address.isEmpty()) QCOMPARE(seams_->processes.started.first().arguments, QStringList{address});
     // No player started: the panel does not go on announcing one.
     if (address.isEmpty()) QCOMPARE(status_.last(), QString());
+  }
+
+  // With the built-in player chosen, every stream plays inside (a description's address once
+  // fetched) under the name given, and no program starts; an engine that cannot start is reported.
+  void builtInPlayer()
+  {
+    HttpTestServer server;
+    QVERIFY(server.listen());
+    server.setScript(HttpTestServer::page(200, "X", "STREAM=http://media.example/live\r\n", "text/plain"));
+    const QStringList urls{u"http://radio.example/live.ram"_s, server.url(u"/live.xdm"_s).toString(), {}};
+    for (const QString &url : urls) {
+      init();
+      seams_->embeddedPlayer.present = !url.isEmpty();
+      BuiltInPlayer player(seams_->embeddedPlayer);
+      launcher_->setBuiltInPlayer(&player);
+      options_->builtInPlayer = true;
+      play(url.isEmpty() ? urls.first() : url);
+      QCOMPARE(player.url(), url.endsWith(u".xdm"_s) ? u"http://media.example/live"_s : url);
+      QCOMPARE(player.stationName(), url.isEmpty() ? QString() : u"Station"_s);
+      QCOMPARE(prompter_.texts(),
+               url.isEmpty() ? QStringList{u"Unable to start the built-in player."_s} : QStringList());
+      QVERIFY(seams_->processes.started.isEmpty());
+    }
   }
 };
 

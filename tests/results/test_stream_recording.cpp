@@ -1,10 +1,12 @@
 // The program's recording with stand-in recorders on PATH: what it records, what it says while it
 // records and when it ends, and that no recorder outlives it.
+#include "results/built_in_player.h"
 #include "results/stream_recording.h"
 #include "support/test_environment.h"
 #include "support/test_services.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -76,7 +78,6 @@ class TestStreamRecording final : public QObject
 
     recording.stop();
     QTRY_COMPARE(finished.size(), 1);
-    QVERIFY(!recording.isRecording());
     const QString file = finished.first().at(1).toString();
     QVERIFY(file.startsWith(StreamRecording::outputFolder() + QLatin1Char('/')));
     QVERIFY(file.endsWith(QStringLiteral(" Jazz FM.mp3")));
@@ -99,6 +100,29 @@ class TestStreamRecording final : public QObject
         finished.first().at(2).toString(),
         QStringLiteral("Could not connect to the stream. Try checking that the stream is up and that your "
                        "proxy settings are correct."));
+  }
+
+  // The built-in player records through its engine until stopped; the engine finishes the file after.
+  void recordsThroughTheBuiltInPlayer()
+  {
+    test::FakeEmbeddedPlayerEngine engine;
+    BuiltInPlayer player(engine);
+    StreamRecording recording(starter_);
+    QSignalSpy finished(&recording, &StreamRecording::finished);
+    QVERIFY(player.play(QStringLiteral("http://radio.test/live"), QStringLiteral("Blues/FM")));
+    QCOMPARE(recording.startThrough(player), Outcome::Started);
+    const QString file = engine.players.first()->recordingFile;
+    QCOMPARE(file, StreamRecording::outputFolder() + QLatin1Char('/') +
+                       QFileInfo(file).completeBaseName().left(20) + QStringLiteral("Blues FM.mka"));
+    QVERIFY(recording.statusText().startsWith(QStringLiteral("Recording Blues/FM  00:0")));
+
+    player.stop();
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::WriteOnly) && written.write("audio") == 5);
+    written.close();
+    QTRY_COMPARE(finished.size(), 1);
+    QCOMPARE(finished.first().mid(1), (QVariantList{file, QString()}));
+    QFile::remove(file);
   }
 
   void noRecorderOutlivesTheProgram()

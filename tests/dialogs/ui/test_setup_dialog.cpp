@@ -206,6 +206,12 @@ class TestSetupDialog final : public QObject
     QVERIFY(state_->chkBrow);
     child<QCheckBox>(dialog.get(), "chkBrow")->click();
     QCOMPARE(store_->text(SettingKey::ChkBrow), u"0"_qs);
+
+    // The built-in player's box is on every player page, stored as a truth.
+    dialog->selectPage(SetupDialog::Page::StreamWorks);
+    child<QCheckBox>(dialog.get(), "chkBuiltIn")->click();
+    QCOMPARE(store_->text(SettingKey::BuiltInPlayer), u"True"_qs);
+    QVERIFY(state_->builtInPlayer);
   }
 
   void playerTabsEditTheirOwnPath()
@@ -324,7 +330,9 @@ class TestSetupDialog final : public QObject
     store_->setText(SettingKey::MinBPS, u"0"_qs);
     store_->setText(SettingKey::MinT, u"7"_qs);
     store_->setText(SettingKey::ChkBrow, u"1"_qs);
+    store_->setText(SettingKey::BuiltInPlayer, u"True"_qs);
     const auto dialog = open(SearchMode::Archive);
+    QVERIFY(child<QCheckBox>(dialog.get(), "chkBuiltIn")->isChecked());
     QVERIFY(!child<QCheckBox>(dialog.get(), "chkRA")->isChecked());
     QVERIFY(child<QCheckBox>(dialog.get(), "chkNF")->isChecked());
     QVERIFY(child<QCheckBox>(dialog.get(), "chkMA")->isChecked());  // unreadable: the default stays
