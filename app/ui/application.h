@@ -16,9 +16,7 @@
 
 namespace tessivar {
 
-class BookmarksController;
 class MainWindow;
-class PresetCommands;
 class ProgramParts;
 
 // The one place that builds the program: the settings store, the seams to the outside, the
@@ -51,7 +49,8 @@ class Application final : public QObject
   NetworkTransferFactory transfers_;
   DetachedProcessStarter processes_;
   DesktopFileAssociations associations_;
-  // The scanner plays sound only: no window of the engine's own opens for a video stream. Sound
+  // The engine of the scanner and the built-in player plays sound only: no window of its own opens
+  // for a video stream. Sound
   // goes to the desktop's sound server or device; where there is none, streams still play (and
   // report their state and title) without sound, so a scan never stalls on a missing device.
   MpvPlayerEngine embeddedPlayer_{
@@ -63,15 +62,4 @@ class Application final : public QObject
 // Connects the main window's requests to what serves them (the setup dialog, the player launcher
 // "playerLauncher", ...). The application does it once; tests may do it for parts of their own.
 void wireProgram(ProgramParts &parts);
-// What the library wiring makes, for the parts that store into the presets and the bookmarks.
-struct LibraryParts
-{
-  PresetCommands *presets = nullptr;
-  BookmarksController *bookmarks = nullptr;
-};
-
-// The preset buttons and the bookmarks: their commands, the bookmarks window (kept in
-// bookmarksPath) and the plays they request. Part of wireProgram.
-LibraryParts wireLibrary(ProgramParts &parts, const QString &bookmarksPath);
-
 }  // namespace tessivar

@@ -1,6 +1,7 @@
 #include "main_window_fixture.h"
 
 #include "app/ui/application.h"
+#include "app/ui/library_wiring.h"
 #include "app/ui/preset_bar.h"
 #include "library/bookmarks.h"
 #include "library/ui/bookmarks_window.h"
