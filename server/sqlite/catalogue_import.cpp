@@ -250,6 +250,10 @@ class EntryWriter
 
   void finish()
   {
+    // The index keeps the words of rows added in memory until they outgrow this size (1 MB by default),
+    // then writes them as a new segment and merges segments as they pile up: filled with a whole
+    // catalogue at once, fewer and larger segments spare most of that merging.
+    db_.execute("INSERT INTO entry_text (entry_text, rank) VALUES ('hashsize', 67108864)");
     db_.execute(
         "INSERT INTO entry_text (entry_text, rowid, name, format, location, genre)"
         " SELECT 'delete', id, name, format, location, genre FROM temp.text_changed");

@@ -39,6 +39,14 @@ class TestCatalogueImport : public QObject
              QStringLiteral("Multi line"));
     QCOMPARE(scalar(directory.database(), "SELECT bitrate FROM entries WHERE url_key = 'b.example.test/s'"),
              0);
+    // A later import's new name moves the entry in name order.
+    QVERIFY(directory.import({QStringLiteral("--stations"),
+                              directory.writeFile(QStringLiteral("t.csv"),
+                                                  "name,stream_url\nAlpha,http://a.example.test/live\n")}));
+    QCOMPARE(text(directory.database(),
+                  "SELECT group_concat(name) FROM (SELECT e.name FROM entry_match m JOIN entries e USING "
+                  "(id) ORDER BY m.name_order)"),
+             QStringLiteral("Alpha,Multi line"));
   }
 
   void playlists()
