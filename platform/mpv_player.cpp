@@ -88,10 +88,16 @@ std::int64_t entryIdOf(const mpv_node &result)
 const std::vector<std::pair<const char *, const char *>> &MpvPlayer::options()
 {
   // A player inside the program: no configuration, scripts, key bindings, terminal or window of
-  // its own, and nothing fetched to resolve web pages.
+  // its own, and nothing fetched to resolve web pages. The engine's own scripts (on-screen
+  // controls, statistics, console, profiles) run a thread of their own that nothing here uses, and
+  // a player closed while they start leaves their memory behind.
   static const std::vector<std::pair<const char *, const char *>> list{
       {"config", "no"},
       {"load-scripts", "no"},
+      {"osc", "no"},
+      {"load-stats-overlay", "no"},
+      {"load-osd-console", "no"},
+      {"load-auto-profiles", "no"},
       {"ytdl", "no"},
       {"input-default-bindings", "no"},
       {"terminal", "no"},
