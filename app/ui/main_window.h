@@ -145,8 +145,6 @@ class MainWindow final : public QMainWindow, public SearchWindow, public PreVeri
   void modeSwitched(tessivar::SearchMode mode);
   // Stop was chosen, or the window is closing: every running description fetch ends.
   void stopRequested();
-  // The window is closing, after its stops: nothing of its requests may run on.
-  void closing();
 
  protected:
   void closeEvent(QCloseEvent *event) override;

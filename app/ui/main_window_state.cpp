@@ -174,7 +174,6 @@ void MainWindow::closeEvent(QCloseEvent *event)
   unloading_ = true;
   emit searchStopRequested();
   emit stopRequested();
-  emit closing();
   timerFlash_->stop();
   closeSideWindows();
   saveOnExit();

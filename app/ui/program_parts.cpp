@@ -45,11 +45,10 @@ void ProgramParts::connectWindow()
   QObject::connect(window, &MainWindow::searchRequested, window, [this] { runSearch(searchInput()); });
   QObject::connect(window, &MainWindow::searchFromBoxRequested, window,
                    [this] { auto run = searchRun_->SearchFromBox(searchInput()); });
+  // Also when the window closes: the stop cancels the transfer's request, a related one included.
   QObject::connect(window, &MainWindow::searchStopRequested, window, [this] { searchRun_->stopSearch(); });
   QObject::connect(window, &MainWindow::topTenRequested, window,
                    [this] { window_->openAddress(directory_address::topTen(dataServer_)); });
-  // A closing window leaves no request of its transfer running.
-  QObject::connect(window, &MainWindow::closing, window, [this] { transfer_->cancel(); });
 }
 
 SearchInput ProgramParts::searchInput(SearchRequestKind kind, const QString &letter, int page) const
