@@ -116,6 +116,90 @@ bool mayMatch(const SearchExpression &expression, std::string_view text)
                      });
 }
 
+// Roughly how many entries hold the word: its rarest trigram's count on the snapshot's sample; every
+// entry for a word too short for trigrams.
+std::size_t estimatedHolders(const MatchSnapshot &snapshot, std::string_view folded)
+{
+  std::size_t fewest = snapshot.rows().size();
+  std::vector<std::size_t> starts;
+  forEachTrigram(folded, starts, [&](std::string_view trigram) {
+    fewest = std::min<std::size_t>(fewest, snapshot.trigramCount(trigram));
+  });
+  return fewest;
+}
+
+// Roughly how many candidates the index gives for the expression.
+std::size_t estimatedCandidates(const MatchSnapshot &snapshot, const SearchExpression &expression)
+{
+  std::size_t total = 0;
+  for (const Alternative &alternative : expression.alternatives) {
+    std::size_t fewest = snapshot.rows().size();
+    for (const WordPattern &word : alternative)
+      fewest = std::min(fewest, estimatedHolders(snapshot, word.folded));
+    total += fewest;
+  }
+  return std::min(total, snapshot.rows().size());
+}
+
+// The rows in name order, walked from where the last walk stopped. When a search has many candidates,
+// the best of them are mostly near the start of the name order: a walk that finds the page full of
+// matches no later entry can beat settles the search after a few thousand rows, where the index would
+// give every candidate to score. A walk costs about what scoring as many candidates does, so all walks
+// of one search together stop at a quarter of the candidates the index would give.
+class NameOrderWalk
+{
+ public:
+  NameOrderWalk(const MatchSnapshot &snapshot, std::size_t candidates)
+      : snapshot_(snapshot), order_(snapshot.inNameOrder()), budget_(candidates / 4)
+  {
+  }
+
+  // Walks on while a row not walked yet could enter the page, given that no row unseen so far scores
+  // above `bound`, with half of what is left of the budget. True when none can: the page is settled.
+  template <typename Consider>
+  bool settles(const BestMatches &best, int bound, SeenRows &seen, const Consider &consider)
+  {
+    const auto &rows = snapshot_.rows();
+    const std::size_t stretch = budget_ / 2;
+    budget_ -= stretch;
+    const std::size_t end = std::min(order_.size(), next_ + stretch);
+    constexpr std::size_t ahead = 16;
+    for (; next_ < end; ++next_) {
+      // Rows in name order are scattered over memory: ask for a row ahead, and for its text once the
+      // row itself has arrived.
+      if (next_ + ahead < order_.size()) __builtin_prefetch(&rows[order_[next_ + ahead]]);
+      if (next_ + ahead / 2 < order_.size()) snapshot_.prefetchText(rows[order_[next_ + ahead / 2]]);
+      const MatchRow &row = rows[order_[next_]];
+      if (!best.mayEnter(bound, row.nameOrder, row.id)) return true;
+      if (!seen.see(row)) consider(row);
+    }
+    return !order_.empty() && next_ == order_.size();
+  }
+
+ private:
+  const MatchSnapshot &snapshot_;
+  std::span<const std::uint32_t> order_;
+  std::size_t budget_;
+  std::size_t next_ = 0;
+};
+
+// The expression's alternatives grouped by the highest score each can give, highest first: once the
+// candidates of every group above have been scored, no other entry scores above the group's own.
+std::vector<std::pair<int, SearchExpression>> byHighestScore(const SearchExpression &expression,
+                                                             SearchScope scope)
+{
+  std::vector<std::pair<int, SearchExpression>> groups;
+  for (const Alternative &alternative : expression.alternatives) {
+    const int highest = highestRelevance(SearchExpression{{alternative}}, scope);
+    auto group =
+        std::find_if(groups.begin(), groups.end(), [&](const auto &g) { return g.first == highest; });
+    if (group == groups.end()) group = groups.insert(groups.end(), {highest, {}});
+    group->second.alternatives.push_back(alternative);
+  }
+  std::sort(groups.begin(), groups.end(), [](const auto &a, const auto &b) { return a.first > b.first; });
+  return groups;
+}
+
 }  // namespace
 
 bool ScanningFinder::forEachCandidate(const SearchExpression &expression, SearchScope scope, const char *,
@@ -197,12 +281,18 @@ std::vector<Match> findBest(const MatchSnapshot &snapshot, CandidateFinder &find
   // A common word ("radio") has hundreds of thousands of candidates, but the entries whose names start
   // with it are found by name at once: when enough of them have the highest score, no other entry can
   // enter the page.
+  SeenRows seen(snapshot);
+  NameOrderWalk walk(snapshot, estimatedCandidates(snapshot, expression));
   const WordPattern *word = nameStartWord(expression, scope);
   if (!word) {
-    finder.forEachCandidate(expression, scope, nullptr, consider);
+    for (const auto &[bound, group] : byHighestScore(expression, scope)) {
+      if (!best.mayEnter(bound, 0, 0) || walk.settles(best, bound, seen, consider)) break;
+      finder.forEachCandidate(group, scope, nullptr, [&](const MatchRow &row) {
+        if (!seen.see(row)) consider(row);
+      });
+    }
     return best.take();
   }
-  SeenRows seen(snapshot);
   for (const NamePlace &place : snapshot.namesStartingWith(word->folded)) {
     if (!best.mayEnter(highest, place.nameOrder, std::numeric_limits<std::int64_t>::min())) continue;
     const MatchRow &row = snapshot.rows()[place.row];
@@ -217,6 +307,7 @@ std::vector<Match> findBest(const MatchSnapshot &snapshot, CandidateFinder &find
   // places). A finder that cannot tell the fields apart gives all the candidates at once.
   for (const FieldBound &field : wordFieldBounds()) {
     if (!best.mayEnter(field.highest, 0, 0)) break;
+    if (walk.settles(best, field.highest, seen, consider)) break;
     const auto visit = [&](const MatchRow &row) {
       if (!seen.see(row) && best.mayEnter(field.highest, row.nameOrder, row.id)) consider(row);
     };

@@ -194,6 +194,13 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, co
     std::sort(snapshot->byName_.begin(), snapshot->byName_.end(), [](const NamePlace &a, const NamePlace &b) {
       return a.start != b.start ? a.start < b.start : a.nameOrder < b.nameOrder;
     });
+    // Rows are in id order, so their places break ties of name order as ids do.
+    std::vector<NamePlace> ordered = snapshot->byName_;
+    std::sort(ordered.begin(), ordered.end(), [](const NamePlace &a, const NamePlace &b) {
+      return a.nameOrder != b.nameOrder ? a.nameOrder < b.nameOrder : a.row < b.row;
+    });
+    snapshot->inNameOrder_.reserve(ordered.size());
+    for (const NamePlace &place : ordered) snapshot->inNameOrder_.push_back(place.row);
   }
   // Trigrams within each field, as the index holds them.
   constexpr std::size_t sampleRows = 20000;

@@ -79,6 +79,8 @@ class MatchSnapshot
   // same 8 bytes (a list by whole names would take seconds to make at a million entries). In name order
   // where they start alike.
   std::span<const NamePlace> namesStartingWith(std::string_view folded) const;
+  // Every row's place in rows(), in name order; empty when the catalogue has no name order.
+  std::span<const std::uint32_t> inNameOrder() const { return inNameOrder_; }
   // Roughly how many entries hold the case-folded trigram in a searched field, counted on a sample of
   // about 20,000 entries when the snapshot is made; 0 for one the sample lacks.
   std::uint32_t trigramCount(std::string_view folded) const;
@@ -96,6 +98,7 @@ class MatchSnapshot
   std::string text_;                  // every row's folded fields, one after another
   std::string lines_;                 // every row's result line texts, one after another
   std::vector<NamePlace> byName_;     // every row by the start of its folded name, then name order
+  std::vector<std::uint32_t> inNameOrder_;
   // Counts by the trigram's hash, open addressing (a hash of 0 marks a free place; a collision of two
   // hashes only blurs an estimate): one memory read per lookup, where a table of strings took several.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> trigrams_;

@@ -1,6 +1,6 @@
 // Keyword searches computed for every request, with the answer cache off: case folding beyond
 // ASCII, words too short for the trigram index, the order of results found by several
-// alternatives, and imports seen by the next search.
+// alternatives, imports seen by the next search, and pages of searches with thousands of candidates.
 #include "support/directory_fixture.h"
 #include "support/test_environment.h"
 
@@ -64,6 +64,41 @@ class TestSearchUncached : public QObject
     // Equal scores come by name, case ignored: "Alpha" before "beta".
     QCOMPARE(live("T1=swing&FMT=2"),
              (QStringList{QStringLiteral("Alpha Swing"), QStringLiteral("beta Swing")}));
+  }
+
+  // With thousands of candidates the page is settled by walking the catalogue in name order; entries
+  // that score higher but come last in that order must still lead it.
+  void manyCandidatesKeepTheBestScoresFirst_data()
+  {
+    QTest::addColumn<QByteArray>("query");
+    QTest::newRow("a word in every format, a few names") << QByteArray("T1=mp3");
+    QTest::newRow("a tag in every entry, a longer one in a few") << QByteArray("T1=zork,blue+zork&FMT=2");
+  }
+
+  void manyCandidatesKeepTheBestScoresFirst()
+  {
+    QFETCH(QByteArray, query);
+    DirectoryFixture large;
+    QByteArray csv = "name,stream_url,tags,codec\n";
+    QStringList alphas;
+    QStringList zulus;
+    for (int i = 0; i < 3000; ++i) {
+      alphas << QStringLiteral("Alpha %1").arg(i);
+      csv += alphas.back().toUtf8() + ",http://a" + QByteArray::number(i) + ".example.test/s,zork,MP3\n";
+    }
+    for (int i = 0; i < 20; ++i) {
+      zulus << QStringLiteral("Zulu mp3 %1").arg(i);
+      csv += zulus.back().toUtf8() + ",http://z" + QByteArray::number(i) + ".example.test/s,blue zork,MP3\n";
+    }
+    QVERIFY(large.import({QStringLiteral("--stations"), large.writeFile(QStringLiteral("large.csv"), csv)}));
+    QVERIFY(large.start({QStringLiteral("--cache-mb"), QStringLiteral("0")}));
+    const auto byName = [](const QString &a, const QString &b) {
+      return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    };
+    std::sort(alphas.begin(), alphas.end(), byName);
+    std::sort(zulus.begin(), zulus.end(), byName);
+    const QStringList expected = zulus + alphas.mid(0, 250 - zulus.size());
+    QCOMPARE(large.namesAt("/tessivar37.asp?V=3.7&P=T&F=1&MA=1&LIVE=1&" + query), expected);
   }
 
   void importIsSeenByTheNextSearch()
