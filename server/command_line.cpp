@@ -32,7 +32,7 @@ constexpr const char *usage =
     "N] [--quiet]\n"
     "                           [--request-timeout S] [--keep-alive S] [--connections-per-client N]\n"
     "                           [--signups-per-minute N] [--signups-per-hour N] [--trusted-proxy ADDRESS]\n"
-    "                           [--show-failing]\n"
+    "                           [--show-failing] [--memory-index-entries N]\n"
     "  tessivar-directory check --db CATALOGUE [--concurrency N] [--timeout S] [--older-than HOURS]\n"
     "                           [--allow-private]\n"
     "\n"
@@ -41,6 +41,8 @@ constexpr const char *usage =
     "check probes the entries' stream addresses and records what it finds; entries whose last two\n"
     "checks failed and that have not been good for a day are left out of answers (serve --show-failing\n"
     "serves them too).\n"
+    "serve --memory-index-entries N (default 100000): an SQLite catalogue of up to N entries is searched\n"
+    "on trigram lists held in memory (about 200 bytes an entry), a larger one on its full-text index.\n"
     "serve answers the directory's requests; --port 0 picks a free port. The first line on standard\n"
     "output is \"Listening on ADDRESS:PORT\"; then one access-log line per request unless --quiet.\n";
 
@@ -142,7 +144,7 @@ int runServe(int argc, char **argv)
           argc, argv,
           {"--db", "--listen", "--port", "--site-host", "--data-host", "--min-version", "--threads",
            "--cache-mb", "--request-timeout", "--keep-alive", "--connections-per-client",
-           "--signups-per-minute", "--signups-per-hour", "--trusted-proxy"},
+           "--signups-per-minute", "--signups-per-hour", "--trusted-proxy", "--memory-index-entries"},
           {"--quiet", "--show-failing"}, arguments))
     return 2;
   ServerOptions options;
@@ -158,6 +160,7 @@ int runServe(int argc, char **argv)
   options.trustedProxy = single(arguments, "--trusted-proxy");
   int cacheMegabytes = 64;
   int signUpsPerHour = 1000;
+  int memoryIndexEntries = 100000;
   if (options.database.empty()) {
     std::fprintf(stderr, "tessivar-directory: serve needs --db CATALOGUE\n%s", usage);
     return 2;
@@ -174,10 +177,12 @@ int runServe(int argc, char **argv)
       !parsePort(single(arguments, "--connections-per-client", "16"), 0, 100000,
                  options.connectionsPerClient) ||
       !parsePort(single(arguments, "--signups-per-minute", "6"), 0, 100000, options.signUpsPerMinute) ||
-      !parsePort(single(arguments, "--signups-per-hour", "1000"), 0, 100000, signUpsPerHour)) {
+      !parsePort(single(arguments, "--signups-per-hour", "1000"), 0, 100000, signUpsPerHour) ||
+      !parsePort(single(arguments, "--memory-index-entries", "100000"), 0, 10000000, memoryIndexEntries)) {
     std::fprintf(stderr,
                  "tessivar-directory: --request-timeout takes 1 to 3600, --keep-alive 0 to 3600, "
-                 "--connections-per-client, --signups-per-minute and --signups-per-hour 0 to 100000\n");
+                 "--connections-per-client, --signups-per-minute and --signups-per-hour 0 to 100000, "
+                 "--memory-index-entries 0 to 10000000\n");
     return 2;
   }
   in6_addr numeric{};
@@ -188,6 +193,7 @@ int runServe(int argc, char **argv)
   }
   options.service.cacheBytes = static_cast<std::size_t>(cacheMegabytes) << 20;
   options.service.signUpsPerHour = signUpsPerHour;
+  options.service.memoryIndexEntries = static_cast<std::size_t>(memoryIndexEntries);
   if (!isPostgresAddress(options.database) && !std::filesystem::exists(options.database)) {
     std::fprintf(stderr, "tessivar-directory: no catalogue at %s; load one with import first\n",
                  options.database.c_str());

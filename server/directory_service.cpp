@@ -99,15 +99,16 @@ bool isPostgresAddress(std::string_view catalogue)
   return catalogue.starts_with("postgresql://") || catalogue.starts_with("postgres://");
 }
 
-std::unique_ptr<CatalogueBackend> openCatalogueBackend(const std::string &catalogue, bool showFailing)
+std::unique_ptr<CatalogueBackend> openCatalogueBackend(const std::string &catalogue, bool showFailing,
+                                                       std::size_t memoryIndexEntries)
 {
   if (isPostgresAddress(catalogue)) return std::make_unique<PgBackend>(catalogue, showFailing);
-  return std::make_unique<SqliteBackend>(catalogue, showFailing);
+  return std::make_unique<SqliteBackend>(catalogue, showFailing, memoryIndexEntries);
 }
 
 DirectoryService::DirectoryService(const std::string &catalogue, ServiceSettings settings)
     : settings_(std::move(settings)),
-      catalogue_(openCatalogueBackend(catalogue, settings_.showFailing)),
+      catalogue_(openCatalogueBackend(catalogue, settings_.showFailing, settings_.memoryIndexEntries)),
       stats_(*catalogue_),
       cache_(settings_.cacheBytes)
 {

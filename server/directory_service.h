@@ -34,6 +34,9 @@ struct ServiceSettings
   std::size_t cacheBytes = 64u << 20;  // rendered answers kept for repeated requests; 0 = none
   std::int64_t signUpsPerHour = 1000;  // sign-ups stored an hour from all clients together; 0 = no limit
   bool showFailing = false;            // serve the entries the stream check found failing too
+  // An SQLite catalogue of up to this many entries finds a search's candidates on trigram lists held in
+  // memory (about 200 bytes an entry); a larger one on its full-text index.
+  std::size_t memoryIndexEntries = 100000;
 };
 
 // Every endpoint's answer, apart from HTTP itself. Safe to call from many threads at once.
@@ -92,8 +95,8 @@ bool isPostgresAddress(std::string_view catalogue);
 
 // The backend for the --db text: PostgreSQL for its addresses, otherwise the SQLite file (created
 // when missing). Prepares the catalogue's tables; throws DatabaseError when it cannot.
-std::unique_ptr<CatalogueBackend> openCatalogueBackend(const std::string &catalogue,
-                                                       bool showFailing = false);
+std::unique_ptr<CatalogueBackend> openCatalogueBackend(const std::string &catalogue, bool showFailing = false,
+                                                       std::size_t memoryIndexEntries = 100000);
 
 // True when version (like "3.7") is below minimum; a version that is not dotted numbers counts as below.
 bool versionBelow(const std::string &version, const std::string &minimum);

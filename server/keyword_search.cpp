@@ -145,14 +145,19 @@ std::size_t estimatedCandidates(const MatchSnapshot &snapshot, const SearchExpre
 // the best of them are mostly near the start of the name order: a walk that finds the page full of
 // matches no later entry can beat settles the search after a few thousand rows, where the index would
 // give every candidate to score. A walk costs about what scoring as many candidates does, so all walks
-// of one search together stop at a quarter of the candidates the index would give.
+// of one search together stop at a quarter of the candidates the index would give, and there is none
+// unless the page could fill (were the candidates spread evenly) in a small part of that.
 class NameOrderWalk
 {
  public:
-  NameOrderWalk(const MatchSnapshot &snapshot, std::size_t candidates)
-      : snapshot_(snapshot), order_(snapshot.inNameOrder()), budget_(candidates / 4)
+  NameOrderWalk(const MatchSnapshot &snapshot, std::size_t candidates, std::size_t limit)
+      : snapshot_(snapshot), order_(snapshot.inNameOrder())
   {
+    const std::size_t budget = candidates / 4;
+    if (candidates > 0 && limit * order_.size() / candidates < budget / 2) budget_ = budget;
   }
+
+  bool active() const { return budget_ > 0; }
 
   // Walks on while a row not walked yet could enter the page, given that no row unseen so far scores
   // above `bound`, with half of what is left of the budget. True when none can: the page is settled.
@@ -160,6 +165,7 @@ class NameOrderWalk
   bool settles(const BestMatches &best, int bound, SeenRows &seen, const Consider &consider)
   {
     const auto &rows = snapshot_.rows();
+    if (budget_ == 0) return false;
     const std::size_t stretch = budget_ / 2;
     budget_ -= stretch;
     const std::size_t end = std::min(order_.size(), next_ + stretch);
@@ -179,7 +185,7 @@ class NameOrderWalk
  private:
   const MatchSnapshot &snapshot_;
   std::span<const std::uint32_t> order_;
-  std::size_t budget_;
+  std::size_t budget_ = 0;
   std::size_t next_ = 0;
 };
 
@@ -281,9 +287,13 @@ std::vector<Match> findBest(const MatchSnapshot &snapshot, CandidateFinder &find
   // A common word ("radio") has hundreds of thousands of candidates, but the entries whose names start
   // with it are found by name at once: when enough of them have the highest score, no other entry can
   // enter the page.
-  SeenRows seen(snapshot);
-  NameOrderWalk walk(snapshot, estimatedCandidates(snapshot, expression));
+  NameOrderWalk walk(snapshot, estimatedCandidates(snapshot, expression), limit);
   const WordPattern *word = nameStartWord(expression, scope);
+  if (!word && !walk.active()) {
+    finder.forEachCandidate(expression, scope, nullptr, consider);
+    return best.take();
+  }
+  SeenRows seen(snapshot);
   if (!word) {
     for (const auto &[bound, group] : byHighestScore(expression, scope)) {
       if (!best.mayEnter(bound, 0, 0) || walk.settles(best, bound, seen, consider)) break;

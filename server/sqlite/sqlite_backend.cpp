@@ -1,5 +1,6 @@
 #include "server/sqlite/sqlite_backend.h"
 
+#include "server/keyword_search.h"
 #include "server/sqlite/catalogue_import.h"
 #include "server/sqlite/catalogue_schema.h"
 #include "server/sqlite/fts_candidates.h"
@@ -102,8 +103,11 @@ class ReadTransaction
 
 }  // namespace
 
-SqliteBackend::SqliteBackend(const std::string &path, bool showFailing)
-    : SqlCatalogue(sqliteSql, showFailing), writer_(path), readers_([path] { return openReader(path); })
+SqliteBackend::SqliteBackend(const std::string &path, bool showFailing, std::size_t memoryIndexEntries)
+    : SqlCatalogue(sqliteSql, showFailing),
+      memoryIndexEntries_(memoryIndexEntries),
+      writer_(path),
+      readers_([path] { return openReader(path); })
 {
 }
 
@@ -130,6 +134,7 @@ void SqliteBackend::write(const Work &work)
 
 std::unique_ptr<CandidateFinder> SqliteBackend::finder(SqlSession &session, const MatchSnapshot &snapshot)
 {
+  if (snapshot.rows().size() <= memoryIndexEntries_) return std::make_unique<ScanningFinder>(snapshot);
   return std::make_unique<FtsFinder>(static_cast<Database &>(session), snapshot);
 }
 
