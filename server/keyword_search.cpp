@@ -233,9 +233,11 @@ bool ScanningFinder::forEachCandidate(const SearchExpression &expression, Search
   for (const std::string *word : words) {
     std::span<const std::uint32_t> places;
     if (snapshot_.trigramRows().shortestList(*word, places)) {
+      // Most rows of a trigram's list hold the word: scoring, which every visitor does, tells the others
+      // apart without a text search of its own first.
       for (const std::uint32_t place : places) {
         const MatchRow &row = snapshot_.rows()[place];
-        if (!seen.see(row)) consider(row);
+        if (words.size() == 1 || !seen.see(row)) visit(row);
       }
       continue;
     }
