@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <chrono>
 #include <limits>
 #include <mutex>
 #include <stdexcept>
@@ -17,8 +18,14 @@ namespace tessivar::directory {
 namespace {
 
 std::mutex snapshotsMutex;
-// By catalogue; one per catalogue a process serves.
-std::unordered_map<std::string, std::shared_ptr<const MatchSnapshot>> snapshots;
+// By catalogue; one per catalogue a process serves, with when its generation was last read.
+struct Held
+{
+  std::shared_ptr<const MatchSnapshot> snapshot;
+  std::chrono::steady_clock::time_point generationReadAt;
+};
+std::unordered_map<std::string, Held> snapshots;
+constexpr auto generationShared = std::chrono::milliseconds(1);
 
 std::int64_t generationOf(SqlSession &session, const char *sql)
 {
@@ -125,8 +132,17 @@ std::uint64_t MatchSnapshot::trigramHash(std::string_view folded)
 
 std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(SqlSession &session, const SnapshotSql &sql)
 {
-  const std::int64_t generation = generationOf(session, sql.generation);
   const std::string path = session.catalogueName();
+  const auto now = std::chrono::steady_clock::now();
+  if (sql.generationMayBeShared) {
+    // A database server a round trip away: under load, searches a millisecond apart see the same one.
+    const std::lock_guard lock(snapshotsMutex);
+    const auto held = snapshots.find(path);
+    if (held != snapshots.end() && held->second.snapshot &&
+        now - held->second.generationReadAt < generationShared)
+      return held->second.snapshot;
+  }
+  const std::int64_t generation = generationOf(session, sql.generation);
   // Searches wait while one of them makes the snapshot of a newer generation: they need it too, and let
   // other requests compute meanwhile.
   std::unique_lock lock(snapshotsMutex, std::try_to_lock);
@@ -134,11 +150,13 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(SqlSession &session,
     const WorkerPool::Waiting waiting;
     lock.lock();
   }
-  auto &snapshot = snapshots[path];
+  auto &held = snapshots[path];
   // Any other generation, even an older one: a search whose transaction began before an import committed
   // may make the old snapshot again (once), but a catalogue file made anew starts counting again.
-  if (!snapshot || snapshot->generation_ != generation) snapshot = load(session, sql.rows, generation);
-  return snapshot;
+  if (!held.snapshot || held.snapshot->generation_ != generation)
+    held.snapshot = load(session, sql.rows, generation);
+  held.generationReadAt = now;
+  return held.snapshot;
 }
 
 std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, const char *sql,

@@ -23,6 +23,9 @@ struct SnapshotSql
 {
   const char *generation;
   const char *rows;
+  // Whether a generation another search read within the last millisecond may stand for a new read. Not
+  // where a search reads the catalogue's own index too, which must be of the snapshot's generation.
+  bool generationMayBeShared = false;
 };
 
 // What keyword scoring reads of one entry (its row of entry_match), held in memory.

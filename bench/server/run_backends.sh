@@ -97,7 +97,7 @@ start_nginx() { # upstream-port upstream-port -> sets nginx_port
   cat >"$work/nginx/nginx.conf" <<CONF
 daemon off;
 $([ "$(id -u)" -eq 0 ] && echo "user root;")
-worker_processes 1;
+worker_processes auto;
 pid $work/nginx/nginx.pid;
 error_log $work/nginx/error.log;
 events { worker_connections 4096; }

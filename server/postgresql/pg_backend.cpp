@@ -21,7 +21,8 @@ const CatalogueSql pgSql = {
         {"SELECT generation FROM catalogue_state WHERE id = 1",
          "SELECT m.id, row_number() OVER (ORDER BY m.name_key, m.id), m.bitrate, m.duration, m.kind,"
          " m.family, m.fold_name, m.fold_format, m.fold_location, m.fold_genre, e.page_head, e.page_tail,"
-         " e.check_failed FROM entry_match m JOIN entries e ON e.id = m.id AND e.hidden = 0 ORDER BY m.id"},
+         " e.check_failed FROM entry_match m JOIN entries e ON e.id = m.id AND e.hidden = 0 ORDER BY m.id",
+         true},
     .listAll =
         "SELECT e.page_head, e.page_tail, e.duration, e.id, e.check_failed"
         " FROM entries e WHERE (($1::bigint >> e.kind) & 1) = 1 AND (($2::bigint >> e.family) & 1) = 1"
