@@ -154,7 +154,8 @@ class NameOrderWalk
       : snapshot_(snapshot), order_(snapshot.inNameOrder())
   {
     const std::size_t budget = candidates / 4;
-    if (candidates > 0 && limit * order_.size() / candidates < budget / 2) budget_ = budget;
+    if (candidates > 0 && !order_.empty() && limit * order_.size() / candidates < budget / 2)
+      budget_ = budget;
   }
 
   bool active() const { return budget_ > 0; }
