@@ -97,7 +97,11 @@ void refreshDerivedColumns(Database &db)
       storeMatchRow(db, entry);
     }
   }
+  refreshNameOrder(db);
+}
 
+void refreshNameOrder(Database &db)
+{
   // SQLite sorts all rows before it returns the first (no index has this order), in bounded memory. The
   // changed numbers are written afterwards in the order of the rows' ids, which walks the table once
   // instead of jumping to a random page for every row.

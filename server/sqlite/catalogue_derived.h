@@ -16,5 +16,7 @@ void storeMatchRow(Database &db, const CatalogueEntry &entry);
 // through the catalogue in batches and sorts in SQLite, so memory stays small whatever its size. Call it
 // in the transaction that changed entries.
 void refreshDerivedColumns(Database &db);
+// Its second half alone: name_order, for a catalogue whose other derived data is up to date.
+void refreshNameOrder(Database &db);
 
 }  // namespace tessivar::directory

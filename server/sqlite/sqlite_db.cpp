@@ -136,6 +136,11 @@ std::string Database::path() const
   return file ? file : "";
 }
 
+std::int64_t Database::lastInsertRowid() const
+{
+  return sqlite3_last_insert_rowid(db_);
+}
+
 void Database::defineCollation(const char *name, Collation compare)
 {
   if (sqlite3_create_collation_v2(db_, name, SQLITE_UTF8, nullptr, compare, nullptr) != SQLITE_OK)

@@ -56,7 +56,8 @@ class Database final : public SqlSession
   SqlQuery statement(const char *sql) override;
   std::string catalogueName() const override { return path(); }
   bool reusable() const { return true; }
-  std::string path() const;  // the main database's file
+  std::string path() const;              // the main database's file
+  std::int64_t lastInsertRowid() const;  // the rowid of the last row an INSERT added on this connection
   // Defines (or redefines) a collating sequence for this connection: compare(a, b) < 0 when a sorts first.
   using Collation = int (*)(void *, int, const void *, int, const void *);
   void defineCollation(const char *name, Collation compare);
