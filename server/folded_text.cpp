@@ -162,4 +162,30 @@ bool containsWholeWord(const QString &text, const QString &word)
   }
 }
 
+WholeWordSearch::WholeWordSearch(std::string_view text) : text_(text), ascii_(isAscii(text))
+{
+  if (ascii_) {
+    lower_.assign(text);
+    std::transform(lower_.begin(), lower_.end(), lower_.begin(), asciiLower);
+  } else {
+    utf16_ = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  }
+}
+
+bool WholeWordSearch::contains(std::string_view word) const
+{
+  if (word.empty() || !isAscii(word)) return containsWholeWord(text_, word);
+  if (!ascii_)
+    return containsWholeWord(utf16_, QString::fromLatin1(word.data(), static_cast<qsizetype>(word.size())));
+  std::string lowerWord(word);
+  std::transform(lowerWord.begin(), lowerWord.end(), lowerWord.begin(), asciiLower);
+  const auto alnum = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
+  for (std::size_t at = lower_.find(lowerWord); at != std::string::npos;
+       at = lower_.find(lowerWord, at + 1)) {
+    const std::size_t end = at + lowerWord.size();
+    if ((at == 0 || !alnum(lower_[at - 1])) && (end == lower_.size() || !alnum(lower_[end]))) return true;
+  }
+  return false;
+}
+
 }  // namespace tessivar::directory

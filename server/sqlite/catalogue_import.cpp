@@ -115,8 +115,9 @@ std::int64_t wholeNumber(const std::string &text)
 std::string genreWithNameGenres(const std::string &name, const std::string &genre)
 {
   std::string tags = genre;
+  const WholeWordSearch inName(name);
   for (const auto &word : genresFromNames()) {
-    if (containsWholeWord(name, word) && !containsWholeWord(tags, word))
+    if (inName.contains(word) && !containsWholeWord(tags, word))
       tags = tags.empty() ? word : tags + ',' + word;
   }
   return tags;

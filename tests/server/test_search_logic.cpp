@@ -271,6 +271,9 @@ class TestSearchLogic : public QObject
     QCOMPARE(containsWholeWord(std::string_view(text.constData(), text.size()),
                                std::string_view(word.constData(), word.size())),
              expected);
+    QCOMPARE(WholeWordSearch(std::string_view(text.constData(), text.size()))
+                 .contains(std::string_view(word.constData(), word.size())),
+             expected);
   }
 
   // Each flag of a request selects its own families, and together they select every known family.
