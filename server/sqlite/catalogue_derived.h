@@ -16,7 +16,10 @@ void storeMatchRow(Database &db, const CatalogueEntry &entry);
 // through the catalogue in batches and sorts in SQLite, so memory stays small whatever its size. Call it
 // in the transaction that changed entries.
 void refreshDerivedColumns(Database &db);
-// Its second half alone: name_order, for a catalogue whose other derived data is up to date.
-void refreshNameOrder(Database &db);
+
+// Makes entry_match, name_order included, while it is empty and every entry is new with its page parts
+// (an import into an empty catalogue, which stores no match rows of its own): each row is written once,
+// in order, instead of written and then numbered.
+void fillMatchRows(Database &db);
 
 }  // namespace tessivar::directory

@@ -256,7 +256,8 @@ class EntryWriter
         statement.bindNull(14);
     };
     stored.id = intoEmpty_ ? storeInEmpty(key, bindEntry) : storeUpsert(bindEntry);
-    if (stored.id != 0) storeMatchRow(db_, stored);
+    // Into an empty catalogue, finish() makes the match rows of all entries at once.
+    if (stored.id != 0 && lastOldId_ != 0) storeMatchRow(db_, stored);
     ++count.accepted;
   }
 
@@ -309,9 +310,9 @@ class EntryWriter
     db_.execute("DELETE FROM temp.text_changed");
     createEntryIndexes(db_);
     createTextTriggers(db_);
-    // Every row of an import into an empty catalogue has its derived data from add().
+    // An import into an empty catalogue gave every row its page parts in add(), and no match rows yet.
     if (lastOldId_ == 0)
-      refreshNameOrder(db_);
+      fillMatchRows(db_);
     else
       refreshDerivedColumns(db_);
     db_.execute("UPDATE catalogue_state SET generation = generation + 1");

@@ -75,6 +75,32 @@ class TestCatalogueImport : public QObject
              0);
   }
 
+  // An import into an empty catalogue makes its match rows and name order its own way; they must be the
+  // rows the general path makes again from the entries.
+  void firstImportMatchesTheGeneralPath()
+  {
+    DirectoryFixture directory;
+    const QString csv = directory.writeFile(
+        QStringLiteral("s.csv"),
+        "name,stream_url,tags,country\nbeta,http://a.test/1,Jazz,DE\n"
+        "Alpha,http://a.test/2,, FR\nalpha,http://a.test/3,Rock\n\xC3\x89mile,http://a.test/4,,\n"
+        "\xC3\xA9mile,http://a.test/5,,\nZed Jazz,http://a.test/6,pop,\nAlpha,http://a.test/2/,,\n");
+    const char *rows =
+        "SELECT group_concat(id || ',' || kind || ',' || family || ',' || bitrate || ',' || duration || ',' "
+        "||"
+        " name_order || ',' || fold_name || ',' || fold_format || ',' || fold_location || ',' || fold_genre, "
+        "'|')"
+        " FROM (SELECT * FROM entry_match ORDER BY id)";
+    QVERIFY(directory.import({QStringLiteral("--stations"), csv}));
+    const QString first = text(directory.database(), rows);
+    QVERIFY(first.startsWith(QStringLiteral("1,0,")));
+    QVERIFY(executeOnCatalogue(directory.database(),
+                               "UPDATE entries SET page_head = ''; UPDATE entry_match SET name_order = 0"));
+    QVERIFY(directory.import({QStringLiteral("--stations"), csv}));
+    QCOMPARE(first, text(directory.database(), rows));
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entry_match"), 6);
+  }
+
   void playlists()
   {
     DirectoryFixture directory;
