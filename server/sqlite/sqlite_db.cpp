@@ -114,7 +114,7 @@ void Database::execute(const char *sql)
 
 Statement &Database::prepared(std::string_view sql)
 {
-  auto found = statements_.find(std::string(sql));
+  auto found = statements_.find(sql);
   if (found == statements_.end())
     found = statements_.emplace(std::string(sql), std::make_unique<Statement>(db_, sql)).first;
   return *found->second;
