@@ -33,7 +33,8 @@ bool containsWholeWord(const QString &text, const QString &word);
 bool containsWholeWord(std::string_view text, std::string_view word);
 
 // One UTF-8 text searched for many words in turn, each answered as containsWholeWord(text, word) would:
-// an ASCII text is put in lower case once, any other converted to UTF-16 once. Keeps a view of text.
+// an ASCII text is put in lower case once, any other converted to UTF-16 once (and searched only for words
+// its characters that fold to ASCII can spell). Keeps a view of text.
 class WholeWordSearch
 {
  public:
@@ -43,8 +44,8 @@ class WholeWordSearch
  private:
   std::string_view text_;
   bool ascii_;
-  std::string lower_;  // when ascii_
-  QString utf16_;      // when not
+  std::string lower_;  // in lower case
+  QString utf16_;      // when not ascii_
 };
 
 }  // namespace tessivar::directory
