@@ -1,6 +1,7 @@
 #include "server/csv_reader.h"
 
 #include <stdexcept>
+#include <streambuf>
 #include <string_view>
 
 namespace tessivar::directory {
@@ -39,18 +40,22 @@ std::string CsvReader::field(const std::vector<std::string> &row, const std::str
 std::optional<std::vector<std::string>> CsvReader::readRecord(std::string current)
 {
   std::vector<std::string> fields;
+  fields.reserve(header_.size());
   const std::size_t firstLine = line_;
   bool quoted = false;
   bool fieldQuoted = false;
   bool any = !current.empty();
-  char c = 0;
-  while (in_.get(c)) {
+  // Byte by byte from the stream's buffer: istream::get() would set up and check the stream for each.
+  std::streambuf &in = *in_.rdbuf();
+  constexpr int end = std::char_traits<char>::eof();
+  for (int next = in.sbumpc(); next != end; next = in.sbumpc()) {
+    const char c = std::char_traits<char>::to_char_type(next);
     any = true;
     if (c == '\n') ++line_;
     if (quoted) {
       if (c == '"') {
-        if (in_.peek() == '"') {
-          in_.get(c);
+        if (in.sgetc() == '"') {
+          in.sbumpc();
           current.push_back('"');
         } else {
           quoted = false;
@@ -68,7 +73,7 @@ std::optional<std::vector<std::string>> CsvReader::readRecord(std::string curren
       fields.push_back(std::move(current));
       current.clear();
     } else if (c == '\r') {
-      if (in_.peek() == '\n') in_.get(c);
+      if (in.sgetc() == '\n') in.sbumpc();
       ++line_;
       break;
     } else if (c == '\n') {

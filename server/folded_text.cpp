@@ -162,4 +162,39 @@ bool containsWholeWord(const QString &text, const QString &word)
   }
 }
 
+WholeWordSearch::WholeWordSearch(std::string_view text) : text_(text), ascii_(isAscii(text))
+{
+  if (ascii_) {
+    lower_.assign(text);
+    std::transform(lower_.begin(), lower_.end(), lower_.begin(), asciiLower);
+  } else {
+    // lower_ then keeps a character for each UTF-16 unit: what it folds to when that is ASCII (a Kelvin
+    // sign is a "k"), otherwise a byte no word has. A word absent from it cannot match in the text.
+    utf16_ = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    lower_.reserve(static_cast<std::size_t>(utf16_.size()));
+    for (const QChar unit : std::as_const(utf16_)) {
+      const char16_t folded = unit.toCaseFolded().unicode();
+      lower_.push_back(folded < 0x80 ? static_cast<char>(folded) : '\x80');
+    }
+  }
+}
+
+bool WholeWordSearch::contains(std::string_view word) const
+{
+  if (word.empty() || !isAscii(word)) return containsWholeWord(text_, word);
+  std::string lowerWord(word);
+  std::transform(lowerWord.begin(), lowerWord.end(), lowerWord.begin(), asciiLower);
+  if (!ascii_) {
+    if (lower_.find(lowerWord) == std::string::npos) return false;
+    return containsWholeWord(utf16_, QString::fromLatin1(word.data(), static_cast<qsizetype>(word.size())));
+  }
+  const auto alnum = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
+  for (std::size_t at = lower_.find(lowerWord); at != std::string::npos;
+       at = lower_.find(lowerWord, at + 1)) {
+    const std::size_t end = at + lowerWord.size();
+    if ((at == 0 || !alnum(lower_[at - 1])) && (end == lower_.size() || !alnum(lower_[end]))) return true;
+  }
+  return false;
+}
+
 }  // namespace tessivar::directory

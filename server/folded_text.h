@@ -32,4 +32,20 @@ bool containsWholeWord(const QString &text, const QString &word);
 // The same for UTF-8 texts, without leaving UTF-8 when both are ASCII.
 bool containsWholeWord(std::string_view text, std::string_view word);
 
+// One UTF-8 text searched for many words in turn, each answered as containsWholeWord(text, word) would:
+// an ASCII text is put in lower case once, any other converted to UTF-16 once (and searched only for words
+// its characters that fold to ASCII can spell). Keeps a view of text.
+class WholeWordSearch
+{
+ public:
+  explicit WholeWordSearch(std::string_view text);
+  bool contains(std::string_view word) const;
+
+ private:
+  std::string_view text_;
+  bool ascii_;
+  std::string lower_;  // in lower case
+  QString utf16_;      // when not ascii_
+};
+
 }  // namespace tessivar::directory

@@ -17,4 +17,9 @@ void storeMatchRow(Database &db, const CatalogueEntry &entry);
 // in the transaction that changed entries.
 void refreshDerivedColumns(Database &db);
 
+// Makes entry_match, name_order included, while it is empty and every entry is new with its page parts
+// (an import into an empty catalogue, which stores no match rows of its own): each row is written once,
+// in order, instead of written and then numbered.
+void fillMatchRows(Database &db);
+
 }  // namespace tessivar::directory

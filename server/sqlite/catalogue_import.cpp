@@ -11,6 +11,7 @@
 #include "server/result_page.h"
 #include "server/sqlite/catalogue_derived.h"
 #include "server/sqlite/catalogue_schema.h"
+#include "server/sqlite/imported_keys.h"
 #include "server/sqlite/sqlite_db.h"
 
 #include <QString>
@@ -21,6 +22,7 @@
 #include <fstream>
 #include <map>
 #include <stdexcept>
+#include <vector>
 
 namespace tessivar::directory {
 
@@ -45,6 +47,25 @@ WHERE entries.kind IS NOT excluded.kind OR entries.url IS NOT excluded.url OR en
   OR entries.homepage IS NOT excluded.homepage OR entries.bitrate IS NOT excluded.bitrate
   OR entries.duration IS NOT excluded.duration OR entries.show_id IS NOT excluded.show_id
   OR entries.initial IS NOT excluded.initial
+RETURNING id
+)sql";
+
+// Into an empty catalogue: a key not met before in the file, then one met before (?18 its entry), which
+// changes it as the upsert above does.
+constexpr const char *insertSql = R"sql(
+INSERT INTO entries (kind, url_key, url, name, format, family, location, state, country, genre, homepage,
+                     bitrate, duration, show_id, initial, page_head, page_tail)
+VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)
+)sql";
+constexpr const char *updateSql = R"sql(
+UPDATE entries SET
+  kind = ?1, url = ?3, name = ?4, format = ?5, family = ?6, location = ?7, state = ?8, country = ?9,
+  genre = ?10, homepage = ?11, bitrate = ?12, duration = ?13, show_id = ?14, initial = ?15,
+  page_head = ?16, page_tail = ?17
+WHERE id = ?18 AND (kind IS NOT ?1 OR url IS NOT ?3 OR name IS NOT ?4 OR format IS NOT ?5
+  OR family IS NOT ?6 OR location IS NOT ?7 OR state IS NOT ?8 OR country IS NOT ?9 OR genre IS NOT ?10
+  OR homepage IS NOT ?11 OR bitrate IS NOT ?12 OR duration IS NOT ?13 OR show_id IS NOT ?14
+  OR initial IS NOT ?15)
 RETURNING id
 )sql";
 
@@ -94,8 +115,9 @@ std::int64_t wholeNumber(const std::string &text)
 std::string genreWithNameGenres(const std::string &name, const std::string &genre)
 {
   std::string tags = genre;
+  const WholeWordSearch inName(name);
   for (const auto &word : genresFromNames()) {
-    if (containsWholeWord(name, word) && !containsWholeWord(tags, word))
+    if (inName.contains(word) && !containsWholeWord(tags, word))
       tags = tags.empty() ? word : tags + ',' + word;
   }
   return tags;
@@ -167,6 +189,8 @@ class EntryWriter
       lastOldId_ = last->step() ? last->integer(0) : 0;
     }
     if (lastOldId_ == 0) dropEntryIndexes(db_);
+    intoEmpty_ = lastOldId_ == 0 && hasDroppableAddressIndex(db_);
+    if (intoEmpty_) dropAddressIndex(db_);
   }
 
   void add(NewEntry entry, ImportCount &count)
@@ -206,9 +230,11 @@ class EntryWriter
     stored.bitrate = entry.bitrate;
     stored.duration = entry.duration;
     rememberIndexedTexts(key, stored);
-    {
-      auto statement = db_.query(upsertSql);
-      statement->bind(1, static_cast<std::int64_t>(stored.kind))
+    const std::string initial = browseInitial(stored.name);
+    const std::string pageHead = resultLineHead(stored);
+    const std::string pageTail = resultLineTail(stored);
+    const auto bindEntry = [&](Statement &statement) {
+      statement.bind(1, static_cast<std::int64_t>(stored.kind))
           .bind(2, key)
           .bind(3, stored.url)
           .bind(4, stored.name)
@@ -221,19 +247,23 @@ class EntryWriter
           .bind(11, stored.homepage)
           .bind(12, stored.bitrate)
           .bind(13, stored.duration)
-          .bind(15, browseInitial(stored.name))
-          .bind(16, resultLineHead(stored))
-          .bind(17, resultLineTail(stored));
+          .bind(15, initial)
+          .bind(16, pageHead)
+          .bind(17, pageTail);
       if (entry.showId != 0)
-        statement->bind(14, entry.showId);
+        statement.bind(14, entry.showId);
       else
-        statement->bindNull(14);
-      // A row comes back only when the entry was added or changed.
-      if (statement->step()) stored.id = statement->integer(0);
-    }
-    if (stored.id != 0) storeMatchRow(db_, stored);
+        statement.bindNull(14);
+    };
+    stored.id = intoEmpty_ ? storeInEmpty(key, bindEntry) : storeUpsert(bindEntry);
+    // Into an empty catalogue, finish() makes the match rows of all entries at once.
+    if (stored.id != 0 && lastOldId_ != 0) storeMatchRow(db_, stored);
     ++count.accepted;
   }
+
+  // Marks the entry of each key, once the import's rows are in, as failed by the check of the list it came
+  // from (unless it has been checked here since).
+  void markFailedAtSource(std::vector<std::string> keys) { failedAtSource_ = std::move(keys); }
 
   std::int64_t showId(const std::string &title)
   {
@@ -250,6 +280,16 @@ class EntryWriter
 
   void finish()
   {
+    if (intoEmpty_) {
+      keys_ = ImportedKeys();
+      createAddressIndex(db_);
+    }
+    for (const std::string &key : failedAtSource_) {
+      auto mark = db_.query(
+          "UPDATE entries SET check_failures = max(check_failures, 1), check_failed = 1, check_reason = ?2"
+          " WHERE url_key = ?1 AND checked_at IS NULL");
+      mark->bind(1, key).bind(2, failedAtSourceReason).run();
+    }
     // The index keeps the words of rows added in memory until they outgrow this size (1 MB by default),
     // then writes them as a new segment and merges segments as they pile up: filled with a whole
     // catalogue at once, fewer and larger segments spare most of that merging.
@@ -270,13 +310,50 @@ class EntryWriter
     db_.execute("DELETE FROM temp.text_changed");
     createEntryIndexes(db_);
     createTextTriggers(db_);
-    refreshDerivedColumns(db_);
+    // An import into an empty catalogue gave every row its page parts in add(), and no match rows yet.
+    if (lastOldId_ == 0)
+      fillMatchRows(db_);
+    else
+      refreshDerivedColumns(db_);
     db_.execute("UPDATE catalogue_state SET generation = generation + 1");
     transaction_.commit();
     db_.execute("INSERT INTO entry_text (entry_text) VALUES ('optimize')");
   }
 
  private:
+  // The id of the entry added or changed; 0 when the entry was stored already as it is.
+  template <typename BindEntry>
+  std::int64_t storeUpsert(const BindEntry &bindEntry)
+  {
+    auto upsert = db_.query(upsertSql);
+    bindEntry(*upsert);
+    return upsert->step() ? upsert->integer(0) : 0;
+  }
+
+  template <typename BindEntry>
+  std::int64_t storeInEmpty(const std::string &key, const BindEntry &bindEntry)
+  {
+    const std::int64_t earlier = keys_.find(key, [this](std::int64_t id, std::string_view candidate) {
+      auto stored = db_.query("SELECT url_key FROM entries WHERE id = ?1");
+      stored->bind(1, id);
+      return stored->step() && stored->textView(0) == candidate;
+    });
+    if (earlier != 0) {
+      auto update = db_.query(updateSql);
+      bindEntry(*update);
+      update->bind(18, earlier);
+      return update->step() ? update->integer(0) : 0;
+    }
+    {
+      auto insert = db_.query(insertSql);
+      bindEntry(*insert);
+      insert->run();
+    }
+    const std::int64_t id = db_.lastInsertRowid();
+    keys_.add(key, id);
+    return id;
+  }
+
   // Keeps the indexed texts of an older entry the first time this import changes them.
   void rememberIndexedTexts(const std::string &key, const CatalogueEntry &next)
   {
@@ -299,6 +376,10 @@ class EntryWriter
   Database &db_;
   Transaction transaction_;
   std::int64_t lastOldId_ = 0;
+  // Into an empty catalogue with no index by address until finish(): keys_ finds addresses met twice.
+  bool intoEmpty_ = false;
+  ImportedKeys keys_;
+  std::vector<std::string> failedAtSource_;
 };
 
 std::ifstream openFile(const std::string &path)
@@ -503,12 +584,7 @@ ImportCount importPublicList(Database &db, const std::string &path,
     if (station.lastCheckFailed) failing.push_back(streamKey(clean(station.url)));
     writer.add(std::move(entry), count);
   });
-  for (const std::string &key : failing) {
-    auto mark = db.query(
-        "UPDATE entries SET check_failures = max(check_failures, 1), check_failed = 1, check_reason = ?2"
-        " WHERE url_key = ?1 AND checked_at IS NULL");
-    mark->bind(1, key).bind(2, failedAtSourceReason).run();
-  }
+  writer.markFailedAtSource(std::move(failing));
   writer.finish();
   return count;
 }

@@ -18,6 +18,9 @@ namespace {
 // hidden: left out of answers, see failingAfterSeconds).
 // catalogue_state.generation: raised by every change to entries (imports, stream checks), so the
 // server's answer cache knows when its answers are out of date.
+// url_key is unique through the index entries_by_url_key, which an import into an empty catalogue can
+// drop and make again; catalogues made by older builds have it as a column constraint instead (its
+// index, sqlite_autoindex_entries_1, cannot be dropped) and keep it.
 constexpr const char *schema = R"sql(
 CREATE TABLE IF NOT EXISTS shows (
   id INTEGER PRIMARY KEY,
@@ -26,7 +29,7 @@ CREATE TABLE IF NOT EXISTS shows (
 CREATE TABLE IF NOT EXISTS entries (
   id INTEGER PRIMARY KEY,
   kind INTEGER NOT NULL,
-  url_key TEXT NOT NULL UNIQUE,
+  url_key TEXT NOT NULL,
   url TEXT NOT NULL,
   name TEXT NOT NULL,
   format TEXT NOT NULL DEFAULT '',
@@ -92,6 +95,10 @@ CREATE INDEX IF NOT EXISTS entries_by_name ON entries(name COLLATE NOCASE);
 CREATE INDEX IF NOT EXISTS entries_by_initial ON entries(kind, initial, name COLLATE NOCASE, id);
 CREATE INDEX IF NOT EXISTS entries_by_show ON entries(show_id);
 )sql";
+
+// Entries by their stream address's key, unless the table has it unique from its older definition.
+constexpr const char *addressIndex =
+    "CREATE UNIQUE INDEX IF NOT EXISTS entries_by_url_key ON entries(url_key)";
 
 // What the stream check claims by; made once the layout has its columns.
 constexpr const char *checkIndex = "CREATE INDEX IF NOT EXISTS entries_by_check ON entries(checked_at)";
@@ -201,6 +208,22 @@ void createEntryIndexes(Database &db)
   db.execute(entryIndexes);
 }
 
+bool hasDroppableAddressIndex(Database &db)
+{
+  auto older = db.query("SELECT count(*) FROM sqlite_schema WHERE name = 'sqlite_autoindex_entries_1'");
+  return older->step() && older->integer(0) == 0;
+}
+
+void dropAddressIndex(Database &db)
+{
+  db.execute("DROP INDEX entries_by_url_key");
+}
+
+void createAddressIndex(Database &db)
+{
+  db.execute(addressIndex);
+}
+
 std::unique_ptr<Database> openCatalogue(const std::string &path)
 {
   auto db = std::make_unique<Database>(path);
@@ -208,6 +231,7 @@ std::unique_ptr<Database> openCatalogue(const std::string &path)
   db->execute("PRAGMA synchronous=NORMAL");
   db->execute("PRAGMA foreign_keys=ON");
   db->execute(schema);
+  if (hasDroppableAddressIndex(*db)) createAddressIndex(*db);
   createEntryIndexes(*db);
   createTextTriggers(*db);
   upgrade(*db);

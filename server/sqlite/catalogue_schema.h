@@ -23,6 +23,14 @@ void createTextTriggers(Database &db);
 void dropEntryIndexes(Database &db);
 void createEntryIndexes(Database &db);
 
+// The unique index of entries by url_key. An import into an empty catalogue drops it in its transaction,
+// finds addresses it meets twice itself and makes the index again from the rows it has written; a
+// catalogue made by an older build has it as part of the table instead (hasDroppableAddressIndex() is
+// false), and is left as it is.
+bool hasDroppableAddressIndex(Database &db);
+void dropAddressIndex(Database &db);
+void createAddressIndex(Database &db);
+
 // Opens another connection to a catalogue that openCatalogue() has already prepared; it refuses writes.
 std::unique_ptr<Database> openReader(const std::string &path);
 

@@ -114,7 +114,7 @@ void Database::execute(const char *sql)
 
 Statement &Database::prepared(std::string_view sql)
 {
-  auto found = statements_.find(std::string(sql));
+  auto found = statements_.find(sql);
   if (found == statements_.end())
     found = statements_.emplace(std::string(sql), std::make_unique<Statement>(db_, sql)).first;
   return *found->second;
@@ -134,6 +134,11 @@ std::string Database::path() const
 {
   const char *file = sqlite3_db_filename(db_, "main");
   return file ? file : "";
+}
+
+std::int64_t Database::lastInsertRowid() const
+{
+  return sqlite3_last_insert_rowid(db_);
 }
 
 void Database::defineCollation(const char *name, Collation compare)

@@ -3,6 +3,7 @@
 #include "server/sql_statement.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -56,7 +57,8 @@ class Database final : public SqlSession
   SqlQuery statement(const char *sql) override;
   std::string catalogueName() const override { return path(); }
   bool reusable() const { return true; }
-  std::string path() const;  // the main database's file
+  std::string path() const;              // the main database's file
+  std::int64_t lastInsertRowid() const;  // the rowid of the last row an INSERT added on this connection
   // Defines (or redefines) a collating sequence for this connection: compare(a, b) < 0 when a sorts first.
   using Collation = int (*)(void *, int, const void *, int, const void *);
   void defineCollation(const char *name, Collation compare);
@@ -65,7 +67,13 @@ class Database final : public SqlSession
   Statement &prepared(std::string_view sql);
 
   sqlite3 *db_ = nullptr;
-  std::unordered_map<std::string, std::unique_ptr<Statement>> statements_;
+  // Found by the SQL text as given, without copying it into a string first.
+  struct TextHash
+  {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const { return std::hash<std::string_view>{}(text); }
+  };
+  std::unordered_map<std::string, std::unique_ptr<Statement>, TextHash, std::equal_to<>> statements_;
 };
 
 // BEGIN IMMEDIATE ... COMMIT; rolls back when left without commit().

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 using tessivar::test::DirectoryFixture;
+using tessivar::test::executeOnCatalogue;
 using tessivar::test::scalar;
 using tessivar::test::text;
 
@@ -47,6 +48,57 @@ class TestCatalogueImport : public QObject
                   "SELECT group_concat(name) FROM (SELECT e.name FROM entry_match m JOIN entries e USING "
                   "(id) ORDER BY m.name_order)"),
              QStringLiteral("Alpha,Multi line"));
+  }
+
+  // Older builds made url_key unique in the table itself, an index no import can drop: their catalogues,
+  // empty or not, import through the upsert and get no second index.
+  void olderTableKeepsItsAddressIndex()
+  {
+    DirectoryFixture directory;
+    QVERIFY(directory.import({QStringLiteral("--stations"),
+                              directory.writeFile(QStringLiteral("none.csv"), "name,stream_url\n")}));
+    QString table = text(directory.database(), "SELECT sql FROM sqlite_schema WHERE name = 'entries'");
+    table.replace(QStringLiteral("url_key TEXT NOT NULL,"), QStringLiteral("url_key TEXT NOT NULL UNIQUE,"));
+    QVERIFY(executeOnCatalogue(directory.database(),
+                               ("DROP TABLE entries; " + table.toUtf8() + ";").constData()));
+    const QString csv =
+        directory.writeFile(QStringLiteral("s.csv"),
+                            "name,stream_url\nOne,http://a.example.test/x\n"
+                            "Two,http://b.example.test/x\nOne again,http://a.example.test/x/\n");
+    for (int round = 0; round < 2; ++round) {
+      QVERIFY(directory.import({QStringLiteral("--stations"), csv}));
+      QCOMPARE(text(directory.database(),
+                    "SELECT group_concat(name, '|') FROM (SELECT name FROM entries ORDER BY id)"),
+               QStringLiteral("One again|Two"));
+    }
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM sqlite_schema WHERE name LIKE '%url_key'"),
+             0);
+  }
+
+  // An import into an empty catalogue makes its match rows and name order its own way; they must be the
+  // rows the general path makes again from the entries.
+  void firstImportMatchesTheGeneralPath()
+  {
+    DirectoryFixture directory;
+    const QString csv = directory.writeFile(
+        QStringLiteral("s.csv"),
+        "name,stream_url,tags,country\nbeta,http://a.test/1,Jazz,DE\n"
+        "Alpha,http://a.test/2,, FR\nalpha,http://a.test/3,Rock\n\xC3\x89mile,http://a.test/4,,\n"
+        "\xC3\xA9mile,http://a.test/5,,\nZed Jazz,http://a.test/6,pop,\nAlpha,http://a.test/2/,,\n");
+    const char *rows =
+        "SELECT group_concat(id || ',' || kind || ',' || family || ',' || bitrate || ',' || duration || ',' "
+        "||"
+        " name_order || ',' || fold_name || ',' || fold_format || ',' || fold_location || ',' || fold_genre, "
+        "'|')"
+        " FROM (SELECT * FROM entry_match ORDER BY id)";
+    QVERIFY(directory.import({QStringLiteral("--stations"), csv}));
+    const QString first = text(directory.database(), rows);
+    QVERIFY(first.startsWith(QStringLiteral("1,0,")));
+    QVERIFY(executeOnCatalogue(directory.database(),
+                               "UPDATE entries SET page_head = ''; UPDATE entry_match SET name_order = 0"));
+    QVERIFY(directory.import({QStringLiteral("--stations"), csv}));
+    QCOMPARE(first, text(directory.database(), rows));
+    QCOMPARE(scalar(directory.database(), "SELECT count(*) FROM entry_match"), 6);
   }
 
   void playlists()

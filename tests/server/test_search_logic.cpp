@@ -258,6 +258,8 @@ class TestSearchLogic : public QObject
     QTest::newRow("accented letter after") << B("écoleé") << B("ÉCOLE") << false;
     QTest::newRow("ASCII word, accented letter after") << B("Jazzé FM") << B("jazz") << false;
     QTest::newRow("ASCII word, Kelvin sign for K") << B("\u212Aiss FM") << B("kiss") << true;
+    QTest::newRow("ASCII word, long s for s") << B("Gro\u00DFe \u017Fka") << B("SKA") << true;
+    QTest::newRow("ASCII word absent from accented text") << B("Caf\u00E9 Jazz") << B("rock") << false;
     QTest::newRow("digits join") << B("80s90s") << B("80s") << false;
     QTest::newRow("last word") << B("Hits of the 80s") << B("80S") << true;
   }
@@ -270,6 +272,9 @@ class TestSearchLogic : public QObject
     QCOMPARE(containsWholeWord(QString::fromUtf8(text), QString::fromUtf8(word)), expected);
     QCOMPARE(containsWholeWord(std::string_view(text.constData(), text.size()),
                                std::string_view(word.constData(), word.size())),
+             expected);
+    QCOMPARE(WholeWordSearch(std::string_view(text.constData(), text.size()))
+                 .contains(std::string_view(word.constData(), word.size())),
              expected);
   }
 
