@@ -101,6 +101,27 @@ void refreshNameOrder(Database &db)
   }
 }
 
+// An entry's numbers and texts as entry_match keeps them: ?1 id, ?2 kind, ?3 family, ?4 bitrate, ?5 duration,
+// ?6 to ?9 the folded name, format, location and genre.
+struct MatchValues
+{
+  std::int64_t id, kind, family, bitrate, duration;
+  std::string_view name, format, location, genre;
+};
+
+void bindMatchValues(Statement &statement, const MatchValues &entry)
+{
+  statement.bind(1, entry.id)
+      .bind(2, entry.kind)
+      .bind(3, entry.family)
+      .bind(4, entry.bitrate)
+      .bind(5, entry.duration)
+      .bind(6, foldedField(entry.name))
+      .bind(7, foldedField(entry.format))
+      .bind(8, foldedField(entry.location))
+      .bind(9, foldedTags(entry.genre));
+}
+
 }  // namespace
 
 void storeMatchRow(Database &db, const CatalogueEntry &entry)
@@ -112,16 +133,9 @@ void storeMatchRow(Database &db, const CatalogueEntry &entry)
       " bitrate = excluded.bitrate, duration = excluded.duration, fold_name = excluded.fold_name,"
       " fold_format = excluded.fold_format, fold_location = excluded.fold_location,"
       " fold_genre = excluded.fold_genre");
-  match->bind(1, entry.id)
-      .bind(2, static_cast<std::int64_t>(entry.kind))
-      .bind(3, static_cast<std::int64_t>(entry.family))
-      .bind(4, entry.bitrate)
-      .bind(5, entry.duration)
-      .bind(6, foldedField(entry.name))
-      .bind(7, foldedField(entry.format))
-      .bind(8, foldedField(entry.location))
-      .bind(9, foldedTags(entry.genre))
-      .run();
+  bindMatchValues(*match, {entry.id, entry.kind, entry.family, entry.bitrate, entry.duration, entry.name,
+                           entry.format, entry.location, entry.genre});
+  match->run();
 }
 
 void refreshDerivedColumns(Database &db)
@@ -174,18 +188,10 @@ void fillMatchRows(Database &db)
     while (order != orders.end() && order->first < id) ++order;
     auto match = db.query(
         "INSERT INTO entry_match (id, kind, family, bitrate, duration, name_order, fold_name, fold_format,"
-        " fold_location, fold_genre) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
-    match->bind(1, id)
-        .bind(2, rows->integer(1))
-        .bind(3, rows->integer(2))
-        .bind(4, rows->integer(3))
-        .bind(5, rows->integer(4))
-        .bind(6, order != orders.end() && order->first == id ? order->second : 0)
-        .bind(7, foldedField(rows->textView(5)))
-        .bind(8, foldedField(rows->textView(6)))
-        .bind(9, foldedField(rows->textView(7)))
-        .bind(10, foldedTags(rows->textView(8)))
-        .run();
+        " fold_location, fold_genre) VALUES (?1, ?2, ?3, ?4, ?5, ?10, ?6, ?7, ?8, ?9)");
+    bindMatchValues(*match, {id, rows->integer(1), rows->integer(2), rows->integer(3), rows->integer(4),
+                             rows->textView(5), rows->textView(6), rows->textView(7), rows->textView(8)});
+    match->bind(10, order != orders.end() && order->first == id ? order->second : 0).run();
   }
 }
 
