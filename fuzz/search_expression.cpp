@@ -1,7 +1,9 @@
 // The directory's search-text parser: the limits it promises, a word found in a field that holds
-// just that word, and a full-text query that SQLite's FTS5 accepts.
+// just that word, a full-text query that SQLite's FTS5 accepts, and the same score however it is
+// worked out.
 #include "server/search_expression.h"
 #include "server/folded_text.h"
+#include "server/relevance_memo.h"
 #include "server/sqlite/fts_query.h"
 
 #include <sqlite3.h>
@@ -70,10 +72,16 @@ void check(std::string_view text, SearchScope scope)
     }
   }
   checkQuery(fullTextQuery(expression, scope));
-  // Any entry, matching or not, is scored without harm.
+  // Any entry, matching or not, is scored without harm, and alike when the parts it shares with other
+  // entries are worked out once.
   const std::string field = foldedField(text);
   const std::string tags = foldedTags(text);
-  relevance(expression, scope, EntryText{field, field, field, tags});
+  const EntryText entry{field, field, field, tags};
+  const int score = relevance(expression, scope, entry);
+  RelevanceMemo shared(expression, scope, 1'000'000);
+  if (shared(entry) != score || shared(EntryText{{}, field, field, tags}) !=
+                                    relevance(expression, scope, EntryText{{}, field, field, tags}))
+    fail("scores shared by entries differ from their own", text);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "server/keyword_search.h"
 
 #include "server/format_family.h"
+#include "server/relevance_memo.h"
 #include "server/trigram_rows.h"
 
 #include <algorithm>
@@ -112,6 +113,20 @@ bool mayMatch(const SearchExpression &expression, std::string_view text)
                      [&](const Alternative &words) {
                        return std::all_of(words.begin(), words.end(), [&](const WordPattern &word) {
                          return text.find(word.folded) != std::string_view::npos;
+                       });
+                     });
+}
+
+// Whether some word is too short for trigrams, which leaves every entry a candidate.
+bool hasUnindexedWord(const SearchExpression &expression)
+{
+  std::vector<std::size_t> starts;
+  return std::any_of(expression.alternatives.begin(), expression.alternatives.end(),
+                     [&](const Alternative &words) {
+                       return std::any_of(words.begin(), words.end(), [&](const WordPattern &word) {
+                         bool indexed = false;
+                         forEachTrigram(word.folded, starts, [&](std::string_view) { indexed = true; });
+                         return !indexed;
                        });
                      });
 }
@@ -261,9 +276,10 @@ std::vector<Match> findMatches(const MatchSnapshot &snapshot, CandidateFinder &f
 {
   std::vector<Match> matches;
   if (!searchable(expression, filter)) return matches;
+  RelevanceMemo relevance(expression, scope, estimatedCandidates(snapshot, expression));
   finder.forEachCandidate(expression, scope, nullptr, [&](const MatchRow &row) {
     if (!passes(filter, row)) return;
-    const int score = relevance(expression, scope, snapshot.text(row));
+    const int score = relevance(snapshot.text(row));
     if (score > 0) matches.push_back({score, row.nameOrder, row.id});
   });
   return matches;
@@ -276,21 +292,27 @@ std::vector<Match> findBest(const MatchSnapshot &snapshot, CandidateFinder &find
   if (!searchable(expression, filter)) return {};
   const int highest = highestRelevance(expression, scope);
   BestMatches best(limit);
+  const std::size_t candidates = estimatedCandidates(snapshot, expression);
+  RelevanceMemo relevance(expression, scope, candidates);
   // Most candidates of one word hold it (the index finds them by a piece of it): a search of several
-  // words is where the text check pays.
+  // words is where a search of each candidate's whole text for every word leaves most of them out
+  // sooner than scoring does. With the parts entries share worked out once, scoring is about as fast,
+  // unless a word too short for the index leaves every entry a candidate.
   const bool prefilter = scope == SearchScope::AllFields &&
-                         (expression.alternatives.size() > 1 || expression.alternatives.front().size() > 1);
+                         (relevance.sharing() ? hasUnindexedWord(expression)
+                                              : expression.alternatives.size() > 1 ||
+                                                    expression.alternatives.front().size() > 1);
   const auto consider = [&](const MatchRow &row) {
     if (!best.mayEnter(highest, row.nameOrder, row.id)) return;
     if (!passes(filter, row)) return;
     if (prefilter && !mayMatch(expression, snapshot.allText(row))) return;
-    const int score = relevance(expression, scope, snapshot.text(row));
+    const int score = relevance(snapshot.text(row));
     if (score > 0) best.offer({score, row.nameOrder, row.id});
   };
   // A common word ("radio") has hundreds of thousands of candidates, but the entries whose names start
   // with it are found by name at once: when enough of them have the highest score, no other entry can
   // enter the page.
-  NameOrderWalk walk(snapshot, estimatedCandidates(snapshot, expression), limit);
+  NameOrderWalk walk(snapshot, candidates, limit);
   const WordPattern *word = nameStartWord(expression, scope);
   if (!word && !walk.active()) {
     finder.forEachCandidate(expression, scope, nullptr, consider);

@@ -115,12 +115,10 @@ constexpr int locationWeight = 2;
 constexpr int formatWeight = 1;
 constexpr int bestWordMatch = 4;
 
-int wordScore(const WordPattern &word, SearchScope scope, const EntryText &entry)
+// The fields by weight below the name: one is read only while it can still beat what the heavier ones
+// gave, which spares most of them for a word the name holds.
+int scoreBelow(int score, const WordPattern &word, const EntryText &entry)
 {
-  if (scope == SearchScope::GenreOnly) return bestMatch(word, entry.genre, true) * genreWeight;
-  // The fields by weight: one is read only while it can still beat what the heavier ones gave, which
-  // spares most of them for a word the name holds.
-  int score = bestMatch(word, entry.name, false) * nameWeight;
   if (score < bestWordMatch * genreWeight)
     score = std::max(score, bestMatch(word, entry.genre, true) * genreWeight);
   if (score < bestWordMatch * locationWeight)
@@ -130,7 +128,24 @@ int wordScore(const WordPattern &word, SearchScope scope, const EntryText &entry
   return score;
 }
 
+int wordScore(const WordPattern &word, SearchScope scope, const EntryText &entry)
+{
+  if (scope == SearchScope::GenreOnly) return bestMatch(word, entry.genre, true) * genreWeight;
+  return scoreBelow(bestMatch(word, entry.name, false) * nameWeight, word, entry);
+}
+
 }  // namespace
+
+int nameScore(const WordPattern &word, SearchScope scope, std::string_view name)
+{
+  return scope == SearchScope::GenreOnly ? 0 : bestMatch(word, name, false) * nameWeight;
+}
+
+int otherFieldsScore(const WordPattern &word, SearchScope scope, const EntryText &entry)
+{
+  if (scope == SearchScope::GenreOnly) return bestMatch(word, entry.genre, true) * genreWeight;
+  return scoreBelow(0, word, entry);
+}
 
 SearchExpression parseSearchText(std::string_view text, SearchScope scope)
 {

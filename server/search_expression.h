@@ -65,4 +65,9 @@ std::span<const FieldBound> wordFieldBounds();
 // 0 when the entry does not match; otherwise higher means more relevant.
 int relevance(const SearchExpression &expression, SearchScope scope, const EntryText &entry);
 
+// One word's part of relevance(): its score in the name (0 in a genre search), and its best score in the
+// other searched fields. A word scores the higher of the two.
+int nameScore(const WordPattern &word, SearchScope scope, std::string_view name);
+int otherFieldsScore(const WordPattern &word, SearchScope scope, const EntryText &entry);
+
 }  // namespace tessivar::directory

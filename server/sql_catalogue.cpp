@@ -89,7 +89,7 @@ void SqlCatalogue::prepareSearches()
 
 std::size_t SqlCatalogue::computingAtOnce() const
 {
-  return std::max(1u, std::thread::hardware_concurrency()) + 1;
+  return std::max(1u, std::thread::hardware_concurrency());
 }
 
 std::int64_t SqlCatalogue::generation()

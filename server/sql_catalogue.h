@@ -53,9 +53,10 @@ class SqlCatalogue : public CatalogueBackend
  public:
   std::int64_t generation() override;
   void prepareSearches() override;
-  // Searches are scored in this process, on its processors alone: one more at once than there are
-  // processors (one just let through is still being woken while another finishes). More only makes
-  // each take longer, and a long one makes every short one beside it wait.
+  // Searches are scored in this process, on its processors alone: as many at once as there are
+  // processors. More only makes each take longer, and a long one makes every short one beside it wait
+  // (at a million entries, the slowest searches in a hundred took 20 ms under load with one more, 14
+  // with as many).
   std::size_t computingAtOnce() const override;
   std::string searchPage(const SearchExpression &expression, SearchScope scope, const EntryFilter &filter,
                          PageLayout layout, std::size_t limit) override;

@@ -135,6 +135,11 @@ std::unique_ptr<CandidateFinder> PgBackend::finder(SqlSession &, const MatchSnap
   return std::make_unique<ScanningFinder>(snapshot);
 }
 
+std::size_t PgBackend::computingAtOnce() const
+{
+  return SqlCatalogue::computingAtOnce() + 1;
+}
+
 void PgBackend::bindRelated(SqlStatement &statement, const QStringList &words, const QStringList &tags)
 {
   std::vector<std::string> all;

@@ -2,11 +2,15 @@
 // finds its candidates, how entries are scored, and the case folding and format flags behind them.
 #include "server/folded_text.h"
 #include "server/format_family.h"
+#include "server/relevance_memo.h"
 #include "server/search_expression.h"
 #include "server/sqlite/fts_query.h"
 #include "support/test_environment.h"
 
 #include <QByteArrayList>
+
+#include <array>
+#include <vector>
 
 using namespace tessivar::directory;
 
@@ -198,6 +202,36 @@ class TestSearchLogic : public QObject
   {
     QCOMPARE(score("jazz", SearchScope::GenreOnly, "Jazz FM|||rock"), 0);
     QVERIFY(score("talk/news", SearchScope::GenreOnly, "Radio|||local news") > 0);
+  }
+
+  // A search works out once what a word scores outside the name for entries that share their format,
+  // location and genre (their genre alone in a genre search): every entry must score as on its own.
+  void sharedScores()
+  {
+    const QList<QByteArray> entries = {
+        "Jazz FM|MP3|Paris, France|jazz,blues", "Blues FM|MP3|Paris, France|jazz,blues",
+        "Radio|MP3|Paris, France|jazz,blues",   "Radio|AAC|Paris, France|jazz,blues",
+        "Radio|MP3|Jazz, France|jazz,blues",    "Radio|MP3|Paris, France|jazz",
+        "Jazz Paris|AAC|Lyon, France|rock",     "Radio||Paris, France|jazz,blues"};
+    // The texts outlive the scorer, as a snapshot's do.
+    std::vector<std::array<std::string, 4>> folded;
+    for (const QByteArray &entry : entries) {
+      const QList<QByteArray> parts = entry.split('|');
+      folded.push_back({foldedField(view(parts[0])), foldedField(view(parts[1])), foldedField(view(parts[2])),
+                        foldedTags(view(parts[3]))});
+    }
+    for (const SearchScope scope : {SearchScope::AllFields, SearchScope::GenreOnly}) {
+      for (const char *text : {"jazz", "jazz paris", "radio,blues fm", "^jazz$ mp3", "france,aac rock"}) {
+        const SearchExpression expression = parseSearchText(text, scope);
+        RelevanceMemo memo(expression, scope, 1'000'000);
+        for (int round = 0; round < 2; ++round) {
+          for (qsizetype i = 0; i < entries.size(); ++i) {
+            const EntryText fields{folded[i][0], folded[i][1], folded[i][2], folded[i][3]};
+            QVERIFY2(memo(fields) == relevance(expression, scope, fields), text + (" / " + entries[i]));
+          }
+        }
+      }
+    }
   }
 
   void ranking_data()

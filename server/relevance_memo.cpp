@@ -1,0 +1,113 @@
+#include "server/relevance_memo.h"
+
+#include <algorithm>
+#include <functional>
+#include <string_view>
+
+namespace tessivar::directory {
+
+namespace {
+
+// At most this many distinct sets of fields are kept (in a table of at least twice as many slots, about
+// 1.5 MB in all); entries met after that are scored in full.
+constexpr std::size_t maxKept = 32768;
+constexpr std::size_t firstSlots = 64;
+// Below this many candidates, looking up what entries share costs more than it saves.
+constexpr std::size_t fewCandidates = 4096;
+
+std::uint64_t mixed(std::uint64_t seed, std::string_view text)
+{
+  return (seed ^ std::hash<std::string_view>{}(text)) * 0x9E3779B97F4A7C15ull;
+}
+
+}  // namespace
+
+RelevanceMemo::RelevanceMemo(const SearchExpression &expression, SearchScope scope, std::size_t candidates)
+    : expression_(expression), scope_(scope), sharing_(candidates >= fewCandidates)
+{
+  for (const Alternative &alternative : expression.alternatives) words_ += alternative.size();
+  if (sharing_) slots_.resize(firstSlots);
+}
+
+int RelevanceMemo::operator()(const EntryText &entry)
+{
+  if (!sharing_) return relevance(expression_, scope_, entry);
+  const std::uint8_t *other = otherScores(entry);
+  int best = 0;
+  for (const Alternative &alternative : expression_.alternatives) {
+    const std::uint8_t *scores = other;
+    other += alternative.size();
+    int total = 0;
+    for (std::size_t i = 0; i < alternative.size(); ++i) {
+      const int score = std::max<int>(scores[i], nameScore(alternative[i], scope_, entry.name));
+      if (score == 0) {
+        total = 0;
+        break;
+      }
+      total += score;
+    }
+    best = std::max(best, total);
+  }
+  return best;
+}
+
+const std::uint8_t *RelevanceMemo::otherScores(const EntryText &entry)
+{
+  const std::uint64_t hash = keyHash(entry);
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+    Slot &slot = slots_[at];
+    if (slot.key != 0) {
+      if (slot.hash == hash && sameKey(keys_[slot.key - 1], entry))
+        return scores_.data() + (slot.key - 1) * words_;
+      continue;
+    }
+    if (keys_.size() == maxKept) {
+      unkept_.resize(words_);
+      fill(entry, unkept_.data());
+      return unkept_.data();
+    }
+    keys_.push_back(entry);
+    slot = {hash, static_cast<std::uint32_t>(keys_.size())};
+    scores_.resize(keys_.size() * words_);
+    const std::size_t kept = keys_.size() - 1;
+    fill(entry, scores_.data() + kept * words_);
+    if (keys_.size() * 2 > slots_.size()) grow();
+    return scores_.data() + kept * words_;
+  }
+}
+
+std::uint64_t RelevanceMemo::keyHash(const EntryText &entry) const
+{
+  if (scope_ == SearchScope::GenreOnly) return mixed(0, entry.genre);
+  return mixed(mixed(mixed(0, entry.format), entry.location), entry.genre);
+}
+
+bool RelevanceMemo::sameKey(const EntryText &a, const EntryText &b) const
+{
+  if (a.genre != b.genre) return false;
+  return scope_ == SearchScope::GenreOnly || (a.location == b.location && a.format == b.format);
+}
+
+void RelevanceMemo::fill(const EntryText &entry, std::uint8_t *scores) const
+{
+  for (const Alternative &alternative : expression_.alternatives) {
+    for (const WordPattern &word : alternative)
+      *scores++ = static_cast<std::uint8_t>(otherFieldsScore(word, scope_, entry));
+  }
+}
+
+void RelevanceMemo::grow()
+{
+  std::vector<Slot> larger(slots_.size() * 2);
+  const std::size_t mask = larger.size() - 1;
+  for (const Slot &slot : slots_) {
+    if (slot.key == 0) continue;
+    std::size_t at = slot.hash & mask;
+    while (larger[at].key != 0) at = (at + 1) & mask;
+    larger[at] = slot;
+  }
+  slots_ = std::move(larger);
+}
+
+}  // namespace tessivar::directory
