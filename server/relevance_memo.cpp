@@ -8,9 +8,11 @@ namespace tessivar::directory {
 
 namespace {
 
-// At most this many distinct sets of fields are kept (in a table of at least twice as many slots, about
-// 1.5 MB in all); entries met after that are scored in full.
+// At most this many distinct sets of fields are kept (in a table of at least twice as many slots), with
+// at most this many bytes of scores (a byte for each word of each); entries met after that are scored in
+// full. About 4 MB in all at most.
 constexpr std::size_t maxKept = 32768;
+constexpr std::size_t maxScoreBytes = 1 << 20;
 constexpr std::size_t firstSlots = 64;
 // Below this many candidates, looking up what entries share costs more than it saves.
 constexpr std::size_t fewCandidates = 4096;
@@ -26,6 +28,7 @@ RelevanceMemo::RelevanceMemo(const SearchExpression &expression, SearchScope sco
     : expression_(expression), scope_(scope), sharing_(candidates >= fewCandidates)
 {
   for (const Alternative &alternative : expression.alternatives) words_ += alternative.size();
+  kept_ = std::min(maxKept, maxScoreBytes / std::max<std::size_t>(words_, 1));
   if (sharing_) slots_.resize(firstSlots);
 }
 
@@ -62,7 +65,7 @@ const std::uint8_t *RelevanceMemo::otherScores(const EntryText &entry)
         return scores_.data() + (slot.key - 1) * words_;
       continue;
     }
-    if (keys_.size() == maxKept) {
+    if (keys_.size() == kept_) {
       unkept_.resize(words_);
       fill(entry, unkept_.data());
       return unkept_.data();

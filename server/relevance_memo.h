@@ -40,6 +40,7 @@ class RelevanceMemo
   SearchScope scope_;
   bool sharing_;
   std::size_t words_ = 0;
+  std::size_t kept_ = 0;  // at most this many keys
   std::vector<Slot> slots_;
   std::vector<EntryText> keys_;
   std::vector<std::uint8_t> scores_;  // words_ for each key
