@@ -16,6 +16,8 @@ constexpr std::size_t maxScoreBytes = 1 << 20;
 constexpr std::size_t firstSlots = 64;
 // Below this many candidates, looking up what entries share costs more than it saves.
 constexpr std::size_t fewCandidates = 4096;
+// A word's score outside the name not worked out yet (scores are 0 to 16).
+constexpr std::uint8_t unknown = 0xFF;
 
 std::uint64_t mixed(std::uint64_t seed, std::string_view text)
 {
@@ -35,13 +37,16 @@ RelevanceMemo::RelevanceMemo(const SearchExpression &expression, SearchScope sco
 int RelevanceMemo::operator()(const EntryText &entry)
 {
   if (!sharing_) return relevance(expression_, scope_, entry);
-  const std::uint8_t *other = otherScores(entry);
+  std::uint8_t *other = otherScores(entry);
   int best = 0;
   for (const Alternative &alternative : expression_.alternatives) {
-    const std::uint8_t *scores = other;
+    std::uint8_t *scores = other;
     other += alternative.size();
     int total = 0;
     for (std::size_t i = 0; i < alternative.size(); ++i) {
+      // Worked out when first needed: an alternative is given up at its first word that does not match.
+      if (scores[i] == unknown)
+        scores[i] = static_cast<std::uint8_t>(otherFieldsScore(alternative[i], scope_, entry));
       const int score = std::max<int>(scores[i], nameScore(alternative[i], scope_, entry.name));
       if (score == 0) {
         total = 0;
@@ -54,7 +59,7 @@ int RelevanceMemo::operator()(const EntryText &entry)
   return best;
 }
 
-const std::uint8_t *RelevanceMemo::otherScores(const EntryText &entry)
+std::uint8_t *RelevanceMemo::otherScores(const EntryText &entry)
 {
   const std::uint64_t hash = keyHash(entry);
   const std::size_t mask = slots_.size() - 1;
@@ -66,15 +71,13 @@ const std::uint8_t *RelevanceMemo::otherScores(const EntryText &entry)
       continue;
     }
     if (keys_.size() == kept_) {
-      unkept_.resize(words_);
-      fill(entry, unkept_.data());
+      unkept_.assign(words_, unknown);
       return unkept_.data();
     }
     keys_.push_back(entry);
     slot = {hash, static_cast<std::uint32_t>(keys_.size())};
-    scores_.resize(keys_.size() * words_);
+    scores_.resize(keys_.size() * words_, unknown);
     const std::size_t kept = keys_.size() - 1;
-    fill(entry, scores_.data() + kept * words_);
     if (keys_.size() * 2 > slots_.size()) grow();
     return scores_.data() + kept * words_;
   }
@@ -90,14 +93,6 @@ bool RelevanceMemo::sameKey(const EntryText &a, const EntryText &b) const
 {
   if (a.genre != b.genre) return false;
   return scope_ == SearchScope::GenreOnly || (a.location == b.location && a.format == b.format);
-}
-
-void RelevanceMemo::fill(const EntryText &entry, std::uint8_t *scores) const
-{
-  for (const Alternative &alternative : expression_.alternatives) {
-    for (const WordPattern &word : alternative)
-      *scores++ = static_cast<std::uint8_t>(otherFieldsScore(word, scope_, entry));
-  }
 }
 
 void RelevanceMemo::grow()

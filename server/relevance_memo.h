@@ -23,11 +23,11 @@ class RelevanceMemo
   bool sharing() const { return sharing_; }
 
  private:
-  // Each word's otherFieldsScore() for the entry, in the order of the expression's words.
-  const std::uint8_t *otherScores(const EntryText &entry);
+  // Each word's otherFieldsScore() for the entry, in the order of the expression's words, or `unknown`
+  // for those not worked out yet.
+  std::uint8_t *otherScores(const EntryText &entry);
   std::uint64_t keyHash(const EntryText &entry) const;
   bool sameKey(const EntryText &a, const EntryText &b) const;
-  void fill(const EntryText &entry, std::uint8_t *scores) const;
   void grow();
 
   struct Slot
