@@ -1,7 +1,7 @@
 #include "server/relevance_memo.h"
 
 #include <algorithm>
-#include <functional>
+#include <cstring>
 #include <string_view>
 
 namespace tessivar::directory {
@@ -14,14 +14,32 @@ namespace {
 constexpr std::size_t maxKept = 32768;
 constexpr std::size_t maxScoreBytes = 1 << 20;
 constexpr std::size_t firstSlots = 64;
+// Slots looked at for one entry at most: a catalogue's fields cannot make a search compare each entry
+// with thousands of others that share its hash.
+constexpr std::size_t maxProbes = 16;
 // Below this many candidates, looking up what entries share costs more than it saves.
 constexpr std::size_t fewCandidates = 4096;
 // A word's score outside the name not worked out yet (scores are 0 to 16).
 constexpr std::uint8_t unknown = 0xFF;
 
+std::uint64_t bytesAt(std::string_view text, std::size_t at)
+{
+  std::uint64_t bytes = 0;
+  std::memcpy(&bytes, text.data() + at, std::min<std::size_t>(8, text.size() - at));
+  return bytes;
+}
+
+// A quick hash of a field from its length and its first, middle and last 8 bytes: fields that differ
+// elsewhere meet in a slot and are told apart there. A full hash of every byte was a tenth of a search.
 std::uint64_t mixed(std::uint64_t seed, std::string_view text)
 {
-  return (seed ^ std::hash<std::string_view>{}(text)) * 0x9E3779B97F4A7C15ull;
+  std::uint64_t hash = seed ^ text.size();
+  if (!text.empty()) {
+    hash = (hash ^ bytesAt(text, 0)) * 0x9E3779B97F4A7C15ull;
+    if (text.size() > 8) hash = (hash ^ bytesAt(text, text.size() / 2 - 4)) * 0xBF58476D1CE4E5B9ull;
+    if (text.size() > 16) hash = (hash ^ bytesAt(text, text.size() - 8)) * 0x94D049BB133111EBull;
+  }
+  return hash ^ (hash >> 29);
 }
 
 }  // namespace
@@ -63,24 +81,24 @@ std::uint8_t *RelevanceMemo::otherScores(const EntryText &entry)
 {
   const std::uint64_t hash = keyHash(entry);
   const std::size_t mask = slots_.size() - 1;
-  for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+  for (std::size_t at = hash & mask, probes = 1;; at = (at + 1) & mask, ++probes) {
     Slot &slot = slots_[at];
-    if (slot.key != 0) {
-      if (slot.hash == hash && sameKey(keys_[slot.key - 1], entry))
-        return scores_.data() + (slot.key - 1) * words_;
-      continue;
+    if (slot.key == 0) {
+      if (keys_.size() == kept_) break;
+      keys_.push_back(entry);
+      slot = {hash, static_cast<std::uint32_t>(keys_.size())};
+      scores_.resize(keys_.size() * words_, unknown);
+      const std::size_t kept = keys_.size() - 1;
+      if (keys_.size() * 2 > slots_.size()) grow();
+      return scores_.data() + kept * words_;
     }
-    if (keys_.size() == kept_) {
-      unkept_.assign(words_, unknown);
-      return unkept_.data();
-    }
-    keys_.push_back(entry);
-    slot = {hash, static_cast<std::uint32_t>(keys_.size())};
-    scores_.resize(keys_.size() * words_, unknown);
-    const std::size_t kept = keys_.size() - 1;
-    if (keys_.size() * 2 > slots_.size()) grow();
-    return scores_.data() + kept * words_;
+    if (slot.hash == hash && sameKey(keys_[slot.key - 1], entry))
+      return scores_.data() + (slot.key - 1) * words_;
+    // Fields made to meet in one slot: the entry is scored on its own.
+    if (probes == maxProbes) break;
   }
+  unkept_.assign(words_, unknown);
+  return unkept_.data();
 }
 
 std::uint64_t RelevanceMemo::keyHash(const EntryText &entry) const
