@@ -56,25 +56,12 @@ int RelevanceMemo::operator()(const EntryText &entry)
 {
   if (!sharing_) return relevance(expression_, scope_, entry);
   std::uint8_t *other = otherScores(entry);
-  int best = 0;
-  for (const Alternative &alternative : expression_.alternatives) {
-    std::uint8_t *scores = other;
-    other += alternative.size();
-    int total = 0;
-    for (std::size_t i = 0; i < alternative.size(); ++i) {
-      // Worked out when first needed: an alternative is given up at its first word that does not match.
-      if (scores[i] == unknown)
-        scores[i] = static_cast<std::uint8_t>(otherFieldsScore(alternative[i], scope_, entry));
-      const int score = std::max<int>(scores[i], nameScore(alternative[i], scope_, entry.name));
-      if (score == 0) {
-        total = 0;
-        break;
-      }
-      total += score;
-    }
-    best = std::max(best, total);
-  }
-  return best;
+  return bestAlternativeTotal(expression_, [&](const WordPattern &word, std::size_t place) {
+    // Worked out when first needed: an alternative is given up at its first word that does not match.
+    if (other[place] == unknown)
+      other[place] = static_cast<std::uint8_t>(otherFieldsScore(word, scope_, entry));
+    return std::max<int>(other[place], nameScore(word, scope_, entry.name));
+  });
 }
 
 std::uint8_t *RelevanceMemo::otherScores(const EntryText &entry)

@@ -187,20 +187,8 @@ std::span<const FieldBound> wordFieldBounds()
 
 int relevance(const SearchExpression &expression, SearchScope scope, const EntryText &entry)
 {
-  int best = 0;
-  for (const auto &alternative : expression.alternatives) {
-    int total = 0;
-    for (const auto &word : alternative) {
-      const int score = wordScore(word, scope, entry);
-      if (score == 0) {
-        total = 0;
-        break;
-      }
-      total += score;
-    }
-    best = std::max(best, total);
-  }
-  return best;
+  return bestAlternativeTotal(
+      expression, [&](const WordPattern &word, std::size_t) { return wordScore(word, scope, entry); });
 }
 
 }  // namespace tessivar::directory

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <algorithm>
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
@@ -64,6 +66,30 @@ std::span<const FieldBound> wordFieldBounds();
 
 // 0 when the entry does not match; otherwise higher means more relevant.
 int relevance(const SearchExpression &expression, SearchScope scope, const EntryText &entry);
+
+// What relevance() adds up, for any way of scoring one word: the best total of an alternative's word
+// scores, an alternative with a word that scores 0 giving 0. The word's place counts the expression's
+// words in order, across its alternatives.
+template <typename WordScore>
+int bestAlternativeTotal(const SearchExpression &expression, const WordScore &wordScore)
+{
+  int best = 0;
+  std::size_t first = 0;
+  for (const Alternative &alternative : expression.alternatives) {
+    int total = 0;
+    for (std::size_t i = 0; i < alternative.size(); ++i) {
+      const int score = wordScore(alternative[i], first + i);
+      if (score == 0) {
+        total = 0;
+        break;
+      }
+      total += score;
+    }
+    first += alternative.size();
+    best = std::max(best, total);
+  }
+  return best;
+}
 
 // One word's part of relevance(): its score in the name (0 in a genre search), and its best score in the
 // other searched fields. A word scores the higher of the two.
