@@ -108,6 +108,15 @@ class CatalogueBackend
   // at most limit of them.
   virtual std::string searchPage(const SearchExpression &expression, SearchScope scope,
                                  const EntryFilter &filter, PageLayout layout, std::size_t limit) = 0;
+  // The same page, when it is quick to make and waits for nothing: at most about maxCandidates entries to
+  // look at, and everything the search reads at hand in this process. Otherwise nullopt, and the caller
+  // asks searchPage() where waiting does no harm.
+  virtual std::optional<std::string> quickSearchPage(const SearchExpression &, SearchScope,
+                                                     const EntryFilter &, PageLayout, std::size_t /*limit*/,
+                                                     std::size_t /*maxCandidates*/)
+  {
+    return std::nullopt;
+  }
   // The "list all" page, by name, written through the sink in pieces.
   virtual void writeListAllPage(const EntryFilter &filter, PageLayout layout, const ChunkSink &sink) = 0;
   // The clips whose title starts with the letter or digit (case-insensitive); page 0 and 1 are the first.

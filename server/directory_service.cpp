@@ -22,6 +22,10 @@ constexpr std::int64_t maxRate = 100000;  // kbps
 constexpr std::int64_t maxSeconds = 100000000;
 constexpr std::int64_t maxPosition = 999999999999999999;
 constexpr std::int64_t maxBrowsePage = 1000000;
+// A search of a catalogue held in memory with at most about this many candidates is made where the
+// request arrived: at most about a millisecond, and no hand over to a worker and back, which costs more
+// than most such searches.
+constexpr std::size_t quickSearchCandidates = 20000;
 
 const std::vector<std::string> &directoryParams()
 {
@@ -215,6 +219,23 @@ std::shared_ptr<const Reply> DirectoryService::directoryIfCached(const Params &r
   return reply;
 }
 
+std::optional<Reply> DirectoryService::directoryIfQuick(const Params &raw)
+{
+  RequestParams params(raw, directoryParams());
+  if (!params.error().empty() || params.isOne("RELATED") || params.isOne("GS")) return std::nullopt;
+  Reply refused;
+  const std::optional<KeywordSearch> wanted = keywordSearch(params, refused);
+  if (!wanted || wanted->listAll) return std::nullopt;
+  std::optional<std::string> page =
+      catalogue_->quickSearchPage(wanted->expression, wanted->scope, wanted->filter, wanted->layout,
+                                  maxSearchResults, quickSearchCandidates);
+  if (!page) return std::nullopt;
+  Reply reply{200, "text/html; charset=utf-8", std::move(*page)};
+  if (cache_.enabled()) cache_.store(cacheKey(directoryKey(params)), reply);
+  countSearch(params, reply);
+  return reply;
+}
+
 void DirectoryService::countSearch(RequestParams &params, const Reply &reply)
 {
   // Only texts that found something are counted: any other text would add a row to the counts.
@@ -224,12 +245,14 @@ void DirectoryService::countSearch(RequestParams &params, const Reply &reply)
   if (text != "ALL") stats_.count(text);
 }
 
-Reply DirectoryService::search(RequestParams &params)
+std::optional<DirectoryService::KeywordSearch> DirectoryService::keywordSearch(RequestParams &params,
+                                                                               Reply &refused)
 {
   const std::string text = params.text("T1").value_or(std::string());
   const bool live = params.isOne("LIVE");
   const std::int64_t genreCode = params.number("FMT", 1000, 0);
-  EntryFilter filter;
+  KeywordSearch wanted;
+  EntryFilter &filter = wanted.filter;
   filter.kinds =
       live ? (kindBit(EntryKind::Radio) | kindBit(EntryKind::Television)) : kindBit(EntryKind::Clip);
   filter.maxBitrate = params.number("SPD", maxRate);
@@ -241,24 +264,33 @@ Reply DirectoryService::search(RequestParams &params)
   } else {
     filter.families = allFamilies;
   }
-  if (text.size() > maxSearchTextBytes) return badRequest("The search text is too long.");
-  if (!params.error().empty()) return {};
+  if (text.size() > maxSearchTextBytes) {
+    refused = badRequest("The search text is too long.");
+    return std::nullopt;
+  }
+  if (!params.error().empty()) return std::nullopt;
+  wanted.layout = live ? PageLayout::Live : PageLayout::Archive;
+  wanted.listAll = text == "ALL";
+  wanted.scope = (genreCode == 1 || genreCode == 2) ? SearchScope::GenreOnly : SearchScope::AllFields;
+  if (!wanted.listAll) wanted.expression = parseSearchText(text, wanted.scope);
+  return wanted;
+}
 
-  const PageLayout layout = live ? PageLayout::Live : PageLayout::Archive;
-  if (text == "ALL") {
+Reply DirectoryService::search(RequestParams &params)
+{
+  Reply refused;
+  const std::optional<KeywordSearch> wanted = keywordSearch(params, refused);
+  if (!wanted) return refused;
+  if (wanted->listAll) {
     // Streamed as the rows are read: the page may be larger than anything worth holding.
     Reply reply;
-    reply.stream = [catalogue = catalogue_.get(), filter, layout](const ChunkSink &sink) {
-      catalogue->writeListAllPage(filter, layout, sink);
-    };
+    reply.stream = [catalogue = catalogue_.get(), filter = wanted->filter, layout = wanted->layout](
+                       const ChunkSink &sink) { catalogue->writeListAllPage(filter, layout, sink); };
     return reply;
   }
-
-  const SearchScope scope =
-      (genreCode == 1 || genreCode == 2) ? SearchScope::GenreOnly : SearchScope::AllFields;
-  const SearchExpression expression = parseSearchText(text, scope);
   return {200, "text/html; charset=utf-8",
-          catalogue_->searchPage(expression, scope, filter, layout, maxSearchResults)};
+          catalogue_->searchPage(wanted->expression, wanted->scope, wanted->filter, wanted->layout,
+                                 maxSearchResults)};
 }
 
 Reply DirectoryService::related(RequestParams &params)

@@ -55,6 +55,9 @@ class DirectoryService
   // The answer of directory() when it is in the answer cache, found without computing anything
   // (shared with the cache, not copied); null otherwise.
   std::shared_ptr<const Reply> directoryIfCached(const Params &params);
+  // The answer of directory() when it is a keyword search small enough to make at once, waiting for
+  // nothing (see CatalogueBackend::quickSearchPage()); nullopt otherwise.
+  std::optional<Reply> directoryIfQuick(const Params &params);
   Reply browse(const std::string &letter, const std::string &page);
   Reply topTen();
   Reply signUp(const Params &params);
@@ -65,6 +68,17 @@ class DirectoryService
   static Reply badRequest(const std::string &reason);
 
  private:
+  // A keyword search or list all, as its parameters ask.
+  struct KeywordSearch
+  {
+    SearchExpression expression;
+    SearchScope scope = SearchScope::AllFields;
+    EntryFilter filter;
+    PageLayout layout = PageLayout::Live;
+    bool listAll = false;
+  };
+  // nullopt when the parameters are wrong: refused is set, or else the parameters' error.
+  std::optional<KeywordSearch> keywordSearch(RequestParams &params, Reply &refused);
   Reply search(RequestParams &params);
   Reply related(RequestParams &params);
   Reply scan(RequestParams &params);

@@ -143,19 +143,6 @@ std::size_t estimatedHolders(const MatchSnapshot &snapshot, std::string_view fol
   return fewest;
 }
 
-// Roughly how many candidates the index gives for the expression.
-std::size_t estimatedCandidates(const MatchSnapshot &snapshot, const SearchExpression &expression)
-{
-  std::size_t total = 0;
-  for (const Alternative &alternative : expression.alternatives) {
-    std::size_t fewest = snapshot.rows().size();
-    for (const WordPattern &word : alternative)
-      fewest = std::min(fewest, estimatedHolders(snapshot, word.folded));
-    total += fewest;
-  }
-  return std::min(total, snapshot.rows().size());
-}
-
 // The rows in name order, walked from where the last walk stopped. When a search has many candidates,
 // the best of them are mostly near the start of the name order: a walk that finds the page full of
 // matches no later entry can beat settles the search after a few thousand rows, where the index would
@@ -263,6 +250,18 @@ bool ScanningFinder::forEachCandidate(const SearchExpression &expression, Search
     }
   }
   return false;
+}
+
+std::size_t estimatedCandidates(const MatchSnapshot &snapshot, const SearchExpression &expression)
+{
+  std::size_t total = 0;
+  for (const Alternative &alternative : expression.alternatives) {
+    std::size_t fewest = snapshot.rows().size();
+    for (const WordPattern &word : alternative)
+      fewest = std::min(fewest, estimatedHolders(snapshot, word.folded));
+    total += fewest;
+  }
+  return std::min(total, snapshot.rows().size());
 }
 
 bool searchable(const SearchExpression &expression, const EntryFilter &filter)

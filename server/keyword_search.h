@@ -53,4 +53,7 @@ std::vector<Match> findBest(const MatchSnapshot &snapshot, CandidateFinder &find
 
 bool searchable(const SearchExpression &expression, const EntryFilter &filter);
 
+// Roughly how many candidates the index gives for the expression: what a search costs at most.
+std::size_t estimatedCandidates(const MatchSnapshot &snapshot, const SearchExpression &expression);
+
 }  // namespace tessivar::directory

@@ -109,7 +109,10 @@ std::uint32_t MatchSnapshot::trigramCount(std::string_view folded) const
 
 const TrigramRows &MatchSnapshot::trigramRows() const
 {
-  std::call_once(trigramRowsMade_, [this] { trigramRows_ = std::make_unique<const TrigramRows>(*this); });
+  std::call_once(trigramRowsOnce_, [this] {
+    trigramRows_ = std::make_unique<const TrigramRows>(*this);
+    trigramRowsMade_.store(true, std::memory_order_release);
+  });
   return *trigramRows_;
 }
 
@@ -157,6 +160,17 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::current(SqlSession &session,
     held.snapshot = load(session, sql.rows, generation);
   held.generationReadAt = now;
   return held.snapshot;
+}
+
+std::shared_ptr<const MatchSnapshot> MatchSnapshot::currentIfMade(SqlSession &session, const SnapshotSql &sql)
+{
+  const std::int64_t generation = generationOf(session, sql.generation);
+  const std::unique_lock lock(snapshotsMutex, std::try_to_lock);
+  if (!lock.owns_lock()) return nullptr;
+  const auto held = snapshots.find(session.catalogueName());
+  if (held == snapshots.end() || !held->second.snapshot || held->second.snapshot->generation_ != generation)
+    return nullptr;
+  return held->second.snapshot;
 }
 
 std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, const char *sql,

@@ -2,6 +2,7 @@
 
 #include "server/search_expression.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -63,6 +64,9 @@ class MatchSnapshot
   // The snapshot of the catalogue the session reads, at the generation it sees. Call it inside the read
   // transaction that also runs the search, where there is one, so the two see the same catalogue.
   static std::shared_ptr<const MatchSnapshot> current(SqlSession &session, const SnapshotSql &sql);
+  // The same, when it can be had without waiting: the snapshot of the generation the session sees is
+  // made, and no search is making one. nullptr otherwise.
+  static std::shared_ptr<const MatchSnapshot> currentIfMade(SqlSession &session, const SnapshotSql &sql);
 
   // The entry's row; nullptr when there is none.
   const MatchRow *find(std::int64_t id) const;
@@ -89,6 +93,7 @@ class MatchSnapshot
   std::uint32_t trigramCount(std::string_view folded) const;
   // The snapshot's rows by trigram, made by the first call.
   const TrigramRows &trigramRows() const;
+  bool hasTrigramRows() const { return trigramRowsMade_.load(std::memory_order_acquire); }
 
  private:
   static std::shared_ptr<const MatchSnapshot> load(SqlSession &session, const char *sql,
@@ -105,8 +110,9 @@ class MatchSnapshot
   // Counts by the trigram's hash, open addressing (a hash of 0 marks a free place; a collision of two
   // hashes only blurs an estimate): one memory read per lookup, where a table of strings took several.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> trigrams_;
-  mutable std::once_flag trigramRowsMade_;
+  mutable std::once_flag trigramRowsOnce_;
   mutable std::unique_ptr<const TrigramRows> trigramRows_;
+  mutable std::atomic<bool> trigramRowsMade_{false};
 };
 
 }  // namespace tessivar::directory

@@ -104,32 +104,58 @@ std::int64_t SqlCatalogue::generation()
   return generation;
 }
 
-std::string SqlCatalogue::searchPage(const SearchExpression &expression, SearchScope scope,
+std::string SqlCatalogue::resultPage(SqlSession &session, const MatchSnapshot &snapshot,
+                                     const SearchExpression &expression, SearchScope scope,
                                      const EntryFilter &filter, PageLayout layout, std::size_t limit)
 {
   std::string page = resultPageStart();
-  if (searchable(expression, filter)) {
-    read(
-        [&](SqlSession &session) {
-          page = resultPageStart();
-          const auto snapshot = MatchSnapshot::current(session, sql_.snapshot);
-          const std::vector<Match> matches =
-              findBest(*snapshot, *finder(session, *snapshot), expression, scope, filter, limit);
-          std::size_t size = page.size() + 32;
-          for (const Match &match : matches) {
-            if (const MatchRow *row = snapshot->find(match.id))
-              size += row->lineLengths[0] + row->lineLengths[1] + 32;
-          }
-          page.reserve(size);
-          for (const Match &match : matches) {
-            if (const MatchRow *row = snapshot->find(match.id))
-              appendResultLine(page, snapshot->lineHead(*row), snapshot->lineTail(*row), layout,
-                               row->duration, row->id, row->checkFailed);
-          }
-        },
-        true);
+  const std::vector<Match> matches =
+      findBest(snapshot, *finder(session, snapshot), expression, scope, filter, limit);
+  std::size_t size = page.size() + 32;
+  for (const Match &match : matches) {
+    if (const MatchRow *row = snapshot.find(match.id)) size += row->lineLengths[0] + row->lineLengths[1] + 32;
+  }
+  page.reserve(size);
+  for (const Match &match : matches) {
+    if (const MatchRow *row = snapshot.find(match.id))
+      appendResultLine(page, snapshot.lineHead(*row), snapshot.lineTail(*row), layout, row->duration, row->id,
+                       row->checkFailed);
   }
   return page + resultPageEnd;
+}
+
+std::string SqlCatalogue::searchPage(const SearchExpression &expression, SearchScope scope,
+                                     const EntryFilter &filter, PageLayout layout, std::size_t limit)
+{
+  if (!searchable(expression, filter)) return resultPageStart() + resultPageEnd;
+  std::string page;
+  read(
+      [&](SqlSession &session) {
+        const auto snapshot = MatchSnapshot::current(session, sql_.snapshot);
+        page = resultPage(session, *snapshot, expression, scope, filter, layout, limit);
+      },
+      true);
+  return page;
+}
+
+std::optional<std::string> SqlCatalogue::localQuickSearchPage(const SearchExpression &expression,
+                                                              SearchScope scope, const EntryFilter &filter,
+                                                              PageLayout layout, std::size_t limit,
+                                                              std::size_t maxCandidates)
+{
+  if (!searchable(expression, filter)) return resultPageStart() + resultPageEnd;
+  std::optional<std::string> page;
+  read(
+      [&](SqlSession &session) {
+        page.reset();
+        const auto snapshot = MatchSnapshot::currentIfMade(session, sql_.snapshot);
+        if (!snapshot || !searchesInMemory(*snapshot) ||
+            estimatedCandidates(*snapshot, expression) > maxCandidates)
+          return;
+        page = resultPage(session, *snapshot, expression, scope, filter, layout, limit);
+      },
+      true);
+  return page;
 }
 
 void SqlCatalogue::writeListAllPage(const EntryFilter &filter, PageLayout layout, const ChunkSink &sink)

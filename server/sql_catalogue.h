@@ -88,12 +88,22 @@ class SqlCatalogue : public CatalogueBackend
   virtual void read(const Work &work, bool repeatable) = 0;
   // Runs work on the writing connection in one transaction.
   virtual void write(const Work &work) = 0;
+  // quickSearchPage() for a backend whose reads of its connections wait for nothing (a local file): the
+  // page is made when searchesInMemory().
+  std::optional<std::string> localQuickSearchPage(const SearchExpression &expression, SearchScope scope,
+                                                  const EntryFilter &filter, PageLayout layout,
+                                                  std::size_t limit, std::size_t maxCandidates);
+  // Whether a search on the snapshot reads nothing but memory: no index on disk, nothing to make first.
+  virtual bool searchesInMemory(const MatchSnapshot &) const { return false; }
   virtual std::unique_ptr<CandidateFinder> finder(SqlSession &session, const MatchSnapshot &snapshot) = 0;
   // Binds the related statement's parameters for the item's title words and tags (either may be empty).
   virtual void bindRelated(SqlStatement &statement, const QStringList &words, const QStringList &tags) = 0;
 
  private:
   std::optional<CatalogueEntry> entryById(SqlSession &session, std::int64_t id);
+  std::string resultPage(SqlSession &session, const MatchSnapshot &snapshot,
+                         const SearchExpression &expression, SearchScope scope, const EntryFilter &filter,
+                         PageLayout layout, std::size_t limit);
 
   // The statements' texts, kept here when changed for showFailing.
   std::vector<std::unique_ptr<std::string>> texts_;

@@ -138,6 +138,12 @@ std::unique_ptr<CandidateFinder> SqliteBackend::finder(SqlSession &session, cons
   return std::make_unique<FtsFinder>(static_cast<Database &>(session), snapshot);
 }
 
+bool SqliteBackend::searchesInMemory(const MatchSnapshot &snapshot) const
+{
+  // The trigram lists are made by the first search, on a worker.
+  return snapshot.rows().size() <= memoryIndexEntries_ && snapshot.hasTrigramRows();
+}
+
 void SqliteBackend::bindRelated(SqlStatement &statement, const QStringList &words, const QStringList &tags)
 {
   QStringList groups;

@@ -20,6 +20,12 @@ class SqliteBackend final : public SqlCatalogue
                          std::size_t memoryIndexEntries = 0);
   ~SqliteBackend() override;
 
+  std::optional<std::string> quickSearchPage(const SearchExpression &expression, SearchScope scope,
+                                             const EntryFilter &filter, PageLayout layout, std::size_t limit,
+                                             std::size_t maxCandidates) override
+  {
+    return localQuickSearchPage(expression, scope, filter, layout, limit, maxCandidates);
+  }
   ImportCount import(ImportSource source, const std::string &path) override;
   std::int64_t entryCount() override;
 
@@ -27,6 +33,7 @@ class SqliteBackend final : public SqlCatalogue
   void read(const Work &work, bool repeatable) override;
   void write(const Work &work) override;
   std::unique_ptr<CandidateFinder> finder(SqlSession &session, const MatchSnapshot &snapshot) override;
+  bool searchesInMemory(const MatchSnapshot &snapshot) const override;
   void bindRelated(SqlStatement &statement, const QStringList &words, const QStringList &tags) override;
 
   std::size_t memoryIndexEntries_;
