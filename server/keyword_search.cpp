@@ -278,7 +278,7 @@ std::vector<Match> findMatches(const MatchSnapshot &snapshot, CandidateFinder &f
   RelevanceMemo relevance(expression, scope, estimatedCandidates(snapshot, expression));
   finder.forEachCandidate(expression, scope, nullptr, [&](const MatchRow &row) {
     if (!passes(filter, row)) return;
-    const int score = relevance(snapshot.text(row));
+    const int score = relevance(snapshot.text(row), MatchSnapshot::shared(row, scope));
     if (score > 0) matches.push_back({score, row.nameOrder, row.id});
   });
   return matches;
@@ -305,7 +305,7 @@ std::vector<Match> findBest(const MatchSnapshot &snapshot, CandidateFinder &find
     if (!best.mayEnter(highest, row.nameOrder, row.id)) return;
     if (!passes(filter, row)) return;
     if (prefilter && !mayMatch(expression, snapshot.allText(row))) return;
-    const int score = relevance(snapshot.text(row));
+    const int score = relevance(snapshot.text(row), MatchSnapshot::shared(row, scope));
     if (score > 0) best.offer({score, row.nameOrder, row.id});
   };
   // A common word ("radio") has hundreds of thousands of candidates, but the entries whose names start

@@ -5,6 +5,10 @@
 #include "server/trigram_rows.h"
 #include "server/worker_pool.h"
 
+#include <QByteArrayView>
+#include <QHash>
+#include <QHashSeed>
+
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -173,6 +177,41 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::currentIfMade(SqlSession &se
   return held->second.snapshot;
 }
 
+void MatchSnapshot::numberSharedFields()
+{
+  // The format, location and genre lie one after another in text_: their bytes and where each ends
+  // tell them apart.
+  struct Fields
+  {
+    std::string_view bytes;
+    std::uint32_t formatLength;
+    std::uint32_t locationLength;
+    bool operator==(const Fields &) const = default;
+  };
+  // Salted: import data cannot be made to meet in one bucket and slow every snapshot down.
+  const std::size_t seed = QHashSeed::globalSeed();
+  const auto hashOf = [seed](std::string_view bytes, std::size_t salt) {
+    return qHash(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())), seed ^ salt);
+  };
+  const auto fieldsHash = [&](const Fields &fields) {
+    return hashOf(fields.bytes, std::size_t{fields.formatLength} << 32 | fields.locationLength);
+  };
+  const auto genreHash = [&](std::string_view genre) { return hashOf(genre, 0); };
+  std::unordered_map<Fields, std::uint32_t, decltype(fieldsHash)> fields(rows_.size() / 8 + 1, fieldsHash);
+  std::unordered_map<std::string_view, std::uint32_t, decltype(genreHash)> genres(1024, genreHash);
+  for (MatchRow &row : rows_) {
+    const std::size_t start = row.text + row.lengths[0];
+    const std::size_t length = std::size_t{row.lengths[1]} + row.lengths[2] + row.lengths[3];
+    const std::string_view all(text_.data() + start, length);
+    row.sharedFields =
+        fields.try_emplace({all, row.lengths[1], row.lengths[2]}, static_cast<std::uint32_t>(fields.size()))
+            .first->second;
+    row.sharedGenre =
+        genres.try_emplace(all.substr(length - row.lengths[3]), static_cast<std::uint32_t>(genres.size()))
+            .first->second;
+  }
+}
+
 std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, const char *sql,
                                                          std::int64_t generation)
 {
@@ -234,6 +273,7 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, co
     snapshot->inNameOrder_.reserve(ordered.size());
     for (const NamePlace &place : ordered) snapshot->inNameOrder_.push_back(place.row);
   }
+  snapshot->numberSharedFields();
   // Trigrams within each field, as the index holds them.
   constexpr std::size_t sampleRows = 20000;
   const std::size_t step = std::max<std::size_t>(1, snapshot->rows_.size() / sampleRows);

@@ -43,6 +43,10 @@ struct MatchRow
   std::uint32_t line = 0;             // where its result line's texts start in the snapshot's lines
   std::uint32_t lineLengths[2] = {};  // the line's head and tail, as entries keeps them
   bool checkFailed = false;
+  // The same for every row with the same format, location and genre (sharedFields), or the same genre
+  // (sharedGenre): what a search word scores there is worked out once for each (RelevanceMemo).
+  std::uint32_t sharedFields = 0;
+  std::uint32_t sharedGenre = 0;
 };
 
 // A row's place in the snapshot's list by the start of its folded name.
@@ -77,6 +81,10 @@ class MatchSnapshot
   void prefetchText(const MatchRow &row) const;
   const std::vector<MatchRow> &rows() const { return rows_; }
   EntryText text(const MatchRow &row) const;
+  static std::uint32_t shared(const MatchRow &row, SearchScope scope)
+  {
+    return scope == SearchScope::GenreOnly ? row.sharedGenre : row.sharedFields;
+  }
   // The row's folded fields one after another.
   std::string_view allText(const MatchRow &row) const;
   // The texts of the entry's line on a result page, before and after its check flag (see result_page.h).
@@ -99,6 +107,7 @@ class MatchSnapshot
   static std::shared_ptr<const MatchSnapshot> load(SqlSession &session, const char *sql,
                                                    std::int64_t generation);
   static std::uint64_t trigramHash(std::string_view folded);
+  void numberSharedFields();
 
   std::int64_t generation_ = -1;
   std::vector<MatchRow> rows_;        // by number

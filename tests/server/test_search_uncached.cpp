@@ -101,6 +101,25 @@ class TestSearchUncached : public QObject
     QCOMPARE(large.namesAt("/tessivar37.asp?V=3.7&P=T&F=1&MA=1&LIVE=1&" + query), expected);
   }
 
+  // A search with thousands of candidates works out once what a word scores in the fields outside the
+  // name that entries share: fields that only run together alike ("blue" + "jazz", "bluejazz" + "") are
+  // not the same.
+  void fieldsThatRunTogetherAlikeAreNotShared()
+  {
+    DirectoryFixture large;
+    QByteArray csv =
+        "name,stream_url,tags,country,codec\n"
+        "Aardvark A,http://aa.example.test/s,jazz,Blue,MP3\n"
+        "Aardvark B,http://ab.example.test/s,,Bluejazz,MP3\n";
+    for (int i = 0; i < 5000; ++i)
+      csv += "Filler " + QByteArray::number(i) + ",http://f" + QByteArray::number(i) +
+             ".example.test/s,zork,France,MP3\n";
+    QVERIFY(large.import({QStringLiteral("--stations"), large.writeFile(QStringLiteral("large.csv"), csv)}));
+    QVERIFY(large.start({QStringLiteral("--cache-mb"), QStringLiteral("0")}));
+    const QStringList names = large.namesAt("/tessivar37.asp?V=3.7&P=T&F=1&MA=1&LIVE=1&T1=zork,%5Ejazz%5E");
+    QCOMPARE(names.mid(0, 2), (QStringList{QStringLiteral("Aardvark A"), QStringLiteral("Filler 0")}));
+  }
+
   void importIsSeenByTheNextSearch()
   {
     QCOMPARE(live("T1=lighthouse"), QStringList{});
