@@ -41,6 +41,7 @@ void FtsFinder::forEachMatchOf(const std::string &match, const Visit &visit)
     for (std::size_t i = 0; i < read; ++i) {
       if (const MatchRow *row = snapshot_.find(ids[i])) {
         __builtin_prefetch(row);
+        __builtin_prefetch(reinterpret_cast<const char *>(row + 1) - 1);  // a row may straddle two lines
         rows[found++] = row;
       }
     }
