@@ -80,7 +80,12 @@ void SqlCatalogue::prepareSearches()
   if (preparing_.joinable()) return;
   preparing_ = std::thread([this] {
     try {
-      read([this](SqlSession &session) { MatchSnapshot::current(session, sql_.snapshot); }, true);
+      read(
+          [this](SqlSession &session) {
+            const auto snapshot = MatchSnapshot::current(session, sql_.snapshot);
+            if (scansSnapshot(*snapshot)) snapshot->trigramRows();
+          },
+          true);
     } catch (const std::exception &) {
       // The first search makes it, or reports why it cannot.
     }
@@ -149,7 +154,7 @@ std::optional<std::string> SqlCatalogue::localQuickSearchPage(const SearchExpres
       [&](SqlSession &session) {
         page.reset();
         const auto snapshot = MatchSnapshot::currentIfMade(session, sql_.snapshot);
-        if (!snapshot || !searchesInMemory(*snapshot) ||
+        if (!snapshot || !scansSnapshot(*snapshot) || !snapshot->hasTrigramRows() ||
             estimatedCandidates(*snapshot, expression) > maxCandidates)
           return;
         page = resultPage(session, *snapshot, expression, scope, filter, layout, limit);

@@ -89,12 +89,13 @@ class SqlCatalogue : public CatalogueBackend
   // Runs work on the writing connection in one transaction.
   virtual void write(const Work &work) = 0;
   // quickSearchPage() for a backend whose reads of its connections wait for nothing (a local file): the
-  // page is made when searchesInMemory().
+  // page is made when the candidates are found in memory, on trigram lists already made.
   std::optional<std::string> localQuickSearchPage(const SearchExpression &expression, SearchScope scope,
                                                   const EntryFilter &filter, PageLayout layout,
                                                   std::size_t limit, std::size_t maxCandidates);
-  // Whether a search on the snapshot reads nothing but memory: no index on disk, nothing to make first.
-  virtual bool searchesInMemory(const MatchSnapshot &) const { return false; }
+  // Whether finder() finds the candidates on the snapshot's own trigram lists (ScanningFinder), which the
+  // first search makes (prepareSearches() makes them ahead of it), rather than on an index.
+  virtual bool scansSnapshot(const MatchSnapshot &snapshot) const = 0;
   virtual std::unique_ptr<CandidateFinder> finder(SqlSession &session, const MatchSnapshot &snapshot) = 0;
   // Binds the related statement's parameters for the item's title words and tags (either may be empty).
   virtual void bindRelated(SqlStatement &statement, const QStringList &words, const QStringList &tags) = 0;

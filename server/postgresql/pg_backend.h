@@ -26,6 +26,7 @@ class PgBackend final : public SqlCatalogue
   void read(const Work &work, bool repeatable) override;
   void write(const Work &work) override;
   std::unique_ptr<CandidateFinder> finder(SqlSession &session, const MatchSnapshot &snapshot) override;
+  bool scansSnapshot(const MatchSnapshot &) const override { return true; }
   // One more than there are processors: a search here also waits for the database server's answers.
   std::size_t computingAtOnce() const override;
   void bindRelated(SqlStatement &statement, const QStringList &words, const QStringList &tags) override;

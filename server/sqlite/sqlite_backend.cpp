@@ -134,14 +134,13 @@ void SqliteBackend::write(const Work &work)
 
 std::unique_ptr<CandidateFinder> SqliteBackend::finder(SqlSession &session, const MatchSnapshot &snapshot)
 {
-  if (snapshot.rows().size() <= memoryIndexEntries_) return std::make_unique<ScanningFinder>(snapshot);
+  if (scansSnapshot(snapshot)) return std::make_unique<ScanningFinder>(snapshot);
   return std::make_unique<FtsFinder>(static_cast<Database &>(session), snapshot);
 }
 
-bool SqliteBackend::searchesInMemory(const MatchSnapshot &snapshot) const
+bool SqliteBackend::scansSnapshot(const MatchSnapshot &snapshot) const
 {
-  // The trigram lists are made by the first search, on a worker.
-  return snapshot.rows().size() <= memoryIndexEntries_ && snapshot.hasTrigramRows();
+  return snapshot.rows().size() <= memoryIndexEntries_;
 }
 
 void SqliteBackend::bindRelated(SqlStatement &statement, const QStringList &words, const QStringList &tags)

@@ -33,7 +33,7 @@ class SqliteBackend final : public SqlCatalogue
   void read(const Work &work, bool repeatable) override;
   void write(const Work &work) override;
   std::unique_ptr<CandidateFinder> finder(SqlSession &session, const MatchSnapshot &snapshot) override;
-  bool searchesInMemory(const MatchSnapshot &snapshot) const override;
+  bool scansSnapshot(const MatchSnapshot &snapshot) const override;
   void bindRelated(SqlStatement &statement, const QStringList &words, const QStringList &tags) override;
 
   std::size_t memoryIndexEntries_;
