@@ -108,12 +108,13 @@ class CatalogueBackend
   // at most limit of them.
   virtual std::string searchPage(const SearchExpression &expression, SearchScope scope,
                                  const EntryFilter &filter, PageLayout layout, std::size_t limit) = 0;
-  // The same page, when it is quick to make and waits for nothing: at most about maxCandidates entries to
-  // look at, and everything the search reads at hand in this process. Otherwise nullopt, and the caller
-  // asks searchPage() where waiting does no harm.
+  // The same page, when it is quick to make and waits for nothing: at most about maxWork searches of a
+  // word in an entry's text (candidates times words, see estimatedWork()), and everything the search
+  // reads at hand in this process. Otherwise nullopt, and the caller asks searchPage() where waiting
+  // does no harm.
   virtual std::optional<std::string> quickSearchPage(const SearchExpression &, SearchScope,
                                                      const EntryFilter &, PageLayout, std::size_t /*limit*/,
-                                                     std::size_t /*maxCandidates*/)
+                                                     std::size_t /*maxWork*/)
   {
     return std::nullopt;
   }

@@ -264,6 +264,13 @@ std::size_t estimatedCandidates(const MatchSnapshot &snapshot, const SearchExpre
   return std::min(total, snapshot.rows().size());
 }
 
+std::size_t estimatedWork(const MatchSnapshot &snapshot, const SearchExpression &expression)
+{
+  std::size_t words = 0;
+  for (const Alternative &alternative : expression.alternatives) words += alternative.size();
+  return estimatedCandidates(snapshot, expression) * words;
+}
+
 bool searchable(const SearchExpression &expression, const EntryFilter &filter)
 {
   return !expression.empty() && filter.kinds != 0 && filter.families != 0;

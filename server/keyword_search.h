@@ -55,5 +55,8 @@ bool searchable(const SearchExpression &expression, const EntryFilter &filter);
 
 // Roughly how many candidates the index gives for the expression: what a search costs at most.
 std::size_t estimatedCandidates(const MatchSnapshot &snapshot, const SearchExpression &expression);
+// Roughly how many searches of a word in an entry's text the expression costs at most: its candidates
+// times its words (every alternative is scored for every candidate).
+std::size_t estimatedWork(const MatchSnapshot &snapshot, const SearchExpression &expression);
 
 }  // namespace tessivar::directory

@@ -146,7 +146,7 @@ std::string SqlCatalogue::searchPage(const SearchExpression &expression, SearchS
 std::optional<std::string> SqlCatalogue::localQuickSearchPage(const SearchExpression &expression,
                                                               SearchScope scope, const EntryFilter &filter,
                                                               PageLayout layout, std::size_t limit,
-                                                              std::size_t maxCandidates)
+                                                              std::size_t maxWork)
 {
   if (!searchable(expression, filter)) return resultPageStart() + resultPageEnd;
   std::optional<std::string> page;
@@ -154,9 +154,8 @@ std::optional<std::string> SqlCatalogue::localQuickSearchPage(const SearchExpres
       [&](SqlSession &session) {
         page.reset();
         const auto snapshot = MatchSnapshot::currentIfMade(session, sql_.snapshot);
-        if (!snapshot || !scansSnapshot(*snapshot) || !snapshot->hasTrigramRows() ||
-            estimatedCandidates(*snapshot, expression) > maxCandidates)
-          return;
+        if (!snapshot || !scansSnapshot(*snapshot) || !snapshot->hasTrigramRows()) return;
+        if (estimatedWork(*snapshot, expression) > maxWork) return;
         page = resultPage(session, *snapshot, expression, scope, filter, layout, limit);
       },
       true);

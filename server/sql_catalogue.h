@@ -92,7 +92,7 @@ class SqlCatalogue : public CatalogueBackend
   // page is made when the candidates are found in memory, on trigram lists already made.
   std::optional<std::string> localQuickSearchPage(const SearchExpression &expression, SearchScope scope,
                                                   const EntryFilter &filter, PageLayout layout,
-                                                  std::size_t limit, std::size_t maxCandidates);
+                                                  std::size_t limit, std::size_t maxWork);
   // Whether finder() finds the candidates on the snapshot's own trigram lists (ScanningFinder), which the
   // first search makes (prepareSearches() makes them ahead of it), rather than on an index.
   virtual bool scansSnapshot(const MatchSnapshot &snapshot) const = 0;

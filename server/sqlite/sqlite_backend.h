@@ -22,9 +22,9 @@ class SqliteBackend final : public SqlCatalogue
 
   std::optional<std::string> quickSearchPage(const SearchExpression &expression, SearchScope scope,
                                              const EntryFilter &filter, PageLayout layout, std::size_t limit,
-                                             std::size_t maxCandidates) override
+                                             std::size_t maxWork) override
   {
-    return localQuickSearchPage(expression, scope, filter, layout, limit, maxCandidates);
+    return localQuickSearchPage(expression, scope, filter, layout, limit, maxWork);
   }
   ImportCount import(ImportSource source, const std::string &path) override;
   std::int64_t entryCount() override;
