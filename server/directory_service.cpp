@@ -209,29 +209,24 @@ Reply DirectoryService::directory(const Params &raw)
   return reply;
 }
 
-std::shared_ptr<const Reply> DirectoryService::directoryIfCached(const Params &raw)
+std::shared_ptr<const Reply> DirectoryService::directoryAtOnce(const Params &raw)
 {
-  if (!cache_.enabled()) return nullptr;
   RequestParams params(raw, directoryParams());
   if (!params.error().empty()) return nullptr;
-  std::shared_ptr<const Reply> reply = cache_.find(cacheKey(directoryKey(params)));
+  const std::string key = cache_.enabled() ? cacheKey(directoryKey(params)) : std::string();
+  std::shared_ptr<const Reply> reply = cache_.enabled() ? cache_.find(key) : nullptr;
+  if (!reply && !params.isOne("RELATED") && !params.isOne("GS")) {
+    Reply refused;
+    const std::optional<KeywordSearch> wanted = keywordSearch(params, refused);
+    if (!wanted || wanted->listAll) return nullptr;
+    std::optional<std::string> page = catalogue_->quickSearchPage(
+        wanted->expression, wanted->scope, wanted->filter, wanted->layout, maxSearchResults, quickSearchWork);
+    if (!page) return nullptr;
+    auto made = std::make_shared<const Reply>(Reply{200, "text/html; charset=utf-8", std::move(*page)});
+    if (cache_.enabled()) cache_.store(key, *made);
+    reply = std::move(made);
+  }
   if (reply) countSearch(params, *reply);
-  return reply;
-}
-
-std::optional<Reply> DirectoryService::directoryIfQuick(const Params &raw)
-{
-  RequestParams params(raw, directoryParams());
-  if (!params.error().empty() || params.isOne("RELATED") || params.isOne("GS")) return std::nullopt;
-  Reply refused;
-  const std::optional<KeywordSearch> wanted = keywordSearch(params, refused);
-  if (!wanted || wanted->listAll) return std::nullopt;
-  std::optional<std::string> page = catalogue_->quickSearchPage(
-      wanted->expression, wanted->scope, wanted->filter, wanted->layout, maxSearchResults, quickSearchWork);
-  if (!page) return std::nullopt;
-  Reply reply{200, "text/html; charset=utf-8", std::move(*page)};
-  if (cache_.enabled()) cache_.store(cacheKey(directoryKey(params)), reply);
-  countSearch(params, reply);
   return reply;
 }
 

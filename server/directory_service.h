@@ -52,12 +52,10 @@ class DirectoryService
   Reply redirect(const std::string &requestHost) const;
   Reply versionCheck(const Params &params) const;
   Reply directory(const Params &params);  // /tessivar37.asp: search, list all, related, scanner
-  // The answer of directory() when it is in the answer cache, found without computing anything
-  // (shared with the cache, not copied); null otherwise.
-  std::shared_ptr<const Reply> directoryIfCached(const Params &params);
-  // The answer of directory() when it is a keyword search small enough to make at once, waiting for
-  // nothing (see CatalogueBackend::quickSearchPage()); nullopt otherwise.
-  std::optional<Reply> directoryIfQuick(const Params &params);
+  // The answer of directory() when it can be given without waiting: from the answer cache (shared with
+  // it, not copied), or a keyword search small enough to make at once (see
+  // CatalogueBackend::quickSearchPage()). Null otherwise: directory() answers, where waiting does no harm.
+  std::shared_ptr<const Reply> directoryAtOnce(const Params &params);
   Reply browse(const std::string &letter, const std::string &page);
   Reply topTen();
   Reply signUp(const Params &params);

@@ -285,11 +285,7 @@ struct HttpServer::Impl
     // than handing the request to a worker and back (a third more searches a second at 20,000 entries).
     if (route.endpoint == Endpoint::Directory && localCatalogue) {
       try {
-        if ((exchange.cached = service.directoryIfCached(target.params))) {
-          return answer(connection, exchange, false);
-        }
-        if (auto quick = service.directoryIfQuick(target.params)) {
-          exchange.reply = std::move(*quick);
+        if ((exchange.cached = service.directoryAtOnce(target.params))) {
           return answer(connection, exchange, false);
         }
       } catch (const std::exception &) {
