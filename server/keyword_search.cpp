@@ -143,6 +143,18 @@ std::size_t estimatedHolders(const MatchSnapshot &snapshot, std::string_view fol
   return fewest;
 }
 
+// Rows met in name order are scattered over memory: asks for the row a few steps ahead of `at` in the
+// list, and for the text of a nearer one, whose row has arrived by then.
+template <typename Place, typename RowOf>
+void prefetchAhead(const MatchSnapshot &snapshot, std::span<const Place> list, std::size_t at,
+                   const RowOf &rowOf)
+{
+  constexpr std::size_t ahead = 16;
+  const auto &rows = snapshot.rows();
+  if (at + ahead < list.size()) __builtin_prefetch(&rows[rowOf(list[at + ahead])]);
+  if (at + ahead / 2 < list.size()) snapshot.prefetchText(rows[rowOf(list[at + ahead / 2])]);
+}
+
 // The rows in name order, walked from where the last walk stopped. When a search has many candidates,
 // the best of them are mostly near the start of the name order: a walk that finds the page full of
 // matches no later entry can beat settles the search after a few thousand rows, where the index would
@@ -172,12 +184,8 @@ class NameOrderWalk
     const std::size_t stretch = budget_ / 2;
     budget_ -= stretch;
     const std::size_t end = std::min(order_.size(), next_ + stretch);
-    constexpr std::size_t ahead = 16;
     for (; next_ < end; ++next_) {
-      // Rows in name order are scattered over memory: ask for a row ahead, and for its text once the
-      // row itself has arrived.
-      if (next_ + ahead < order_.size()) __builtin_prefetch(&rows[order_[next_ + ahead]]);
-      if (next_ + ahead / 2 < order_.size()) snapshot_.prefetchText(rows[order_[next_ + ahead / 2]]);
+      prefetchAhead(snapshot_, order_, next_, [](std::uint32_t place) { return place; });
       const MatchRow &row = rows[order_[next_]];
       if (!best.mayEnter(bound, row.nameOrder, row.id)) return true;
       if (!seen.see(row)) consider(row);
@@ -191,6 +199,23 @@ class NameOrderWalk
   std::size_t budget_ = 0;
   std::size_t next_ = 0;
 };
+
+// Whether an entry could score the group's highest at all. Over every field, only a word at the start of
+// the name scores its highest, so an alternative of several words can reach it only when each of them is
+// a start of its longest word ("radio radio"); a genre search gives each tag a start of its own. A walk
+// in name order settles a page only at a score some entry reaches.
+bool reachable(const SearchExpression &group, SearchScope scope)
+{
+  if (scope == SearchScope::GenreOnly) return true;
+  return std::any_of(group.alternatives.begin(), group.alternatives.end(), [](const Alternative &words) {
+    if (words.empty()) return true;
+    const auto longest = std::max_element(
+        words.begin(), words.end(),
+        [](const WordPattern &a, const WordPattern &b) { return a.folded.size() < b.folded.size(); });
+    return std::all_of(words.begin(), words.end(),
+                       [&](const WordPattern &word) { return longest->folded.starts_with(word.folded); });
+  });
+}
 
 // The expression's alternatives grouped by the highest score each can give, highest first: once the
 // candidates of every group above have been scored, no other entry scores above the group's own.
@@ -327,15 +352,19 @@ std::vector<Match> findBest(const MatchSnapshot &snapshot, CandidateFinder &find
   SeenRows seen(snapshot);
   if (!word) {
     for (const auto &[bound, group] : byHighestScore(expression, scope)) {
-      if (!best.mayEnter(bound, 0, 0) || walk.settles(best, bound, seen, consider)) break;
+      if (!best.mayEnter(bound, 0, 0)) break;
+      if (reachable(group, scope) && walk.settles(best, bound, seen, consider)) break;
       finder.forEachCandidate(group, scope, nullptr, [&](const MatchRow &row) {
         if (!seen.see(row)) consider(row);
       });
     }
     return best.take();
   }
-  for (const NamePlace &place : snapshot.namesStartingWith(word->folded)) {
+  const std::span<const NamePlace> places = snapshot.namesStartingWith(word->folded);
+  for (std::size_t at = 0; at < places.size(); ++at) {
+    const NamePlace &place = places[at];
     if (!best.mayEnter(highest, place.nameOrder, std::numeric_limits<std::int64_t>::min())) continue;
+    prefetchAhead(snapshot, places, at, [](const NamePlace &ahead) { return ahead.row; });
     const MatchRow &row = snapshot.rows()[place.row];
     if (!snapshot.text(row).name.starts_with(word->folded)) continue;
     seen.see(row);
