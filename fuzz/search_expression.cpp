@@ -79,8 +79,9 @@ void check(std::string_view text, SearchScope scope)
   const EntryText entry{field, field, field, tags};
   const int score = relevance(expression, scope, entry);
   RelevanceMemo shared(expression, scope, 1'000'000);
-  if (shared(entry, 0) != score || shared(EntryText{{}, field, field, tags}, 0) !=
-                                       relevance(expression, scope, EntryText{{}, field, field, tags}))
+  if (shared(entry, 0, bytePairBits(field)) != score ||
+      shared(EntryText{{}, field, field, tags}, 0, 0) !=
+          relevance(expression, scope, EntryText{{}, field, field, tags}))
     fail("scores shared by entries differ from their own", text);
 }
 

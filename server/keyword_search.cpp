@@ -244,34 +244,35 @@ bool ScanningFinder::forEachCandidate(const SearchExpression &expression, Search
         scope == SearchScope::GenreOnly ? snapshot_.text(row).genre : snapshot_.allText(row);
     if (mayMatch(expression, text)) visit(row);
   };
-  // Each alternative's longest word, looked for on the snapshot's trigrams: an entry that matches holds
-  // it. A word without characters of its own (marks alone) leaves every row a candidate.
-  std::vector<const std::string *> words;
+  // For each alternative, the shortest of the snapshot's trigram lists of its words: an entry that
+  // matches holds every one of them. A word without characters of its own (marks alone) leaves every row
+  // a candidate, and so do words all too short for a trigram.
+  const TrigramRows &trigrams = snapshot_.trigramRows();
+  std::vector<std::span<const std::uint32_t>> lists;
   for (const Alternative &alternative : expression.alternatives) {
-    const auto longest = std::max_element(
-        alternative.begin(), alternative.end(),
-        [](const WordPattern &a, const WordPattern &b) { return a.folded.size() < b.folded.size(); });
-    if (longest == alternative.end() || longest->folded.empty()) {
+    std::span<const std::uint32_t> shortest;
+    bool found = false;
+    for (const WordPattern &word : alternative) {
+      std::span<const std::uint32_t> list;
+      if (trigrams.shortestList(word.folded, list) && (!found || list.size() < shortest.size())) {
+        shortest = list;
+        found = true;
+      }
+    }
+    if (!found) {
       for (const MatchRow &row : snapshot_.rows()) consider(row);
       return false;
     }
-    words.push_back(&longest->folded);
+    lists.push_back(shortest);
   }
   SeenRows seen(snapshot_);
-  for (const std::string *word : words) {
-    std::span<const std::uint32_t> places;
-    if (snapshot_.trigramRows().shortestList(*word, places)) {
-      // Most rows of a trigram's list hold the word: scoring, which every visitor does, tells the others
-      // apart without a text search of its own first.
-      for (const std::uint32_t place : places) {
-        const MatchRow &row = snapshot_.rows()[place];
-        if (words.size() == 1 || !seen.see(row)) visit(row);
-      }
-      continue;
-    }
-    // Too short for a trigram: every row is a candidate.
-    for (const MatchRow &row : snapshot_.rows()) {
-      if (!seen.see(row)) consider(row);
+  for (const std::span<const std::uint32_t> places : lists) {
+    // Most rows of a trigram's list hold the words: scoring, which every visitor does, tells the others
+    // apart without a text search of its own first.
+    for (std::size_t at = 0; at < places.size(); ++at) {
+      prefetchAhead(snapshot_, places, at, [](std::uint32_t place) { return place; });
+      const MatchRow &row = snapshot_.rows()[places[at]];
+      if (lists.size() == 1 || !seen.see(row)) visit(row);
     }
   }
   return false;
@@ -310,7 +311,7 @@ std::vector<Match> findMatches(const MatchSnapshot &snapshot, CandidateFinder &f
   RelevanceMemo relevance(expression, scope, estimatedCandidates(snapshot, expression));
   finder.forEachCandidate(expression, scope, nullptr, [&](const MatchRow &row) {
     if (!passes(filter, row)) return;
-    const int score = relevance(snapshot.text(row), MatchSnapshot::shared(row, scope));
+    const int score = relevance(snapshot.text(row), MatchSnapshot::shared(row, scope), row.namePairs);
     if (score > 0) matches.push_back({score, row.nameOrder, row.id});
   });
   return matches;
@@ -337,7 +338,7 @@ std::vector<Match> findBest(const MatchSnapshot &snapshot, CandidateFinder &find
     if (!best.mayEnter(highest, row.nameOrder, row.id)) return;
     if (!passes(filter, row)) return;
     if (prefilter && !mayMatch(expression, snapshot.allText(row))) return;
-    const int score = relevance(snapshot.text(row), MatchSnapshot::shared(row, scope));
+    const int score = relevance(snapshot.text(row), MatchSnapshot::shared(row, scope), row.namePairs);
     if (score > 0) best.offer({score, row.nameOrder, row.id});
   };
   // A common word ("radio") has hundreds of thousands of candidates, but the entries whose names start

@@ -1,6 +1,7 @@
 #include "server/match_snapshot.h"
 
 #include "server/catalogue_backend.h"
+#include "server/relevance_memo.h"
 #include "server/sql_statement.h"
 #include "server/trigram_rows.h"
 #include "server/worker_pool.h"
@@ -242,6 +243,7 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, co
       snapshot->lines_ += text;
     }
     row.checkFailed = rows->integer(12) != 0;
+    row.namePairs = bytePairBits(snapshot->text(row).name);
     snapshot->rows_.push_back(row);
   }
   // Entries are numbered from 1 up with few gaps: a table by number, unless the numbers are sparse.

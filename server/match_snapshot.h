@@ -47,6 +47,7 @@ struct MatchRow
   // (sharedGenre): what a search word scores there is worked out once for each (RelevanceMemo).
   std::uint32_t sharedFields = 0;
   std::uint32_t sharedGenre = 0;
+  std::uint32_t namePairs = 0;  // bytePairBits() of the folded name (relevance_memo.h)
 };
 
 // A row's place in the snapshot's list by the start of its folded name.

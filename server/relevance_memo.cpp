@@ -24,15 +24,29 @@ std::size_t slotOf(std::uint32_t key, std::size_t mask)
 
 }  // namespace
 
+std::uint32_t bytePairBits(std::string_view text)
+{
+  std::uint32_t bits = 0;
+  for (std::size_t i = 1; i < text.size(); ++i) {
+    const std::uint32_t pair =
+        std::uint32_t{static_cast<unsigned char>(text[i - 1])} << 8 | static_cast<unsigned char>(text[i]);
+    bits |= std::uint32_t{1} << ((pair * 0x9E3779B1u) >> 27);
+  }
+  return bits;
+}
+
 RelevanceMemo::RelevanceMemo(const SearchExpression &expression, SearchScope scope, std::size_t candidates)
     : expression_(expression), scope_(scope), sharing_(candidates >= fewCandidates)
 {
-  for (const Alternative &alternative : expression.alternatives) words_ += alternative.size();
+  for (const Alternative &alternative : expression.alternatives) {
+    words_ += alternative.size();
+    for (const WordPattern &word : alternative) wordPairs_.push_back(bytePairBits(word.folded));
+  }
   kept_ = std::min(maxKept, maxScoreBytes / std::max<std::size_t>(words_, 1));
   if (sharing_) slots_.resize(firstSlots);
 }
 
-int RelevanceMemo::operator()(const EntryText &entry, std::uint32_t shared)
+int RelevanceMemo::operator()(const EntryText &entry, std::uint32_t shared, std::uint32_t namePairs)
 {
   if (!sharing_) return relevance(expression_, scope_, entry);
   std::uint8_t *other = otherScores(shared);
@@ -40,7 +54,8 @@ int RelevanceMemo::operator()(const EntryText &entry, std::uint32_t shared)
     // Worked out when first needed: an alternative is given up at its first word that does not match.
     if (other[place] == unknown)
       other[place] = static_cast<std::uint8_t>(otherFieldsScore(word, scope_, entry));
-    return std::max<int>(other[place], nameScore(word, scope_, entry.name));
+    const bool mayHold = (namePairs & wordPairs_[place]) == wordPairs_[place];
+    return std::max<int>(other[place], mayHold ? nameScore(word, scope_, entry.name) : 0);
   });
 }
 
