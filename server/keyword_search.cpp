@@ -117,13 +117,13 @@ bool mayMatch(const SearchExpression &expression, std::string_view text)
                      });
 }
 
-// Whether some word is too short for trigrams, which leaves every entry a candidate.
-bool hasUnindexedWord(const SearchExpression &expression)
+// Whether some alternative has only words too short for trigrams, which leaves every entry a candidate.
+bool hasUnindexedAlternative(const SearchExpression &expression)
 {
   std::vector<std::size_t> starts;
   return std::any_of(expression.alternatives.begin(), expression.alternatives.end(),
                      [&](const Alternative &words) {
-                       return std::any_of(words.begin(), words.end(), [&](const WordPattern &word) {
+                       return std::all_of(words.begin(), words.end(), [&](const WordPattern &word) {
                          bool indexed = false;
                          forEachTrigram(word.folded, starts, [&](std::string_view) { indexed = true; });
                          return !indexed;
@@ -328,10 +328,11 @@ std::vector<Match> findBest(const MatchSnapshot &snapshot, CandidateFinder &find
   RelevanceMemo relevance(expression, scope, candidates);
   // Most candidates of one word hold it (the index finds them by a piece of it): a search of several
   // words is where a search of each candidate's whole text for every word leaves most of them out
-  // sooner than scoring does. With the parts entries share worked out once, scoring is about as fast,
-  // unless a word too short for the index leaves every entry a candidate.
+  // sooner than scoring does. With the parts entries share worked out once, and names passed over by
+  // their byte pairs, scoring is faster, unless an alternative of words too short for the index leaves
+  // every entry a candidate.
   const bool prefilter = scope == SearchScope::AllFields &&
-                         (relevance.sharing() ? hasUnindexedWord(expression)
+                         (relevance.sharing() ? hasUnindexedAlternative(expression)
                                               : expression.alternatives.size() > 1 ||
                                                     expression.alternatives.front().size() > 1);
   const auto consider = [&](const MatchRow &row) {
