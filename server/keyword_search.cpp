@@ -217,6 +217,34 @@ bool reachable(const SearchExpression &group, SearchScope scope)
   });
 }
 
+// A genre search where the catalogue has fewer genres than the search has candidates: each genre is
+// scored once, and the best of its rows are taken in name order, best genres first, until no row of a
+// genre left could enter the page. A few hundred rows are read, where the index would give every one.
+std::vector<Match> bestByGenre(const MatchSnapshot &snapshot, const SearchExpression &expression,
+                               const EntryFilter &filter, std::size_t limit)
+{
+  std::vector<std::pair<int, std::uint32_t>> scored;
+  for (std::uint32_t genre = 0; genre < snapshot.genres(); ++genre) {
+    const std::span<const std::uint32_t> places = snapshot.rowsOfGenre(genre);
+    if (places.empty()) continue;
+    const EntryText text{{}, {}, {}, snapshot.text(snapshot.rows()[places.front()]).genre};
+    if (const int score = relevance(expression, SearchScope::GenreOnly, text); score > 0)
+      scored.emplace_back(score, genre);
+  }
+  std::stable_sort(scored.begin(), scored.end(),
+                   [](const auto &a, const auto &b) { return a.first > b.first; });
+  BestMatches best(limit);
+  for (const auto &[score, genre] : scored) {
+    if (!best.mayEnter(score, 0, 0)) break;
+    for (const std::uint32_t place : snapshot.rowsOfGenre(genre)) {
+      const MatchRow &row = snapshot.rows()[place];
+      if (!best.mayEnter(score, row.nameOrder, row.id)) break;
+      if (passes(filter, row)) best.offer({score, row.nameOrder, row.id});
+    }
+  }
+  return best.take();
+}
+
 // The expression's alternatives grouped by the highest score each can give, highest first: once the
 // candidates of every group above have been scored, no other entry scores above the group's own.
 std::vector<std::pair<int, SearchExpression>> byHighestScore(const SearchExpression &expression,
@@ -322,9 +350,11 @@ std::vector<Match> findBest(const MatchSnapshot &snapshot, CandidateFinder &find
                             std::size_t limit)
 {
   if (!searchable(expression, filter)) return {};
+  const std::size_t candidates = estimatedCandidates(snapshot, expression);
+  if (scope == SearchScope::GenreOnly && snapshot.genres() > 0 && snapshot.genres() <= candidates)
+    return bestByGenre(snapshot, expression, filter, limit);
   const int highest = highestRelevance(expression, scope);
   BestMatches best(limit);
-  const std::size_t candidates = estimatedCandidates(snapshot, expression);
   RelevanceMemo relevance(expression, scope, candidates);
   // Most candidates of one word hold it (the index finds them by a piece of it): a search of several
   // words is where a search of each candidate's whole text for every word leaves most of them out

@@ -211,6 +211,21 @@ void MatchSnapshot::numberSharedFields()
         genres.try_emplace(all.substr(length - row.lengths[3]), static_cast<std::uint32_t>(genres.size()))
             .first->second;
   }
+  // Each genre's rows in name order: counted, then placed.
+  if (inNameOrder_.empty()) return;
+  genreStarts_.assign(genres.size() + 1, 0);
+  for (const MatchRow &row : rows_) ++genreStarts_[row.sharedGenre + 1];
+  for (std::size_t genre = 1; genre < genreStarts_.size(); ++genre)
+    genreStarts_[genre] += genreStarts_[genre - 1];
+  std::vector<std::uint32_t> filled(genreStarts_.begin(), genreStarts_.end() - 1);
+  genreRows_.resize(rows_.size());
+  for (const std::uint32_t place : inNameOrder_) genreRows_[filled[rows_[place].sharedGenre]++] = place;
+}
+
+std::span<const std::uint32_t> MatchSnapshot::rowsOfGenre(std::uint32_t genre) const
+{
+  if (std::size_t{genre} + 1 >= genreStarts_.size()) return {};
+  return {genreRows_.data() + genreStarts_[genre], genreStarts_[genre + 1] - genreStarts_[genre]};
 }
 
 std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, const char *sql,

@@ -97,6 +97,10 @@ class MatchSnapshot
   std::span<const NamePlace> namesStartingWith(std::string_view folded) const;
   // Every row's place in rows(), in name order; empty when the catalogue has no name order.
   std::span<const std::uint32_t> inNameOrder() const { return inNameOrder_; }
+  // How many genres the rows have (as MatchRow::sharedGenre numbers them), and each one's rows' places in
+  // rows(), in name order; 0 when the catalogue has no name order.
+  std::size_t genres() const { return genreStarts_.empty() ? 0 : genreStarts_.size() - 1; }
+  std::span<const std::uint32_t> rowsOfGenre(std::uint32_t genre) const;
   // Roughly how many entries hold the case-folded trigram in a searched field, counted on a sample of
   // about 20,000 entries when the snapshot is made; 0 for one the sample lacks.
   std::uint32_t trigramCount(std::string_view folded) const;
@@ -117,6 +121,9 @@ class MatchSnapshot
   std::string lines_;                 // every row's result line texts, one after another
   std::vector<NamePlace> byName_;     // every row by the start of its folded name, then name order
   std::vector<std::uint32_t> inNameOrder_;
+  std::vector<std::uint32_t>
+      genreStarts_;  // by genre, where its rows begin in genreRows_; one more at the end
+  std::vector<std::uint32_t> genreRows_;
   // Counts by the trigram's hash, open addressing (a hash of 0 marks a free place; a collision of two
   // hashes only blurs an estimate): one memory read per lookup, where a table of strings took several.
   std::vector<std::pair<std::uint64_t, std::uint32_t>> trigrams_;
