@@ -273,10 +273,11 @@ bool ScanningFinder::forEachCandidate(const SearchExpression &expression, Search
     if (mayMatch(expression, text)) visit(row);
   };
   // For each alternative, the shortest of the snapshot's trigram lists of its words: an entry that
-  // matches holds every one of them. A word without characters of its own (marks alone) leaves every row
-  // a candidate, and so do words all too short for a trigram.
+  // matches holds every one of them. An alternative of words all too short for a trigram has the rows
+  // that hold its longest word instead (every row, for a word without characters of its own).
   const TrigramRows &trigrams = snapshot_.trigramRows();
   std::vector<std::span<const std::uint32_t>> lists;
+  std::vector<std::string_view> scanned;
   for (const Alternative &alternative : expression.alternatives) {
     std::span<const std::uint32_t> shortest;
     bool found = false;
@@ -287,22 +288,29 @@ bool ScanningFinder::forEachCandidate(const SearchExpression &expression, Search
         found = true;
       }
     }
-    if (!found) {
-      for (const MatchRow &row : snapshot_.rows()) consider(row);
-      return false;
+    if (found) {
+      lists.push_back(shortest);
+      continue;
     }
-    lists.push_back(shortest);
+    const auto longest = std::max_element(
+        alternative.begin(), alternative.end(),
+        [](const WordPattern &a, const WordPattern &b) { return a.folded.size() < b.folded.size(); });
+    scanned.push_back(longest == alternative.end() ? std::string_view() : std::string_view(longest->folded));
   }
   SeenRows seen(snapshot_);
+  const bool once = lists.size() + scanned.size() == 1;
   for (const std::span<const std::uint32_t> places : lists) {
     // Most rows of a trigram's list hold the words: scoring, which every visitor does, tells the others
     // apart without a text search of its own first.
     for (std::size_t at = 0; at < places.size(); ++at) {
       prefetchAhead(snapshot_, places, at, [](std::uint32_t place) { return place; });
       const MatchRow &row = snapshot_.rows()[places[at]];
-      if (lists.size() == 1 || !seen.see(row)) visit(row);
+      if (once || !seen.see(row)) visit(row);
     }
   }
+  snapshot_.forEachRowHoldingAny(scanned, [&](const MatchRow &row) {
+    if (!seen.see(row)) consider(row);
+  });
   return false;
 }
 

@@ -10,6 +10,10 @@
 #include <QHash>
 #include <QHashSeed>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <algorithm>
 #include <bit>
 #include <chrono>
@@ -47,6 +51,34 @@ std::uint64_t nameStart(std::string_view text, unsigned char fill)
   return start;
 }
 
+constexpr std::size_t rowsInBlock = 64;
+
+// The first place at or after `from` where the text holds the word, or npos. Over tens of megabytes, for
+// a short word whose first byte is common: sixteen places at a time are tested for the word's first and
+// last bytes at once, where a search by its first byte alone stops at every one.
+std::size_t findFrom(std::string_view text, std::string_view word, std::size_t from)
+{
+#if defined(__SSE2__)
+  if (word.size() >= 2) {
+    const __m128i first = _mm_set1_epi8(word.front());
+    const __m128i last = _mm_set1_epi8(word.back());
+    const std::size_t lastAt = word.size() - 1;
+    for (; from + lastAt + 16 <= text.size(); from += 16) {
+      const auto *firstBytes = reinterpret_cast<const __m128i *>(text.data() + from);
+      const auto *lastBytes = reinterpret_cast<const __m128i *>(text.data() + from + lastAt);
+      auto both = static_cast<unsigned>(
+          _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(_mm_loadu_si128(firstBytes), first),
+                                          _mm_cmpeq_epi8(_mm_loadu_si128(lastBytes), last))));
+      for (; both != 0; both &= both - 1) {
+        const std::size_t place = from + static_cast<std::size_t>(std::countr_zero(both));
+        if (text.substr(place + 1, lastAt - 1) == word.substr(1, lastAt - 1)) return place;
+      }
+    }
+  }
+#endif
+  return text.find(word, from);
+}
+
 }  // namespace
 
 EntryText MatchSnapshot::text(const MatchRow &row) const
@@ -67,6 +99,66 @@ std::string_view MatchSnapshot::allText(const MatchRow &row) const
 {
   return {text_.data() + row.text,
           std::size_t{row.lengths[0]} + row.lengths[1] + row.lengths[2] + row.lengths[3]};
+}
+
+bool MatchSnapshot::forEachRowHoldingAny(std::span<const std::string_view> words,
+                                         const std::function<void(const MatchRow &)> &visit) const
+{
+  // A word that many rows hold is looked for row by row by the caller's own tests: one search of all the
+  // text would stop at most rows anyway.
+  const bool many = std::any_of(words.begin(), words.end(), [&](std::string_view word) {
+    return word.empty() || std::size_t{trigramCount(word)} * 8 > rows_.size();
+  });
+  if (many) {
+    for (const MatchRow &row : rows_) visit(row);
+    return true;
+  }
+  if (words.empty()) return false;
+  if (words.size() == 1) {
+    forEachRowHolding(words.front(), visit);
+    return false;
+  }
+  std::vector<bool> seen(rows_.size());
+  for (const std::string_view word : words) {
+    forEachRowHolding(word, [&](const MatchRow &row) {
+      const auto at = static_cast<std::size_t>(&row - rows_.data());
+      if (seen[at]) return;
+      seen[at] = true;
+      visit(row);
+    });
+  }
+  return false;
+}
+
+void MatchSnapshot::forEachRowHolding(std::string_view folded,
+                                      const std::function<void(const MatchRow &)> &visit) const
+{
+  // Rows hold their texts one after another, in row order: a place found is in the last row that starts
+  // at or before it. A few rows on are stepped to; one further is looked for by the starts of every 64th
+  // row (a small list), then within those 64.
+  const std::string_view all(text_);
+  const auto startsAfter = [](std::size_t place, const MatchRow &row) { return place < row.text; };
+  std::size_t row = 0;
+  for (std::size_t at = findFrom(all, folded, 0); at != std::string_view::npos;) {
+    for (int step = 0; step < 4 && row + 1 < rows_.size() && rows_[row + 1].text <= at; ++step) ++row;
+    if (row + 1 < rows_.size() && rows_[row + 1].text <= at) {
+      const auto block = static_cast<std::size_t>(
+          std::upper_bound(blockTexts_.begin() + static_cast<std::ptrdiff_t>((row + 1) / rowsInBlock),
+                           blockTexts_.end(), at) -
+          blockTexts_.begin() - 1);
+      const auto first = rows_.begin() + static_cast<std::ptrdiff_t>(std::max(row + 1, block * rowsInBlock));
+      const auto last =
+          rows_.begin() + static_cast<std::ptrdiff_t>(std::min(rows_.size(), (block + 1) * rowsInBlock));
+      row = static_cast<std::size_t>(std::upper_bound(first, last, at, startsAfter) - rows_.begin() - 1);
+    }
+    const std::size_t end = rows_[row].text + allText(rows_[row]).size();
+    if (at + folded.size() > end) {  // across two rows' texts: neither holds it there
+      at = findFrom(all, folded, at + 1);
+      continue;
+    }
+    visit(rows_[row]);
+    at = findFrom(all, folded, end);
+  }
 }
 
 std::string_view MatchSnapshot::lineHead(const MatchRow &row) const
@@ -291,7 +383,10 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, co
     for (const NamePlace &place : ordered) snapshot->inNameOrder_.push_back(place.row);
   }
   snapshot->numberSharedFields();
-  // Trigrams within each field, as the index holds them.
+  for (std::size_t i = 0; i < snapshot->rows_.size(); i += rowsInBlock)
+    snapshot->blockTexts_.push_back(snapshot->rows_[i].text);
+  // Trigrams within each field, as the index holds them, and the pieces of one and two characters that
+  // words too short for trigrams are.
   constexpr std::size_t sampleRows = 20000;
   const std::size_t step = std::max<std::size_t>(1, snapshot->rows_.size() / sampleRows);
   const auto scaled = static_cast<std::uint32_t>(step);
@@ -299,9 +394,11 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, co
   std::unordered_map<std::uint64_t, std::uint32_t> counts;
   for (std::size_t i = 0; i < snapshot->rows_.size(); i += step) {
     const EntryText text = snapshot->text(snapshot->rows_[i]);
-    for (const std::string_view field : {text.name, text.format, text.location, text.genre})
-      forEachTrigram(field, starts,
-                     [&](std::string_view trigram) { counts[trigramHash(trigram)] += scaled; });
+    for (const std::string_view field : {text.name, text.format, text.location, text.genre}) {
+      for (std::size_t characters = 1; characters <= 3; ++characters)
+        forEachPiece(field, characters, starts,
+                     [&](std::string_view piece) { counts[trigramHash(piece)] += scaled; });
+    }
   }
   // At most half full, so that a lookup of a trigram not there ends soon.
   snapshot->trigrams_.resize(std::bit_ceil(2 * counts.size() + 2));

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <span>
@@ -88,6 +89,11 @@ class MatchSnapshot
   }
   // The row's folded fields one after another.
   std::string_view allText(const MatchRow &row) const;
+  // Calls visit once for each row whose allText() holds one of the folded words, and maybe for others:
+  // for words too short for any index, a search of all the rows' texts together for each. Every row, and
+  // true, when a word is empty or one that trigramCount() finds in many rows.
+  bool forEachRowHoldingAny(std::span<const std::string_view> words,
+                            const std::function<void(const MatchRow &)> &visit) const;
   // The texts of the entry's line on a result page, before and after its check flag (see result_page.h).
   std::string_view lineHead(const MatchRow &row) const;
   std::string_view lineTail(const MatchRow &row) const;
@@ -101,8 +107,9 @@ class MatchSnapshot
   // rows(), in name order; 0 when the catalogue has no name order.
   std::size_t genres() const { return genreStarts_.empty() ? 0 : genreStarts_.size() - 1; }
   std::span<const std::uint32_t> rowsOfGenre(std::uint32_t genre) const;
-  // Roughly how many entries hold the case-folded trigram in a searched field, counted on a sample of
-  // about 20,000 entries when the snapshot is made; 0 for one the sample lacks.
+  // Roughly how many entries hold the case-folded trigram in a searched field (or a piece of one or two
+  // characters), counted on a sample of about 20,000 entries when the snapshot is made; 0 for one the
+  // sample lacks.
   std::uint32_t trigramCount(std::string_view folded) const;
   // The snapshot's rows by trigram, made by the first call.
   const TrigramRows &trigramRows() const;
@@ -112,6 +119,8 @@ class MatchSnapshot
   static std::shared_ptr<const MatchSnapshot> load(SqlSession &session, const char *sql,
                                                    std::int64_t generation);
   static std::uint64_t trigramHash(std::string_view folded);
+  // Each row whose allText() holds the non-empty text once, in row order.
+  void forEachRowHolding(std::string_view folded, const std::function<void(const MatchRow &)> &visit) const;
   void numberSharedFields();
 
   std::int64_t generation_ = -1;
@@ -121,6 +130,7 @@ class MatchSnapshot
   std::string lines_;                 // every row's result line texts, one after another
   std::vector<NamePlace> byName_;     // every row by the start of its folded name, then name order
   std::vector<std::uint32_t> inNameOrder_;
+  std::vector<std::uint32_t> blockTexts_;  // where the text of every 64th row starts
   std::vector<std::uint32_t>
       genreStarts_;  // by genre, where its rows begin in genreRows_; one more at the end
   std::vector<std::uint32_t> genreRows_;

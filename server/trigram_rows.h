@@ -9,18 +9,26 @@ namespace tessivar::directory {
 
 class MatchSnapshot;
 
-// Calls visit with each trigram of the text, by characters (UTF-8 sequences), as the indexes hold them;
-// starts is room for the work.
+// Calls visit with each piece of the text `characters` characters (UTF-8 sequences) long; starts is room
+// for the work.
 template <typename Visit>
-void forEachTrigram(std::string_view text, std::vector<std::size_t> &starts, const Visit &visit)
+void forEachPiece(std::string_view text, std::size_t characters, std::vector<std::size_t> &starts,
+                  const Visit &visit)
 {
   starts.clear();
   for (std::size_t at = 0; at < text.size(); ++at) {
     if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80) starts.push_back(at);
   }
   starts.push_back(text.size());
-  for (std::size_t c = 0; c + 3 < starts.size(); ++c)
-    visit(text.substr(starts[c], starts[c + 3] - starts[c]));
+  for (std::size_t c = 0; c + characters < starts.size(); ++c)
+    visit(text.substr(starts[c], starts[c + characters] - starts[c]));
+}
+
+// Each trigram of the text, as the indexes hold them.
+template <typename Visit>
+void forEachTrigram(std::string_view text, std::vector<std::size_t> &starts, const Visit &visit)
+{
+  forEachPiece(text, 3, starts, visit);
 }
 
 // For each trigram of the snapshot's folded fields (by characters, within a field), the rows that hold

@@ -5,22 +5,51 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
+#include <vector>
 
 namespace tessivar::directory {
 
 bool FtsFinder::forEachCandidate(const SearchExpression &expression, SearchScope scope, const char *field,
                                  const Visit &visit)
 {
-  const std::string match = fullTextQuery(
-      expression, scope, [&](std::string_view trigram) { return snapshot_.trigramCount(trigram); });
-  const bool byField = field && !match.empty() &&
-                       std::all_of(match.begin(), match.end(), [](char c) { return c > 0 && c < 0x7F; });
-  if (match.empty()) {
-    for (const MatchRow &row : snapshot_.rows()) visit(row);
-  } else {
-    forEachMatchOf(byField ? std::string(field) + " : " + match : match, visit);
+  const TrigramCount count = [&](std::string_view trigram) { return snapshot_.trigramCount(trigram); };
+  SearchExpression indexed;
+  std::vector<std::string_view> scanned;  // the longest word of each alternative the index cannot find
+  for (const Alternative &alternative : expression.alternatives) {
+    if (indexable(alternative)) {
+      indexed.alternatives.push_back(alternative);
+      continue;
+    }
+    const auto longest = std::max_element(
+        alternative.begin(), alternative.end(),
+        [](const WordPattern &a, const WordPattern &b) { return a.folded.size() < b.folded.size(); });
+    scanned.push_back(longest == alternative.end() ? std::string_view() : std::string_view(longest->folded));
   }
-  return byField;
+  if (scanned.empty()) {
+    const std::string match = fullTextQuery(expression, scope, count);
+    const bool byField =
+        field && std::all_of(match.begin(), match.end(), [](char c) { return c > 0 && c < 0x7F; });
+    forEachMatchOf(byField ? std::string(field) + " : " + match : match, visit);
+    return byField;
+  }
+  // The rows that hold each short word, found in the snapshot's text, and the index's candidates of the
+  // other alternatives: each row once.
+  if (indexed.empty()) {
+    snapshot_.forEachRowHoldingAny(scanned, visit);
+    return false;
+  }
+  const MatchRow *first = snapshot_.rows().data();
+  std::vector<bool> seen(snapshot_.rows().size());
+  const auto once = [&](const MatchRow &row) {
+    const auto at = static_cast<std::size_t>(&row - first);
+    if (seen[at]) return;
+    seen[at] = true;
+    visit(row);
+  };
+  if (!snapshot_.forEachRowHoldingAny(scanned, once))
+    forEachMatchOf(fullTextQuery(indexed, scope, count), once);
+  return false;
 }
 
 void FtsFinder::forEachMatchOf(const std::string &match, const Visit &visit)

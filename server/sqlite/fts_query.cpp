@@ -85,6 +85,12 @@ QString rarestTrigram(const QStringList &words, const TrigramCount &count)
   return quoted(best);
 }
 
+// The index counts characters; a character beyond the BMP takes two UTF-16 units.
+bool indexed(const WordPattern &word)
+{
+  return QStringView(word.core).toUcs4().size() >= indexedLength;
+}
+
 std::string fullTextQuery(const SearchExpression &expression, SearchScope scope, const TrigramCount *count)
 {
   // Each alternative becomes the group of its indexed words. A group whose every word lies inside a
@@ -94,9 +100,7 @@ std::string fullTextQuery(const SearchExpression &expression, SearchScope scope,
   for (const auto &alternative : expression.alternatives) {
     QStringList words;
     for (const auto &word : alternative) {
-      // The index counts characters; a character beyond the BMP takes two UTF-16 units.
-      const bool indexed = QStringView(word.core).toUcs4().size() >= indexedLength;
-      if (indexed && !words.contains(word.core)) words << word.core;
+      if (indexed(word) && !words.contains(word.core)) words << word.core;
     }
     if (words.isEmpty()) return {};
     // FTS5 walks an AND from its first phrase and skips ahead in the others, so the phrase with the
@@ -133,6 +137,11 @@ std::string fullTextQuery(const SearchExpression &expression, SearchScope scope,
 }
 
 }  // namespace
+
+bool indexable(const Alternative &alternative)
+{
+  return std::any_of(alternative.begin(), alternative.end(), indexed);
+}
 
 std::string fullTextQuery(const SearchExpression &expression, SearchScope scope)
 {

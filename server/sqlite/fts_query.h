@@ -9,8 +9,11 @@
 
 namespace tessivar::directory {
 
+// Whether the index can find the candidates of the alternative: some word of it has three characters.
+bool indexable(const Alternative &alternative);
+
 // The full-text query that finds every candidate of the expression, or an empty text when some
-// alternative has no word long enough for the index and the catalogue must be scanned instead.
+// alternative is not indexable() and the catalogue must be scanned instead.
 std::string fullTextQuery(const SearchExpression &expression, SearchScope scope);
 
 // How many entries hold a case-folded trigram, roughly (0 for one not seen).

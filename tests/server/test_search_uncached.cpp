@@ -53,6 +53,9 @@ class TestSearchUncached : public QObject
     QCOMPARE(live("T1=%C3%BC"), QStringList{QStringLiteral("MÜNCHEN Welle")});
     QCOMPARE(live("T1=zz").size(), 2);        // Harbour Jazz by name, Blue Note by its tag "jazz"
     QCOMPARE(live("T1=qqq"), QStringList{});  // a trigram no entry holds
+    // A short word's alternative beside indexed ones: each entry once, by its best score.
+    QCOMPARE(live("T1=fm,nord,harbour"),
+             (QStringList{QStringLiteral("Harbour Jazz"), QStringLiteral("Radio FM Nord")}));
   }
 
   void orderIsBestAlternativeThenNameIgnoringCase()
