@@ -208,12 +208,9 @@ bool reachable(const SearchExpression &group, SearchScope scope)
 {
   if (scope == SearchScope::GenreOnly) return true;
   return std::any_of(group.alternatives.begin(), group.alternatives.end(), [](const Alternative &words) {
-    if (words.empty()) return true;
-    const auto longest = std::max_element(
-        words.begin(), words.end(),
-        [](const WordPattern &a, const WordPattern &b) { return a.folded.size() < b.folded.size(); });
+    const std::string_view longest = longestWord(words);
     return std::all_of(words.begin(), words.end(),
-                       [&](const WordPattern &word) { return longest->folded.starts_with(word.folded); });
+                       [&](const WordPattern &word) { return longest.starts_with(word.folded); });
   });
 }
 
@@ -292,10 +289,7 @@ bool ScanningFinder::forEachCandidate(const SearchExpression &expression, Search
       lists.push_back(shortest);
       continue;
     }
-    const auto longest = std::max_element(
-        alternative.begin(), alternative.end(),
-        [](const WordPattern &a, const WordPattern &b) { return a.folded.size() < b.folded.size(); });
-    scanned.push_back(longest == alternative.end() ? std::string_view() : std::string_view(longest->folded));
+    scanned.push_back(longestWord(alternative));
   }
   SeenRows seen(snapshot_);
   const bool once = lists.size() + scanned.size() == 1;

@@ -131,8 +131,8 @@ class MatchSnapshot
   std::vector<NamePlace> byName_;     // every row by the start of its folded name, then name order
   std::vector<std::uint32_t> inNameOrder_;
   std::vector<std::uint32_t> blockTexts_;  // where the text of every 64th row starts
-  std::vector<std::uint32_t>
-      genreStarts_;  // by genre, where its rows begin in genreRows_; one more at the end
+  // By genre, where its rows begin in genreRows_, one more at the end; and the rows.
+  std::vector<std::uint32_t> genreStarts_;
   std::vector<std::uint32_t> genreRows_;
   // Counts by the trigram's hash, open addressing (a hash of 0 marks a free place; a collision of two
   // hashes only blurs an estimate): one memory read per lookup, where a table of strings took several.

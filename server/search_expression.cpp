@@ -168,6 +168,14 @@ SearchExpression parseSearchText(std::string_view text, SearchScope scope)
   return expression;
 }
 
+std::string_view longestWord(const Alternative &alternative)
+{
+  const auto longest = std::max_element(
+      alternative.begin(), alternative.end(),
+      [](const WordPattern &a, const WordPattern &b) { return a.folded.size() < b.folded.size(); });
+  return longest == alternative.end() ? std::string_view() : std::string_view(longest->folded);
+}
+
 int highestRelevance(const SearchExpression &expression, SearchScope scope)
 {
   const int perWord = bestWordMatch * (scope == SearchScope::GenreOnly ? genreWeight : nameWeight);

@@ -43,6 +43,9 @@ struct SearchExpression
 
 SearchExpression parseSearchText(std::string_view text, SearchScope scope);
 
+// The alternative's word with the longest folded text (the first of those); empty for none.
+std::string_view longestWord(const Alternative &alternative);
+
 // An entry's searched fields as foldedField() and foldedTags() make them.
 struct EntryText
 {

@@ -21,10 +21,7 @@ bool FtsFinder::forEachCandidate(const SearchExpression &expression, SearchScope
       indexed.alternatives.push_back(alternative);
       continue;
     }
-    const auto longest = std::max_element(
-        alternative.begin(), alternative.end(),
-        [](const WordPattern &a, const WordPattern &b) { return a.folded.size() < b.folded.size(); });
-    scanned.push_back(longest == alternative.end() ? std::string_view() : std::string_view(longest->folded));
+    scanned.push_back(longestWord(alternative));
   }
   if (scanned.empty()) {
     const std::string match = fullTextQuery(expression, scope, count);
