@@ -73,29 +73,6 @@ class BestMatches
   std::vector<Match> kept_;
 };
 
-// The rows of a snapshot already looked at by a search.
-class SeenRows
-{
- public:
-  explicit SeenRows(const MatchSnapshot &snapshot)
-      : first_(snapshot.rows().data()), bits_((snapshot.rows().size() + 63) / 64)
-  {
-  }
-  // Whether the row was seen before; it is from now on.
-  bool see(const MatchRow &row)
-  {
-    const auto at = static_cast<std::size_t>(&row - first_);
-    const std::uint64_t bit = std::uint64_t{1} << (at % 64);
-    const bool seen = (bits_[at / 64] & bit) != 0;
-    bits_[at / 64] |= bit;
-    return seen;
-  }
-
- private:
-  const MatchRow *first_;
-  std::vector<std::uint64_t> bits_;
-};
-
 // A search of one word over every field: its highest score is the word's best match in the name, which
 // only a name that starts with it has.
 const WordPattern *nameStartWord(const SearchExpression &expression, SearchScope scope)

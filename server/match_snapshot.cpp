@@ -118,13 +118,10 @@ bool MatchSnapshot::forEachRowHoldingAny(std::span<const std::string_view> words
     forEachRowHolding(words.front(), visit);
     return false;
   }
-  std::vector<bool> seen(rows_.size());
+  SeenRows seen(*this);
   for (const std::string_view word : words) {
     forEachRowHolding(word, [&](const MatchRow &row) {
-      const auto at = static_cast<std::size_t>(&row - rows_.data());
-      if (seen[at]) return;
-      seen[at] = true;
-      visit(row);
+      if (!seen.see(row)) visit(row);
     });
   }
   return false;
@@ -270,7 +267,7 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::currentIfMade(SqlSession &se
   return held->second.snapshot;
 }
 
-void MatchSnapshot::numberSharedFields()
+std::size_t MatchSnapshot::numberSharedFields()
 {
   // The format, location and genre lie one after another in text_: their bytes and where each ends
   // tell them apart.
@@ -303,9 +300,14 @@ void MatchSnapshot::numberSharedFields()
         genres.try_emplace(all.substr(length - row.lengths[3]), static_cast<std::uint32_t>(genres.size()))
             .first->second;
   }
+  return genres.size();
+}
+
+void MatchSnapshot::listRowsByGenre(std::size_t genres)
+{
   // Each genre's rows in name order: counted, then placed.
   if (inNameOrder_.empty()) return;
-  genreStarts_.assign(genres.size() + 1, 0);
+  genreStarts_.assign(genres + 1, 0);
   for (const MatchRow &row : rows_) ++genreStarts_[row.sharedGenre + 1];
   for (std::size_t genre = 1; genre < genreStarts_.size(); ++genre)
     genreStarts_[genre] += genreStarts_[genre - 1];
@@ -382,7 +384,7 @@ std::shared_ptr<const MatchSnapshot> MatchSnapshot::load(SqlSession &session, co
     snapshot->inNameOrder_.reserve(ordered.size());
     for (const NamePlace &place : ordered) snapshot->inNameOrder_.push_back(place.row);
   }
-  snapshot->numberSharedFields();
+  snapshot->listRowsByGenre(snapshot->numberSharedFields());
   for (std::size_t i = 0; i < snapshot->rows_.size(); i += rowsInBlock)
     snapshot->blockTexts_.push_back(snapshot->rows_[i].text);
   // Trigrams within each field, as the index holds them, and the pieces of one and two characters that

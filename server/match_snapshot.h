@@ -121,7 +121,9 @@ class MatchSnapshot
   static std::uint64_t trigramHash(std::string_view folded);
   // Each row whose allText() holds the non-empty text once, in row order.
   void forEachRowHolding(std::string_view folded, const std::function<void(const MatchRow &)> &visit) const;
-  void numberSharedFields();
+  // Numbers the rows' shared fields and genres (MatchRow); returns how many genres there are.
+  std::size_t numberSharedFields();
+  void listRowsByGenre(std::size_t genres);
 
   std::int64_t generation_ = -1;
   std::vector<MatchRow> rows_;        // by number
@@ -140,6 +142,29 @@ class MatchSnapshot
   mutable std::once_flag trigramRowsOnce_;
   mutable std::unique_ptr<const TrigramRows> trigramRows_;
   mutable std::atomic<bool> trigramRowsMade_{false};
+};
+
+// The rows of a snapshot already looked at by a search.
+class SeenRows
+{
+ public:
+  explicit SeenRows(const MatchSnapshot &snapshot)
+      : first_(snapshot.rows().data()), bits_((snapshot.rows().size() + 63) / 64)
+  {
+  }
+  // Whether the row was seen before; it is from now on.
+  bool see(const MatchRow &row)
+  {
+    const auto at = static_cast<std::size_t>(&row - first_);
+    const std::uint64_t bit = std::uint64_t{1} << (at % 64);
+    const bool seen = (bits_[at / 64] & bit) != 0;
+    bits_[at / 64] |= bit;
+    return seen;
+  }
+
+ private:
+  const MatchRow *first_;
+  std::vector<std::uint64_t> bits_;
 };
 
 }  // namespace tessivar::directory

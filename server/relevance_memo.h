@@ -11,7 +11,6 @@ namespace tessivar::directory {
 // Which pairs of neighbouring bytes the text holds, each pair hashed to one of 32 bits: a text that lacks
 // one of a word's bits does not hold the word.
 std::uint32_t bytePairBits(std::string_view text);
-constexpr std::uint32_t everyBytePair = ~std::uint32_t{0};
 
 // relevance() of one expression for the many candidates of a search. What a word scores outside the
 // name depends on the format, location and genre alone (on the genre alone in a genre search), which
@@ -27,7 +26,7 @@ class RelevanceMemo
   // are the same as its own (its genre, in a genre search): see MatchRow. namePairs: bytePairBits() of
   // its name, or more bits; the name is not read for a word it cannot hold, which spares most candidates
   // of a search the wait for their text.
-  int operator()(const EntryText &entry, std::uint32_t shared, std::uint32_t namePairs = everyBytePair);
+  int operator()(const EntryText &entry, std::uint32_t shared, std::uint32_t namePairs);
   // Whether the parts shared by entries are worked out once.
   bool sharing() const { return sharing_; }
 

@@ -36,13 +36,9 @@ bool FtsFinder::forEachCandidate(const SearchExpression &expression, SearchScope
     snapshot_.forEachRowHoldingAny(scanned, visit);
     return false;
   }
-  const MatchRow *first = snapshot_.rows().data();
-  std::vector<bool> seen(snapshot_.rows().size());
+  SeenRows seen(snapshot_);
   const auto once = [&](const MatchRow &row) {
-    const auto at = static_cast<std::size_t>(&row - first);
-    if (seen[at]) return;
-    seen[at] = true;
-    visit(row);
+    if (!seen.see(row)) visit(row);
   };
   if (!snapshot_.forEachRowHoldingAny(scanned, once))
     forEachMatchOf(fullTextQuery(indexed, scope, count), once);
